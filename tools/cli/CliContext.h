@@ -1,0 +1,54 @@
+#pragma once
+
+#include "app/Message.h"
+
+#include <QJsonValue>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <stdexcept>
+
+namespace vantora::cli {
+
+// Exit status 2: the command line itself is wrong.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Exit status 1: the operation failed with a message of the station.
+struct CommandFailure {
+    Message message;
+};
+
+// The arguments of one run. Options are taken as commands ask for them; what is
+// left over when the command finishes is a usage error.
+class CliContext {
+public:
+    explicit CliContext(QStringList args);
+
+    QString dataRoot;  // --data, default the current folder
+    bool json = false; // --json
+
+    // Next positional word, or a usage error naming what was expected.
+    QString takeWord(const char* what);
+    std::optional<QString> takeOption(const char* name);
+    QString requireOption(const char* name);
+    std::optional<int> takeIntOption(const char* name);
+    int requireIntOption(const char* name);
+    bool takeFlag(const char* name);
+    // Throws UsageError when any argument was not used.
+    void finish() const;
+
+    // Output: JSON on stdout when --json or when the command only speaks JSON.
+    void printJson(const QJsonValue& value) const;
+    void printLine(const QString& text) const;
+
+private:
+    QStringList args_;
+};
+
+// The command groups; each lives in its own file.
+int runPatients(CliContext& ctx);
+
+}  // namespace vantora::cli

@@ -1,0 +1,74 @@
+// vantora-cli: the station's logic without windows, for scripts and tests.
+// Exit status: 0 success, 1 failure (the station's message on stderr), 2 usage.
+#include "app/Langpack.h"
+#include "tools/cli/CliContext.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cstdio>
+#include <map>
+
+using namespace vantora;
+using namespace vantora::cli;
+
+namespace {
+
+using CommandFn = int (*)(CliContext&);
+
+const std::map<QString, CommandFn>& commands() {
+    static const std::map<QString, CommandFn> table = {
+        {QStringLiteral("patients"), runPatients},
+    };
+    return table;
+}
+
+const char* kUsage =
+    "usage: vantora-cli [--data DIR] [--json] COMMAND ...\n"
+    "\n"
+    "Patients:\n"
+    "  patients list\n"
+    "  patients add --id ID --name NAME [--sex first|second] [--date YYYY-MM-DD]\n"
+    "               [--number N] [--decimal D] [--text1 T] ... [--text4 T]\n"
+    "  patients quick-add --id ID --first F --second S\n"
+    "  patients edit --position P [fields as for add]\n"
+    "  patients delete --position P [--yes]\n"
+    "  patients search (--id TEXT | --name TEXT)\n"
+    "\n"
+    "--data DIR  the data folder (default: the current folder)\n"
+    "--json      machine-readable output\n";
+
+void printError(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fprintf(stderr, "%s\n", bytes.constData());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    Langpack::loadBesideExecutable();
+
+    QStringList args = app.arguments().mid(1);
+    CliContext ctx(args);
+    try {
+        if (ctx.takeFlag("help") || args.isEmpty()) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        ctx.json = ctx.takeFlag("json");
+        ctx.dataRoot = QDir(ctx.takeOption("data").value_or(QDir::currentPath())).absolutePath();
+        const QString name = ctx.takeWord("command");
+        const auto it = commands().find(name);
+        if (it == commands().end())
+            throw UsageError("unknown command: " + name.toStdString());
+        return it->second(ctx);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "vantora-cli: %s\n\n%s", e.what(), kUsage);
+        return 2;
+    } catch (const CommandFailure& f) {
+        const QString text = f.message.text();
+        printError(text.isEmpty() ? QStringLiteral("error %1").arg(f.message.id) : text);
+        return 1;
+    }
+}
