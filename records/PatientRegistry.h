@@ -1,0 +1,131 @@
+#pragma once
+
+#include "app/Message.h"
+#include "records/PatientIdMap.h"
+#include "records/PatientRecord.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <optional>
+
+namespace vantora {
+
+class Prompter;
+
+// What the patient dialogs hand over for an add or an edit. Texts as typed;
+// the registry trims nothing here except as its rules say.
+struct PatientFields {
+    QString id; // ignored by edit: the stored id is kept
+    QString name;
+    int sexChoice = 0; // 0 first (string 61271), 1 second (61272)
+    QString date;      // already formatted, see formatPatientDate
+    QString number;
+    QString decimal; // as typed; stored normalised
+    QString text1;
+    QString text2;
+    QString text3;
+    QString text4;
+};
+
+// Every list: the records in file order up to the first one that cannot be
+// read whole or is damaged; `message` says why the list ended early (61217,
+// 61218 with "UserDA.txt"), none when it is complete.
+struct PatientList {
+    QVector<PatientRecord> records;
+    Message message;
+};
+
+struct PatientReadResult {
+    std::optional<PatientRecord> record;
+    Message message;
+};
+
+// Outcome of an add: the new patient's 1-based position, 0 when nothing was
+// written; `message` tells why (or, with a position, 61325 after a read-back
+// that did not give the id back).
+struct PatientAddResult {
+    int position = 0;
+    Message message;
+    bool added() const { return position > 0; }
+};
+
+struct PatientDeleteResult {
+    bool deleted = false;
+    Message message; // none when the user declined
+};
+
+struct PatientSearchResult {
+    QVector<int> positions; // 1-based, in list order
+    Message message;        // 61240 empty text, 61241/61242 no match
+};
+
+enum class PatientSearchField { Id, Name };
+
+// The patient registry "UserDA.txt" under the data root: a 32-bit count and
+// fixed PatientRecord slots. Every operation opens the file, works with
+// absolute seeks and closes it again; nothing stays open between calls.
+// Positions are 1-based, as the lists show them.
+class PatientRegistry {
+public:
+    // An add is refused when the file already holds more than this many records.
+    static constexpr int32_t kAddLimit = 5000;
+
+    explicit PatientRegistry(QString dataRoot);
+    const QString& dataRoot() const { return dataRoot_; }
+    QString filePath() const;
+
+    // The count at offset 0: 0 for a missing or short file; a negative count is
+    // a damaged registry (61218).
+    struct Count {
+        int32_t value = 0;
+        Message message;
+    };
+    Count count() const;
+
+    PatientList loadAll() const;
+    PatientReadResult read(int position) const;
+    // 1-based position of the first patient whose id equals `id` ignoring case
+    // (chart and card import), or 0.
+    int findById(const QString& id) const;
+
+    // The patient manager's add: empty id 61314, empty name 61315, unusable id
+    // 61900, id value already in `ids` "User ID already exist...", full 61265.
+    // On success the id joins `ids`. homeShown selects the revision marker.
+    PatientAddResult add(const PatientFields& fields, PatientIdMap& ids, bool homeShown) const;
+    // The picker's quick add: trims the parts, refuses an id equal ignoring case
+    // to one of `knownIds` (61317), creates the two recording files with their
+    // filler (61318), then appends.
+    PatientAddResult quickAdd(const QString& id, const QString& first, const QString& second,
+                              const QStringList& knownIds) const;
+    // Registers a record taken from a chart file unchanged (all its fields and
+    // its revision marker). Refuses an unusable id (61900) and a full registry
+    // (61265). Creates no recording files.
+    PatientAddResult appendRecord(const PatientRecord& record) const;
+
+    // Rewrites the record at `position` from the dialog's fields, keeping the
+    // stored id; revision marker 10; the count is untouched. 61319 without a
+    // valid position.
+    Message edit(int position, const PatientFields& fields) const;
+
+    // Asks 61321 (with the id) through `prompter`; on Yes removes the id's value
+    // from `ids` (when given), deletes the patient's recording files and index
+    // files and compacts the registry (the file is never shortened).
+    PatientDeleteResult remove(int position, Prompter& prompter, PatientIdMap* ids) const;
+
+    // Search over the registry's list.
+    PatientSearchResult search(PatientSearchField field, const QString& text) const;
+    // The same over a list a page already holds.
+    static PatientSearchResult search(const QVector<PatientRecord>& records,
+                                      PatientSearchField field, const QString& text);
+
+    // The ids of the current list (the picker's quick-add check).
+    QStringList ids() const;
+
+private:
+    PatientAddResult append(const PatientRecord& record) const;
+    QString dataRoot_;
+};
+
+} // namespace vantora
