@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/Message.h"
+#include "records/RecordIndexEntry.h"
+#include "records/StoreResult.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace vantora {
+
+// Free-text notes on recordings, one file per patient and kind
+// ("SnapData/ID_Diag.dat" or "ContinueData/ID_Diag.dat"), found by the
+// recording's start time. The file is a plain sequence of 416-byte records:
+//   0   8  key: the start time as an OLE automation date (IEEE double, LE)
+//   8   8  zero
+//  16 400  text, UTF-16LE, at most 199 characters and a terminating zero
+class RecordingNotes {
+public:
+    static constexpr int kRecordBytes = 416;
+    static constexpr int kTextOffset = 16;
+    static constexpr int kTextBytes = 400;
+    static constexpr int kMaxChars = 199;
+
+    RecordingNotes(QString dataRoot, int32_t mode, QString patientId);
+    QString path() const;
+
+    // The note of the recording that starts at `start`; empty when there is
+    // none or the time has no key. A file that cannot be opened or created:
+    // 61256.
+    StoreResult<QString> read(const SystemTime& start) const;
+    // Overwrites the note with the same key, or adds one at the end; text
+    // beyond 199 characters is cut. Failure: 61256, nothing written.
+    Message write(const SystemTime& start, const QString& text) const;
+
+    // Days since 1899-12-30 with the time of day as the fraction; the day of
+    // week and milliseconds take no part. No key for an invalid date or time.
+    static std::optional<double> oleDateKey(const SystemTime& time);
+
+private:
+    QString root_;
+    int32_t mode_;
+    QString id_;
+};
+
+} // namespace vantora
