@@ -31,4 +31,15 @@ QString indexFile(const QString& root, int mode, const QString& id) {
     return mode == kModeSnap ? snapIndex(root, id) : continueIndex(root, id);
 }
 
+QString notesFile(const QString& root, int mode, const QString& id) {
+    return modeFolder(root, mode) + u'/' + id + QStringLiteral("_Diag.dat");
+}
+QString scratchDataFile(const QString& root, int mode, const QString& id) {
+    return root + u'/' + id +
+           (mode == kModeSnap ? QStringLiteral("-Snap.dat") : QStringLiteral("-Con.dat"));
+}
+QString scratchIndexFile(const QString& root, const QString& id) {
+    return root + u'/' + id + QStringLiteral("-idx.dat");
+}
+
 }  // namespace vantora::paths

@@ -23,6 +23,12 @@ QString continueIndex(const QString& root, const QString& id); // ContinueData/i
 // Data file and index file of the given mode.
 QString dataFile(const QString& root, int mode, const QString& id);
 QString indexFile(const QString& root, int mode, const QString& id);
+// Recording notes of the given mode: SnapData/id_Diag.dat or ContinueData/id_Diag.dat.
+QString notesFile(const QString& root, int mode, const QString& id);
+// Scratch files in the data root that replace a store's two files when a
+// rewrite is complete: root/id-Snap.dat or root/id-Con.dat, and root/id-idx.dat.
+QString scratchDataFile(const QString& root, int mode, const QString& id);
+QString scratchIndexFile(const QString& root, const QString& id);
 }  // namespace paths
 
 }  // namespace vantora
