@@ -25,6 +25,14 @@ QHash<int, QString> ownStrings() {
     };
 }
 
+// Texts the program builds itself rather than taking from the library; they
+// stay available with or without it.
+QString programLiteral(int id) {
+    if (id == msg::kPatientIdExists)
+        return QStringLiteral("User ID already exist,please reinput patient id!");
+    return {};
+}
+
 QString unescape(QStringView s) {
     QString out;
     out.reserve(s.size());
@@ -39,7 +47,7 @@ QString unescape(QStringView s) {
     return out;
 }
 
-}  // namespace
+} // namespace
 
 Langpack& Langpack::instance() {
     static Langpack pack = [] {
@@ -96,11 +104,18 @@ void Langpack::unload() {
     p.strings_ = ownStrings();
 }
 
-bool Langpack::isLoaded() { return !instance().rccPath_.isEmpty(); }
+bool Langpack::isLoaded() {
+    return !instance().rccPath_.isEmpty();
+}
 
-QString Langpack::text(int id) { return instance().strings_.value(id); }
+QString Langpack::text(int id) {
+    const auto it = instance().strings_.constFind(id);
+    return it != instance().strings_.cend() ? *it : programLiteral(id);
+}
 
-QString Langpack::format(int id, const QString& arg) { return fillDollar(text(id), arg); }
+QString Langpack::format(int id, const QString& arg) {
+    return fillDollar(text(id), arg);
+}
 
 QString Langpack::resourcePath(const QString& name) {
     if (!isLoaded())
@@ -123,6 +138,8 @@ QString fillDollar(const QString& text, const QString& arg) {
     return out;
 }
 
-QString Message::text() const { return Langpack::format(id, arg); }
+QString Message::text() const {
+    return Langpack::format(id, arg);
+}
 
-}  // namespace vantora
+} // namespace vantora

@@ -12,13 +12,16 @@ struct Message {
     QString arg;
 
     bool isNone() const { return id == 0; }
-    QString text() const;  // resolved through the resource library
+    QString text() const; // resolved through the resource library
     friend bool operator==(const Message&, const Message&) = default;
 };
 
 // Resource numbers of our own, outside the range the station's texts use.
 namespace msg {
-constexpr int kInvalidPatientId = 61900;  // "$" is the refused id
-}  // namespace msg
+constexpr int kInvalidPatientId = 61900; // "$" is the refused id
+// The patient manager's duplicate-id text, a literal of the program itself.
+constexpr int kPatientIdExists = 61901;
+constexpr int kNoPatientAtPosition = 61902; // "$" is the position
+} // namespace msg
 
-}  // namespace vantora
+} // namespace vantora

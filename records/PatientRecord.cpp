@@ -1,0 +1,192 @@
+#include "records/PatientRecord.h"
+
+#include "app/Langpack.h"
+#include "records/BinaryFile.h"
+
+#include <QLocale>
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace vantora {
+
+namespace {
+
+constexpr int kSexFirst = 61271;
+constexpr int kSexSecond = 61272;
+constexpr double kShownDecimalFloor = 0.000001;
+
+struct TextField {
+    PatientRecord::Field at;
+    QString PatientRecord::*member;
+};
+
+constexpr TextField kTextFields[] = {
+    {PatientRecord::kId, &PatientRecord::id},
+    {PatientRecord::kName, &PatientRecord::name},
+    {PatientRecord::kSex, &PatientRecord::sex},
+    {PatientRecord::kDate, &PatientRecord::date},
+    {PatientRecord::kNumber, &PatientRecord::number},
+    {PatientRecord::kDecimal, &PatientRecord::decimal},
+    {PatientRecord::kText1, &PatientRecord::text1},
+    {PatientRecord::kText2, &PatientRecord::text2},
+    {PatientRecord::kText3, &PatientRecord::text3},
+    {PatientRecord::kText4, &PatientRecord::text4},
+};
+
+bool isCSpace(QChar c) {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
+}
+
+qsizetype skipSpace(const QString& s) {
+    qsizetype i = 0;
+    while (i < s.size() && isCSpace(s[i]))
+        ++i;
+    return i;
+}
+
+qsizetype skipDigits(const QString& s, qsizetype i) {
+    while (i < s.size() && s[i].isDigit() && s[i].unicode() < 0x80)
+        ++i;
+    return i;
+}
+
+// The leading decimal number of s as the C library's strtod reads it (sign,
+// digits, point, digits, exponent), without infinity and NaN spellings.
+double leadingDecimal(const QString& s) {
+    const qsizetype start = skipSpace(s);
+    qsizetype i = start;
+    if (i < s.size() && (s[i] == u'+' || s[i] == u'-'))
+        ++i;
+    const qsizetype intStart = i;
+    i = skipDigits(s, i);
+    qsizetype digits = i - intStart;
+    if (i < s.size() && s[i] == u'.') {
+        const qsizetype fracStart = i + 1;
+        i = skipDigits(s, fracStart);
+        digits += i - fracStart;
+    }
+    if (digits == 0)
+        return 0.0;
+    if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
+        qsizetype e = i + 1;
+        if (e < s.size() && (s[e] == u'+' || s[e] == u'-'))
+            ++e;
+        const qsizetype expEnd = skipDigits(s, e);
+        if (expEnd > e)
+            i = expEnd;
+    }
+    std::string text = s.mid(start, i - start).toStdString();
+    if (!text.empty() && text.front() == '+')
+        text.erase(0, 1);
+    double value = 0.0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec == std::errc::result_out_of_range)
+        return 0.0;
+    return std::isfinite(value) ? value : 0.0;
+}
+
+} // namespace
+
+QByteArray PatientRecord::encode() const {
+    QByteArray bytes(kSize, '\0');
+    auto* p = reinterpret_cast<uint8_t*>(bytes.data());
+    for (const TextField& f : kTextFields)
+        writeUtf16Field(p + f.at.offset, f.at.width, this->*f.member);
+    putLE32(p + kRevision.offset, uint32_t(revision));
+    return bytes;
+}
+
+PatientRecord PatientRecord::decode(const QByteArray& bytes) {
+    if (bytes.size() < kSize)
+        return decode(
+            reinterpret_cast<const uint8_t*>(bytes.leftJustified(kSize, '\0').constData()));
+    return decode(reinterpret_cast<const uint8_t*>(bytes.constData()));
+}
+
+PatientRecord PatientRecord::decode(const uint8_t* bytes) {
+    PatientRecord r;
+    for (const TextField& f : kTextFields)
+        r.*f.member = readUtf16Field(bytes + f.at.offset, f.at.width);
+    r.revision = int32_t(getLE32(bytes + kRevision.offset));
+    return r;
+}
+
+bool isValidPatientId(const QString& id) {
+    if (id.isEmpty() || id.size() > kMaxPatientIdLength)
+        return false;
+    if (id.startsWith(u'.')) // also refuses "." and ".."
+        return false;
+    for (QChar c : id) {
+        if (c == u'/' || c == u'\\' || c.category() == QChar::Other_Control)
+            return false;
+    }
+    return true;
+}
+
+int32_t patientIdValue(const QString& id) {
+    qsizetype i = skipSpace(id);
+    bool negative = false;
+    if (i < id.size() && (id[i] == u'+' || id[i] == u'-'))
+        negative = id[i++] == u'-';
+    int64_t value = 0;
+    constexpr int64_t kLimit = int64_t(std::numeric_limits<int32_t>::max()) + 1;
+    for (; i < id.size() && id[i].unicode() >= u'0' && id[i].unicode() <= u'9'; ++i)
+        value = std::min(kLimit, value * 10 + (id[i].unicode() - u'0'));
+    if (negative)
+        return int32_t(-value);
+    return int32_t(std::min<int64_t>(value, std::numeric_limits<int32_t>::max()));
+}
+
+QString normaliseDecimal(const QString& typed) {
+    QString text = QString::number(leadingDecimal(typed), 'f', 3);
+    const qsizetype point = text.indexOf(u'.');
+    if (point < 0)
+        return text;
+    while (text.size() > point + 1 && text.endsWith(u'0'))
+        text.chop(1);
+    if (text.size() == point + 1)
+        text.chop(1);
+    return text;
+}
+
+QString decimalForEdit(const QString& stored) {
+    return leadingDecimal(stored) > kShownDecimalFloor ? stored : QString();
+}
+
+QString sexText(int choice) {
+    return Langpack::text(choice == 1 ? kSexSecond : kSexFirst);
+}
+
+int sexChoiceOf(const QString& stored) {
+    if (stored == Langpack::text(kSexFirst))
+        return 0;
+    if (stored == Langpack::text(kSexSecond))
+        return 1;
+    return -1;
+}
+
+int sexIconOf(const QString& stored) {
+    return stored.compare(Langpack::text(kSexFirst), Qt::CaseInsensitive) == 0 ? 0 : 1;
+}
+
+QString formatPatientDate(const QDate& date) {
+    return QLocale::system().toString(date, QLocale::ShortFormat);
+}
+
+QDate parsePatientDate(const QString& stored) {
+    const QLocale locale = QLocale::system();
+    QDate date = locale.toDate(stored, QLocale::ShortFormat);
+    // A two-digit year reads as 19xx; a date the control could have picked is
+    // at most twenty years ahead, so later 19xx years belong to this century.
+    const bool shortYear =
+        !locale.dateFormat(QLocale::ShortFormat).contains(QStringLiteral("yyyy"));
+    if (date.isValid() && shortYear && date.year() < 2000 &&
+        date.year() + 100 <= QDate::currentDate().year() + 20)
+        date = date.addYears(100);
+    return date;
+}
+
+} // namespace vantora

@@ -1,0 +1,334 @@
+#include "records/PatientRegistry.h"
+
+#include "app/DataPaths.h"
+#include "app/Prompter.h"
+#include "records/BinaryFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace vantora {
+
+namespace {
+
+constexpr int kMsgCannotOpen = 61217;
+constexpr int kMsgDamaged = 61218;
+constexpr int kMsgSearchEmpty = 61240;
+constexpr int kMsgNoIdMatch = 61241;
+constexpr int kMsgNoNameMatch = 61242;
+constexpr int kMsgFull = 61265;
+constexpr int kMsgIdEmpty = 61314;
+constexpr int kMsgNameEmpty = 61315;
+constexpr int kMsgSecondPartEmpty = 61316;
+constexpr int kMsgIdTaken = 61317;
+constexpr int kMsgCannotCreateFiles = 61318;
+constexpr int kMsgNoSelection = 61319;
+constexpr int kMsgConfirmDelete = 61321;
+constexpr int kMsgIdTooLong = 61325;
+
+const QString kRegistryName = QStringLiteral("UserDA.txt");
+
+Message registryMessage(int id) {
+    return {id, kRegistryName};
+}
+
+qint64 recordOffset(int32_t index) {
+    return 4 + qint64(index) * PatientRecord::kSize;
+}
+
+// The count at offset 0 (0 for a file shorter than 4 bytes). Negative is
+// damaged; so is, when `whole`, a count the file's length cannot hold.
+PatientRegistry::Count readCount(BinaryFile& file, bool whole) {
+    PatientRegistry::Count count;
+    if (file.size() < 4)
+        return count;
+    const auto n = file.readInt32At(0);
+    if (!n || *n < 0 || (whole && recordOffset(*n) > file.size()))
+        count.message = registryMessage(kMsgDamaged);
+    else
+        count.value = *n;
+    return count;
+}
+
+// The count of a registry that can take one more record, or why it cannot.
+PatientRegistry::Count appendableCount(BinaryFile& file) {
+    PatientRegistry::Count n = readCount(file, true);
+    if (n.message.isNone() && n.value > PatientRegistry::kAddLimit)
+        n.message = Message{kMsgFull, {}};
+    return n;
+}
+
+// Reads the record at a 0-based index; false for a short read or a stored id
+// that is no usable file-name stem (a damaged registry).
+bool readRecord(BinaryFile& file, int32_t index, PatientRecord& out) {
+    QByteArray bytes(PatientRecord::kSize, '\0');
+    if (!file.readAt(recordOffset(index), bytes.data(), bytes.size()))
+        return false;
+    out = PatientRecord::decode(bytes);
+    return isValidPatientId(out.id);
+}
+
+PatientRecord recordFromFields(const PatientFields& f) {
+    PatientRecord r;
+    r.name = f.name;
+    r.sex = sexText(f.sexChoice);
+    r.date = f.date;
+    r.number = f.number;
+    r.decimal = normaliseDecimal(f.decimal);
+    r.text1 = f.text1;
+    r.text2 = f.text2;
+    r.text3 = f.text3;
+    r.text4 = f.text4;
+    return r;
+}
+
+// The quick-add filler: a 32-bit 0 and a copy of the record.
+bool writeFiller(const QString& path, const QByteArray& record) {
+    BinaryFile file;
+    return file.open(path, BinaryFile::Mode::ReadWrite) && file.writeInt32At(0, 0) &&
+           file.writeAt(4, record.constData(), record.size()) && file.flush();
+}
+
+bool createEmpty(const QString& path) {
+    BinaryFile file;
+    return file.open(path, BinaryFile::Mode::Truncate);
+}
+
+} // namespace
+
+PatientRegistry::PatientRegistry(QString dataRoot) : dataRoot_(std::move(dataRoot)) {}
+
+QString PatientRegistry::filePath() const {
+    return paths::registry(dataRoot_);
+}
+
+PatientRegistry::Count PatientRegistry::count() const {
+    if (!QFileInfo::exists(filePath()))
+        return {};
+    BinaryFile file;
+    if (!file.open(filePath(), BinaryFile::Mode::Read))
+        return {0, registryMessage(kMsgCannotOpen)};
+    return readCount(file, false);
+}
+
+PatientList PatientRegistry::loadAll() const {
+    PatientList list;
+    if (!QFileInfo::exists(filePath()))
+        return list;
+    BinaryFile file;
+    if (!file.open(filePath(), BinaryFile::Mode::Read)) {
+        list.message = registryMessage(kMsgCannotOpen);
+        return list;
+    }
+    const Count n = readCount(file, false);
+    list.message = n.message;
+    for (int32_t i = 0; i < n.value; ++i) {
+        PatientRecord r;
+        if (!readRecord(file, i, r)) {
+            list.message = registryMessage(kMsgDamaged);
+            break;
+        }
+        list.records.append(r);
+    }
+    return list;
+}
+
+PatientReadResult PatientRegistry::read(int position) const {
+    if (position < 1)
+        return {std::nullopt, Message{kMsgNoSelection, {}}};
+    BinaryFile file;
+    if (!file.open(filePath(), BinaryFile::Mode::Read))
+        return {std::nullopt, registryMessage(kMsgCannotOpen)};
+    const Count n = readCount(file, false);
+    if (!n.message.isNone())
+        return {std::nullopt, n.message};
+    if (position > n.value)
+        return {std::nullopt, Message{msg::kNoPatientAtPosition, QString::number(position)}};
+    PatientRecord r;
+    if (!readRecord(file, position - 1, r))
+        return {std::nullopt, registryMessage(kMsgDamaged)};
+    return {r, {}};
+}
+
+int PatientRegistry::findById(const QString& id) const {
+    const PatientList list = loadAll();
+    for (int i = 0; i < list.records.size(); ++i) {
+        if (list.records[i].id.compare(id, Qt::CaseInsensitive) == 0)
+            return i + 1;
+    }
+    return 0;
+}
+
+QStringList PatientRegistry::ids() const {
+    QStringList out;
+    for (const PatientRecord& r : loadAll().records)
+        out.append(r.id);
+    return out;
+}
+
+PatientAddResult PatientRegistry::add(const PatientFields& fields, PatientIdMap& ids,
+                                      bool homeShown) const {
+    if (fields.id.isEmpty())
+        return {0, Message{kMsgIdEmpty, {}}};
+    if (fields.name.isEmpty())
+        return {0, Message{kMsgNameEmpty, {}}};
+    if (!isValidPatientId(fields.id))
+        return {0, Message{msg::kInvalidPatientId, fields.id}};
+    if (ids.contains(fields.id))
+        return {0, Message{msg::kPatientIdExists, {}}};
+
+    PatientRecord record = recordFromFields(fields);
+    record.id = fields.id;
+    const qsizetype crlf = record.name.indexOf(QStringLiteral("\r\n"));
+    if (crlf >= 0)
+        record.name.remove(crlf, 2);
+    record.revision =
+        homeShown ? PatientRecord::kRevisionAdded : PatientRecord::kRevisionBeforeHome;
+
+    PatientAddResult result = append(record);
+    if (!result.added())
+        return result;
+    ids.insert(record);
+    const PatientReadResult back = read(result.position);
+    if (!back.record || back.record->id.size() > kMaxPatientIdLength ||
+        back.record->id != record.id)
+        result.message = Message{kMsgIdTooLong, {}};
+    return result;
+}
+
+PatientAddResult PatientRegistry::quickAdd(const QString& id, const QString& first,
+                                           const QString& second,
+                                           const QStringList& knownIds) const {
+    if (id.isEmpty())
+        return {0, Message{kMsgIdEmpty, {}}};
+    if (first.isEmpty())
+        return {0, Message{kMsgNameEmpty, {}}};
+    if (second.isEmpty())
+        return {0, Message{kMsgSecondPartEmpty, {}}};
+    PatientRecord record;
+    record.id = id.trimmed();
+    record.name = first.trimmed() + u' ' + second.trimmed();
+    record.revision = PatientRecord::kRevisionAdded;
+    if (!isValidPatientId(record.id))
+        return {0, Message{msg::kInvalidPatientId, record.id}};
+    if (knownIds.contains(record.id, Qt::CaseInsensitive))
+        return {0, Message{kMsgIdTaken, {}}};
+
+    // The registry must take the record before any recording file is made.
+    {
+        BinaryFile file;
+        if (!file.open(filePath(), BinaryFile::Mode::OpenOrCreate))
+            return {0, registryMessage(kMsgCannotOpen)};
+        if (const Count n = appendableCount(file); !n.message.isNone())
+            return {0, n.message};
+    }
+    const QString conPath = paths::continueData(dataRoot_, record.id);
+    const QString snapPath = paths::snapData(dataRoot_, record.id);
+    if (!createEmpty(conPath) || !createEmpty(snapPath))
+        return {0, Message{kMsgCannotCreateFiles, {}}};
+
+    const PatientAddResult result = append(record);
+    if (!result.added())
+        return result;
+    const QByteArray bytes = record.encode();
+    if (!writeFiller(conPath, bytes) || !writeFiller(snapPath, bytes))
+        return {result.position, Message{kMsgCannotCreateFiles, {}}};
+    return result;
+}
+
+PatientAddResult PatientRegistry::appendRecord(const PatientRecord& record) const {
+    if (!isValidPatientId(record.id))
+        return {0, Message{msg::kInvalidPatientId, record.id}};
+    return append(record);
+}
+
+// Writes the record behind the last counted one, then raises the count, so an
+// interrupted append leaves at worst an uncounted record.
+PatientAddResult PatientRegistry::append(const PatientRecord& record) const {
+    BinaryFile file;
+    if (!file.open(filePath(), BinaryFile::Mode::OpenOrCreate))
+        return {0, registryMessage(kMsgCannotOpen)};
+    const Count n = appendableCount(file);
+    if (!n.message.isNone())
+        return {0, n.message};
+    const QByteArray bytes = record.encode();
+    if (!file.writeAt(recordOffset(n.value), bytes.constData(), bytes.size()) ||
+        !file.writeInt32At(0, n.value + 1) || !file.flush())
+        return {0, registryMessage(kMsgCannotOpen)};
+    return {n.value + 1, {}};
+}
+
+Message PatientRegistry::edit(int position, const PatientFields& fields) const {
+    const PatientReadResult stored = read(position);
+    if (!stored.record)
+        return stored.message;
+    PatientRecord record = recordFromFields(fields);
+    record.id = stored.record->id;
+    record.revision = PatientRecord::kRevisionEdited;
+    BinaryFile file;
+    const QByteArray bytes = record.encode();
+    if (!file.open(filePath(), BinaryFile::Mode::ReadWrite) ||
+        !file.writeAt(recordOffset(position - 1), bytes.constData(), bytes.size()) || !file.flush())
+        return registryMessage(kMsgCannotOpen);
+    return {};
+}
+
+PatientDeleteResult PatientRegistry::remove(int position, Prompter& prompter,
+                                            PatientIdMap* ids) const {
+    const PatientReadResult stored = read(position);
+    if (!stored.record)
+        return {false, stored.message};
+    const QString id = stored.record->id;
+    if (!prompter.confirm(Message{kMsgConfirmDelete, id}))
+        return {};
+    if (ids)
+        ids->remove(id);
+    // A missing file or one that cannot be deleted is skipped.
+    QFile::remove(paths::continueIndex(dataRoot_, id));
+    QFile::remove(paths::continueData(dataRoot_, id));
+    QFile::remove(paths::snapData(dataRoot_, id));
+    QFile::remove(paths::snapIndex(dataRoot_, id));
+
+    BinaryFile file;
+    if (!file.open(filePath(), BinaryFile::Mode::ReadWrite))
+        return {false, registryMessage(kMsgCannotOpen)};
+    const Count n = readCount(file, true);
+    if (!n.message.isNone())
+        return {false, n.message};
+    QByteArray bytes(PatientRecord::kSize, '\0');
+    for (int32_t k = position; k < n.value; ++k) {
+        if (!file.readAt(recordOffset(k), bytes.data(), bytes.size()) ||
+            !file.writeAt(recordOffset(k - 1), bytes.constData(), bytes.size()))
+            return {false, registryMessage(kMsgCannotOpen)};
+    }
+    if (!file.writeInt32At(0, n.value - 1) || !file.flush())
+        return {false, registryMessage(kMsgCannotOpen)};
+    return {true, {}};
+}
+
+PatientSearchResult PatientRegistry::search(PatientSearchField field, const QString& text) const {
+    return search(loadAll().records, field, text);
+}
+
+PatientSearchResult PatientRegistry::search(const QVector<PatientRecord>& records,
+                                            PatientSearchField field, const QString& text) {
+    PatientSearchResult result;
+    const QString wanted = text.trimmed();
+    if (wanted.isEmpty()) {
+        result.message = Message{kMsgSearchEmpty, {}};
+        return result;
+    }
+    const bool byId = field == PatientSearchField::Id;
+    const QString lowered = wanted.toLower();
+    for (int i = 0; i < records.size(); ++i) {
+        const bool hit =
+            byId ? records[i].id.contains(wanted) : records[i].name.toLower().contains(lowered);
+        if (hit)
+            result.positions.append(i + 1);
+    }
+    if (result.positions.isEmpty())
+        result.message = Message{byId ? kMsgNoIdMatch : kMsgNoNameMatch, wanted};
+    return result;
+}
+
+} // namespace vantora
