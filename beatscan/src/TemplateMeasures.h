@@ -1,0 +1,48 @@
+// Local measures on the averaged beat (250 values at 250 samples/s, R peak at
+// element 125) that wave delineation judges it by.
+#pragma once
+
+#include "AnalysisState.h"
+
+#include <cstdint>
+
+namespace beatscan {
+
+// Every position passed must keep all samples read inside 0..249; the callers
+// in delineation guarantee that for every averaged beat.
+class TemplateMeasures {
+public:
+    explicit TemplateMeasures(const AveragedBeat& beat) : A(beat) {}
+
+    int32_t value(int x) const;
+
+    // Symmetric sharpening with SharpTable kernel h, truncated.
+    int32_t Sharpen(int x, int h) const;
+    // (2 Sharpen(x, 4) + Sharpen(x + 2, 4) + Sharpen(x - 2, 4)) / 4.
+    int32_t Smooth3(int x) const;
+    // One-sided edge filter: EdgeTable kernel h over x..x + h, truncated.
+    int32_t RightEdge(int x, int h) const;
+    // RightEdge values around x smoothed with GaussTable kernel g.
+    double SmoothedEdge(int x, int g, int h) const;
+    // As SmoothedEdge(x, g, h), but the centre weight falls on position q.
+    double OffsetEdge(int x, int q, int g, int h) const;
+    // 2 A[x] + sum over k = 1..h of (A[x + k] + A[x - k]) / k.
+    int64_t Level(int x, int h) const;
+    // |Level(i + h, h) - Level(i + 3h, h)|: level change to the right of i.
+    int64_t ForwardChange(int i, int h) const;
+    // |Level(i - h, h) - Level(i - 3h, h)|: level change to the left of i.
+    int64_t BackwardChange(int i, int h) const;
+    // Sum over k = 1..h of (2 A[i] - A[i + k] - A[i - k]); positive at a peak.
+    int64_t Curv(int i, int h) const;
+    // Mean of A[s] .. A[e - 1], truncated; needs e > s.
+    int32_t Mean(int s, int e) const;
+
+private:
+    const AveragedBeat& A;
+};
+
+// Cosine of the angle at the middle of three points: -1 on a straight line,
+// larger the sharper the bend.
+double BendCosine(double x1, double y1, double x2, double y2, double x3, double y3);
+
+} // namespace beatscan
