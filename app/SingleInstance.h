@@ -25,7 +25,7 @@ public:
 
     // True when this process is now the only running copy.
     bool tryBecomePrimary();
-    bool isPrimary() const { return server_ != nullptr; }
+    bool isPrimary() const { return primary_; }
     // Passes path to the running copy; false when none answers.
     bool sendToPrimary(const QString& path, int timeoutMs = 3000);
 
@@ -39,6 +39,7 @@ private:
     QString folder_;
     QLockFile lock_;
     std::unique_ptr<QLocalServer> server_;
+    bool primary_ = false;
 };
 
 } // namespace vantora
