@@ -15,6 +15,7 @@ struct AppState {
     QString pendingPath;                    // that file
     int32_t currentPatient = 0;             // 1-based registry position; <= 0: none
     bool homeShown = false;                 // the home page has been set up in this run
+    bool dataFolderChecked = false;         // the home page's first-display checks are done
 };
 
 }  // namespace vantora

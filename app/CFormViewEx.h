@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QWidget>
+
+namespace vantora {
+
+class CMainFrame;
+class MessageBoxPrompter;
+struct AppState;
+struct Message;
+
+// Base of every page the main frame shows. A page is built afresh by the frame
+// on every switch (CMainFrame::ShowPage), gets OnInitialUpdate once, and is
+// deleted when the user leaves it: it keeps nothing but what it wrote to files
+// or to the shared AppState.
+class CFormViewEx : public QWidget {
+    Q_OBJECT
+public:
+    explicit CFormViewEx(CMainFrame& frame);
+    ~CFormViewEx() override;
+
+    // Set by a page while it shows a recording that can be printed; enables the
+    // frame's print, preview, picture and mail commands.
+    bool m_bHasRecord = false;
+    void setHasRecord(bool hasRecord);
+
+    // The id the frame created the page with (its control id).
+    int pageId() const { return pageId_; }
+    void setPageId(int id) { pageId_ = id; }
+
+    // Called by the frame once, after the page became the active view.
+    virtual void OnInitialUpdate() {}
+    // Frame commands handled by the active page: print 32779, preview 32782,
+    // save picture 32780 and mail picture 32781.
+    virtual void OnFilePrint() {}
+    virtual void OnFilePrintPreview() {}
+    virtual void OnSavePicture() {}
+    virtual void OnMailPicture() {}
+    // Idle-time step, given while the page is active and the event loop is idle.
+    virtual void OnIdle() {}
+    // Chart import for the current mode of a file handed to the running program
+    // (the record management page).
+    virtual void importHandedFile(const QString& path) { Q_UNUSED(path); }
+
+    static constexpr unsigned kBackground = 0xB4C8FF; // pages and toolbars
+
+protected:
+    CMainFrame& frame() const { return frame_; }
+    AppState& state() const;
+    MessageBoxPrompter& prompter() const;
+    void showMessage(const Message& message) const;
+
+private:
+    CMainFrame& frame_;
+    int pageId_ = 0;
+};
+
+} // namespace vantora

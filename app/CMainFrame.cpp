@@ -1,0 +1,303 @@
+#include "app/CMainFrame.h"
+
+#include "app/AppState.h"
+#include "app/CCorvidDoc.h"
+#include "app/CFormViewEx.h"
+#include "app/DataPaths.h"
+#include "app/FrameCommands.h"
+#include "app/InfoDialog.h"
+#include "app/Langpack.h"
+#include "app/PageIds.h"
+#include "records/PatientManagerDialog.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace vantora {
+
+namespace {
+
+// Toolbar buttons: command and icon resource, in button order.
+const QList<std::pair<int, int>> kMainButtons = {
+    {cmd::kHome, 229},           {cmd::kContinuous, 128}, {cmd::kSnap, 129},  {cmd::kRealTime, 130},
+    {cmd::kPatientManager, 233}, {cmd::kHelp, 234},       {cmd::kAbout, 264}, {cmd::kExit, 235}};
+const QList<std::pair<int, int>> kRecordButtons = {{cmd::kSnapData, 238},
+                                                   {cmd::kReplay, 239},
+                                                   {cmd::kRecordManagement, 253},
+                                                   {cmd::kAnalysis, 241}};
+const QList<std::pair<int, int>> kToolButtons = {{cmd::kPrint, 228},
+                                                 {cmd::kPrintPreview, 230},
+                                                 {cmd::kSavePicture, 231},
+                                                 {cmd::kMailPicture, 232}};
+
+QString barStyle() {
+    return QStringLiteral("QToolBar { background: #B4C8FF; border: none; spacing: 2px; }"
+                          "QToolButton { color: #14285A; padding: 2px 4px; }"
+                          "QToolButton:hover { background: #C8D7FF; border: 1px solid #7890D2; "
+                          "border-radius: 3px; }"
+                          "QToolButton:pressed { background: #9BB2F0; }"
+                          "QToolButton:disabled { color: #6E7DA0; }");
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(AppState& state, PageRegistry pages, QWidget* parent)
+    : QMainWindow(parent), state_(state), pages_(std::move(pages)), prompter_(this),
+      doc_(std::make_unique<CCorvidDoc>(state, prompter_)),
+      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(kWidth, kHeight);
+    setAcceptDrops(true);
+    host_ = new QWidget(this);
+    auto* layout = new QVBoxLayout(host_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    setCentralWidget(host_);
+    doc_->OnNewDocument();
+    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+            &CMainFrame::giveIdleStep);
+}
+
+CMainFrame::~CMainFrame() = default;
+
+bool CMainFrame::OnCreate() {
+    if (!createToolbars())
+        return false;
+    rootLabel_ = new QLabel(state_.dataRoot, this);
+    statusBar()->addPermanentWidget(rootLabel_);
+    statusBar()->showMessage(Langpack::text(Langpack::kIdleStatus));
+    centreOnScreen();
+    UpdateCommandUI();
+    return true;
+}
+
+QAction* CMainFrame::makeAction(int command, int icon) {
+    // Command strings hold the status prompt, then "\n" and the button label.
+    const QString text = Langpack::text(command);
+    const QString label = text.section(u'\n', 1, 1);
+    auto* act = new QAction(QIcon(Langpack::resourcePath(QStringLiteral("icons/%1.svg").arg(icon))),
+                            label.isEmpty() ? text : label, this);
+    act->setStatusTip(text.section(u'\n', 0, 0));
+    act->setToolTip(act->text());
+    connect(act, &QAction::triggered, this, [this, command] { onCommand(command); });
+    actions_.insert(command, act);
+    return act;
+}
+
+QToolBar* CMainFrame::addBar(const QString& name, const QList<std::pair<int, int>>& buttons) {
+    auto* bar = new QToolBar(name, this);
+    bar->setObjectName(name);
+    bar->setIconSize(QSize(24, 24));
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    bar->setAllowedAreas(Qt::AllToolBarAreas);
+    bar->setStyleSheet(barStyle());
+    for (const auto& [command, icon] : buttons)
+        bar->addAction(makeAction(command, icon));
+    addToolBar(Qt::TopToolBarArea, bar);
+    return bar;
+}
+
+bool CMainFrame::createToolbars() {
+    const auto allIcons = {kMainButtons, kRecordButtons, kToolButtons};
+    for (const auto& buttons : allIcons)
+        for (const auto& [command, icon] : buttons)
+            if (Langpack::resourcePath(QStringLiteral("icons/%1.svg").arg(icon)).isEmpty())
+                return false;
+    toolbarMain_ = addBar(QStringLiteral("toolbarMain"), kMainButtons);
+    toolbarRecords_ = addBar(QStringLiteral("toolbarRecords"), kRecordButtons);
+    toolbarTools_ = addBar(QStringLiteral("toolbarTools"), kToolButtons);
+    setStyleSheet(QStringLiteral("QMainWindow { background: #B4C8FF; }"
+                                 "QMainWindow::separator { background: #B4C8FF; }"
+                                 "QStatusBar { background: #DCE4FF; color: #14285A; }"));
+    return true;
+}
+
+int CMainFrame::activePageClass() const {
+    return active_ ? page::classOf(active_->pageId()) : page::kNone;
+}
+
+CFormViewEx* CMainFrame::ShowPage(int pageId) {
+    CFormViewEx* previous = active_;
+    CFormViewEx* next = pages_.create(pageId, *this);
+    if (!next)
+        return nullptr;
+    if (pageId == page::kHome)
+        setWindowTitle(doc_->caption());
+    next->setParent(host_);
+    host_->layout()->addWidget(next);
+    active_ = next;
+    next->OnInitialUpdate();
+    next->show();
+    if (previous) {
+        // The page left may be the sender of the command that got us here.
+        host_->layout()->removeWidget(previous);
+        previous->hide();
+        previous->deleteLater();
+    }
+    UpdateCommandUI();
+    return next;
+}
+
+void CMainFrame::HandFileToPages(const QString& path) {
+    if (!active_)
+        return;
+    if (activePageClass() != page::kRecordManagement) {
+        ShowPage(page::kRecordManagement);
+        return;
+    }
+    active_->importHandedFile(path);
+}
+
+void CMainFrame::openHelp() {
+    openUrl_(QUrl::fromLocalFile(paths::helpFile(state_.dataRoot)));
+}
+
+void CMainFrame::OnPatientManager() {
+    PatientManagerDialog dialog(state_, prompter_, this);
+    dialog.exec();
+}
+
+void CMainFrame::OnAbout() {
+    InfoDialog dialog(this);
+    dialog.exec();
+}
+
+void CMainFrame::UpdateCommandUI() {
+    FrameSituation s;
+    s.activePage = activePageClass();
+    s.recordingMode = state_.recordingMode;
+    s.hasRecord = active_ && active_->m_bHasRecord;
+    s.pageAvailable = [this](int pageClass) { return pages_.has(pageClass); };
+    for (auto it = actions_.cbegin(); it != actions_.cend(); ++it) {
+        const std::optional<bool> enabled = commandEnabled(it.key(), s);
+        if (enabled)
+            it.value()->setEnabled(*enabled);
+    }
+}
+
+bool CMainFrame::isCommandEnabled(int command) const {
+    const QAction* act = actions_.value(command);
+    return act && act->isEnabled();
+}
+
+void CMainFrame::runCommand(int command) {
+    if (QAction* act = actions_.value(command); act && act->isEnabled())
+        act->trigger();
+}
+
+void CMainFrame::switchByCommand(int command) {
+    switch (command) {
+    case cmd::kHome:
+        state_.recordingMode = kModeNone;
+        if (activePageClass() != page::kHome)
+            ShowPage(page::kHome);
+        break;
+    case cmd::kContinuous:
+        state_.recordingMode = kModeContinuous;
+        if (active_)
+            ShowPage(page::kReplayByCommand);
+        break;
+    case cmd::kSnap:
+        state_.recordingMode = kModeSnap;
+        if (active_)
+            ShowPage(page::kSnapDataByCommand);
+        break;
+    case cmd::kRealTime:
+        state_.recordingMode = kModeNone;
+        ShowPage(page::kRealTime);
+        break;
+    default:
+        if (const std::optional<int> target = commandTargetPage(command);
+            target && active_ && activePageClass() != *target)
+            ShowPage(*target);
+        break;
+    }
+}
+
+void CMainFrame::onCommand(int command) {
+    switch (command) {
+    case cmd::kPatientManager:
+        OnPatientManager();
+        break;
+    case cmd::kHelp:
+        openHelp();
+        break;
+    case cmd::kAbout:
+        OnAbout();
+        break;
+    case cmd::kExit:
+        close();
+        break;
+    case cmd::kPrint:
+        if (active_)
+            active_->OnFilePrint();
+        break;
+    case cmd::kPrintPreview:
+        if (active_)
+            active_->OnFilePrintPreview();
+        break;
+    case cmd::kSavePicture:
+        if (active_)
+            active_->OnSavePicture();
+        break;
+    case cmd::kMailPicture:
+        if (active_)
+            active_->OnMailPicture();
+        break;
+    default:
+        switchByCommand(command);
+        break;
+    }
+    UpdateCommandUI();
+}
+
+void CMainFrame::dropFiles(const QList<QUrl>& urls) {
+    if (urls.isEmpty() || activePageClass() == page::kPrintPreview)
+        return;
+    doc_->OnOpenDocument(urls.first().toLocalFile(), this);
+    UpdateCommandUI();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    dropFiles(event->mimeData()->urls());
+    event->acceptProposedAction();
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        centreOnScreen();
+}
+
+void CMainFrame::centreOnScreen() {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frameRect = frameGeometry();
+    frameRect.moveCenter(screen->availableGeometry().center());
+    move(frameRect.topLeft());
+}
+
+void CMainFrame::giveIdleStep() {
+    if (active_)
+        active_->OnIdle();
+}
+
+} // namespace vantora

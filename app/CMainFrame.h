@@ -1,0 +1,103 @@
+#pragma once
+
+#include "app/MessageBoxPrompter.h"
+#include "app/PageRegistry.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QToolBar;
+
+namespace vantora {
+
+class CCorvidDoc;
+class CFormViewEx;
+struct AppState;
+
+// The station's one top-level window: fixed 1024 x 768, centred, three toolbars
+// and exactly one page at a time, built afresh on every switch.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 1024;
+    static constexpr int kHeight = 768;
+
+    CMainFrame(AppState& state, PageRegistry pages, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // Builds the toolbars; false when one of them cannot be loaded from the
+    // resource library (the program then does not start).
+    bool OnCreate();
+
+    // Switches to a page: builds it, makes it active, gives it its initial update
+    // and deletes the page left. Returns the new page, or null when no class is
+    // registered for the id (the active page then stays).
+    CFormViewEx* ShowPage(int pageId);
+    CFormViewEx* activeView() const { return active_; }
+    // Page class of the active view (page::classOf), page::kNone when none.
+    int activePageClass() const;
+    bool pageAvailable(int pageClass) const { return pages_.has(pageClass); }
+
+    // A file handed to the running program, after the document accepted it.
+    void HandFileToPages(const QString& path);
+    // The data root's help file with the desktop's viewer.
+    void openHelp();
+    // Patient manager dialog (32776), information dialog 160 (32778).
+    void OnPatientManager();
+    void OnAbout();
+
+    // Re-evaluates the enabling rule of every command.
+    void UpdateCommandUI();
+    bool isCommandEnabled(int command) const;
+    // Runs a command as its toolbar button does (when enabled).
+    void runCommand(int command);
+    QAction* action(int command) const { return actions_.value(command); }
+    QToolBar* toolbarMain() const { return toolbarMain_; }
+    QToolBar* toolbarRecords() const { return toolbarRecords_; }
+    QToolBar* toolbarTools() const { return toolbarTools_; }
+
+    AppState& state() const { return state_; }
+    MessageBoxPrompter& prompter() { return prompter_; }
+    CCorvidDoc& document() const { return *doc_; }
+
+    // Opens a URL with the desktop (help file); tests replace it.
+    using UrlOpener = std::function<bool(const QUrl&)>;
+    void setUrlOpener(UrlOpener opener) { openUrl_ = std::move(opener); }
+    // Files dropped on the window: only the first is opened.
+    void dropFiles(const QList<QUrl>& urls);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    bool createToolbars();
+    QToolBar* addBar(const QString& name, const QList<std::pair<int, int>>& commandIcons);
+    QAction* makeAction(int command, int icon);
+    void onCommand(int command);
+    void switchByCommand(int command);
+    void centreOnScreen();
+    void giveIdleStep();
+
+    AppState& state_;
+    PageRegistry pages_;
+    MessageBoxPrompter prompter_;
+    std::unique_ptr<CCorvidDoc> doc_;
+    QWidget* host_ = nullptr;
+    CFormViewEx* active_ = nullptr;
+    QToolBar* toolbarMain_ = nullptr;
+    QToolBar* toolbarRecords_ = nullptr;
+    QToolBar* toolbarTools_ = nullptr;
+    QHash<int, QAction*> actions_;
+    QLabel* rootLabel_ = nullptr;
+    UrlOpener openUrl_;
+};
+
+} // namespace vantora

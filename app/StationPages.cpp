@@ -1,0 +1,15 @@
+#include "app/StationPages.h"
+
+#include "app/CCorvidView.h"
+#include "app/PageIds.h"
+
+namespace vantora {
+
+// One line per page: pages of the work areas are added here as they are built.
+PageRegistry stationPages() {
+    PageRegistry pages;
+    pages.add(page::kHome, [](CMainFrame& f) { return new CCorvidView(f); });
+    return pages;
+}
+
+} // namespace vantora

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "app/PageRegistry.h"
+
+namespace vantora {
+
+// Every page of the station that has been built, each under its page class.
+PageRegistry stationPages();
+
+} // namespace vantora
