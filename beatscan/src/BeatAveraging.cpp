@@ -9,6 +9,23 @@
 
 namespace beatscan {
 
+namespace {
+
+// Adds the samples of the beat at r to the sums, over the elements whose
+// sample lies inside the recording.
+void addBeat(const int32_t* samples, int32_t r, AnalysisState& state,
+             std::array<int64_t, TemplateLength>& sums) {
+    const int offset = r - TemplateCentre; // sample of element 0
+    const int first = offset < 0 ? -offset : 0;
+    const int end = RecordLength - offset < TemplateLength ? RecordLength - offset : TemplateLength;
+    for (int k = first; k < end; ++k) {
+        sums[k] += samples[offset + k];
+        ++state.contributions[k];
+    }
+}
+
+} // namespace
+
 void averageBeats(const int32_t* samples, AnalysisState& state) {
     // 64-bit sums: 146 beats of extreme samples would overflow 32 bits.
     std::array<int64_t, TemplateLength> sums{};
@@ -16,24 +33,16 @@ void averageBeats(const int32_t* samples, AnalysisState& state) {
     state.beatsAveraged = 0;
     for (int b = 0; b < state.beats.count; ++b) {
         const int32_t r = state.beats.positions[b];
-        if (r <= state.windowStart || r >= state.windowEnd) {
-            continue;
+        if (r > state.windowStart && r < state.windowEnd) {
+            addBeat(samples, r, state, sums);
+            ++state.beatsAveraged;
         }
-        for (int k = 0; k < TemplateLength; ++k) {
-            const int s = r + k - TemplateCentre;
-            if (s >= 0 && s < RecordLength) {
-                sums[k] += samples[s];
-                ++state.contributions[k];
-            }
-        }
-        ++state.beatsAveraged;
     }
     for (int k = 0; k < TemplateLength; ++k) {
         const int32_t count = state.contributions[k];
         // With one beat the sums are its samples; a count of 0 leaves 0.
-        state.averagedBeat[k] = (state.beatsAveraged > 1 && count > 0)
-                                    ? static_cast<int32_t>(sums[k] / count)
-                                    : static_cast<int32_t>(sums[k]);
+        state.averagedBeat[k] = static_cast<int32_t>(
+            (state.beatsAveraged > 1 && count > 0) ? sums[k] / count : sums[k]);
     }
 }
 

@@ -7,62 +7,94 @@
 
 #include "FilterTables.h"
 #include "Truncation.h"
+#include "VectorClones.h"
 
 #include <utility>
 
 namespace beatscan {
 namespace {
 
+// The sum in the order of the definition.
 template <int H, int... K>
-double weightedSum(const int32_t* x, const double* w, std::integer_sequence<int, K...>) {
+double orderedSum(const int32_t* x, const double* w, std::integer_sequence<int, K...>) {
     double acc = 0.0;
     // K runs 0..H-1, so the distance K + 1 runs outward from 1 to H.
     ((acc += x[K + 1] * w[H - (K + 1)], acc += x[-(K + 1)] * w[H - (K + 1)]), ...);
     return acc + x[0] * w[H];
 }
 
-template <int H> void smoothInterior(const std::vector<int32_t>& x, std::vector<int32_t>& y) {
-    double w[H + 1];
+// Every weight is a single-precision value of at least 2^-5, so a multiple of
+// 2^-28. For |x| < 2^24 every product, pair product and partial sum is then a
+// multiple of 2^-28 below 2^26 in magnitude, which a double holds exactly: no
+// addition rounds, and the sum with each pair added first is the same double
+// as the ordered one, at half the multiplications.
+constexpr int32_t ExactMagnitude = 1 << 24;
+
+template <int H, int... K>
+double pairedSum(const double* x, const double* w, std::integer_sequence<int, K...>) {
+    double acc = 0.0;
+    ((acc += (x[K + 1] + x[-(K + 1)]) * w[H - (K + 1)]), ...);
+    return acc + x[0] * w[H];
+}
+
+bool withinExactRange(const std::vector<int32_t>& x) {
+    int32_t low = 0;
+    int32_t high = 0;
+    for (int32_t v : x) {
+        low = v < low ? v : low;
+        high = v > high ? v : high;
+    }
+    return low > -ExactMagnitude && high < ExactMagnitude;
+}
+
+template <int H> void widenedWeights(double (&w)[H + 1]) {
     for (int k = 0; k <= H; ++k) {
         w[k] = gaussWeight(H, k);
     }
+}
+
+template <int H>
+BEATSCAN_VECTOR_CLONES void exactInterior(const std::vector<int32_t>& x, std::vector<int32_t>& y) {
+    double w[H + 1];
+    widenedWeights<H>(w);
+    const std::vector<double> wide(x.begin(), x.end()); // converted once, not once per weight
     const int n = static_cast<int>(x.size());
     for (int i = H; i < n - H; ++i) {
-        y[i] = truncateToInt(weightedSum<H>(&x[i], w, std::make_integer_sequence<int, H>{}));
+        y[i] = truncateToInt(pairedSum<H>(&wide[i], w, std::make_integer_sequence<int, H>{}));
     }
+}
+
+template <int H> void orderedInterior(const std::vector<int32_t>& x, std::vector<int32_t>& y) {
+    double w[H + 1];
+    widenedWeights<H>(w);
+    const int n = static_cast<int>(x.size());
+    for (int i = H; i < n - H; ++i) {
+        y[i] = truncateToInt(orderedSum<H>(&x[i], w, std::make_integer_sequence<int, H>{}));
+    }
+}
+
+template <int... H>
+void smoothExact(const std::vector<int32_t>& x, int h, std::vector<int32_t>& y,
+                 std::integer_sequence<int, H...>) {
+    ((h == H + 1 ? exactInterior<H + 1>(x, y) : void()), ...);
+}
+
+template <int... H>
+void smoothOrdered(const std::vector<int32_t>& x, int h, std::vector<int32_t>& y,
+                   std::integer_sequence<int, H...>) {
+    ((h == H + 1 ? orderedInterior<H + 1>(x, y) : void()), ...);
 }
 
 } // namespace
 
 std::vector<int32_t> gaussSmooth(const std::vector<int32_t>& x, int halfWidth) {
+    // Half-width 0 is the identity; 1..8 are the kernels of GaussTable.
     std::vector<int32_t> y = x;
-    switch (halfWidth) {
-    case 1:
-        smoothInterior<1>(x, y);
-        break;
-    case 2:
-        smoothInterior<2>(x, y);
-        break;
-    case 3:
-        smoothInterior<3>(x, y);
-        break;
-    case 4:
-        smoothInterior<4>(x, y);
-        break;
-    case 5:
-        smoothInterior<5>(x, y);
-        break;
-    case 6:
-        smoothInterior<6>(x, y);
-        break;
-    case 7:
-        smoothInterior<7>(x, y);
-        break;
-    case 8:
-        smoothInterior<8>(x, y);
-        break;
-    default:
-        break; // half-width 0 is the identity
+    constexpr auto halfWidths = std::make_integer_sequence<int, GaussMaxHalfWidth>{};
+    if (withinExactRange(x)) {
+        smoothExact(x, halfWidth, y, halfWidths);
+    } else {
+        smoothOrdered(x, halfWidth, y, halfWidths);
     }
     return y;
 }

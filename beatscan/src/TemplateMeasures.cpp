@@ -28,6 +28,26 @@ int32_t TemplateMeasures::value(int x) const {
 }
 
 int32_t TemplateMeasures::Sharpen(int x, int h) const {
+    assert(x >= 0 && x < TemplateLength);
+    Memo& memo = sharpenMemo[h];
+    if (!memo.known[x]) {
+        memo.values[x] = computeSharpen(x, h);
+        memo.known[x] = true;
+    }
+    return memo.values[x];
+}
+
+int32_t TemplateMeasures::RightEdge(int x, int h) const {
+    assert(x >= 0 && x < TemplateLength);
+    Memo& memo = rightEdgeMemo[h];
+    if (!memo.known[x]) {
+        memo.values[x] = computeRightEdge(x, h);
+        memo.known[x] = true;
+    }
+    return memo.values[x];
+}
+
+int32_t TemplateMeasures::computeSharpen(int x, int h) const {
     const double* s = SharpTable[h];
     double acc = 0.0;
     for (int k = 1; k <= h; ++k) {
@@ -44,7 +64,7 @@ int32_t TemplateMeasures::Smooth3(int x) const {
     return static_cast<int32_t>(sum / 4);
 }
 
-int32_t TemplateMeasures::RightEdge(int x, int h) const {
+int32_t TemplateMeasures::computeRightEdge(int x, int h) const {
     const double* e = EdgeTable[h];
     double acc = 0.0;
     for (int k = 1; k <= h; ++k) {

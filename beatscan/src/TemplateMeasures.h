@@ -3,7 +3,9 @@
 #pragma once
 
 #include "AnalysisState.h"
+#include "FilterTables.h"
 
+#include <array>
 #include <cstdint>
 
 namespace beatscan {
@@ -38,7 +40,19 @@ public:
     int32_t Mean(int s, int e) const;
 
 private:
+    // Delineation asks for the same filtered values many times over; each is
+    // computed once per beat.
+    struct Memo {
+        std::array<int32_t, TemplateLength> values;
+        std::array<bool, TemplateLength> known{};
+    };
+
+    int32_t computeSharpen(int x, int h) const;
+    int32_t computeRightEdge(int x, int h) const;
+
     const AveragedBeat& A;
+    mutable std::array<Memo, SharpMaxHalfWidth + 1> sharpenMemo;
+    mutable std::array<Memo, EdgeMaxLength + 1> rightEdgeMemo;
 };
 
 // Cosine of the angle at the middle of three points: -1 on a straight line,

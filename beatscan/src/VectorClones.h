@@ -1,0 +1,11 @@
+// Lets the few per-sample loops of detection run on wider vector units where
+// the processor has them, choosing at load time. The clones compute in the
+// same integer and IEEE double arithmetic as the baseline (no fused
+// multiply-add), so every result is bit-identical on every processor.
+#pragma once
+
+#if defined(__GNUC__) && defined(__x86_64__) && defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
+#define BEATSCAN_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define BEATSCAN_VECTOR_CLONES
+#endif
