@@ -157,6 +157,8 @@ QString decimalForEdit(const QString& stored) {
 }
 
 QString sexText(int choice) {
+    if (choice != 0 && choice != 1)
+        return {};
     return Langpack::text(choice == 1 ? kSexSecond : kSexFirst);
 }
 

@@ -79,7 +79,7 @@ QString decimalForEdit(const QString& stored);
 
 // Sex texts: the stored text is the display text of string 61271 (first choice)
 // or 61272 (second choice).
-QString sexText(int choice); // 0 first, 1 second
+QString sexText(int choice); // 0 first, 1 second, else (no choice) empty
 // The edit dialog's item: 0 when the text equals 61271 exactly, 1 when it equals
 // 61272, -1 for neither.
 int sexChoiceOf(const QString& stored);

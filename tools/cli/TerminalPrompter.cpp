@@ -1,0 +1,25 @@
+#include "tools/cli/TerminalPrompter.h"
+
+#include "app/Langpack.h"
+
+#include <QString>
+
+namespace vantora::cli {
+
+namespace {
+constexpr int kConfirmCaption = 61308;
+}
+
+bool TerminalPrompter::confirm(const Message& question) {
+    const QByteArray caption = Langpack::text(kConfirmCaption).toUtf8();
+    const QByteArray text = question.text().toUtf8();
+    std::fprintf(out_, "%s: %s [y/N] ", caption.constData(), text.constData());
+    std::fflush(out_);
+    char line[64] = {};
+    if (!std::fgets(line, sizeof line, in_))
+        return false;
+    const QString answer = QString::fromUtf8(line).trimmed().toLower();
+    return answer == QStringLiteral("y") || answer == QStringLiteral("yes");
+}
+
+} // namespace vantora::cli
