@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <array>
+
 namespace vantora {
 
 class Prompter;
@@ -21,6 +23,7 @@ constexpr int kCountOffset = 0;
 constexpr int kPatientOffset = 4;
 constexpr int kItemsOffset = 4 + PatientRecord::kSize; // 1392
 int itemBytes(int32_t mode);                           // 7541 Snap, 30026 Continuous
+std::array<uint8_t, 2> markerOf(int32_t mode);         // 0x55 0xAA Snap, 0x77 0xEE Continuous
 } // namespace chart
 
 struct ChartExportResult {

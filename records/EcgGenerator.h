@@ -52,14 +52,18 @@ private:
         double onset; // seconds from the start, P wave onset
         double rr;    // seconds to the next beat
     };
-    double uniform(); // [0, 1)
-    double gaussian();
+    static double uniform(uint64_t& state); // [0, 1)
+    static double gaussian(uint64_t& state);
     void addBeatsUntil(double seconds);
     double millivoltsAt(double seconds) const;
     double beatMillivolts(const Beat& beat, double seconds) const;
 
     EcgParameters p_;
-    uint64_t state_;
+    // Rhythm and noise draw from separate streams, so the signal does not
+    // depend on how it is asked for in pieces.
+    uint64_t rhythmState_;
+    uint64_t noiseState_;
+    double wanderPhase_;
     int64_t position_ = 0; // next sample index
     std::vector<Beat> beats_;
     std::vector<int64_t> rPeaks_;

@@ -1,0 +1,163 @@
+#include "records/ChartFile.h"
+
+#include "app/DataPaths.h"
+#include "app/Prompter.h"
+#include "records/BinaryFile.h"
+#include "records/CardRecord.h"
+#include "records/ChartImport.h"
+#include "records/PatientRegistry.h"
+#include "records/RecordingStore.h"
+#include "records/StoreFiles.h"
+#include "records/StoreMessages.h"
+#include "records/StoreRewrite.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace vantora {
+
+int chart::itemBytes(int32_t mode) {
+    return RecordIndexEntry::kBytes + recordBytesOf(mode);
+}
+
+std::array<uint8_t, 2> chart::markerOf(int32_t mode) {
+    return mode == kModeSnap ? kStoreMarker : kContinuousChartMarker;
+}
+
+ChartFile::ChartFile(QString dataRoot, int32_t mode) : root_(std::move(dataRoot)), mode_(mode) {}
+
+QString ChartFile::proposedName(int32_t mode, const QString& patientId, int k) {
+    const QString kind =
+        mode == kModeSnap ? QStringLiteral("Snap ") : QStringLiteral("Continuous ");
+    const QString suffix = k < 0 ? QString() : QStringLiteral("-%1").arg(k);
+    return kind + patientId + suffix + QStringLiteral(".cEcg");
+}
+
+bool ChartFile::isCardFileName(const QString& path) {
+    const qsizetype dot = path.lastIndexOf(u'.');
+    if (dot < 0)
+        return false;
+    const QString extension = path.mid(dot);
+    return extension == QStringLiteral(".dat") || extension == QStringLiteral(".DAT");
+}
+
+namespace {
+
+// Writes the chart of recordings [first, first + count) of the open store to
+// `path`: count, patient record, then per item the entry and the record, both
+// behind the chart's marker.
+bool writeChart(StoreFiles& store, int32_t mode, const PatientRecord& patient, int first, int count,
+                const QString& path) {
+    BinaryFile out;
+    if (!out.open(path, BinaryFile::Mode::Truncate))
+        return false;
+    const QByteArray record = patient.encode();
+    if (!out.writeInt32At(chart::kCountOffset, count) ||
+        !out.writeAt(chart::kPatientOffset, record.constData(), record.size()))
+        return false;
+    const int s = store.recordBytes;
+    const auto marker = chart::markerOf(mode);
+    QByteArray item(chart::itemBytes(mode), Qt::Uninitialized);
+    auto* p = reinterpret_cast<uint8_t*>(item.data());
+    for (int j = 0; j < count; ++j) {
+        const int k = first + j;
+        std::copy(marker.begin(), marker.end(), p);
+        std::copy(marker.begin(), marker.end(), p + RecordIndexEntry::kBytes);
+        if (!store.index.readAt(kStoreHeaderBytes + qint64(k) * RecordIndexEntry::kBytes + 2, p + 2,
+                                RecordIndexEntry::kPayloadBytes) ||
+            !store.data.readAt(kStoreHeaderBytes + qint64(k) * s + 2,
+                               p + RecordIndexEntry::kBytes + 2, s - 2) ||
+            !out.writeAt(chart::kItemsOffset + qint64(j) * item.size(), p, item.size()))
+            return false;
+    }
+    return out.flush();
+}
+
+} // namespace
+
+ChartExportResult ChartFile::exportRecordings(int position, int k, const QString& target,
+                                              Prompter& prompter) const {
+    ChartExportResult result;
+    const QString extension = QFileInfo(target).suffix();
+    if (extension.compare(QStringLiteral("bmp"), Qt::CaseInsensitive) == 0) {
+        result.pictureRequested = true;
+        return result;
+    }
+    if (extension.compare(QStringLiteral("cEcg"), Qt::CaseInsensitive) != 0) {
+        result.message = {storemsg::kNotChartName, {}};
+        return result;
+    }
+    const PatientReadResult patient = PatientRegistry(root_).read(position);
+    if (!patient.record) {
+        result.message = patient.message;
+        return result;
+    }
+    const QString id = patient.record->id;
+    if (!isValidPatientId(id)) {
+        result.message = {msg::kInvalidPatientId, id};
+        return result;
+    }
+    int first = 0;
+    int count = 0;
+    {
+        StoreFiles store(root_, mode_, id);
+        if (result.message = store.open(); !result.message.isNone())
+            return result;
+        const auto n = store.checkedCount();
+        if (!n.ok() || store.indexCount(0).value != n.value) {
+            result.message = n.ok() ? Message{storemsg::kDamaged, store.data.path()} : n.message;
+            return result;
+        }
+        if (k == RecordingStore::kAll && n.value == 0) {
+            result.message = {storemsg::kNoRecordings, id};
+            return result;
+        }
+        if (k < RecordingStore::kAll || k >= n.value) {
+            result.message = {storemsg::kNoRecordingNumber, QString::number(k + 1)};
+            return result;
+        }
+        first = k == RecordingStore::kAll ? 0 : k;
+        count = k == RecordingStore::kAll ? n.value : 1;
+        if (QFileInfo::exists(target) &&
+            !prompter.confirm({storemsg::kReplaceQuestion, QFileInfo(target).fileName()})) {
+            result.declined = true;
+            return result;
+        }
+        // The chart is written beside the target and put in place only when whole.
+        const QString scratch = target + QStringLiteral(".part");
+        if (!writeChart(store, mode_, *patient.record, first, count, scratch) ||
+            !replaceFile(scratch, target)) {
+            QFile::remove(scratch);
+            result.message = {storemsg::kExportFailed, {}};
+            return result;
+        }
+    }
+    // Recordings leave the store only once the chart holds them.
+    if (!RecordingStore(root_, mode_, id).remove(k).isNone()) {
+        QFile::remove(target);
+        result.message = {storemsg::kExportFailed, {}};
+        return result;
+    }
+    result.exported = count;
+    return result;
+}
+
+ChartImportResult ChartFile::importChart(const QString& path, Prompter& prompter, bool ask) const {
+    return ChartImport(root_, mode_).importChart(path, prompter, ask);
+}
+
+ChartImportResult ChartFile::importCard(const QString& path, int position, Prompter& prompter,
+                                        bool ask) const {
+    return ChartImport(root_, mode_).importCard(path, position, prompter, ask);
+}
+
+bool ChartFile::looksLikeCardFile(const QString& path) {
+    BinaryFile file;
+    uint8_t head[3];
+    if (!file.open(path, BinaryFile::Mode::Read) || !file.readAt(card::kRecognitionOffset, head, 3))
+        return false;
+    return head[0] == card::kFrameHead[0] || head[1] == card::kFrameHead[1] ||
+           head[2] == card::kFrameHead[2];
+}
+
+} // namespace vantora

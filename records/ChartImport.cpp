@@ -1,0 +1,179 @@
+#include "records/ChartImport.h"
+
+#include "app/Prompter.h"
+#include "records/BinaryFile.h"
+#include "records/CardRecord.h"
+#include "records/PatientRegistry.h"
+#include "records/RecordingStore.h"
+#include "records/StoreMessages.h"
+#include "records/StoreRewrite.h"
+
+namespace vantora {
+
+ChartImport::ChartImport(QString dataRoot, int32_t mode)
+    : root_(std::move(dataRoot)), mode_(mode) {}
+
+namespace {
+
+Message wrongKind(int32_t mode) {
+    return {mode == kModeSnap ? storemsg::kNotSnapChart : storemsg::kNotContinuousFile, {}};
+}
+
+// The item count of a chart or card file: positive, within capacity and
+// within what the file holds; anything else is a damaged file.
+std::optional<int> itemCount(BinaryFile& file, qint64 headerBytes, int itemBytes) {
+    const auto n = readBoundedCount(file, headerBytes, itemBytes, kStoreCapacity);
+    if (!n || *n <= 0)
+        return std::nullopt;
+    return n;
+}
+
+} // namespace
+
+ChartImport::Target ChartImport::targetFor(const PatientRecord& record) const {
+    const PatientRegistry registry(root_);
+    // Ids match ignoring case; the recordings go to the registered spelling,
+    // whose files the patient owns.
+    if (const int position = registry.findById(record.id); position > 0) {
+        if (const auto registered = registry.read(position).record)
+            return {registered->id, false, {}};
+    }
+    return {record.id, true, record};
+}
+
+ChartImportResult ChartImport::write(const Target& target, int count,
+                                     const ItemSource& items) const {
+    ChartImportResult result;
+    result.patientId = target.id;
+    const PatientRegistry registry(root_);
+    if (target.registerPatient) {
+        const auto n = registry.count();
+        if (!n.message.isNone() || n.value > PatientRegistry::kAddLimit) {
+            result.message = n.message.isNone() ? Message{storemsg::kRegistryFull, {}} : n.message;
+            return result;
+        }
+    }
+    StoreRewrite rewrite(root_, mode_, target.id);
+    const auto start =
+        target.registerPatient ? StoreRewrite::Start::Fresh : StoreRewrite::Start::Keep;
+    if (result.message = rewrite.begin(start); !result.message.isNone())
+        return result;
+    if (rewrite.count() + count > kStoreCapacity) {
+        result.message = {storemsg::kStoreFull, target.id};
+        return result;
+    }
+    QByteArray entry(RecordIndexEntry::kBytes, Qt::Uninitialized);
+    QByteArray record(recordBytesOf(mode_), Qt::Uninitialized);
+    for (int i = 0; i < count; ++i) {
+        auto* e = reinterpret_cast<uint8_t*>(entry.data());
+        auto* r = reinterpret_cast<uint8_t*>(record.data());
+        if (result.message = items(i, e, r); !result.message.isNone())
+            return result;
+        if (!rewrite.append(e, r)) {
+            result.message = {storemsg::kWriteFailed, {}};
+            return result;
+        }
+    }
+    if (result.message = rewrite.finish(); !result.message.isNone())
+        return result;
+    if (target.registerPatient) {
+        const PatientAddResult added = registry.appendRecord(target.record);
+        if (!added.added()) {
+            result.message = added.message;
+            return result;
+        }
+        result.registered = true;
+    }
+    if (result.message = rewrite.replace(); !result.message.isNone())
+        return result;
+    result.imported = count;
+    return result;
+}
+
+ChartImportResult ChartImport::importChart(const QString& path, Prompter& prompter,
+                                           bool ask) const {
+    ChartImportResult result;
+    BinaryFile file;
+    if (!file.open(path, BinaryFile::Mode::Read)) {
+        result.message = {storemsg::kCannotOpen, path};
+        return result;
+    }
+    uint8_t marker[2];
+    if (!file.readAt(chart::kItemsOffset, marker, 2) ||
+        std::array<uint8_t, 2>{marker[0], marker[1]} != chart::markerOf(mode_)) {
+        result.message = wrongKind(mode_);
+        return result;
+    }
+    const int itemBytes = chart::itemBytes(mode_);
+    const auto count = itemCount(file, chart::kItemsOffset, itemBytes);
+    QByteArray patientBytes(PatientRecord::kSize, Qt::Uninitialized);
+    if (!count || !file.readAt(chart::kPatientOffset, patientBytes.data(), patientBytes.size())) {
+        result.message = {storemsg::kDamaged, path};
+        return result;
+    }
+    const PatientRecord patient = PatientRecord::decode(patientBytes);
+    // The id names files: one that is not a file-name stem is refused.
+    if (!isValidPatientId(patient.id)) {
+        result.message = {storemsg::kDamaged, path};
+        return result;
+    }
+    if (ask && !prompter.confirm({storemsg::kImportQuestion, patient.id})) {
+        result.declined = true;
+        return result;
+    }
+    const int s = recordBytesOf(mode_);
+    return write(targetFor(patient), *count, [&](int i, uint8_t* entry, uint8_t* record) {
+        const qint64 at = chart::kItemsOffset + qint64(i) * itemBytes;
+        if (!file.readAt(at, entry, RecordIndexEntry::kBytes) ||
+            !file.readAt(at + RecordIndexEntry::kBytes, record, s))
+            return Message{storemsg::kDamaged, path};
+        return Message{};
+    });
+}
+
+ChartImportResult ChartImport::importCard(const QString& path, int position, Prompter& prompter,
+                                          bool ask) const {
+    ChartImportResult result;
+    BinaryFile file;
+    if (!file.open(path, BinaryFile::Mode::Read)) {
+        result.message = {storemsg::kCannotOpen, path};
+        return result;
+    }
+    if (!ChartFile::looksLikeCardFile(path)) {
+        result.message = {storemsg::kNotContinuousFile, {}};
+        return result;
+    }
+    const PatientReadResult patient = PatientRegistry(root_).read(position);
+    if (!patient.record) {
+        result.message = patient.message;
+        return result;
+    }
+    const auto count = itemCount(file, card::kHeaderBytes, card::kRecordBytes);
+    if (!count) {
+        result.message = {storemsg::kDamaged, path};
+        return result;
+    }
+    if (!isValidPatientId(patient.record->id)) {
+        result.message = {msg::kInvalidPatientId, patient.record->id};
+        return result;
+    }
+    if (ask && !prompter.confirm({storemsg::kImportQuestion, patient.record->id})) {
+        result.declined = true;
+        return result;
+    }
+    QByteArray cardRecord(card::kRecordBytes, Qt::Uninitialized);
+    const Target target{patient.record->id, false, {}};
+    return write(target, *count, [&](int i, uint8_t* entry, uint8_t* record) {
+        auto* c = reinterpret_cast<uint8_t*>(cardRecord.data());
+        if (!file.readAt(card::kHeaderBytes + qint64(i) * card::kRecordBytes, c,
+                         card::kRecordBytes))
+            return Message{storemsg::kDamaged, path};
+        const auto e = card::entryOf(c).toBytes();
+        std::copy(e.begin(), e.end(), entry);
+        const QByteArray r = card::storeRecordOf(c, mode_);
+        std::copy(r.begin(), r.end(), record);
+        return Message{};
+    });
+}
+
+} // namespace vantora

@@ -1,0 +1,109 @@
+#include "records/RecordingNotes.h"
+
+#include "app/DataPaths.h"
+#include "records/BinaryFile.h"
+#include "records/PatientRecord.h"
+#include "records/StoreMessages.h"
+
+#include <QDate>
+
+#include <bit>
+#include <cstring>
+#include <vector>
+
+namespace vantora {
+
+namespace {
+
+constexpr int kSecondsPerDay = 86400;
+constexpr int kRecordsPerRead = 1024;
+
+double keyAt(const uint8_t* record) {
+    const uint64_t bits = uint64_t(getLE32(record)) | (uint64_t(getLE32(record + 4)) << 32);
+    return std::bit_cast<double>(bits);
+}
+
+void putKey(uint8_t* record, double key) {
+    const auto bits = std::bit_cast<uint64_t>(key);
+    putLE32(record, uint32_t(bits));
+    putLE32(record + 4, uint32_t(bits >> 32));
+}
+
+// Offset of the first record whose key equals `key`, or -1. A trailing piece
+// shorter than a record is compared as if cleared past its end.
+qint64 findKey(BinaryFile& file, double key) {
+    const qint64 size = file.size();
+    std::vector<uint8_t> buffer(size_t(kRecordsPerRead) * RecordingNotes::kRecordBytes);
+    for (qint64 offset = 0; offset < size; offset += qint64(buffer.size())) {
+        const qint64 piece = std::min<qint64>(qint64(buffer.size()), size - offset);
+        std::fill(buffer.begin(), buffer.end(), uint8_t(0));
+        if (!file.readAt(offset, buffer.data(), piece))
+            return -1;
+        for (qint64 r = 0; r < piece; r += RecordingNotes::kRecordBytes)
+            if (keyAt(buffer.data() + r) == key)
+                return offset + r;
+    }
+    return -1;
+}
+
+} // namespace
+
+RecordingNotes::RecordingNotes(QString dataRoot, int32_t mode, QString patientId)
+    : root_(std::move(dataRoot)), mode_(mode), id_(std::move(patientId)) {}
+
+QString RecordingNotes::path() const {
+    return paths::notesFile(root_, mode_, id_);
+}
+
+std::optional<double> RecordingNotes::oleDateKey(const SystemTime& t) {
+    // The automation date's range is the years 100 to 9999.
+    if (t.year < 100 || t.year > 9999 || !QDate::isValid(t.year, t.month, t.day) || t.hour > 23 ||
+        t.minute > 59 || t.second > 59)
+        return std::nullopt;
+    const qint64 days =
+        QDate(t.year, t.month, t.day).toJulianDay() - QDate(1899, 12, 30).toJulianDay();
+    const double fraction = double(t.hour * 3600 + t.minute * 60 + t.second) / kSecondsPerDay;
+    // Before the epoch the day counts down while the time of day still counts up.
+    return days >= 0 ? double(days) + fraction : double(days) - fraction;
+}
+
+StoreResult<QString> RecordingNotes::read(const SystemTime& start) const {
+    using R = StoreResult<QString>;
+    if (!isValidPatientId(id_))
+        return R::failure({msg::kInvalidPatientId, id_});
+    BinaryFile file;
+    if (!file.open(path(), BinaryFile::Mode::OpenOrCreate))
+        return R::failure({storemsg::kNoteFileFailed, {}});
+    const auto key = oleDateKey(start);
+    if (!key)
+        return R::success({});
+    const qint64 at = findKey(file, *key);
+    if (at < 0)
+        return R::success({});
+    uint8_t text[kTextBytes] = {};
+    // A trailing piece reads as cleared past the end of the file.
+    const qint64 available = std::clamp<qint64>(file.size() - at - kTextOffset, 0, kTextBytes);
+    if (available > 0 && !file.readAt(at + kTextOffset, text, available))
+        return R::success({});
+    return R::success(readUtf16Field(text, kTextBytes));
+}
+
+Message RecordingNotes::write(const SystemTime& start, const QString& text) const {
+    if (!isValidPatientId(id_))
+        return {msg::kInvalidPatientId, id_};
+    BinaryFile file;
+    if (!file.open(path(), BinaryFile::Mode::OpenOrCreate))
+        return {storemsg::kNoteFileFailed, {}};
+    const auto key = oleDateKey(start);
+    uint8_t record[kRecordBytes] = {};
+    putKey(record, key.value_or(0.0));
+    writeUtf16Field(record + kTextOffset, kTextBytes, text);
+    qint64 at = key ? findKey(file, *key) : -1;
+    if (at < 0) // added after the last whole record
+        at = file.size() / kRecordBytes * kRecordBytes;
+    if (!file.writeAt(at, record, kRecordBytes) || !file.flush())
+        return {storemsg::kNoteFileFailed, {}};
+    return {};
+}
+
+} // namespace vantora

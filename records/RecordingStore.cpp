@@ -1,0 +1,273 @@
+#include "records/RecordingStore.h"
+
+#include "app/Langpack.h"
+#include "records/BinaryFile.h"
+#include "records/PatientRecord.h"
+#include "records/StoreFiles.h"
+#include "records/StoreMessages.h"
+#include "records/StoreRewrite.h"
+
+#include <QtEndian>
+
+#include <algorithm>
+
+namespace vantora {
+
+int recordBytesOf(int32_t mode) {
+    return mode == kModeSnap ? kSnapRecordBytes : kContinuousRecordBytes;
+}
+
+RecordingStore::RecordingStore(QString dataRoot, int32_t mode, QString patientId)
+    : root_(std::move(dataRoot)), mode_(mode), id_(std::move(patientId)) {}
+
+QString RecordingStore::dataPath() const {
+    return paths::dataFile(root_, mode_, id_);
+}
+QString RecordingStore::indexPath() const {
+    return paths::indexFile(root_, mode_, id_);
+}
+
+namespace {
+
+// An id that is not a file-name stem would lead out of the store's folder.
+Message checkId(const QString& id) {
+    return isValidPatientId(id) ? Message{} : Message{msg::kInvalidPatientId, id};
+}
+
+// Opens one file of a store the way every reader does: created empty when missing.
+Message openForReading(BinaryFile& file, const QString& path) {
+    return file.open(path, BinaryFile::Mode::OpenOrCreate) ? Message{}
+                                                           : Message{storemsg::kCannotOpen, path};
+}
+
+StoreResult<int> countOf(BinaryFile& file, int itemBytes) {
+    const auto n = readBoundedCount(file, kStoreHeaderBytes, itemBytes, kStoreCapacity);
+    if (!n)
+        return StoreResult<int>::failure({storemsg::kDamaged, file.path()});
+    return StoreResult<int>::success(*n);
+}
+
+// Writes record n and its entry, then raises the data count and the index
+// count: an interruption leaves nothing counted that is not whole.
+bool writeAppended(StoreFiles& files, int n, const QByteArray& record,
+                   const RecordIndexEntry& entry) {
+    const auto entryBytes = entry.toBytes();
+    return files.data.writeAt(kStoreHeaderBytes + qint64(n) * files.recordBytes, record.constData(),
+                              record.size()) &&
+           files.index.writeAt(kStoreHeaderBytes + qint64(n) * RecordIndexEntry::kBytes,
+                               entryBytes.data(), RecordIndexEntry::kBytes) &&
+           files.data.flush() && files.index.flush() && files.data.writeInt32At(0, n + 1) &&
+           files.data.flush() && files.index.writeInt32At(0, n + 1) && files.index.flush();
+}
+
+QByteArray snapRecordBytes(const SnapBlocks& blocks) {
+    QByteArray record(kSnapRecordBytes, Qt::Uninitialized);
+    record[0] = char(kStoreMarker[0]);
+    record[1] = char(kStoreMarker[1]);
+    for (int b = 0; b < kBlocksPerRecording; ++b)
+        std::copy(blocks[b].bytes.begin(), blocks[b].bytes.end(),
+                  record.begin() + 2 + b * SampleBlock::kBytes);
+    return record;
+}
+
+QByteArray continuousRecordBytes(std::span<const AcqPacket> packets) {
+    QByteArray record(kContinuousRecordBytes, Qt::Uninitialized);
+    record[0] = char(kStoreMarker[0]);
+    record[1] = char(kStoreMarker[1]);
+    auto* out = reinterpret_cast<uint8_t*>(record.data()) + 2;
+    for (int i = 0; i < kSamplesPerRecording; ++i) {
+        const size_t p = size_t(i / kAcqSamplesPerPacket);
+        // A short segment is completed with the zero line so the slot is whole.
+        const int32_t v =
+            p < packets.size() ? packets[p].samples[i % kAcqSamplesPerPacket] : kSampleBaseline;
+        putLE32(out + 4 * i, uint32_t(v));
+    }
+    return record;
+}
+
+std::vector<int32_t> samplesOf(int32_t mode, const QByteArray& data) {
+    const auto* p = reinterpret_cast<const uint8_t*>(data.constData());
+    if (mode == kModeSnap)
+        return decodeSnapData(std::span<const uint8_t, kSnapBlockBytes>(p, kSnapBlockBytes));
+    std::vector<int32_t> samples(kSamplesPerRecording);
+    for (int i = 0; i < kSamplesPerRecording; ++i)
+        samples[i] = int32_t(getLE32(p + 4 * i));
+    return samples;
+}
+
+} // namespace
+
+SegmentSummary summariseSegment(std::span<const AcqPacket> packets) {
+    int64_t sum = 0;
+    int64_t counted = 0;
+    uint32_t mask = 0;
+    for (const AcqPacket& packet : packets) {
+        if (packet.heartRate > 0 && packet.heartRate < kMaxReportedHeartRate) {
+            sum += packet.heartRate;
+            ++counted;
+        }
+        // Only codes 1..16 have a bit in the 16-bit mask.
+        if (packet.rhythmCode > 0 && packet.rhythmCode <= 16)
+            mask |= 1u << (packet.rhythmCode - 1);
+    }
+    return {uint16_t(counted ? sum / counted : 0), uint16_t(mask)};
+}
+
+StoreResult<int> RecordingStore::count() const {
+    if (Message m = checkId(id_); !m.isNone())
+        return StoreResult<int>::failure(m);
+    BinaryFile data;
+    if (Message m = openForReading(data, dataPath()); !m.isNone())
+        return StoreResult<int>::failure(m);
+    return countOf(data, recordBytes());
+}
+
+RecordingListing RecordingStore::listIndex() const {
+    RecordingListing listing;
+    if (listing.message = checkId(id_); !listing.message.isNone())
+        return listing;
+    BinaryFile index;
+    if (listing.message = openForReading(index, indexPath()); !listing.message.isNone())
+        return listing;
+    int32_t n = 0;
+    if (index.size() >= kStoreHeaderBytes)
+        n = index.readInt32At(0).value_or(0);
+    if (n < 0 || n > kStoreCapacity) {
+        listing.message = {storemsg::kDamaged, index.path()};
+        return listing;
+    }
+    // Listing stops where the file ends.
+    const qint64 held = (index.size() - kStoreHeaderBytes) / RecordIndexEntry::kBytes;
+    n = int32_t(std::clamp<qint64>(held, 0, n));
+    QByteArray bytes(n * RecordIndexEntry::kBytes, Qt::Uninitialized);
+    if (n > 0 && !index.readAt(kStoreHeaderBytes, bytes.data(), bytes.size()))
+        return listing;
+    listing.recordings.reserve(size_t(n));
+    const auto* p = reinterpret_cast<const uint8_t*>(bytes.constData());
+    for (int k = 0; k < n; ++k)
+        listing.recordings.push_back(
+            {k + 1, RecordIndexEntry::fromBytes(p + qint64(k) * RecordIndexEntry::kBytes)});
+    return listing;
+}
+
+StoreResult<QByteArray> RecordingStore::readRecordData(int k) const {
+    using R = StoreResult<QByteArray>;
+    if (Message m = checkId(id_); !m.isNone())
+        return R::failure(m);
+    BinaryFile data;
+    if (Message m = openForReading(data, dataPath()); !m.isNone())
+        return R::failure(m);
+    const auto n = countOf(data, recordBytes());
+    if (!n.ok())
+        return R::failure(n.message);
+    if (k < 0 || k >= n.value)
+        return R::failure({storemsg::kNoRecordingNumber, QString::number(k + 1)});
+    QByteArray bytes(recordBytes() - 2, Qt::Uninitialized);
+    if (!data.readAt(kStoreHeaderBytes + qint64(k) * recordBytes() + 2, bytes.data(), bytes.size()))
+        return R::failure({storemsg::kDamaged, data.path()});
+    return R::success(bytes);
+}
+
+StoreResult<std::vector<int32_t>> RecordingStore::readSamples(int k) const {
+    using R = StoreResult<std::vector<int32_t>>;
+    const auto data = readRecordData(k);
+    if (!data.ok())
+        return R::failure(data.message);
+    return R::success(samplesOf(mode_, data.value));
+}
+
+StoreResult<RecordIndexEntry> RecordingStore::readEntry(int k) const {
+    using R = StoreResult<RecordIndexEntry>;
+    if (Message m = checkId(id_); !m.isNone())
+        return R::failure(m);
+    BinaryFile index;
+    if (Message m = openForReading(index, indexPath()); !m.isNone())
+        return R::failure(m);
+    const auto n = countOf(index, RecordIndexEntry::kBytes);
+    if (!n.ok())
+        return R::failure(n.message);
+    if (k < 0 || k >= n.value)
+        return R::failure({storemsg::kNoRecordingNumber, QString::number(k + 1)});
+    uint8_t bytes[RecordIndexEntry::kBytes];
+    if (!index.readAt(kStoreHeaderBytes + qint64(k) * RecordIndexEntry::kBytes, bytes,
+                      sizeof bytes))
+        return R::failure({storemsg::kDamaged, index.path()});
+    return R::success(RecordIndexEntry::fromBytes(bytes));
+}
+
+SnapAppendResult RecordingStore::appendSnap(std::span<const SnapRecording> recordings) const {
+    SnapAppendResult result;
+    if (mode_ != kModeSnap) {
+        result.message = {storemsg::kWriteFailed, {}};
+        return result;
+    }
+    if (result.message = checkId(id_); !result.message.isNone())
+        return result;
+    StoreFiles files(root_, mode_, id_);
+    if (result.message = files.open(); !result.message.isNone())
+        return result;
+    const auto counted = files.checkedCount();
+    if (!counted.ok()) {
+        result.message = counted.message;
+        return result;
+    }
+    int n = counted.value;
+    for (const SnapRecording& recording : recordings) {
+        if (n >= kStoreCapacity) {
+            result.message = {storemsg::kStoreFull, id_};
+            break;
+        }
+        const DeviceRecordHeader& h = recording.header;
+        RecordIndexEntry entry;
+        entry.time = SystemTime::fromFields(h.startTime);
+        entry.kind = recordingTypeCode(h.recordingType);
+        entry.heartRate = h.heartRate > kMaxReportedHeartRate ? 0 : h.heartRate;
+        entry.extra = {h.extra[0], h.extra[1]};
+        if (!writeAppended(files, n, snapRecordBytes(recording.blocks), entry)) {
+            result.message = {storemsg::kWriteFailed, {}};
+            break;
+        }
+        ++n;
+        ++result.saved;
+    }
+    return result;
+}
+
+Message RecordingStore::appendContinuous(std::span<const AcqPacket> packets,
+                                         std::optional<SystemTime> stamp) const {
+    if (mode_ != kModeContinuous)
+        return {storemsg::kWriteFailed, {}};
+    if (Message m = checkId(id_); !m.isNone())
+        return m;
+    StoreFiles files(root_, mode_, id_);
+    if (Message m = files.open(); !m.isNone())
+        return m;
+    const auto n = files.checkedCount();
+    if (!n.ok())
+        return n.message;
+    if (n.value >= kStoreCapacity)
+        return {storemsg::kStoreFull, id_};
+    const SegmentSummary summary = summariseSegment(packets);
+    RecordIndexEntry entry;
+    entry.time = stamp.value_or(SystemTime::now());
+    entry.kind = summary.eventMask;
+    entry.heartRate = summary.averageHeartRate;
+    const auto stored = packets.first(std::min<size_t>(packets.size(), kPacketsPerSegment));
+    if (!writeAppended(files, n.value, continuousRecordBytes(stored), entry))
+        return {storemsg::kWriteFailed, {}};
+    return {};
+}
+
+Message RecordingStore::remove(int k) const {
+    if (Message m = checkId(id_); !m.isNone())
+        return m;
+    if (k < kAll)
+        return {storemsg::kNoRecordingNumber, QString::number(k + 1)};
+    StoreRewrite rewrite(root_, mode_, id_);
+    const auto start = k == kAll ? StoreRewrite::Start::Empty : StoreRewrite::Start::Keep;
+    if (Message m = rewrite.begin(start, k, true); !m.isNone())
+        return m;
+    return rewrite.commit();
+}
+
+} // namespace vantora

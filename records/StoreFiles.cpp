@@ -1,0 +1,60 @@
+#include "records/StoreFiles.h"
+
+#include "app/DataPaths.h"
+#include "records/RecordIndexEntry.h"
+#include "records/RecordingStore.h"
+#include "records/StoreMessages.h"
+
+namespace vantora {
+
+StoreFiles::StoreFiles(const QString& dataRoot, int32_t mode, const QString& patientId)
+    : recordBytes(recordBytesOf(mode)), dataPath_(paths::dataFile(dataRoot, mode, patientId)),
+      indexPath_(paths::indexFile(dataRoot, mode, patientId)) {}
+
+Message StoreFiles::open() {
+    if (!data.open(dataPath_, BinaryFile::Mode::OpenOrCreate))
+        return {storemsg::kCannotOpen, dataPath_};
+    if (!index.open(indexPath_, BinaryFile::Mode::OpenOrCreate))
+        return {storemsg::kCannotOpen, indexPath_};
+    return {};
+}
+
+std::optional<int> readBoundedCount(BinaryFile& file, qint64 headerBytes, int itemBytes,
+                                    int capacity) {
+    if (file.size() < 4)
+        return 0;
+    const auto n = file.readInt32At(0);
+    if (!n || *n < 0 || *n > capacity)
+        return std::nullopt;
+    if (headerBytes + qint64(*n) * itemBytes > file.size())
+        return std::nullopt;
+    return *n;
+}
+
+StoreResult<int> StoreFiles::boundedCount(BinaryFile& file, int itemBytes, int atLeast) {
+    const auto n = readBoundedCount(file, kStoreHeaderBytes, itemBytes, kStoreCapacity);
+    const bool holdsEnough = kStoreHeaderBytes + qint64(atLeast) * itemBytes <= file.size();
+    if (!n || (atLeast > 0 && !holdsEnough))
+        return StoreResult<int>::failure({storemsg::kDamaged, file.path()});
+    return StoreResult<int>::success(*n);
+}
+
+StoreResult<int> StoreFiles::dataCount() {
+    return boundedCount(data, recordBytes, 0);
+}
+
+StoreResult<int> StoreFiles::indexCount(int atLeast) {
+    return boundedCount(index, RecordIndexEntry::kBytes, atLeast);
+}
+
+StoreResult<int> StoreFiles::checkedCount() {
+    auto n = dataCount();
+    if (!n.ok())
+        return n;
+    const auto entries = indexCount(n.value);
+    if (!entries.ok())
+        return entries;
+    return n;
+}
+
+} // namespace vantora

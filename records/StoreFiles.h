@@ -1,0 +1,46 @@
+#pragma once
+
+#include "app/Message.h"
+#include "records/BinaryFile.h"
+#include "records/StoreResult.h"
+
+#include <QString>
+
+namespace vantora {
+
+// The data file and the index file of one store, opened together for one
+// operation ("rb+", created empty when missing).
+class StoreFiles {
+public:
+    StoreFiles(const QString& dataRoot, int32_t mode, const QString& patientId);
+
+    // 61217 with the path of the file that cannot be opened or created.
+    Message open();
+
+    // The data file's count, checked: a missing or short file counts 0; a
+    // negative count, one above capacity or one the file cannot hold is a
+    // damaged store (61218 with the data file's path).
+    StoreResult<int> dataCount();
+    // The same for the index file, which must also hold at least `atLeast`
+    // entries (those the data file counts).
+    StoreResult<int> indexCount(int atLeast);
+    // dataCount() and indexCount(), both usable for an append or a rewrite.
+    StoreResult<int> checkedCount();
+
+    BinaryFile data;
+    BinaryFile index;
+    const int recordBytes;
+
+private:
+    StoreResult<int> boundedCount(BinaryFile& file, int itemBytes, int atLeast);
+    QString dataPath_;
+    QString indexPath_;
+};
+
+// The count at offset 0 of a file of fixed items behind a 4-byte count:
+// nullopt when it is negative, above `capacity`, or more than the file holds;
+// 0 for a file shorter than the count.
+std::optional<int> readBoundedCount(BinaryFile& file, qint64 headerBytes, int itemBytes,
+                                    int capacity);
+
+} // namespace vantora
