@@ -4,7 +4,7 @@
 // multiply-add), so every result is bit-identical on every processor.
 #pragma once
 
-#if defined(__GNUC__) && defined(__x86_64__) && defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
+#if defined(__GNUC__) && defined(__x86_64__) && defined(__linux__)
 #define BEATSCAN_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define BEATSCAN_VECTOR_CLONES
