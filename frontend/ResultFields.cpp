@@ -1,0 +1,16 @@
+#include "frontend/ResultFields.h"
+
+namespace vantora {
+
+ResultFieldTexts resultFieldTexts(const ParameterBlock& p) {
+    return {QString::asprintf("%d", p[4]), QString::asprintf("%.2f", p[5] * kStPerUnit),
+            QString::asprintf("%d", p[6]), QString::asprintf("%d", p[7]),
+            QString::asprintf("%d", p[8]), QString::asprintf("%d", p[9])};
+}
+
+ResultFieldTexts clearedResultFields() {
+    const QString none = QStringLiteral("...");
+    return {none, none, none, none, none, none};
+}
+
+} // namespace vantora
