@@ -174,12 +174,11 @@ int sexIconOf(const QString& stored) {
     return stored.compare(Langpack::text(kSexFirst), Qt::CaseInsensitive) == 0 ? 0 : 1;
 }
 
-QString formatPatientDate(const QDate& date) {
-    return QLocale::system().toString(date, QLocale::ShortFormat);
+QString formatPatientDate(const QDate& date, const QLocale& locale) {
+    return locale.toString(date, QLocale::ShortFormat);
 }
 
-QDate parsePatientDate(const QString& stored) {
-    const QLocale locale = QLocale::system();
+QDate parsePatientDate(const QString& stored, const QLocale& locale) {
     QDate date = locale.toDate(stored, QLocale::ShortFormat);
     // A two-digit year reads as 19xx; a date the control could have picked is
     // at most twenty years ahead, so later 19xx years belong to this century.

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QLocale>
 #include <QString>
 
 #include <cstdint>
@@ -87,7 +88,9 @@ int sexChoiceOf(const QString& stored);
 int sexIconOf(const QString& stored);
 
 // The date field: a date only, in the user's default locale short format.
-QString formatPatientDate(const QDate& date);
-QDate parsePatientDate(const QString& stored);
+// A two-digit year is read into the hundred years that end twenty years from
+// now, so an edit does not move a recent date back a century.
+QString formatPatientDate(const QDate& date, const QLocale& locale = QLocale::system());
+QDate parsePatientDate(const QString& stored, const QLocale& locale = QLocale::system());
 
 } // namespace vantora

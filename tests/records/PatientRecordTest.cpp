@@ -1,0 +1,192 @@
+#include "records/PatientRecord.h"
+#include "app/Langpack.h"
+#include "support/TestData.h"
+
+#include <QLocale>
+
+#include <gtest/gtest.h>
+
+using namespace vantora;
+
+namespace {
+
+// A record laid out field by field, as the station writes one.
+QByteArray recordBytes(const QString& id, const QString& name, int32_t revision) {
+    return test::ByteWriter()
+        .text(id, 32)
+        .text(name, 82)
+        .text(QStringLiteral("Male"), 20)
+        .text(QStringLiteral("2 Jan 2026"), 110)
+        .text(QStringLiteral("170"), 30)
+        .text(QStringLiteral("65.5"), 30)
+        .text(QStringLiteral("t1"), 130)
+        .text(QStringLiteral("t2"), 210)
+        .text(QStringLiteral("t3"), 130)
+        .text(QStringLiteral("t4"), 610)
+        .i32(revision)
+        .bytes();
+}
+
+PatientRecord sample() {
+    PatientRecord r;
+    r.id = QStringLiteral("007");
+    r.name = QStringLiteral("Ann Lee");
+    r.sex = QStringLiteral("Male");
+    r.date = QStringLiteral("2 Jan 2026");
+    r.number = QStringLiteral("170");
+    r.decimal = QStringLiteral("65.5");
+    r.text1 = QStringLiteral("t1");
+    r.text2 = QStringLiteral("t2");
+    r.text3 = QStringLiteral("t3");
+    r.text4 = QStringLiteral("t4");
+    r.revision = 10;
+    return r;
+}
+
+} // namespace
+
+TEST(PatientRecordLayout, EncodeMatchesTheFieldLayoutByteForByte) {
+    const QByteArray expected = recordBytes(QStringLiteral("007"), QStringLiteral("Ann Lee"), 10);
+    ASSERT_EQ(expected.size(), PatientRecord::kSize);
+    EXPECT_EQ(sample().encode(), expected);
+}
+
+TEST(PatientRecordLayout, DecodeReadsEveryField) {
+    const PatientRecord r =
+        PatientRecord::decode(recordBytes(QStringLiteral("A1"), QStringLiteral("Bo"), 8));
+    EXPECT_EQ(r.id, QStringLiteral("A1"));
+    EXPECT_EQ(r.name, QStringLiteral("Bo"));
+    EXPECT_EQ(r.sex, QStringLiteral("Male"));
+    EXPECT_EQ(r.date, QStringLiteral("2 Jan 2026"));
+    EXPECT_EQ(r.number, QStringLiteral("170"));
+    EXPECT_EQ(r.decimal, QStringLiteral("65.5"));
+    EXPECT_EQ(r.text1, QStringLiteral("t1"));
+    EXPECT_EQ(r.text2, QStringLiteral("t2"));
+    EXPECT_EQ(r.text3, QStringLiteral("t3"));
+    EXPECT_EQ(r.text4, QStringLiteral("t4"));
+    EXPECT_EQ(r.revision, 8);
+    EXPECT_EQ(PatientRecord::decode(sample().encode()), sample());
+}
+
+TEST(PatientRecordLayout, BytesBehindATerminatorAreIgnored) {
+    QByteArray bytes = recordBytes(QStringLiteral("12"), QStringLiteral("Al"), 0);
+    bytes[32 + 6] = 'x'; // after "Al" and its terminator
+    bytes[32 + 7] = 'y';
+    EXPECT_EQ(PatientRecord::decode(bytes).name, QStringLiteral("Al"));
+}
+
+TEST(PatientRecordLayout, LongTextsAreCutToTheirFieldWithATerminator) {
+    PatientRecord r;
+    r.id = QString(40, u'9');
+    r.text4 = QString(400, u'z');
+    const QByteArray bytes = r.encode();
+    ASSERT_EQ(bytes.size(), PatientRecord::kSize);
+    const PatientRecord back = PatientRecord::decode(bytes);
+    EXPECT_EQ(back.id, QString(15, u'9'));
+    EXPECT_EQ(back.text4, QString(304, u'z'));
+    EXPECT_EQ(bytes.mid(30, 2), QByteArray(2, '\0')); // the id's terminator
+    EXPECT_EQ(bytes.mid(114, 20), QByteArray(20, '\0'));
+}
+
+TEST(PatientRecordLayout, AnIdFieldWithoutTerminatorReadsSixteenCharacters) {
+    QByteArray bytes = recordBytes(QStringLiteral("1"), QStringLiteral("A"), 0);
+    bytes.replace(0, 32, test::ByteWriter().text(QString(16, u'5'), 32).bytes());
+    const PatientRecord r = PatientRecord::decode(bytes);
+    EXPECT_EQ(r.id.size(), 16);
+    EXPECT_FALSE(isValidPatientId(r.id));
+}
+
+TEST(PatientIdRules, FileNameStemsOnly) {
+    EXPECT_TRUE(isValidPatientId(QStringLiteral("7")));
+    EXPECT_TRUE(isValidPatientId(QStringLiteral("a.b")));
+    EXPECT_TRUE(isValidPatientId(QString(15, u'1')));
+    EXPECT_TRUE(isValidPatientId(QStringLiteral("Müller 1")));
+    EXPECT_FALSE(isValidPatientId(QString()));
+    EXPECT_FALSE(isValidPatientId(QString(16, u'1')));
+    EXPECT_FALSE(isValidPatientId(QStringLiteral("a/b")));
+    EXPECT_FALSE(isValidPatientId(QStringLiteral("a\\b")));
+    EXPECT_FALSE(isValidPatientId(QStringLiteral(".hidden")));
+    EXPECT_FALSE(isValidPatientId(QStringLiteral("..")));
+    EXPECT_FALSE(isValidPatientId(QStringLiteral("a\nb")));
+    EXPECT_FALSE(isValidPatientId(QStringLiteral("a\tb")));
+    EXPECT_FALSE(isValidPatientId(QString(u'a') + QChar(0x7F)));
+}
+
+TEST(PatientIdRules, IntegerValueLikeAtoi) {
+    EXPECT_EQ(patientIdValue(QStringLiteral("007")), 7);
+    EXPECT_EQ(patientIdValue(QStringLiteral("7")), 7);
+    EXPECT_EQ(patientIdValue(QStringLiteral("12ab")), 12);
+    EXPECT_EQ(patientIdValue(QStringLiteral("ab12")), 0);
+    EXPECT_EQ(patientIdValue(QStringLiteral("x")), 0);
+    EXPECT_EQ(patientIdValue(QStringLiteral(" -5")), -5);
+    EXPECT_EQ(patientIdValue(QStringLiteral("+8")), 8);
+    EXPECT_EQ(patientIdValue(QStringLiteral("999999999999999")), 2147483647);
+    EXPECT_EQ(patientIdValue(QStringLiteral("-999999999999999")), -2147483647 - 1);
+}
+
+TEST(DecimalField, NormalisedToThreeDecimalsWithoutTrailingZeros) {
+    EXPECT_EQ(normaliseDecimal(QStringLiteral("12.500")), QStringLiteral("12.5"));
+    EXPECT_EQ(normaliseDecimal(QStringLiteral("65.50")), QStringLiteral("65.5"));
+    EXPECT_EQ(normaliseDecimal(QStringLiteral("70")), QStringLiteral("70"));
+    EXPECT_EQ(normaliseDecimal(QStringLiteral("100")), QStringLiteral("100"));
+    EXPECT_EQ(normaliseDecimal(QStringLiteral("0")), QStringLiteral("0"));
+    EXPECT_EQ(normaliseDecimal(QString()), QStringLiteral("0"));
+    EXPECT_EQ(normaliseDecimal(QStringLiteral("abc")), QStringLiteral("0"));
+    EXPECT_EQ(normaliseDecimal(QStringLiteral("3.14159")), QStringLiteral("3.142"));
+    EXPECT_EQ(normaliseDecimal(QStringLiteral(" 8kg")), QStringLiteral("8"));
+    EXPECT_EQ(normaliseDecimal(QStringLiteral(".5")), QStringLiteral("0.5"));
+    EXPECT_EQ(normaliseDecimal(QStringLiteral("1e2")), QStringLiteral("100"));
+    EXPECT_EQ(normaliseDecimal(QStringLiteral("-2.50")), QStringLiteral("-2.5"));
+    EXPECT_EQ(normaliseDecimal(QStringLiteral("1e999")), QStringLiteral("0"));
+}
+
+TEST(DecimalField, EditShowsOnlyValuesAboveZero) {
+    EXPECT_EQ(decimalForEdit(QStringLiteral("12.5")), QStringLiteral("12.5"));
+    EXPECT_EQ(decimalForEdit(QStringLiteral("0")), QString());
+    EXPECT_EQ(decimalForEdit(QStringLiteral("0.000001")), QString());
+    EXPECT_EQ(decimalForEdit(QStringLiteral("0.001")), QStringLiteral("0.001"));
+    EXPECT_EQ(decimalForEdit(QStringLiteral("-3")), QString());
+}
+
+class PatientSexText : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Langpack::load(test::binDir() + QStringLiteral("/langpack.rcc")));
+    }
+    void TearDown() override { Langpack::unload(); }
+};
+
+TEST_F(PatientSexText, StoredAsTheDisplayText) {
+    const QString first = Langpack::text(61271);
+    const QString second = Langpack::text(61272);
+    ASSERT_FALSE(first.isEmpty());
+    ASSERT_NE(first, second);
+    EXPECT_EQ(sexText(0), first);
+    EXPECT_EQ(sexText(1), second);
+    EXPECT_EQ(sexText(-1), QString());
+    EXPECT_EQ(sexChoiceOf(first), 0);
+    EXPECT_EQ(sexChoiceOf(second), 1);
+    EXPECT_EQ(sexChoiceOf(first.toUpper()), -1); // the edit dialog compares exactly
+    EXPECT_EQ(sexIconOf(first.toUpper()), 0);    // the row icon ignores case
+    EXPECT_EQ(sexIconOf(second), 1);
+    EXPECT_EQ(sexIconOf(QString()), 1);
+}
+
+TEST(PatientDate, RoundTripsThroughTheLocaleShortFormat) {
+    const QDate birthday(1961, 5, 31);
+    EXPECT_EQ(formatPatientDate(birthday),
+              QLocale::system().toString(birthday, QLocale::ShortFormat));
+    EXPECT_EQ(parsePatientDate(formatPatientDate(birthday)), birthday);
+    const QDate recent(QDate::currentDate().year(), 1, 2);
+    EXPECT_EQ(parsePatientDate(formatPatientDate(recent)), recent);
+    EXPECT_FALSE(parsePatientDate(QStringLiteral("not a date")).isValid());
+}
+
+TEST(PatientDate, TwoDigitYearsStayInTheirCentury) {
+    const QLocale us(QLocale::English, QLocale::UnitedStates);
+    ASSERT_FALSE(us.dateFormat(QLocale::ShortFormat).contains(QStringLiteral("yyyy")));
+    const QDate recent(QDate::currentDate().year() - 1, 12, 24);
+    EXPECT_EQ(parsePatientDate(formatPatientDate(recent, us), us), recent);
+    const QDate old(1961, 5, 31);
+    EXPECT_EQ(parsePatientDate(formatPatientDate(old, us), us), old);
+}
