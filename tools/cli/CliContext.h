@@ -50,5 +50,10 @@ private:
 
 // The command groups; each lives in its own file.
 int runPatients(CliContext& ctx);
+int runRecordings(CliContext& ctx);
+int runNotes(CliContext& ctx);
+int runImport(CliContext& ctx);
+int runExport(CliContext& ctx);
+int runDemo(CliContext& ctx);
 
 }  // namespace vantora::cli

@@ -19,6 +19,11 @@ using CommandFn = int (*)(CliContext&);
 const std::map<QString, CommandFn>& commands() {
     static const std::map<QString, CommandFn> table = {
         {QStringLiteral("patients"), runPatients},
+        {QStringLiteral("recordings"), runRecordings},
+        {QStringLiteral("notes"), runNotes},
+        {QStringLiteral("import"), runImport},
+        {QStringLiteral("export"), runExport},
+        {QStringLiteral("demo"), runDemo},
     };
     return table;
 }
@@ -34,6 +39,16 @@ const char* kUsage =
     "  patients edit --position P [fields as for add]\n"
     "  patients delete --position P [--yes]\n"
     "  patients search (--id TEXT | --name TEXT)\n"
+    "\n"
+    "Recordings (--mode snap|continuous; numbers count from 1, as listed):\n"
+    "  recordings list --patient ID --mode M\n"
+    "  recordings samples --patient ID --mode M --number K\n"
+    "  recordings remove --patient ID --mode M (--number K | --all) --yes\n"
+    "  notes get --patient ID --mode M --number K\n"
+    "  notes set --patient ID --mode M --number K --text TEXT\n"
+    "  import FILE --mode M [--patient ID] [--yes]   chart (.cEcg) or card file (.dat, --patient)\n"
+    "  export --patient ID --mode M (--number K | --all) --out FILE.cEcg [--yes]\n"
+    "  demo --data DIR                               a data folder with demo patients\n"
     "\n"
     "--data DIR  the data folder (default: the current folder)\n"
     "--json      machine-readable output\n";

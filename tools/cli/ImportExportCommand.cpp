@@ -1,0 +1,69 @@
+// vantora-cli import FILE and export: chart files and the recorder's card file.
+#include "records/ChartFile.h"
+#include "tools/cli/CliContext.h"
+#include "tools/cli/StoreOptions.h"
+
+#include <QJsonObject>
+
+namespace vantora::cli {
+
+int runImport(CliContext& ctx) {
+    const QString file = ctx.takeWord("file to import");
+    const int32_t mode = requireMode(ctx);
+    const auto patientId = ctx.takeOption("patient");
+    CliPrompter prompter(ctx.takeFlag("yes"));
+    ctx.finish();
+    const ChartFile charts(ctx.dataRoot, mode);
+    ChartImportResult result;
+    if (ChartFile::isCardFileName(file)) {
+        if (!patientId)
+            throw UsageError("a card file needs --patient");
+        const PatientRef patient = findPatient(ctx.dataRoot, *patientId);
+        result = charts.importCard(file, patient.position, prompter.get());
+    } else {
+        if (patientId)
+            throw UsageError("a chart file names its own patient; --patient is for card files");
+        result = charts.importChart(file, prompter.get());
+    }
+    failOnMessage(result.message);
+    if (ctx.json) {
+        ctx.printJson(QJsonObject{{"patient", result.patientId},
+                                  {"imported", result.imported},
+                                  {"registered", result.registered},
+                                  {"declined", result.declined}});
+    } else if (result.declined) {
+        ctx.printLine(QStringLiteral("not imported"));
+    } else {
+        ctx.printLine(QStringLiteral("%1 recordings imported for patient %2")
+                          .arg(result.imported)
+                          .arg(result.patientId));
+    }
+    return 0;
+}
+
+int runExport(CliContext& ctx) {
+    const int32_t mode = requireMode(ctx);
+    const PatientRef patient = requirePatient(ctx);
+    const int k = requireRecordingChoice(ctx, true);
+    const QString out = ctx.requireOption("out");
+    CliPrompter prompter(ctx.takeFlag("yes"));
+    ctx.finish();
+    const ChartExportResult result =
+        ChartFile(ctx.dataRoot, mode).exportRecordings(patient.position, k, out, prompter.get());
+    if (result.pictureRequested)
+        throw UsageError(
+            "--out names a chart file (.cEcg); pictures come with the report commands");
+    failOnMessage(result.message);
+    if (ctx.json) {
+        ctx.printJson(QJsonObject{
+            {"file", out}, {"exported", result.exported}, {"declined", result.declined}});
+    } else {
+        ctx.printLine(
+            result.declined
+                ? QStringLiteral("not exported")
+                : QStringLiteral("%1 recordings exported to %2").arg(result.exported).arg(out));
+    }
+    return 0;
+}
+
+} // namespace vantora::cli
