@@ -11,8 +11,9 @@
 namespace vantora {
 
 namespace {
-constexpr int kTitle = 61950; // caption of the dialog
-}
+constexpr int kTitle = 61950;     // caption of the dialog
+constexpr int kFirstText = 61951; // texts of the three controls, in order
+} // namespace
 
 InfoDialog::InfoDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(Langpack::text(kTitle));
@@ -22,8 +23,9 @@ InfoDialog::InfoDialog(QWidget* parent) : QDialog(parent) {
     icon->setAlignment(Qt::AlignTop);
     outer->addWidget(icon);
     auto* texts = new QVBoxLayout;
-    for (int id : kControls) {
-        auto* label = new QLabel(Langpack::text(id));
+    for (int i = 0; i < 3; ++i) {
+        const int id = kControls[i];
+        auto* label = new QLabel(Langpack::text(kFirstText + i));
         label->setObjectName(QString::number(id));
         label->setWordWrap(true);
         label->setAutoFillBackground(true);

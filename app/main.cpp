@@ -1,0 +1,34 @@
+#include "app/CCorvidApp.h"
+#include "app/MessageBoxPrompter.h"
+#include "app/StationPages.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include <cstdio>
+
+namespace {
+
+// VANTORA_MESSAGES=stderr writes every message to the error output instead of
+// a message box and answers every question with No (scripts, process tests).
+void routeMessagesToStderr() {
+    vantora::MessageBoxPrompter::setHook([](const QString& text, bool question) {
+        std::fprintf(stderr, "%s%s\n", question ? "? " : "", qPrintable(text));
+        std::fflush(stderr);
+        return false;
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (qEnvironmentVariable("VANTORA_MESSAGES") == u"stderr")
+        routeMessagesToStderr();
+    vantora::CCorvidApp corvid({vantora::stationPages(), QString(), true});
+    if (!corvid.InitInstance(QDir::currentPath(), app.arguments().mid(1)))
+        return corvid.ExitInstance();
+    const int code = app.exec();
+    corvid.ExitInstance();
+    return code;
+}
