@@ -50,7 +50,7 @@ private:
     int32_t computeSharpen(int x, int h) const;
     int32_t computeRightEdge(int x, int h) const;
 
-    const AveragedBeat& A;
+    const AveragedBeat A; // a copy, so a measure never outlives its beat
     mutable std::array<Memo, SharpMaxHalfWidth + 1> sharpenMemo;
     mutable std::array<Memo, EdgeMaxLength + 1> rightEdgeMemo;
 };
