@@ -31,6 +31,11 @@ int MemoryLine::purges() const {
     return purges_;
 }
 
+int MemoryLine::silentWaits() const {
+    std::lock_guard lock(mutex_);
+    return silentWaits_;
+}
+
 bool MemoryLine::isOpen() const {
     std::lock_guard lock(mutex_);
     return open_;
@@ -80,7 +85,9 @@ bool MemoryLine::waitForInput(int timeoutMs) {
     std::unique_lock lock(mutex_);
     arrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                       [this] { return !input_.empty() || failed_ || !open_; });
-    return open_ && !failed_ && !input_.empty();
+    const bool got = open_ && !failed_ && !input_.empty();
+    silentWaits_ += got ? 0 : 1;
+    return got;
 }
 
 } // namespace vantora

@@ -26,6 +26,8 @@ public:
     // Everything written so far.
     std::vector<uint8_t> written() const;
     int purges() const;
+    // Waits for input that ended without any (silent reads).
+    int silentWaits() const;
 
     bool isOpen() const override;
     void close() override;
@@ -45,6 +47,7 @@ private:
     bool open_ = true;
     bool failed_ = false;
     int purges_ = 0;
+    int silentWaits_ = 0;
 };
 
 } // namespace vantora

@@ -56,8 +56,12 @@ bool TermiosLine::configure() {
 }
 
 void TermiosLine::close() {
-    if (fd_ >= 0)
+    if (fd_ >= 0) {
+        // Others holding the port open (the simulator does) would keep the
+        // exclusive mode alive and lock the next link out.
+        ::ioctl(fd_, TIOCNXCL);
         ::close(fd_);
+    }
     fd_ = -1;
 }
 

@@ -1,0 +1,73 @@
+#include "device/LiveRecording.h"
+
+#include <chrono>
+
+namespace vantora {
+
+LiveRecording::LiveRecording(ContinuousSegmenter::Append append, int segmentsWanted,
+                             std::function<void()> onDone)
+    : segmenter_(std::move(append)), onDone_(std::move(onDone)), segmentsWanted_(segmentsWanted) {}
+
+void LiveRecording::livePacket(const AcqPacket& packet) {
+    bool done = false;
+    {
+        std::lock_guard lock(mutex_);
+        ++packets_;
+        invalid_ += packet.valid == 0 ? 1 : 0;
+        const bool recording =
+            segmentsWanted_ <= 0 || segmenter_.segmentsWritten() < segmentsWanted_;
+        if (!recording)
+            return;
+        const Message m = segmenter_.addPacket(packet);
+        if (!m.isNone())
+            messages_.push_back(m.id);
+        done = segmentsWanted_ > 0 && segmenter_.segmentsWritten() == segmentsWanted_;
+    }
+    if (done && onDone_)
+        onDone_();
+}
+
+void LiveRecording::linkStatus(int status) {
+    if (status != 0)
+        return;
+    {
+        std::lock_guard lock(mutex_);
+        // Any link end (or failed open) leaves no half segment behind.
+        segmenter_.reset();
+        linkEnded_ = true;
+    }
+    ended_.notify_all();
+}
+
+void LiveRecording::showMessage(const Message& message) {
+    std::lock_guard lock(mutex_);
+    messages_.push_back(message.id);
+}
+
+bool LiveRecording::waitForEnd(int timeoutMs) const {
+    std::unique_lock lock(mutex_);
+    return ended_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                           [this] { return linkEnded_; });
+}
+
+int LiveRecording::segments() const {
+    std::lock_guard lock(mutex_);
+    return segmenter_.segmentsWritten();
+}
+
+int LiveRecording::packets() const {
+    std::lock_guard lock(mutex_);
+    return packets_;
+}
+
+int LiveRecording::invalidPackets() const {
+    std::lock_guard lock(mutex_);
+    return invalid_;
+}
+
+std::vector<int> LiveRecording::messageIds() const {
+    std::lock_guard lock(mutex_);
+    return messages_;
+}
+
+} // namespace vantora

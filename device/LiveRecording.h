@@ -1,0 +1,48 @@
+#pragma once
+
+#include "device/ContinuousSegmenter.h"
+#include "device/LinkSink.h"
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+namespace vantora {
+
+// Records a live link into Continuous segments: every packet goes through the
+// segmenter, a link start or end discards the unfinished segment, and every
+// message is kept for the caller (shown once per cause by the segmenter).
+// After `segmentsWanted` segments (0: no limit) the rest of the stream is
+// only counted and `onDone` is called once, inside the packet's call, so the
+// caller can stop the link at once. Used by the command-line `record`.
+class LiveRecording : public LinkSink {
+public:
+    LiveRecording(ContinuousSegmenter::Append append, int segmentsWanted,
+                  std::function<void()> onDone = {});
+
+    void livePacket(const AcqPacket& packet) override;
+    void linkStatus(int status) override;
+    void showMessage(const Message& message) override;
+
+    // Waits until the link has ended; false on time-out.
+    bool waitForEnd(int timeoutMs) const;
+
+    int segments() const;
+    int packets() const;
+    int invalidPackets() const;
+    std::vector<int> messageIds() const;
+
+private:
+    mutable std::mutex mutex_;
+    mutable std::condition_variable ended_;
+    ContinuousSegmenter segmenter_;
+    std::function<void()> onDone_;
+    int segmentsWanted_;
+    int packets_ = 0;
+    int invalid_ = 0;
+    std::vector<int> messages_;
+    bool linkEnded_ = false;
+};
+
+} // namespace vantora

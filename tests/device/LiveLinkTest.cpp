@@ -1,0 +1,259 @@
+// The live link and Continuous recording against the simulated recorder over
+// a pseudo-terminal with the real termios line, and the live reader's
+// silence budget on an in-memory line.
+#include "EventSink.h"
+#include "SimHarness.h"
+#include "support/TestData.h"
+
+#include "device/LiveReader.h"
+#include "device/LiveRecording.h"
+#include "device/MemoryLine.h"
+#include "records/RecordingStore.h"
+
+#include <gtest/gtest.h>
+
+using namespace vantora;
+using namespace vantora::test;
+using sim::SimConfig;
+
+namespace {
+
+const QString kPatient = QStringLiteral("P1");
+
+SimConfig liveConfig(int frames) {
+    SimConfig c;
+    c.live = true;
+    c.paced = false;
+    c.liveFrames = frames;
+    c.heartRate = 70;
+    c.rhythmCodes = {0, 1, 3, 0, 5};
+    return c;
+}
+
+// Records the simulator's stream until `wanted` segments or until the
+// recording's own stop condition; returns the sink after the link ended.
+struct LiveRun {
+    TempDataRoot root;
+    RecordingStore store{root.path(), kModeContinuous, kPatient};
+    std::unique_ptr<LiveRecording> recording;
+    std::atomic<int> stopAtPackets{-1};
+
+    // The page's handler: records, and stops the link at a given packet.
+    struct Stopper : LinkSink {
+        LiveRun* run = nullptr;
+        void livePacket(const AcqPacket& p) override {
+            run->recording->livePacket(p);
+            if (run->recording->packets() == run->stopAtPackets.load())
+                run->link->stopLiveLink();
+        }
+        void linkStatus(int s) override { run->recording->linkStatus(s); }
+        void showMessage(const Message& m) override { run->recording->showMessage(m); }
+    } stopper;
+    // Last, so it is gone (its reader joined) before anything it reports to.
+    std::unique_ptr<DeviceLink> link;
+
+    void run(SimHarness& h, int wanted) {
+        stopper.run = this;
+        link = std::make_unique<DeviceLink>(h.finder());
+        recording = std::make_unique<LiveRecording>(
+            [this](std::span<const AcqPacket> p) { return store.appendContinuous(p); }, wanted,
+            [this] { link->stopLiveLink(); });
+        ASSERT_EQ(link->openLiveLink(stopper), DeviceLink::kStarted);
+        h.start(); // after the port was opened and purged: nothing is lost
+        ASSERT_TRUE(recording->waitForEnd(30000));
+        link->waitForReaders(5000);
+    }
+};
+
+std::vector<AcqPacket> sentPackets(const SimConfig& c, int frames) {
+    sim::LiveSource source(c);
+    std::vector<AcqPacket> out;
+    for (int i = 0; i < frames; ++i)
+        out.push_back(source.next());
+    return out;
+}
+
+} // namespace
+
+TEST(LiveLink, StopAfter1874ValidPacketsWritesNothing) {
+    SimHarness h(liveConfig(-1), false);
+    LiveRun run;
+    run.stopAtPackets = 1874;
+    run.run(h, 1);
+    EXPECT_EQ(run.recording->packets(), 1874);
+    EXPECT_EQ(run.recording->segments(), 0);
+    EXPECT_TRUE(run.recording->messageIds().empty());
+    EXPECT_EQ(run.store.count().value, 0);
+    EXPECT_EQ(run.link->state().portNumber.load(), -1);
+}
+
+TEST(LiveLink, SegmentOf1875PacketsMatchesWhatWasSent) {
+    const SimConfig c = liveConfig(1875);
+    SimHarness h(c, false);
+    LiveRun run;
+    run.run(h, 1);
+    ASSERT_EQ(run.recording->segments(), 1);
+    ASSERT_EQ(run.store.count().value, 1);
+
+    const auto sent = sentPackets(c, 1875);
+    std::vector<int32_t> samples;
+    int64_t rateSum = 0;
+    int rates = 0;
+    uint16_t mask = 0;
+    for (const AcqPacket& p : sent) {
+        samples.insert(samples.end(), p.samples, p.samples + 4);
+        if (p.heartRate > 0 && p.heartRate < 500) {
+            rateSum += p.heartRate;
+            ++rates;
+        }
+        if (p.rhythmCode > 0)
+            mask |= uint16_t(1u << (p.rhythmCode - 1));
+    }
+    EXPECT_EQ(mask, 0x15);
+    const auto stored = run.store.readSamples(0);
+    ASSERT_TRUE(stored.ok());
+    EXPECT_EQ(stored.value, samples);
+    const auto entry = run.store.readEntry(0);
+    ASSERT_TRUE(entry.ok());
+    EXPECT_EQ(entry.value.heartRate, rateSum / rates);
+    EXPECT_EQ(entry.value.kind, mask);
+}
+
+TEST(LiveLink, InvalidFramesInterleavedAreNeverStored) {
+    SimConfig c = liveConfig(2812); // every third frame without signal: 1875 valid
+    c.invalidEvery = 3;
+    SimHarness h(c, false);
+    LiveRun run;
+    run.run(h, 1);
+    EXPECT_EQ(run.recording->packets(), 2812);
+    EXPECT_EQ(run.recording->invalidPackets(), 937);
+    ASSERT_EQ(run.store.count().value, 1);
+    std::vector<int32_t> valid;
+    for (const AcqPacket& p : sentPackets(c, 2812)) {
+        if (p.valid)
+            valid.insert(valid.end(), p.samples, p.samples + 4);
+    }
+    EXPECT_EQ(run.store.readSamples(0).value, valid);
+}
+
+TEST(LiveLink, ThreeHundredAndOneInvalidFramesEndTheLink) {
+    SimConfig c = liveConfig(-1);
+    c.invalidStart = 10;
+    c.invalidCount = 400;
+    SimHarness h(c, false);
+    LiveRun run;
+    run.run(h, 1);
+    EXPECT_EQ(run.recording->messageIds(), (std::vector<int>{msg::kLinkFailed}));
+    // 10 valid, then 300 without signal; the 301st is not delivered.
+    EXPECT_EQ(run.recording->packets(), 310);
+    EXPECT_EQ(run.recording->invalidPackets(), 300);
+}
+
+TEST(LiveLink, ThreeHundredInvalidFramesAreTolerated) {
+    SimConfig c = liveConfig(-1);
+    c.invalidStart = 10;
+    c.invalidCount = 300;
+    SimHarness h(c, false);
+    LiveRun run;
+    run.stopAtPackets = 400;
+    run.run(h, 1);
+    EXPECT_TRUE(run.recording->messageIds().empty());
+    EXPECT_EQ(run.recording->packets(), 400);
+}
+
+TEST(LiveLink, TwoSegmentsInARow) {
+    SimHarness h(liveConfig(-1), false);
+    LiveRun run;
+    run.run(h, 2);
+    EXPECT_EQ(run.recording->segments(), 2);
+    EXPECT_EQ(run.store.count().value, 2);
+}
+
+namespace {
+
+struct MemoryLive {
+    MemoryLine* line = new MemoryLine;
+    LinkPort port{std::unique_ptr<SerialLine>(line), LinkTiming{200, 1, 10, 1, 1, 10}};
+    EventSink sink;
+    std::atomic<int> running{1};
+};
+
+} // namespace
+
+TEST(LiveReaderSilence, EleventhSilentReadEndsWithError) {
+    MemoryLive m;
+    LinkTiming fast{20, 1, 10, 1, 1, 10};
+    LinkPort port(std::make_unique<MemoryLine>(), fast);
+    auto* line = static_cast<MemoryLine*>(port.line());
+    LiveReader reader(port, m.sink, m.running, 1);
+    EXPECT_EQ(reader.run(), ReaderOutcome::Error);
+    EXPECT_EQ(line->silentWaits(), 11);
+}
+
+TEST(LiveReaderSilence, TenSilentReadsThenAFrameGoesOn) {
+    MemoryLive m;
+    AcqPacket p;
+    p.valid = 1;
+    p.heartRate = 80;
+    m.sink.onPacket = [&](const AcqPacket&) { m.running.store(0); };
+    std::thread feeder([&] {
+        while (m.line->silentWaits() < 10)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        m.line->feed(wire::encodeLiveFrame(p));
+    });
+    LiveReader reader(m.port, m.sink, m.running, 1);
+    EXPECT_EQ(reader.run(), ReaderOutcome::Normal);
+    feeder.join();
+    ASSERT_EQ(m.sink.packets().size(), 1u);
+    EXPECT_EQ(m.sink.packets()[0], p);
+    EXPECT_EQ(m.line->silentWaits(), 10);
+}
+
+TEST(LiveReaderSilence, StopDuringSilenceEndsNormally) {
+    MemoryLive m;
+    std::thread stopper([&] {
+        while (m.line->silentWaits() < 2)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        m.running.store(0);
+    });
+    LiveReader reader(m.port, m.sink, m.running, 1);
+    EXPECT_EQ(reader.run(), ReaderOutcome::Normal);
+    stopper.join();
+    EXPECT_LT(m.line->silentWaits(), 11);
+}
+
+TEST(LiveReaderFrames, BadChecksumNeitherCountsNorResets) {
+    MemoryLive m;
+    AcqPacket invalid;
+    invalid.valid = 0;
+    AcqPacket valid;
+    valid.valid = 1;
+    std::vector<uint8_t> stream;
+    auto add = [&](const AcqPacket& p, int n, bool corrupt) {
+        for (int i = 0; i < n; ++i) {
+            auto f = wire::encodeLiveFrame(p);
+            if (corrupt)
+                ++f.back();
+            stream.insert(stream.end(), f.begin(), f.end());
+        }
+    };
+    add(invalid, 150, false);
+    add(valid, 5, true); // dropped: the count of invalid frames goes on
+    add(invalid, 151, false);
+    m.line->feed(stream);
+    LiveReader reader(m.port, m.sink, m.running, 1);
+    EXPECT_EQ(reader.run(), ReaderOutcome::Error);
+    EXPECT_EQ(m.sink.packets().size(), 300u);
+}
+
+TEST(LiveReaderFrames, HundredForeignBytesEndTheLink) {
+    MemoryLive m;
+    m.line->feed(std::vector<uint8_t>(99, 0x11));
+    AcqPacket p;
+    p.valid = 1;
+    m.line->feed(wire::encodeLiveFrame(p));
+    m.line->feed(std::vector<uint8_t>(100, 0x11));
+    LiveReader reader(m.port, m.sink, m.running, 1);
+    EXPECT_EQ(reader.run(), ReaderOutcome::Error);
+    EXPECT_EQ(m.sink.packets().size(), 1u); // the count restarts at a frame
+}
