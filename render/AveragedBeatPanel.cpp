@@ -68,8 +68,8 @@ void drawLegend(QPainter& p) {
 
 void drawBeat(QPainter& p, const AveragedBeatLayout& layout) {
     p.setPen(QPen(palette::kTrace, 1));
-    if (layout.trace.size() > 1)
-        p.drawPolyline(layout.trace.data(), int(layout.trace.size()));
+    for (size_t i = 1; i < layout.trace.size(); ++i)
+        p.drawLine(layout.trace[i - 1], layout.trace[i]);
     p.setPen(QPen(Qt::black, 2));
     for (const QLine& tick : layout.ticks)
         p.drawLine(tick);

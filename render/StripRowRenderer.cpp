@@ -67,9 +67,9 @@ QImage renderAnalysisRow(int row, QSize itemSize, int gain, const StripPointList
     const int rowWidth = rect.width();
     StripTraceStyle style{palette::kAnalysisTrace, std::nullopt, palette::kSelectedTrace};
     if (first.set() && second.set()) {
-        const auto [lo, hi] =
-            std::minmax(cursorIndex(first, rowWidth), cursorIndex(second, rowWidth));
-        style.selection = std::make_pair(lo, hi);
+        const int a = cursorIndex(first, rowWidth);
+        const int b = cursorIndex(second, rowWidth);
+        style.selection = std::make_pair(std::min(a, b), std::max(a, b));
     }
     QPainter painter(&image);
     DrawStripRow(painter, rect, gain, list, row * rowWidth, (row + 1) * rowWidth - 1, style);
