@@ -1,0 +1,238 @@
+#include "app/DataPaths.h"
+#include "app/Langpack.h"
+#include "app/Message.h"
+#include "support/TestData.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using namespace vantora;
+
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+    QJsonValue json() const {
+        const QJsonDocument doc = QJsonDocument::fromJson(out);
+        return doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object());
+    }
+};
+
+class PatientsCliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Langpack::load(test::binDir() + QStringLiteral("/langpack.rcc")));
+    }
+    void TearDown() override { Langpack::unload(); }
+
+    CliRun cli(QStringList args, const QByteArray& input = {}) const {
+        QProcess p;
+        p.setProgram(test::binDir() + QStringLiteral("/vantora-cli"));
+        p.setArguments(
+            QStringList{QStringLiteral("--data"), root.path(), QStringLiteral("--json")} + args);
+        p.start();
+        p.write(input);
+        p.closeWriteChannel();
+        CliRun r;
+        if (!p.waitForFinished(60000))
+            return r;
+        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out = p.readAllStandardOutput();
+        r.err = QString::fromUtf8(p.readAllStandardError());
+        return r;
+    }
+    QJsonArray list() const {
+        return cli({QStringLiteral("patients"), QStringLiteral("list")}).json().toArray();
+    }
+    CliRun add(const QString& id, QStringList more = {}) const {
+        return cli(QStringList{QStringLiteral("patients"), QStringLiteral("add"),
+                               QStringLiteral("--id"), id, QStringLiteral("--name"),
+                               QStringLiteral("Name ") + id} +
+                   more);
+    }
+    QByteArray registry() const { return test::readAll(paths::registry(root.path())); }
+
+    test::TempDataRoot root;
+};
+
+} // namespace
+
+TEST_F(PatientsCliTest, ListOfAnEmptyFolderIsAnEmptyArray) {
+    const CliRun r = cli({QStringLiteral("patients"), QStringLiteral("list")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.json(), QJsonValue(QJsonArray()));
+}
+
+TEST_F(PatientsCliTest, AddStoresEveryFieldAndListShowsThem) {
+    const CliRun r =
+        add(QStringLiteral("007"),
+            {QStringLiteral("--sex"), QStringLiteral("second"), QStringLiteral("--date"),
+             QStringLiteral("1961-05-31"), QStringLiteral("--number"), QStringLiteral("170"),
+             QStringLiteral("--decimal"), QStringLiteral("12.500"), QStringLiteral("--text1"),
+             QStringLiteral("a"), QStringLiteral("--text2"), QStringLiteral("b"),
+             QStringLiteral("--text3"), QStringLiteral("c"), QStringLiteral("--text4"),
+             QStringLiteral("d")});
+    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    EXPECT_EQ(r.json(), QJsonValue(QJsonObject{{"position", 1}}));
+    const QJsonArray rows = list();
+    ASSERT_EQ(rows.size(), 1);
+    const QJsonObject p = rows[0].toObject();
+    EXPECT_EQ(p["position"].toInt(), 1);
+    EXPECT_EQ(p["id"].toString(), QStringLiteral("007"));
+    EXPECT_EQ(p["name"].toString(), QStringLiteral("Name 007"));
+    EXPECT_EQ(p["sex"].toString(), Langpack::text(61272));
+    EXPECT_EQ(p["date"].toString(),
+              QLocale::system().toString(QDate(1961, 5, 31), QLocale::ShortFormat));
+    EXPECT_EQ(p["number"].toString(), QStringLiteral("170"));
+    EXPECT_EQ(p["decimal"].toString(), QStringLiteral("12.5"));
+    EXPECT_EQ(p["text1"].toString(), QStringLiteral("a"));
+    EXPECT_EQ(p["text2"].toString(), QStringLiteral("b"));
+    EXPECT_EQ(p["text3"].toString(), QStringLiteral("c"));
+    EXPECT_EQ(p["text4"].toString(), QStringLiteral("d"));
+    EXPECT_EQ(p["revision"].toInt(), 8);
+    EXPECT_EQ(registry().size(), 4 + 1388);
+}
+
+TEST_F(PatientsCliTest, ManagerAndPickerRulesForDuplicateIds) {
+    ASSERT_EQ(add(QStringLiteral("007")).exitCode, 0);
+    const CliRun dup = add(QStringLiteral("7"));
+    EXPECT_EQ(dup.exitCode, 1);
+    EXPECT_TRUE(
+        dup.err.contains(QStringLiteral("User ID already exist,please reinput patient id!")));
+    EXPECT_TRUE(dup.out.isEmpty());
+    const CliRun quick =
+        cli({QStringLiteral("patients"), QStringLiteral("quick-add"), QStringLiteral("--id"),
+             QStringLiteral("7"), QStringLiteral("--first"), QStringLiteral("Bo"),
+             QStringLiteral("--second"), QStringLiteral("Li")});
+    EXPECT_EQ(quick.exitCode, 0) << qPrintable(quick.err);
+    EXPECT_EQ(quick.json(), QJsonValue(QJsonObject{{"position", 2}}));
+    EXPECT_TRUE(QFileInfo::exists(paths::snapData(root.path(), QStringLiteral("7"))));
+    EXPECT_TRUE(QFileInfo::exists(paths::continueData(root.path(), QStringLiteral("7"))));
+    const CliRun again =
+        cli({QStringLiteral("patients"), QStringLiteral("quick-add"), QStringLiteral("--id"),
+             QStringLiteral("007"), QStringLiteral("--first"), QStringLiteral("x"),
+             QStringLiteral("--second"), QStringLiteral("y")});
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_EQ(again.err.trimmed(), Langpack::text(61317));
+    EXPECT_EQ(list().size(), 2);
+}
+
+TEST_F(PatientsCliTest, UnusableIdIsRefusedAndNothingWritten) {
+    ASSERT_EQ(add(QStringLiteral("1")).exitCode, 0);
+    const QByteArray before = registry();
+    const CliRun r = add(QStringLiteral("../up"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err.trimmed(), Langpack::format(msg::kInvalidPatientId, QStringLiteral("../up")));
+    EXPECT_EQ(registry(), before);
+}
+
+TEST_F(PatientsCliTest, EditKeepsWhatIsNotGiven) {
+    ASSERT_EQ(add(QStringLiteral("1"), {QStringLiteral("--decimal"), QStringLiteral("65.50"),
+                                        QStringLiteral("--text2"), QStringLiteral("keep")})
+                  .exitCode,
+              0);
+    const CliRun r =
+        cli({QStringLiteral("patients"), QStringLiteral("edit"), QStringLiteral("--position"),
+             QStringLiteral("1"), QStringLiteral("--name"), QStringLiteral("Renamed")});
+    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    const QJsonObject p = list()[0].toObject();
+    EXPECT_EQ(p["id"].toString(), QStringLiteral("1"));
+    EXPECT_EQ(p["name"].toString(), QStringLiteral("Renamed"));
+    EXPECT_EQ(p["decimal"].toString(), QStringLiteral("65.5"));
+    EXPECT_EQ(p["text2"].toString(), QStringLiteral("keep"));
+    EXPECT_EQ(p["sex"].toString(), Langpack::text(61271));
+    EXPECT_EQ(p["revision"].toInt(), 10);
+    const CliRun missing =
+        cli({QStringLiteral("patients"), QStringLiteral("edit"), QStringLiteral("--position"),
+             QStringLiteral("5"), QStringLiteral("--name"), QStringLiteral("x")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("5")));
+}
+
+TEST_F(PatientsCliTest, DeleteAsksOnTheTerminalWithoutYes) {
+    ASSERT_EQ(add(QStringLiteral("1")).exitCode, 0);
+    ASSERT_EQ(add(QStringLiteral("2")).exitCode, 0);
+    const QStringList del = {QStringLiteral("patients"), QStringLiteral("delete"),
+                             QStringLiteral("--position"), QStringLiteral("1")};
+    const CliRun no = cli(del, "n\n");
+    EXPECT_EQ(no.exitCode, 0);
+    EXPECT_EQ(no.json(), QJsonValue(QJsonObject{{"position", 1}, {"deleted", false}}));
+    EXPECT_TRUE(no.err.contains(Langpack::format(61321, QStringLiteral("1"))));
+    EXPECT_EQ(list().size(), 2);
+    const CliRun noInput = cli(del);
+    EXPECT_EQ(noInput.json().toObject()["deleted"].toBool(), false);
+    const CliRun yes = cli(del, "y\n");
+    EXPECT_EQ(yes.json().toObject()["deleted"].toBool(), true);
+    const QJsonArray rows = list();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0].toObject()["id"].toString(), QStringLiteral("2"));
+    EXPECT_EQ(rows[0].toObject()["position"].toInt(), 1);
+    const CliRun forced = cli(del + QStringList{QStringLiteral("--yes")});
+    EXPECT_EQ(forced.exitCode, 0);
+    EXPECT_TRUE(list().isEmpty());
+    EXPECT_EQ(registry().size(), 4 + 2 * 1388); // never shortened
+}
+
+TEST_F(PatientsCliTest, SearchReturnsMatchingPositions) {
+    ASSERT_EQ(add(QStringLiteral("120")).exitCode, 0);
+    ASSERT_EQ(add(QStringLiteral("34")).exitCode, 0);
+    ASSERT_EQ(add(QStringLiteral("512")).exitCode, 0);
+    const QStringList search = {QStringLiteral("patients"), QStringLiteral("search")};
+    EXPECT_EQ(cli(search + QStringList{QStringLiteral("--id"), QStringLiteral("12")}).json(),
+              QJsonValue(QJsonArray{1, 3}));
+    EXPECT_EQ(cli(search + QStringList{QStringLiteral("--name"), QStringLiteral("NAME 3")}).json(),
+              QJsonValue(QJsonArray{2}));
+    const CliRun none = cli(search + QStringList{QStringLiteral("--id"), QStringLiteral("99")});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(none.err.trimmed(), Langpack::format(61241, QStringLiteral("99")));
+}
+
+TEST_F(PatientsCliTest, UsageErrorsExitWithTwo) {
+    const QStringList p = {QStringLiteral("patients")};
+    EXPECT_EQ(cli(p).exitCode, 2);
+    EXPECT_EQ(cli(p + QStringList{QStringLiteral("frobnicate")}).exitCode, 2);
+    EXPECT_EQ(
+        cli(p + QStringList{QStringLiteral("add"), QStringLiteral("--name"), QStringLiteral("x")})
+            .exitCode,
+        2);
+    EXPECT_EQ(add(QStringLiteral("1"), {QStringLiteral("--sex"), QStringLiteral("third")}).exitCode,
+              2);
+    EXPECT_EQ(
+        add(QStringLiteral("1"), {QStringLiteral("--date"), QStringLiteral("31.05.1961")}).exitCode,
+        2);
+    EXPECT_EQ(cli(p + QStringList{QStringLiteral("edit"), QStringLiteral("--position"),
+                                  QStringLiteral("one")})
+                  .exitCode,
+              2);
+    EXPECT_EQ(
+        cli(p + QStringList{QStringLiteral("search"), QStringLiteral("--id"), QStringLiteral("1"),
+                            QStringLiteral("--name"), QStringLiteral("a")})
+            .exitCode,
+        2);
+    EXPECT_EQ(cli(p + QStringList{QStringLiteral("search")}).exitCode, 2);
+    EXPECT_EQ(cli(p + QStringList{QStringLiteral("list"), QStringLiteral("extra")}).exitCode, 2);
+    EXPECT_FALSE(QFileInfo::exists(paths::registry(root.path())));
+}
+
+TEST_F(PatientsCliTest, DamagedRegistryListsWhatCanBeReadThenFails) {
+    const QByteArray bytes = test::ByteWriter()
+                                 .i32(2)
+                                 .text(QStringLiteral("1"), 32)
+                                 .zeros(1388 - 32)
+                                 .text(QString(16, u'9'), 32)
+                                 .zeros(1388 - 32)
+                                 .bytes();
+    ASSERT_TRUE(test::writeAll(paths::registry(root.path()), bytes));
+    const CliRun r = cli({QStringLiteral("patients"), QStringLiteral("list")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.json().toArray().size(), 1);
+    EXPECT_EQ(r.err.trimmed(), Langpack::format(61218, QStringLiteral("UserDA.txt")));
+}
