@@ -55,5 +55,6 @@ int runNotes(CliContext& ctx);
 int runImport(CliContext& ctx);
 int runExport(CliContext& ctx);
 int runDemo(CliContext& ctx);
+int runAnalyse(CliContext& ctx);
 
 }  // namespace vantora::cli

@@ -24,6 +24,7 @@ const std::map<QString, CommandFn>& commands() {
         {QStringLiteral("import"), runImport},
         {QStringLiteral("export"), runExport},
         {QStringLiteral("demo"), runDemo},
+        {QStringLiteral("analyse"), runAnalyse},
     };
     return table;
 }
@@ -49,6 +50,9 @@ const char* kUsage =
     "  import FILE --mode M [--patient ID] [--yes]   chart (.cEcg) or card file (.dat, --patient)\n"
     "  export --patient ID --mode M (--number K | --all) --out FILE.cEcg [--yes]\n"
     "  demo --data DIR                               a data folder with demo patients\n"
+    "\n"
+    "Analysis (the analysis page's run; --start/--end: a stretch instead of all 7500 samples):\n"
+    "  analyse --patient ID --mode M --number K [--start S --end E] [--library PATH]\n"
     "\n"
     "--data DIR  the data folder (default: the current folder)\n"
     "--json      machine-readable output\n";
