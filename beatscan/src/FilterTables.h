@@ -2,7 +2,7 @@
 // precision, as the detector was tuned with them), sharpening kernels and
 // one-sided edge kernels (double precision). Row h holds h + 1 weights; the
 // last weight of a row falls on the sample itself, weight h - k on the samples
-// at distance k. Checked by FilterTablesTest (sums and symmetry of use).
+// at distance k. TemplateMeasuresTest checks their sums and their use.
 #pragma once
 
 namespace beatscan {

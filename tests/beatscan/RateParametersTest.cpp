@@ -21,7 +21,7 @@ TEST(HeartRate, MeanRateOverTheBeatsInsideTheWindow) {
     EXPECT_EQ(heartRate(listOf({100, 300}), 0, 7499), 75);
     EXPECT_EQ(heartRate(listOf({100, 300, 520}), 0, 7499), 71); // 2 * 15000 / 420
     // Beats outside the window do not count.
-    EXPECT_EQ(heartRate(listOf({100, 300, 520, 600}), 200, 590), 15000 / 220 * 1);
+    EXPECT_EQ(heartRate(listOf({100, 300, 520, 600}), 200, 590), 68); // 15000 / 220
 }
 
 TEST(HeartRate, OneBeatInsideTakesItsNeighbours) {
