@@ -15,7 +15,16 @@ extern "C" {
 
 BEATSCAN_API unsigned char BEATSCAN_CALL QRS(const int32_t* samples, int32_t /*count*/,
                                              int32_t start, int32_t end) {
-    return beatscan::analyse(moduleState, samples, start, end);
+    // No exception may cross the C boundary: without memory for the working
+    // buffers, or without samples, the call finds no beat.
+    try {
+        if (samples != nullptr) {
+            return beatscan::analyse(moduleState, samples, start, end);
+        }
+    } catch (...) {
+    }
+    moduleState = beatscan::AnalysisState{};
+    return 0;
 }
 
 BEATSCAN_API const int32_t* BEATSCAN_CALL Get_ptr_plus(void) {

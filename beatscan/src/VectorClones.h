@@ -5,7 +5,7 @@
 #pragma once
 
 #if defined(__GNUC__) && defined(__x86_64__) && defined(__linux__)
-#define BEATSCAN_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#define BEATSCAN_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
 #else
 #define BEATSCAN_VECTOR_CLONES
 #endif

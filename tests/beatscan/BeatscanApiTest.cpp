@@ -277,6 +277,13 @@ TEST(BeatscanApiRobustness, OddInputsGiveDefinedResults) {
     }
 }
 
+TEST(BeatscanApiRobustness, MissingSamplesFindNoBeat) {
+    const Samples x = rhythm(100, 200);
+    ASSERT_EQ(QRS(x.data(), Length, 0, 7499), 1);
+    EXPECT_EQ(QRS(nullptr, Length, 0, 7499), 0);
+    expectEmptyResult();
+}
+
 TEST(BeatscanApiRobustness, FlatLinesFindNoBeat) {
     for (int32_t level : {0, 512, 1023, -5000}) {
         const Samples flat(Length, level);
