@@ -13,8 +13,6 @@ namespace vantora {
 
 namespace {
 
-constexpr int kMsgCannotOpen = 61217;
-constexpr int kMsgUnknownFile = 61218;
 constexpr int kMsgAlreadyRunning = 61273;
 
 // A chart file names its recording kind at this offset (after the count and
@@ -63,7 +61,7 @@ StartUp::Classification StartUp::classify(const QString& path) {
         result.mode = *mode;
         return result;
     }
-    result.message = Message{kMsgUnknownFile, QFileInfo(path).fileName()};
+    result.message = Message{msg::kDamagedFile, QFileInfo(path).fileName()};
     return result;
 }
 
@@ -129,7 +127,7 @@ void StartUp::DeleteAllRecordingFiles(const QString& dataRoot) {
 Message StartUp::checkDataFolder(const QString& dataRoot) {
     BinaryFile registry;
     if (!registry.open(paths::registry(dataRoot), BinaryFile::Mode::OpenOrCreate))
-        return Message{kMsgCannotOpen, QStringLiteral("UserDA.txt")};
+        return Message{msg::kCannotOpen, QStringLiteral("UserDA.txt")};
     const int32_t count = registry.size() < 4 ? 0 : registry.readInt32At(0).value_or(0);
     // Recordings cannot belong to any patient of an empty registry.
     if (count == 0)

@@ -11,8 +11,6 @@ namespace vantora {
 
 namespace {
 
-constexpr int kMsgCannotOpen = 61217;
-constexpr int kMsgDamaged = 61218;
 constexpr int kMsgSearchEmpty = 61240;
 constexpr int kMsgNoIdMatch = 61241;
 constexpr int kMsgNoNameMatch = 61242;
@@ -44,7 +42,7 @@ PatientRegistry::Count readCount(BinaryFile& file, bool whole) {
         return count;
     const auto n = file.readInt32At(0);
     if (!n || *n < 0 || (whole && recordOffset(*n) > file.size()))
-        count.message = registryMessage(kMsgDamaged);
+        count.message = registryMessage(msg::kDamagedFile);
     else
         count.value = *n;
     return count;
@@ -96,6 +94,21 @@ bool createEmpty(const QString& path) {
 
 } // namespace
 
+PatientFields PatientFields::fromRecord(const PatientRecord& r) {
+    PatientFields f;
+    f.id = r.id;
+    f.name = r.name;
+    f.sexChoice = sexChoiceOf(r.sex);
+    f.date = r.date;
+    f.number = r.number;
+    f.decimal = decimalForEdit(r.decimal);
+    f.text1 = r.text1;
+    f.text2 = r.text2;
+    f.text3 = r.text3;
+    f.text4 = r.text4;
+    return f;
+}
+
 PatientRegistry::PatientRegistry(QString dataRoot) : dataRoot_(std::move(dataRoot)) {}
 
 QString PatientRegistry::filePath() const {
@@ -107,7 +120,7 @@ PatientRegistry::Count PatientRegistry::count() const {
         return {};
     BinaryFile file;
     if (!file.open(filePath(), BinaryFile::Mode::Read))
-        return {0, registryMessage(kMsgCannotOpen)};
+        return {0, registryMessage(msg::kCannotOpen)};
     return readCount(file, false);
 }
 
@@ -117,7 +130,7 @@ PatientList PatientRegistry::loadAll() const {
         return list;
     BinaryFile file;
     if (!file.open(filePath(), BinaryFile::Mode::Read)) {
-        list.message = registryMessage(kMsgCannotOpen);
+        list.message = registryMessage(msg::kCannotOpen);
         return list;
     }
     const Count n = readCount(file, false);
@@ -125,7 +138,7 @@ PatientList PatientRegistry::loadAll() const {
     for (int32_t i = 0; i < n.value; ++i) {
         PatientRecord r;
         if (!readRecord(file, i, r)) {
-            list.message = registryMessage(kMsgDamaged);
+            list.message = registryMessage(msg::kDamagedFile);
             break;
         }
         list.records.append(r);
@@ -138,7 +151,7 @@ PatientReadResult PatientRegistry::read(int position) const {
         return {std::nullopt, Message{kMsgNoSelection, {}}};
     BinaryFile file;
     if (!file.open(filePath(), BinaryFile::Mode::Read))
-        return {std::nullopt, registryMessage(kMsgCannotOpen)};
+        return {std::nullopt, registryMessage(msg::kCannotOpen)};
     const Count n = readCount(file, false);
     if (!n.message.isNone())
         return {std::nullopt, n.message};
@@ -146,7 +159,7 @@ PatientReadResult PatientRegistry::read(int position) const {
         return {std::nullopt, Message{msg::kNoPatientAtPosition, QString::number(position)}};
     PatientRecord r;
     if (!readRecord(file, position - 1, r))
-        return {std::nullopt, registryMessage(kMsgDamaged)};
+        return {std::nullopt, registryMessage(msg::kDamagedFile)};
     return {r, {}};
 }
 
@@ -218,7 +231,7 @@ PatientAddResult PatientRegistry::quickAdd(const QString& id, const QString& fir
     {
         BinaryFile file;
         if (!file.open(filePath(), BinaryFile::Mode::OpenOrCreate))
-            return {0, registryMessage(kMsgCannotOpen)};
+            return {0, registryMessage(msg::kCannotOpen)};
         if (const Count n = appendableCount(file); !n.message.isNone())
             return {0, n.message};
     }
@@ -247,14 +260,14 @@ PatientAddResult PatientRegistry::appendRecord(const PatientRecord& record) cons
 PatientAddResult PatientRegistry::append(const PatientRecord& record) const {
     BinaryFile file;
     if (!file.open(filePath(), BinaryFile::Mode::OpenOrCreate))
-        return {0, registryMessage(kMsgCannotOpen)};
+        return {0, registryMessage(msg::kCannotOpen)};
     const Count n = appendableCount(file);
     if (!n.message.isNone())
         return {0, n.message};
     const QByteArray bytes = record.encode();
     if (!file.writeAt(recordOffset(n.value), bytes.constData(), bytes.size()) ||
         !file.writeInt32At(0, n.value + 1) || !file.flush())
-        return {0, registryMessage(kMsgCannotOpen)};
+        return {0, registryMessage(msg::kCannotOpen)};
     return {n.value + 1, {}};
 }
 
@@ -269,7 +282,7 @@ Message PatientRegistry::edit(int position, const PatientFields& fields) const {
     const QByteArray bytes = record.encode();
     if (!file.open(filePath(), BinaryFile::Mode::ReadWrite) ||
         !file.writeAt(recordOffset(position - 1), bytes.constData(), bytes.size()) || !file.flush())
-        return registryMessage(kMsgCannotOpen);
+        return registryMessage(msg::kCannotOpen);
     return {};
 }
 
@@ -291,7 +304,7 @@ PatientDeleteResult PatientRegistry::remove(int position, Prompter& prompter,
 
     BinaryFile file;
     if (!file.open(filePath(), BinaryFile::Mode::ReadWrite))
-        return {false, registryMessage(kMsgCannotOpen)};
+        return {false, registryMessage(msg::kCannotOpen)};
     const Count n = readCount(file, true);
     if (!n.message.isNone())
         return {false, n.message};
@@ -299,10 +312,10 @@ PatientDeleteResult PatientRegistry::remove(int position, Prompter& prompter,
     for (int32_t k = position; k < n.value; ++k) {
         if (!file.readAt(recordOffset(k), bytes.data(), bytes.size()) ||
             !file.writeAt(recordOffset(k - 1), bytes.constData(), bytes.size()))
-            return {false, registryMessage(kMsgCannotOpen)};
+            return {false, registryMessage(msg::kCannotOpen)};
     }
     if (!file.writeInt32At(0, n.value - 1) || !file.flush())
-        return {false, registryMessage(kMsgCannotOpen)};
+        return {false, registryMessage(msg::kCannotOpen)};
     return {true, {}};
 }
 

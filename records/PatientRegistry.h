@@ -27,6 +27,10 @@ struct PatientFields {
     QString text2;
     QString text3;
     QString text4;
+
+    // What the edit dialog shows for a stored record: the sex choice of the
+    // stored text (-1 for neither), the decimal field only above zero.
+    static PatientFields fromRecord(const PatientRecord& r);
 };
 
 // Every list: the records in file order up to the first one that cannot be

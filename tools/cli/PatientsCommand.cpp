@@ -72,22 +72,6 @@ struct FieldOptions {
     }
 };
 
-// What the edit dialog shows for a stored record.
-PatientFields fieldsOf(const PatientRecord& r) {
-    PatientFields f;
-    f.id = r.id;
-    f.name = r.name;
-    f.sexChoice = sexChoiceOf(r.sex);
-    f.date = r.date;
-    f.number = r.number;
-    f.decimal = decimalForEdit(r.decimal);
-    f.text1 = r.text1;
-    f.text2 = r.text2;
-    f.text3 = r.text3;
-    f.text4 = r.text4;
-    return f;
-}
-
 void failOn(const Message& message) {
     if (!message.isNone())
         throw CommandFailure{message};
@@ -159,7 +143,7 @@ int editPatient(CliContext& ctx, const PatientRegistry& registry) {
     const PatientReadResult stored = registry.read(position);
     if (!stored.record)
         throw CommandFailure{stored.message};
-    failOn(registry.edit(position, options.over(fieldsOf(*stored.record))));
+    failOn(registry.edit(position, options.over(PatientFields::fromRecord(*stored.record))));
     printPosition(ctx, position);
     return 0;
 }

@@ -6,12 +6,8 @@
 
 namespace vantora::cli {
 
-namespace {
-constexpr int kConfirmCaption = 61308;
-}
-
 bool TerminalPrompter::confirm(const Message& question) {
-    const QByteArray caption = Langpack::text(kConfirmCaption).toUtf8();
+    const QByteArray caption = Langpack::text(msg::kConfirmCaption).toUtf8();
     const QByteArray text = question.text().toUtf8();
     std::fprintf(out_, "%s: %s [y/N] ", caption.constData(), text.constData());
     std::fflush(out_);
