@@ -55,6 +55,8 @@ int runNotes(CliContext& ctx);
 int runImport(CliContext& ctx);
 int runExport(CliContext& ctx);
 int runDemo(CliContext& ctx);
+int runDownload(CliContext& ctx);
+int runRecord(CliContext& ctx);
 int runAnalyse(CliContext& ctx);
 
 }  // namespace vantora::cli

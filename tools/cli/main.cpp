@@ -24,6 +24,8 @@ const std::map<QString, CommandFn>& commands() {
         {QStringLiteral("import"), runImport},
         {QStringLiteral("export"), runExport},
         {QStringLiteral("demo"), runDemo},
+        {QStringLiteral("download"), runDownload},
+        {QStringLiteral("record"), runRecord},
         {QStringLiteral("analyse"), runAnalyse},
     };
     return table;
@@ -53,6 +55,11 @@ const char* kUsage =
     "\n"
     "Analysis (the analysis page's run; --start/--end: a stretch instead of all 7500 samples):\n"
     "  analyse --patient ID --mode M --number K [--start S --end E] [--library PATH]\n"
+    "\n"
+    "Recorder (--port DEV: the serial port; default the Port setting, else the bridge found):\n"
+    "  download --patient ID [--port DEV] [--select all|1,3,...] [--yes]\n"
+    "                                              fetch and save the recorder's recordings\n"
+    "  record --patient ID [--port DEV] --segments N   record N live 30-second segments\n"
     "\n"
     "--data DIR  the data folder (default: the current folder)\n"
     "--json      machine-readable output\n";

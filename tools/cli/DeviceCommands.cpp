@@ -1,0 +1,135 @@
+// vantora-cli download|record: the recorder link, on the same readers and the
+// same store code the pages use.
+#include "device/DeviceLink.h"
+#include "device/DownloadCollector.h"
+#include "device/LiveRecording.h"
+#include "device/PortDiscovery.h"
+#include "device/UdevPortEnumerator.h"
+#include "records/RecordingStore.h"
+#include "tools/cli/CliContext.h"
+#include "tools/cli/StoreOptions.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+namespace vantora::cli {
+
+namespace {
+
+constexpr int kNothingReceived = 61328;
+constexpr int kSaveQuestion = 61329;
+constexpr int kWaitSliceMs = 1000;
+
+DeviceLink::PortFinder portFinder(const std::optional<QString>& port) {
+    return [port] {
+        UdevPortEnumerator udev;
+        return PortDiscovery::resolve(port, udev);
+    };
+}
+
+// --select all, or 1-based numbers of the received list: "1,3,4".
+std::optional<std::set<int>> parseSelection(const QString& text) {
+    if (text == QLatin1String("all"))
+        return std::nullopt;
+    std::set<int> chosen;
+    for (const QString& part : text.split(u',')) {
+        bool ok = false;
+        const int n = part.trimmed().toInt(&ok);
+        if (!ok || n < 1)
+            throw UsageError("--select takes all or numbers from 1, separated by commas");
+        chosen.insert(n);
+    }
+    return chosen;
+}
+
+QJsonArray idsJson(const std::vector<int>& ids) {
+    QJsonArray out;
+    for (int id : ids)
+        out.append(id);
+    return out;
+}
+
+// A link that did not start, or ended with a communication failure, makes
+// the command fail after its report: status 1 with the text on stderr.
+int finishLink(int openResult, const std::vector<int>& messages) {
+    const bool failed =
+        std::find(messages.begin(), messages.end(), msg::kLinkFailed) != messages.end();
+    if (openResult == DeviceLink::kStarted && !failed)
+        return 0;
+    const int id = failed ? msg::kLinkFailed : (messages.empty() ? 0 : messages.front());
+    const QString text = id != 0 ? Message{id, {}}.text() : QString();
+    const QString line = text.isEmpty() ? QStringLiteral("link error %1").arg(openResult) : text;
+    std::fprintf(stderr, "%s\n", line.toUtf8().constData());
+    return 1;
+}
+
+template <class Sink> void waitForLinkEnd(const Sink& sink, DeviceLink& link) {
+    while (!sink.waitForEnd(kWaitSliceMs)) {
+    }
+    link.waitForReaders(10 * kWaitSliceMs);
+}
+
+} // namespace
+
+int runDownload(CliContext& ctx) {
+    const PatientRef patient = requirePatient(ctx);
+    const std::optional<QString> port = ctx.takeOption("port");
+    const auto selection = parseSelection(ctx.takeOption("select").value_or(QStringLiteral("all")));
+    CliPrompter prompter(ctx.takeFlag("yes"));
+    ctx.finish();
+
+    DeviceLink link(portFinder(port));
+    DownloadCollector collector;
+    const int opened = link.openDownloadLink(collector);
+    waitForLinkEnd(collector, link);
+    std::vector<int> messages = collector.messageIds();
+
+    const std::vector<SnapRecording> received = collector.completeRecordings();
+    std::vector<SnapRecording> chosen;
+    for (size_t i = 0; i < received.size(); ++i) {
+        if (!selection || selection->count(int(i) + 1) > 0)
+            chosen.push_back(received[i]);
+    }
+    int saved = 0;
+    if (opened == DeviceLink::kStarted && received.empty()) {
+        messages.push_back(kNothingReceived);
+    } else if (!chosen.empty() && prompter.get().confirm(Message{kSaveQuestion, {}})) {
+        const SnapAppendResult result =
+            RecordingStore(ctx.dataRoot, kModeSnap, patient.id).appendSnap(chosen);
+        saved = result.saved;
+        if (!result.message.isNone())
+            messages.push_back(result.message.id);
+    }
+    ctx.printJson(QJsonObject{
+        {"received", int(received.size())}, {"saved", saved}, {"messages", idsJson(messages)}});
+    return finishLink(opened, messages);
+}
+
+int runRecord(CliContext& ctx) {
+    const PatientRef patient = requirePatient(ctx);
+    const std::optional<QString> port = ctx.takeOption("port");
+    const int wanted = ctx.requireIntOption("segments");
+    ctx.finish();
+    if (wanted < 1)
+        throw UsageError("--segments takes a number from 1");
+
+    const RecordingStore store(ctx.dataRoot, kModeContinuous, patient.id);
+    DeviceLink link(portFinder(port));
+    LiveRecording recording(
+        [&store](std::span<const AcqPacket> p) { return store.appendContinuous(p); }, wanted,
+        [&link] { link.stopLiveLink(); });
+    const int opened = link.openLiveLink(recording);
+    waitForLinkEnd(recording, link);
+    const std::vector<int> messages = recording.messageIds();
+    ctx.printJson(QJsonObject{{"segments", recording.segments()},
+                              {"packets", recording.packets()},
+                              {"invalidPackets", recording.invalidPackets()},
+                              {"messages", idsJson(messages)}});
+    return finishLink(opened, messages);
+}
+
+} // namespace vantora::cli
