@@ -6,6 +6,7 @@
 #include "CurvatureFeature.h"
 
 #include "Truncation.h"
+#include "ValueRange.h"
 #include "VectorClones.h"
 
 #include <cstdlib>
@@ -61,16 +62,6 @@ BEATSCAN_VECTOR_CLONES void narrowSums(const std::vector<int32_t>& y, std::vecto
     }
 }
 
-bool fitsNarrow(const std::vector<int32_t>& y) {
-    int32_t low = 0;
-    int32_t high = 0;
-    for (int32_t v : y) {
-        low = v < low ? v : low;
-        high = v > high ? v : high;
-    }
-    return low >= -NarrowMagnitude && high <= NarrowMagnitude;
-}
-
 } // namespace
 
 int64_t curvatureSum(const std::vector<int32_t>& y, int i) {
@@ -100,7 +91,7 @@ BEATSCAN_VECTOR_CLONES void scale(std::vector<int32_t>& f, double factor) {
 
 std::vector<int32_t> curvatureFeature(const std::vector<int32_t>& y) {
     std::vector<int32_t> f(y.size(), 0);
-    if (fitsNarrow(y)) {
+    if (allWithin(y, NarrowMagnitude)) {
         narrowSums(y, f);
     } else {
         wideSums(y, f);

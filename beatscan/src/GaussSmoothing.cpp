@@ -7,6 +7,7 @@
 
 #include "FilterTables.h"
 #include "Truncation.h"
+#include "ValueRange.h"
 #include "VectorClones.h"
 
 #include <utility>
@@ -28,23 +29,13 @@ double orderedSum(const int32_t* x, const double* w, std::integer_sequence<int, 
 // multiple of 2^-28 below 2^26 in magnitude, which a double holds exactly: no
 // addition rounds, and the sum with each pair added first is the same double
 // as the ordered one, at half the multiplications.
-constexpr int32_t ExactMagnitude = 1 << 24;
+constexpr int32_t ExactMagnitude = (1 << 24) - 1;
 
 template <int H, int... K>
 double pairedSum(const double* x, const double* w, std::integer_sequence<int, K...>) {
     double acc = 0.0;
     ((acc += (x[K + 1] + x[-(K + 1)]) * w[H - (K + 1)]), ...);
     return acc + x[0] * w[H];
-}
-
-bool withinExactRange(const std::vector<int32_t>& x) {
-    int32_t low = 0;
-    int32_t high = 0;
-    for (int32_t v : x) {
-        low = v < low ? v : low;
-        high = v > high ? v : high;
-    }
-    return low > -ExactMagnitude && high < ExactMagnitude;
 }
 
 template <int H> void widenedWeights(double (&w)[H + 1]) {
@@ -91,7 +82,7 @@ std::vector<int32_t> gaussSmooth(const std::vector<int32_t>& x, int halfWidth) {
     // Half-width 0 is the identity; 1..8 are the kernels of GaussTable.
     std::vector<int32_t> y = x;
     constexpr auto halfWidths = std::make_integer_sequence<int, GaussMaxHalfWidth>{};
-    if (withinExactRange(x)) {
+    if (allWithin(x, ExactMagnitude)) {
         smoothExact(x, halfWidth, y, halfWidths);
     } else {
         smoothOrdered(x, halfWidth, y, halfWidths);

@@ -27,24 +27,21 @@ int32_t TemplateMeasures::value(int x) const {
     return A[x];
 }
 
-int32_t TemplateMeasures::Sharpen(int x, int h) const {
+template <typename Compute> int32_t TemplateMeasures::Memo::get(int x, Compute compute) {
     assert(x >= 0 && x < TemplateLength);
-    Memo& memo = sharpenMemo[h];
-    if (!memo.known[x]) {
-        memo.values[x] = computeSharpen(x, h);
-        memo.known[x] = true;
+    if (!known[x]) {
+        values[x] = compute();
+        known[x] = true;
     }
-    return memo.values[x];
+    return values[x];
+}
+
+int32_t TemplateMeasures::Sharpen(int x, int h) const {
+    return sharpenMemo[h].get(x, [&] { return computeSharpen(x, h); });
 }
 
 int32_t TemplateMeasures::RightEdge(int x, int h) const {
-    assert(x >= 0 && x < TemplateLength);
-    Memo& memo = rightEdgeMemo[h];
-    if (!memo.known[x]) {
-        memo.values[x] = computeRightEdge(x, h);
-        memo.known[x] = true;
-    }
-    return memo.values[x];
+    return rightEdgeMemo[h].get(x, [&] { return computeRightEdge(x, h); });
 }
 
 int32_t TemplateMeasures::computeSharpen(int x, int h) const {

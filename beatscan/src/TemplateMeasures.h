@@ -45,6 +45,8 @@ private:
     struct Memo {
         std::array<int32_t, TemplateLength> values;
         std::array<bool, TemplateLength> known{};
+
+        template <typename Compute> int32_t get(int x, Compute compute);
     };
 
     int32_t computeSharpen(int x, int h) const;

@@ -1,5 +1,6 @@
 // P-wave peak, polarity and onset on hand-built averaged beats.
 #include "Delineation.h"
+#include "support/BuiltBeats.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +12,8 @@ constexpr int32_t TE = 200;
 constexpr int32_t RR = 200; // 75 beats/min
 constexpr int32_t HR = 75;
 
-AveragedBeat wave(int centre, int32_t height, int halfWidth = 12) {
-    AveragedBeat a{};
-    for (int k = -halfWidth; k <= halfWidth; ++k) {
-        a[centre + k] = height * (halfWidth - std::abs(k)) / halfWidth;
-    }
-    return a;
+AveragedBeat wave(int centre, int32_t height) {
+    return builtbeats::triangle(centre, height, 12);
 }
 
 TEST(PPeak, UprightWaveSnapsToItsHighestSample) {
@@ -48,8 +45,7 @@ TEST(PPeak, BaselineIsTheTwoSamplesBeforeTheQrsOnset) {
 }
 
 TEST(PPeak, FlatBeatTakesTheFixedGuess) {
-    AveragedBeat a;
-    a.fill(100);
+    const AveragedBeat a = builtbeats::flat(100);
     const WavePeak p = findPPeak(TemplateMeasures(a), QB, TE, RR, HR);
     EXPECT_EQ(p.index, 84); // 41 before R: far 62 > 41 and near 25 < 41
     EXPECT_EQ(p.polarity, 0);
@@ -93,8 +89,7 @@ TEST(POnset, WithoutRoomTheOnsetIsTwoBeforeThePeak) {
 }
 
 TEST(POnset, FlatBeatHasNoCorner) {
-    AveragedBeat a;
-    a.fill(300);
+    const AveragedBeat a = builtbeats::flat(300);
     // Every position is a straight line: the cosine -1 is never above the start value.
     EXPECT_EQ(findPOnset(TemplateMeasures(a), {84, 0}, TE, RR), 82);
 }

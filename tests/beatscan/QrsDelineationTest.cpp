@@ -1,16 +1,13 @@
 // QRS onset and end on hand-built averaged beats.
 #include "Delineation.h"
+#include "support/BuiltBeats.h"
 
 #include <gtest/gtest.h>
 
 namespace beatscan {
 namespace {
 
-AveragedBeat flat(int32_t level) {
-    AveragedBeat a;
-    a.fill(level);
-    return a;
-}
+using builtbeats::flat;
 
 // Flat at 0 up to 112, rising by 100 per sample to the R peak at 125 (1300),
 // falling back to 0 by 138.

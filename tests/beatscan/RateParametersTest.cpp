@@ -1,6 +1,7 @@
 // Heart rate from the beat list and window, and the interval parameters, on
 // the worked examples of the rules.
 #include "RateParameters.h"
+#include "support/BuiltBeats.h"
 
 #include <gtest/gtest.h>
 
@@ -44,9 +45,7 @@ TEST(HeartRate, SingleBeatHasNoRate) {
 }
 
 AveragedBeat flatBeat(int32_t level) {
-    AveragedBeat a;
-    a.fill(level);
-    return a;
+    return builtbeats::flat(level);
 }
 
 TEST(Intervals, FromTheWaveIndices) {

@@ -1,5 +1,6 @@
 // T-wave peak, polarity and end on hand-built averaged beats.
 #include "Delineation.h"
+#include "support/BuiltBeats.h"
 
 #include <gtest/gtest.h>
 
@@ -11,15 +12,8 @@ constexpr int32_t SE = 135;
 constexpr int32_t RR = 200; // 75 beats/min
 constexpr int32_t HR = 75;
 
-// A triangular wave of the given height and half-width on a flat 0 line.
 AveragedBeat wave(int centre, int32_t height, int halfWidth = 20) {
-    AveragedBeat a{};
-    for (int k = -halfWidth; k <= halfWidth; ++k) {
-        if (centre + k >= 0 && centre + k < TemplateLength) {
-            a[centre + k] = height * (halfWidth - std::abs(k)) / halfWidth;
-        }
-    }
-    return a;
+    return builtbeats::triangle(centre, height, halfWidth);
 }
 
 TEST(TPeak, UprightWaveIsItsMaximum) {
@@ -61,8 +55,7 @@ TEST(TPeak, WhenBothExtremesFailTheSpanStartIsKept) {
 TEST(TPeak, ShallowExtremesFallBackToTheEarlierOne) {
     // A flat beat: both extremes pass, no depth exceeds 3, and the maximum
     // and minimum coincide at the span's start, so the minimum is taken.
-    AveragedBeat a;
-    a.fill(512);
+    const AveragedBeat a = builtbeats::flat(512);
     const WavePeak t = findTPeak(TemplateMeasures(a), QB, SE, RR, HR);
     EXPECT_EQ(t.index, 160);
     EXPECT_EQ(t.polarity, 1);
@@ -112,8 +105,7 @@ TEST(TEnd, NoRateLeavesTheEndNextToThePeak) {
 }
 
 TEST(TEnd, FlatBeatHasNoQualifyingPosition) {
-    AveragedBeat a;
-    a.fill(512);
+    const AveragedBeat a = builtbeats::flat(512);
     EXPECT_EQ(findTEnd(TemplateMeasures(a), {200, 0}, QB, RR), 201);
 }
 

@@ -2,6 +2,7 @@
 // tables they use.
 #include "TemplateMeasures.h"
 #include "FilterTables.h"
+#include "support/BuiltBeats.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +12,7 @@ namespace beatscan {
 namespace {
 
 AveragedBeat constant(int32_t value) {
-    AveragedBeat a;
-    a.fill(value);
-    return a;
+    return builtbeats::flat(value);
 }
 
 AveragedBeat ramp(int32_t slope, int32_t offset = 0) {
