@@ -24,12 +24,9 @@
 
 #include <stdint.h>
 
+/* Exported from the library, hidden otherwise; callers load it by name. */
 #if defined(_WIN32)
-#if defined(BEATSCAN_BUILDING)
-#define BEATSCAN_API __declspec(dllexport)
-#else
-#define BEATSCAN_API __declspec(dllimport)
-#endif
+#define BEATSCAN_API __attribute__((dllexport))
 #define BEATSCAN_CALL __cdecl
 #else
 #define BEATSCAN_API __attribute__((visibility("default")))
