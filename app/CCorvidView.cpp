@@ -99,20 +99,18 @@ void CCorvidView::buildLayout() {
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(24);
     grid->setVerticalSpacing(18);
-    const int rows[2][4] = {{kContinuous, kSnap, kRealTime, kPatients}, {kAbout, kHelp, kExit, 0}};
+    const int rows[2][4] = {{kContinuous, kSnap, kRealTime, kPatients},
+                            {kAbout, kHelp, kExit, kAnalysis}};
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < 4; ++c)
-            if (rows[r][c])
-                grid->addWidget(makeButton(rows[r][c]), r, c);
+            grid->addWidget(makeButton(rows[r][c]), r, c, Qt::AlignCenter);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(48, 36, 48, 28);
+    layout->setContentsMargins(48, 40, 48, 40);
     layout->addWidget(title);
     layout->addWidget(subtitle);
-    layout->addSpacing(28);
-    layout->addLayout(grid);
-    layout->addSpacing(16);
-    layout->addWidget(makeButton(kAnalysis), 0, Qt::AlignHCenter);
     layout->addStretch(1);
+    layout->addLayout(grid);
+    layout->addStretch(2);
 }
 
 void CCorvidView::OnInitialUpdate() {

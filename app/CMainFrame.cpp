@@ -43,7 +43,7 @@ const QList<std::pair<int, int>> kToolButtons = {{cmd::kPrint, 228},
 
 QString barStyle() {
     return QStringLiteral("QToolBar { background: #B4C8FF; border: none; spacing: 2px; }"
-                          "QToolButton { color: #14285A; padding: 2px 4px; }"
+                          "QToolButton { color: #14285A; padding: 1px 2px; font-size: 11px; }"
                           "QToolButton:hover { background: #C8D7FF; border: 1px solid #7890D2; "
                           "border-radius: 3px; }"
                           "QToolButton:pressed { background: #9BB2F0; }"
@@ -91,7 +91,7 @@ QAction* CMainFrame::makeAction(int command, int icon) {
                             label.isEmpty() ? text : label, this);
     act->setStatusTip(text.section(u'\n', 0, 0));
     act->setToolTip(act->text());
-    connect(act, &QAction::triggered, this, [this, command] { onCommand(command); });
+    connect(act, &QAction::triggered, this, [this, command] { OnCommand(command); });
     actions_.insert(command, act);
     return act;
 }
@@ -99,7 +99,7 @@ QAction* CMainFrame::makeAction(int command, int icon) {
 QToolBar* CMainFrame::addBar(const QString& name, const QList<std::pair<int, int>>& buttons) {
     auto* bar = new QToolBar(name, this);
     bar->setObjectName(name);
-    bar->setIconSize(QSize(24, 24));
+    bar->setIconSize(QSize(22, 22));
     bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     bar->setAllowedAreas(Qt::AllToolBarAreas);
     bar->setStyleSheet(barStyle());
@@ -226,7 +226,7 @@ void CMainFrame::switchByCommand(int command) {
     }
 }
 
-void CMainFrame::onCommand(int command) {
+void CMainFrame::OnCommand(int command) {
     switch (command) {
     case cmd::kPatientManager:
         OnPatientManager();

@@ -57,6 +57,8 @@ public:
     bool isCommandEnabled(int command) const;
     // Runs a command as its toolbar button does (when enabled).
     void runCommand(int command);
+    // The handler of a command, whatever its enabling.
+    void OnCommand(int command);
     QAction* action(int command) const { return actions_.value(command); }
     QToolBar* toolbarMain() const { return toolbarMain_; }
     QToolBar* toolbarRecords() const { return toolbarRecords_; }
@@ -81,7 +83,6 @@ private:
     bool createToolbars();
     QToolBar* addBar(const QString& name, const QList<std::pair<int, int>>& commandIcons);
     QAction* makeAction(int command, int icon);
-    void onCommand(int command);
     void switchByCommand(int command);
     void centreOnScreen();
     void giveIdleStep();

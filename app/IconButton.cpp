@@ -24,10 +24,14 @@ void IconButton::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF box = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
     p.fillRect(rect(), QColor::fromRgb(CFormViewEx::kBackground));
-    if (isEnabled() && (hovered_ || isDown() || hasFocus())) {
+    if (isEnabled() && (hovered_ || isDown())) {
         p.setPen(QPen(QColor(255, 255, 255, isDown() ? 230 : 170), 1.5));
         p.setBrush(QColor(255, 255, 255, isDown() ? 70 : 40));
         p.drawRoundedRect(box, 10, 10);
+    } else if (hasFocus()) {
+        p.setPen(QPen(QColor(255, 255, 255, 200), 1, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(box.adjusted(4, 4, -4, -4), 8, 8);
     }
     const QIcon::Mode mode = isEnabled() ? QIcon::Normal : QIcon::Disabled;
     const QRect iconRect((width() - kIconSide) / 2, 18 + (isDown() ? 1 : 0), kIconSide, kIconSide);

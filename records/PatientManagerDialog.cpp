@@ -31,6 +31,7 @@ PatientManagerDialog::PatientManagerDialog(AppState& state, MessageBoxPrompter& 
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);
     list_->setAlternatingRowColors(true);
+    list_->setIconSize(QSize(20, 20));
     list_->setHeaderLabels({Langpack::text(texts::kPositionLabel), Langpack::text(texts::kIdLabel),
                             Langpack::text(texts::kNameLabel)});
     list_->header()->resizeSection(0, 70);

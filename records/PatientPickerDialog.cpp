@@ -13,6 +13,10 @@
 
 namespace vantora {
 
+namespace {
+constexpr int kColumnPadding = 18; // px between columns
+}
+
 PatientPickerDialog::PatientPickerDialog(const QString& dataRoot, MessageBoxPrompter& prompter,
                                          QWidget* parent)
     : QDialog(parent), registry_(dataRoot), prompter_(prompter) {
@@ -53,8 +57,10 @@ void PatientPickerDialog::reload() {
         new QTreeWidgetItem(list_, {QString::number(i + 1), r.id, r.name, r.sex, r.date, r.number,
                                     r.decimal, r.text1, r.text2});
     }
-    for (int c = 1; c < list_->columnCount(); ++c)
+    for (int c = 1; c < list_->columnCount(); ++c) {
         list_->resizeColumnToContents(c);
+        list_->setColumnWidth(c, list_->columnWidth(c) + kColumnPadding);
+    }
     if (!all.message.isNone())
         prompter_.show(all.message);
 }

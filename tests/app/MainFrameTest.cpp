@@ -1,0 +1,208 @@
+#include "ShellTestSupport.h"
+
+#include "app/AppState.h"
+#include "app/CCorvidView.h"
+#include "app/CMainFrame.h"
+#include "app/DataPaths.h"
+#include "app/PageIds.h"
+
+#include <QAction>
+#include <QPointer>
+#include <QToolBar>
+
+namespace vantora::test {
+namespace {
+
+class MainFrameTest : public ShellFixture {
+protected:
+    void SetUp() override {
+        ShellFixture::SetUp();
+        state_.dataRoot = root_.path();
+    }
+
+    // A frame with the home page and fake pages for the given classes.
+    std::unique_ptr<CMainFrame> makeFrame(const QList<int>& fakes) {
+        PageRegistry pages;
+        pages.add(page::kHome, [](CMainFrame& f) { return new CCorvidView(f); });
+        for (int pageClass : fakes)
+            pages.add(pageClass, [](CMainFrame& f) { return new FakePage(f); });
+        auto frame = std::make_unique<CMainFrame>(state_, pages);
+        EXPECT_TRUE(frame->OnCreate());
+        return frame;
+    }
+    const QList<int> allPages{page::kRealTime, page::kSnapData, page::kRecordManagement,
+                              page::kReplay, page::kAnalysis};
+
+    // A chart file: a patient record, then the kind marker at offset 1392.
+    QString chartFile(const QString& name, uint8_t a, uint8_t b) {
+        const QString path = root_.file(name);
+        writeAll(path, ByteWriter().zeros(1392).u8(a).u8(b).zeros(32).bytes());
+        return path;
+    }
+
+    AppState state_;
+};
+
+TEST_F(MainFrameTest, WindowIsFixedAndHasThreeToolbars) {
+    auto frame = makeFrame({});
+    EXPECT_EQ(frame->minimumSize(), QSize(1024, 768));
+    EXPECT_EQ(frame->maximumSize(), QSize(1024, 768));
+    EXPECT_FALSE(frame->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(frame->toolbarMain()->actions().size(), 8);
+    EXPECT_EQ(frame->toolbarRecords()->actions().size(), 4);
+    EXPECT_EQ(frame->toolbarTools()->actions().size(), 4);
+    for (QToolBar* bar : {frame->toolbarMain(), frame->toolbarRecords(), frame->toolbarTools()})
+        for (QAction* a : bar->actions())
+            EXPECT_FALSE(a->icon().isNull()) << a->text().toStdString();
+}
+
+TEST_F(MainFrameTest, WithoutTheResourceLibraryTheFrameIsNotCreated) {
+    Langpack::unload();
+    CMainFrame frame(state_, PageRegistry());
+    EXPECT_FALSE(frame.OnCreate());
+}
+
+TEST_F(MainFrameTest, ShowPageBuildsAfreshAndDeletesThePageLeft) {
+    auto frame = makeFrame(allPages);
+    QPointer<CFormViewEx> home = frame->ShowPage(page::kHome);
+    ASSERT_TRUE(home);
+    QPointer<CFormViewEx> analysis = frame->ShowPage(page::kAnalysis);
+    ASSERT_TRUE(analysis);
+    EXPECT_EQ(frame->activeView(), analysis.data());
+    EXPECT_EQ(static_cast<FakePage*>(analysis.data())->initialUpdates, 1);
+    flushDeletes();
+    EXPECT_TRUE(home.isNull());
+    QPointer<CFormViewEx> again = frame->ShowPage(page::kAnalysis);
+    flushDeletes();
+    EXPECT_TRUE(analysis.isNull());
+    EXPECT_TRUE(again);
+    EXPECT_EQ(frame->findChildren<CFormViewEx*>().size(), 1);
+}
+
+TEST_F(MainFrameTest, UnregisteredPageKeepsTheActivePage) {
+    auto frame = makeFrame({});
+    CFormViewEx* home = frame->ShowPage(page::kHome);
+    EXPECT_EQ(frame->ShowPage(page::kAnalysis), nullptr);
+    EXPECT_EQ(frame->activeView(), home);
+    EXPECT_FALSE(frame->isCommandEnabled(cmd::kRealTime));
+    EXPECT_TRUE(frame->isCommandEnabled(cmd::kContinuous));
+    // The mode command without its page only changes the mode.
+    frame->runCommand(cmd::kContinuous);
+    EXPECT_EQ(state_.recordingMode, kModeContinuous);
+    EXPECT_EQ(frame->activeView(), home);
+    EXPECT_FALSE(frame->isCommandEnabled(cmd::kAnalysis));
+}
+
+TEST_F(MainFrameTest, ContinuousFromHomeShowsReplayAndEnablesRecordCommands) {
+    auto frame = makeFrame(allPages);
+    frame->ShowPage(page::kHome);
+    EXPECT_FALSE(frame->isCommandEnabled(cmd::kHome));
+    EXPECT_FALSE(frame->isCommandEnabled(cmd::kReplay));
+    frame->runCommand(cmd::kContinuous);
+    EXPECT_EQ(state_.recordingMode, kModeContinuous);
+    EXPECT_EQ(frame->activeView()->pageId(), page::kReplayByCommand);
+    EXPECT_EQ(frame->activePageClass(), page::kReplay);
+    EXPECT_FALSE(frame->isCommandEnabled(cmd::kReplay));
+    EXPECT_TRUE(frame->isCommandEnabled(cmd::kRecordManagement));
+    EXPECT_TRUE(frame->isCommandEnabled(cmd::kAnalysis));
+    EXPECT_FALSE(frame->isCommandEnabled(cmd::kSnapData));
+    EXPECT_FALSE(frame->isCommandEnabled(cmd::kContinuous));
+    EXPECT_TRUE(frame->isCommandEnabled(cmd::kHome));
+
+    frame->runCommand(cmd::kSnap);
+    EXPECT_EQ(state_.recordingMode, kModeSnap);
+    EXPECT_EQ(frame->activeView()->pageId(), page::kSnapDataByCommand);
+    EXPECT_FALSE(frame->isCommandEnabled(cmd::kSnapData));
+    frame->runCommand(cmd::kAnalysis);
+    EXPECT_EQ(frame->activePageClass(), page::kAnalysis);
+    EXPECT_TRUE(frame->isCommandEnabled(cmd::kSnapData));
+
+    frame->runCommand(cmd::kRealTime);
+    EXPECT_EQ(state_.recordingMode, kModeNone);
+    EXPECT_EQ(frame->activePageClass(), page::kRealTime);
+    EXPECT_FALSE(frame->isCommandEnabled(cmd::kAnalysis));
+
+    frame->runCommand(cmd::kHome);
+    EXPECT_EQ(frame->activePageClass(), page::kHome);
+}
+
+TEST_F(MainFrameTest, HomeCommandOnTheHomePageOnlyResetsTheMode) {
+    auto frame = makeFrame(allPages);
+    CFormViewEx* home = frame->ShowPage(page::kHome);
+    state_.recordingMode = kModeSnap;
+    frame->UpdateCommandUI();
+    EXPECT_FALSE(frame->isCommandEnabled(cmd::kHome));
+    frame->OnCommand(cmd::kHome);
+    EXPECT_EQ(state_.recordingMode, kModeNone);
+    EXPECT_EQ(frame->activeView(), home);
+}
+
+TEST_F(MainFrameTest, PrintAndPictureCommandsFollowTheActivePage) {
+    auto frame = makeFrame(allPages);
+    state_.recordingMode = kModeSnap;
+    CFormViewEx* replay = frame->ShowPage(page::kReplay);
+    EXPECT_FALSE(frame->isCommandEnabled(cmd::kPrint));
+    replay->setHasRecord(true);
+    EXPECT_TRUE(frame->isCommandEnabled(cmd::kPrint));
+    EXPECT_TRUE(frame->isCommandEnabled(cmd::kPrintPreview));
+    EXPECT_FALSE(frame->isCommandEnabled(cmd::kSavePicture));
+    CFormViewEx* analysis = frame->ShowPage(page::kAnalysis);
+    EXPECT_FALSE(frame->isCommandEnabled(cmd::kPrint));
+    analysis->setHasRecord(true);
+    EXPECT_TRUE(frame->isCommandEnabled(cmd::kSavePicture));
+    EXPECT_TRUE(frame->isCommandEnabled(cmd::kMailPicture));
+}
+
+TEST_F(MainFrameTest, HelpOpensTheDataRootsHelpFile) {
+    auto frame = makeFrame({});
+    QList<QUrl> opened;
+    frame->setUrlOpener([&](const QUrl& url) {
+        opened << url;
+        return true;
+    });
+    frame->runCommand(cmd::kHelp);
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened.first().toLocalFile(), paths::helpFile(root_.path()));
+}
+
+TEST_F(MainFrameTest, TwoDroppedFilesOpenOnlyTheFirst) {
+    auto frame = makeFrame(allPages);
+    frame->ShowPage(page::kAnalysis);
+    const QString first = chartFile(QStringLiteral("a.cEcg"), 0x77, 0xEE);
+    const QString second = chartFile(QStringLiteral("b.cEcg"), 0x55, 0xAA);
+    frame->dropFiles({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
+    EXPECT_EQ(state_.recordingMode, kModeContinuous);
+    EXPECT_TRUE(state_.pendingFile);
+    EXPECT_EQ(frame->activePageClass(), page::kRecordManagement);
+    EXPECT_TRUE(log_.texts.isEmpty());
+    // While the first waits for import, another drop is ignored.
+    frame->dropFiles({QUrl::fromLocalFile(second)});
+    EXPECT_EQ(state_.recordingMode, kModeContinuous);
+}
+
+TEST_F(MainFrameTest, FileForAnActiveRecordManagementPageGoesToItsImport) {
+    auto frame = makeFrame(allPages);
+    state_.recordingMode = kModeSnap;
+    auto* records = static_cast<FakePage*>(frame->ShowPage(page::kRecordManagement));
+    const QString chart = chartFile(QStringLiteral("c.cEcg"), 0x55, 0xAA);
+    frame->dropFiles({QUrl::fromLocalFile(chart)});
+    EXPECT_EQ(frame->activeView(), records);
+    EXPECT_EQ(records->imported, QStringList{chart});
+}
+
+TEST_F(MainFrameTest, UnrecognisedFileShowsTheMessageAndChangesNothing) {
+    auto frame = makeFrame(allPages);
+    CFormViewEx* home = frame->ShowPage(page::kHome);
+    const QString bad = root_.file(QStringLiteral("notes.txt"));
+    writeAll(bad, "just text");
+    const QString bad2 = root_.file(QStringLiteral("other.txt"));
+    writeAll(bad2, "more text");
+    frame->dropFiles({QUrl::fromLocalFile(bad), QUrl::fromLocalFile(bad2)});
+    EXPECT_EQ(log_.texts, QStringList{text(61218, QStringLiteral("notes.txt"))});
+    EXPECT_EQ(state_.recordingMode, kModeNone);
+    EXPECT_FALSE(state_.pendingFile);
+    EXPECT_EQ(frame->activeView(), home);
+}
+
+} // namespace
+} // namespace vantora::test
