@@ -1,6 +1,6 @@
 // recorder-sim: the recorder's side of the serial link on a pseudo-terminal.
 // Prints the port path (the slave side) on the first line of stdout, then
-// serves until it is killed or its stdin (a pipe or terminal) is closed.
+// serves until it is killed or its stdin (when a pipe) is closed.
 #include "tools/sim/PseudoTerminal.h"
 #include "tools/sim/RecorderSim.h"
 
@@ -109,11 +109,12 @@ SimConfig parse(const QStringList& args) {
     return c;
 }
 
-// Only a pipe or a terminal on stdin can tell us to stop; /dev/null cannot.
+// Only a pipe or socket on stdin can tell us to stop. A terminal is left to
+// Ctrl-C (reading it from the background would stop the process), /dev/null
+// says nothing.
 bool watchesStdin() {
     struct stat st {};
-    return ::isatty(0) == 1 ||
-           (::fstat(0, &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)));
+    return ::fstat(0, &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode));
 }
 
 void watchStdin() {
