@@ -56,6 +56,14 @@ PatientRegistry::Count appendableCount(BinaryFile& file) {
     return n;
 }
 
+// None when the registry opens for writing and its count fits the file.
+Message writableWholeRegistry(const QString& path) {
+    BinaryFile file;
+    if (!file.open(path, BinaryFile::Mode::ReadWrite))
+        return registryMessage(msg::kCannotOpen);
+    return readCount(file, true).message;
+}
+
 // Reads the record at a 0-based index; false for a short read or a stored id
 // that is no usable file-name stem (a damaged registry).
 bool readRecord(BinaryFile& file, int32_t index, PatientRecord& out) {
@@ -291,6 +299,9 @@ PatientDeleteResult PatientRegistry::remove(int position, Prompter& prompter,
     const PatientReadResult stored = read(position);
     if (!stored.record)
         return {false, stored.message};
+    // A registry that could not be compacted keeps the patient's files too.
+    if (const Message why = writableWholeRegistry(filePath()); !why.isNone())
+        return {false, why};
     const QString id = stored.record->id;
     if (!prompter.confirm(Message{kMsgConfirmDelete, id}))
         return {};

@@ -105,7 +105,8 @@ public:
                               const QStringList& knownIds) const;
     // Registers a record taken from a chart file unchanged (all its fields and
     // its revision marker). Refuses an unusable id (61900) and a full registry
-    // (61265). Creates no recording files.
+    // (61265). Creates no recording files and does not look for the id: the
+    // caller asks findById first.
     PatientAddResult appendRecord(const PatientRecord& record) const;
 
     // Rewrites the record at `position` from the dialog's fields, keeping the

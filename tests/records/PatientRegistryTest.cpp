@@ -327,6 +327,20 @@ TEST_F(PatientRegistryTest, DeleteRemovesThePatientsFourFilesOnly) {
     EXPECT_TRUE(QFileInfo::exists(other));
 }
 
+TEST_F(PatientRegistryTest, DeleteInADamagedRegistryKeepsTheFiles) {
+    QByteArray bytes = registryBytes(3, {QStringLiteral("1"), QStringLiteral("2")});
+    writeRegistry(bytes); // counts three records, holds two
+    const QString con = paths::continueData(root.path(), QStringLiteral("1"));
+    ASSERT_TRUE(test::writeAll(con, "x"));
+    FixedPrompter yes(true);
+    const PatientDeleteResult r = registry.remove(1, yes, nullptr);
+    EXPECT_FALSE(r.deleted);
+    EXPECT_EQ(r.message, (Message{61218, QStringLiteral("UserDA.txt")}));
+    EXPECT_EQ(yes.asked(), 0);
+    EXPECT_TRUE(QFileInfo::exists(con));
+    EXPECT_EQ(registryFile(), bytes);
+}
+
 TEST_F(PatientRegistryTest, DeclinedDeleteChangesNothing) {
     const QByteArray bytes = registryBytes(1, {QStringLiteral("1")});
     writeRegistry(bytes);
