@@ -1,0 +1,136 @@
+// vantora-cli download and record as a user runs them: the built recorder-sim
+// on its pseudo-terminal, the built command-line tool, JSON on stdout.
+#include "support/TestData.h"
+
+#include "records/PatientRegistry.h"
+#include "records/RecordingStore.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using namespace vantora;
+using namespace vantora::test;
+
+namespace {
+
+// recorder-sim running with the given options; its stdin is a pipe, so it
+// ends when the test closes it.
+class SimProcess {
+public:
+    explicit SimProcess(const QStringList& options) {
+        process_.start(binDir() + QStringLiteral("/recorder-sim"), options);
+        if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
+            port_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+    }
+    ~SimProcess() {
+        process_.closeWriteChannel();
+        if (!process_.waitForFinished(5000))
+            process_.kill();
+    }
+    const QString& port() const { return port_; }
+
+private:
+    QProcess process_;
+    QString port_;
+};
+
+struct CliRun {
+    int exitCode = -1;
+    QJsonObject json;
+    QString errors;
+};
+
+CliRun cli(const QString& root, const QStringList& args) {
+    QProcess p;
+    p.start(binDir() + QStringLiteral("/vantora-cli"), QStringList{"--data", root} + args);
+    CliRun r;
+    if (!p.waitForFinished(60000))
+        return r;
+    r.exitCode = p.exitCode();
+    r.json = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    r.errors = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+std::vector<int> ints(const QJsonValue& v) {
+    std::vector<int> out;
+    for (const QJsonValue& x : v.toArray())
+        out.push_back(x.toInt());
+    return out;
+}
+
+class DeviceCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto added =
+            PatientRegistry(root_.path()).quickAdd(QStringLiteral("R7"), "Ada", "Ray", {});
+        ASSERT_TRUE(added.added());
+    }
+    TempDataRoot root_;
+};
+
+} // namespace
+
+TEST_F(DeviceCommands, DownloadSavesTheChosenRecordings) {
+    SimProcess sim({"--unpaced", "--recordings", "2"});
+    ASSERT_FALSE(sim.port().isEmpty());
+    const CliRun r = cli(root_.path(), {"download", "--patient", "r7", "--port", sim.port(),
+                                        "--select", "1,3", "--yes"});
+    EXPECT_EQ(r.exitCode, 0) << r.errors.toStdString();
+    EXPECT_EQ(r.json["received"].toInt(), 3); // record 2 in two chunks: three recordings
+    EXPECT_EQ(r.json["saved"].toInt(), 2);
+    EXPECT_EQ(ints(r.json["messages"]), (std::vector<int>{61335}));
+    const RecordingStore store(root_.path(), kModeSnap, QStringLiteral("R7"));
+    EXPECT_EQ(store.count().value, 2);
+}
+
+TEST_F(DeviceCommands, DownloadWithoutRecordingsSavesNothing) {
+    SimProcess sim({"--unpaced", "--recordings", "0"});
+    const CliRun r =
+        cli(root_.path(), {"download", "--patient", "R7", "--port", sim.port(), "--yes"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.json["received"].toInt(), 0);
+    EXPECT_EQ(r.json["saved"].toInt(), 0);
+    EXPECT_EQ(ints(r.json["messages"]), (std::vector<int>{61331, 61328}));
+}
+
+TEST_F(DeviceCommands, DownloadThatFailsReportsAndExitsWithOne) {
+    SimProcess sim({"--unpaced", "--bad-checksum", "2:9"});
+    const CliRun r =
+        cli(root_.path(), {"download", "--patient", "R7", "--port", sim.port(), "--yes"});
+    EXPECT_EQ(r.exitCode, 1);
+    // The failure, then the save step's word that nothing came to save.
+    EXPECT_EQ(ints(r.json["messages"]), (std::vector<int>{61330, 61328}));
+    EXPECT_FALSE(r.errors.isEmpty());
+    const CliRun missing = cli(root_.path(), {"download", "--patient", "R7", "--port",
+                                              root_.file("no-such-port"), "--yes"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.json["received"].toInt(), 0);
+}
+
+TEST_F(DeviceCommands, RecordWritesTheAskedSegments) {
+    SimProcess sim({"--live", "--unpaced", "--invalid-every", "4", "--rhythm", "0,2"});
+    const CliRun r =
+        cli(root_.path(), {"record", "--patient", "R7", "--port", sim.port(), "--segments", "2"});
+    EXPECT_EQ(r.exitCode, 0) << r.errors.toStdString();
+    EXPECT_EQ(r.json["segments"].toInt(), 2);
+    const int packets = r.json["packets"].toInt();
+    const int invalid = r.json["invalidPackets"].toInt();
+    EXPECT_GE(packets - invalid, 2 * 1875);
+    EXPECT_NEAR(double(invalid) / packets, 0.25, 0.01);
+    EXPECT_TRUE(r.json["messages"].toArray().isEmpty());
+    const RecordingStore store(root_.path(), kModeContinuous, QStringLiteral("R7"));
+    ASSERT_EQ(store.count().value, 2);
+    EXPECT_EQ(store.readEntry(1).value.kind, 2); // rhythm code 2 sets bit 1
+}
+
+TEST_F(DeviceCommands, UsageErrors) {
+    EXPECT_EQ(cli(root_.path(), {"record", "--patient", "R7", "--segments", "0"}).exitCode, 2);
+    EXPECT_EQ(cli(root_.path(), {"download", "--patient", "R7", "--select", "0,x"}).exitCode, 2);
+    EXPECT_EQ(
+        cli(root_.path(), {"download", "--patient", "NOBODY", "--port", "/dev/null"}).exitCode, 1);
+}
