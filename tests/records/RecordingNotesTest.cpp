@@ -1,0 +1,146 @@
+#include "records/RecordingNotes.h"
+#include "StoreFixtures.h"
+#include "app/DataPaths.h"
+#include "records/StoreMessages.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+#include <bit>
+
+using namespace vantora;
+using namespace vantora::test;
+
+namespace {
+
+SystemTime day(int year, int month, int d, int hour = 0, int minute = 0, int second = 0) {
+    SystemTime t;
+    t.year = uint16_t(year);
+    t.month = uint16_t(month);
+    t.day = uint16_t(d);
+    t.hour = uint16_t(hour);
+    t.minute = uint16_t(minute);
+    t.second = uint16_t(second);
+    return t;
+}
+
+struct Notes {
+    TempDataRoot root;
+    RecordingNotes notes{root.path(), kModeSnap, QStringLiteral("N1")};
+    QByteArray file() const { return readAll(notes.path()); }
+};
+
+} // namespace
+
+TEST(RecordingNotesKey, AutomationDateOfTheStartTime) {
+    EXPECT_EQ(RecordingNotes::oleDateKey(day(1899, 12, 30)), 0.0);
+    EXPECT_EQ(RecordingNotes::oleDateKey(day(1899, 12, 31, 6)), 1.25);
+    EXPECT_EQ(RecordingNotes::oleDateKey(day(1900, 1, 1, 18)), 2.75);
+    // Before the epoch the fraction still counts forward in the day.
+    EXPECT_EQ(RecordingNotes::oleDateKey(day(1899, 12, 29, 6)), -1.25);
+    // 2000-01-01 is day 36526 of the automation calendar.
+    EXPECT_EQ(RecordingNotes::oleDateKey(day(2000, 1, 1, 12)), 36526.5);
+    SystemTime withExtras = day(2026, 12, 8, 10, 20, 30);
+    const auto key = RecordingNotes::oleDateKey(withExtras);
+    withExtras.dayOfWeek = 5;
+    withExtras.milliseconds = 999;
+    EXPECT_EQ(RecordingNotes::oleDateKey(withExtras), key);
+}
+
+TEST(RecordingNotesKey, InvalidTimesHaveNoKey) {
+    EXPECT_FALSE(RecordingNotes::oleDateKey(day(2026, 0, 1)));
+    EXPECT_FALSE(RecordingNotes::oleDateKey(day(2026, 13, 1)));
+    EXPECT_FALSE(RecordingNotes::oleDateKey(day(2026, 2, 30)));
+    EXPECT_FALSE(RecordingNotes::oleDateKey(day(2026, 2, 3, 24)));
+    EXPECT_FALSE(RecordingNotes::oleDateKey(day(2026, 2, 3, 1, 60)));
+    EXPECT_FALSE(RecordingNotes::oleDateKey(day(0, 1, 1)));
+}
+
+TEST(RecordingNotes, RecordLayoutByteForByte) {
+    Notes n;
+    const SystemTime t = day(2026, 11, 2, 9, 30, 15);
+    ASSERT_TRUE(n.notes.write(t, QStringLiteral("ST dépression")).isNone());
+    const double key = *RecordingNotes::oleDateKey(t);
+    const auto bits = std::bit_cast<uint64_t>(key);
+    ByteWriter w;
+    w.i32(int32_t(uint32_t(bits)))
+        .i32(int32_t(uint32_t(bits >> 32)))
+        .zeros(8)
+        .text(QStringLiteral("ST dépression"), 400);
+    EXPECT_EQ(n.file(), w.bytes());
+    EXPECT_EQ(n.notes.path(), n.root.file(QStringLiteral("SnapData/N1_Diag.dat")));
+}
+
+TEST(RecordingNotes, WrittenTwiceKeepsOneRecord) {
+    Notes n;
+    const SystemTime t = day(2026, 11, 3, 8, 0, 1);
+    const SystemTime other = day(2026, 11, 3, 8, 0, 2);
+    ASSERT_TRUE(n.notes.write(t, QStringLiteral("first")).isNone());
+    ASSERT_TRUE(n.notes.write(other, QStringLiteral("other")).isNone());
+    ASSERT_TRUE(n.notes.write(t, QStringLiteral("second")).isNone());
+    EXPECT_EQ(n.file().size(), 2 * 416);
+    EXPECT_EQ(n.notes.read(t).value, QStringLiteral("second"));
+    EXPECT_EQ(n.notes.read(other).value, QStringLiteral("other"));
+    EXPECT_EQ(n.notes.read(day(2026, 11, 3, 8, 0, 3)).value, QString());
+}
+
+TEST(RecordingNotes, SameSecondSharesOneKey) {
+    Notes n;
+    SystemTime a = day(2026, 11, 4, 7, 7, 7);
+    SystemTime b = a;
+    a.milliseconds = 10;
+    b.milliseconds = 900;
+    n.notes.write(a, QStringLiteral("a"));
+    n.notes.write(b, QStringLiteral("b"));
+    EXPECT_EQ(n.file().size(), 416);
+    EXPECT_EQ(n.notes.read(a).value, QStringLiteral("b"));
+}
+
+TEST(RecordingNotes, TextsUpTo199Characters) {
+    Notes n;
+    const QString full(199, QChar(u'x'));
+    const SystemTime t = day(2026, 11, 5, 1, 1, 1);
+    n.notes.write(t, full);
+    EXPECT_EQ(n.notes.read(t).value, full);
+    n.notes.write(t, full + QStringLiteral("yz"));
+    EXPECT_EQ(n.notes.read(t).value, full);
+    EXPECT_EQ(n.file().size(), 416);
+    EXPECT_EQ(n.file().mid(16 + 398, 2), QByteArray(2, '\0')); // the terminator
+}
+
+TEST(RecordingNotes, MissingFileIsCreatedEmptyAndInvalidTimesAreAdded) {
+    Notes n;
+    EXPECT_TRUE(n.notes.read(day(2026, 1, 1)).value.isEmpty());
+    EXPECT_TRUE(QFile::exists(n.notes.path()));
+    const SystemTime invalid = day(2026, 0, 1);
+    n.notes.write(invalid, QStringLiteral("lost"));
+    n.notes.write(invalid, QStringLiteral("lost again"));
+    EXPECT_EQ(n.file().size(), 2 * 416);
+    EXPECT_TRUE(n.notes.read(invalid).value.isEmpty());
+}
+
+TEST(RecordingNotes, TrailingPieceIsReadAndNewNotesStayAligned) {
+    Notes n;
+    const SystemTime whole = day(2026, 11, 6, 2, 2, 2);
+    const SystemTime cut = day(2026, 11, 6, 2, 2, 3);
+    n.notes.write(whole, QStringLiteral("whole"));
+    n.notes.write(cut, QStringLiteral("ab"));
+    const QByteArray bytes = n.file();
+    writeAll(n.notes.path(), bytes.left(416 + 20)); // key, zeros and two characters
+    EXPECT_EQ(n.notes.read(cut).value, QStringLiteral("ab"));
+    const SystemTime next = day(2026, 11, 6, 2, 2, 4);
+    n.notes.write(next, QStringLiteral("next"));
+    EXPECT_EQ(n.file().size(), 2 * 416); // written over the piece, not behind it
+    EXPECT_EQ(n.notes.read(next).value, QStringLiteral("next"));
+    EXPECT_EQ(n.notes.read(whole).value, QStringLiteral("whole"));
+}
+
+TEST(RecordingNotes, FileThatCannotBeCreatedGives61256) {
+    TempDataRoot root;
+    QDir(root.path()).rmdir(QStringLiteral("ContinueData"));
+    const RecordingNotes notes(root.path(), kModeContinuous, QStringLiteral("N2"));
+    EXPECT_EQ(notes.read(day(2026, 1, 1)).message.id, storemsg::kNoteFileFailed);
+    EXPECT_EQ(notes.write(day(2026, 1, 1), QStringLiteral("x")).id, storemsg::kNoteFileFailed);
+    EXPECT_FALSE(QFile::exists(notes.path()));
+}

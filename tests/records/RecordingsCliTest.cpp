@@ -1,0 +1,207 @@
+// Drives the built vantora-cli through its recording commands.
+#include "StoreFixtures.h"
+#include "records/RecordingNotes.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using namespace vantora;
+using namespace vantora::test;
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    QByteArray out;
+    QString err;
+    QJsonValue json() const {
+        const QJsonDocument d = QJsonDocument::fromJson(out);
+        return d.isArray() ? QJsonValue(d.array()) : QJsonValue(d.object());
+    }
+};
+
+CliRun cli(const QString& data, QStringList args) {
+    QProcess p;
+    p.setProgram(binDir() + QStringLiteral("/vantora-cli"));
+    p.setArguments(QStringList{QStringLiteral("--data"), data} + args);
+    p.start();
+    p.closeWriteChannel(); // questions read end of input: No
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+QStringList args(const char* text) {
+    return QString::fromUtf8(text).split(u' ');
+}
+
+struct Demo {
+    TempDataRoot root;
+    QString data = root.file(QStringLiteral("demo"));
+    Demo() { EXPECT_EQ(cli(data, {QStringLiteral("demo")}).status, 0); }
+};
+
+} // namespace
+
+TEST(RecordingsCli, DemoIsDeterministicAndRefusesAFolderInUse) {
+    Demo a;
+    Demo b;
+    for (const QString& dir :
+         {QString(), QStringLiteral("/SnapData"), QStringLiteral("/ContinueData")}) {
+        const QStringList files = QDir(a.data + dir).entryList(QDir::Files);
+        EXPECT_FALSE(files.isEmpty());
+        EXPECT_EQ(files, QDir(b.data + dir).entryList(QDir::Files));
+        for (const QString& f : files)
+            EXPECT_EQ(readAll(a.data + dir + u'/' + f), readAll(b.data + dir + u'/' + f))
+                << f.toStdString();
+    }
+    const CliRun again = cli(a.data, {QStringLiteral("demo")});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_TRUE(again.err.contains(a.data));
+}
+
+TEST(RecordingsCli, ListAndSamplesMatchTheStore) {
+    Demo d;
+    for (const auto& [mode, name] :
+         {std::pair{kModeSnap, "snap"}, std::pair{kModeContinuous, "continuous"}}) {
+        const CliRun list = cli(d.data, args("recordings list --patient 1001 --mode") << name);
+        ASSERT_EQ(list.status, 0) << list.err.toStdString();
+        const RecordingStore store(d.data, mode, QStringLiteral("1001"));
+        const auto listing = store.listIndex();
+        const QJsonArray rows = list.json().toArray();
+        ASSERT_EQ(rows.size(), qsizetype(listing.recordings.size()));
+        ASSERT_FALSE(rows.isEmpty());
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            const QJsonObject row = rows[i].toObject();
+            const ListedRecording& r = listing.recordings[size_t(i)];
+            EXPECT_EQ(row["number"].toInt(), i + 1);
+            EXPECT_EQ(row["time"].toString(), r.timeText());
+            EXPECT_EQ(row["kind"].toInt(), r.entry.kind);
+            EXPECT_EQ(row["heartRate"].toInt(), r.entry.heartRate);
+            const QJsonArray fields = row["systemTime"].toArray();
+            ASSERT_EQ(fields.size(), 8);
+            for (int f = 0; f < 8; ++f)
+                EXPECT_EQ(fields[f].toInt(), r.entry.time.fields()[size_t(f)]);
+        }
+        const CliRun samples =
+            cli(d.data, args("recordings samples --patient 1001 --number 2 --mode") << name);
+        ASSERT_EQ(samples.status, 0);
+        const QJsonArray values = samples.json().toArray();
+        const auto expected = store.readSamples(1).value;
+        ASSERT_EQ(values.size(), 7500);
+        for (int i = 0; i < 7500; i += 101)
+            EXPECT_EQ(values[i].toInt(), expected[size_t(i)]);
+    }
+}
+
+TEST(RecordingsCli, NotesRoundTrip) {
+    Demo d;
+    CliRun set = cli(d.data, args("notes set --patient 1002 --number 1 --mode snap --text")
+                                 << QStringLiteral("sinus rhythm, T inverted"));
+    ASSERT_EQ(set.status, 0) << set.err.toStdString();
+    const CliRun get = cli(d.data, args("--json notes get --patient 1002 --number 1 --mode snap"));
+    EXPECT_EQ(get.json().toObject()["text"].toString(), QStringLiteral("sinus rhythm, T inverted"));
+    const CliRun other = cli(d.data, args("notes get --patient 1002 --number 2 --mode snap"));
+    EXPECT_EQ(other.out.trimmed(), QByteArray());
+    EXPECT_EQ(cli(d.data, args("notes get --patient 1002 --number 9 --mode snap")).status, 1);
+}
+
+TEST(RecordingsCli, ExportImportAndRemove) {
+    Demo d;
+    const QString chart = d.root.file(QStringLiteral("one.cEcg"));
+    const CliRun out =
+        cli(d.data, args("export --patient 1001 --mode snap --number 2 --out") << chart);
+    ASSERT_EQ(out.status, 0) << out.err.toStdString();
+    EXPECT_EQ(readAll(chart).size(), 4 + 1388 + 7541);
+    const auto list = [&] {
+        return cli(d.data, args("recordings list --patient 1001 --mode snap"))
+            .json()
+            .toArray()
+            .size();
+    };
+    EXPECT_EQ(list(), 2);
+    const CliRun declined =
+        cli(d.data, QStringList{QStringLiteral("import"), chart} << args("--mode snap"));
+    EXPECT_EQ(declined.status, 0);
+    EXPECT_EQ(list(), 2);
+    const CliRun wrongKind = cli(d.data, QStringList{QStringLiteral("import"), chart}
+                                             << args("--mode continuous --yes"));
+    EXPECT_EQ(wrongKind.status, 1);
+    const CliRun in =
+        cli(d.data, QStringList{QStringLiteral("--json"), QStringLiteral("import"), chart}
+                        << args("--mode snap --yes"));
+    ASSERT_EQ(in.status, 0) << in.err.toStdString();
+    EXPECT_EQ(in.json().toObject()["imported"].toInt(), 1);
+    EXPECT_EQ(list(), 3);
+    ASSERT_EQ(
+        cli(d.data, args("recordings remove --patient 1001 --mode snap --number 1 --yes")).status,
+        0);
+    EXPECT_EQ(list(), 2);
+    ASSERT_EQ(cli(d.data, args("recordings remove --patient 1001 --mode snap --all --yes")).status,
+              0);
+    EXPECT_EQ(list(), 0);
+}
+
+TEST(RecordingsCli, CardImportNeedsAPatient) {
+    Demo d;
+    const QString card = d.root.file(QStringLiteral("ECGDATA.DAT"));
+    const SnapRecording r = snapRecording(3, at(1, 2, 3));
+    writeAll(card, ByteWriter()
+                       .i32(1)
+                       .u8(0)
+                       .u8(26)
+                       .u8(11)
+                       .u8(9)
+                       .u8(8)
+                       .u8(7)
+                       .u16(66)
+                       .zeros(3)
+                       .u8(84)
+                       .zeros(3)
+                       .u8(0x55)
+                       .u8(0xAA)
+                       .u8(0x05)
+                       .raw(blockBytes(r.blocks))
+                       .zeros(3)
+                       .bytes());
+    EXPECT_EQ(cli(d.data, QStringList{QStringLiteral("import"), card} << args("--mode snap --yes"))
+                  .status,
+              2);
+    const CliRun in = cli(d.data, QStringList{QStringLiteral("import"), card}
+                                      << args("--mode continuous --patient 1003 --yes"));
+    ASSERT_EQ(in.status, 0) << in.err.toStdString();
+    const QJsonArray rows =
+        cli(d.data, args("recordings list --patient 1003 --mode continuous")).json().toArray();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0].toObject()["time"].toString(), QStringLiteral("2026-11-09 08:07"));
+    EXPECT_EQ(rows[0].toObject()["kind"].toInt(), 13);
+}
+
+TEST(RecordingsCli, UsageAndFailures) {
+    Demo d;
+    EXPECT_EQ(cli(d.data, args("recordings list --patient 1001 --mode live")).status, 2);
+    EXPECT_EQ(cli(d.data, args("recordings list --patient 1001")).status, 2);
+    EXPECT_EQ(cli(d.data, args("recordings samples --patient 1001 --mode snap --number 0")).status,
+              2);
+    EXPECT_EQ(cli(d.data, args("recordings remove --patient 1001 --mode snap --number 1")).status,
+              2);
+    const CliRun unknown = cli(d.data, args("recordings list --patient 4711 --mode snap"));
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_TRUE(unknown.err.contains(QStringLiteral("4711")));
+    const CliRun beyond =
+        cli(d.data, args("recordings samples --patient 1001 --mode snap --number 4"));
+    EXPECT_EQ(beyond.status, 1);
+    EXPECT_FALSE(beyond.err.isEmpty());
+    // Ids are found ignoring case, and the registered spelling names the files.
+    registerPatient(d.data, QStringLiteral("AbC"));
+    const SnapRecording r = snapRecording(4, at(3, 4, 5));
+    RecordingStore(d.data, kModeSnap, QStringLiteral("AbC")).appendSnap(std::span(&r, 1));
+    const CliRun lower = cli(d.data, args("recordings list --patient abc --mode snap"));
+    ASSERT_EQ(lower.status, 0) << lower.err.toStdString();
+    EXPECT_EQ(lower.json().toArray().size(), 1);
+}
