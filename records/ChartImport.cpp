@@ -28,6 +28,11 @@ std::optional<int> itemCount(BinaryFile& file, qint64 headerBytes, int itemBytes
     return n;
 }
 
+Message openSource(BinaryFile& file, const QString& path) {
+    return file.open(path, BinaryFile::Mode::Read) ? Message{}
+                                                   : Message{storemsg::kCannotOpen, path};
+}
+
 } // namespace
 
 ChartImport::Target ChartImport::targetFor(const PatientRecord& record) const {
@@ -94,10 +99,8 @@ ChartImportResult ChartImport::importChart(const QString& path, Prompter& prompt
                                            bool ask) const {
     ChartImportResult result;
     BinaryFile file;
-    if (!file.open(path, BinaryFile::Mode::Read)) {
-        result.message = {storemsg::kCannotOpen, path};
+    if (result.message = openSource(file, path); !result.message.isNone())
         return result;
-    }
     uint8_t marker[2];
     if (!file.readAt(chart::kItemsOffset, marker, 2) ||
         std::array<uint8_t, 2>{marker[0], marker[1]} != chart::markerOf(mode_)) {
@@ -135,10 +138,8 @@ ChartImportResult ChartImport::importCard(const QString& path, int position, Pro
                                           bool ask) const {
     ChartImportResult result;
     BinaryFile file;
-    if (!file.open(path, BinaryFile::Mode::Read)) {
-        result.message = {storemsg::kCannotOpen, path};
+    if (result.message = openSource(file, path); !result.message.isNone())
         return result;
-    }
     if (!ChartFile::looksLikeCardFile(path)) {
         result.message = {storemsg::kNotContinuousFile, {}};
         return result;

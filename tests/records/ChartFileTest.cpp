@@ -198,12 +198,7 @@ TEST(ChartImport, UnknownPatientIsRegisteredWithAllFields) {
     patient.date = QStringLiteral("1/2/1960");
     patient.revision = 10;
     const SnapRecording r = snapRecording(5, at(4, 4, 4));
-    const QByteArray item = ByteWriter()
-                                .raw(entryBytes(at(4, 4, 4), 2, 66))
-                                .u8(0x55)
-                                .u8(0xAA)
-                                .raw(blockBytes(r.blocks))
-                                .bytes();
+    const QByteArray item = snapItem(r, at(4, 4, 4), 2, 66);
     const QString chart = s.path(QStringLiteral("new.cEcg"));
     writeAll(chart, chartBytes(patient, 1, item));
     // A stale index of an id nobody owns must not survive.
@@ -226,12 +221,7 @@ TEST(ChartImport, IdsMatchingUpToCaseGoToTheRegisteredSpelling) {
     fillSnap(s, QStringLiteral("ABC"), 1);
     PatientRecord lower = patientRecord(QStringLiteral("abc"));
     const SnapRecording r = snapRecording(8, at(5, 5, 5));
-    const QByteArray item = ByteWriter()
-                                .raw(entryBytes(at(5, 5, 5), 1, 70))
-                                .u8(0x55)
-                                .u8(0xAA)
-                                .raw(blockBytes(r.blocks))
-                                .bytes();
+    const QByteArray item = snapItem(r, at(5, 5, 5), 1, 70);
     const QString chart = s.path(QStringLiteral("abc.cEcg"));
     writeAll(chart, chartBytes(lower, 1, item));
     const ChartImportResult in = s.charts(kModeSnap).importChart(chart, s.yes);
@@ -251,12 +241,7 @@ TEST(ChartImport, Capacity5760) {
     writeCountedFile(store.dataPath(), 5700, kSnapRecordBytes);
     writeCountedFile(store.indexPath(), 5700, RecordIndexEntry::kBytes);
     const SnapRecording r = snapRecording(9, at(6, 6, 6));
-    const QByteArray one = ByteWriter()
-                               .raw(entryBytes(at(6, 6, 6), 1, 70))
-                               .u8(0x55)
-                               .u8(0xAA)
-                               .raw(blockBytes(r.blocks))
-                               .bytes();
+    const QByteArray one = snapItem(r, at(6, 6, 6), 1, 70);
     const QString chart = s.path(QStringLiteral("cap.cEcg"));
     writeAll(chart, chartBytes(patientRecord(QStringLiteral("CAP")), 61, one.repeated(61)));
     const QByteArray index = readAll(store.indexPath());
@@ -272,12 +257,7 @@ TEST(ChartImport, Capacity5760) {
 TEST(ChartImport, DamagedChartsAndUnusableIdsRegisterNothing) {
     Station s;
     const SnapRecording r = snapRecording(10, at(7, 7, 7));
-    const QByteArray item = ByteWriter()
-                                .raw(entryBytes(at(7, 7, 7), 1, 70))
-                                .u8(0x55)
-                                .u8(0xAA)
-                                .raw(blockBytes(r.blocks))
-                                .bytes();
+    const QByteArray item = snapItem(r, at(7, 7, 7), 1, 70);
     const QString chart = s.path(QStringLiteral("bad.cEcg"));
     struct Case {
         const char* what;
