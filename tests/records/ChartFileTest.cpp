@@ -52,6 +52,16 @@ QByteArray chartBytes(const PatientRecord& patient, int32_t count, const QByteAr
     return ByteWriter().i32(count).raw(patient.encode()).raw(items).bytes();
 }
 
+// One Snap chart item: the entry, then the record, both behind 0x55 0xAA.
+QByteArray snapItem(const SnapRecording& r, const SystemTime& t, uint16_t kind, uint16_t rate) {
+    return ByteWriter()
+        .raw(entryBytes(t, kind, rate))
+        .u8(0x55)
+        .u8(0xAA)
+        .raw(blockBytes(r.blocks))
+        .bytes();
+}
+
 } // namespace
 
 TEST(ChartExport, ProposedNames) {
