@@ -144,3 +144,18 @@ TEST(RecordingNotes, FileThatCannotBeCreatedGives61256) {
     EXPECT_EQ(notes.write(day(2026, 1, 1), QStringLiteral("x")).id, storemsg::kNoteFileFailed);
     EXPECT_FALSE(QFile::exists(notes.path()));
 }
+
+TEST(RecordingNotes, RemovingARecordingKeepsItsNote) {
+    TempDataRoot root;
+    const QString id = QStringLiteral("N3");
+    const RecordingStore store(root.path(), kModeContinuous, id);
+    const RecordingNotes notes(root.path(), kModeContinuous, id);
+    const SystemTime t = at(9, 9, 9, 9);
+    ASSERT_TRUE(store.appendContinuous(segment(1), t).isNone());
+    ASSERT_TRUE(notes.write(store.readEntry(0).value.time, QStringLiteral("kept")).isNone());
+    const QByteArray before = readAll(notes.path());
+    ASSERT_TRUE(store.remove(0).isNone());
+    EXPECT_EQ(readAll(notes.path()), before);
+    ASSERT_TRUE(store.appendContinuous(segment(2), t).isNone());
+    EXPECT_EQ(notes.read(store.readEntry(0).value.time).value, QStringLiteral("kept"));
+}
