@@ -1,0 +1,167 @@
+#include "ShellTestSupport.h"
+
+#include "app/CCorvidApp.h"
+#include "app/CMainFrame.h"
+#include "app/CSplashWnd.h"
+#include "app/PageIds.h"
+#include "app/StationPages.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QProcess>
+#include <QTest>
+
+namespace vantora::test {
+namespace {
+
+class AppStartTest : public ShellFixture {
+protected:
+    CCorvidApp::Options options(bool splash = false) {
+        return {stationPages(), instanceDir_.path(), splash};
+    }
+    QTemporaryDir instanceDir_;
+};
+
+TEST_F(AppStartTest, OrdinaryStartShowsTheHomePageOnTheWorkingFolder) {
+    CCorvidApp app(options());
+    ASSERT_TRUE(app.InitInstance(root_.path(), {}));
+    ASSERT_TRUE(app.mainFrame());
+    EXPECT_EQ(app.mainFrame()->activePageClass(), page::kHome);
+    EXPECT_EQ(app.state().dataRoot, QDir(root_.path()).absolutePath());
+    EXPECT_EQ(app.mainFrame()->windowTitle(), text(Langpack::kAppTitle));
+    EXPECT_TRUE(QFile::exists(root_.file(QStringLiteral("UserDA.txt"))));
+    EXPECT_TRUE(log_.texts.isEmpty());
+    app.ExitInstance();
+}
+
+TEST_F(AppStartTest, SecondCopyWithoutFileShowsTheMessageAndEnds) {
+    CCorvidApp first(options());
+    ASSERT_TRUE(first.InitInstance(root_.path(), {}));
+    CCorvidApp second(options());
+    EXPECT_FALSE(second.InitInstance(root_.path(), {}));
+    EXPECT_EQ(second.mainFrame(), nullptr);
+    EXPECT_EQ(log_.texts, QStringList{text(61273)});
+    EXPECT_TRUE(first.mainFrame()->isVisible());
+}
+
+TEST_F(AppStartTest, UnknownFileOnTheCommandLineEndsTheStart) {
+    const QString bad = root_.file(QStringLiteral("letter.txt"));
+    writeAll(bad, "hello");
+    CCorvidApp app(options());
+    EXPECT_FALSE(app.InitInstance(root_.path(), {bad}));
+    EXPECT_EQ(app.mainFrame(), nullptr);
+    EXPECT_FALSE(text(61218).isEmpty());
+    EXPECT_EQ(log_.texts, QStringList{text(61218, QStringLiteral("letter.txt"))});
+}
+
+TEST_F(AppStartTest, CommandLineHelpers) {
+    EXPECT_EQ(CCorvidApp::fileArgument({"-embedding", "a.cEcg", "b"}), "a.cEcg");
+    EXPECT_EQ(CCorvidApp::fileArgument({}), QString());
+    EXPECT_FALSE(CCorvidApp::splashWanted({"-Embedding"}));
+    EXPECT_FALSE(CCorvidApp::splashWanted({"/automation"}));
+    EXPECT_TRUE(CCorvidApp::splashWanted({"x.cEcg"}));
+}
+
+TEST_F(AppStartTest, SplashShowsBitmap183AndInputEndsIt) {
+    CCorvidApp app(options(true));
+    ASSERT_TRUE(app.InitInstance(root_.path(), {}));
+    CSplashWnd* splash = CSplashWnd::current();
+    ASSERT_TRUE(splash);
+    EXPECT_EQ(splash->size(), Langpack::bitmap(Langpack::kSplashBitmap).size());
+    EXPECT_EQ(CSplashWnd::ShowSplashScreen(app.mainFrame()), nullptr); // one at a time
+    // The key press ends the splash and never reaches the frame.
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    EXPECT_TRUE(QCoreApplication::sendEvent(app.mainFrame(), &press) || press.isAccepted());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(CSplashWnd::current(), nullptr);
+}
+
+TEST_F(AppStartTest, SplashEndsAfterItsTime) {
+    CCorvidApp app(options(true));
+    ASSERT_TRUE(app.InitInstance(root_.path(), {}));
+    ASSERT_TRUE(CSplashWnd::current());
+    QElapsedTimer t;
+    t.start();
+    while (CSplashWnd::current() && t.elapsed() < 10000)
+        QTest::qWait(20);
+    EXPECT_EQ(CSplashWnd::current(), nullptr);
+}
+
+// The real program, twice: a second start hands its file to the first.
+class ProgramInstanceTest : public ShellFixture {
+protected:
+    void SetUp() override {
+        ShellFixture::SetUp();
+        env_ = QProcessEnvironment::systemEnvironment();
+        env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+        env_.insert(QStringLiteral("VANTORA_SETTINGS"), runtime_.filePath("settings.ini"));
+        env_.insert(QStringLiteral("VANTORA_MESSAGES"), QStringLiteral("stderr"));
+    }
+    void TearDown() override {
+        if (first_.state() != QProcess::NotRunning) {
+            first_.terminate();
+            if (!first_.waitForFinished(5000))
+                first_.kill();
+        }
+        ShellFixture::TearDown();
+    }
+    void start(QProcess& p, const QStringList& args) {
+        p.setProcessEnvironment(env_);
+        p.setWorkingDirectory(root_.path());
+        p.start(binDir() + QStringLiteral("/VantoraECG"), args);
+        ASSERT_TRUE(p.waitForStarted(10000));
+    }
+    bool startFirstAndWait() {
+        start(first_, {});
+        const QString socket = QDir(runtime_.path()).filePath(QStringLiteral("PreTwoVantraProfra"));
+        QElapsedTimer t;
+        t.start();
+        while (!QFile::exists(socket) && t.elapsed() < 15000)
+            QTest::qWait(50);
+        return QFile::exists(socket) && first_.state() == QProcess::Running;
+    }
+    QString firstStderr(const QString& wanted) {
+        QElapsedTimer t;
+        t.start();
+        while (!errors_.contains(wanted) && t.elapsed() < 15000) {
+            first_.waitForReadyRead(100);
+            errors_ += QString::fromUtf8(first_.readAllStandardError());
+        }
+        return errors_;
+    }
+
+    QProcessEnvironment env_;
+    QTemporaryDir runtime_;
+    QProcess first_;
+    QString errors_;
+};
+
+TEST_F(ProgramInstanceTest, SecondStartWithoutFileSaysSoAndEnds) {
+    ASSERT_TRUE(startFirstAndWait());
+    QProcess second;
+    start(second, {});
+    ASSERT_TRUE(second.waitForFinished(15000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(QString::fromUtf8(second.readAllStandardError()).contains(text(61273)));
+    EXPECT_EQ(first_.state(), QProcess::Running);
+}
+
+TEST_F(ProgramInstanceTest, SecondStartWithFileHandsItToTheRunningCopy) {
+    ASSERT_TRUE(startFirstAndWait());
+    const QString file = root_.file(QStringLiteral("handed.txt"));
+    writeAll(file, "not a recording");
+    QProcess second;
+    start(second, {file});
+    ASSERT_TRUE(second.waitForFinished(15000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_FALSE(QString::fromUtf8(second.readAllStandardError()).contains(text(61273)));
+    // The running copy judged the file: this one is no recording.
+    const QString expected = text(61218, QStringLiteral("handed.txt"));
+    EXPECT_TRUE(firstStderr(expected).contains(expected));
+    EXPECT_EQ(first_.state(), QProcess::Running);
+}
+
+} // namespace
+} // namespace vantora::test
