@@ -2,6 +2,7 @@
 
 #include "app/CCorvidView.h"
 #include "app/PageIds.h"
+#include "frontend/CSnapAnanlyseView.h"
 
 namespace vantora {
 
@@ -9,6 +10,7 @@ namespace vantora {
 PageRegistry stationPages() {
     PageRegistry pages;
     pages.add(page::kHome, [](CMainFrame& f) { return new CCorvidView(f); });
+    pages.add(page::kAnalysis, [](CMainFrame& f) { return new CSnapAnanlyseView(f); });
     return pages;
 }
 

@@ -17,8 +17,9 @@ constexpr double kSamplesPerPixel = 3.2594524119947845;
 constexpr int kZeroLevel = 512;
 constexpr int kRowZeroLine = 80;
 constexpr double kPixelsPerUnit = 0.17142857142857143; // 30 / 175
-// Height of one analysis row: ten large squares of 15 px plus the 5 px top offset.
-constexpr int kAnalysisRowHeight = 160;
+// Height of one analysis row: ten large squares of 15 px; the middle line
+// ((150 / 15 + 1) / 2 = 5, y = 80) is the zero line, where the bracket sits.
+constexpr int kAnalysisRowHeight = 150;
 // Width of a row of the analysis list: the margin, the trace width and the
 // grid's right edge line at x = 782 (a click there still lies on the row).
 constexpr int kAnalysisRowWidth = kLeftMargin + kRowTraceWidth + 1;

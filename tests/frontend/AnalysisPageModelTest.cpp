@@ -1,4 +1,5 @@
 #include "frontend/AnalysisPageModel.h"
+#include "frontend/StripGeometry.h"
 
 #include <gtest/gtest.h>
 

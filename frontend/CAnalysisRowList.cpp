@@ -1,0 +1,40 @@
+#include "frontend/CAnalysisRowList.h"
+
+#include "frontend/AnalysisPageModel.h"
+#include "frontend/StripGeometry.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace vantora {
+
+CAnalysisRowList::CAnalysisRowList(const AnalysisPageModel& model, QWidget* parent)
+    : QWidget(parent), model_(model) {
+    setFixedSize(sizeHint());
+}
+
+QSize CAnalysisRowList::sizeHint() const {
+    return QSize(strip::kAnalysisRowWidth, strip::kRowCount * strip::kAnalysisRowHeight);
+}
+
+void CAnalysisRowList::redrawRows() {
+    for (QImage& row : rows_)
+        row = QImage();
+    update();
+}
+
+void CAnalysisRowList::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    for (int r = 0; r < strip::kRowCount; ++r) {
+        if (rows_[size_t(r)].isNull())
+            rows_[size_t(r)] = model_.rowImage(r);
+        painter.drawImage(0, r * strip::kAnalysisRowHeight, rows_[size_t(r)]);
+    }
+}
+
+void CAnalysisRowList::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        emit rowClicked(event->position().toPoint().x(), event->position().toPoint().y());
+}
+
+} // namespace vantora

@@ -1,0 +1,292 @@
+#include "frontend/CSnapAnanlyseView.h"
+#include "app/AppState.h"
+#include "app/CMainFrame.h"
+#include "app/Langpack.h"
+#include "app/MessageBoxPrompter.h"
+#include "app/PageIds.h"
+#include "frontend/CAnalysisRowList.h"
+#include "frontend/CNoteDialog.h"
+#include "frontend/CNoteField.h"
+#include "frontend/StripGeometry.h"
+#include "records/EcgGenerator.h"
+#include "records/PatientRegistry.h"
+#include "records/RecordingNotes.h"
+#include "records/RecordingStore.h"
+#include "support/TestData.h"
+
+#include <QApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+using namespace vantora;
+
+namespace {
+
+constexpr int kRow = strip::kAnalysisRowHeight;
+
+SystemTime startAt(int minute) {
+    SystemTime t;
+    t.year = 2026;
+    t.month = 12;
+    t.day = 7;
+    t.hour = 9;
+    t.minute = uint16_t(minute);
+    return t;
+}
+
+SnapRecording snap(uint64_t seed, int minute, uint16_t heartRate) {
+    EcgParameters p;
+    p.seed = seed;
+    p.heartRateBpm = 64 + double(seed * 7 % 30);
+    p.irregularity = 0.25; // a stretch then differs from the whole
+    p.noiseMv = 0.01;
+    SnapRecording r;
+    r.header.startTime = startAt(minute).fields();
+    r.header.recordingType = 3;
+    r.header.heartRate = heartRate;
+    r.blocks = EcgGenerator(p).nextSnapBlocks();
+    return r;
+}
+
+PatientRecord patient(const QString& id, const QString& name) {
+    PatientRecord r;
+    r.id = id;
+    r.name = name;
+    r.revision = 8;
+    return r;
+}
+
+QStringList fieldsOf(const CSnapAnanlyseView& view) {
+    QStringList out;
+    for (int k = 0; k < 6; ++k)
+        out << view.resultField(k)->text();
+    return out;
+}
+
+bool allDots(const QStringList& fields) {
+    return std::all_of(fields.begin(), fields.end(), [](const QString& f) { return f == "..."; });
+}
+
+// Pixels of one colour right of the 15 px margin (where the gain label is).
+int countPixels(const QImage& image, const QColor& colour) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = strip::kLeftMargin; x < image.width(); ++x)
+            n += image.pixelColor(x, y) == colour;
+    return n;
+}
+
+class AnalysisPageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Langpack::load(test::binDir() + QStringLiteral("/langpack.rcc")));
+        MessageBoxPrompter::setHook([this](const QString& text, bool) {
+            messages << text;
+            return true;
+        });
+        state_.dataRoot = root_.path();
+        state_.recordingMode = kModeSnap;
+        PatientRegistry registry(root_.path());
+        ASSERT_TRUE(registry.appendRecord(patient("1001", "Anna Berg")).added());
+        ASSERT_TRUE(registry.appendRecord(patient("1002", "Jonas Weber")).added());
+        const std::vector<SnapRecording> recordings{snap(1, 10, 71), snap(2, 20, 88)};
+        const RecordingStore store(root_.path(), kModeSnap, QStringLiteral("1001"));
+        ASSERT_EQ(store.appendSnap(recordings).saved, 2);
+    }
+    void TearDown() override { MessageBoxPrompter::setHook({}); }
+
+    CSnapAnanlyseView* openPage(const QString& library) {
+        PageRegistry pages;
+        pages.add(page::kAnalysis,
+                  [library](CMainFrame& f) { return new CSnapAnanlyseView(f, library); });
+        frame_ = std::make_unique<CMainFrame>(state_, pages);
+        EXPECT_TRUE(frame_->OnCreate());
+        return static_cast<CSnapAnanlyseView*>(frame_->ShowPage(page::kAnalysis));
+    }
+    CSnapAnanlyseView* openPage() { return openPage(test::binDir() + "/libbeatscan.so"); }
+
+    static void select(CSnapAnanlyseView* view, int patientIndex, int recording) {
+        QTreeWidgetItem* p = view->tree()->topLevelItem(patientIndex);
+        view->tree()->setCurrentItem(recording < 0 ? p : p->child(recording));
+    }
+    static void click(CSnapAnanlyseView* view, int x, int y) {
+        QTest::mouseClick(view->rowList(), Qt::LeftButton, {}, QPoint(x, y));
+    }
+
+    test::TempDataRoot root_;
+    AppState state_;
+    std::unique_ptr<CMainFrame> frame_;
+    QStringList messages;
+};
+
+} // namespace
+
+TEST_F(AnalysisPageTest, TreeListsPatientsAndTheirRecordings) {
+    CSnapAnanlyseView* view = openPage();
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(view->tree()->topLevelItemCount(), 2);
+    EXPECT_EQ(view->tree()->topLevelItem(0)->text(0), "1001 Anna Berg");
+    ASSERT_EQ(view->tree()->topLevelItem(0)->childCount(), 2);
+    EXPECT_EQ(view->tree()->topLevelItem(0)->child(1)->text(0), "2");
+    EXPECT_EQ(view->tree()->topLevelItem(1)->childCount(), 0);
+    EXPECT_TRUE(allDots(fieldsOf(*view)));
+    EXPECT_FALSE(view->m_bHasRecord);
+}
+
+TEST_F(AnalysisPageTest, FromPatientToRecordingToResults) {
+    CSnapAnanlyseView* view = openPage();
+    select(view, 0, 1);
+    const QStringList fields = fieldsOf(*view);
+    EXPECT_FALSE(allDots(fields)) << fields.join(' ').toStdString();
+    bool ok = false;
+    const int rate = fields[0].toInt(&ok);
+    EXPECT_TRUE(ok);
+    EXPECT_GT(rate, 60);
+    EXPECT_LT(rate, 110);
+    EXPECT_TRUE(fields[1].contains('.'));
+    EXPECT_EQ(view->rateField()->text(), "88");
+    EXPECT_FALSE(view->dateField()->text().isEmpty());
+    EXPECT_TRUE(view->m_bHasRecord);
+    EXPECT_TRUE(frame_->isCommandEnabled(cmd::kPrint));
+    // The rows show the recording in black.
+    const QImage rows = view->rowList()->grab().toImage();
+    EXPECT_GT(countPixels(rows.copy(0, 0, 783, kRow), Qt::black), 300);
+    EXPECT_EQ(countPixels(rows, Qt::red) > 200, false); // no selected stretch yet
+
+    // Back to the patient: everything is cleared.
+    select(view, 0, -1);
+    EXPECT_TRUE(allDots(fieldsOf(*view)));
+    EXPECT_EQ(view->rateField()->text(), "...");
+    EXPECT_TRUE(view->dateField()->text().isEmpty());
+    EXPECT_FALSE(view->m_bHasRecord);
+    EXPECT_FALSE(frame_->isCommandEnabled(cmd::kPrint));
+}
+
+TEST_F(AnalysisPageTest, TwoClicksAnalyseTheStretchBetweenThem) {
+    CSnapAnanlyseView* view = openPage();
+    select(view, 0, 0);
+    const QStringList whole = fieldsOf(*view);
+    ASSERT_FALSE(allDots(whole));
+
+    click(view, 400, 2 * kRow + 20);
+    EXPECT_TRUE(allDots(fieldsOf(*view)));
+    EXPECT_FALSE(view->m_bHasRecord);
+    click(view, 100, 30);
+    const QStringList stretch = fieldsOf(*view);
+    EXPECT_FALSE(allDots(stretch));
+    EXPECT_NE(stretch, whole);
+    EXPECT_EQ(view->model().run().windowStart(), 277);
+    EXPECT_EQ(view->model().run().windowEnd(), 6254);
+    EXPECT_TRUE(view->m_bHasRecord);
+    const QImage rows = view->rowList()->grab().toImage();
+    EXPECT_GT(countPixels(rows, Qt::red), 1000);
+
+    // A click left of the trace changes nothing; a third click starts anew.
+    click(view, 5, 30);
+    EXPECT_EQ(fieldsOf(*view), stretch);
+    click(view, 300, kRow + 10);
+    EXPECT_TRUE(allDots(fieldsOf(*view)));
+    click(view, 300, kRow + 10); // the same pixel: no analysis
+    EXPECT_TRUE(allDots(fieldsOf(*view)));
+}
+
+TEST_F(AnalysisPageTest, CommandLineAgreesWithThePage) {
+    CSnapAnanlyseView* view = openPage();
+    select(view, 0, 1);
+    click(view, 782, 10);
+    click(view, 15, 2 * kRow + 5);
+    const QStringList pageFields = fieldsOf(*view);
+    ASSERT_FALSE(allDots(pageFields));
+
+    QProcess cli;
+    cli.start(test::binDir() + "/vantora-cli",
+              {"--data", root_.path(), "analyse", "--patient", "1001", "--mode", "snap", "--number",
+               "2", "--start", "5000", "--end", "2499"});
+    ASSERT_TRUE(cli.waitForFinished(20000));
+    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    const QJsonObject out = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+    EXPECT_EQ(view->model().run().windowStart(), 2499);
+    EXPECT_EQ(view->model().run().windowEnd(), 5000);
+    QStringList cliFields;
+    for (const QJsonValue& v : out["fields"].toArray())
+        cliFields << v.toString();
+    EXPECT_EQ(cliFields, pageFields);
+    ASSERT_EQ(out["averagedBeat"].toArray().size(), 250);
+    EXPECT_EQ(out["averagedBeat"].toArray()[125].toInt(), view->model().run().beat()[125]);
+    EXPECT_EQ(out["indices"].toObject()["QB"].toInt(), view->model().run().parameters()[1]);
+}
+
+TEST_F(AnalysisPageTest, AbsentLibraryStillShowsTheRecording) {
+    CSnapAnanlyseView* view = openPage(root_.file("libbeatscan.so"));
+    select(view, 0, 0);
+    EXPECT_TRUE(allDots(fieldsOf(*view)));
+    EXPECT_EQ(view->rateField()->text(), "71");
+    EXPECT_GT(countPixels(view->rowList()->grab().toImage(), Qt::black), 900);
+    EXPECT_FALSE(view->m_bHasRecord);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(AnalysisPageTest, NoteClickEditsTheNoteOfTheSelectedRecording) {
+    CSnapAnanlyseView* view = openPage();
+    select(view, 0, 1);
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CNoteDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->textField()->setPlainText(QString(250, 'n')); // the field stops at 199
+        dialog->accept();
+    });
+    QTest::mouseClick(view->noteField()->viewport(), Qt::LeftButton);
+    EXPECT_EQ(view->noteField()->toPlainText(), QString(199, 'n'));
+    EXPECT_EQ(view->noteField()->textColor(), QColor(0, 0, 255));
+    const RecordingNotes notes(root_.path(), kModeSnap, QStringLiteral("1001"));
+    EXPECT_EQ(notes.read(startAt(20)).value, QString(199, 'n'));
+    EXPECT_EQ(notes.read(startAt(10)).value, QString());
+
+    // Cancel changes nothing; the stored note shows on the next selection.
+    QTimer::singleShot(0, [] {
+        if (auto* dialog = qobject_cast<CNoteDialog*>(QApplication::activeModalWidget())) {
+            dialog->textField()->setPlainText("discarded");
+            dialog->reject();
+        }
+    });
+    QTest::mouseClick(view->noteField()->viewport(), Qt::LeftButton);
+    EXPECT_EQ(notes.read(startAt(20)).value, QString(199, 'n'));
+    select(view, 0, 0);
+    EXPECT_TRUE(view->noteField()->toPlainText().isEmpty());
+    select(view, 0, 1);
+    EXPECT_EQ(view->noteField()->toPlainText(), QString(199, 'n'));
+}
+
+TEST_F(AnalysisPageTest, NoteClickWithoutARecordingOpensNothing) {
+    CSnapAnanlyseView* view = openPage();
+    for (int patientIndex : {-1, 0, 1}) { // nothing, a patient with and without recordings
+        if (patientIndex >= 0)
+            select(view, patientIndex, -1);
+        bool opened = false;
+        QTimer::singleShot(0, [&] {
+            if (QWidget* w = QApplication::activeModalWidget()) {
+                opened = true;
+                w->close();
+            }
+        });
+        QTest::mouseClick(view->noteField()->viewport(), Qt::LeftButton);
+        QApplication::processEvents();
+        EXPECT_FALSE(opened) << patientIndex;
+    }
+}
+
+TEST_F(AnalysisPageTest, ContinuousModeListsTheContinuousStore) {
+    state_.recordingMode = kModeContinuous;
+    CSnapAnanlyseView* view = openPage();
+    EXPECT_EQ(view->storeMode(), kModeContinuous);
+    EXPECT_EQ(view->tree()->topLevelItem(0)->childCount(), 0);
+}
