@@ -5,6 +5,7 @@
 #include "app/Langpack.h"
 #include "app/PageIds.h"
 #include "app/StationPages.h"
+#include "frontend/CSnapAnanlyseView.h"
 #include "records/PatientManagerDialog.h"
 #include "records/PatientPickerDialog.h"
 
@@ -67,5 +68,18 @@ int main(int argc, char** argv) {
     vantora::PatientPickerDialog picker(state.dataRoot, frame.prompter());
     selectRow(picker.list(), 0);
     ok &= save(picker, out.filePath("patient-picker.png"));
+
+    // The analysis page on the first Snap recording, with a stretch selected
+    // by two clicks on the rows.
+    state.recordingMode = vantora::kModeSnap;
+    auto* analysis =
+        static_cast<vantora::CSnapAnanlyseView*>(frame.ShowPage(vantora::page::kAnalysis));
+    if (QTreeWidgetItem* patient = analysis->tree()->topLevelItem(0)) {
+        patient->setExpanded(true);
+        analysis->tree()->setCurrentItem(patient->child(0));
+        analysis->OnRowClicked(240, 40);
+        analysis->OnRowClicked(520, 190);
+    }
+    ok &= save(frame, out.filePath("analysis.png"));
     return ok ? 0 : 1;
 }
