@@ -1,5 +1,6 @@
 #include "frontend/CSnapAnanlyseView.h"
 #include "app/AppState.h"
+#include "app/CCorvidView.h"
 #include "app/CMainFrame.h"
 #include "app/Langpack.h"
 #include "app/MessageBoxPrompter.h"
@@ -14,6 +15,7 @@
 #include "records/RecordingStore.h"
 #include "support/TestData.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -289,4 +291,33 @@ TEST_F(AnalysisPageTest, ContinuousModeListsTheContinuousStore) {
     CSnapAnanlyseView* view = openPage();
     EXPECT_EQ(view->storeMode(), kModeContinuous);
     EXPECT_EQ(view->tree()->topLevelItem(0)->childCount(), 0);
+}
+
+TEST_F(AnalysisPageTest, FrameCommandAndHomeButtonLeadToTheAnalysisPage) {
+    PageRegistry pages;
+    pages.add(page::kHome, [](CMainFrame& f) { return new CCorvidView(f); });
+    pages.add(page::kAnalysis, [](CMainFrame& f) {
+        return new CSnapAnanlyseView(f, test::binDir() + "/libbeatscan.so");
+    });
+    state_.homeShown = true;
+    frame_ = std::make_unique<CMainFrame>(state_, pages);
+    ASSERT_TRUE(frame_->OnCreate());
+    auto* home = static_cast<CCorvidView*>(frame_->ShowPage(page::kHome));
+    ASSERT_NE(home, nullptr);
+    QTest::mouseClick(home->button(CCorvidView::kAnalysis), Qt::LeftButton);
+    auto* view = qobject_cast<CSnapAnanlyseView*>(frame_->activeView());
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->tree()->topLevelItemCount(), 2);
+    EXPECT_FALSE(frame_->isCommandEnabled(cmd::kAnalysis)); // already there
+
+    frame_->ShowPage(page::kHome);
+    ASSERT_TRUE(frame_->isCommandEnabled(cmd::kAnalysis));
+    frame_->runCommand(cmd::kAnalysis);
+    view = qobject_cast<CSnapAnanlyseView*>(frame_->activeView());
+    ASSERT_NE(view, nullptr);
+    // Results enable the page's picture commands, a first click disables them again.
+    select(view, 0, 0);
+    EXPECT_TRUE(frame_->isCommandEnabled(cmd::kSavePicture));
+    click(view, 100, 10);
+    EXPECT_FALSE(frame_->isCommandEnabled(cmd::kSavePicture));
 }
