@@ -151,4 +151,5 @@ TEST(PortRemoval, PortZeroIsAPortLikeAnyOther) {
     EXPECT_FALSE(link.onPortRemoved(QStringLiteral("/dev/ttyUSB1")));
     EXPECT_TRUE(link.onPortRemoved(QStringLiteral("/dev/ttyUSB0")));
     link.stopLiveLink();
+    EXPECT_TRUE(link.waitForReaders(5000)); // the sink must outlive the reader
 }
