@@ -2,8 +2,6 @@
 
 #include "device/WireProtocol.h"
 
-#include <chrono>
-
 namespace vantora {
 
 DownloadCollector::Slot* DownloadCollector::slotAt(int tableIndex) {
@@ -47,11 +45,9 @@ void DownloadCollector::linkStatus(int status) {
     {
         std::lock_guard lock(mutex_);
         statuses_.push_back(status);
-        if (status == 0)
-            linkEnded_ = true;
     }
     if (status == 0)
-        ended_.notify_all();
+        ended_.release();
 }
 
 void DownloadCollector::showMessage(const Message& message) {
@@ -90,12 +86,6 @@ std::vector<int> DownloadCollector::messageIds() const {
 std::vector<int> DownloadCollector::statuses() const {
     std::lock_guard lock(mutex_);
     return statuses_;
-}
-
-bool DownloadCollector::waitForEnd(int timeoutMs) const {
-    std::unique_lock lock(mutex_);
-    return ended_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                           [this] { return linkEnded_; });
 }
 
 } // namespace vantora

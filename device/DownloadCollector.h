@@ -1,10 +1,10 @@
 #pragma once
 
+#include "device/LinkEndLatch.h"
 #include "device/LinkSink.h"
 #include "records/RecordingStore.h"
 
 #include <bitset>
-#include <condition_variable>
 #include <mutex>
 #include <vector>
 
@@ -31,7 +31,7 @@ public:
     std::vector<int> messageIds() const;
     std::vector<int> statuses() const;
     // Waits until the link has ended (linkStatus 0); false on time-out.
-    bool waitForEnd(int timeoutMs) const;
+    bool waitForEnd(int timeoutMs) const { return ended_.wait(timeoutMs); }
 
 private:
     struct Slot {
@@ -44,12 +44,11 @@ private:
     Slot* slotAt(int tableIndex); // grows the table; null when out of range
 
     mutable std::mutex mutex_;
-    mutable std::condition_variable ended_;
     std::vector<Slot> slots_;
     std::vector<int> messages_;
     std::vector<int> statuses_;
     int blocksDelivered_ = 0;
-    bool linkEnded_ = false;
+    LinkEndLatch ended_;
 };
 
 } // namespace vantora

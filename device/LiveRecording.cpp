@@ -1,7 +1,5 @@
 #include "device/LiveRecording.h"
 
-#include <chrono>
-
 namespace vantora {
 
 LiveRecording::LiveRecording(ContinuousSegmenter::Append append, int segmentsWanted,
@@ -34,20 +32,13 @@ void LiveRecording::linkStatus(int status) {
         std::lock_guard lock(mutex_);
         // Any link end (or failed open) leaves no half segment behind.
         segmenter_.reset();
-        linkEnded_ = true;
     }
-    ended_.notify_all();
+    ended_.release();
 }
 
 void LiveRecording::showMessage(const Message& message) {
     std::lock_guard lock(mutex_);
     messages_.push_back(message.id);
-}
-
-bool LiveRecording::waitForEnd(int timeoutMs) const {
-    std::unique_lock lock(mutex_);
-    return ended_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                           [this] { return linkEnded_; });
 }
 
 int LiveRecording::segments() const {

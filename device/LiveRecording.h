@@ -1,9 +1,9 @@
 #pragma once
 
 #include "device/ContinuousSegmenter.h"
+#include "device/LinkEndLatch.h"
 #include "device/LinkSink.h"
 
-#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <vector>
@@ -26,7 +26,7 @@ public:
     void showMessage(const Message& message) override;
 
     // Waits until the link has ended; false on time-out.
-    bool waitForEnd(int timeoutMs) const;
+    bool waitForEnd(int timeoutMs) const { return ended_.wait(timeoutMs); }
 
     int segments() const;
     int packets() const;
@@ -35,14 +35,13 @@ public:
 
 private:
     mutable std::mutex mutex_;
-    mutable std::condition_variable ended_;
     ContinuousSegmenter segmenter_;
     std::function<void()> onDone_;
     int segmentsWanted_;
     int packets_ = 0;
     int invalid_ = 0;
     std::vector<int> messages_;
-    bool linkEnded_ = false;
+    LinkEndLatch ended_;
 };
 
 } // namespace vantora
