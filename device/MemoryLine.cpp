@@ -13,6 +13,12 @@ void MemoryLine::feed(const uint8_t* data, int n) {
     arrived_.notify_all();
 }
 
+void MemoryLine::feedAfterSilentWaits(int n, const std::vector<uint8_t>& bytes) {
+    std::lock_guard lock(mutex_);
+    pendingAfter_ = n;
+    pending_ = bytes;
+}
+
 void MemoryLine::vanish() {
     {
         std::lock_guard lock(mutex_);
@@ -86,7 +92,10 @@ bool MemoryLine::waitForInput(int timeoutMs) {
     arrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                       [this] { return !input_.empty() || failed_ || !open_; });
     const bool got = open_ && !failed_ && !input_.empty();
-    silentWaits_ += got ? 0 : 1;
+    if (!got && ++silentWaits_ == pendingAfter_) {
+        input_.insert(input_.end(), pending_.begin(), pending_.end());
+        pendingAfter_ = -1;
+    }
     return got;
 }
 

@@ -19,6 +19,9 @@ public:
     // Bytes that arrive as if the recorder had sent them.
     void feed(const uint8_t* data, int n);
     void feed(const std::vector<uint8_t>& bytes) { feed(bytes.data(), int(bytes.size())); }
+    // Bytes that arrive at the end of the n-th silent wait (counted from the
+    // start), so a test can place them exactly after n silent reads.
+    void feedAfterSilentWaits(int n, const std::vector<uint8_t>& bytes);
     // Called (outside the lock) with every write, to answer commands.
     void setResponder(Responder r) { responder_ = std::move(r); }
     // The port disappears: every later call fails.
@@ -48,6 +51,8 @@ private:
     bool failed_ = false;
     int purges_ = 0;
     int silentWaits_ = 0;
+    int pendingAfter_ = -1;
+    std::vector<uint8_t> pending_;
 };
 
 } // namespace vantora

@@ -12,6 +12,9 @@ using namespace vantora::test;
 namespace {
 
 constexpr LinkTiming kFast{30, 1, 10, 1, 1, 10};
+// Live links on a silent line: long enough a silence budget (11 reads) that a
+// slow machine does not end them with an error before the test stops them.
+constexpr LinkTiming kLive{300, 1, 10, 1, 1, 10};
 
 // Opens in-memory lines; each answers the hello with a count of zero, so a
 // download ends by itself.
@@ -93,7 +96,7 @@ TEST(DeviceLinkOpen, FinishedReaderIsReleasedAndTheNextLinkStarts) {
 
 TEST(DeviceLinkOpen, RunningLiveReaderIsStoppedBeforeTheNextLink) {
     Lines lines;
-    DeviceLink link(port("/dev/ttyUSB2"), lines.opener(), kFast);
+    DeviceLink link(port("/dev/ttyUSB2"), lines.opener(), kLive);
     EventSink live;
     ASSERT_EQ(link.openLiveLink(live), DeviceLink::kStarted);
     EXPECT_EQ(link.state().portNumber.load(), 2);
@@ -107,7 +110,7 @@ TEST(DeviceLinkOpen, RunningLiveReaderIsStoppedBeforeTheNextLink) {
 
 TEST(DeviceLinkStop, StopEndsTheLiveLinkNormally) {
     Lines lines;
-    DeviceLink link(port("/dev/ttyUSB5"), lines.opener(), kFast);
+    DeviceLink link(port("/dev/ttyUSB5"), lines.opener(), kLive);
     EventSink sink;
     ASSERT_EQ(link.openLiveLink(sink), DeviceLink::kStarted);
     EXPECT_TRUE(link.stopLiveLink());
@@ -122,7 +125,7 @@ TEST(DeviceLinkStop, StopEndsTheLiveLinkNormally) {
 
 TEST(PortRemoval, OnlyThePortInUseCounts) {
     Lines lines;
-    DeviceLink link(port("/dev/ttyUSB4"), lines.opener(), kFast);
+    DeviceLink link(port("/dev/ttyUSB4"), lines.opener(), kLive);
     // No link: no refresh, whatever port goes.
     EXPECT_FALSE(link.onPortRemoved(QStringLiteral("/dev/ttyUSB4")));
     EventSink sink;
@@ -144,7 +147,7 @@ TEST(PortRemoval, OnlyThePortInUseCounts) {
 
 TEST(PortRemoval, PortZeroIsAPortLikeAnyOther) {
     Lines lines;
-    DeviceLink link(port("/dev/ttyUSB0"), lines.opener(), kFast);
+    DeviceLink link(port("/dev/ttyUSB0"), lines.opener(), kLive);
     EventSink sink;
     ASSERT_EQ(link.openLiveLink(sink), DeviceLink::kStarted);
     EXPECT_EQ(link.state().portNumber.load(), 0);

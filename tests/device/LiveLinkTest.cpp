@@ -196,14 +196,9 @@ TEST(LiveReaderSilence, TenSilentReadsThenAFrameGoesOn) {
     p.valid = 1;
     p.heartRate = 80;
     m.sink.onPacket = [&](const AcqPacket&) { m.running.store(0); };
-    std::thread feeder([&] {
-        while (m.line->silentWaits() < 10)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        m.line->feed(wire::encodeLiveFrame(p));
-    });
+    m.line->feedAfterSilentWaits(10, wire::encodeLiveFrame(p));
     LiveReader reader(m.port, m.sink, m.running, 1);
     EXPECT_EQ(reader.run(), ReaderOutcome::Normal);
-    feeder.join();
     ASSERT_EQ(m.sink.packets().size(), 1u);
     EXPECT_EQ(m.sink.packets()[0], p);
     EXPECT_EQ(m.line->silentWaits(), 10);
