@@ -67,9 +67,8 @@ QString PatientDetailPanel::splitName(const QString& name, int textWidth, int fi
 
 void PatientDetailPanel::showRecord(const PatientRecord& r) {
     id_->setText(r.id);
-    const int available = name_->contentsRect().width() - 8;
-    name_->setText(splitName(r.name, name_->fontMetrics().horizontalAdvance(r.name), available,
-                             QLocale::system()));
+    fullName_ = r.name;
+    showName();
     sex_->setText(r.sex);
     date_->setText(r.date);
     number_->setText(r.number.isEmpty() ? QString()
@@ -82,7 +81,20 @@ void PatientDetailPanel::showRecord(const PatientRecord& r) {
     text4_->setText(r.text4);
 }
 
+// The split depends on the field's width, so it is redone when the panel is laid out.
+void PatientDetailPanel::showName() {
+    const int available = name_->contentsRect().width() - 8; // padding of the field
+    name_->setText(splitName(fullName_, name_->fontMetrics().horizontalAdvance(fullName_),
+                             available, QLocale::system()));
+}
+
+void PatientDetailPanel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    showName();
+}
+
 void PatientDetailPanel::clear() {
+    fullName_.clear();
     for (QLabel* l : {id_, name_, sex_, date_, number_, decimal_, text1_, text2_, text3_, text4_})
         l->clear();
 }

@@ -27,8 +27,13 @@ public:
     static QString splitName(const QString& name, int textWidth, int fieldWidth,
                              const QLocale& locale);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     QLabel* field(int minimumHeight = 0);
+    void showName();
+    QString fullName_;
     QLabel* id_;
     QLabel* name_;
     QLabel* sex_;

@@ -218,6 +218,23 @@ TEST_F(PatientDialogsTest, CancelledQuickAddLeavesThePicker) {
     EXPECT_EQ(storedCount(), 0);
 }
 
+TEST_F(PatientDialogsTest, DamagedRecordEndsTheListsWithTheMessage) {
+    PatientRecord good;
+    good.id = QStringLiteral("5");
+    good.name = QStringLiteral("Kept");
+    QByteArray damaged = good.encode();
+    damaged.replace(0, 32, ByteWriter().text(QStringLiteral("ABCDEFGHIJKLMNOP"), 32).bytes());
+    writeAll(paths::registry(root_.path()),
+             ByteWriter().i32(3).raw(good.encode()).raw(damaged).raw(good.encode()).bytes());
+    const QString expected = text(61218, QStringLiteral("UserDA.txt"));
+
+    PatientManagerDialog manager(state_, prompter_);
+    EXPECT_EQ(manager.list()->topLevelItemCount(), 1);
+    PatientPickerDialog picker(root_.path(), prompter_);
+    EXPECT_EQ(picker.list()->topLevelItemCount(), 1);
+    EXPECT_EQ(log_.texts, (QStringList{expected, expected}));
+}
+
 TEST(PatientDetailPanelTest, WideNamesAreSplitInTheMiddle) {
     const QLocale en(QLocale::English, QLocale::UnitedKingdom);
     EXPECT_EQ(PatientDetailPanel::splitName(QStringLiteral("Anna"), 30, 100, en), "Anna");
