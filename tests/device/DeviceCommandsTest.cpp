@@ -1,5 +1,6 @@
 // vantora-cli download and record as a user runs them: the built recorder-sim
 // on its pseudo-terminal, the built command-line tool, JSON on stdout.
+#include "support/CliRunner.h"
 #include "support/TestData.h"
 
 #include "records/PatientRegistry.h"
@@ -38,22 +39,15 @@ private:
     QString port_;
 };
 
-struct CliRun {
+struct DeviceRun {
     int exitCode = -1;
     QJsonObject json;
     QString errors;
 };
 
-CliRun cli(const QString& root, const QStringList& args) {
-    QProcess p;
-    p.start(binDir() + QStringLiteral("/vantora-cli"), QStringList{"--data", root} + args);
-    CliRun r;
-    if (!p.waitForFinished(60000))
-        return r;
-    r.exitCode = p.exitCode();
-    r.json = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
-    r.errors = QString::fromUtf8(p.readAllStandardError());
-    return r;
+DeviceRun cli(const QString& root, const QStringList& args) {
+    const test::CliRun r = test::runCli(QStringList{"--data", root} + args);
+    return {r.exitCode, r.json().toObject(), r.err};
 }
 
 std::vector<int> ints(const QJsonValue& v) {
@@ -78,8 +72,8 @@ protected:
 TEST_F(DeviceCommands, DownloadSavesTheChosenRecordings) {
     SimProcess sim({"--unpaced", "--recordings", "2"});
     ASSERT_FALSE(sim.port().isEmpty());
-    const CliRun r = cli(root_.path(), {"download", "--patient", "r7", "--port", sim.port(),
-                                        "--select", "1,3", "--yes"});
+    const DeviceRun r = cli(root_.path(), {"download", "--patient", "r7", "--port", sim.port(),
+                                           "--select", "1,3", "--yes"});
     EXPECT_EQ(r.exitCode, 0) << r.errors.toStdString();
     EXPECT_EQ(r.json["received"].toInt(), 3); // record 2 in two chunks: three recordings
     EXPECT_EQ(r.json["saved"].toInt(), 2);
@@ -90,7 +84,7 @@ TEST_F(DeviceCommands, DownloadSavesTheChosenRecordings) {
 
 TEST_F(DeviceCommands, DownloadWithoutRecordingsSavesNothing) {
     SimProcess sim({"--unpaced", "--recordings", "0"});
-    const CliRun r =
+    const DeviceRun r =
         cli(root_.path(), {"download", "--patient", "R7", "--port", sim.port(), "--yes"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.json["received"].toInt(), 0);
@@ -100,21 +94,21 @@ TEST_F(DeviceCommands, DownloadWithoutRecordingsSavesNothing) {
 
 TEST_F(DeviceCommands, DownloadThatFailsReportsAndExitsWithOne) {
     SimProcess sim({"--unpaced", "--bad-checksum", "2:9"});
-    const CliRun r =
+    const DeviceRun r =
         cli(root_.path(), {"download", "--patient", "R7", "--port", sim.port(), "--yes"});
     EXPECT_EQ(r.exitCode, 1);
     // The failure, then the save step's word that nothing came to save.
     EXPECT_EQ(ints(r.json["messages"]), (std::vector<int>{61330, 61328}));
     EXPECT_FALSE(r.errors.isEmpty());
-    const CliRun missing = cli(root_.path(), {"download", "--patient", "R7", "--port",
-                                              root_.file("no-such-port"), "--yes"});
+    const DeviceRun missing = cli(root_.path(), {"download", "--patient", "R7", "--port",
+                                                 root_.file("no-such-port"), "--yes"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.json["received"].toInt(), 0);
 }
 
 TEST_F(DeviceCommands, RecordWritesTheAskedSegments) {
     SimProcess sim({"--live", "--unpaced", "--invalid-every", "4", "--rhythm", "0,2"});
-    const CliRun r =
+    const DeviceRun r =
         cli(root_.path(), {"record", "--patient", "R7", "--port", sim.port(), "--segments", "2"});
     EXPECT_EQ(r.exitCode, 0) << r.errors.toStdString();
     EXPECT_EQ(r.json["segments"].toInt(), 2);

@@ -1,12 +1,12 @@
 // Drives the built vantora-cli through its recording commands.
 #include "StoreFixtures.h"
 #include "records/RecordingNotes.h"
+#include "support/CliRunner.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -15,25 +15,8 @@ using namespace vantora::test;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    QByteArray out;
-    QString err;
-    QJsonValue json() const {
-        const QJsonDocument d = QJsonDocument::fromJson(out);
-        return d.isArray() ? QJsonValue(d.array()) : QJsonValue(d.object());
-    }
-};
-
-CliRun cli(const QString& data, QStringList args) {
-    QProcess p;
-    p.setProgram(binDir() + QStringLiteral("/vantora-cli"));
-    p.setArguments(QStringList{QStringLiteral("--data"), data} + args);
-    p.start();
-    p.closeWriteChannel(); // questions read end of input: No
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            QString::fromUtf8(p.readAllStandardError())};
+CliRun cli(const QString& data, const QStringList& args) {
+    return runCli(QStringList{QStringLiteral("--data"), data} + args);
 }
 
 QStringList args(const char* text) {
@@ -43,7 +26,7 @@ QStringList args(const char* text) {
 struct Demo {
     TempDataRoot root;
     QString data = root.file(QStringLiteral("demo"));
-    Demo() { EXPECT_EQ(cli(data, {QStringLiteral("demo")}).status, 0); }
+    Demo() { EXPECT_EQ(cli(data, {QStringLiteral("demo")}).exitCode, 0); }
 };
 
 } // namespace
@@ -61,7 +44,7 @@ TEST(RecordingsCli, DemoIsDeterministicAndRefusesAFolderInUse) {
                 << f.toStdString();
     }
     const CliRun again = cli(a.data, {QStringLiteral("demo")});
-    EXPECT_EQ(again.status, 1);
+    EXPECT_EQ(again.exitCode, 1);
     EXPECT_TRUE(again.err.contains(a.data));
 }
 
@@ -70,7 +53,7 @@ TEST(RecordingsCli, ListAndSamplesMatchTheStore) {
     for (const auto& [mode, name] :
          {std::pair{kModeSnap, "snap"}, std::pair{kModeContinuous, "continuous"}}) {
         const CliRun list = cli(d.data, args("recordings list --patient 1001 --mode") << name);
-        ASSERT_EQ(list.status, 0) << list.err.toStdString();
+        ASSERT_EQ(list.exitCode, 0) << list.err.toStdString();
         const RecordingStore store(d.data, mode, QStringLiteral("1001"));
         const auto listing = store.listIndex();
         const QJsonArray rows = list.json().toArray();
@@ -90,7 +73,7 @@ TEST(RecordingsCli, ListAndSamplesMatchTheStore) {
         }
         const CliRun samples =
             cli(d.data, args("recordings samples --patient 1001 --number 2 --mode") << name);
-        ASSERT_EQ(samples.status, 0);
+        ASSERT_EQ(samples.exitCode, 0);
         const QJsonArray values = samples.json().toArray();
         const auto expected = store.readSamples(1).value;
         ASSERT_EQ(values.size(), 7500);
@@ -103,12 +86,12 @@ TEST(RecordingsCli, NotesRoundTrip) {
     Demo d;
     CliRun set = cli(d.data, args("notes set --patient 1002 --number 1 --mode snap --text")
                                  << QStringLiteral("sinus rhythm, T inverted"));
-    ASSERT_EQ(set.status, 0) << set.err.toStdString();
+    ASSERT_EQ(set.exitCode, 0) << set.err.toStdString();
     const CliRun get = cli(d.data, args("--json notes get --patient 1002 --number 1 --mode snap"));
     EXPECT_EQ(get.json().toObject()["text"].toString(), QStringLiteral("sinus rhythm, T inverted"));
     const CliRun other = cli(d.data, args("notes get --patient 1002 --number 2 --mode snap"));
     EXPECT_EQ(other.out.trimmed(), QByteArray());
-    EXPECT_EQ(cli(d.data, args("notes get --patient 1002 --number 9 --mode snap")).status, 1);
+    EXPECT_EQ(cli(d.data, args("notes get --patient 1002 --number 9 --mode snap")).exitCode, 1);
 }
 
 TEST(RecordingsCli, ExportImportAndRemove) {
@@ -116,7 +99,7 @@ TEST(RecordingsCli, ExportImportAndRemove) {
     const QString chart = d.root.file(QStringLiteral("one.cEcg"));
     const CliRun out =
         cli(d.data, args("export --patient 1001 --mode snap --number 2 --out") << chart);
-    ASSERT_EQ(out.status, 0) << out.err.toStdString();
+    ASSERT_EQ(out.exitCode, 0) << out.err.toStdString();
     EXPECT_EQ(readAll(chart).size(), 4 + 1388 + 7541);
     const auto list = [&] {
         return cli(d.data, args("recordings list --patient 1001 --mode snap"))
@@ -127,23 +110,23 @@ TEST(RecordingsCli, ExportImportAndRemove) {
     EXPECT_EQ(list(), 2);
     const CliRun declined =
         cli(d.data, QStringList{QStringLiteral("import"), chart} << args("--mode snap"));
-    EXPECT_EQ(declined.status, 0);
+    EXPECT_EQ(declined.exitCode, 0);
     EXPECT_EQ(list(), 2);
     const CliRun wrongKind = cli(d.data, QStringList{QStringLiteral("import"), chart}
                                              << args("--mode continuous --yes"));
-    EXPECT_EQ(wrongKind.status, 1);
+    EXPECT_EQ(wrongKind.exitCode, 1);
     const CliRun in =
         cli(d.data, QStringList{QStringLiteral("--json"), QStringLiteral("import"), chart}
                         << args("--mode snap --yes"));
-    ASSERT_EQ(in.status, 0) << in.err.toStdString();
+    ASSERT_EQ(in.exitCode, 0) << in.err.toStdString();
     EXPECT_EQ(in.json().toObject()["imported"].toInt(), 1);
     EXPECT_EQ(list(), 3);
     ASSERT_EQ(
-        cli(d.data, args("recordings remove --patient 1001 --mode snap --number 1 --yes")).status,
+        cli(d.data, args("recordings remove --patient 1001 --mode snap --number 1 --yes")).exitCode,
         0);
     EXPECT_EQ(list(), 2);
-    ASSERT_EQ(cli(d.data, args("recordings remove --patient 1001 --mode snap --all --yes")).status,
-              0);
+    ASSERT_EQ(
+        cli(d.data, args("recordings remove --patient 1001 --mode snap --all --yes")).exitCode, 0);
     EXPECT_EQ(list(), 0);
 }
 
@@ -170,11 +153,11 @@ TEST(RecordingsCli, CardImportNeedsAPatient) {
                        .zeros(3)
                        .bytes());
     EXPECT_EQ(cli(d.data, QStringList{QStringLiteral("import"), card} << args("--mode snap --yes"))
-                  .status,
+                  .exitCode,
               2);
     const CliRun in = cli(d.data, QStringList{QStringLiteral("import"), card}
                                       << args("--mode continuous --patient 1003 --yes"));
-    ASSERT_EQ(in.status, 0) << in.err.toStdString();
+    ASSERT_EQ(in.exitCode, 0) << in.err.toStdString();
     const QJsonArray rows =
         cli(d.data, args("recordings list --patient 1003 --mode continuous")).json().toArray();
     ASSERT_EQ(rows.size(), 1);
@@ -184,24 +167,24 @@ TEST(RecordingsCli, CardImportNeedsAPatient) {
 
 TEST(RecordingsCli, UsageAndFailures) {
     Demo d;
-    EXPECT_EQ(cli(d.data, args("recordings list --patient 1001 --mode live")).status, 2);
-    EXPECT_EQ(cli(d.data, args("recordings list --patient 1001")).status, 2);
-    EXPECT_EQ(cli(d.data, args("recordings samples --patient 1001 --mode snap --number 0")).status,
-              2);
-    EXPECT_EQ(cli(d.data, args("recordings remove --patient 1001 --mode snap --number 1")).status,
+    EXPECT_EQ(cli(d.data, args("recordings list --patient 1001 --mode live")).exitCode, 2);
+    EXPECT_EQ(cli(d.data, args("recordings list --patient 1001")).exitCode, 2);
+    EXPECT_EQ(
+        cli(d.data, args("recordings samples --patient 1001 --mode snap --number 0")).exitCode, 2);
+    EXPECT_EQ(cli(d.data, args("recordings remove --patient 1001 --mode snap --number 1")).exitCode,
               2);
     const CliRun unknown = cli(d.data, args("recordings list --patient 4711 --mode snap"));
-    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(unknown.exitCode, 1);
     EXPECT_TRUE(unknown.err.contains(QStringLiteral("4711")));
     const CliRun beyond =
         cli(d.data, args("recordings samples --patient 1001 --mode snap --number 4"));
-    EXPECT_EQ(beyond.status, 1);
+    EXPECT_EQ(beyond.exitCode, 1);
     EXPECT_FALSE(beyond.err.isEmpty());
     // Ids are found ignoring case, and the registered spelling names the files.
     registerPatient(d.data, QStringLiteral("AbC"));
     const SnapRecording r = snapRecording(4, at(3, 4, 5));
     RecordingStore(d.data, kModeSnap, QStringLiteral("AbC")).appendSnap(std::span(&r, 1));
     const CliRun lower = cli(d.data, args("recordings list --patient abc --mode snap"));
-    ASSERT_EQ(lower.status, 0) << lower.err.toStdString();
+    ASSERT_EQ(lower.exitCode, 0) << lower.err.toStdString();
     EXPECT_EQ(lower.json().toArray().size(), 1);
 }

@@ -1,6 +1,7 @@
 #include "app/DataPaths.h"
 #include "app/Langpack.h"
 #include "app/Message.h"
+#include "support/CliRunner.h"
 #include "support/TestData.h"
 
 #include <QFileInfo>
@@ -8,7 +9,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -16,15 +16,7 @@ using namespace vantora;
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-    QJsonValue json() const {
-        const QJsonDocument doc = QJsonDocument::fromJson(out);
-        return doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object());
-    }
-};
+using test::CliRun;
 
 class PatientsCliTest : public ::testing::Test {
 protected:
@@ -33,21 +25,10 @@ protected:
     }
     void TearDown() override { Langpack::unload(); }
 
-    CliRun cli(QStringList args, const QByteArray& input = {}) const {
-        QProcess p;
-        p.setProgram(test::binDir() + QStringLiteral("/vantora-cli"));
-        p.setArguments(
-            QStringList{QStringLiteral("--data"), root.path(), QStringLiteral("--json")} + args);
-        p.start();
-        p.write(input);
-        p.closeWriteChannel();
-        CliRun r;
-        if (!p.waitForFinished(60000))
-            return r;
-        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = p.readAllStandardOutput();
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
+    CliRun cli(const QStringList& args, const QByteArray& input = {}) const {
+        return test::runCli(
+            QStringList{QStringLiteral("--data"), root.path(), QStringLiteral("--json")} + args,
+            input);
     }
     QJsonArray list() const {
         return cli({QStringLiteral("patients"), QStringLiteral("list")}).json().toArray();
