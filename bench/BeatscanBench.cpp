@@ -1,5 +1,5 @@
 // Speed of the analysis library: one QRS call on each of the 60 real
-// recordings (../shared/ecg), a plain pass over the same data for scale, and
+// recordings (tests/data/ecg), a plain pass over the same data for scale, and
 // the program's whole cycle per analysis: load the library by file name,
 // resolve, call, copy 1000 + 40 bytes out, unload.
 #include "beatscan.h"
@@ -25,7 +25,7 @@ using PointerFunction = decltype(&Get_ptr_plus);
 
 const std::vector<std::vector<int32_t>>& recordings() {
     static const std::vector<std::vector<int32_t>> all = [] {
-        std::ifstream in(std::string(VANTORA_SHARED_DIR) + "/ecg/mitdb100_mlii_250hz.i16",
+        std::ifstream in(std::string(VANTORA_TEST_DATA_DIR) + "/ecg/mitdb100_mlii_250hz.i16",
                          std::ios::binary);
         std::vector<std::vector<int32_t>> r(RecordingCount,
                                             std::vector<int32_t>(SamplesPerRecording));

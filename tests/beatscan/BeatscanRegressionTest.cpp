@@ -1,5 +1,5 @@
 // Regression of the exported analysis against the expected results of 241
-// analyses of 60 real recordings (../shared/ecg), and the detection's
+// analyses of 60 real recordings (tests/data/ecg), and the detection's
 // sensitivity and positive predictivity against the annotated beats.
 #include "BeatDetection.h"
 #include "beatscan.h"

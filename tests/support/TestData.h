@@ -58,7 +58,7 @@ private:
     QByteArray bytes_;
 };
 
-inline QString sharedDir() { return QStringLiteral(VANTORA_SHARED_DIR); }
+inline QString testDataDir() { return QStringLiteral(VANTORA_TEST_DATA_DIR); }
 inline QString binDir() { return QStringLiteral(VANTORA_BIN_DIR); }
 
 }  // namespace vantora::test

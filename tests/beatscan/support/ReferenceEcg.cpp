@@ -49,7 +49,7 @@ ExpectedAnalysis readCase(const minijson::Value& c) {
 } // namespace
 
 std::string sharedEcgPath(const std::string& file) {
-    return std::string(VANTORA_SHARED_DIR) + "/ecg/" + file;
+    return std::string(VANTORA_TEST_DATA_DIR) + "/ecg/" + file;
 }
 
 ReferenceSet loadReferenceSet() {

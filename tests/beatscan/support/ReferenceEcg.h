@@ -1,4 +1,4 @@
-// The real recordings of ../shared/ecg and their expected analyses.
+// The real recordings of tests/data/ecg and their expected analyses.
 #pragma once
 
 #include <array>
