@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 namespace beatscan {
@@ -80,13 +81,49 @@ TEST(Intervals, StAgainstTheLineFromQrsOnsetToTEnd) {
     EXPECT_EQ(intervals(a, f, 75).ST, 30);
 }
 
-TEST(Intervals, QtcScalesWithTheSquareRootOfTheBeatInterval) {
-    Fiducials f;
-    f.QB = 100;
-    f.TE = 200; // QT 400
-    EXPECT_EQ(intervals(flatBeat(0), f, 60).QTc, 400);
-    EXPECT_EQ(intervals(flatBeat(0), f, 120).QTc, 282); // sqrt(80000)
-    EXPECT_EQ(intervals(flatBeat(0), f, NoRate).QTc, -1);
+TEST(Intervals, QtcIsBazettsCorrection) {
+    // QT / sqrt(60 / HR) = sqrt(QT x QT x HR / 60), q and the root truncated.
+    struct Case {
+        int32_t teAfterQb; // samples, 4 ms each
+        int32_t HR;
+        int32_t QTc;
+    };
+    const Case cases[] = {
+        {100, 60, 400},  // an interval of one second leaves QT as it is
+        {100, 75, 447},  // q = 200000, root 447.2
+        {68, 117, 379},  // QT 272: q = 8656128 / 60 = 144268, root 379.8
+        {100, 120, 565}, // q = 320000, root 565.7
+        {100, NoRate, -1},
+    };
+    for (const Case& c : cases) {
+        Fiducials f;
+        f.QB = 100;
+        f.TE = 100 + c.teAfterQb;
+        const Intervals v = intervals(flatBeat(0), f, c.HR);
+        EXPECT_EQ(v.QT, c.teAfterQb * 4);
+        EXPECT_EQ(v.QTc, c.QTc) << "QT " << v.QT << " at " << c.HR << " bpm";
+    }
+}
+
+TEST(Intervals, QtcOfHostileInputsSaturatesInsteadOfOverflowing) {
+    constexpr int32_t maxInt = std::numeric_limits<int32_t>::max();
+    constexpr int32_t minInt = std::numeric_limits<int32_t>::min();
+    struct Case {
+        int32_t QT;
+        int32_t HR;
+        int32_t QTc;
+    };
+    const Case cases[] = {
+        {46340, 1, 5982},    // QT x QT still fits 32 bits: q = 35789926
+        {46341, 1, 5982},    // QT x QT does not, q does: 35791471
+        {40000, 294, 46340}, // q past 2^31 - 1 saturates there
+        {minInt, 60, 46340}, // QT x QT x HR past 64 bits
+        {maxInt, maxInt, 46340}, {400, 0, 0}, {400, -2, -1}, // a negative rate has no root
+        {maxInt, minInt, -1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(bazettQtc(c.QT, c.HR), c.QTc) << "QT " << c.QT << " at " << c.HR;
+    }
 }
 
 } // namespace
