@@ -2,8 +2,12 @@
 
 namespace vantora {
 
+double stMillimetres(int32_t stUnits) {
+    return stUnits * kStMillimetresPerMv / kStUnitsPerMv;
+}
+
 ResultFieldTexts resultFieldTexts(const ParameterBlock& p) {
-    return {QString::asprintf("%d", p[4]), QString::asprintf("%.2f", p[5] * kStPerUnit),
+    return {QString::asprintf("%d", p[4]), QString::asprintf("%.2f", stMillimetres(p[5])),
             QString::asprintf("%d", p[6]), QString::asprintf("%d", p[7]),
             QString::asprintf("%d", p[8]), QString::asprintf("%d", p[9])};
 }

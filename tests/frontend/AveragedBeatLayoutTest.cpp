@@ -75,19 +75,28 @@ TEST(AveragedBeatLayout, MissingSamplesLeaveGapsAndMarkersWithoutPointStayAtZero
 
 TEST(ResultFields, TextsAsThePageShowsThem) {
     ParameterBlock p = defaults();
-    p[5] = -30;
     ResultFieldTexts t = resultFieldTexts(p);
     EXPECT_EQ(t[0], "75");
-    EXPECT_EQ(t[1], "-2.00");
     EXPECT_EQ(t[2], "164");
     EXPECT_EQ(t[5], "420");
-    p[5] = 7;
     p[4] = -1;
     p[9] = -1;
     t = resultFieldTexts(p);
-    EXPECT_EQ(t[1], "0.47");
     EXPECT_EQ(t[0], "-1");
     EXPECT_EQ(t[5], "-1");
     for (const QString& s : clearedResultFields())
         EXPECT_EQ(s, "...");
+}
+
+TEST(ResultFields, StInMillimetresAt175UnitsPerMv) {
+    // 10 mm per mV: a millimetre is 17.5 units, so 17 and 18 fall either side of 1 mm.
+    const struct {
+        int32_t units;
+        const char* text;
+    } cases[] = {{0, "0.00"}, {17, "0.97"}, {18, "1.03"}, {-35, "-2.00"}, {175, "10.00"}};
+    for (const auto& c : cases) {
+        ParameterBlock p = defaults();
+        p[5] = c.units;
+        EXPECT_EQ(resultFieldTexts(p)[1], c.text) << c.units << " units";
+    }
 }

@@ -2,7 +2,8 @@
 // variants that lack one export. It reports back what it was called with, so
 // the binding can be checked without depending on the real detector:
 //   parameters: start, end, calls since load, count, HR 60 + start % 7,
-//               ST -30, PR, QRS, QT, QTc from the window
+//               ST -35 (-2 mm), PR from the window, QRS from the last
+//               sample, QT 400, QTc 410
 //   averaged beat: element k = 512 + k, element 0 = first sample
 // QRS returns 0 when the window is shorter than 10 samples.
 #include <cstdint>
@@ -24,7 +25,7 @@ FAKE_EXPORT unsigned char QRS(const int32_t* samples, int32_t count, int32_t sta
         g_beat[k] = 512 + k;
     g_beat[0] = samples[0];
     const int32_t values[10] = {
-        start, end, g_calls, count, 60 + start % 7, -30, end - start, samples[7499] % 1000,
+        start, end, g_calls, count, 60 + start % 7, -35, end - start, samples[7499] % 1000,
         400,   410};
     for (int k = 0; k < 10; ++k)
         g_parameters[k] = values[k];
