@@ -4,11 +4,14 @@
 #include "support/CliRunner.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 using namespace vantora;
 using namespace vantora::test;
@@ -21,6 +24,17 @@ CliRun cli(const QString& data, const QStringList& args) {
 
 QStringList args(const char* text) {
     return QString::fromUtf8(text).split(u' ');
+}
+
+// Every file under root with its bytes.
+std::map<QString, QByteArray> snapshot(const QString& root) {
+    std::map<QString, QByteArray> files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files[path] = readAll(path);
+    }
+    return files;
 }
 
 struct Demo {
@@ -98,7 +112,7 @@ TEST(RecordingsCli, ExportImportAndRemove) {
     Demo d;
     const QString chart = d.root.file(QStringLiteral("one.cEcg"));
     const CliRun out =
-        cli(d.data, args("export --patient 1001 --mode snap --number 2 --out") << chart);
+        cli(d.data, args("export --patient 1001 --mode snap --number 2 --yes --out") << chart);
     ASSERT_EQ(out.exitCode, 0) << out.err.toStdString();
     EXPECT_EQ(readAll(chart).size(), 4 + 1388 + 7541);
     const auto list = [&] {
@@ -187,4 +201,90 @@ TEST(RecordingsCli, UsageAndFailures) {
     const CliRun lower = cli(d.data, args("recordings list --patient abc --mode snap"));
     ASSERT_EQ(lower.exitCode, 0) << lower.err.toStdString();
     EXPECT_EQ(lower.json().toArray().size(), 1);
+}
+
+// The chart may become the only copy of the recordings it takes from the store:
+// a file already there is refused, unchanged, unless --force replaces it.
+TEST(RecordingsCli, ExportKeepsAnExistingFileUnlessForced) {
+    Demo d;
+    const QString chart = d.root.file(QStringLiteral("earlier.cEcg"));
+    const QByteArray earlier("an earlier chart, possibly the only copy");
+    ASSERT_TRUE(writeAll(chart, earlier));
+    const auto store = snapshot(d.data);
+    QStringList exportTo = args("export --patient 1001 --mode snap --number 2 --yes --out")
+                           << chart;
+    const CliRun refused = cli(d.data, exportTo);
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains(chart) && refused.err.contains(QStringLiteral("--force")))
+        << refused.err.toStdString();
+    EXPECT_EQ(readAll(chart), earlier);
+    EXPECT_EQ(snapshot(d.data), store);
+
+    exportTo << QStringLiteral("--force");
+    const CliRun forced = cli(d.data, exportTo);
+    ASSERT_EQ(forced.exitCode, 0) << forced.err.toStdString();
+    EXPECT_EQ(readAll(chart).size(), 4 + 1388 + 7541);
+    EXPECT_EQ(
+        cli(d.data, args("recordings list --patient 1001 --mode snap")).json().toArray().size(), 2);
+}
+
+// Commands that remove or move recordings: without --yes a person answers on a
+// terminal; piped input is no answer, the command is refused before it asks.
+TEST(RecordingsCli, RemovalsAskOnATerminalAndRefuseWithoutOne) {
+    const struct {
+        const char* command;
+        const char* question; // what the terminal shows
+    } cases[] = {
+        {"export --patient 1001 --mode snap --number 1 --out OUT", "OUT"},
+        {"export --patient 1002 --mode continuous --all --out OUT", "OUT"},
+        {"recordings remove --patient 1001 --mode snap --number 3", "1001"},
+        {"recordings remove --patient 1003 --mode snap --all", "1003"},
+        {"patients delete --position 2", "1002"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        Demo d;
+        const QString out = d.root.file(QStringLiteral("moved.cEcg"));
+        const QStringList command =
+            QStringList{QStringLiteral("--data"), d.data} +
+            QString::fromUtf8(c.command).replace(QStringLiteral("OUT"), out).split(u' ');
+        const QString question = QString::fromUtf8(c.question).replace(QStringLiteral("OUT"), out);
+        const auto before = snapshot(d.data);
+
+        const CliRun piped = runCli(command, "y\n");
+        EXPECT_EQ(piped.exitCode, 2);
+        EXPECT_TRUE(piped.err.contains(QStringLiteral("--yes"))) << piped.err.toStdString();
+        EXPECT_FALSE(piped.err.contains(u'?'));
+        EXPECT_EQ(snapshot(d.data), before);
+        EXPECT_FALSE(QFileInfo::exists(out));
+
+        const CliRun no = runCliOnTerminal(command, "n\n");
+        EXPECT_EQ(no.exitCode, 0) << no.err.toStdString();
+        EXPECT_TRUE(no.err.contains(question) && no.err.contains(QStringLiteral("[y/N]")))
+            << no.err.toStdString();
+        EXPECT_EQ(snapshot(d.data), before);
+        EXPECT_FALSE(QFileInfo::exists(out));
+
+        const CliRun yes = runCliOnTerminal(command, "y\n");
+        EXPECT_EQ(yes.exitCode, 0) << yes.err.toStdString();
+        EXPECT_NE(snapshot(d.data), before);
+    }
+}
+
+TEST(RecordingsCli, AnalyseStretchOutsideTheRecordingIsAUsageError) {
+    Demo d;
+    const struct {
+        int start, end, exitCode;
+    } cases[] = {
+        {0, 9000, 2},  {0, 7500, 2}, {-1, 100, 2},    {500, 500, 2},
+        {600, 500, 2}, {0, 7499, 0}, {1000, 1001, 0},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = cli(d.data, args("analyse --patient 1001 --mode snap --number 1")
+                                         << QStringLiteral("--start") << QString::number(c.start)
+                                         << QStringLiteral("--end") << QString::number(c.end));
+        EXPECT_EQ(r.exitCode, c.exitCode)
+            << c.start << ".." << c.end << ": " << r.err.toStdString();
+        EXPECT_EQ(r.out.isEmpty(), c.exitCode == 2) << c.start << ".." << c.end;
+    }
 }

@@ -138,28 +138,53 @@ TEST_F(PatientsCliTest, EditKeepsWhatIsNotGiven) {
     EXPECT_TRUE(missing.err.contains(QStringLiteral("5")));
 }
 
-TEST_F(PatientsCliTest, DeleteAsksOnTheTerminalWithoutYes) {
+TEST_F(PatientsCliTest, DeleteAsksOnATerminalAndRefusesWithoutOne) {
     ASSERT_EQ(add(QStringLiteral("1")).exitCode, 0);
     ASSERT_EQ(add(QStringLiteral("2")).exitCode, 0);
-    const QStringList del = {QStringLiteral("patients"), QStringLiteral("delete"),
-                             QStringLiteral("--position"), QStringLiteral("1")};
-    const CliRun no = cli(del, "n\n");
+    const QStringList del = {QStringLiteral("--data"), root.path(),
+                             QStringLiteral("--json"), QStringLiteral("patients"),
+                             QStringLiteral("delete"), QStringLiteral("--position"),
+                             QStringLiteral("1")};
+    // Piped input is no answer: a script must say --yes.
+    const QByteArray before = registry();
+    const CliRun piped = test::runCli(del, "y\n");
+    EXPECT_EQ(piped.exitCode, 2);
+    EXPECT_TRUE(piped.err.contains(QStringLiteral("--yes")));
+    EXPECT_FALSE(piped.err.contains(Langpack::format(61321, QStringLiteral("1"))));
+    EXPECT_EQ(registry(), before);
+
+    const CliRun no = test::runCliOnTerminal(del, "n\n");
     EXPECT_EQ(no.exitCode, 0);
     EXPECT_EQ(no.json(), QJsonValue(QJsonObject{{"position", 1}, {"deleted", false}}));
     EXPECT_TRUE(no.err.contains(Langpack::format(61321, QStringLiteral("1"))));
-    EXPECT_EQ(list().size(), 2);
-    const CliRun noInput = cli(del);
-    EXPECT_EQ(noInput.json().toObject()["deleted"].toBool(), false);
-    const CliRun yes = cli(del, "y\n");
+    EXPECT_EQ(registry(), before);
+    const CliRun yes = test::runCliOnTerminal(del, "y\n");
     EXPECT_EQ(yes.json().toObject()["deleted"].toBool(), true);
     const QJsonArray rows = list();
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0].toObject()["id"].toString(), QStringLiteral("2"));
     EXPECT_EQ(rows[0].toObject()["position"].toInt(), 1);
-    const CliRun forced = cli(del + QStringList{QStringLiteral("--yes")});
+    const CliRun forced =
+        cli({QStringLiteral("patients"), QStringLiteral("delete"), QStringLiteral("--position"),
+             QStringLiteral("1"), QStringLiteral("--yes")});
     EXPECT_EQ(forced.exitCode, 0);
     EXPECT_TRUE(list().isEmpty());
     EXPECT_EQ(registry().size(), 4 + 2 * 1388); // never shortened
+}
+
+// A folder the program never started in: the command prepares it as start-up does.
+TEST_F(PatientsCliTest, QuickAddInANewFolder) {
+    const QString fresh = root.file(QStringLiteral("new/data"));
+    const CliRun r =
+        test::runCli({QStringLiteral("--data"), fresh, QStringLiteral("--json"),
+                      QStringLiteral("patients"), QStringLiteral("quick-add"),
+                      QStringLiteral("--id"), QStringLiteral("43"), QStringLiteral("--first"),
+                      QStringLiteral("Bo"), QStringLiteral("--second"), QStringLiteral("Li")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.json(), QJsonValue(QJsonObject{{"position", 1}}));
+    for (int mode : {kModeSnap, kModeContinuous})
+        EXPECT_TRUE(QFileInfo::exists(paths::dataFile(fresh, mode, QStringLiteral("43"))));
+    EXPECT_EQ(test::readAll(paths::registry(fresh)).size(), 4 + 1388);
 }
 
 TEST_F(PatientsCliTest, SearchReturnsMatchingPositions) {

@@ -2,6 +2,7 @@
 // library loaded by its file name beside the program for every run.
 #include "frontend/AnalysisPageModel.h"
 #include "records/RecordingStore.h"
+#include "records/SampleBlock.h"
 #include "tools/cli/CliContext.h"
 #include "tools/cli/StoreOptions.h"
 
@@ -51,6 +52,9 @@ int runAnalyse(CliContext& ctx) {
     ctx.finish();
     if (start.has_value() != end.has_value())
         throw UsageError("analyse: --start and --end go together");
+    if (start && !(0 <= *start && *start < *end && *end < kSamplesPerRecording))
+        throw UsageError("analyse: --start and --end are sample numbers from 0 to 7499, "
+                         "the start before the end");
 
     const auto read = RecordingStore(ctx.dataRoot, mode, patient.id).readSamples(k);
     failOnMessage(read.message);

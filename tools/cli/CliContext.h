@@ -27,8 +27,9 @@ class CliContext {
 public:
     explicit CliContext(QStringList args);
 
-    QString dataRoot;  // --data, default the current folder
-    bool json = false; // --json
+    QString dataRoot;       // --data, default the current folder
+    bool dataReady = false; // its recording folders exist (made as start-up makes them)
+    bool json = false;      // --json
 
     // Next positional word, or a usage error naming what was expected.
     QString takeWord(const char* what);
@@ -59,4 +60,4 @@ int runDownload(CliContext& ctx);
 int runRecord(CliContext& ctx);
 int runAnalyse(CliContext& ctx);
 
-}  // namespace vantora::cli
+} // namespace vantora::cli

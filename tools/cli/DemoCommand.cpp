@@ -1,6 +1,5 @@
 // vantora-cli demo --data DIR: a data folder with a few patients and recordings
 // of both kinds from the ECG generator. The same folder results on every run.
-#include "app/DataPaths.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientIdMap.h"
 #include "records/PatientRegistry.h"
@@ -10,7 +9,6 @@
 #include "tools/cli/StoreOptions.h"
 
 #include <QDate>
-#include <QDir>
 #include <QJsonObject>
 
 #include <vector>
@@ -138,7 +136,7 @@ int addContinuous(const QString& root, const QString& id, const std::vector<Demo
 int runDemo(CliContext& ctx) {
     ctx.finish();
     const QString root = ctx.dataRoot;
-    if (!QDir().mkpath(paths::snapFolder(root)) || !QDir().mkpath(paths::continueFolder(root)))
+    if (!ctx.dataReady)
         throw CommandFailure{{storemsg::kCannotOpen, root}};
     const PatientRegistry registry(root);
     const auto existing = registry.count();

@@ -3,6 +3,7 @@
 #include "tools/cli/CliContext.h"
 #include "tools/cli/StoreOptions.h"
 
+#include <QFileInfo>
 #include <QJsonObject>
 
 namespace vantora::cli {
@@ -46,10 +47,20 @@ int runExport(CliContext& ctx) {
     const PatientRef patient = requirePatient(ctx);
     const int k = requireRecordingChoice(ctx, true);
     const QString out = ctx.requireOption("out");
-    CliPrompter prompter(ctx.takeFlag("yes"));
+    const bool force = ctx.takeFlag("force");
+    CliPrompter prompter = CliPrompter::forRemoval(ctx.takeFlag("yes"), "export");
     ctx.finish();
-    const ChartExportResult result =
-        ChartFile(ctx.dataRoot, mode).exportRecordings(patient.position, k, out, prompter.get());
+    // The recordings leave the store, so the chart may become their only copy:
+    // a file already there is never replaced by accident.
+    if (QFileInfo::exists(out) && !force)
+        throw CommandFailure{{climsg::kExportTargetExists, out}};
+    ChartExportResult result;
+    if (prompter.get().confirm({climsg::kExportQuestion, out})) {
+        FixedPrompter replace(force);
+        result = ChartFile(ctx.dataRoot, mode).exportRecordings(patient.position, k, out, replace);
+    } else {
+        result.declined = true;
+    }
     if (result.pictureRequested)
         throw UsageError(
             "--out names a chart file (.cEcg); pictures come with the report commands");

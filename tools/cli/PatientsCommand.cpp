@@ -1,10 +1,9 @@
 // vantora-cli patients: the patient registry's operations as the dialogs run
 // them. The add is the patient manager's add after the home page was set up
 // (revision marker 8); quick-add is the patient picker's.
-#include "app/Prompter.h"
 #include "records/PatientRegistry.h"
 #include "tools/cli/CliContext.h"
-#include "tools/cli/TerminalPrompter.h"
+#include "tools/cli/StoreOptions.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -30,7 +29,9 @@ int sexChoiceOption(const QString& value) {
         return 0;
     if (value == QStringLiteral("second"))
         return 1;
-    throw UsageError("--sex takes first or second");
+    throw UsageError(QStringLiteral("--sex takes first (stored as \"%1\") or second (\"%2\")")
+                         .arg(sexText(0), sexText(1))
+                         .toStdString());
 }
 
 QString dateOption(const QString& value) {
@@ -150,12 +151,9 @@ int editPatient(CliContext& ctx, const PatientRegistry& registry) {
 
 int deletePatient(CliContext& ctx, const PatientRegistry& registry) {
     const int position = ctx.requireIntOption("position");
-    const bool yes = ctx.takeFlag("yes");
+    CliPrompter prompter = CliPrompter::forRemoval(ctx.takeFlag("yes"), "patients delete");
     ctx.finish();
-    FixedPrompter always(true);
-    TerminalPrompter terminal;
-    Prompter& prompter = yes ? static_cast<Prompter&>(always) : terminal;
-    const PatientDeleteResult result = registry.remove(position, prompter, nullptr);
+    const PatientDeleteResult result = registry.remove(position, prompter.get(), nullptr);
     failOn(result.message);
     if (ctx.json)
         ctx.printJson(QJsonObject{{"position", position}, {"deleted", result.deleted}});

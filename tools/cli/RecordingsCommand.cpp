@@ -52,16 +52,19 @@ int remove(CliContext& ctx) {
     const int32_t mode = requireMode(ctx);
     const PatientRef patient = requirePatient(ctx);
     const int k = requireRecordingChoice(ctx, true);
-    const bool yes = ctx.takeFlag("yes");
+    CliPrompter prompter = CliPrompter::forRemoval(ctx.takeFlag("yes"), "recordings remove");
     ctx.finish();
-    if (!yes)
-        throw UsageError("recordings remove needs --yes");
     const RecordingStore store(ctx.dataRoot, mode, patient.id);
-    failOnMessage(store.remove(k));
+    const int question =
+        k == RecordingStore::kAll ? climsg::kRemoveAllQuestion : climsg::kRemoveOneQuestion;
+    const bool removed = prompter.get().confirm({question, patient.id});
+    if (removed)
+        failOnMessage(store.remove(k));
     const auto left = store.count();
     failOnMessage(left.message);
     if (ctx.json)
-        ctx.printJson(QJsonObject{{"patient", patient.id}, {"remaining", left.value}});
+        ctx.printJson(
+            QJsonObject{{"patient", patient.id}, {"removed", removed}, {"remaining", left.value}});
     else
         ctx.printLine(QStringLiteral("%1 recordings remain").arg(left.value));
     return 0;

@@ -4,6 +4,8 @@
 #include "records/PatientRegistry.h"
 #include "records/StoreMessages.h"
 
+#include <unistd.h>
+
 namespace vantora::cli {
 
 int32_t requireMode(CliContext& ctx) {
@@ -40,6 +42,13 @@ int requireRecordingChoice(CliContext& ctx, bool allowAll) {
     if (*number < 1)
         throw UsageError("--number counts from 1");
     return *number - 1;
+}
+
+CliPrompter CliPrompter::forRemoval(bool yes, const char* command) {
+    if (!yes && ::isatty(STDIN_FILENO) == 0)
+        throw UsageError(std::string(command) +
+                         " removes recordings and asks first; without a terminal give --yes");
+    return CliPrompter(yes);
 }
 
 void failOnMessage(const Message& message) {

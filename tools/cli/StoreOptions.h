@@ -23,10 +23,22 @@ PatientRef findPatient(const QString& dataRoot, const QString& id);
 // --number K (1-based, as listed) or --all: the 0-based recording, or -1.
 int requireRecordingChoice(CliContext& ctx, bool allowAll);
 
+// Messages of the command line's own questions and refusals.
+namespace climsg {
+constexpr int kExportQuestion = 62060;     // "$": the chart file
+constexpr int kRemoveOneQuestion = 62061;  // "$": patient id
+constexpr int kRemoveAllQuestion = 62062;  // "$": patient id
+constexpr int kExportTargetExists = 62063; // "$": the chart file
+} // namespace climsg
+
 // --yes answers every question with Yes; otherwise the terminal asks.
 class CliPrompter {
 public:
     explicit CliPrompter(bool yes) : yes_(yes), always_(true) {}
+    // Commands that remove or move recordings: the chart may become their
+    // only copy, so without --yes a person must answer. With no terminal on
+    // stdin the command is refused (UsageError) before anything is asked.
+    static CliPrompter forRemoval(bool yes, const char* command);
     Prompter& get() { return yes_ ? static_cast<Prompter&>(always_) : terminal_; }
 
 private:

@@ -1,6 +1,8 @@
 // vantora-cli: the station's logic without windows, for scripts and tests.
 // Exit status: 0 success, 1 failure (the station's message on stderr), 2 usage.
 #include "app/Langpack.h"
+#include "app/StartUp.h"
+#include "records/PatientRecord.h"
 #include "tools/cli/CliContext.h"
 
 #include <QCoreApplication>
@@ -40,17 +42,19 @@ const char* kUsage =
     "               [--number N] [--decimal D] [--text1 T] ... [--text4 T]\n"
     "  patients quick-add --id ID --first F --second S\n"
     "  patients edit --position P [fields as for add]\n"
-    "  patients delete --position P [--yes]\n"
+    "  patients delete --position P [--yes]          also removes the patient's recordings\n"
     "  patients search (--id TEXT | --name TEXT)\n"
     "\n"
     "Recordings (--mode snap|continuous; numbers count from 1, as listed):\n"
     "  recordings list --patient ID --mode M\n"
     "  recordings samples --patient ID --mode M --number K\n"
-    "  recordings remove --patient ID --mode M (--number K | --all) --yes\n"
+    "  recordings remove --patient ID --mode M (--number K | --all) [--yes]\n"
     "  notes get --patient ID --mode M --number K\n"
     "  notes set --patient ID --mode M --number K --text TEXT\n"
     "  import FILE --mode M [--patient ID] [--yes]   chart (.cEcg) or card file (.dat, --patient)\n"
-    "  export --patient ID --mode M (--number K | --all) --out FILE.cEcg [--yes]\n"
+    "  export --patient ID --mode M (--number K | --all) --out FILE.cEcg [--yes] [--force]\n"
+    "                                  moves the recordings into the chart: they leave the store;\n"
+    "                                  an existing FILE is kept unless --force replaces it\n"
     "  demo --data DIR                               a data folder with demo patients\n"
     "\n"
     "Analysis (the analysis page's run; --start/--end: a stretch instead of all 7500 samples):\n"
@@ -61,15 +65,27 @@ const char* kUsage =
     "                                              fetch and save the recorder's recordings\n"
     "  record --patient ID [--port DEV] --segments N   record N live 30-second segments\n"
     "\n"
-    "--data DIR  the data folder (default: the current folder)\n"
-    "--json      machine-readable output\n";
+    "--data DIR  the data folder (default: the current folder); SnapData and ContinueData\n"
+    "            are created in it when missing, as the program does at start-up\n"
+    "--json      machine-readable output\n"
+    "--yes       answers Yes to every question. Without it, patients delete, recordings remove\n"
+    "            and export ask on the terminal, and refuse (status 2) when stdin is not one.\n";
+
+// The two sex choices store the language pack's texts, so the help names them.
+void printUsage(std::FILE* out) {
+    std::fputs(kUsage, out);
+    const QByteArray sex = QStringLiteral("--sex       first stores \"%1\", second \"%2\"\n")
+                               .arg(sexText(0), sexText(1))
+                               .toUtf8();
+    std::fputs(sex.constData(), out);
+}
 
 void printError(const QString& text) {
     const QByteArray bytes = text.toUtf8();
     std::fprintf(stderr, "%s\n", bytes.constData());
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -79,18 +95,20 @@ int main(int argc, char** argv) {
     CliContext ctx(args);
     try {
         if (ctx.takeFlag("help") || args.isEmpty()) {
-            std::fputs(kUsage, stdout);
+            printUsage(stdout);
             return 0;
         }
         ctx.json = ctx.takeFlag("json");
         ctx.dataRoot = QDir(ctx.takeOption("data").value_or(QDir::currentPath())).absolutePath();
+        ctx.dataReady = StartUp::ensureRecordingFolders(ctx.dataRoot);
         const QString name = ctx.takeWord("command");
         const auto it = commands().find(name);
         if (it == commands().end())
             throw UsageError("unknown command: " + name.toStdString());
         return it->second(ctx);
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "vantora-cli: %s\n\n%s", e.what(), kUsage);
+        std::fprintf(stderr, "vantora-cli: %s\n\n", e.what());
+        printUsage(stderr);
         return 2;
     } catch (const CommandFailure& f) {
         const QString text = f.message.text();
