@@ -1,10 +1,13 @@
 // recorder-sim: the recorder's side of the serial link on a pseudo-terminal.
-// Prints the port path (the slave side) on the first line of stdout, then
-// serves until it is killed or its stdin (when a pipe) is closed.
+// Prints the port path (the slave side) on the first line of stdout, and with
+// --port-file also writes it to a file that appears whole (a script can wait
+// for it). Serves until it is killed or its stdin (when a pipe) is closed.
 #include "tools/sim/PseudoTerminal.h"
 #include "tools/sim/RecorderSim.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QSaveFile>
 #include <QStringList>
 
 #include <atomic>
@@ -22,6 +25,7 @@ namespace {
 
 const char* kUsage =
     "usage: recorder-sim [options]\n"
+    "  --port-file FILE       also write the port to FILE once it is open; removed at the end\n"
     "  --unpaced              send as fast as the line takes it (default: 38400 baud pace)\n"
     "  --recordings N         stored recordings (default 3); the second is kept in two chunks\n"
     "  --no-chunks            keep every recording in one chunk\n"
@@ -68,11 +72,13 @@ SimFault fault(SimFault::Kind kind, const QStringList& args, int& i) {
     return f;
 }
 
-SimConfig parse(const QStringList& args) {
+SimConfig parse(const QStringList& args, QString& portFile) {
     SimConfig c;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
-        if (a == "--unpaced")
+        if (a == "--port-file" && i + 1 < args.size())
+            portFile = args[++i];
+        else if (a == "--unpaced")
             c.paced = false;
         else if (a == "--recordings")
             c.recordings = std::min(number(args, i), 200);
@@ -117,6 +123,13 @@ bool watchesStdin() {
     return ::fstat(0, &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode));
 }
 
+// The file is renamed into place, so a reader never sees half a path.
+bool writePortFile(const QString& path, const QString& port) {
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(port.toLocal8Bit() + '\n') > 0 &&
+           file.commit();
+}
+
 void watchStdin() {
     char buf[64];
     while (!gStop.load()) {
@@ -130,7 +143,8 @@ void watchStdin() {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const SimConfig config = parse(app.arguments().mid(1));
+    QString portFile;
+    const SimConfig config = parse(app.arguments().mid(1), portFile);
     PseudoTerminal pty;
     if (!pty.open()) {
         std::fprintf(stderr, "recorder-sim: no pseudo-terminal available\n");
@@ -140,6 +154,10 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, onSignal);
     std::printf("%s\n", pty.slavePath().toLocal8Bit().constData());
     std::fflush(stdout);
+    if (!portFile.isEmpty() && !writePortFile(portFile, pty.slavePath())) {
+        std::fprintf(stderr, "recorder-sim: cannot write %s\n", portFile.toLocal8Bit().constData());
+        return 1;
+    }
 
     RecorderSim sim(config);
     sim.setVanishHandler([&pty] { pty.close(); });
@@ -150,5 +168,7 @@ int main(int argc, char** argv) {
     gStop.store(true);
     if (watcher.joinable())
         watcher.join();
+    if (!portFile.isEmpty())
+        QFile::remove(portFile);
     return 0;
 }
