@@ -4,6 +4,8 @@
 #include "records/StoreFiles.h"
 #include "records/StoreMessages.h"
 
+#include <QFileInfo>
+
 namespace vantora {
 
 int RecordingPage::captionPage() const {
@@ -41,6 +43,9 @@ RecordingPage RecordingStore::readPage(int p) const {
         result.message = {msg::kInvalidPatientId, id_};
         return result;
     }
+    // Reading never creates a store (see RecordingStore.cpp): a missing file is an empty store.
+    if (!QFileInfo::exists(dataPath()) || !QFileInfo::exists(indexPath()))
+        return result;
     if (result.message = files.open(); !result.message.isNone())
         return result;
     const auto n = files.dataCount();

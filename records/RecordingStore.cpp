@@ -7,6 +7,7 @@
 #include "records/StoreMessages.h"
 #include "records/StoreRewrite.h"
 
+#include <QFileInfo>
 #include <QtEndian>
 
 #include <algorithm>
@@ -34,10 +35,15 @@ Message checkId(const QString& id) {
     return isValidPatientId(id) ? Message{} : Message{msg::kInvalidPatientId, id};
 }
 
-// Opens one file of a store the way every reader does: created empty when missing.
+// Opens one file of a store the way every reader does. A missing file stays
+// missing and reads as empty (the file is left closed): creating it would give
+// files to a patient the registry no longer lists, for instance when a page
+// still shows a deleted patient. Stores come into existence on their first write.
 Message openForReading(BinaryFile& file, const QString& path) {
-    return file.open(path, BinaryFile::Mode::OpenOrCreate) ? Message{}
-                                                           : Message{storemsg::kCannotOpen, path};
+    if (!QFileInfo::exists(path))
+        return {};
+    return file.open(path, BinaryFile::Mode::Read) ? Message{}
+                                                   : Message{storemsg::kCannotOpen, path};
 }
 
 StoreResult<int> countOf(BinaryFile& file, int itemBytes) {

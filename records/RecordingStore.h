@@ -105,8 +105,8 @@ public:
     QString indexPath() const;
     int recordBytes() const { return recordBytesOf(mode_); }
 
-    // The number of recordings (the data file's count; a missing file is
-    // created empty and counts 0).
+    // The number of recordings (the data file's count). Readers never create
+    // files: a missing file counts 0 and lists, reads and pages as empty.
     StoreResult<int> count() const;
     RecordingListing listIndex() const;
     // Record k (0-based) without its marker: 7515 or 30000 bytes.

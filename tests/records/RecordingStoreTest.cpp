@@ -152,16 +152,29 @@ TEST(RecordingStoreContinuous, RatesOfZeroOrFiveHundredAverageToZero) {
     EXPECT_EQ(summariseSegment(packets).averageHeartRate, 61); // truncated
 }
 
-TEST(RecordingStoreRead, MissingFilesListNothingAndAreCreatedEmpty) {
+// A page may still read the store of a patient deleted meanwhile: reading
+// must not bring its files back.
+TEST(RecordingStoreRead, MissingFilesReadAsEmptyAndStayMissing) {
     Store s;
-    const auto listing = s.con.listIndex();
-    EXPECT_TRUE(listing.message.isNone());
-    EXPECT_TRUE(listing.recordings.empty());
-    const auto read = s.con.readRecordData(0);
-    EXPECT_EQ(read.message, (Message{storemsg::kNoRecordingNumber, QStringLiteral("1")}));
-    EXPECT_TRUE(QFile::exists(s.con.dataPath()));
-    EXPECT_EQ(QFileInfo(s.con.dataPath()).size(), 0);
-    EXPECT_EQ(s.con.count().value, 0);
+    for (const RecordingStore* store : {&s.con, &s.snap}) {
+        const auto listing = store->listIndex();
+        EXPECT_TRUE(listing.message.isNone());
+        EXPECT_TRUE(listing.recordings.empty());
+        const Message none{storemsg::kNoRecordingNumber, QStringLiteral("1")};
+        EXPECT_EQ(store->readRecordData(0).message, none);
+        EXPECT_EQ(store->readSamples(0).message, none);
+        EXPECT_EQ(store->readEntry(0).message, none);
+        EXPECT_EQ(store->count().value, 0);
+        const RecordingPage page = store->readPage(0);
+        EXPECT_TRUE(page.message.isNone());
+        EXPECT_TRUE(page.recordings.empty());
+        EXPECT_EQ(page.captionCount(), 0);
+        EXPECT_FALSE(QFile::exists(store->dataPath()));
+        EXPECT_FALSE(QFile::exists(store->indexPath()));
+    }
+    // The first write creates the store.
+    ASSERT_TRUE(s.con.appendContinuous(segment(3), at(6, 1, 2)).isNone());
+    EXPECT_EQ(s.con.count().value, 1);
 }
 
 TEST(RecordingStoreRead, ContinuousSamplesRoundTrip) {
