@@ -36,6 +36,10 @@ public:
     virtual void OnFilePrintPreview() {}
     virtual void OnSavePicture() {}
     virtual void OnMailPicture() {}
+    // Patients or recordings may have changed under the page (the patient
+    // manager closed, or the mode changed while the page stays): re-read what
+    // it lists.
+    virtual void OnRecordsChanged() {}
     // Idle-time step, given while the page is active and the event loop is idle.
     virtual void OnIdle() {}
     // Chart import for the current mode of a file handed to the running program

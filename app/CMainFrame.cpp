@@ -13,6 +13,7 @@
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
@@ -55,7 +56,8 @@ QString barStyle() {
 CMainFrame::CMainFrame(AppState& state, PageRegistry pages, QWidget* parent)
     : QMainWindow(parent), state_(state), pages_(std::move(pages)), prompter_(this),
       doc_(std::make_unique<CCorvidDoc>(state, prompter_)),
-      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
+      runDialog_([](QDialog& dialog) { return dialog.exec(); }) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
@@ -75,9 +77,14 @@ CMainFrame::~CMainFrame() = default;
 bool CMainFrame::OnCreate() {
     if (!createToolbars())
         return false;
+    // The page's line is a widget, not a temporary message: command prompts
+    // shown while hovering pass over it and leave it in place.
+    pageStatus_ = new QLabel(Langpack::text(Langpack::kIdleStatus), this);
+    statusBar()->addWidget(pageStatus_, 1);
+    modeLabel_ = new QLabel(this);
+    statusBar()->addPermanentWidget(modeLabel_);
     rootLabel_ = new QLabel(state_.dataRoot, this);
     statusBar()->addPermanentWidget(rootLabel_);
-    statusBar()->showMessage(Langpack::text(Langpack::kIdleStatus));
     centreOnScreen();
     UpdateCommandUI();
     return true;
@@ -91,6 +98,8 @@ QAction* CMainFrame::makeAction(int command, int icon) {
                             label.isEmpty() ? text : label, this);
     act->setStatusTip(text.section(u'\n', 0, 0));
     act->setToolTip(act->text());
+    // The mode commands show which kind of recordings the user works with.
+    act->setCheckable(command == cmd::kContinuous || command == cmd::kSnap);
     connect(act, &QAction::triggered, this, [this, command] { OnCommand(command); });
     actions_.insert(command, act);
     return act;
@@ -133,8 +142,8 @@ CFormViewEx* CMainFrame::ShowPage(int pageId) {
     CFormViewEx* next = pages_.create(pageId, *this);
     if (!next)
         return nullptr;
-    if (pageId == page::kHome)
-        setWindowTitle(doc_->caption());
+    keepProgramTitle();
+    showPageStatus({});
     next->setParent(host_);
     host_->layout()->addWidget(next);
     active_ = next;
@@ -165,25 +174,62 @@ void CMainFrame::openHelp() {
 }
 
 void CMainFrame::OnPatientManager() {
-    PatientManagerDialog dialog(state_, prompter_, this);
-    dialog.exec();
+    {
+        PatientManagerDialog dialog(state_, prompter_, this);
+        runDialog_(dialog);
+    }
+    keepProgramTitle();
+    // Patients added, edited or deleted show at once.
+    if (active_)
+        active_->OnRecordsChanged();
 }
 
 void CMainFrame::OnAbout() {
     InfoDialog dialog(this);
-    dialog.exec();
+    runDialog_(dialog);
+    keepProgramTitle();
 }
 
-void CMainFrame::UpdateCommandUI() {
+// The program's name, whatever page or dialog was shown before.
+void CMainFrame::keepProgramTitle() {
+    const QString title = Langpack::text(Langpack::kAppTitle).trimmed();
+    setWindowTitle(title.isEmpty() ? doc_->caption() : title);
+}
+
+void CMainFrame::showPageStatus(const QString& text) {
+    pageStatusText_ = text;
+    if (pageStatus_)
+        pageStatus_->setText(text.isEmpty() ? Langpack::text(Langpack::kIdleStatus) : text);
+}
+
+QString CMainFrame::modeStatus() const {
+    return modeLabel_ ? modeLabel_->text() : QString();
+}
+
+FrameSituation CMainFrame::situation() const {
     FrameSituation s;
     s.activePage = activePageClass();
     s.recordingMode = state_.recordingMode;
     s.hasRecord = active_ && active_->m_bHasRecord;
     s.pageAvailable = [this](int pageClass) { return pages_.has(pageClass); };
+    return s;
+}
+
+void CMainFrame::UpdateCommandUI() {
+    const FrameSituation s = situation();
     for (auto it = actions_.cbegin(); it != actions_.cend(); ++it) {
+        QAction* act = it.value();
         const std::optional<bool> enabled = commandEnabled(it.key(), s);
         if (enabled)
-            it.value()->setEnabled(*enabled);
+            act->setEnabled(*enabled);
+        act->setChecked(commandChecked(it.key(), s));
+        // A disabled command says what it needs.
+        const std::optional<int> need = commandNeed(it.key(), s);
+        act->setToolTip(need ? act->text() + u'\n' + Langpack::text(*need) : act->text());
+    }
+    if (modeLabel_) {
+        const int mode = modeStatusText(s);
+        modeLabel_->setText(mode ? Langpack::text(mode) : QString());
     }
 }
 
@@ -205,14 +251,8 @@ void CMainFrame::switchByCommand(int command) {
             ShowPage(page::kHome);
         break;
     case cmd::kContinuous:
-        state_.recordingMode = kModeContinuous;
-        if (active_)
-            ShowPage(page::kReplayByCommand);
-        break;
     case cmd::kSnap:
-        state_.recordingMode = kModeSnap;
-        if (active_)
-            ShowPage(page::kSnapDataByCommand);
+        switchMode(command);
         break;
     case cmd::kRealTime:
         state_.recordingMode = kModeNone;
@@ -224,6 +264,20 @@ void CMainFrame::switchByCommand(int command) {
             ShowPage(*target);
         break;
     }
+}
+
+// Until its page is built, a mode command leaves the page where it is, and the
+// page re-reads its list for the new mode: it never shows the other mode's data.
+void CMainFrame::switchMode(int command) {
+    state_.recordingMode = command == cmd::kContinuous ? kModeContinuous : kModeSnap;
+    if (!active_)
+        return;
+    const int target =
+        command == cmd::kContinuous ? page::kReplayByCommand : page::kSnapDataByCommand;
+    if (pages_.has(page::classOf(target)))
+        ShowPage(target);
+    else
+        active_->OnRecordsChanged();
 }
 
 void CMainFrame::OnCommand(int command) {

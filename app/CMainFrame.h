@@ -11,6 +11,7 @@
 #include <memory>
 
 class QAction;
+class QDialog;
 class QLabel;
 class QToolBar;
 
@@ -19,6 +20,7 @@ namespace vantora {
 class CCorvidDoc;
 class CFormViewEx;
 struct AppState;
+struct FrameSituation;
 
 // The station's one top-level window: fixed 1024 x 768, centred, three toolbars
 // and exactly one page at a time, built afresh on every switch.
@@ -48,9 +50,20 @@ public:
     void HandFileToPages(const QString& path);
     // The data root's help file with the desktop's viewer.
     void openHelp();
-    // Patient manager dialog (32776), information dialog 160 (32778).
+    // Patient manager dialog (32776), information dialog 160 (32778). After
+    // the patient manager the active page re-reads its patients.
     void OnPatientManager();
     void OnAbout();
+
+    // Runs the frame's modal dialogs (exec); tests replace it.
+    using DialogRunner = std::function<int(QDialog&)>;
+    void setDialogRunner(DialogRunner runner) { runDialog_ = std::move(runner); }
+
+    // The status bar: the page's own line (left; "Ready" when the page has
+    // none, cleared on every page switch) and the name of the shown mode (right).
+    void showPageStatus(const QString& text);
+    const QString& pageStatus() const { return pageStatusText_; }
+    QString modeStatus() const;
 
     // Re-evaluates the enabling rule of every command.
     void UpdateCommandUI();
@@ -84,8 +97,11 @@ private:
     QToolBar* addBar(const QString& name, const QList<std::pair<int, int>>& commandIcons);
     QAction* makeAction(int command, int icon);
     void switchByCommand(int command);
+    void switchMode(int command);
     void centreOnScreen();
     void giveIdleStep();
+    FrameSituation situation() const;
+    void keepProgramTitle();
 
     AppState& state_;
     PageRegistry pages_;
@@ -98,7 +114,11 @@ private:
     QToolBar* toolbarTools_ = nullptr;
     QHash<int, QAction*> actions_;
     QLabel* rootLabel_ = nullptr;
+    QLabel* modeLabel_ = nullptr;
+    QLabel* pageStatus_ = nullptr;
+    QString pageStatusText_;
     UrlOpener openUrl_;
+    DialogRunner runDialog_;
 };
 
 } // namespace vantora

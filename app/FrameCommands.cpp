@@ -48,7 +48,7 @@ std::optional<bool> baseRule(int command, const FrameSituation& s) {
     case cmd::kRecordManagement:
         return modeSet && active != page::kRecordManagement;
     case cmd::kAnalysis:
-        return modeSet && active != page::kAnalysis;
+        return active != page::kAnalysis;
     case cmd::kPatientManager:
     case cmd::kHelp:
     case cmd::kAbout:
@@ -82,6 +82,70 @@ std::optional<bool> commandEnabled(int command, const FrameSituation& s) {
     if (target && !modeCommand && !available(s, *target))
         return false;
     return true;
+}
+
+namespace {
+
+// Why the rule of a command says no, once "already there" and page
+// availability are ruled out.
+int ruleNeed(int command) {
+    switch (command) {
+    case cmd::kSnapData:
+        return frametext::kNeedsSnap;
+    case cmd::kReplay:
+    case cmd::kRecordManagement:
+        return frametext::kNeedsMode;
+    case cmd::kContinuous:
+    case cmd::kSnap:
+        return frametext::kIsCurrentMode;
+    case cmd::kSavePicture:
+    case cmd::kMailPicture:
+        return frametext::kAnalysedRecord;
+    case cmd::kPrint:
+    case cmd::kPrintPreview:
+        return frametext::kRecordShown;
+    default:
+        return frametext::kPageShown;
+    }
+}
+
+} // namespace
+
+std::optional<int> commandNeed(int command, const FrameSituation& s) {
+    const std::optional<bool> enabled = commandEnabled(command, s);
+    if (!enabled || *enabled)
+        return std::nullopt;
+    const std::optional<int> target = commandTargetPage(command);
+    const bool modeCommand = command == cmd::kContinuous || command == cmd::kSnap;
+    if (target && !modeCommand) {
+        if (s.activePage == page::classOf(*target))
+            return frametext::kPageShown;
+        if (!available(s, *target))
+            return frametext::kPageNotBuilt;
+    }
+    return ruleNeed(command);
+}
+
+int32_t shownMode(const FrameSituation& s) {
+    if (s.recordingMode == kModeNone && s.activePage == page::kAnalysis)
+        return kModeSnap;
+    return s.recordingMode;
+}
+
+bool commandChecked(int command, const FrameSituation& s) {
+    return (command == cmd::kContinuous && shownMode(s) == kModeContinuous) ||
+           (command == cmd::kSnap && shownMode(s) == kModeSnap);
+}
+
+int modeStatusText(const FrameSituation& s) {
+    switch (shownMode(s)) {
+    case kModeContinuous:
+        return frametext::kContinuousMode;
+    case kModeSnap:
+        return frametext::kSnapMode;
+    default:
+        return 0;
+    }
 }
 
 } // namespace vantora

@@ -20,7 +20,33 @@ std::optional<int> commandTargetPage(int command);
 
 // Enabling rule of each frame command. Commands that only switch to a page are
 // disabled while that page is not available; the two mode commands stay
-// enabled and then only change the mode. Unknown commands: std::nullopt.
+// enabled and then only change the mode. Analysis needs no mode, as the home
+// page's analysis button. Unknown commands: std::nullopt.
 std::optional<bool> commandEnabled(int command, const FrameSituation& s);
+
+// What a disabled command needs, as a resource string for its tooltip;
+// std::nullopt while it is enabled (or unknown).
+std::optional<int> commandNeed(int command, const FrameSituation& s);
+
+// The kind of recordings the user works with: the mode, or Snap on an analysis
+// page opened without one (that page then lists the Snap store).
+int32_t shownMode(const FrameSituation& s);
+// Whether the mode command shows checked: the command of the shown mode.
+bool commandChecked(int command, const FrameSituation& s);
+// The status bar's name of the shown mode, 0 when none.
+int modeStatusText(const FrameSituation& s);
+
+// Texts of the frame's status bar and of disabled commands' tooltips.
+namespace frametext {
+constexpr int kContinuousMode = 62020; // status bar: the shown mode
+constexpr int kSnapMode = 62021;
+constexpr int kPageShown = 62022; // tooltips: what a disabled command needs
+constexpr int kRecordShown = 62023;
+constexpr int kAnalysedRecord = 62024;
+constexpr int kNeedsMode = 62025;
+constexpr int kNeedsSnap = 62026;
+constexpr int kIsCurrentMode = 62027;
+constexpr int kPageNotBuilt = 62028;
+} // namespace frametext
 
 } // namespace vantora

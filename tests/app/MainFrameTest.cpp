@@ -7,6 +7,7 @@
 #include "app/PageIds.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QPointer>
 #include <QToolBar>
 
@@ -120,10 +121,83 @@ TEST_F(MainFrameTest, ContinuousFromHomeShowsReplayAndEnablesRecordCommands) {
     frame->runCommand(cmd::kRealTime);
     EXPECT_EQ(state_.recordingMode, kModeNone);
     EXPECT_EQ(frame->activePageClass(), page::kRealTime);
-    EXPECT_FALSE(frame->isCommandEnabled(cmd::kAnalysis));
+    EXPECT_TRUE(frame->isCommandEnabled(cmd::kAnalysis)); // as the home page's button
+    EXPECT_FALSE(frame->isCommandEnabled(cmd::kReplay));
 
     frame->runCommand(cmd::kHome);
     EXPECT_EQ(frame->activePageClass(), page::kHome);
+}
+
+// Without their pages the mode commands leave the page where it is; the page
+// re-reads its list, the mode command shows checked and the status bar names it.
+TEST_F(MainFrameTest, ModeCommandsShowTheModeAndRefreshThePage) {
+    auto frame = makeFrame({page::kAnalysis});
+    frame->ShowPage(page::kHome);
+    EXPECT_TRUE(frame->modeStatus().isEmpty());
+    auto* analysis = static_cast<FakePage*>(frame->ShowPage(page::kAnalysis));
+    // Opened without a mode, the analysis page lists Snap recordings.
+    EXPECT_TRUE(frame->action(cmd::kSnap)->isChecked());
+    EXPECT_EQ(frame->modeStatus(), text(62021));
+
+    frame->runCommand(cmd::kContinuous);
+    EXPECT_EQ(frame->activeView(), analysis);
+    EXPECT_EQ(analysis->recordsChanged, 1);
+    EXPECT_TRUE(frame->action(cmd::kContinuous)->isChecked());
+    EXPECT_FALSE(frame->action(cmd::kSnap)->isChecked());
+    EXPECT_EQ(frame->modeStatus(), text(62020));
+    // The checked command is the disabled one and says why.
+    EXPECT_FALSE(frame->isCommandEnabled(cmd::kContinuous));
+    EXPECT_EQ(frame->action(cmd::kContinuous)->toolTip(),
+              frame->action(cmd::kContinuous)->text() + u'\n' + text(62027));
+
+    frame->runCommand(cmd::kSnap);
+    EXPECT_EQ(analysis->recordsChanged, 2);
+    EXPECT_TRUE(frame->action(cmd::kSnap)->isChecked());
+    EXPECT_FALSE(frame->action(cmd::kContinuous)->isChecked());
+    EXPECT_EQ(frame->modeStatus(), text(62021));
+
+    frame->runCommand(cmd::kHome);
+    EXPECT_TRUE(frame->modeStatus().isEmpty());
+    EXPECT_FALSE(frame->action(cmd::kSnap)->isChecked());
+    // Disabled commands name what they need, enabled ones only their label.
+    const struct {
+        int command;
+        int need;
+    } disabled[] = {{cmd::kPrint, 62023},
+                    {cmd::kSavePicture, 62024},
+                    {cmd::kReplay, 62028},
+                    {cmd::kRecordManagement, 62028},
+                    {cmd::kHome, 62022}};
+    for (const auto& d : disabled) {
+        ASSERT_FALSE(frame->isCommandEnabled(d.command)) << d.command;
+        EXPECT_EQ(frame->action(d.command)->toolTip(),
+                  frame->action(d.command)->text() + u'\n' + text(d.need))
+            << d.command;
+    }
+    EXPECT_EQ(frame->action(cmd::kAnalysis)->toolTip(), frame->action(cmd::kAnalysis)->text());
+}
+
+// Dialogs and page switches never leave another title; the patient manager
+// makes the active page re-read its patients.
+TEST_F(MainFrameTest, TitleStaysTheProgramsAndPatientManagerRefreshesThePage) {
+    auto frame = makeFrame({page::kAnalysis});
+    QStringList dialogs;
+    frame->setDialogRunner([&](QDialog& dialog) {
+        dialogs << dialog.windowTitle();
+        return 0;
+    });
+    const QString title = text(Langpack::kAppTitle).trimmed();
+    frame->ShowPage(page::kHome);
+    EXPECT_EQ(frame->windowTitle(), title);
+    auto* analysis = static_cast<FakePage*>(frame->ShowPage(page::kAnalysis));
+    frame->runCommand(cmd::kPatientManager);
+    EXPECT_EQ(analysis->recordsChanged, 1);
+    EXPECT_EQ(frame->windowTitle(), title);
+    frame->runCommand(cmd::kAbout);
+    EXPECT_EQ(analysis->recordsChanged, 1);
+    frame->runCommand(cmd::kHome);
+    EXPECT_EQ(frame->windowTitle(), title);
+    EXPECT_EQ(dialogs.size(), 2);
 }
 
 TEST_F(MainFrameTest, HomeCommandOnTheHomePageOnlyResetsTheMode) {

@@ -58,7 +58,9 @@ public:
     using CFormViewEx::CFormViewEx;
     void OnInitialUpdate() override { ++initialUpdates; }
     void importHandedFile(const QString& path) override { imported << path; }
+    void OnRecordsChanged() override { ++recordsChanged; }
     int initialUpdates = 0;
+    int recordsChanged = 0;
     QStringList imported;
 };
 
