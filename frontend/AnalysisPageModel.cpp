@@ -64,6 +64,11 @@ bool AnalysisPageModel::RunAnalysis(int32_t start, int32_t end) {
     return true;
 }
 
+Message AnalysisPageModel::libraryProblem() const {
+    constexpr int kLibraryNotLoaded = 62029;
+    return run_.libraryMissing() ? Message{kLibraryNotLoaded, run_.libraryPath()} : Message{};
+}
+
 void AnalysisPageModel::clearResults() {
     panel_.clear();
     fields_ = clearedResultFields();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Message.h"
 #include "frontend/AnalysisRun.h"
 #include "frontend/ResultFields.h"
 #include "frontend/StripPointList.h"
@@ -53,6 +54,10 @@ public:
     static int rowAt(int x, int y);
     // Sample index of a click point: (x - 15) * 3.2594524119947845 + row * 2500.
     static int32_t sampleAt(int x, int row);
+
+    // After a run: the analysis library could not be loaded (62029 with the
+    // path tried); none when it loaded.
+    Message libraryProblem() const;
 
     bool hasRecording() const { return hasRecording_; }
     bool analysisValid() const { return run_.valid(); }

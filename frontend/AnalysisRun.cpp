@@ -66,7 +66,8 @@ bool AnalysisRun::run(std::span<const int32_t> samples, int32_t start, int32_t e
     if (end < start)
         std::swap(start, end);
     LoadedLibrary lib(libraryPath_);
-    if (!lib.loaded())
+    libraryMissing_ = !lib.loaded();
+    if (libraryMissing_)
         return false;
 
     // The library always reads 7500 samples; a shorter buffer is padded with zeros.

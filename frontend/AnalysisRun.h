@@ -42,6 +42,8 @@ public:
     bool run(std::span<const int32_t> samples, int32_t start, int32_t end);
 
     bool valid() const { return valid_; }
+    // The last run could not load the library from libraryPath().
+    bool libraryMissing() const { return libraryMissing_; }
     void invalidate() { valid_ = false; }
     const AveragedBeat& beat() const { return beat_; }
     const ParameterBlock& parameters() const { return parameters_; }
@@ -55,6 +57,7 @@ private:
     ParameterBlock parameters_{};
     WaveIndices indices_;
     bool valid_ = false;
+    bool libraryMissing_ = false;
     int32_t windowStart_ = 0;
     int32_t windowEnd_ = 0;
 };

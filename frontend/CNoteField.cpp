@@ -8,6 +8,10 @@ CNoteField::CNoteField(QWidget* parent) : QTextEdit(parent) {
     setReadOnly(true);
     setTextInteractionFlags(Qt::NoTextInteraction);
     setCursor(Qt::PointingHandCursor);
+    // The whole note, wrapped to the field's width (a long word too).
+    setLineWrapMode(QTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
 void CNoteField::showNote(const QString& text) {

@@ -4,8 +4,9 @@
 
 namespace vantora {
 
-// The page's read-only note field; a click is reported to the page
-// (WM_CHILD_CLICK, 0x508) instead of placing a caret.
+// The page's read-only note field, the whole note wrapped over several lines;
+// a click is reported to the page (WM_CHILD_CLICK, 0x508) instead of placing a
+// caret.
 class CNoteField : public QTextEdit {
     Q_OBJECT
 public:

@@ -29,6 +29,8 @@ constexpr int kDateLabel = 62014;
 constexpr int kRateLabel = 62015;
 constexpr int kNoteLabel = 62012;
 constexpr int kBeatLabel = 62016;
+constexpr int kStaleRecording = 62030;
+constexpr int kNoteLines = 4; // lines the note field shows at least
 // Labels of the six result fields: heart rate, ST level, PR, QRS, QT, QTc.
 constexpr std::array<int, 6> kResultLabels{61354, 61348, 61350, 61349, 61351, 61352};
 
@@ -81,16 +83,12 @@ void CSnapAnanlyseView::buildLayout() {
 
     date_ = readOnlyField(this, 150);
     rate_ = readOnlyField(this, 50);
-    note_ = new CNoteField(this);
-    note_->setFixedHeight(26);
-    connect(note_, &CNoteField::childClicked, this, &CSnapAnanlyseView::OnNoteClicked);
     auto* record = new QHBoxLayout;
     record->addWidget(new QLabel(Langpack::text(kDateLabel), this));
     record->addWidget(date_);
     record->addWidget(new QLabel(Langpack::text(kRateLabel), this));
     record->addWidget(rate_);
-    record->addWidget(new QLabel(Langpack::text(kNoteLabel), this));
-    record->addWidget(note_, 1);
+    record->addStretch(1);
 
     rows_ = new CAnalysisRowList(model_, this);
     connect(rows_, &CAnalysisRowList::rowClicked, this, &CSnapAnanlyseView::OnRowClicked);
@@ -128,7 +126,15 @@ QWidget* CSnapAnanlyseView::buildResults() {
                         2 * (k / 3));
         grid->addWidget(results_[size_t(k)], 1 + k % 3, 2 * (k / 3) + 1);
     }
+    // The note, wrapped over several lines, under the results.
+    note_ = new CNoteField(box);
+    note_->setMinimumHeight(kNoteLines * note_->fontMetrics().lineSpacing() +
+                            2 * note_->frameWidth() + 8);
+    connect(note_, &CNoteField::childClicked, this, &CSnapAnanlyseView::OnNoteClicked);
+    grid->addWidget(new QLabel(Langpack::text(kNoteLabel), box), 4, 0, Qt::AlignTop);
+    grid->addWidget(note_, 4, 1, 1, 3);
     grid->setRowStretch(4, 1);
+    grid->setContentsMargins(0, 0, 0, 0);
     return box;
 }
 
@@ -136,8 +142,11 @@ void CSnapAnanlyseView::OnInitialUpdate() {
     fillTree();
 }
 
+// Lists the registry's patients and, under each, the recordings both files of
+// its store hold: an entry without its record is never shown.
 void CSnapAnanlyseView::fillTree() {
     const QString root = state().dataRoot;
+    listedMode_ = storeMode();
     const PatientList patients = PatientRegistry(root).loadAll();
     const QSignalBlocker block(tree_);
     tree_->clear();
@@ -146,14 +155,59 @@ void CSnapAnanlyseView::fillTree() {
         ++position;
         auto* item = new QTreeWidgetItem(tree_, {patient.id + u' ' + patient.name});
         item->setData(0, kPatientIdRole, patient.id);
-        const RecordingListing listing = RecordingStore(root, storeMode(), patient.id).listIndex();
-        for (const ListedRecording& r : listing.recordings) {
+        const RecordingStore store(root, listedMode_, patient.id);
+        const int held = store.count().value;
+        for (const ListedRecording& r : store.listIndex().recordings) {
+            if (r.number > held)
+                break;
             auto* child = new QTreeWidgetItem(item, {QString::number(r.number)});
             child->setData(0, kEntryRole, entryBytes(r.entry));
         }
         if (position == state().currentPatient)
             item->setExpanded(true);
     }
+}
+
+void CSnapAnanlyseView::OnRecordsChanged() {
+    QString patientId;
+    int number = 0;
+    QByteArray entry;
+    if (const QTreeWidgetItem* item = tree_->currentItem()) {
+        const QTreeWidgetItem* patient = item->parent() ? item->parent() : item;
+        patientId = patient->data(0, kPatientIdRole).toString();
+        if (item->parent()) {
+            number = item->text(0).toInt();
+            entry = item->data(0, kEntryRole).toByteArray();
+        }
+    }
+    const bool sameStore = listedMode_ == storeMode();
+    fillTree();
+    QTreeWidgetItem* again = sameStore ? findItem(patientId, number, entry) : nullptr;
+    if (!again) {
+        OnRecordingSelected(); // nothing selected: the page shows no recording
+        return;
+    }
+    if (again->parent())
+        again->parent()->setExpanded(true);
+    tree_->setCurrentItem(again);
+}
+
+// The patient item (number 0) or the recording item with this number and entry.
+QTreeWidgetItem* CSnapAnanlyseView::findItem(const QString& patientId, int number,
+                                             const QByteArray& entry) const {
+    if (patientId.isEmpty())
+        return nullptr;
+    for (int p = 0; p < tree_->topLevelItemCount(); ++p) {
+        QTreeWidgetItem* patient = tree_->topLevelItem(p);
+        if (patient->data(0, kPatientIdRole).toString() != patientId)
+            continue;
+        if (number == 0)
+            return patient;
+        QTreeWidgetItem* child =
+            number <= patient->childCount() ? patient->child(number - 1) : nullptr;
+        return child && child->data(0, kEntryRole).toByteArray() == entry ? child : nullptr;
+    }
+    return nullptr;
 }
 
 QTreeWidgetItem* CSnapAnanlyseView::selectedRecordingItem() const {
@@ -173,16 +227,41 @@ void CSnapAnanlyseView::OnRecordingSelected() {
             model_.forgetClicks();
             return;
         }
-        const QString id = item->parent()->data(0, kPatientIdRole).toString();
-        showRecordFields(id, entryOf(item));
-        const auto read = RecordingStore(state().dataRoot, storeMode(), id).readSamples(n - 1);
-        if (read.ok())
-            model_.showRecording(read.value);
-        else
-            model_.showNoRecording(); // an unreadable recording shows no rows and no results
+        if (!showSelectedRecording(item, n)) {
+            // Deleted or replaced since the tree was read: say so instead of
+            // showing an empty strip, and read the tree again once the
+            // selection change is over.
+            model_.showNoRecording();
+            showNoRecordFields();
+            showMessage(Message{kStaleRecording, {}});
+            QMetaObject::invokeMethod(this, &CSnapAnanlyseView::OnRecordsChanged,
+                                      Qt::QueuedConnection);
+        }
     }
     rows_->redrawRows();
     showFields();
+}
+
+// Loads and analyses recording `number` of the item's patient; false when the
+// store no longer holds the recording the item was listed with.
+bool CSnapAnanlyseView::showSelectedRecording(QTreeWidgetItem* item, int number) {
+    const QString id = item->parent()->data(0, kPatientIdRole).toString();
+    const RecordingStore store(state().dataRoot, listedMode_, id);
+    const auto entry = store.readEntry(number - 1);
+    if (!entry.ok() || entryBytes(entry.value) != item->data(0, kEntryRole).toByteArray())
+        return false;
+    const auto read = store.readSamples(number - 1);
+    if (!read.ok())
+        return false;
+    showRecordFields(id, entry.value);
+    model_.showRecording(read.value);
+    showLibraryStatus();
+    return true;
+}
+
+void CSnapAnanlyseView::showLibraryStatus() {
+    const Message problem = model_.libraryProblem();
+    frame().showPageStatus(problem.isNone() ? QString() : problem.text());
 }
 
 void CSnapAnanlyseView::showNoRecordFields() {
@@ -194,7 +273,7 @@ void CSnapAnanlyseView::showNoRecordFields() {
 void CSnapAnanlyseView::showRecordFields(const QString& patientId, const RecordIndexEntry& entry) {
     date_->setText(dateTimeText(entry.time));
     rate_->setText(QString::asprintf("%d", int(entry.heartRate)));
-    const auto note = RecordingNotes(state().dataRoot, storeMode(), patientId).read(entry.time);
+    const auto note = RecordingNotes(state().dataRoot, listedMode_, patientId).read(entry.time);
     if (!note.ok())
         showMessage(note.message);
     note_->showNote(note.value);
@@ -215,6 +294,7 @@ void CSnapAnanlyseView::OnRowClicked(int x, int y) {
         return;
     if (outcome.redrawRows)
         rows_->redrawRows();
+    showLibraryStatus();
     showFields();
 }
 
@@ -223,7 +303,7 @@ void CSnapAnanlyseView::OnNoteClicked() {
     if (!item || item->childCount() > 0 || !item->parent() ||
         item->data(0, kEntryRole).toByteArray().isEmpty())
         return;
-    const CNoteDialog::Target target{state().dataRoot, storeMode(),
+    const CNoteDialog::Target target{state().dataRoot, listedMode_,
                                      item->parent()->data(0, kPatientIdRole).toString(),
                                      item->parent()->text(0), entryOf(item).time};
     CNoteDialog dialog(

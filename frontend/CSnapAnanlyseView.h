@@ -29,6 +29,9 @@ public:
     ~CSnapAnanlyseView() override;
 
     void OnInitialUpdate() override;
+    // Re-reads the tree (patients changed, or the mode): the selection stays
+    // when its patient and recording are still listed in the same store.
+    void OnRecordsChanged() override;
 
     // The store kind the page lists: Continuous in Continuous mode, else Snap.
     int32_t storeMode() const;
@@ -51,12 +54,16 @@ private:
     void buildLayout();
     QWidget* buildResults();
     void fillTree();
+    QTreeWidgetItem* findItem(const QString& patientId, int number, const QByteArray& entry) const;
+    bool showSelectedRecording(QTreeWidgetItem* item, int number);
+    void showLibraryStatus();
     void showFields();
     void showNoRecordFields();
     void showRecordFields(const QString& patientId, const RecordIndexEntry& entry);
     QTreeWidgetItem* selectedRecordingItem() const;
 
     AnalysisPageModel model_;
+    int32_t listedMode_ = 0; // the store kind the tree lists
     QTreeWidget* tree_ = nullptr;
     CAnalysisRowList* rows_ = nullptr;
     CAveragedBeatWnd* beat_ = nullptr;

@@ -16,13 +16,18 @@
 #include "support/TestData.h"
 
 #include <QAbstractButton>
+#include <QAbstractTextDocumentLayout>
+#include <QAction>
 #include <QApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QScrollBar>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -57,6 +62,19 @@ SnapRecording snap(uint64_t seed, int minute, uint16_t heartRate) {
     r.header.heartRate = heartRate;
     r.blocks = EcgGenerator(p).nextSnapBlocks();
     return r;
+}
+
+// 30 s of continuous packets of the generator's signal.
+std::vector<AcqPacket> continuousSegment(uint64_t seed) {
+    EcgParameters p;
+    p.seed = seed;
+    const std::vector<int32_t> samples = EcgGenerator(p).nextRecording();
+    std::vector<AcqPacket> packets(samples.size() / kAcqSamplesPerPacket);
+    for (size_t i = 0; i < samples.size(); ++i)
+        packets[i / kAcqSamplesPerPacket].samples[i % kAcqSamplesPerPacket] = samples[i];
+    for (AcqPacket& packet : packets)
+        packet.heartRate = 75;
+    return packets;
 }
 
 PatientRecord patient(const QString& id, const QString& name) {
@@ -212,7 +230,7 @@ TEST_F(AnalysisPageTest, CommandLineAgreesWithThePage) {
     QProcess cli;
     cli.start(test::binDir() + "/vantora-cli",
               {"--data", root_.path(), "analyse", "--patient", "1001", "--mode", "snap", "--number",
-               "2", "--start", "5000", "--end", "2499"});
+               "2", "--start", "2499", "--end", "5000"});
     ASSERT_TRUE(cli.waitForFinished(20000));
     EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
     const QJsonObject out = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
@@ -228,13 +246,136 @@ TEST_F(AnalysisPageTest, CommandLineAgreesWithThePage) {
 }
 
 TEST_F(AnalysisPageTest, AbsentLibraryStillShowsTheRecording) {
-    CSnapAnanlyseView* view = openPage(root_.file("libbeatscan.so"));
+    const QString missing = root_.file("libbeatscan.so");
+    CSnapAnanlyseView* view = openPage(missing);
     select(view, 0, 0);
     EXPECT_TRUE(allDots(fieldsOf(*view)));
     EXPECT_EQ(view->rateField()->text(), "71");
     EXPECT_GT(countPixels(view->rowList()->grab().toImage(), Qt::black), 900);
     EXPECT_FALSE(view->m_bHasRecord);
     EXPECT_TRUE(messages.isEmpty());
+    // The status bar says which library could not be loaded, from where.
+    EXPECT_EQ(frame_->pageStatus(), Langpack::format(62029, missing));
+    EXPECT_TRUE(frame_->pageStatus().contains(missing));
+    // In the status bar itself, not under a message that covers it.
+    const auto labels = frame_->statusBar()->findChildren<QLabel*>();
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [&](const QLabel* label) {
+        return label->text() == frame_->pageStatus();
+    }));
+    EXPECT_TRUE(frame_->statusBar()->currentMessage().isEmpty());
+    click(view, 100, 10);
+    click(view, 300, 10);
+    EXPECT_EQ(frame_->pageStatus(), Langpack::format(62029, missing));
+
+    // With the library in place the line is empty.
+    view = openPage();
+    EXPECT_TRUE(frame_->pageStatus().isEmpty());
+    select(view, 0, 0);
+    EXPECT_FALSE(allDots(fieldsOf(*view)));
+    EXPECT_TRUE(frame_->pageStatus().isEmpty());
+}
+
+// The mode commands, while their pages are not built, re-read the tree for
+// the new mode: the page never shows the other mode's recordings or results.
+TEST_F(AnalysisPageTest, ModeCommandsReloadTheTreeForTheirMode) {
+    const RecordingStore con(root_.path(), kModeContinuous, QStringLiteral("1002"));
+    ASSERT_TRUE(con.appendContinuous(continuousSegment(5), startAt(30)).isNone());
+    CSnapAnanlyseView* view = openPage();
+    select(view, 0, 1);
+    ASSERT_TRUE(view->m_bHasRecord);
+
+    frame_->runCommand(cmd::kContinuous);
+    ASSERT_EQ(frame_->activeView(), view);
+    EXPECT_EQ(view->storeMode(), kModeContinuous);
+    EXPECT_EQ(view->tree()->topLevelItem(0)->childCount(), 0);
+    EXPECT_EQ(view->tree()->topLevelItem(1)->childCount(), 1);
+    EXPECT_EQ(view->tree()->currentItem(), nullptr);
+    EXPECT_TRUE(allDots(fieldsOf(*view)));
+    EXPECT_EQ(view->rateField()->text(), "...");
+    EXPECT_FALSE(view->m_bHasRecord);
+    EXPECT_EQ(countPixels(view->rowList()->grab().toImage(), Qt::black), 0);
+    EXPECT_TRUE(frame_->action(cmd::kContinuous)->isChecked());
+    EXPECT_EQ(frame_->modeStatus(), Langpack::text(62020));
+
+    select(view, 1, 0);
+    EXPECT_EQ(view->rateField()->text(), "75");
+    EXPECT_FALSE(allDots(fieldsOf(*view)));
+    frame_->runCommand(cmd::kSnap);
+    EXPECT_EQ(view->tree()->topLevelItem(0)->childCount(), 2);
+    EXPECT_EQ(view->tree()->topLevelItem(1)->childCount(), 0);
+    EXPECT_TRUE(allDots(fieldsOf(*view)));
+    EXPECT_EQ(view->rateField()->text(), "...");
+    EXPECT_EQ(frame_->modeStatus(), Langpack::text(62021));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+// Closing the patient manager re-reads the tree: a new patient shows at once,
+// the shown recording stays selected while it exists, and a deleted patient
+// takes its recording off the page without its files coming back.
+TEST_F(AnalysisPageTest, PatientManagerClosingReloadsTheTree) {
+    CSnapAnanlyseView* view = openPage();
+    select(view, 0, 1);
+    const QStringList shown = fieldsOf(*view);
+    ASSERT_FALSE(allDots(shown));
+
+    frame_->setDialogRunner([this](QDialog&) {
+        EXPECT_TRUE(
+            PatientRegistry(root_.path()).appendRecord(patient("1003", "Mia Roth")).added());
+        return 0;
+    });
+    frame_->runCommand(cmd::kPatientManager);
+    ASSERT_EQ(view->tree()->topLevelItemCount(), 3);
+    EXPECT_EQ(view->tree()->topLevelItem(2)->text(0), "1003 Mia Roth");
+    ASSERT_NE(view->tree()->currentItem(), nullptr);
+    EXPECT_EQ(view->tree()->currentItem(), view->tree()->topLevelItem(0)->child(1));
+    EXPECT_EQ(fieldsOf(*view), shown);
+    EXPECT_TRUE(view->m_bHasRecord);
+
+    const RecordingStore store(root_.path(), kModeSnap, QStringLiteral("1001"));
+    frame_->setDialogRunner([this](QDialog&) {
+        FixedPrompter yes(true);
+        EXPECT_TRUE(PatientRegistry(root_.path()).remove(1, yes, nullptr).deleted);
+        return 0;
+    });
+    frame_->runCommand(cmd::kPatientManager);
+    ASSERT_EQ(view->tree()->topLevelItemCount(), 2);
+    EXPECT_EQ(view->tree()->topLevelItem(0)->text(0), "1002 Jonas Weber");
+    EXPECT_EQ(view->tree()->currentItem(), nullptr);
+    EXPECT_TRUE(allDots(fieldsOf(*view)));
+    EXPECT_TRUE(view->dateField()->text().isEmpty());
+    EXPECT_FALSE(view->m_bHasRecord);
+    EXPECT_EQ(countPixels(view->rowList()->grab().toImage(), Qt::black), 0);
+    EXPECT_FALSE(QFile::exists(store.dataPath()));
+    EXPECT_FALSE(QFile::exists(store.indexPath()));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+// A recording removed behind the page's back: selecting it gives a message,
+// not an empty strip, and the tree is read again.
+TEST_F(AnalysisPageTest, StaleRecordingGivesAMessage) {
+    CSnapAnanlyseView* view = openPage();
+    const RecordingStore store(root_.path(), kModeSnap, QStringLiteral("1001"));
+    ASSERT_TRUE(store.remove(0).isNone()); // recording 2 becomes recording 1
+    select(view, 0, 1);
+    EXPECT_EQ(messages, QStringList{Langpack::text(62030)});
+    EXPECT_TRUE(allDots(fieldsOf(*view)));
+    EXPECT_EQ(view->rateField()->text(), "...");
+    EXPECT_FALSE(view->m_bHasRecord);
+    QApplication::processEvents();
+    ASSERT_EQ(view->tree()->topLevelItem(0)->childCount(), 1);
+    EXPECT_EQ(view->tree()->currentItem(), nullptr);
+
+    // Recording 1 is now the one that was listed second; all files gone next.
+    select(view, 0, 0);
+    EXPECT_EQ(view->rateField()->text(), "88");
+    ASSERT_TRUE(QFile::remove(store.dataPath()));
+    messages.clear();
+    select(view, 0, -1);
+    select(view, 0, 0);
+    EXPECT_EQ(messages, QStringList{Langpack::text(62030)});
+    QApplication::processEvents();
+    EXPECT_EQ(view->tree()->topLevelItem(0)->childCount(), 0);
+    EXPECT_FALSE(QFile::exists(store.dataPath()));
 }
 
 TEST_F(AnalysisPageTest, NoteClickEditsTheNoteOfTheSelectedRecording) {
@@ -266,6 +407,29 @@ TEST_F(AnalysisPageTest, NoteClickEditsTheNoteOfTheSelectedRecording) {
     EXPECT_TRUE(view->noteField()->toPlainText().isEmpty());
     select(view, 0, 1);
     EXPECT_EQ(view->noteField()->toPlainText(), QString(199, 'n'));
+}
+
+TEST_F(AnalysisPageTest, NoteOfSeveralLinesIsShownWhole) {
+    const QString note = QStringLiteral("Palpitations after climbing stairs.\nTook 5 mg bisoprolol "
+                                        "at 8:00.\n") +
+                         QString(120, u'x'); // one long word wraps too
+    ASSERT_LE(note.size(), RecordingNotes::kMaxChars);
+    ASSERT_TRUE(RecordingNotes(root_.path(), kModeSnap, QStringLiteral("1001"))
+                    .write(startAt(20), note)
+                    .isNone());
+    CSnapAnanlyseView* view = openPage();
+    frame_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_.get()));
+    select(view, 0, 1);
+    QApplication::processEvents();
+    CNoteField* field = view->noteField();
+    EXPECT_EQ(field->toPlainText(), note);
+    const int lines = field->document()->documentLayout()->documentSize().height() /
+                      field->fontMetrics().lineSpacing();
+    EXPECT_GE(lines, 4); // three lines of text, the long word wrapped
+    EXPECT_EQ(field->verticalScrollBar()->maximum(), 0) << "the note does not fit";
+    EXPECT_EQ(field->horizontalScrollBar()->maximum(), 0);
+    EXPECT_LE(field->document()->size().height(), field->viewport()->height());
 }
 
 TEST_F(AnalysisPageTest, NoteClickWithoutARecordingOpensNothing) {
