@@ -73,8 +73,10 @@ void PatientDetailPanel::showRecord(const PatientRecord& r) {
     date_->setText(r.date);
     number_->setText(r.number.isEmpty() ? QString()
                                         : r.number + u' ' + Langpack::text(texts::kNumberUnit));
-    decimal_->setText(r.decimal.isEmpty() ? QString()
-                                          : r.decimal + u' ' + Langpack::text(texts::kDecimalUnit));
+    // An empty decimal field is stored as "0"; it shows blank like an empty number.
+    const QString decimal = decimalToLocale(r.decimal, QLocale());
+    decimal_->setText(decimal.isEmpty() ? QString()
+                                        : decimal + u' ' + Langpack::text(texts::kDecimalUnit));
     text1_->setText(r.text1);
     text2_->setText(r.text2);
     text3_->setText(r.text3);

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QComboBox;
 class QDateEdit;
 class QLineEdit;
@@ -13,14 +15,23 @@ namespace vantora {
 
 class MessageBoxPrompter;
 
-// The patient manager's add and edit dialog: every field of a patient. OK is
-// refused while the id (61314) or the name (61315) is empty. In edit mode the
-// id is shown read-only.
+// The patient manager's add and edit dialog: every field of a patient. Each
+// field takes at most what its record field holds, enforced while typing; the
+// number field takes digits, the decimal field a number in the locale's
+// notation. OK is refused while the id (61314) or the name (61315) is empty,
+// and while the commit (the registry's add or edit) answers with a message:
+// the dialog then stays open with everything typed. In edit mode the id is
+// shown read-only, since it names the patient's files.
 class PatientEditDialog : public QDialog {
     Q_OBJECT
 public:
     enum class Mode { Add, Edit };
     PatientEditDialog(Mode mode, MessageBoxPrompter& prompter, QWidget* parent = nullptr);
+
+    // Writes the fields on OK; a message refuses them (duplicate id, full or
+    // unwritable registry). Without a commit OK only checks the empty fields.
+    using Commit = std::function<Message(const PatientFields& fields)>;
+    void setCommit(Commit commit) { commit_ = std::move(commit); }
 
     // Fills the fields from a stored record (edit).
     void setRecord(const PatientRecord& record);
@@ -32,12 +43,18 @@ public:
     QLineEdit* numberEdit() const { return number_; }
     QLineEdit* decimalEdit() const { return decimal_; }
     QLineEdit* text1Edit() const { return text1_; }
+    QLineEdit* text2Edit() const { return text2_; }
+    QLineEdit* text3Edit() const { return text3_; }
+    QPlainTextEdit* text4Edit() const { return text4_; }
 
     void accept() override;
 
 private:
     QLineEdit* lineEdit(int maxLength);
+    void limitText4();
+    Mode mode_;
     MessageBoxPrompter& prompter_;
+    Commit commit_;
     QLineEdit* id_;
     QLineEdit* name_;
     QComboBox* sex_;

@@ -119,13 +119,13 @@ bool PatientManagerDialog::runDialog(PatientEditDialog& dialog) {
 
 void PatientManagerDialog::onAdd() {
     PatientEditDialog dialog(PatientEditDialog::Mode::Add, prompter_, this);
-    if (!runDialog(dialog))
+    PatientAddResult result;
+    dialog.setCommit([&](const PatientFields& fields) {
+        result = registry_.add(fields, ids_, state_.homeShown);
+        return result.added() ? Message{} : result.message;
+    });
+    if (!runDialog(dialog) || !result.added())
         return;
-    const PatientAddResult result = registry_.add(dialog.fields(), ids_, state_.homeShown);
-    if (!result.added()) {
-        prompter_.show(result.message);
-        return;
-    }
     reload();
     if (!result.message.isNone()) {
         prompter_.show(result.message);
@@ -147,12 +147,9 @@ void PatientManagerDialog::onEdit() {
     }
     PatientEditDialog dialog(PatientEditDialog::Mode::Edit, prompter_, this);
     dialog.setRecord(*read.record);
+    dialog.setCommit([&](const PatientFields& fields) { return registry_.edit(position, fields); });
     if (!runDialog(dialog))
         return;
-    if (const Message m = registry_.edit(position, dialog.fields()); !m.isNone()) {
-        prompter_.show(m);
-        return;
-    }
     if (const PatientReadResult now = registry_.read(position); now.record) {
         list_->topLevelItem(position - 1)->setText(2, now.record->name);
         list_->topLevelItem(position - 1)->setIcon(0, sexIcon(sexIconOf(now.record->sex)));

@@ -55,7 +55,7 @@ void PatientPickerDialog::reload() {
     for (int i = 0; i < records_.size(); ++i) {
         const PatientRecord& r = records_[i];
         new QTreeWidgetItem(list_, {QString::number(i + 1), r.id, r.name, r.sex, r.date, r.number,
-                                    r.decimal, r.text1, r.text2});
+                                    decimalToLocale(r.decimal, QLocale()), r.text1, r.text2});
     }
     for (int c = 1; c < list_->columnCount(); ++c) {
         list_->resizeColumnToContents(c);

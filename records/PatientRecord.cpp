@@ -156,6 +156,16 @@ QString decimalForEdit(const QString& stored) {
     return leadingDecimal(stored) > kShownDecimalFloor ? stored : QString();
 }
 
+QString decimalToLocale(const QString& stored, const QLocale& locale) {
+    QString shown = decimalForEdit(stored);
+    return shown.replace(u'.', locale.decimalPoint());
+}
+
+QString decimalFromLocale(const QString& typed, const QLocale& locale) {
+    QString text = typed.trimmed();
+    return text.replace(locale.decimalPoint(), QStringLiteral("."));
+}
+
 QString sexText(int choice) {
     if (choice != 0 && choice != 1)
         return {};

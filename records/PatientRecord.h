@@ -32,6 +32,9 @@ struct PatientRecord {
     static constexpr Field kText4{774, 610};
     static constexpr Field kRevision{1384, 4};
 
+    // Characters a text field holds: its UTF-16 units less the terminator.
+    static constexpr int capacity(Field f) { return f.width / 2 - 1; }
+
     // Revision marker values; no reader interprets them.
     static constexpr int32_t kRevisionBeforeHome = 0; // manager's add before the home page
     static constexpr int32_t kRevisionAdded = 8;      // manager's add after it, quick add
@@ -77,6 +80,12 @@ QString normaliseDecimal(const QString& typed);
 // What the edit dialog shows for a stored decimal field: empty unless the value
 // is greater than 0.000001.
 QString decimalForEdit(const QString& stored);
+// The same in a locale's notation, as the dialogs show it ("12.5" is "12,5" in
+// German); an empty field (stored "0") shows blank, like an empty number field.
+QString decimalToLocale(const QString& stored, const QLocale& locale);
+// Text typed in a locale's notation, back in the notation normaliseDecimal
+// reads ("12,5" in German is "12.5").
+QString decimalFromLocale(const QString& typed, const QLocale& locale);
 
 // Sex texts: the stored text is the display text of string 61271 (first choice)
 // or 61272 (second choice).

@@ -9,12 +9,28 @@
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <QValidator>
 
 namespace vantora {
 
 namespace {
-constexpr int kNamePartLength = 20;
-}
+// The record's name is first part + " " + second part.
+constexpr int kNameLength = PatientRecord::capacity(PatientRecord::kName);
+
+// The two parts share the name field: a key that would make the whole name
+// longer than it holds is refused while typing, so nothing is cut on save.
+class NamePartValidator : public QValidator {
+public:
+    NamePartValidator(const QLineEdit* otherPart, QObject* parent)
+        : QValidator(parent), other_(otherPart) {}
+    State validate(QString& input, int&) const override {
+        return input.size() + 1 + other_->text().size() <= kNameLength ? Acceptable : Invalid;
+    }
+
+private:
+    const QLineEdit* other_;
+};
+} // namespace
 
 QuickAddDialog::QuickAddDialog(const PatientRegistry& registry, QStringList knownIds,
                                MessageBoxPrompter& prompter, QWidget* parent)
@@ -23,9 +39,9 @@ QuickAddDialog::QuickAddDialog(const PatientRegistry& registry, QStringList know
     id_ = new QLineEdit;
     id_->setMaxLength(kMaxPatientIdLength);
     first_ = new QLineEdit;
-    first_->setMaxLength(kNamePartLength);
     second_ = new QLineEdit;
-    second_->setMaxLength(kNamePartLength);
+    first_->setValidator(new NamePartValidator(second_, first_));
+    second_->setValidator(new NamePartValidator(first_, second_));
     auto* form = new QFormLayout;
     form->addRow(Langpack::text(texts::kIdLabel), id_);
     form->addRow(Langpack::text(texts::kFirstNameLabel), first_);

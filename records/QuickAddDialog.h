@@ -10,7 +10,8 @@ namespace vantora {
 class MessageBoxPrompter;
 class PatientRegistry;
 
-// The patient picker's new-patient dialog: an id and a name in two parts.
+// The patient picker's new-patient dialog: an id and a name in two parts that
+// together take at most what the record's name field holds.
 // OK adds the patient through PatientRegistry::quickAdd; the dialog stays open
 // with the registry's message when it refuses.
 class QuickAddDialog : public QDialog {

@@ -10,8 +10,11 @@
 #include "records/QuickAddDialog.h"
 
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 
 namespace vantora::test {
@@ -23,6 +26,11 @@ protected:
         ShellFixture::SetUp();
         state_.dataRoot = root_.path();
         state_.homeShown = true;
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+    void TearDown() override {
+        QLocale::setDefault(QLocale::system());
+        ShellFixture::TearDown();
     }
     PatientRegistry registry() const { return PatientRegistry(root_.path()); }
     QVector<PatientRecord> stored() const { return registry().loadAll().records; }
@@ -40,6 +48,19 @@ protected:
     }
     static void selectRow(QTreeWidget* list, int row) {
         list->setCurrentItem(list->topLevelItem(row));
+    }
+    // Presses OK as the user does; true when the dialog closed accepted.
+    static bool clickOk(QDialog& d) {
+        QTest::mouseClick(d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                          Qt::LeftButton);
+        return d.result() == QDialog::Accepted && !d.isVisible();
+    }
+    // n characters that differ from their neighbours, so a cut shows.
+    static QString typed(int n, char16_t first = u'a') {
+        QString s;
+        for (int i = 0; i < n; ++i)
+            s += QChar(char16_t(first + i % 26));
+        return s;
     }
 
     AppState state_;
@@ -108,6 +129,7 @@ TEST_F(PatientDialogsTest, ManagerEditRewritesTheSelectedRecord) {
     selectRow(manager.list(), 0);
     QString idShownInEdit;
     manager.setDialogHook([&](PatientEditDialog& d) {
+        QTest::keyClicks(d.idEdit(), QStringLiteral("99"));
         idShownInEdit = d.idEdit()->text();
         EXPECT_TRUE(d.idEdit()->isReadOnly());
         d.nameEdit()->setText(QStringLiteral("New Name"));
@@ -127,6 +149,193 @@ TEST_F(PatientDialogsTest, ManagerEditRewritesTheSelectedRecord) {
     EXPECT_EQ(r.revision, PatientRecord::kRevisionEdited);
     EXPECT_EQ(manager.list()->topLevelItem(0)->text(2), QStringLiteral("New Name"));
     EXPECT_TRUE(manager.list()->topLevelItem(0)->isSelected());
+}
+
+// Each field stops at its limit while typing: what its record field holds
+// (UTF-16 units less the terminator), or less for the number and decimal
+// fields. The record keeps exactly what the field shows, and an edit shows it
+// all again without cutting.
+TEST_F(PatientDialogsTest, EveryFieldStopsAtItsLimitAndTheRecordKeepsIt) {
+    using Getter = std::function<QWidget*(PatientEditDialog&)>;
+    const auto line = [](QLineEdit* (PatientEditDialog::*get)() const) -> Getter {
+        return [get](PatientEditDialog& d) { return (d.*get)(); };
+    };
+    struct Row {
+        const char* field;
+        Getter edit;
+        int limit;
+        QString PatientRecord::*member;
+        QString keys;
+    };
+    const QString digits = QStringLiteral("9876543210");
+    const Row rows[] = {
+        {"id, 32 bytes", line(&PatientEditDialog::idEdit), 15, &PatientRecord::id, typed(20)},
+        {"name, 82 bytes", line(&PatientEditDialog::nameEdit), 40, &PatientRecord::name,
+         typed(45, u'A')},
+        {"number", line(&PatientEditDialog::numberEdit), 3, &PatientRecord::number, digits},
+        {"decimal", line(&PatientEditDialog::decimalEdit), 5, &PatientRecord::decimal, digits},
+        {"text 1, 130 bytes", line(&PatientEditDialog::text1Edit), 64, &PatientRecord::text1,
+         typed(70)},
+        {"text 2, 210 bytes", line(&PatientEditDialog::text2Edit), 104, &PatientRecord::text2,
+         typed(110)},
+        {"text 3, 130 bytes", line(&PatientEditDialog::text3Edit), 64, &PatientRecord::text3,
+         typed(70)},
+        {"text 4, 610 bytes", [](PatientEditDialog& d) { return d.text4Edit(); }, 304,
+         &PatientRecord::text4, typed(310)},
+    };
+    const auto shown = [](QWidget* w) {
+        if (auto* plain = qobject_cast<QPlainTextEdit*>(w))
+            return plain->toPlainText();
+        return qobject_cast<QLineEdit*>(w)->text();
+    };
+    // Typing `keys` (add), then one key more into every full field (edit).
+    const auto typeInto = [&](bool more) {
+        return [&, more](PatientEditDialog& d) {
+            d.show();
+            for (const Row& row : rows) {
+                QWidget* w = row.edit(d);
+                QTest::keyClicks(w, more ? QStringLiteral("7") : row.keys);
+                EXPECT_EQ(shown(w), row.keys.left(row.limit)) << row.field << (more ? " edit" : "");
+            }
+            return clickOk(d);
+        };
+    };
+    PatientManagerDialog manager(state_, prompter_);
+    manager.setDialogHook(typeInto(false));
+    manager.onAdd();
+    ASSERT_EQ(storedCount(), 1);
+    for (const Row& row : rows)
+        EXPECT_EQ(stored()[0].*row.member, row.keys.left(row.limit)) << row.field;
+
+    selectRow(manager.list(), 0);
+    manager.setDialogHook(typeInto(true));
+    manager.onEdit();
+    EXPECT_EQ(stored()[0].revision, PatientRecord::kRevisionEdited);
+    for (const Row& row : rows)
+        EXPECT_EQ(stored()[0].*row.member, row.keys.left(row.limit)) << row.field << " edit";
+    EXPECT_TRUE(log_.texts.isEmpty()) << log_.texts.join(u'|').toStdString();
+}
+
+// The quick-add name is first part + " " + second part in the 40 characters
+// of the name field: the parts share them while typing.
+TEST_F(PatientDialogsTest, QuickAddNamePartsShareTheNameField) {
+    const PatientRegistry store = registry(); // the dialog keeps a reference
+    QuickAddDialog dialog(store, {}, prompter_);
+    dialog.show();
+    QTest::keyClicks(dialog.idEdit(), QStringLiteral("42"));
+    QTest::keyClicks(dialog.firstEdit(), typed(30));
+    QTest::keyClicks(dialog.secondEdit(), typed(15, u'A'));
+    QTest::keyClicks(dialog.firstEdit(), QStringLiteral("z"));
+    EXPECT_EQ(dialog.firstEdit()->text(), typed(30));
+    EXPECT_EQ(dialog.secondEdit()->text(), typed(9, u'A'));
+    ASSERT_TRUE(clickOk(dialog)) << log_.texts.join(u'|').toStdString();
+    ASSERT_EQ(storedCount(), 1);
+    EXPECT_EQ(stored()[0].name, typed(30) + u' ' + typed(9, u'A'));
+}
+
+// The number field takes digits; the decimal field a number in the locale's
+// notation (no group separators, no sign, no exponent, at most the three
+// places the stored form keeps). Both show blank when empty, also when the
+// record is opened again (the empty decimal field is stored as "0").
+TEST_F(PatientDialogsTest, NumberAndDecimalFollowTheLocale) {
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    struct Row {
+        QLocale locale;
+        QString numberKeys, number; // shown, stored and shown again
+        QString decimalKeys, decimalShown, decimalStored, decimalShownAgain;
+    };
+    const Row rows[] = {
+        {german, "1a8-2", "182", "72,5", "72,5", "72.5", "72,5"},
+        {german, "", "", "", "", "0", ""},
+        {german, "99", "99", "72.5", "725", "725", "725"},
+        {german, "170", "170", ",1234", ",123", "0.123", "0,123"},
+        {german, "+60", "60", "-5e2", "52", "52", "52"},
+        {english, "", "", "72.5", "72.5", "72.5", "72.5"},
+        {english, "", "", "72,5", "725", "725", "725"},
+        {english, "", "", "0", "0", "0", ""},
+    };
+    PatientIdMap ids;
+    for (int i = 0; i < int(std::size(rows)); ++i) {
+        const Row& row = rows[i];
+        const std::string where = "row " + std::to_string(i);
+        QLocale::setDefault(row.locale);
+        PatientEditDialog add(PatientEditDialog::Mode::Add, prompter_);
+        int position = 0;
+        add.setCommit([&](const PatientFields& f) {
+            const PatientAddResult r = registry().add(f, ids, true);
+            position = r.position;
+            return r.message;
+        });
+        add.show();
+        QTest::keyClicks(add.idEdit(), QString::number(i + 1));
+        QTest::keyClicks(add.nameEdit(), QStringLiteral("N"));
+        QTest::keyClicks(add.numberEdit(), row.numberKeys);
+        QTest::keyClicks(add.decimalEdit(), row.decimalKeys);
+        EXPECT_EQ(add.numberEdit()->text(), row.number) << where;
+        EXPECT_EQ(add.decimalEdit()->text(), row.decimalShown) << where;
+        ASSERT_TRUE(clickOk(add)) << where;
+
+        const PatientRecord record = *registry().read(position).record;
+        EXPECT_EQ(record.number, row.number) << where;
+        EXPECT_EQ(record.decimal, row.decimalStored) << where;
+        PatientEditDialog edit(PatientEditDialog::Mode::Edit, prompter_);
+        edit.setRecord(record);
+        EXPECT_EQ(edit.numberEdit()->text(), row.number) << where;
+        EXPECT_EQ(edit.decimalEdit()->text(), row.decimalShownAgain) << where;
+    }
+}
+
+// A refused id leaves the add dialog open with everything typed; a free id
+// then goes through with the same fields.
+TEST_F(PatientDialogsTest, DuplicateIdKeepsTheAddDialogOpen) {
+    PatientManagerDialog manager(state_, prompter_);
+    manager.setDialogHook(fill(QStringLiteral("007"), QStringLiteral("Ada Lind")));
+    manager.onAdd();
+    ASSERT_EQ(storedCount(), 1);
+    struct Typed {
+        QLineEdit* (PatientEditDialog::*edit)() const;
+        QString PatientRecord::*member;
+        QString keys;
+    };
+    const Typed typing[] = {
+        {&PatientEditDialog::nameEdit, &PatientRecord::name, "Bo Kern"},
+        {&PatientEditDialog::numberEdit, &PatientRecord::number, "182"},
+        {&PatientEditDialog::decimalEdit, &PatientRecord::decimal, "80.5"},
+        {&PatientEditDialog::text1Edit, &PatientRecord::text1, "555 0100"},
+        {&PatientEditDialog::text3Edit, &PatientRecord::text3, "Ward 3"},
+    };
+    bool stayedOpen = false;
+    manager.setDialogHook([&](PatientEditDialog& d) {
+        d.show();
+        QTest::keyClicks(d.idEdit(), QStringLiteral("7"));
+        for (const Typed& t : typing)
+            QTest::keyClicks((d.*t.edit)(), t.keys);
+        QTest::keyClicks(d.text4Edit(), QStringLiteral("Pacemaker"));
+        d.sexBox()->setCurrentIndex(1);
+        EXPECT_FALSE(clickOk(d));
+        stayedOpen = d.isVisible();
+        EXPECT_EQ(log_.texts, QStringList{text(61901)});
+        EXPECT_EQ(storedCount(), 1);
+        EXPECT_EQ(d.idEdit()->text(), QStringLiteral("7"));
+        for (const Typed& t : typing)
+            EXPECT_EQ((d.*t.edit)()->text(), t.keys);
+        EXPECT_EQ(d.text4Edit()->toPlainText(), QStringLiteral("Pacemaker"));
+        EXPECT_EQ(d.sexBox()->currentIndex(), 1);
+        QTest::keyClick(d.idEdit(), Qt::Key_Backspace);
+        QTest::keyClicks(d.idEdit(), QStringLiteral("8"));
+        return clickOk(d);
+    });
+    manager.onAdd();
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_EQ(storedCount(), 2);
+    const PatientRecord r = stored()[1];
+    EXPECT_EQ(r.id, QStringLiteral("8"));
+    for (const Typed& t : typing)
+        EXPECT_EQ(r.*t.member, t.keys);
+    EXPECT_EQ(r.text4, QStringLiteral("Pacemaker"));
+    EXPECT_EQ(r.sex, text(61272));
+    EXPECT_EQ(state_.currentPatient, 2);
 }
 
 TEST_F(PatientDialogsTest, ManagerDeleteAsksAndRemoves) {
@@ -167,7 +376,8 @@ TEST_F(PatientDialogsTest, PickerOkNeedsARow) {
 }
 
 TEST_F(PatientDialogsTest, QuickAddValidatesItsFields) {
-    QuickAddDialog dialog(registry(), {QStringLiteral("ABC")}, prompter_);
+    const PatientRegistry store = registry(); // the dialog keeps a reference
+    QuickAddDialog dialog(store, {QStringLiteral("ABC")}, prompter_);
     dialog.accept();
     dialog.idEdit()->setText(QStringLiteral("abc"));
     dialog.accept();
@@ -177,6 +387,8 @@ TEST_F(PatientDialogsTest, QuickAddValidatesItsFields) {
     dialog.accept(); // same id ignoring case
     EXPECT_EQ(log_.texts, (QStringList{text(61314), text(61315), text(61316), text(61317)}));
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(dialog.idEdit()->text(), QStringLiteral("abc"));
+    EXPECT_EQ(dialog.secondEdit()->text(), QStringLiteral(" Holt "));
     EXPECT_EQ(storedCount(), 0);
 }
 
