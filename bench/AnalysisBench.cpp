@@ -1,7 +1,7 @@
 // The analysis page's road from selecting a recording to results and rows
 // drawn: read and decode the Snap recording, analyse it with the library
 // loaded and unloaded by file name, build the strip points, render the three
-// rows and the averaged-beat panel. Goal: median under 30 ms. Run with
+// rows and the averaged-beat panel. Goal: median under 8 ms. Run with
 // --benchmark_repetitions=10 for the median.
 #include "frontend/AnalysisPageModel.h"
 #include "frontend/StripGeometry.h"

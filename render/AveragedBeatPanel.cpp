@@ -10,6 +10,8 @@
 #include <QFont>
 #include <QPainter>
 
+#include <vector>
+
 namespace vantora {
 
 namespace {
@@ -67,9 +69,14 @@ void drawLegend(QPainter& p) {
 }
 
 void drawBeat(QPainter& p, const AveragedBeatLayout& layout) {
-    p.setPen(QPen(palette::kTrace, 1));
+    // The trace's segments in one call (a polyline would blend its joins
+    // differently).
+    std::vector<QLine> segments;
+    segments.reserve(layout.trace.size());
     for (size_t i = 1; i < layout.trace.size(); ++i)
-        p.drawLine(layout.trace[i - 1], layout.trace[i]);
+        segments.emplace_back(layout.trace[i - 1], layout.trace[i]);
+    p.setPen(QPen(palette::kTrace, 1));
+    p.drawLines(segments.data(), int(segments.size()));
     p.setPen(QPen(Qt::black, 2));
     for (const QLine& tick : layout.ticks)
         p.drawLine(tick);
@@ -114,8 +121,10 @@ QImage AveragedBeatPanel::renderGrid(QSize size) {
 }
 
 const QImage& AveragedBeatPanel::picture(QSize size) {
-    if (grid_.isNull())
+    if (grid_.size() != size) {
         grid_ = renderGrid(size);
+        beatPicture_ = QImage();
+    }
     if (!data_)
         return grid_;
     if (!layout_ || beatPicture_.isNull()) {

@@ -21,7 +21,7 @@ public:
     bool hasData() const { return data_.has_value(); }
 
     // The picture for a client of `size`: the beat picture when a beat is
-    // shown, otherwise the cached grid. The grid is built once per panel.
+    // shown, otherwise the cached grid. The grid is built once per size.
     const QImage& picture(QSize size);
     // The layout of the current beat, computed by the last picture() call.
     const std::optional<AveragedBeatLayout>& layout() const { return layout_; }

@@ -1,6 +1,8 @@
-// Strip rows of the record and analysis pages on the screen strip scale.
-// Tested by tests/render/StripRowRendererTest.cpp (pixels probed at grid lines,
-// the calibration bracket, trace and selected stretch).
+// Strip rows of the record and analysis pages on the screen strip scale. The
+// analysis rows copy a background drawn once per size and gain, since the grid
+// costs ten times the trace. Tested by tests/render/StripRowRendererTest.cpp
+// (pixels probed at grid lines, the calibration bracket, trace and selected
+// stretch; cached rows equal rows drawn whole).
 #include "render/StripRowRenderer.h"
 
 #include "frontend/StripGeometry.h"
@@ -10,6 +12,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <vector>
 
 namespace vantora {
 
@@ -17,32 +20,99 @@ void drawStripTrace(QPainter& painter, const StripPointList& list, int first, in
                     const StripTraceStyle& style) {
     const QPen normal(style.trace, 1);
     const QPen selected(style.selected, 1);
+    auto inSelection = [&style](int i) {
+        return style.selection && i >= style.selection->first && i <= style.selection->second;
+    };
+    // Segments in their order, one call per stretch of one colour. Not one
+    // polyline: its joins blend differently from the segments shown so far.
+    std::vector<QLine> lines;
+    bool stretchSelected = false;
+    auto flush = [&] {
+        painter.setPen(stretchSelected ? selected : normal);
+        painter.drawLines(lines.data(), int(lines.size()));
+        lines.clear();
+    };
     last = std::min(last, list.size() - 1);
     for (int i = std::max(first, 0); i < last; ++i) {
         if (list.types[size_t(i + 1)] != kPointLine)
             continue;
-        const bool inSelection =
-            style.selection && i >= style.selection->first && i <= style.selection->second;
-        painter.setPen(inSelection ? selected : normal);
-        painter.drawLine(list.points[size_t(i)], list.points[size_t(i + 1)]);
+        if (inSelection(i) != stretchSelected && !lines.empty())
+            flush();
+        stretchSelected = inSelection(i);
+        lines.emplace_back(list.points[size_t(i)], list.points[size_t(i + 1)]);
     }
+    if (!lines.empty())
+        flush();
 }
 
-bool DrawStripRow(QPainter& painter, const QRect& rect, int gain, const StripPointList& list,
-                  int first, int last, const StripTraceStyle& style) {
+namespace {
+
+// The 15 px margin left of the grid, then the grid with its bracket and label.
+void drawStripRowBackground(QPainter& painter, const QRect& rect, int gain) {
     painter.fillRect(
         QRect(rect.left() - strip::kLeftMargin, rect.top(), strip::kLeftMargin, rect.height()),
         palette::kMargin);
     drawStripRowGrid(painter, rect, gain);
+}
+
+// Trace points first..last over a background already drawn.
+void drawRowTrace(QPainter& painter, const StripPointList& list, int first, int last,
+                  const StripTraceStyle& style) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.translate(kPixelCentre, kPixelCentre);
     drawStripTrace(painter, list, first, last, style);
     painter.restore();
+}
+
+QRect analysisRowRect(QSize itemSize) {
+    return QRect(strip::kLeftMargin, 0, strip::kRowTraceWidth, itemSize.height());
+}
+
+} // namespace
+
+bool DrawStripRow(QPainter& painter, const QRect& rect, int gain, const StripPointList& list,
+                  int first, int last, const StripTraceStyle& style) {
+    drawStripRowBackground(painter, rect, gain);
+    drawRowTrace(painter, list, first, last, style);
     return painter.isActive();
 }
 
 namespace {
+
+// The part of an analysis row that depends only on its size and gain (margin,
+// grid, bracket and label), drawn once and copied under every trace. One cache
+// per thread, so rows may be rendered off the GUI thread without a lock.
+class RowBackgrounds {
+public:
+    const QImage& background(QSize itemSize, int gain) {
+        for (const Entry& e : entries_)
+            if (e.size == itemSize && e.gain == gain)
+                return e.image;
+        if (entries_.size() == kMaxEntries)
+            entries_.erase(entries_.begin());
+        entries_.push_back(Entry{itemSize, gain, render(itemSize, gain)});
+        return entries_.back().image;
+    }
+
+private:
+    static constexpr size_t kMaxEntries = 4; // sizes and gains in use at once
+    struct Entry {
+        QSize size;
+        int gain;
+        QImage image;
+    };
+
+    static QImage render(QSize itemSize, int gain) {
+        QImage image(itemSize, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        drawStripRowBackground(painter, analysisRowRect(itemSize), gain);
+        return image;
+    }
+
+    std::vector<Entry> entries_;
+};
 
 // Index of a cursor in the page's point list: row * 767 + x - 15.
 int cursorIndex(const RowCursor& c, int rowWidth) {
@@ -61,9 +131,9 @@ void drawCursor(QPainter& painter, const RowCursor& c, int row, const QRect& rec
 
 QImage renderAnalysisRow(int row, QSize itemSize, int gain, const StripPointList& list,
                          const RowCursor& first, const RowCursor& second) {
-    QImage image(itemSize, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
-    const QRect rect(strip::kLeftMargin, 0, strip::kRowTraceWidth, itemSize.height());
+    thread_local RowBackgrounds backgrounds;
+    QImage image = backgrounds.background(itemSize, gain); // copied when painted on
+    const QRect rect = analysisRowRect(itemSize);
     const int rowWidth = rect.width();
     StripTraceStyle style{palette::kAnalysisTrace, std::nullopt, palette::kSelectedTrace};
     if (first.set() && second.set()) {
@@ -72,7 +142,7 @@ QImage renderAnalysisRow(int row, QSize itemSize, int gain, const StripPointList
         style.selection = std::make_pair(std::min(a, b), std::max(a, b));
     }
     QPainter painter(&image);
-    DrawStripRow(painter, rect, gain, list, row * rowWidth, (row + 1) * rowWidth - 1, style);
+    drawRowTrace(painter, list, row * rowWidth, (row + 1) * rowWidth - 1, style);
     drawCursor(painter, first, row, rect);
     drawCursor(painter, second, row, rect);
     return image;

@@ -45,7 +45,8 @@ bool DrawStripRow(QPainter& painter, const QRect& rect, int gain, const StripPoi
 // points r * 767 ... r * 767 + 766. Renders row `row` into an image of
 // `itemSize`, the grid spanning x = 15 ... 782,
 // with its two analysis cursors; the stretch between them is red when both
-// are set.
+// are set. The margin, grid and bracket are drawn once per size and gain (and
+// thread) and copied under each row's trace.
 QImage renderAnalysisRow(int row, QSize itemSize, int gain, const StripPointList& list,
                          const RowCursor& first, const RowCursor& second);
 

@@ -71,3 +71,14 @@ TEST(AveragedBeatPanel, ClearingReturnsToTheGridAndNewDataLaysOutAgain) {
     panel.picture(kPanel);
     EXPECT_EQ(panel.layout()->qrs.x1(), 101);
 }
+
+TEST(AveragedBeatPanel, ANewSizeDrawsTheGridAgain) {
+    AveragedBeatPanel panel;
+    panel.setData(flatBeat(), defaults());
+    panel.picture(kPanel);
+    const QImage wider = panel.picture(QSize(300, 210));
+    EXPECT_EQ(wider.size(), QSize(300, 210));
+    EXPECT_EQ(wider.pixelColor(290, 100), QColor(Qt::red)); // bracket at the new R - 10
+    EXPECT_EQ(wider.pixelColor(255, 100), Qt::white);       // no bracket left at the old one
+    EXPECT_EQ(wider.pixelColor(30, 105), QColor(Qt::blue)); // the beat drawn again on it
+}

@@ -131,3 +131,24 @@ TEST(StripRowRenderer, RunsOutsideTheRowStayOpen) {
     EXPECT_EQ(at(image, 15 + int(700 * 0.3068f), 0), Qt::white);
     EXPECT_EQ(at(image, 15 + int(300 * 0.3068f), 80), QColor(Qt::black));
 }
+
+TEST(StripRowRenderer, RowsOverTheSharedBackgroundMatchRowsDrawnWhole) {
+    std::vector<int32_t> samples(7500);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = int32_t(512 + (i * 37) % 400 - 200); // steep zigzag, clipped in places
+    const StripPointList list = pointsOf(samples);
+    // Alternate sizes and gains so every row follows one drawn for another key.
+    const struct {
+        int height, gain, row;
+    } keys[] = {{160, 1, 0}, {160, 2, 1}, {10, 1, 2}, {160, 1, 1}, {160, 2, 2}, {10, 1, 0}};
+    for (const auto& k : keys) {
+        QImage whole(QSize(783, k.height), QImage::Format_ARGB32_Premultiplied);
+        whole.fill(Qt::white);
+        QPainter painter(&whole);
+        DrawStripRow(painter, QRect(15, 0, 767, k.height), k.gain, list, k.row * 767,
+                     k.row * 767 + 766, StripTraceStyle{Qt::black, std::nullopt, Qt::red});
+        painter.end();
+        EXPECT_EQ(row(k.gain, k.height, list, k.row), whole)
+            << "height " << k.height << ", gain " << k.gain << ", row " << k.row;
+    }
+}
