@@ -108,8 +108,9 @@ TEST(FrameCommandsTest, DisabledCommandsSayWhatTheyNeed) {
         EXPECT_EQ(commandNeed(c.command, c.s), c.need)
             << c.command << " on " << c.s.activePage << " in mode " << c.s.recordingMode;
         // A need exactly when the command is disabled.
-        if (const auto on = commandEnabled(c.command, c.s))
+        if (const auto on = commandEnabled(c.command, c.s)) {
             EXPECT_EQ(commandNeed(c.command, c.s).has_value(), !*on) << c.command;
+        }
     }
 }
 
