@@ -3,10 +3,10 @@
 #include "app/CCorvidDoc.h"
 #include "app/CMainFrame.h"
 #include "app/CSplashWnd.h"
-#include "app/Langpack.h"
 #include "app/PageIds.h"
 #include "app/SingleInstance.h"
 #include "app/StartUp.h"
+#include "core/Langpack.h"
 
 #include <QGuiApplication>
 

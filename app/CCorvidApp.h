@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/AppState.h"
 #include "app/MessageBoxPrompter.h"
 #include "app/PageRegistry.h"
+#include "core/AppState.h"
 
 #include <QObject>
 #include <QStringList>

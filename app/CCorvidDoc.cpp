@@ -1,8 +1,8 @@
 #include "app/CCorvidDoc.h"
 
 #include "app/CMainFrame.h"
-#include "app/Langpack.h"
 #include "app/StartUp.h"
+#include "core/Langpack.h"
 
 namespace vantora {
 

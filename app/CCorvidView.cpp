@@ -1,11 +1,11 @@
 #include "app/CCorvidView.h"
 
-#include "app/AppState.h"
 #include "app/CMainFrame.h"
 #include "app/IconButton.h"
-#include "app/Langpack.h"
 #include "app/PageIds.h"
 #include "app/StartUp.h"
+#include "core/AppState.h"
+#include "core/Langpack.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>

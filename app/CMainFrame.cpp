@@ -1,13 +1,13 @@
 #include "app/CMainFrame.h"
 
-#include "app/AppState.h"
 #include "app/CCorvidDoc.h"
 #include "app/CFormViewEx.h"
-#include "app/DataPaths.h"
 #include "app/FrameCommands.h"
 #include "app/InfoDialog.h"
-#include "app/Langpack.h"
 #include "app/PageIds.h"
+#include "core/AppState.h"
+#include "core/DataPaths.h"
+#include "core/Langpack.h"
 #include "records/PatientManagerDialog.h"
 
 #include <QAbstractEventDispatcher>

@@ -1,6 +1,6 @@
 #include "app/CSplashWnd.h"
 
-#include "app/Langpack.h"
+#include "core/Langpack.h"
 
 #include <QApplication>
 #include <QGuiApplication>

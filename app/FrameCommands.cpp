@@ -1,7 +1,7 @@
 #include "app/FrameCommands.h"
 
-#include "app/DataPaths.h"
 #include "app/PageIds.h"
+#include "core/DataPaths.h"
 
 namespace vantora {
 

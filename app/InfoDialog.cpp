@@ -1,6 +1,6 @@
 #include "app/InfoDialog.h"
 
-#include "app/Langpack.h"
+#include "core/Langpack.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #include "app/MessageBoxPrompter.h"
 
-#include "app/Langpack.h"
+#include "core/Langpack.h"
 
 #include <QMessageBox>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Prompter.h"
+#include "core/Prompter.h"
 
 #include <QString>
 

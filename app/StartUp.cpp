@@ -1,9 +1,9 @@
 #include "app/StartUp.h"
 
-#include "app/AppSettings.h"
-#include "app/DataPaths.h"
-#include "app/Langpack.h"
 #include "app/SingleInstance.h"
+#include "core/AppSettings.h"
+#include "core/DataPaths.h"
+#include "core/Langpack.h"
 #include "records/BinaryFile.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppState.h"
-#include "app/Message.h"
+#include "core/AppState.h"
+#include "core/Message.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 #include "app/StationPages.h"
 
+#include "analysis/CSnapAnanlyseView.h"
 #include "app/CCorvidView.h"
 #include "app/PageIds.h"
-#include "frontend/CSnapAnanlyseView.h"
 
 namespace vantora {
 

@@ -1,6 +1,6 @@
 // Patient registry at its capacity: filling a list (5001 records read one by
 // one), the manager's id map, a search over names and one add.
-#include "app/Prompter.h"
+#include "core/Prompter.h"
 #include "records/PatientRegistry.h"
 
 #include <QTemporaryDir>

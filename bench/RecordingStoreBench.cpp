@@ -1,7 +1,7 @@
 // Recording store at capacity: listing 5760 entries (goal < 10 ms), reading a
 // page of 15 (goal < 5 ms), appending a continuous segment, decoding a Snap
 // recording, and a chart of 5760 recordings exported and imported again.
-#include "app/Prompter.h"
+#include "core/Prompter.h"
 #include "records/ChartFile.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Message.h"
-#include "device/AcqPacket.h"
+#include "core/AcqPacket.h"
+#include "core/Message.h"
 
 #include <functional>
 #include <span>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Message.h"
-#include "device/AcqPacket.h"
-#include "device/DeviceRecordHeader.h"
+#include "core/AcqPacket.h"
+#include "core/DeviceRecordHeader.h"
+#include "core/Message.h"
 #include "device/WireProtocol.h"
 
 #include <cstdint>

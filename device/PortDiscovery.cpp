@@ -1,6 +1,6 @@
 #include "device/PortDiscovery.h"
 
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 
 namespace vantora {
 

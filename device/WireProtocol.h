@@ -1,7 +1,7 @@
 #pragma once
 
-#include "device/AcqPacket.h"
-#include "device/DeviceRecordHeader.h"
+#include "core/AcqPacket.h"
+#include "core/DeviceRecordHeader.h"
 #include "records/SampleBlock.h"
 
 #include <array>

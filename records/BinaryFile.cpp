@@ -5,10 +5,12 @@
 namespace vantora {
 
 namespace {
-std::atomic<qint64> g_writeBudget{-1};  // bytes left before injected failure; -1 = none
+std::atomic<qint64> g_writeBudget{-1}; // bytes left before injected failure; -1 = none
 }
 
-void BinaryFile::failWritesAfter(qint64 bytes) { g_writeBudget = bytes < 0 ? -1 : bytes; }
+void BinaryFile::failWritesAfter(qint64 bytes) {
+    g_writeBudget = bytes < 0 ? -1 : bytes;
+}
 
 bool BinaryFile::open(const QString& path, Mode mode) {
     close();
@@ -59,7 +61,9 @@ bool BinaryFile::writeInt32At(qint64 offset, int32_t value) {
     return writeAt(offset, b, 4);
 }
 
-bool BinaryFile::flush() { return file_.isOpen() && file_.flush(); }
+bool BinaryFile::flush() {
+    return file_.isOpen() && file_.flush();
+}
 
 void BinaryFile::close() {
     if (file_.isOpen())
@@ -90,4 +94,4 @@ int utf16FieldLength(const uint8_t* field, int widthBytes) {
     return chars;
 }
 
-}  // namespace vantora
+} // namespace vantora

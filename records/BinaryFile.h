@@ -15,10 +15,10 @@ namespace vantora {
 class BinaryFile {
 public:
     enum class Mode {
-        Read,          // "rb"
-        ReadWrite,     // "rb+": the file must exist
-        OpenOrCreate,  // "rb+", or "wb+" when the file does not exist
-        Truncate,      // "wb+"
+        Read,         // "rb"
+        ReadWrite,    // "rb+": the file must exist
+        OpenOrCreate, // "rb+", or "wb+" when the file does not exist
+        Truncate,     // "wb+"
     };
 
     BinaryFile() = default;
@@ -57,10 +57,11 @@ inline void putLE32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; ++i)
         p[i] = uint8_t(v >> (8 * i));
 }
-inline uint16_t getLE16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+inline uint16_t getLE16(const uint8_t* p) {
+    return uint16_t(p[0] | (p[1] << 8));
+}
 inline uint32_t getLE32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
-           (uint32_t(p[3]) << 24);
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
 
 // UTF-16LE text of a fixed-width field, ending at the first 16-bit zero or at
@@ -73,4 +74,4 @@ void writeUtf16Field(uint8_t* field, int widthBytes, const QString& text);
 // holds none (a damaged field).
 int utf16FieldLength(const uint8_t* field, int widthBytes);
 
-}  // namespace vantora
+} // namespace vantora

@@ -1,6 +1,6 @@
 #include "records/CardRecord.h"
 
-#include "app/DataPaths.h"
+#include "core/DataPaths.h"
 #include "records/BinaryFile.h"
 #include "records/RecordingStore.h"
 

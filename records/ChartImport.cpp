@@ -1,6 +1,6 @@
 #include "records/ChartImport.h"
 
-#include "app/Prompter.h"
+#include "core/Prompter.h"
 #include "records/BinaryFile.h"
 #include "records/CardRecord.h"
 #include "records/PatientRegistry.h"

@@ -1,6 +1,6 @@
 #include "records/PatientDetailPanel.h"
 
-#include "app/Langpack.h"
+#include "core/Langpack.h"
 #include "records/PatientDialogTexts.h"
 
 #include <QFormLayout>

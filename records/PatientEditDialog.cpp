@@ -1,7 +1,7 @@
 #include "records/PatientEditDialog.h"
 
-#include "app/Langpack.h"
 #include "app/MessageBoxPrompter.h"
+#include "core/Langpack.h"
 #include "records/PatientDialogTexts.h"
 
 #include <QComboBox>

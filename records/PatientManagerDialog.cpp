@@ -1,8 +1,8 @@
 #include "records/PatientManagerDialog.h"
 
-#include "app/AppState.h"
-#include "app/Langpack.h"
 #include "app/MessageBoxPrompter.h"
+#include "core/AppState.h"
+#include "core/Langpack.h"
 #include "records/PatientDetailPanel.h"
 #include "records/PatientDialogTexts.h"
 #include "records/PatientEditDialog.h"

@@ -1,7 +1,7 @@
 #include "records/PatientPickerDialog.h"
 
-#include "app/Langpack.h"
 #include "app/MessageBoxPrompter.h"
+#include "core/Langpack.h"
 #include "records/PatientDialogTexts.h"
 #include "records/QuickAddDialog.h"
 

@@ -1,7 +1,7 @@
 #include "records/PatientRegistry.h"
 
-#include "app/DataPaths.h"
-#include "app/Prompter.h"
+#include "core/DataPaths.h"
+#include "core/Prompter.h"
 #include "records/BinaryFile.h"
 
 #include <QFile>

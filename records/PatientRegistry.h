@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Message.h"
+#include "core/Message.h"
 #include "records/PatientIdMap.h"
 #include "records/PatientRecord.h"
 

@@ -1,6 +1,6 @@
 #include "records/RecordingNotes.h"
 
-#include "app/DataPaths.h"
+#include "core/DataPaths.h"
 #include "records/BinaryFile.h"
 #include "records/PatientRecord.h"
 #include "records/StoreMessages.h"

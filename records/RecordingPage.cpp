@@ -1,4 +1,4 @@
-#include "app/Langpack.h"
+#include "core/Langpack.h"
 #include "records/PatientRecord.h"
 #include "records/RecordingStore.h"
 #include "records/StoreFiles.h"

@@ -1,6 +1,6 @@
 #include "records/RecordingStore.h"
 
-#include "app/Langpack.h"
+#include "core/Langpack.h"
 #include "records/BinaryFile.h"
 #include "records/PatientRecord.h"
 #include "records/StoreFiles.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/DataPaths.h"
-#include "app/Message.h"
-#include "device/AcqPacket.h"
-#include "device/DeviceRecordHeader.h"
+#include "core/AcqPacket.h"
+#include "core/DataPaths.h"
+#include "core/DeviceRecordHeader.h"
+#include "core/Message.h"
 #include "records/RecordIndexEntry.h"
 #include "records/SampleBlock.h"
 #include "records/StoreResult.h"

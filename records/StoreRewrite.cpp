@@ -1,6 +1,6 @@
 #include "records/StoreRewrite.h"
 
-#include "app/DataPaths.h"
+#include "core/DataPaths.h"
 #include "records/RecordIndexEntry.h"
 #include "records/RecordingStore.h"
 #include "records/StoreMessages.h"

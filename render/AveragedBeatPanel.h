@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frontend/AveragedBeatLayout.h"
+#include "analysis/AveragedBeatLayout.h"
 
 #include <QImage>
 #include <QSize>

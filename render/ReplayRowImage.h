@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frontend/StripPointList.h"
+#include "analysis/StripPointList.h"
 
 #include <QImage>
 

@@ -5,7 +5,7 @@
 // stretch; cached rows equal rows drawn whole).
 #include "render/StripRowRenderer.h"
 
-#include "frontend/StripGeometry.h"
+#include "analysis/StripGeometry.h"
 #include "render/ScreenPalette.h"
 #include "render/StripGrid.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "frontend/StripPointList.h"
+#include "analysis/StripGeometry.h"
+#include "analysis/StripPointList.h"
 
 #include <QColor>
 #include <QImage>
@@ -12,13 +13,6 @@
 class QPainter;
 
 namespace vantora {
-
-// A click point of the analysis rows: (x, y) in the row list, -1 when unset.
-struct RowCursor {
-    int row = -1; // row under the point
-    int x = -1;
-    bool set() const { return row >= 0; }
-};
 
 // How the trace of a strip row is coloured.
 struct StripTraceStyle {

@@ -1,6 +1,6 @@
 #include "app/FrameCommands.h"
-#include "app/DataPaths.h"
 #include "app/PageIds.h"
+#include "core/DataPaths.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 #include "ShellTestSupport.h"
 
-#include "app/AppState.h"
 #include "app/CCorvidView.h"
 #include "app/CMainFrame.h"
-#include "app/DataPaths.h"
 #include "app/IconButton.h"
 #include "app/PageIds.h"
+#include "core/AppState.h"
+#include "core/DataPaths.h"
 #include "records/PatientManagerDialog.h"
 
 #include <QAbstractButton>

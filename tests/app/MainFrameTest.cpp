@@ -1,10 +1,10 @@
 #include "ShellTestSupport.h"
 
-#include "app/AppState.h"
 #include "app/CCorvidView.h"
 #include "app/CMainFrame.h"
-#include "app/DataPaths.h"
 #include "app/PageIds.h"
+#include "core/AppState.h"
+#include "core/DataPaths.h"
 
 #include <QAction>
 #include <QDialog>

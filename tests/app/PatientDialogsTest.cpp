@@ -1,7 +1,7 @@
 #include "ShellTestSupport.h"
 
-#include "app/AppState.h"
-#include "app/DataPaths.h"
+#include "core/AppState.h"
+#include "core/DataPaths.h"
 #include "records/PatientDetailPanel.h"
 #include "records/PatientEditDialog.h"
 #include "records/PatientManagerDialog.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/AppSettings.h"
 #include "app/CFormViewEx.h"
-#include "app/Langpack.h"
 #include "app/MessageBoxPrompter.h"
+#include "core/AppSettings.h"
+#include "core/Langpack.h"
 #include "support/TestData.h"
 
 #include <QApplication>

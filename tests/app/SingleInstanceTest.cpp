@@ -1,6 +1,6 @@
 #include "app/SingleInstance.h"
-#include "app/AppSettings.h"
 #include "app/StartUp.h"
+#include "core/AppSettings.h"
 
 #include <QEventLoop>
 #include <QFile>

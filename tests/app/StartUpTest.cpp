@@ -1,8 +1,8 @@
 #include "app/StartUp.h"
-#include "app/AppSettings.h"
-#include "app/DataPaths.h"
-#include "app/Langpack.h"
 #include "app/SingleInstance.h"
+#include "core/AppSettings.h"
+#include "core/DataPaths.h"
+#include "core/Langpack.h"
 #include "support/TestData.h"
 
 #include <QDir>

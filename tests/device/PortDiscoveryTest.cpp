@@ -1,6 +1,6 @@
 // Finding the recorder's port on a faked enumeration, and the overrides.
 #include "device/PortDiscovery.h"
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 
 #include <QTemporaryDir>
 

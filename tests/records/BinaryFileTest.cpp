@@ -14,12 +14,12 @@ TEST(BinaryFile, OpenModes) {
     EXPECT_FALSE(f.open(path, BinaryFile::Mode::ReadWrite));
     ASSERT_TRUE(f.open(path, BinaryFile::Mode::OpenOrCreate));
     EXPECT_EQ(f.size(), 0);
-    ASSERT_TRUE(f.writeInt32At(8, -2));  // writing past the end pads with zeros
+    ASSERT_TRUE(f.writeInt32At(8, -2)); // writing past the end pads with zeros
     f.close();
     EXPECT_EQ(test::readAll(path), QByteArray("\0\0\0\0\0\0\0\0\xfe\xff\xff\xff", 12));
     ASSERT_TRUE(f.open(path, BinaryFile::Mode::ReadWrite));
     EXPECT_EQ(f.readInt32At(8), -2);
-    EXPECT_FALSE(f.readInt32At(10).has_value());  // short read
+    EXPECT_FALSE(f.readInt32At(10).has_value()); // short read
     EXPECT_FALSE(f.readInt32At(-1).has_value());
     ASSERT_TRUE(f.open(path, BinaryFile::Mode::Truncate));
     EXPECT_EQ(f.size(), 0);
@@ -32,7 +32,7 @@ TEST(BinaryFile, InjectedFaultCutsTheWriteShort) {
     ASSERT_TRUE(f.open(path, BinaryFile::Mode::Truncate));
     BinaryFile::failWritesAfter(6);
     EXPECT_TRUE(f.writeInt32At(0, 1));
-    EXPECT_FALSE(f.writeInt32At(4, 0x01020304));  // only two bytes land
+    EXPECT_FALSE(f.writeInt32At(4, 0x01020304)); // only two bytes land
     EXPECT_FALSE(f.writeInt32At(8, 5));
     BinaryFile::failWritesAfter(-1);
     EXPECT_TRUE(f.writeInt32At(12, 7));
@@ -42,7 +42,7 @@ TEST(BinaryFile, InjectedFaultCutsTheWriteShort) {
 
 TEST(Utf16Field, TerminatedCutAndDamaged) {
     uint8_t field[8];
-    writeUtf16Field(field, 8, QStringLiteral("abcdef"));  // room for three and the zero
+    writeUtf16Field(field, 8, QStringLiteral("abcdef")); // room for three and the zero
     EXPECT_EQ(readUtf16Field(field, 8), QStringLiteral("abc"));
     EXPECT_EQ(utf16FieldLength(field, 8), 3);
     const uint8_t unterminated[4] = {'x', 0, 'y', 0};

@@ -1,5 +1,5 @@
 #include "StoreFixtures.h"
-#include "app/Prompter.h"
+#include "core/Prompter.h"
 #include "records/CardRecord.h"
 #include "records/ChartFile.h"
 #include "records/StoreMessages.h"

@@ -1,7 +1,7 @@
 #include "records/ChartFile.h"
 #include "StoreFixtures.h"
-#include "app/DataPaths.h"
-#include "app/Prompter.h"
+#include "core/DataPaths.h"
+#include "core/Prompter.h"
 #include "records/BinaryFile.h"
 #include "records/StoreMessages.h"
 

@@ -1,5 +1,5 @@
 #include "records/PatientRecord.h"
-#include "app/Langpack.h"
+#include "core/Langpack.h"
 #include "support/TestData.h"
 
 #include <QLocale>

@@ -1,7 +1,7 @@
 #include "records/PatientRegistry.h"
-#include "app/DataPaths.h"
-#include "app/Langpack.h"
-#include "app/Prompter.h"
+#include "core/DataPaths.h"
+#include "core/Langpack.h"
+#include "core/Prompter.h"
 #include "records/BinaryFile.h"
 #include "support/TestData.h"
 

@@ -1,6 +1,6 @@
 #include "records/RecordingNotes.h"
 #include "StoreFixtures.h"
-#include "app/DataPaths.h"
+#include "core/DataPaths.h"
 #include "records/StoreMessages.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 #include "StoreFixtures.h"
-#include "app/DataPaths.h"
+#include "core/DataPaths.h"
 #include "records/BinaryFile.h"
 #include "records/StoreMessages.h"
 

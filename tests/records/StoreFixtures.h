@@ -2,7 +2,7 @@
 
 // Builders shared by the record-store tests: patients, recordings from the
 // generator and the byte layouts of store files written field by field.
-#include "device/AcqPacket.h"
+#include "core/AcqPacket.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordIndexEntry.h"

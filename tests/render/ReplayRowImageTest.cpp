@@ -1,5 +1,5 @@
 #include "render/ReplayRowImage.h"
-#include "frontend/StripPointBuilder.h"
+#include "analysis/StripPointBuilder.h"
 
 #include <gtest/gtest.h>
 

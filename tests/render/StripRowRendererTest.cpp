@@ -1,5 +1,5 @@
 #include "render/StripRowRenderer.h"
-#include "frontend/StripPointBuilder.h"
+#include "analysis/StripPointBuilder.h"
 
 #include <QPainter>
 

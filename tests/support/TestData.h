@@ -36,7 +36,10 @@ inline bool writeAll(const QString& path, const QByteArray& bytes) {
 // Builds little-endian layouts field by field.
 class ByteWriter {
 public:
-    ByteWriter& u8(uint8_t v) { bytes_.append(char(v)); return *this; }
+    ByteWriter& u8(uint8_t v) {
+        bytes_.append(char(v));
+        return *this;
+    }
     ByteWriter& u16(uint16_t v) { return u8(uint8_t(v)).u8(uint8_t(v >> 8)); }
     ByteWriter& i32(int32_t v) {
         return u16(uint16_t(uint32_t(v))).u16(uint16_t(uint32_t(v) >> 16));
@@ -49,8 +52,14 @@ public:
         bytes_.append(QByteArray(widthBytes - (bytes_.size() - start), '\0'));
         return *this;
     }
-    ByteWriter& zeros(int n) { bytes_.append(QByteArray(n, '\0')); return *this; }
-    ByteWriter& raw(const QByteArray& b) { bytes_.append(b); return *this; }
+    ByteWriter& zeros(int n) {
+        bytes_.append(QByteArray(n, '\0'));
+        return *this;
+    }
+    ByteWriter& raw(const QByteArray& b) {
+        bytes_.append(b);
+        return *this;
+    }
     const QByteArray& bytes() const { return bytes_; }
     qsizetype size() const { return bytes_.size(); }
 
@@ -58,7 +67,11 @@ private:
     QByteArray bytes_;
 };
 
-inline QString testDataDir() { return QStringLiteral(VANTORA_TEST_DATA_DIR); }
-inline QString binDir() { return QStringLiteral(VANTORA_BIN_DIR); }
+inline QString testDataDir() {
+    return QStringLiteral(VANTORA_TEST_DATA_DIR);
+}
+inline QString binDir() {
+    return QStringLiteral(VANTORA_BIN_DIR);
+}
 
-}  // namespace vantora::test
+} // namespace vantora::test

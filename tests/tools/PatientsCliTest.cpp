@@ -1,6 +1,6 @@
-#include "app/DataPaths.h"
-#include "app/Langpack.h"
-#include "app/Message.h"
+#include "core/DataPaths.h"
+#include "core/Langpack.h"
+#include "core/Message.h"
 #include "support/CliRunner.h"
 #include "support/TestData.h"
 

@@ -1,6 +1,6 @@
 // vantora-cli analyse: the analysis page's run on a stored recording, with the
 // library loaded by its file name beside the program for every run.
-#include "frontend/AnalysisPageModel.h"
+#include "analysis/AnalysisPageModel.h"
 #include "records/RecordingStore.h"
 #include "records/SampleBlock.h"
 #include "tools/cli/CliContext.h"

@@ -13,7 +13,7 @@ CliContext::CliContext(QStringList args) : args_(std::move(args)) {}
 QString CliContext::takeWord(const char* what) {
     for (qsizetype i = 0; i < args_.size(); ++i) {
         if (args_[i].startsWith(QStringLiteral("--")))
-            break;  // options come after the words
+            break; // options come after the words
         return args_.takeAt(i);
     }
     throw UsageError(std::string("missing ") + what);
@@ -83,4 +83,4 @@ void CliContext::printLine(const QString& text) const {
     std::fflush(stdout);
 }
 
-}  // namespace vantora::cli
+} // namespace vantora::cli

@@ -1,6 +1,6 @@
 #include "tools/cli/StoreOptions.h"
 
-#include "app/DataPaths.h"
+#include "core/DataPaths.h"
 #include "records/PatientRegistry.h"
 #include "records/StoreMessages.h"
 

@@ -1,6 +1,6 @@
 #include "tools/cli/TerminalPrompter.h"
 
-#include "app/Langpack.h"
+#include "core/Langpack.h"
 
 #include <QString>
 

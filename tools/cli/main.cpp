@@ -1,7 +1,7 @@
 // vantora-cli: the station's logic without windows, for scripts and tests.
 // Exit status: 0 success, 1 failure (the station's message on stderr), 2 usage.
-#include "app/Langpack.h"
 #include "app/StartUp.h"
+#include "core/Langpack.h"
 #include "records/PatientRecord.h"
 #include "tools/cli/CliContext.h"
 
@@ -20,14 +20,10 @@ using CommandFn = int (*)(CliContext&);
 
 const std::map<QString, CommandFn>& commands() {
     static const std::map<QString, CommandFn> table = {
-        {QStringLiteral("patients"), runPatients},
-        {QStringLiteral("recordings"), runRecordings},
-        {QStringLiteral("notes"), runNotes},
-        {QStringLiteral("import"), runImport},
-        {QStringLiteral("export"), runExport},
-        {QStringLiteral("demo"), runDemo},
-        {QStringLiteral("download"), runDownload},
-        {QStringLiteral("record"), runRecord},
+        {QStringLiteral("patients"), runPatients}, {QStringLiteral("recordings"), runRecordings},
+        {QStringLiteral("notes"), runNotes},       {QStringLiteral("import"), runImport},
+        {QStringLiteral("export"), runExport},     {QStringLiteral("demo"), runDemo},
+        {QStringLiteral("download"), runDownload}, {QStringLiteral("record"), runRecord},
         {QStringLiteral("analyse"), runAnalyse},
     };
     return table;

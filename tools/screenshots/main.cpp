@@ -1,11 +1,11 @@
 // shell-screenshots DATA OUT: renders the home page, the patient manager and
 // the patient picker off-screen on the data folder DATA into PNG files in OUT.
-#include "app/AppState.h"
+#include "analysis/CSnapAnanlyseView.h"
 #include "app/CMainFrame.h"
-#include "app/Langpack.h"
 #include "app/PageIds.h"
 #include "app/StationPages.h"
-#include "frontend/CSnapAnanlyseView.h"
+#include "core/AppState.h"
+#include "core/Langpack.h"
 #include "records/PatientManagerDialog.h"
 #include "records/PatientPickerDialog.h"
 

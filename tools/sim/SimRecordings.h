@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/AcqPacket.h"
+#include "core/AcqPacket.h"
 #include "device/WireProtocol.h"
 #include "records/EcgGenerator.h"
 #include "tools/sim/SimConfig.h"

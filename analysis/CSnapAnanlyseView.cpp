@@ -1,0 +1,315 @@
+#include "analysis/CSnapAnanlyseView.h"
+
+#include "analysis/CAnalysisRowList.h"
+#include "analysis/CAveragedBeatWnd.h"
+#include "analysis/CNoteDialog.h"
+#include "analysis/CNoteField.h"
+#include "app/CMainFrame.h"
+#include "core/AppState.h"
+#include "core/Langpack.h"
+#include "records/PatientRegistry.h"
+#include "records/RecordingNotes.h"
+#include "records/RecordingStore.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace vantora {
+
+namespace {
+
+constexpr int kTreeCaption = 62013;
+constexpr int kDateLabel = 62014;
+constexpr int kRateLabel = 62015;
+constexpr int kNoteLabel = 62012;
+constexpr int kBeatLabel = 62016;
+constexpr int kStaleRecording = 62030;
+constexpr int kNoteLines = 4; // lines the note field shows at least
+// Labels of the six result fields: heart rate, ST level, PR, QRS, QT, QTc.
+constexpr std::array<int, 6> kResultLabels{61354, 61348, 61350, 61349, 61351, 61352};
+
+// Item data: a patient item holds the patient id, a recording item its index entry.
+constexpr int kPatientIdRole = Qt::UserRole;
+constexpr int kEntryRole = Qt::UserRole + 1;
+
+QLineEdit* readOnlyField(QWidget* parent, int width) {
+    auto* field = new QLineEdit(parent);
+    field->setReadOnly(true);
+    field->setFixedWidth(width);
+    return field;
+}
+
+QByteArray entryBytes(const RecordIndexEntry& entry) {
+    const auto bytes = entry.toBytes();
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
+}
+
+RecordIndexEntry entryOf(const QTreeWidgetItem* item) {
+    const QByteArray bytes = item->data(0, kEntryRole).toByteArray();
+    if (bytes.size() != RecordIndexEntry::kBytes)
+        return {};
+    return RecordIndexEntry::fromBytes(reinterpret_cast<const uint8_t*>(bytes.constData()));
+}
+
+QString dateTimeText(const SystemTime& t) {
+    const QDateTime when(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
+    return when.isValid() ? QLocale::system().toString(when, QLocale::ShortFormat) : QString();
+}
+
+} // namespace
+
+CSnapAnanlyseView::CSnapAnanlyseView(CMainFrame& frame, QString libraryPath)
+    : CFormViewEx(frame), model_(std::move(libraryPath)) {
+    buildLayout();
+}
+
+CSnapAnanlyseView::~CSnapAnanlyseView() = default;
+
+int32_t CSnapAnanlyseView::storeMode() const {
+    return state().recordingMode == kModeContinuous ? kModeContinuous : kModeSnap;
+}
+
+void CSnapAnanlyseView::buildLayout() {
+    tree_ = new QTreeWidget(this);
+    tree_->setHeaderLabel(Langpack::text(kTreeCaption));
+    tree_->setFixedWidth(205);
+    connect(tree_, &QTreeWidget::currentItemChanged, this, &CSnapAnanlyseView::OnRecordingSelected);
+
+    date_ = readOnlyField(this, 150);
+    rate_ = readOnlyField(this, 50);
+    auto* record = new QHBoxLayout;
+    record->addWidget(new QLabel(Langpack::text(kDateLabel), this));
+    record->addWidget(date_);
+    record->addWidget(new QLabel(Langpack::text(kRateLabel), this));
+    record->addWidget(rate_);
+    record->addStretch(1);
+
+    rows_ = new CAnalysisRowList(model_, this);
+    connect(rows_, &CAnalysisRowList::rowClicked, this, &CSnapAnanlyseView::OnRowClicked);
+    beat_ = new CAveragedBeatWnd(model_, this);
+    beat_->setToolTip(Langpack::text(kBeatLabel));
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(beat_);
+    bottom->addWidget(buildResults(), 1);
+
+    auto* right = new QVBoxLayout;
+    right->addLayout(record);
+    right->addWidget(rows_);
+    right->addLayout(bottom);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(6);
+    layout->addWidget(tree_);
+    layout->addLayout(right, 1);
+    showNoRecordFields();
+    showFields();
+}
+
+QWidget* CSnapAnanlyseView::buildResults() {
+    auto* box = new QWidget(this);
+    auto* grid = new QGridLayout(box);
+    auto* title = new QLabel(Langpack::text(61347), box);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    grid->addWidget(title, 0, 0, 1, 4);
+    for (int k = 0; k < 6; ++k) {
+        results_[size_t(k)] = readOnlyField(box, 80);
+        grid->addWidget(new QLabel(Langpack::text(kResultLabels[size_t(k)]), box), 1 + k % 3,
+                        2 * (k / 3));
+        grid->addWidget(results_[size_t(k)], 1 + k % 3, 2 * (k / 3) + 1);
+    }
+    // The note, wrapped over several lines, under the results.
+    note_ = new CNoteField(box);
+    note_->setMinimumHeight(kNoteLines * note_->fontMetrics().lineSpacing() +
+                            2 * note_->frameWidth() + 8);
+    connect(note_, &CNoteField::childClicked, this, &CSnapAnanlyseView::OnNoteClicked);
+    grid->addWidget(new QLabel(Langpack::text(kNoteLabel), box), 4, 0, Qt::AlignTop);
+    grid->addWidget(note_, 4, 1, 1, 3);
+    grid->setRowStretch(4, 1);
+    grid->setContentsMargins(0, 0, 0, 0);
+    return box;
+}
+
+void CSnapAnanlyseView::OnInitialUpdate() {
+    fillTree();
+}
+
+// Lists the registry's patients and, under each, the recordings both files of
+// its store hold: an entry without its record is never shown.
+void CSnapAnanlyseView::fillTree() {
+    const QString root = state().dataRoot;
+    listedMode_ = storeMode();
+    const PatientList patients = PatientRegistry(root).loadAll();
+    const QSignalBlocker block(tree_);
+    tree_->clear();
+    int position = 0;
+    for (const PatientRecord& patient : patients.records) {
+        ++position;
+        auto* item = new QTreeWidgetItem(tree_, {patient.id + u' ' + patient.name});
+        item->setData(0, kPatientIdRole, patient.id);
+        const RecordingStore store(root, listedMode_, patient.id);
+        const int held = store.count().value;
+        for (const ListedRecording& r : store.listIndex().recordings) {
+            if (r.number > held)
+                break;
+            auto* child = new QTreeWidgetItem(item, {QString::number(r.number)});
+            child->setData(0, kEntryRole, entryBytes(r.entry));
+        }
+        if (position == state().currentPatient)
+            item->setExpanded(true);
+    }
+}
+
+void CSnapAnanlyseView::OnRecordsChanged() {
+    QString patientId;
+    int number = 0;
+    QByteArray entry;
+    if (const QTreeWidgetItem* item = tree_->currentItem()) {
+        const QTreeWidgetItem* patient = item->parent() ? item->parent() : item;
+        patientId = patient->data(0, kPatientIdRole).toString();
+        if (item->parent()) {
+            number = item->text(0).toInt();
+            entry = item->data(0, kEntryRole).toByteArray();
+        }
+    }
+    const bool sameStore = listedMode_ == storeMode();
+    fillTree();
+    QTreeWidgetItem* again = sameStore ? findItem(patientId, number, entry) : nullptr;
+    if (!again) {
+        OnRecordingSelected(); // nothing selected: the page shows no recording
+        return;
+    }
+    if (again->parent())
+        again->parent()->setExpanded(true);
+    tree_->setCurrentItem(again);
+}
+
+// The patient item (number 0) or the recording item with this number and entry.
+QTreeWidgetItem* CSnapAnanlyseView::findItem(const QString& patientId, int number,
+                                             const QByteArray& entry) const {
+    if (patientId.isEmpty())
+        return nullptr;
+    for (int p = 0; p < tree_->topLevelItemCount(); ++p) {
+        QTreeWidgetItem* patient = tree_->topLevelItem(p);
+        if (patient->data(0, kPatientIdRole).toString() != patientId)
+            continue;
+        if (number == 0)
+            return patient;
+        QTreeWidgetItem* child =
+            number <= patient->childCount() ? patient->child(number - 1) : nullptr;
+        return child && child->data(0, kEntryRole).toByteArray() == entry ? child : nullptr;
+    }
+    return nullptr;
+}
+
+QTreeWidgetItem* CSnapAnanlyseView::selectedRecordingItem() const {
+    QTreeWidgetItem* item = tree_->currentItem();
+    return item && item->parent() ? item : nullptr;
+}
+
+void CSnapAnanlyseView::OnRecordingSelected() {
+    QTreeWidgetItem* item = selectedRecordingItem();
+    if (!item) {
+        model_.showNoRecording();
+        showNoRecordFields();
+    } else {
+        bool ok = false;
+        const int n = item->text(0).toInt(&ok);
+        if (!ok || n <= 0) {
+            model_.forgetClicks();
+            return;
+        }
+        if (!showSelectedRecording(item, n)) {
+            // Deleted or replaced since the tree was read: say so instead of
+            // showing an empty strip, and read the tree again once the
+            // selection change is over.
+            model_.showNoRecording();
+            showNoRecordFields();
+            showMessage(Message{kStaleRecording, {}});
+            QMetaObject::invokeMethod(this, &CSnapAnanlyseView::OnRecordsChanged,
+                                      Qt::QueuedConnection);
+        }
+    }
+    rows_->redrawRows();
+    showFields();
+}
+
+// Loads and analyses recording `number` of the item's patient; false when the
+// store no longer holds the recording the item was listed with.
+bool CSnapAnanlyseView::showSelectedRecording(QTreeWidgetItem* item, int number) {
+    const QString id = item->parent()->data(0, kPatientIdRole).toString();
+    const RecordingStore store(state().dataRoot, listedMode_, id);
+    const auto entry = store.readEntry(number - 1);
+    if (!entry.ok() || entryBytes(entry.value) != item->data(0, kEntryRole).toByteArray())
+        return false;
+    const auto read = store.readSamples(number - 1);
+    if (!read.ok())
+        return false;
+    showRecordFields(id, entry.value);
+    model_.showRecording(read.value);
+    showLibraryStatus();
+    return true;
+}
+
+void CSnapAnanlyseView::showLibraryStatus() {
+    const Message problem = model_.libraryProblem();
+    frame().showPageStatus(problem.isNone() ? QString() : problem.text());
+}
+
+void CSnapAnanlyseView::showNoRecordFields() {
+    date_->clear();
+    rate_->setText(QStringLiteral("..."));
+    note_->showNote(QString());
+}
+
+void CSnapAnanlyseView::showRecordFields(const QString& patientId, const RecordIndexEntry& entry) {
+    date_->setText(dateTimeText(entry.time));
+    rate_->setText(QString::asprintf("%d", int(entry.heartRate)));
+    const auto note = RecordingNotes(state().dataRoot, listedMode_, patientId).read(entry.time);
+    if (!note.ok())
+        showMessage(note.message);
+    note_->showNote(note.value);
+}
+
+void CSnapAnanlyseView::showFields() {
+    for (size_t k = 0; k < results_.size(); ++k)
+        results_[k]->setText(model_.fields()[k]);
+    beat_->update();
+    setHasRecord(model_.analysisValid());
+}
+
+void CSnapAnanlyseView::OnRowClicked(int x, int y) {
+    if (!selectedRecordingItem())
+        return;
+    const RowClickOutcome outcome = model_.rowClicked(x, y);
+    if (outcome.ignored)
+        return;
+    if (outcome.redrawRows)
+        rows_->redrawRows();
+    showLibraryStatus();
+    showFields();
+}
+
+void CSnapAnanlyseView::OnNoteClicked() {
+    QTreeWidgetItem* item = tree_->currentItem();
+    if (!item || item->childCount() > 0 || !item->parent() ||
+        item->data(0, kEntryRole).toByteArray().isEmpty())
+        return;
+    const CNoteDialog::Target target{state().dataRoot, listedMode_,
+                                     item->parent()->data(0, kPatientIdRole).toString(),
+                                     item->parent()->text(0), entryOf(item).time};
+    CNoteDialog dialog(
+        target, [this](const Message& m) { showMessage(m); }, this);
+    if (dialog.exec() == QDialog::Accepted)
+        note_->showNote(dialog.noteText());
+}
+
+} // namespace vantora

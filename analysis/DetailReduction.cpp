@@ -1,0 +1,58 @@
+// Replay detail reduction: every entry keeps the sample farthest from the zero
+// line (512) among the samples since the previous entry, so peaks survive the
+// reduction from 250 samples/s to one entry per pixel column.
+// Tested by tests/analysis/DetailReductionTest.cpp.
+#include "analysis/DetailReduction.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace vantora {
+
+DetailReduction DetailReduction::compute(std::span<const int32_t> samples, int detailWidth) {
+    DetailReduction result;
+    if (detailWidth < kMinimumWidth || samples.empty())
+        return result;
+    const int traceWidth = detailWidth - 15;
+    const int n = int(traceWidth * 0.0013333333333333333 * 2500);
+    result.ratio = double(traceWidth) / n;
+    const int last = int(result.ratio * 7500);
+    result.entries.assign(size_t(last) + 1, 0);
+    result.entries[0] = samples[0];
+
+    int32_t kept = 0;
+    int keptDistance = -1;
+    int previousK = 0;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const int distance = std::abs(samples[i] - 512);
+        if (distance > keptDistance) {
+            kept = samples[i];
+            keptDistance = distance;
+        }
+        const int k = int(double(i) * result.ratio);
+        if (k != previousK && k <= last) {
+            result.entries[size_t(k)] = kept;
+            keptDistance = -1;
+        }
+        previousK = k;
+    }
+    return result;
+}
+
+std::vector<int32_t> DetailReduction::stretch(int detailWidth, int selectionX,
+                                              int columnWidth) const {
+    if (entries.empty() || columnWidth <= 0)
+        return {};
+    const int count = detailWidth - 15;
+    int first = int((double(selectionX) / columnWidth) * 7500 * ratio);
+    if (count + first > ratio * 7500)
+        first = int(ratio * 7500 - detailWidth + 15);
+    first = std::max(first, 0);
+    std::vector<int32_t> out;
+    out.reserve(size_t(count));
+    for (int i = first; i < first + count && i < int(entries.size()); ++i)
+        out.push_back(entries[size_t(i)]);
+    return out;
+}
+
+} // namespace vantora

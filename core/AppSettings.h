@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+#include <optional>
+
+class QSettings;
+
+namespace vantora {
+
+// Per-user settings of the station (organisation "Vantora"). Value names are
+// kept from the original per-user store so the meaning of each stays obvious:
+//   FullPath        string   data root of the last start without a file
+//   FirstStart      int32    0 until the first start has been handled
+//   Classes/.dat/Default, Classes/.dat/ShellNew/NullFile   the ".dat" association
+//   Port            string   serial port override (our addition)
+class AppSettings {
+public:
+    static constexpr const char* kFullPath = "FullPath";
+    static constexpr const char* kFirstStart = "FirstStart";
+    static constexpr const char* kDatDefault = "Classes/.dat/Default";
+    static constexpr const char* kDatNullFile = "Classes/.dat/ShellNew/NullFile";
+    static constexpr const char* kPort = "Port";
+
+    // Uses the per-user store, or the ini file given by setStoreFile() or by the
+    // VANTORA_SETTINGS environment variable (tests, scripts).
+    AppSettings();
+    ~AppSettings();
+
+    static void setStoreFile(const QString& iniPath);
+
+    std::optional<QString> string(const char* key) const;
+    std::optional<int32_t> int32(const char* key) const;
+    bool setString(const char* key, const QString& value);
+    bool setInt32(const char* key, int32_t value);
+    void remove(const char* key);
+    // False when the store cannot be written (a read-only file, say).
+    bool writable() const;
+
+private:
+    std::unique_ptr<QSettings> settings_;
+};
+
+} // namespace vantora

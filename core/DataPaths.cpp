@@ -1,0 +1,53 @@
+#include "core/DataPaths.h"
+
+namespace vantora::paths {
+
+QString registry(const QString& root) {
+    return root + QStringLiteral("/UserDA.txt");
+}
+QString snapFolder(const QString& root) {
+    return root + QStringLiteral("/SnapData");
+}
+QString continueFolder(const QString& root) {
+    return root + QStringLiteral("/ContinueData");
+}
+QString helpFile(const QString& root) {
+    return root + QStringLiteral("/ECG.chm");
+}
+
+QString modeFolder(const QString& root, int mode) {
+    return mode == kModeSnap ? snapFolder(root) : continueFolder(root);
+}
+
+QString snapData(const QString& root, const QString& id) {
+    return snapFolder(root) + u'/' + id + QStringLiteral("-Snap.dat");
+}
+QString snapIndex(const QString& root, const QString& id) {
+    return snapFolder(root) + u'/' + id + QStringLiteral("-idx.dat");
+}
+QString continueData(const QString& root, const QString& id) {
+    return continueFolder(root) + u'/' + id + QStringLiteral("-Con.dat");
+}
+QString continueIndex(const QString& root, const QString& id) {
+    return continueFolder(root) + u'/' + id + QStringLiteral("-idx.dat");
+}
+
+QString dataFile(const QString& root, int mode, const QString& id) {
+    return mode == kModeSnap ? snapData(root, id) : continueData(root, id);
+}
+QString indexFile(const QString& root, int mode, const QString& id) {
+    return mode == kModeSnap ? snapIndex(root, id) : continueIndex(root, id);
+}
+
+QString notesFile(const QString& root, int mode, const QString& id) {
+    return modeFolder(root, mode) + u'/' + id + QStringLiteral("_Diag.dat");
+}
+QString scratchDataFile(const QString& root, int mode, const QString& id) {
+    return root + u'/' + id +
+           (mode == kModeSnap ? QStringLiteral("-Snap.dat") : QStringLiteral("-Con.dat"));
+}
+QString scratchIndexFile(const QString& root, const QString& id) {
+    return root + u'/' + id + QStringLiteral("-idx.dat");
+}
+
+} // namespace vantora::paths
