@@ -3,6 +3,7 @@
 #include "analysis/CSnapAnanlyseView.h"
 #include "app/CCorvidView.h"
 #include "app/PageIds.h"
+#include "device/CSnapDataRePage.h"
 
 namespace vantora {
 
@@ -10,6 +11,7 @@ namespace vantora {
 PageRegistry stationPages() {
     PageRegistry pages;
     pages.add(page::kHome, [](CMainFrame& f) { return new CCorvidView(f); });
+    pages.add(page::kSnapData, [](CMainFrame& f) { return new CSnapDataRePage(f); });
     pages.add(page::kAnalysis, [](CMainFrame& f) { return new CSnapAnanlyseView(f); });
     return pages;
 }

@@ -1,0 +1,178 @@
+// The download page against the simulated recorder on a pseudo-terminal,
+// through the real serial line, driven with QTest: rows per table entry, save
+// marks, saving into a patient's store, cancel and a vanishing port.
+#include "SimHarness.h"
+
+#include "app/CMainFrame.h"
+#include "app/MessageBoxPrompter.h"
+#include "app/PageIds.h"
+#include "core/AppState.h"
+#include "core/Langpack.h"
+#include "device/CDownloadList.h"
+#include "device/CDownloadProgressWnd.h"
+#include "device/CSnapDataRePage.h"
+#include "records/RecordingStore.h"
+#include "support/TestData.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace vantora;
+using namespace vantora::test;
+
+namespace {
+
+constexpr int kLinkTimeoutMs = 60000;
+
+QByteArray blockBytes(const SnapBlocks& blocks) {
+    QByteArray out;
+    for (const SampleBlock& b : blocks)
+        out.append(reinterpret_cast<const char*>(b.bytes.data()), SampleBlock::kBytes);
+    return out;
+}
+
+class DownloadPageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Langpack::load(binDir() + QStringLiteral("/langpack.rcc")));
+        MessageBoxPrompter::setHook([this](const QString& text, bool question) {
+            (question ? questions_ : messages_) << text;
+            return true;
+        });
+        state_.dataRoot = root_.path();
+        state_.recordingMode = kModeSnap;
+    }
+    void TearDown() override { MessageBoxPrompter::setHook({}); }
+
+    CSnapDataRePage* openPage(SimHarness& sim) {
+        PageRegistry pages;
+        pages.add(page::kSnapData,
+                  [f = sim.finder()](CMainFrame& frame) { return new CSnapDataRePage(frame, f); });
+        frame_ = std::make_unique<CMainFrame>(state_, pages);
+        EXPECT_TRUE(frame_->OnCreate());
+        auto* view = static_cast<CSnapDataRePage*>(frame_->ShowPage(page::kSnapDataByCommand));
+        view->setPatientChooser([] { return PickedPatient{0, QStringLiteral("1001"), {}, {}}; });
+        return view;
+    }
+    static bool downloadEnds(CSnapDataRePage* view) {
+        QTest::mouseClick(view->downloadButton(), Qt::LeftButton);
+        return QTest::qWaitFor([view] { return !view->model().linkRunning(); }, kLinkTimeoutMs);
+    }
+    static std::vector<int> saveStates(const CSnapDataRePage* view) {
+        std::vector<int> out;
+        for (const DownloadRow& row : view->model().rows())
+            out.push_back(row.saveState);
+        return out;
+    }
+    static void clickMark(CSnapDataRePage* view, int row, QPoint offset = {}) {
+        const QRect mark = view->list()->markRect(row);
+        QTest::mouseClick(view->list()->viewport(), Qt::LeftButton, {}, mark.center() + offset);
+    }
+    RecordingStore store() const {
+        return RecordingStore(root_.path(), kModeSnap, QStringLiteral("1001"));
+    }
+
+    TempDataRoot root_;
+    AppState state_;
+    std::unique_ptr<CMainFrame> frame_;
+    QStringList messages_;
+    QStringList questions_;
+};
+
+sim::SimConfig unpaced(int recordings) {
+    sim::SimConfig c;
+    c.paced = false;
+    c.recordings = recordings;
+    return c;
+}
+
+} // namespace
+
+TEST_F(DownloadPageTest, FourRowsChosenThreeSavedByteForByteAndNothingTwice) {
+    SimHarness h(unpaced(3)); // the second recording in two chunks: four entries
+    CSnapDataRePage* view = openPage(h);
+    EXPECT_FALSE(view->saveButton()->isEnabled());
+    ASSERT_TRUE(downloadEnds(view));
+    EXPECT_FALSE(view->progressWindow()->isVisible());
+    const auto& entries = h.sim().entries();
+    ASSERT_EQ(entries.size(), 4u);
+    ASSERT_EQ(view->list()->topLevelItemCount(), 4);
+    EXPECT_EQ(view->list()->topLevelItem(3)->text(CDownloadList::kNumber), "4");
+    EXPECT_EQ(view->list()->topLevelItem(2)->text(CDownloadList::kHeartRate),
+              QString::number(entries[2].header.heartRate));
+    EXPECT_EQ(view->model().received(), 4);
+    EXPECT_TRUE(view->saveButton()->isEnabled());
+    EXPECT_TRUE(view->downloadButton()->isEnabled());
+    EXPECT_TRUE(view->selectAllBox()->isEnabled());
+    EXPECT_EQ(messages_, QStringList(Message{msg::kTransferComplete, {}}.text()));
+    // Every row's trace was drawn from its own blocks.
+    EXPECT_GE(view->list()->points().points().size(), 4 * kSamplesPerRecording);
+
+    clickMark(view, 1, QPoint(CDownloadList::kMarkSize / 2 + 2, 0)); // beside the square
+    EXPECT_EQ(saveStates(view), (std::vector<int>{1, 1, 1, 1}));
+    clickMark(view, 1);
+    EXPECT_EQ(saveStates(view), (std::vector<int>{1, 0, 1, 1}));
+
+    QTest::mouseClick(view->saveButton(), Qt::LeftButton);
+    EXPECT_EQ(questions_, QStringList(Message{61329, {}}.text()));
+    EXPECT_EQ(saveStates(view), (std::vector<int>{3, 0, 3, 3}));
+    ASSERT_EQ(store().count().value, 3);
+    const std::array<size_t, 3> saved{0, 2, 3};
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(store().readRecordData(k).value, blockBytes(entries[saved[size_t(k)]].blocks))
+            << "record " << k;
+    clickMark(view, 0); // a saved row stays saved
+    EXPECT_EQ(saveStates(view)[0], kSaveDone);
+
+    QTest::mouseClick(view->saveButton(), Qt::LeftButton);
+    EXPECT_EQ(store().count().value, 3);
+    EXPECT_TRUE(view->saveButton()->isEnabled()); // row 2 is still there to choose
+}
+
+TEST_F(DownloadPageTest, CancelStopsTheLinkAndOffersOnlyCompleteRecordings) {
+    sim::SimConfig c; // paced: an entry takes about two seconds
+    c.recordings = 3;
+    SimHarness h(c);
+    CSnapDataRePage* view = openPage(h);
+    QTest::mouseClick(view->downloadButton(), Qt::LeftButton);
+    ASSERT_TRUE(
+        QTest::qWaitFor([view] { return view->model().rows().size() >= 2; }, kLinkTimeoutMs));
+    EXPECT_TRUE(view->progressWindow()->isVisible());
+    EXPECT_TRUE(view->progressWindow()->textLabel()->text().contains(
+        QStringLiteral("%1:    2/  4").arg(Langpack::text(61334))));
+    QTest::mouseClick(view->progressWindow()->cancelButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([view] { return !view->model().linkRunning(); }, kLinkTimeoutMs));
+    EXPECT_FALSE(view->progressWindow()->isVisible());
+    ASSERT_EQ(view->list()->topLevelItemCount(), 1);
+    EXPECT_EQ(view->model().rows()[0].tableIndex, 0);
+    QTest::mouseClick(view->saveButton(), Qt::LeftButton);
+    ASSERT_EQ(store().count().value, 1);
+    EXPECT_EQ(store().readRecordData(0).value, blockBytes(h.sim().entries()[0].blocks));
+}
+
+TEST_F(DownloadPageTest, VanishingPortShowsTheFailureAndOffersNothingBroken) {
+    sim::SimConfig c = unpaced(2);
+    c.vanishAfterDataBytes = 7518 + 3000; // inside the second entry's blocks
+    SimHarness h(c);
+    CSnapDataRePage* view = openPage(h);
+    ASSERT_TRUE(downloadEnds(view));
+    EXPECT_EQ(messages_, QStringList(Message{msg::kLinkFailed, {}}.text()));
+    ASSERT_EQ(view->model().rows().size(), 1u);
+    EXPECT_EQ(view->model().rows()[0].tableIndex, 0);
+    EXPECT_TRUE(view->downloadButton()->isEnabled());
+}
+
+TEST_F(DownloadPageTest, SaveWithNothingReceivedWritesNothing) {
+    SimHarness h(unpaced(0));
+    CSnapDataRePage* view = openPage(h);
+    ASSERT_TRUE(downloadEnds(view));
+    view->OnSave();
+    EXPECT_TRUE(questions_.isEmpty());
+    EXPECT_EQ(messages_.last(), (Message{61328, {}}.text()));
+    EXPECT_FALSE(view->saveButton()->isEnabled());
+    EXPECT_EQ(store().count().value, 0);
+}
