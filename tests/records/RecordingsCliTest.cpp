@@ -148,24 +148,10 @@ TEST(RecordingsCli, CardImportNeedsAPatient) {
     Demo d;
     const QString card = d.root.file(QStringLiteral("ECGDATA.DAT"));
     const SnapRecording r = snapRecording(3, at(1, 2, 3));
-    writeAll(card, ByteWriter()
-                       .i32(1)
-                       .u8(0)
-                       .u8(26)
-                       .u8(11)
-                       .u8(9)
-                       .u8(8)
-                       .u8(7)
-                       .u16(66)
-                       .zeros(3)
-                       .u8(84)
-                       .zeros(3)
-                       .u8(0x55)
-                       .u8(0xAA)
-                       .u8(0x05)
-                       .raw(blockBytes(r.blocks))
-                       .zeros(3)
-                       .bytes());
+    SystemTime t = at(9, 8, 7);
+    t.month = 11;
+    writeAll(card,
+             ByteWriter().i32(1).raw(cardFileRecord(t, 66, 84, blockBytes(r.blocks))).bytes());
     EXPECT_EQ(cli(d.data, QStringList{QStringLiteral("import"), card} << args("--mode snap --yes"))
                   .exitCode,
               2);

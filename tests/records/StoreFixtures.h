@@ -101,4 +101,27 @@ inline QByteArray blockBytes(const SnapBlocks& blocks) {
     return out;
 }
 
+// One record of the recorder's card file, field by field: date and time
+// (year - 2000 first), heart rate, recorder type, frame head, the blocks.
+inline QByteArray cardFileRecord(const SystemTime& t, uint16_t heartRate, uint8_t type,
+                                 const QByteArray& blocks) {
+    return ByteWriter()
+        .u8(0)
+        .u8(uint8_t(t.year - 2000))
+        .u8(uint8_t(t.month))
+        .u8(uint8_t(t.day))
+        .u8(uint8_t(t.hour))
+        .u8(uint8_t(t.minute))
+        .u16(heartRate)
+        .zeros(3)
+        .u8(type)
+        .zeros(3)
+        .u8(0x55)
+        .u8(0xAA)
+        .u8(0x05)
+        .raw(blocks)
+        .zeros(3)
+        .bytes();
+}
+
 } // namespace vantora::test
