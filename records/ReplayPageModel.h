@@ -1,0 +1,76 @@
+#pragma once
+
+#include "core/Message.h"
+#include "records/RecordingStore.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace vantora {
+
+// One thumbnail of a replay page: the recording's number, entry and samples.
+struct ReplayThumbnail {
+    int number = 0; // 1-based in the store
+    RecordIndexEntry entry;
+    std::vector<int32_t> samples; // 7500
+};
+
+// The replay page without its widgets: the selected patient's store of the
+// current kind, read a page of 15 recordings at a time, the selected
+// thumbnail and the gain. The page draws what it holds.
+class ReplayPageModel {
+public:
+    explicit ReplayPageModel(QString dataRoot) : root_(std::move(dataRoot)) {}
+
+    // A patient was selected (empty id: none): page 0 of the kind's store.
+    Message showPatient(int32_t mode, const QString& patientId);
+    // Page p (0-based); the first thumbnail selected. A store that holds
+    // recordings but cannot be read gives 61340 and no thumbnails.
+    Message loadPage(int p);
+    Message firstPage() { return loadPage(0); }
+    Message lastPage() { return loadPage(page_.pageCount - 1); }
+    Message nextPage() { return loadPage(page_.page + 1); }
+    Message previousPage() { return loadPage(page_.page - 1); }
+
+    const RecordingPage& page() const { return page_; }
+    const std::vector<ReplayThumbnail>& thumbnails() const { return thumbs_; }
+    int32_t mode() const { return mode_; }
+    const QString& patientId() const { return id_; }
+
+    // Only a real change to a valid thumbnail counts; true when it did.
+    bool select(int index);
+    int selected() const { return selected_; }
+    const ReplayThumbnail* selectedThumbnail() const;
+
+    // The selected recording's fields; empty (description "...") without one.
+    QString timeText() const;
+    QString heartRateText() const;
+    QString descriptionText() const;
+    // The note's lines (first shown red, the rest blue); 61256 on failure.
+    StoreResult<QStringList> noteLines() const;
+
+    int gain() const { return gain_; }
+    void setGain(int gain) { gain_ = gain == 2 ? 2 : 1; }
+    // The gain choice's items and caption.
+    static QStringList gainItems();
+    static QString gainCaption(int gain);
+
+    // The large trace: for each of `columns` display columns the sample of
+    // its group farthest from the zero line (512).
+    static std::vector<int32_t> reduceToColumns(std::span<const int32_t> samples, int columns);
+
+private:
+    QString root_;
+    int32_t mode_ = kModeSnap;
+    QString id_;
+    RecordingPage page_;
+    std::vector<ReplayThumbnail> thumbs_;
+    int selected_ = -1;
+    int gain_ = 1;
+};
+
+} // namespace vantora
