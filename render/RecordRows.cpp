@@ -1,0 +1,42 @@
+#include "render/RecordRows.h"
+
+#include "analysis/StripPointBuilder.h"
+#include "core/DataPaths.h"
+#include "render/StripRowRenderer.h"
+
+#include <QPainter>
+
+namespace vantora {
+
+RecordRowImages renderRecordRows(std::span<const int32_t> samples, int32_t mode, int gain,
+                                 QSize rowSize) {
+    const StripRow row{0, rowSize.height()};
+    const StripRows rows{row, row, row};
+    const StripPointList list = mode == kModeContinuous
+                                    ? buildColumnStripPoints(samples, rows, gain, rowSize.width())
+                                    : buildStripPoints(samples, rows, gain);
+    RecordRowImages images;
+    for (int r = 0; r < strip::kRowCount; ++r)
+        images[size_t(r)] = renderAnalysisRow(r, rowSize, gain, list, RowCursor{}, RowCursor{});
+    return images;
+}
+
+bool saveStripPicture(const RecordRowImages& rows, const QString& path) {
+    if (rows.front().isNull())
+        return false;
+    int height = 0;
+    for (const QImage& row : rows)
+        height += row.height();
+    QImage picture(rows.back().width(), height, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    int y = 0;
+    for (const QImage& row : rows) {
+        painter.drawImage(0, y, row);
+        y += row.height();
+    }
+    painter.end();
+    return picture.save(path, "BMP");
+}
+
+} // namespace vantora
