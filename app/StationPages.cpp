@@ -3,6 +3,7 @@
 #include "analysis/CSnapAnanlyseView.h"
 #include "app/CCorvidView.h"
 #include "app/PageIds.h"
+#include "records/CSnapRecordMPage.h"
 #include "device/CSnapDataRePage.h"
 #include "render/CSnapDataRepayProPage.h"
 
@@ -14,6 +15,7 @@ PageRegistry stationPages() {
     pages.add(page::kHome, [](CMainFrame& f) { return new CCorvidView(f); });
     pages.add(page::kSnapData, [](CMainFrame& f) { return new CSnapDataRePage(f); });
     pages.add(page::kReplay, [](CMainFrame& f) { return new CSnapDataRepayProPage(f); });
+    pages.add(page::kRecordManagement, [](CMainFrame& f) { return new CSnapRecordMPage(f); });
     pages.add(page::kAnalysis, [](CMainFrame& f) { return new CSnapAnanlyseView(f); });
     return pages;
 }

@@ -1,0 +1,221 @@
+#include "app/ShellTestSupport.h"
+#include "records/StoreFixtures.h"
+
+#include "app/CMainFrame.h"
+#include "app/PageIds.h"
+#include "app/StationPages.h"
+#include "core/AppState.h"
+#include "records/CFileDlgEx.h"
+#include "records/CRecordPreview.h"
+#include "records/CSnapRecordMPage.h"
+#include "records/ChartFile.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTextEdit>
+#include <QTreeWidget>
+
+#include <deque>
+
+namespace vantora::test {
+namespace {
+
+// File dialogs answered from a script; the picker and the note dialog are
+// not opened by these tests.
+struct ScriptedDialogs : RecordDialogs {
+    std::deque<QString> files;
+    std::optional<QString> chooseFile(const FileRequest&) override {
+        if (files.empty())
+            return std::nullopt;
+        QString path = files.front();
+        files.pop_front();
+        return path;
+    }
+    std::optional<int> pickPatient() override { return std::nullopt; }
+    std::optional<QString> editNote(const NoteRequest&) override { return std::nullopt; }
+};
+
+class CSnapRecordMPageTest : public ShellFixture {
+protected:
+    void SetUp() override {
+        ShellFixture::SetUp();
+        state_.dataRoot = root_.path();
+        state_.recordingMode = kModeSnap;
+        registerPatient(root_.path(), QStringLiteral("7"));
+        registerPatient(root_.path(), QStringLiteral("42"));
+        std::vector<SnapRecording> recordings;
+        for (int i = 0; i < 3; ++i)
+            recordings.push_back(snapRecording(uint64_t(20 + i), at(5, 8, i), 3, 70 + i));
+        ASSERT_EQ(store42().appendSnap(recordings).saved, 3);
+        // The record management page as the program registers it, and a
+        // stand-in for the analysis page.
+        PageRegistry pages = stationPages();
+        ASSERT_TRUE(pages.has(page::kRecordManagement));
+        PageRegistry used;
+        used.add(page::kRecordManagement, [](CMainFrame& f) { return new CSnapRecordMPage(f); });
+        used.add(page::kAnalysis, [](CMainFrame& f) { return new FakePage(f); });
+        frame_ = std::make_unique<CMainFrame>(state_, used);
+        ASSERT_TRUE(frame_->OnCreate());
+    }
+
+    RecordingStore store42() const {
+        return RecordingStore(root_.path(), kModeSnap, QStringLiteral("42"));
+    }
+    // The page shown with the scripted dialogs (given before its first display).
+    CSnapRecordMPage* showPage() {
+        frame_->ShowPage(page::kAnalysis);
+        auto* page = qobject_cast<CSnapRecordMPage*>(frame_->ShowPage(page::kRecordManagement));
+        return page;
+    }
+    QString chart(int k) {
+        // Exported from a copy so that the store keeps its recordings.
+        TempDataRoot other;
+        registerPatient(other.path(), QStringLiteral("42"));
+        writeAll(RecordingStore(other.path(), kModeSnap, QStringLiteral("42")).dataPath(),
+                 readAll(store42().dataPath()));
+        writeAll(RecordingStore(other.path(), kModeSnap, QStringLiteral("42")).indexPath(),
+                 readAll(store42().indexPath()));
+        const QString path = root_.file(QStringLiteral("Snap 42-%1.cEcg").arg(k));
+        FixedPrompter yes(true);
+        EXPECT_EQ(ChartFile(other.path(), kModeSnap).exportRecordings(1, k, path, yes).exported, 1);
+        return path;
+    }
+    static int rowOf(QTreeWidget* list) { return list->indexOfTopLevelItem(list->currentItem()); }
+
+    AppState state_;
+    std::unique_ptr<CMainFrame> frame_;
+    ScriptedDialogs dialogs_;
+};
+
+TEST_F(CSnapRecordMPageTest, StartedWithAChartTheFirstDisplayImportsIt) {
+    const QString path = chart(1);
+    state_.pendingFile = true;
+    state_.pendingPath = path;
+    CSnapRecordMPage* page = showPage();
+    ASSERT_TRUE(page);
+    EXPECT_TRUE(log_.questions.isEmpty());
+    EXPECT_TRUE(log_.texts.isEmpty());
+    EXPECT_FALSE(state_.pendingFile);
+    EXPECT_EQ(rowOf(page->patientList()), 1);
+    ASSERT_EQ(page->recordingList()->topLevelItemCount(), 4);
+    EXPECT_EQ(page->recordingList()->topLevelItem(3)->text(1), QStringLiteral("2026-11-05 08:01"));
+    EXPECT_EQ(page->recordingList()->topLevelItem(3)->text(2), QStringLiteral("71"));
+    EXPECT_EQ(rowOf(page->recordingList()), 0);
+    EXPECT_TRUE(page->preview()->hasRecording());
+    EXPECT_TRUE(page->infoBox()->toPlainText().startsWith(text(61204)));
+}
+
+TEST_F(CSnapRecordMPageTest, KeyboardSearchArrowsAndDelete) {
+    CSnapRecordMPage* page = showPage();
+    ASSERT_TRUE(page);
+    EXPECT_EQ(rowOf(page->patientList()), 0);
+    EXPECT_EQ(page->recordingList()->topLevelItemCount(), 0);
+
+    // By id the search text takes digits only; Enter finds.
+    QTest::keyClicks(page->searchText(), QStringLiteral("4x2"));
+    EXPECT_EQ(page->searchText()->text(), QStringLiteral("42"));
+    QTest::keyClick(page->searchText(), Qt::Key_Return);
+    EXPECT_EQ(rowOf(page->patientList()), 1);
+    ASSERT_EQ(page->recordingList()->topLevelItemCount(), 3);
+
+    // Arrows move through both lists.
+    QTest::keyClick(page->recordingList(), Qt::Key_Down);
+    EXPECT_EQ(page->model().currentRecording(), 1);
+    QTest::keyClick(page->patientList(), Qt::Key_Up);
+    EXPECT_EQ(page->model().patients().currentRow(), 0);
+    EXPECT_EQ(page->recordingList()->topLevelItemCount(), 0);
+    QTest::keyClick(page->patientList(), Qt::Key_Down);
+    QTest::keyClick(page->recordingList(), Qt::Key_Down);
+    ASSERT_EQ(page->model().currentRecording(), 1);
+
+    // The gain redraws the same recording.
+    page->gainChoice()->setCurrentIndex(1);
+    EXPECT_EQ(page->gainCaption()->text(), text(61219) + QStringLiteral(" 20mm/1mv"));
+    EXPECT_EQ(page->model().currentRecording(), 1);
+
+    // Delete on the selected recording asks first, even with "all" chosen.
+    page->deleteAllChoice()->setChecked(true);
+    log_.setAnswer(false);
+    QTest::keyClick(page->recordingList(), Qt::Key_Delete);
+    EXPECT_EQ(log_.questions, QStringList{text(61258)});
+    EXPECT_EQ(page->recordingList()->topLevelItemCount(), 3);
+    log_.setAnswer(true);
+    QTest::keyClick(page->recordingList(), Qt::Key_Delete);
+    EXPECT_EQ(page->recordingList()->topLevelItemCount(), 2);
+    EXPECT_EQ(store42().count().value, 2);
+    EXPECT_EQ(page->recordingList()->topLevelItem(1)->text(0), QStringLiteral("2"));
+    EXPECT_TRUE(page->model().deleteAll());
+
+    // A name that matches nothing keeps the selection and says so.
+    page->searchByName()->setChecked(true);
+    EXPECT_EQ(page->searchText()->text(), QStringLiteral("42")); // kept by the name search
+    page->searchText()->clear();
+    QTest::keyClicks(page->searchText(), QStringLiteral("nobody"));
+    QTest::keyClick(page->searchText(), Qt::Key_Return);
+    EXPECT_EQ(log_.texts.last(), text(61242, QStringLiteral("nobody")));
+    EXPECT_EQ(rowOf(page->patientList()), 1);
+    page->button(CSnapRecordMPage::kShowAll)->click();
+    EXPECT_TRUE(page->searchText()->text().isEmpty());
+    EXPECT_EQ(rowOf(page->patientList()), 0);
+}
+
+TEST_F(CSnapRecordMPageTest, ExportPictureAndRefusedName) {
+    CSnapRecordMPage* page = showPage();
+    page->setDialogs(&dialogs_);
+    page->patientList()->setCurrentItem(page->patientList()->topLevelItem(1));
+    const QByteArray data = readAll(store42().dataPath());
+
+    dialogs_.files = {root_.file(QStringLiteral("strip.bmp")),
+                      root_.file(QStringLiteral("strip.txt"))};
+    page->button(CSnapRecordMPage::kExport)->click();
+    const QImage picture(root_.file(QStringLiteral("strip.bmp")), "BMP");
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_EQ(picture.size(), QSize(782, 3 * 130));
+    EXPECT_EQ(picture, QImage(page->preview()->grab().toImage()).convertToFormat(picture.format()));
+    page->button(CSnapRecordMPage::kExport)->click();
+    EXPECT_EQ(log_.texts, QStringList{text(61345)});
+    EXPECT_EQ(readAll(store42().dataPath()), data);
+
+    dialogs_.files = {root_.file(QStringLiteral("one.cEcg"))};
+    page->button(CSnapRecordMPage::kExport)->click();
+    EXPECT_EQ(page->recordingList()->topLevelItemCount(), 2);
+    EXPECT_EQ(QFileInfo(root_.file(QStringLiteral("one.cEcg"))).size(), 4 + 1388 + 7541);
+}
+
+TEST_F(CSnapRecordMPageTest, ADroppedChartWhileThePageIsShown) {
+    CSnapRecordMPage* page = showPage();
+    const QString first = chart(0);
+    frame_->dropFiles({QUrl::fromLocalFile(first)});
+    EXPECT_EQ(frame_->activeView(), page);
+    EXPECT_FALSE(state_.pendingFile);
+    EXPECT_EQ(rowOf(page->patientList()), 1);
+    EXPECT_EQ(page->recordingList()->topLevelItemCount(), 4);
+    // The next file is taken as well.
+    frame_->dropFiles({QUrl::fromLocalFile(chart(2))});
+    EXPECT_EQ(page->recordingList()->topLevelItemCount(), 5);
+    EXPECT_TRUE(log_.texts.isEmpty());
+}
+
+TEST_F(CSnapRecordMPageTest, FileTypeSwitchRewritesTheTypedName) {
+    FileRequest request;
+    request.kind = FileRequest::Kind::Save;
+    request.filters = {QStringLiteral("Chart Files (*.cEcg)"),
+                       QStringLiteral("Picture Files (*.bmp)")};
+    request.proposedName = QStringLiteral("Snap 42-3.cEcg");
+    request.directory = root_.path();
+    CFileDlgEx dialog(request);
+    EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));
+    EXPECT_EQ(dialog.typedName(), QStringLiteral("Snap 42-3.cEcg"));
+    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_TRUE(types);
+    types->setCurrentIndex(1);
+    emit types->activated(1);
+    EXPECT_EQ(dialog.typedName(), QStringLiteral("Snap 42-3.bmp"));
+}
+
+} // namespace
+} // namespace vantora::test
