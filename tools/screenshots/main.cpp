@@ -1,19 +1,28 @@
-// shell-screenshots DATA OUT: renders the home page, the patient manager and
-// the patient picker off-screen on the data folder DATA into PNG files in OUT.
+// shell-screenshots DATA OUT [RECORDER-PORT]: renders the home page, the
+// patient manager, the patient picker, the analysis and replay pages and, with
+// a recorder's port, the download page off-screen on the data folder DATA into
+// PNG files in OUT.
 #include "analysis/CSnapAnanlyseView.h"
 #include "app/CMainFrame.h"
 #include "app/PageIds.h"
 #include "app/StationPages.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
+#include "device/CSnapDataRePage.h"
 #include "records/PatientManagerDialog.h"
 #include "records/PatientPickerDialog.h"
+#include "render/CCaliperStripWnd.h"
+#include "render/CSnapDataRepayProPage.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QListWidget>
+#include <QMouseEvent>
 #include <QTreeWidget>
+#include <QWheelEvent>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -35,13 +44,63 @@ void selectRow(QTreeWidget* list, int row) {
         list->setCurrentItem(item);
 }
 
+// The download page after a whole download from the recorder (the page's
+// port), the second row not chosen for saving.
+bool downloadShot(vantora::CMainFrame& frame, const QString& file) {
+    auto* page = static_cast<vantora::CSnapDataRePage*>(frame.ShowPage(vantora::page::kSnapData));
+    page->OnDownload();
+    QElapsedTimer t;
+    t.start();
+    while (page->model().linkRunning() && t.elapsed() < 120000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    page->toggleMark(1);
+    return save(frame, file);
+}
+
+// The replay page with the third thumbnail selected, its large trace zoomed
+// in and calipers from one R peak to the next.
+bool replayShot(vantora::CMainFrame& frame, const QString& file) {
+    auto* page =
+        static_cast<vantora::CSnapDataRepayProPage*>(frame.ShowPage(vantora::page::kReplay));
+    page->thumbnails()->setCurrentRow(2);
+    frame.show();
+    QApplication::processEvents();
+    vantora::CCaliperStripWnd* trace = page->trace();
+    const vantora::ReplayThumbnail* shown = page->model().selectedThumbnail();
+    if (shown == nullptr)
+        return save(frame, file);
+    QWheelEvent wheel(QPointF(100, 90), trace->mapToGlobal(QPointF(100, 90)), QPoint(),
+                      QPoint(0, -120 * 50), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                      false); // 50 notches: twice as large
+    QApplication::sendEvent(trace, &wheel);
+    const auto& s = shown->samples;
+    const auto peak = [&s](int from, int to) {
+        return int(std::max_element(s.begin() + from, s.begin() + to) - s.begin());
+    };
+    const int first = peak(500, 1000);
+    const int second = peak(first + 60, first + 300); // the next beat, 40 to 200 bpm
+    const auto xOf = [trace](int sample) {
+        const double column = double(sample) * trace->columns() / vantora::kSamplesPerRecording;
+        return QPointF(
+            vantora::Calipers::xOfColumn(trace->strip(), column, trace->width(), trace->columns()),
+            90);
+    };
+    QMouseEvent press(QEvent::MouseButtonPress, xOf(first), trace->mapToGlobal(xOf(first)),
+                      Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, xOf(second), trace->mapToGlobal(xOf(second)), Qt::NoButton,
+                     Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(trace, &press);
+    QApplication::sendEvent(trace, &move);
+    return save(frame, file);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 3) {
-        std::fprintf(stderr, "usage: shell-screenshots DATA OUT\n");
+    if (args.size() != 3 && args.size() != 4) {
+        std::fprintf(stderr, "usage: shell-screenshots DATA OUT [RECORDER-PORT]\n");
         return 2;
     }
     vantora::Langpack::loadBesideExecutable();
@@ -55,7 +114,13 @@ int main(int argc, char** argv) {
     const QDir out(args[2]);
     bool ok = true;
 
-    vantora::CMainFrame frame(state, vantora::stationPages());
+    vantora::PageRegistry pages = vantora::stationPages();
+    const QString port = args.size() == 4 ? args[3] : QString();
+    if (!port.isEmpty())
+        pages.add(vantora::page::kSnapData, [port](vantora::CMainFrame& f) {
+            return new vantora::CSnapDataRePage(f, [port] { return std::optional<QString>(port); });
+        });
+    vantora::CMainFrame frame(state, std::move(pages));
     frame.OnCreate();
     frame.ShowPage(vantora::page::kHome);
     frame.setWindowTitle(vantora::Langpack::text(vantora::Langpack::kAppTitle));
@@ -81,5 +146,9 @@ int main(int argc, char** argv) {
         analysis->OnRowClicked(520, 190);
     }
     ok &= save(frame, out.filePath("analysis.png"));
+
+    ok &= replayShot(frame, out.filePath("replay.png"));
+    if (!port.isEmpty())
+        ok &= downloadShot(frame, out.filePath("download.png"));
     return ok ? 0 : 1;
 }
