@@ -33,7 +33,10 @@ constexpr int kAllRecordings = 62107;
 constexpr int kSearchCaption = 62108;
 constexpr int kRecordingsCaption = 62109;
 constexpr int kDeleteCaption = 62102;
-constexpr int kExportCaption = 62104;
+constexpr int kExportCaption = 62110;
+constexpr int kRecordingListWidth = 290; // pixels: number, time and rate shown whole
+constexpr int kNumberColumnWidth = 50;
+constexpr int kTimeColumnWidth = 135;
 constexpr int kIdLabel = 61232;
 constexpr int kNameLabel = 61221;
 // Patient list columns: position, id, name, sex, date, number, decimal, text 1, text 2.
@@ -107,7 +110,9 @@ QPushButton* CSnapRecordMPage::button(int which) const {
 
 void CSnapRecordMPage::buildLayout() {
     recordings_ = makeList(this, kRecordingColumns);
-    recordings_->setFixedWidth(250);
+    recordings_->setFixedWidth(kRecordingListWidth);
+    recordings_->setColumnWidth(0, kNumberColumnWidth);
+    recordings_->setColumnWidth(1, kTimeColumnWidth);
     recordings_->installEventFilter(this);
     info_ = new QTextEdit(this);
     info_->setReadOnly(true);

@@ -9,8 +9,10 @@
 #include "core/AppState.h"
 #include "core/Langpack.h"
 #include "device/CSnapDataRePage.h"
+#include "records/CSnapRecordMPage.h"
 #include "records/PatientManagerDialog.h"
 #include "records/PatientPickerDialog.h"
+#include "records/RecordingNotes.h"
 #include "render/CCaliperStripWnd.h"
 #include "render/CSnapDataRepayProPage.h"
 
@@ -96,6 +98,23 @@ bool replayShot(vantora::CMainFrame& frame, const QString& file) {
 
 } // namespace
 
+// The record management page on the first patient's second Snap recording,
+// with a note written for it so that the information box shows one.
+bool recordsShot(vantora::CMainFrame& frame, vantora::AppState& state, const QString& file) {
+    state.recordingMode = vantora::kModeSnap;
+    auto* page =
+        static_cast<vantora::CSnapRecordMPage*>(frame.ShowPage(vantora::page::kRecordManagement));
+    const vantora::RecordMPageModel& model = page->model();
+    if (const vantora::PatientRecord* patient = model.patients().selectedRecord();
+        patient && model.recordings().size() > 1) {
+        vantora::RecordingNotes(state.dataRoot, vantora::kModeSnap, patient->id)
+            .write(model.recordings()[1].entry.time,
+                   QStringLiteral("Sinus rhythm, rate normal.\nFollow-up in three months."));
+        selectRow(page->recordingList(), 1);
+    }
+    return save(frame, file);
+}
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
@@ -146,6 +165,7 @@ int main(int argc, char** argv) {
         analysis->OnRowClicked(520, 190);
     }
     ok &= save(frame, out.filePath("analysis.png"));
+    ok &= recordsShot(frame, state, out.filePath("records.png"));
 
     ok &= replayShot(frame, out.filePath("replay.png"));
     if (!port.isEmpty())
