@@ -114,6 +114,11 @@ TEST_F(DownloadPageTest, FourRowsChosenThreeSavedByteForByteAndNothingTwice) {
 
     clickMark(view, 1, QPoint(CDownloadList::kMarkSize / 2 + 2, 0)); // beside the square
     EXPECT_EQ(saveStates(view), (std::vector<int>{1, 1, 1, 1}));
+    view->list()->setCurrentItem(view->list()->topLevelItem(1));
+    QTest::keyClick(view->list(), Qt::Key_Space);
+    EXPECT_EQ(saveStates(view), (std::vector<int>{1, 0, 1, 1}));
+    clickMark(view, 1);
+    EXPECT_EQ(saveStates(view), (std::vector<int>{1, 1, 1, 1}));
     clickMark(view, 1);
     EXPECT_EQ(saveStates(view), (std::vector<int>{1, 0, 1, 1}));
 
