@@ -1,7 +1,7 @@
 // shell-screenshots DATA OUT [RECORDER-PORT]: renders the home page, the
-// patient manager, the patient picker, the analysis and replay pages and, with
-// a recorder's port, the download page off-screen on the data folder DATA into
-// PNG files in OUT.
+// patient manager, the patient picker, the analysis, record management and
+// replay pages and, with a recorder's port, the download page off-screen on
+// the data folder DATA into PNG files in OUT.
 #include "analysis/CSnapAnanlyseView.h"
 #include "app/CMainFrame.h"
 #include "app/PageIds.h"
