@@ -31,10 +31,16 @@ int RecorderSim::commandsReceived(uint8_t code) const {
 void RecorderSim::serve(int fd, const std::atomic<bool>& stop) {
     fd_ = fd;
     stop_ = &stop;
-    if (config_.live)
+    if (config_.switchedOn) {
+        while (!stop_->load() && !vanished_.load()) {
+            serveLive();
+            serveCommands();
+        }
+    } else if (config_.live) {
         serveLive();
-    else
+    } else {
         serveCommands();
+    }
 }
 
 bool RecorderSim::readInput() {
@@ -72,7 +78,12 @@ bool RecorderSim::takeCommand(uint8_t& code, uint8_t& param) {
 }
 
 void RecorderSim::serveCommands() {
+    auto lastCommand = Clock::now();
+    const auto idleReturn = std::chrono::milliseconds(config_.idleReturnMs);
     while (!stop_->load() && !vanished_.load()) {
+        if (config_.switchedOn && Clock::now() - lastCommand > idleReturn)
+            return; // the station is done with the download
+
         pollfd p{fd_, POLLIN, 0};
         const int r = ::poll(&p, 1, kPollMs);
         if (r > 0 && (p.revents & POLLIN) != 0 && !readInput())
@@ -84,8 +95,19 @@ void RecorderSim::serveCommands() {
         while (!vanished_.load() && takeCommand(code, param)) {
             ++received_[code];
             answer(code, param);
+            lastCommand = Clock::now();
         }
     }
+}
+
+bool RecorderSim::commandArrived() {
+    uint8_t code = 0;
+    uint8_t param = 0;
+    if (!takeCommand(code, param))
+        return false;
+    ++received_[code];
+    answer(code, param);
+    return true;
 }
 
 SimFault* RecorderSim::activeFault(uint8_t code) {
@@ -207,8 +229,12 @@ void RecorderSim::vanish() {
 void RecorderSim::serveLive() {
     auto due = Clock::now();
     while (!stop_->load()) {
-        readInput(); // the program sends nothing on a live link; ignore it
-        input_.clear();
+        if (!readInput())
+            return;
+        if (config_.switchedOn && commandArrived())
+            return; // a download begins
+        if (!config_.switchedOn)
+            input_.clear(); // the program sends nothing on a live link
         const bool more = config_.liveFrames < 0 || framesSent_.load() < config_.liveFrames;
         if (!more) {
             std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
@@ -218,9 +244,15 @@ void RecorderSim::serveLive() {
             std::this_thread::sleep_until(due);
             due += kFramePeriod;
         }
-        if (writeAll(wire::encodeLiveFrame(live_.next()), false) != WriteEnd::Done)
+        const std::vector<uint8_t> frame = wire::encodeLiveFrame(live_.next());
+        if (writeAll(frame, false) != WriteEnd::Done)
             return;
         ++framesSent_;
+        dataBytesSent_ += static_cast<long long>(frame.size());
+        if (config_.vanishAfterDataBytes >= 0 && dataBytesSent_ >= config_.vanishAfterDataBytes) {
+            vanish();
+            return;
+        }
     }
 }
 

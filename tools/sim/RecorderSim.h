@@ -36,6 +36,8 @@ private:
 
     void serveCommands();
     void serveLive();
+    // Switched on: true when a command arrived (and was answered).
+    bool commandArrived();
     bool readInput(); // false when fd failed
     bool takeCommand(uint8_t& code, uint8_t& param);
     void answer(uint8_t code, uint8_t param);

@@ -21,10 +21,14 @@ struct SimFault {
 
 // What the simulated recorder holds and how it behaves.
 struct SimConfig {
-    bool paced = true;            // 38400 baud: 3840 bytes per second
-    int recordings = 3;           // stored recordings
-    bool chunked = true;          // the second recording (the first if alone) in two chunks
-    bool live = false;            // stream live frames instead of answering commands
+    bool paced = true;   // 38400 baud: 3840 bytes per second
+    int recordings = 3;  // stored recordings
+    bool chunked = true; // the second recording (the first if alone) in two chunks
+    bool live = false;   // stream live frames instead of answering commands
+    // Like a recorder switched on: live frames until a command arrives, then
+    // the download commands until none came for `idleReturnMs`, then live again.
+    bool switchedOn = false;
+    int idleReturnMs = 3000;
     int liveFrames = -1;          // frames to stream, then silence; -1 endless
     int heartRate = 75;           // of the live stream
     std::vector<int> rhythmCodes; // live rhythm codes, each for 100 frames in turn
@@ -32,7 +36,7 @@ struct SimConfig {
     int invalidStart = -1;        // a stretch of frames without signal
     int invalidCount = 0;
     std::vector<SimFault> faults;
-    int vanishAfterDataBytes = -1; // the port disappears inside the data replies
+    int vanishAfterDataBytes = -1; // the port disappears inside the data replies (live: frames)
 };
 
 } // namespace vantora::sim

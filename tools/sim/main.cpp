@@ -30,6 +30,9 @@ const char* kUsage =
     "  --recordings N         stored recordings (default 3); the second is kept in two chunks\n"
     "  --no-chunks            keep every recording in one chunk\n"
     "  --live                 stream live frames (62.5 per second) instead of answering commands\n"
+    "  --switched-on          as a recorder that is switched on: live frames until the station\n"
+    "                         starts a download, serve it, stream again 3 s after the last "
+    "command\n"
     "  --frames N             live: stop streaming after N frames\n"
     "  --heart-rate N         live heart rate (default 75)\n"
     "  --rhythm C1,C2,...     live rhythm codes, 100 frames each in turn\n"
@@ -38,7 +41,8 @@ const char* kUsage =
     "  --silence CODE[:T]     no reply to the first T commands CODE (0-5)\n"
     "  --garbage CODE[:T]     100 foreign bytes instead of the reply\n"
     "  --bad-checksum CODE[:T] replies with a wrong checksum\n"
-    "  --vanish-after BYTES   the port disappears after BYTES bytes of record data\n";
+    "  --vanish-after BYTES   the port disappears after BYTES bytes of record data (live: "
+    "frames)\n";
 
 std::atomic<bool> gStop{false};
 
@@ -86,6 +90,8 @@ SimConfig parse(const QStringList& args, QString& portFile) {
             c.chunked = false;
         else if (a == "--live")
             c.live = true;
+        else if (a == "--switched-on")
+            c.switchedOn = true;
         else if (a == "--frames")
             c.liveFrames = number(args, i);
         else if (a == "--heart-rate")
