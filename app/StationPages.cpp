@@ -3,8 +3,9 @@
 #include "analysis/CSnapAnanlyseView.h"
 #include "app/CCorvidView.h"
 #include "app/PageIds.h"
-#include "records/CSnapRecordMPage.h"
+#include "device/CRealMeaView.h"
 #include "device/CSnapDataRePage.h"
+#include "records/CSnapRecordMPage.h"
 #include "render/CSnapDataRepayProPage.h"
 
 namespace vantora {
@@ -13,6 +14,7 @@ namespace vantora {
 PageRegistry stationPages() {
     PageRegistry pages;
     pages.add(page::kHome, [](CMainFrame& f) { return new CCorvidView(f); });
+    pages.add(page::kRealTime, [](CMainFrame& f) { return new CRealMeaView(f); });
     pages.add(page::kSnapData, [](CMainFrame& f) { return new CSnapDataRePage(f); });
     pages.add(page::kReplay, [](CMainFrame& f) { return new CSnapDataRepayProPage(f); });
     pages.add(page::kRecordManagement, [](CMainFrame& f) { return new CSnapRecordMPage(f); });

@@ -2,6 +2,12 @@
 
 #include "core/Langpack.h"
 
+#include <QFileInfo>
+
+#include <cerrno>
+
+#include <unistd.h>
+
 namespace vantora {
 
 namespace {
@@ -12,6 +18,10 @@ constexpr int kMaxHeartRate = 500; // from here on the rate is not shown
 // Findings a two-finding code byte may carry: low nibble 6 ... 13, high 2 ... 5.
 constexpr unsigned kLowFindings = 0x3FC1;
 constexpr unsigned kHighFindings = 0x3C;
+
+constexpr int kRecorderNotFound = 61282;
+constexpr int kPortNotPermitted = 62150; // "$": the port
+constexpr int kPortBusy = 62151;         // "$": the port
 
 const QString kNone = QStringLiteral("--");
 
@@ -65,6 +75,27 @@ void RealMeaModel::show(const AcqPacket& packet) {
     texts_.rhythm = rhythmText(packet, simplifiedChinese_);
     trace_.push(packet);
     trace_.rebuild();
+}
+
+RealMeaModel::PortProblem RealMeaModel::portProblem(const QString& port) {
+    if (!QFileInfo::exists(port))
+        return PortProblem::Missing;
+    const QByteArray path = QFileInfo(port).canonicalFilePath().toLocal8Bit();
+    if (::access(path.constData(), R_OK | W_OK) != 0 && errno == EACCES)
+        return PortProblem::NoPermission;
+    return PortProblem::Other;
+}
+
+Message RealMeaModel::openFailureMessage(const QString& port, PortProblem problem) {
+    switch (problem) {
+    case PortProblem::Missing:
+        return {kRecorderNotFound, {}};
+    case PortProblem::NoPermission:
+        return {kPortNotPermitted, port};
+    case PortProblem::Other:
+        break;
+    }
+    return {kPortBusy, port};
 }
 
 QString RealMeaModel::heartRateText(const AcqPacket& p) {

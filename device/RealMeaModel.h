@@ -59,6 +59,14 @@ public:
     int heartIcon() const { return heartIcon_; }
     const LiveTrace& trace() const { return trace_; }
 
+    // Why an existing port could not be opened, for a message that helps.
+    enum class PortProblem { Missing, NoPermission, Other };
+    static PortProblem portProblem(const QString& port);
+    // The message for a live link that could not open its port: the port is
+    // gone (61282), may not be used by this user (62150, with the fix), or
+    // is held by another program (62151).
+    static Message openFailureMessage(const QString& port, PortProblem problem);
+
     // The display rules, one packet at a time.
     static QString heartRateText(const AcqPacket& packet);
     // 161 or 162, or 0 when the packet leaves the icon as it is.

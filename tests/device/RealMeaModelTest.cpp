@@ -169,3 +169,19 @@ TEST_F(RealMeaModelTest, RecordingCutsSegmentsOfValidPacketsOnly) {
     EXPECT_EQ(m.texts().signal, t(61288));
     EXPECT_EQ(m.trace().writePosition(), fed * 4 % 2250); // the late packet is not drawn
 }
+
+// A port that was found but not opened: gone, not permitted (with the fix),
+// or held by another program.
+TEST_F(RealMeaModelTest, OpenFailureSaysWhyThePortCouldNotBeUsed) {
+    using P = RealMeaModel::PortProblem;
+    const QString port = QStringLiteral("/dev/ttyUSB0");
+    EXPECT_EQ(RealMeaModel::openFailureMessage(port, P::Missing).id, 61282);
+    const Message denied = RealMeaModel::openFailureMessage(port, P::NoPermission);
+    EXPECT_EQ(denied.id, 62150);
+    EXPECT_TRUE(denied.text().contains(port));
+    EXPECT_TRUE(denied.text().contains(QStringLiteral("dialout")));
+    EXPECT_EQ(RealMeaModel::openFailureMessage(port, P::Other), (Message{62151, port}));
+    test::TempDataRoot root;
+    EXPECT_EQ(RealMeaModel::portProblem(root.file(QStringLiteral("none"))), P::Missing);
+    EXPECT_EQ(RealMeaModel::portProblem(root.path()), P::Other); // as root or the owner
+}

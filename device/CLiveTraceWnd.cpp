@@ -1,0 +1,34 @@
+#include "device/CLiveTraceWnd.h"
+
+#include "device/LiveTrace.h"
+#include "render/LiveTracePainter.h"
+
+#include <QPainter>
+
+namespace vantora {
+
+CLiveTraceWnd::CLiveTraceWnd(const LiveTrace& trace, QWidget* parent)
+    : QWidget(parent), trace_(trace) {
+    setMinimumSize(kWidth, kHeight);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    refresh();
+}
+
+void CLiveTraceWnd::refresh() {
+    if (image_.size() != size())
+        image_ = QImage(size(), QImage::Format_RGB32);
+    live_paint::paintTrace(image_, trace_);
+    update();
+}
+
+void CLiveTraceWnd::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawImage(0, 0, image_);
+}
+
+void CLiveTraceWnd::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    refresh();
+}
+
+} // namespace vantora
