@@ -44,14 +44,16 @@ QVector<Message> RecordMPageModel::firstDisplay(AppState& state, Prompter& promp
             messages.append(m);
     };
     keep(patients_.load());
+    const int listed = listRevision_;
     if (state.pendingFile) {
         const QString path = state.pendingPath;
         keep(importPath(path, prompter, dialogs, false));
         state.pendingFile = false;
         state.pendingPath.clear();
-    } else if (patients_.hasSelection()) {
-        keep(listRecordings());
     }
+    // Without an import that listed its patient, the first patient's recordings.
+    if (listRevision_ == listed && patients_.hasSelection())
+        keep(listRecordings());
     return messages;
 }
 

@@ -344,6 +344,16 @@ TEST_F(RecordMPageModelTest, StartedWithAChartImportsWithoutTheQuestion) {
     ASSERT_EQ(model.recordings().size(), 3u);
     EXPECT_EQ(model.recordings()[2].entry.time, at(3, 9, 0)); // appended at the end
 
+    // A handed file that cannot be read: its message, and the first patient listed.
+    const QString gone = root.file(QStringLiteral("gone.cEcg"));
+    state.pendingFile = true;
+    state.pendingPath = gone;
+    RecordMPageModel failed(root.path(), kModeSnap);
+    EXPECT_EQ(failed.firstDisplay(state, no, dialogs), QVector<Message>{(Message{61217, gone})});
+    EXPECT_FALSE(state.pendingFile);
+    EXPECT_EQ(failed.patients().currentRow(), 0);
+    EXPECT_EQ(failed.listRevision(), 1);
+
     // Search moves to the matching patient and lists its recordings.
     model.patients().setSearchText(QStringLiteral("7"));
     EXPECT_TRUE(model.find().isNone());
