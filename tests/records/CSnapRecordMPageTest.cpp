@@ -1,8 +1,10 @@
 #include "app/ShellTestSupport.h"
 #include "records/StoreFixtures.h"
 
+#include "app/CCorvidApp.h"
 #include "app/CMainFrame.h"
 #include "app/PageIds.h"
+#include "app/StartUp.h"
 #include "app/StationPages.h"
 #include "core/AppState.h"
 #include "records/CFileDlgEx.h"
@@ -107,6 +109,28 @@ TEST_F(CSnapRecordMPageTest, StartedWithAChartTheFirstDisplayImportsIt) {
     EXPECT_EQ(rowOf(page->recordingList()), 0);
     EXPECT_TRUE(page->preview()->hasRecording());
     EXPECT_TRUE(page->infoBox()->toPlainText().startsWith(text(61204)));
+}
+
+// The whole road: the station started with a chart file opens on this page,
+// which shows the chart's patient with the imported recording last.
+TEST_F(CSnapRecordMPageTest, StationStartedWithAChartShowsItsRecordings) {
+    const QString path = chart(1);
+    ASSERT_TRUE(StartUp::SaveDataRoot(root_.path())); // a start with a file uses the saved folder
+    QTemporaryDir instance;
+    CCorvidApp app({stationPages(), instance.path(), false});
+    ASSERT_TRUE(app.InitInstance(root_.path(), {path}));
+    auto* page = qobject_cast<CSnapRecordMPage*>(app.mainFrame()->activeView());
+    ASSERT_TRUE(page);
+    EXPECT_FALSE(app.state().pendingFile);
+    EXPECT_TRUE(log_.questions.isEmpty());
+    EXPECT_EQ(log_.texts, QStringList());
+    ASSERT_TRUE(page->model().patients().selectedRecord());
+    EXPECT_EQ(page->model().patients().selectedRecord()->id, QStringLiteral("42"));
+    const int rows = page->recordingList()->topLevelItemCount();
+    ASSERT_GT(rows, 0);
+    EXPECT_EQ(page->recordingList()->topLevelItem(rows - 1)->text(1),
+              QStringLiteral("2026-11-05 08:01"));
+    app.ExitInstance();
 }
 
 TEST_F(CSnapRecordMPageTest, KeyboardSearchArrowsAndDelete) {
