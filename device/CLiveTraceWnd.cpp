@@ -15,9 +15,11 @@ CLiveTraceWnd::CLiveTraceWnd(const LiveTrace& trace, QWidget* parent)
 }
 
 void CLiveTraceWnd::refresh() {
-    if (image_.size() != size())
+    if (image_.size() != size()) {
         image_ = QImage(size(), QImage::Format_RGB32);
-    live_paint::paintTrace(image_, trace_);
+        grid_ = live_paint::gridImage(width(), height());
+    }
+    live_paint::paintTrace(image_, trace_, &grid_);
     update();
 }
 

@@ -29,6 +29,7 @@ protected:
 private:
     const LiveTrace& trace_;
     QImage image_;
+    QImage grid_; // paper and grid of the current size
 };
 
 } // namespace vantora

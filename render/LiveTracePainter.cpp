@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include <cstring>
+
 namespace vantora::live_paint {
 
 namespace {
@@ -32,10 +34,23 @@ void paintGrid(QPainter& p, int width, int height) {
 
 } // namespace
 
-void paintTrace(QImage& image, const LiveTrace& trace) {
+QImage gridImage(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
     image.fill(kPaper);
     QPainter p(&image);
-    paintGrid(p, image.width(), image.height());
+    paintGrid(p, width, height);
+    return image;
+}
+
+void paintTrace(QImage& image, const LiveTrace& trace, const QImage* grid) {
+    if (grid && grid->size() == image.size() && grid->format() == image.format()) {
+        std::memcpy(image.bits(), grid->constBits(), size_t(image.sizeInBytes()));
+    } else {
+        image.fill(kPaper);
+        QPainter p(&image);
+        paintGrid(p, image.width(), image.height());
+    }
+    QPainter p(&image);
     const std::vector<QPoint>& points = trace.points();
     const LiveTrace::Sweep sweep = trace.sweep();
     p.setPen(QPen(kTrace, 1));

@@ -24,8 +24,12 @@ constexpr int kSquarePx = 15;   // 5 mm
 constexpr int kMinorStepPx = 3; // 1 mm
 constexpr int kGridTop = 10;    // horizontal lines start here
 
-// Fills the whole image (the off-screen buffer of the control).
-void paintTrace(QImage& image, const LiveTrace& trace);
+// The paper and grid alone, drawn once per control size.
+QImage gridImage(int width, int height);
+
+// Fills the whole image (the off-screen buffer of the control). With a grid
+// image of the same size and format the grid is copied from it, not drawn.
+void paintTrace(QImage& image, const LiveTrace& trace, const QImage* grid = nullptr);
 
 // The 1 mV step (30 px at 10 mm/mV) just left of the trace control, whose
 // rectangle is given in the painter's coordinates.

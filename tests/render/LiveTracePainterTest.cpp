@@ -68,6 +68,15 @@ TEST(LiveTracePainterTest, TraceWithItsSweepGap) {
     EXPECT_EQ(at(image, 95, row), kPaper);
     EXPECT_EQ(at(image, 680, row), kPaper);
     EXPECT_EQ(countOf(image, kTrace), 90 + 575);
+    // The grid copied from its cached image gives the same picture; a cache
+    // of another size is not used.
+    for (const QSize gridSize : {QSize(700, 360), QSize(690, 360)}) {
+        QImage cached(700, 360, QImage::Format_RGB32);
+        cached.fill(Qt::black);
+        const QImage grid = gridImage(gridSize.width(), gridSize.height());
+        paintTrace(cached, trace, &grid);
+        EXPECT_EQ(cached, image) << gridSize.width();
+    }
 }
 
 TEST(LiveTracePainterTest, CalibrationMarkLeftOfTheTrace) {
