@@ -26,8 +26,8 @@
 namespace vantora::test {
 namespace {
 
-// File dialogs answered from a script; the picker and the note dialog are
-// not opened by these tests.
+// File and note dialogs answered from a script; the picker is not opened by
+// these tests.
 struct ScriptedDialogs : RecordDialogs {
     std::deque<QString> files;
     std::optional<QString> chooseFile(const FileRequest&) override {
@@ -38,7 +38,8 @@ struct ScriptedDialogs : RecordDialogs {
         return path;
     }
     std::optional<int> pickPatient() override { return std::nullopt; }
-    std::optional<QString> editNote(const NoteRequest&) override { return std::nullopt; }
+    std::optional<QString> note;
+    std::optional<QString> editNote(const NoteRequest&) override { return note; }
 };
 
 class CSnapRecordMPageTest : public ShellFixture {
@@ -208,6 +209,21 @@ TEST_F(CSnapRecordMPageTest, ExportPictureAndRefusedName) {
     page->button(CSnapRecordMPage::kExport)->click();
     EXPECT_EQ(page->recordingList()->topLevelItemCount(), 2);
     EXPECT_EQ(QFileInfo(root_.file(QStringLiteral("one.cEcg"))).size(), 4 + 1388 + 7541);
+}
+
+TEST_F(CSnapRecordMPageTest, NoteShownInBlueUnderTheRedLine) {
+    CSnapRecordMPage* page = showPage();
+    page->setDialogs(&dialogs_);
+    page->button(CSnapRecordMPage::kNote)->click();
+    EXPECT_EQ(log_.texts, QStringList{text(61257)}); // patient 7 has no recording
+    page->patientList()->setCurrentItem(page->patientList()->topLevelItem(1));
+    dialogs_.note = QStringLiteral("ST <depressed>\nrepeat");
+    page->button(CSnapRecordMPage::kNote)->click();
+    EXPECT_EQ(page->infoBox()->toPlainText(),
+              text(61204) + QStringLiteral("\nST <depressed>\nrepeat"));
+    const QString html = page->infoBox()->toHtml();
+    EXPECT_TRUE(html.contains(QStringLiteral("color:#ff0000;\">") + text(61204)));
+    EXPECT_TRUE(html.contains(QStringLiteral("color:#0000ff;\">ST &lt;depressed&gt;")));
 }
 
 TEST_F(CSnapRecordMPageTest, ADroppedChartWhileThePageIsShown) {
