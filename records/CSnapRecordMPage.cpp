@@ -373,10 +373,9 @@ void CSnapRecordMPage::OnImport() {
 bool CSnapRecordMPage::eventFilter(QObject* watched, QEvent* event) {
     if (watched == recordings_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete && model_.currentRecording() >= 0) {
-        const bool all = model_.deleteAll();
-        model_.setDeleteAll(false);
-        OnDelete();
-        model_.setDeleteAll(all);
+        const Message m = model_.deleteSelected(prompter());
+        showRecordings();
+        show(m);
         return true;
     }
     return CFormViewEx::eventFilter(watched, event);

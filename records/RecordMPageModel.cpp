@@ -149,23 +149,30 @@ QString RecordMPageModel::gainCaption() const {
 }
 
 Message RecordMPageModel::deleteRecordings(Prompter& prompter) {
+    if (!deleteAll_)
+        return deleteSelected(prompter);
     const PatientRecord* patient = selectedPatient();
     if (!patient)
         return {storemsg::kSelectPatient, {}};
-    const RecordingStore store(root_, mode_, patient->id);
-    if (deleteAll_) {
-        if (!prompter.confirm({kDeleteAllQuestion, patient->id}))
-            return {};
-    } else {
-        if (recording_ < 0)
-            return {storemsg::kSelectRecording, {}};
-        if (!prompter.confirm({kDeleteOneQuestion, {}}))
-            return {};
-    }
-    const Message removed = store.remove(deleteAll_ ? RecordingStore::kAll : recording_);
-    if (!removed.isNone())
-        return removed; // the lists stay as they were
-    return listRecordings();
+    if (!prompter.confirm({kDeleteAllQuestion, patient->id}))
+        return {};
+    return removeAndList(RecordingStore::kAll);
+}
+
+Message RecordMPageModel::deleteSelected(Prompter& prompter) {
+    if (!selectedPatient())
+        return {storemsg::kSelectPatient, {}};
+    if (recording_ < 0)
+        return {storemsg::kSelectRecording, {}};
+    if (!prompter.confirm({kDeleteOneQuestion, {}}))
+        return {};
+    return removeAndList(recording_);
+}
+
+// A failed removal leaves the lists as they were.
+Message RecordMPageModel::removeAndList(int k) {
+    const Message removed = RecordingStore(root_, mode_, selectedPatient()->id).remove(k);
+    return removed.isNone() ? listRecordings() : removed;
 }
 
 Message RecordMPageModel::editNote(RecordDialogs& dialogs) {

@@ -72,9 +72,11 @@ public:
     bool exportAll() const { return exportAll_; }
     void setExportAll(bool all) { exportAll_ = all; }
 
-    // Removes the selected recording or all of the patient's after the
-    // question; the list is read again and its first row selected.
+    // Removes the selected recording or all of the patient's (the delete
+    // choice) after the question; the list is read again and its first row
+    // selected. deleteSelected removes the selected one whatever the choice.
     Message deleteRecordings(Prompter& prompter);
+    Message deleteSelected(Prompter& prompter);
     // Opens the note dialog for the selected recording; its new text shown.
     Message editNote(RecordDialogs& dialogs);
 
@@ -97,6 +99,7 @@ public:
 
 private:
     Message listRecordings();
+    Message removeAndList(int k);
     Message showRecording();
     void clearRecording();
     Message selectPatientById(const QString& id);
