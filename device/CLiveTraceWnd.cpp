@@ -9,7 +9,7 @@ namespace vantora {
 
 CLiveTraceWnd::CLiveTraceWnd(const LiveTrace& trace, QWidget* parent)
     : QWidget(parent), trace_(trace) {
-    setMinimumSize(kWidth, kHeight);
+    setFixedSize(kWidth, kHeight); // the ring's 675 columns and rows 141 ... 331
     setAttribute(Qt::WA_OpaquePaintEvent);
     refresh();
 }

@@ -149,7 +149,9 @@ void CRealMeaView::buildLayout() {
     layout->setContentsMargins(12, 8, 8, 8);
     layout->addLayout(bar);
     layout->addLayout(grid);
-    layout->addWidget(trace_, 1);
+    layout->addSpacing(8);
+    layout->addWidget(trace_, 0, Qt::AlignLeft);
+    layout->addStretch(1);
 }
 
 void CRealMeaView::OnInitialUpdate() {

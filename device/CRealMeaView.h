@@ -36,6 +36,8 @@ public:
     // Chooses the patient to record for; the picker dialog unless replaced.
     using PatientChooser = std::function<std::optional<PickedPatient>()>;
     void setPatientChooser(PatientChooser chooser) { chooser_ = std::move(chooser); }
+    // Where the next start looks for the recorder.
+    void setPortFinder(DeviceLink::PortFinder finder) { finder_ = std::move(finder); }
 
     // Commands and events (also driven by tests).
     void OnStart();

@@ -1,13 +1,15 @@
-// shell-screenshots DATA OUT [RECORDER-PORT]: renders the home page, the
-// patient manager, the patient picker, the analysis, record management and
-// replay pages and, with a recorder's port, the download page off-screen on
-// the data folder DATA into PNG files in OUT.
+// shell-screenshots DATA OUT [RECORDER-PORT [LIVE-PORT]]: renders the home
+// page, the patient manager, the patient picker, the analysis, record
+// management and replay pages, with a recorder's port the download page and
+// with a streaming recorder's port the real-time page, off-screen on the data
+// folder DATA into PNG files in OUT.
 #include "analysis/CSnapAnanlyseView.h"
 #include "app/CMainFrame.h"
 #include "app/PageIds.h"
 #include "app/StationPages.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
+#include "device/CRealMeaView.h"
 #include "device/CSnapDataRePage.h"
 #include "records/CSnapRecordMPage.h"
 #include "records/PatientManagerDialog.h"
@@ -115,11 +117,35 @@ bool recordsShot(vantora::CMainFrame& frame, vantora::AppState& state, const QSt
     return save(frame, file);
 }
 
+// The real-time page recording for the first patient, its trace half swept
+// (the recorder streams at its own pace, 9 s a sweep).
+bool realTimeShot(vantora::CMainFrame& frame, const QString& port, const QString& file) {
+    vantora::AppState& state = frame.state();
+    state.recordingMode = vantora::kModeNone; // as command 32787 sets it
+    auto* page = static_cast<vantora::CRealMeaView*>(frame.ShowPage(vantora::page::kRealTime));
+    page->setPatientChooser([&state, &frame] {
+        vantora::PatientPickerDialog picker(state.dataRoot, frame.prompter());
+        selectRow(picker.list(), 0);
+        picker.accept();
+        return picker.picked();
+    });
+    page->setPortFinder([port] { return std::optional<QString>(port); });
+    page->OnStart();
+    QElapsedTimer t;
+    t.start();
+    while (page->model().running() && page->model().trace().writePosition() < 1125 &&
+           t.elapsed() < 30000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    const bool ok = page->model().running() && save(frame, file);
+    page->OnStop();
+    return ok;
+}
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 3 && args.size() != 4) {
-        std::fprintf(stderr, "usage: shell-screenshots DATA OUT [RECORDER-PORT]\n");
+    if (args.size() < 3 || args.size() > 5) {
+        std::fprintf(stderr, "usage: shell-screenshots DATA OUT [RECORDER-PORT [LIVE-PORT]]\n");
         return 2;
     }
     vantora::Langpack::loadBesideExecutable();
@@ -134,7 +160,8 @@ int main(int argc, char** argv) {
     bool ok = true;
 
     vantora::PageRegistry pages = vantora::stationPages();
-    const QString port = args.size() == 4 ? args[3] : QString();
+    const QString port = args.size() >= 4 ? args[3] : QString();
+    const QString livePort = args.size() == 5 ? args[4] : QString();
     if (!port.isEmpty())
         pages.add(vantora::page::kSnapData, [port](vantora::CMainFrame& f) {
             return new vantora::CSnapDataRePage(f, [port] { return std::optional<QString>(port); });
@@ -170,5 +197,7 @@ int main(int argc, char** argv) {
     ok &= replayShot(frame, out.filePath("replay.png"));
     if (!port.isEmpty())
         ok &= downloadShot(frame, out.filePath("download.png"));
+    if (!livePort.isEmpty())
+        ok &= realTimeShot(frame, livePort, out.filePath("realtime.png"));
     return ok ? 0 : 1;
 }
