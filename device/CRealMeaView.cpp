@@ -41,7 +41,7 @@ constexpr int kDisplayOnlyCaption = 62153;
 constexpr int kStartTip = 62154;
 constexpr int kStopTip = 62155;
 constexpr int kHomeTip = 62156;
-// Captions of the texts, 1229 ... 1235 (the rhythm and speed have their own).
+// Captions above the texts 1229 ... 1235.
 constexpr int kCaptions[7] = {62157, 62158, 62159, 62160, 62161, 62162, 62163};
 const QString kPaperSpeed = QStringLiteral("25mm/s");
 

@@ -124,7 +124,7 @@ QString RealMeaModel::rhythmText(const AcqPacket& p, bool simplifiedChinese) {
         return kNone;
     if (simplifiedChinese && p.mode != 0) {
         const int low = p.rhythmCode & 0x0F;
-        const int high = p.rhythmCode >> 4;
+        const int high = (p.rhythmCode >> 4) & 0x0F; // the code is one byte
         if (low == 0 || high == 0)
             return kNone;
         QString text;
