@@ -114,9 +114,9 @@ QWidget* CSnapDataRepayProPage::buildRecordSide() {
     thumbs_->setViewMode(QListView::IconMode);
     thumbs_->setMovement(QListView::Static);
     thumbs_->setResizeMode(QListView::Adjust);
-    thumbs_->setIconSize(QSize(kThumbnailWidth, ReplayRowImage::kGridHeight));
-    thumbs_->setGridSize(QSize(kThumbnailWidth + 8, ReplayRowImage::kGridHeight + 24));
-    thumbs_->setMinimumHeight(5 * (ReplayRowImage::kGridHeight + 24) + 8);
+    thumbs_->setIconSize(QSize(kThumbnailWidth, ReplayRowImage::kHeight));
+    thumbs_->setGridSize(QSize(kThumbnailWidth + 8, ReplayRowImage::kHeight + 24));
+    thumbs_->setMinimumHeight(5 * (ReplayRowImage::kHeight + 24) + 8);
     thumbs_->installEventFilter(this);
     v->addWidget(thumbs_, 1);
 
