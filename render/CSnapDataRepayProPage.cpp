@@ -153,8 +153,15 @@ void CSnapDataRepayProPage::OnInitialUpdate() {
 }
 
 void CSnapDataRepayProPage::OnRecordsChanged() {
+    // The patient shown stays selected while the registry still holds it.
+    const PatientRecord* before = patients_.selectedRecord();
+    const QString shownId = before ? before->id : QString();
     if (const Message m = patients_.load(); !m.isNone())
         showMessage(m);
+    for (int row = 0; row < patients_.rowCount() && !shownId.isEmpty(); ++row) {
+        if (patients_.record(row).id == shownId)
+            patients_.select(row);
+    }
     fillPatients();
     const PatientRecord* p = patients_.selectedRecord();
     showPage(replay_.showPatient(storeMode(), p ? p->id : QString()));

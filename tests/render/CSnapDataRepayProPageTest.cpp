@@ -119,6 +119,9 @@ TEST_F(ReplayPageTest, SixteenRecordingsGiveTwoPagesFifteenGiveOne) {
 
     view->patientList()->setCurrentItem(view->patientList()->topLevelItem(1));
     EXPECT_EQ(view->model().patientId(), "1002");
+    view->OnRecordsChanged(); // e.g. the patient manager closed
+    EXPECT_EQ(view->model().patientId(), "1002");
+    EXPECT_EQ(view->patientList()->currentItem(), view->patientList()->topLevelItem(1));
     EXPECT_EQ(view->thumbnails()->count(), 15);
     EXPECT_EQ(enabling(view), (std::vector<bool>{false, false, false, false}));
     EXPECT_TRUE(messages_.isEmpty());
