@@ -3,16 +3,12 @@
 // marks, saving into a patient's store, cancel and a vanishing port.
 #include "SimHarness.h"
 
-#include "app/CMainFrame.h"
-#include "app/MessageBoxPrompter.h"
 #include "app/PageIds.h"
-#include "core/AppState.h"
-#include "core/Langpack.h"
 #include "device/CDownloadList.h"
 #include "device/CDownloadProgressWnd.h"
 #include "device/CSnapDataRePage.h"
 #include "records/RecordingStore.h"
-#include "support/TestData.h"
+#include "support/PageFixture.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -35,26 +31,12 @@ QByteArray blockBytes(const SnapBlocks& blocks) {
     return out;
 }
 
-class DownloadPageTest : public ::testing::Test {
+class DownloadPageTest : public PageFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(Langpack::load(binDir() + QStringLiteral("/langpack.rcc")));
-        MessageBoxPrompter::setHook([this](const QString& text, bool question) {
-            (question ? questions_ : messages_) << text;
-            return true;
-        });
-        state_.dataRoot = root_.path();
-        state_.recordingMode = kModeSnap;
-    }
-    void TearDown() override { MessageBoxPrompter::setHook({}); }
-
     CSnapDataRePage* openPage(SimHarness& sim) {
-        PageRegistry pages;
-        pages.add(page::kSnapData,
-                  [f = sim.finder()](CMainFrame& frame) { return new CSnapDataRePage(frame, f); });
-        frame_ = std::make_unique<CMainFrame>(state_, pages);
-        EXPECT_TRUE(frame_->OnCreate());
-        auto* view = static_cast<CSnapDataRePage*>(frame_->ShowPage(page::kSnapDataByCommand));
+        auto* view = PageFixture::openPage<CSnapDataRePage>(
+            page::kSnapData, page::kSnapDataByCommand,
+            [f = sim.finder()](CMainFrame& frame) { return new CSnapDataRePage(frame, f); });
         view->setPatientChooser([] { return PickedPatient{0, QStringLiteral("1001"), {}, {}}; });
         return view;
     }
@@ -75,12 +57,6 @@ protected:
     RecordingStore store() const {
         return RecordingStore(root_.path(), kModeSnap, QStringLiteral("1001"));
     }
-
-    TempDataRoot root_;
-    AppState state_;
-    std::unique_ptr<CMainFrame> frame_;
-    QStringList messages_;
-    QStringList questions_;
 };
 
 sim::SimConfig unpaced(int recordings) {

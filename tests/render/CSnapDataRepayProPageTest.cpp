@@ -2,16 +2,12 @@
 // time with buttons and Page Up/Down, thumbnails with the arrows, the fields
 // of the selection, the gain and the patient search.
 #include "render/CSnapDataRepayProPage.h"
-#include "app/CMainFrame.h"
-#include "app/MessageBoxPrompter.h"
 #include "app/PageIds.h"
-#include "core/AppState.h"
-#include "core/Langpack.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingStore.h"
 #include "render/CCaliperStripWnd.h"
-#include "support/TestData.h"
+#include "support/PageFixture.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -53,23 +49,16 @@ PatientRecord patient(const QString& id, const QString& name) {
     return r;
 }
 
-class ReplayPageTest : public ::testing::Test {
+class ReplayPageTest : public test::PageFixture {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(Langpack::load(test::binDir() + QStringLiteral("/langpack.rcc")));
-        MessageBoxPrompter::setHook([this](const QString& text, bool) {
-            messages_ << text;
-            return true;
-        });
-        state_.dataRoot = root_.path();
-        state_.recordingMode = kModeSnap;
+        PageFixture::SetUp();
         PatientRegistry registry(root_.path());
         ASSERT_TRUE(registry.appendRecord(patient("1001", "Anna Berg")).added());
         ASSERT_TRUE(registry.appendRecord(patient("1002", "Jonas Weber")).added());
         store("1001", 16);
         store("1002", 15);
     }
-    void TearDown() override { MessageBoxPrompter::setHook({}); }
 
     void store(const QString& id, int count) {
         std::vector<SnapRecording> recordings;
@@ -78,12 +67,9 @@ protected:
         ASSERT_EQ(RecordingStore(root_.path(), kModeSnap, id).appendSnap(recordings).saved, count);
     }
     CSnapDataRepayProPage* openPage() {
-        PageRegistry pages;
-        pages.add(page::kReplay, [](CMainFrame& f) { return new CSnapDataRepayProPage(f); });
-        frame_ = std::make_unique<CMainFrame>(state_, pages);
-        EXPECT_TRUE(frame_->OnCreate());
-        frame_->show();
-        return static_cast<CSnapDataRepayProPage*>(frame_->ShowPage(page::kReplay));
+        return PageFixture::openPage<CSnapDataRepayProPage>(
+            page::kReplay, page::kReplay,
+            [](CMainFrame& f) { return new CSnapDataRepayProPage(f); });
     }
     static std::vector<bool> enabling(const CSnapDataRepayProPage* view) {
         std::vector<bool> out;
@@ -91,11 +77,6 @@ protected:
             out.push_back(view->pageButton(b)->isEnabled());
         return out;
     }
-
-    test::TempDataRoot root_;
-    AppState state_;
-    std::unique_ptr<CMainFrame> frame_;
-    QStringList messages_;
 };
 
 } // namespace

@@ -1,0 +1,49 @@
+#pragma once
+
+// A frame with one page under test: a fresh data folder, the resource
+// library, and message boxes answered Yes and logged instead of shown.
+#include "app/CMainFrame.h"
+#include "app/MessageBoxPrompter.h"
+#include "core/AppState.h"
+#include "core/Langpack.h"
+#include "support/TestData.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace vantora::test {
+
+class PageFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Langpack::load(binDir() + QStringLiteral("/langpack.rcc")));
+        MessageBoxPrompter::setHook([this](const QString& text, bool question) {
+            (question ? questions_ : messages_) << text;
+            return true;
+        });
+        state_.dataRoot = root_.path();
+        state_.recordingMode = kModeSnap;
+    }
+    void TearDown() override { MessageBoxPrompter::setHook({}); }
+
+    // Builds the frame with only this page class and shows it under `pageId`.
+    template <class Page> Page* openPage(int pageClass, int pageId, PageRegistry::Factory factory) {
+        PageRegistry pages;
+        pages.add(pageClass, std::move(factory));
+        frame_ = std::make_unique<CMainFrame>(state_, pages);
+        EXPECT_TRUE(frame_->OnCreate());
+        frame_->show();
+        return static_cast<Page*>(frame_->ShowPage(pageId));
+    }
+
+    TempDataRoot root_;
+    AppState state_;
+    std::unique_ptr<CMainFrame> frame_;
+    QStringList messages_;  // texts shown
+    QStringList questions_; // Yes/No questions asked
+};
+
+} // namespace vantora::test
