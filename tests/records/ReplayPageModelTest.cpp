@@ -116,3 +116,21 @@ TEST(ReplayReduction, KeepsTheSampleFarthestFromTheZeroLinePerColumn) {
     EXPECT_EQ(ReplayPageModel::reduceToColumns(std::span(samples).first(3), 5),
               (std::vector<int32_t>{512, 512, 512, 512, 512}));
 }
+
+TEST_F(ReplayPageModelTest, ContinuousRecordingsReadAsTheirSamples) {
+    const RecordingStore store(root_.path(), kModeContinuous, kId);
+    EcgParameters p;
+    p.seed = 5;
+    std::vector<int32_t> samples = EcgGenerator(p).nextRecording();
+    samples[10] = -3; // a value with every high byte set
+    samples[11] = 70000;
+    ASSERT_TRUE(store.appendContinuous(packetsOf(samples, 80, 2), at(3, 4, 5)).isNone());
+    ReplayPageModel model(root_.path());
+    model.showPatient(kModeContinuous, kId);
+    ASSERT_EQ(model.thumbnails().size(), 1u);
+    EXPECT_EQ(model.selectedThumbnail()->samples, store.readSamples(0).value);
+    EXPECT_EQ(model.selectedThumbnail()->samples[10], -3);
+    EXPECT_EQ(model.selectedThumbnail()->samples[11], 70000);
+    EXPECT_EQ(model.heartRateText(), "80");
+    EXPECT_EQ(model.descriptionText(), Langpack::text(61289 + 1)); // rhythm code 2: bit 1
+}
