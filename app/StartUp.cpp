@@ -162,8 +162,11 @@ StartUp::Outcome StartUp::prepare(AppState& state, const QString& currentFolder,
     if (file.isEmpty()) {
         SaveDataRoot(state.dataRoot);
     } else {
+        // Without a saved root an empty one would put every data file at the
+        // file system's root; the working folder serves instead, unsaved.
         QString saved;
-        state.dataRoot = LoadDataRoot(saved) ? saved : QString();
+        if (LoadDataRoot(saved) && !saved.isEmpty())
+            state.dataRoot = saved;
         Message refusal;
         if (!ClassifyRecordFile(file, state, &refusal))
             return {Outcome::Kind::RefusedFile, refusal};

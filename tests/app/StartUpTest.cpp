@@ -255,13 +255,14 @@ TEST_F(StartUpTest, StartWithFileUsesTheSavedDataRoot) {
     EXPECT_EQ(AppSettings().string(AppSettings::kFullPath), root.path());
 }
 
-TEST_F(StartUpTest, StartWithFileWithoutSavedRootHasAnEmptyRoot) {
+TEST_F(StartUpTest, StartWithFileWithoutSavedRootUsesTheWorkingFolderUnsaved) {
     AppState state;
     state.dataRoot = QStringLiteral("before");
     const auto outcome =
         StartUp::prepare(state, files.path(), QStringLiteral("/x/ECGDATA.DAT"), nullptr);
     EXPECT_TRUE(outcome.proceed());
-    EXPECT_TRUE(state.dataRoot.isEmpty());
+    EXPECT_EQ(state.dataRoot, files.path());
+    EXPECT_TRUE(QFileInfo(paths::snapFolder(files.path())).isDir());
     EXPECT_EQ(state.recordingMode, kModeSnap);
     EXPECT_FALSE(AppSettings().string(AppSettings::kFullPath).has_value());
 }
