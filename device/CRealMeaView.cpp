@@ -274,8 +274,11 @@ void CRealMeaView::showHeartIcon(int icon) {
     if (icon == heartIconShown_)
         return;
     heartIconShown_ = icon;
-    const QIcon image(Langpack::resourcePath(QStringLiteral("icons/%1.svg").arg(icon)));
-    heart_->setPixmap(image.pixmap(heart_->size()));
+    QPixmap& image = heartImages_[icon]; // drawn once, shown twice a beat
+    if (image.isNull())
+        image = QIcon(Langpack::resourcePath(QStringLiteral("icons/%1.svg").arg(icon)))
+                    .pixmap(heart_->size());
+    heart_->setPixmap(image);
 }
 
 void CRealMeaView::setRunning(bool running) {

@@ -5,7 +5,10 @@
 #include "device/RealMeaModel.h"
 #include "records/PatientPickerDialog.h"
 
+#include <QPixmap>
+
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -79,6 +82,7 @@ private:
     PickedPatient patient_;
     int linkNumber_ = 0; // reports of earlier links are ignored
     int heartIconShown_ = 0;
+    std::map<int, QPixmap> heartImages_;
     QPushButton* start_ = nullptr;
     QPushButton* stop_ = nullptr;
     QPushButton* home_ = nullptr;
