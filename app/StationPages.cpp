@@ -4,9 +4,9 @@
 #include "app/CCorvidView.h"
 #include "app/PageIds.h"
 #include "device/CRealMeaView.h"
-#include "device/CSnapDataRePage.h"
+#include "records/CSnapDataRePage.h"
+#include "records/CSnapDataRepayProPage.h"
 #include "records/CSnapRecordMPage.h"
-#include "render/CSnapDataRepayProPage.h"
 
 namespace vantora {
 

@@ -10,13 +10,13 @@
 #include "core/AppState.h"
 #include "core/Langpack.h"
 #include "device/CRealMeaView.h"
-#include "device/CSnapDataRePage.h"
+#include "records/CSnapDataRePage.h"
+#include "records/CSnapDataRepayProPage.h"
 #include "records/CSnapRecordMPage.h"
 #include "records/PatientManagerDialog.h"
 #include "records/PatientPickerDialog.h"
 #include "records/RecordingNotes.h"
 #include "render/CCaliperStripWnd.h"
-#include "render/CSnapDataRepayProPage.h"
 
 #include <QApplication>
 #include <QDir>

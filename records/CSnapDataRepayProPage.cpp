@@ -1,4 +1,4 @@
-#include "render/CSnapDataRepayProPage.h"
+#include "records/CSnapDataRepayProPage.h"
 
 #include "analysis/StripPointBuilder.h"
 #include "app/CMainFrame.h"

@@ -1,12 +1,12 @@
 // The download page against the simulated recorder on a pseudo-terminal,
 // through the real serial line, driven with QTest: rows per table entry, save
 // marks, saving into a patient's store, cancel and a vanishing port.
-#include "SimHarness.h"
+#include "device/SimHarness.h"
 
 #include "app/PageIds.h"
-#include "device/CDownloadList.h"
-#include "device/CDownloadProgressWnd.h"
-#include "device/CSnapDataRePage.h"
+#include "records/CDownloadList.h"
+#include "records/CDownloadProgressWnd.h"
+#include "records/CSnapDataRePage.h"
 #include "records/RecordingStore.h"
 #include "support/PageFixture.h"
 

@@ -1,4 +1,4 @@
-#include "device/CDownloadProgressWnd.h"
+#include "records/CDownloadProgressWnd.h"
 
 #include "device/DownloadPageModel.h"
 

@@ -1,4 +1,4 @@
-#include "device/CDownloadList.h"
+#include "records/CDownloadList.h"
 
 #include "core/Langpack.h"
 #include "device/DownloadPageModel.h"

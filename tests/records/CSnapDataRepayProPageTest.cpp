@@ -1,7 +1,7 @@
 // The replay page in the frame, driven with QTest: paging through 15 at a
 // time with buttons and Page Up/Down, thumbnails with the arrows, the fields
 // of the selection, the gain and the patient search.
-#include "render/CSnapDataRepayProPage.h"
+#include "records/CSnapDataRepayProPage.h"
 #include "app/PageIds.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"

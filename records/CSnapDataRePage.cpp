@@ -1,13 +1,13 @@
-#include "device/CSnapDataRePage.h"
+#include "records/CSnapDataRePage.h"
 
 #include "app/CMainFrame.h"
 #include "app/MessageBoxPrompter.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
-#include "device/CDownloadList.h"
-#include "device/CDownloadProgressWnd.h"
 #include "device/PortDiscovery.h"
 #include "device/UdevPortEnumerator.h"
+#include "records/CDownloadList.h"
+#include "records/CDownloadProgressWnd.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
