@@ -49,5 +49,9 @@ QString scratchDataFile(const QString& root, int mode, const QString& id) {
 QString scratchIndexFile(const QString& root, const QString& id) {
     return root + u'/' + id + QStringLiteral("-idx.dat");
 }
+QString journalFile(const QString& root, int mode, const QString& id) {
+    return root + u'/' + id +
+           (mode == kModeSnap ? QStringLiteral("-Snap.jnl") : QStringLiteral("-Con.jnl"));
+}
 
 } // namespace vantora::paths

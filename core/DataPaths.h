@@ -29,6 +29,8 @@ QString notesFile(const QString& root, int mode, const QString& id);
 // rewrite is complete: root/id-Snap.dat or root/id-Con.dat, and root/id-idx.dat.
 QString scratchDataFile(const QString& root, int mode, const QString& id);
 QString scratchIndexFile(const QString& root, const QString& id);
+// Intent journal of a replacement in progress: root/id-Snap.jnl or root/id-Con.jnl.
+QString journalFile(const QString& root, int mode, const QString& id);
 } // namespace paths
 
 } // namespace vantora

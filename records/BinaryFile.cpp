@@ -1,11 +1,41 @@
 #include "records/BinaryFile.h"
 
+#include <QFileInfo>
+
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace vantora {
 
 namespace {
 std::atomic<qint64> g_writeBudget{-1}; // bytes left before injected failure; -1 = none
+std::atomic<int> g_faultAt{-1};        // step that fails; -1 = none
+std::atomic<int> g_steps{0};           // writes, syncs and renames since injectAt()
+std::atomic<bool> g_faultStops{false};
+} // namespace
+
+void BinaryFile::injectAt(int k, Fault fault) {
+    g_steps = 0;
+    g_faultStops = fault == Fault::Stop;
+    g_faultAt = k;
+}
+
+int BinaryFile::operationsSeen() {
+    return g_steps.load();
+}
+
+bool BinaryFile::faultNow() {
+    const int step = g_steps++;
+    if (g_faultAt.load() < 0 || step != g_faultAt.load())
+        return false;
+    if (g_faultStops.load())
+        std::_Exit(137); // as a kill: no flushing, no destructors
+    return true;
 }
 
 void BinaryFile::failWritesAfter(qint64 bytes) {
@@ -37,6 +67,8 @@ bool BinaryFile::readAt(qint64 offset, void* data, qint64 len) {
 bool BinaryFile::writeAt(qint64 offset, const void* data, qint64 len) {
     if (!file_.isOpen() || offset < 0 || len < 0 || !file_.seek(offset))
         return false;
+    if (faultNow())
+        return false;
     qint64 allowed = len;
     const qint64 budget = g_writeBudget.load();
     if (budget >= 0) {
@@ -65,9 +97,33 @@ bool BinaryFile::flush() {
     return file_.isOpen() && file_.flush();
 }
 
+bool BinaryFile::sync() {
+    if (!file_.isOpen() || !file_.flush() || faultNow())
+        return false;
+    return ::fdatasync(file_.handle()) == 0;
+}
+
 void BinaryFile::close() {
     if (file_.isOpen())
         file_.close();
+}
+
+bool replaceFile(const QString& from, const QString& to) {
+    if (BinaryFile::faultNow())
+        return false;
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(from.toStdString()),
+                            std::filesystem::path(to.toStdString()), error);
+    return !error && syncFolder(QFileInfo(to).absolutePath());
+}
+
+bool syncFolder(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
 }
 
 QString readUtf16Field(const uint8_t* field, int widthBytes) {

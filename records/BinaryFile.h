@@ -37,6 +37,9 @@ public:
     std::optional<int32_t> readInt32At(qint64 offset);
     bool writeInt32At(qint64 offset, int32_t value);
     bool flush();
+    // Flushes and puts the file's data on the disk (fdatasync): what is
+    // written before a sync survives a power cut that follows it.
+    bool sync();
     void close();
 
     // Test hook: after `bytes` more bytes have been written by any BinaryFile,
@@ -44,9 +47,26 @@ public:
     // negative value lifts the fault.
     static void failWritesAfter(qint64 bytes);
 
+    // Test seam: the k-th write, sync or rename from now (0-based, counted
+    // over all three) fails, or stops the process as a kill would. A negative
+    // k lifts it. operationsSeen() counts the steps taken so far, so a test
+    // can learn how many steps an operation has and walk k over all of them.
+    enum class Fault { Fail, Stop };
+    static void injectAt(int k, Fault fault = Fault::Fail);
+    static int operationsSeen();
+    // True when the step about to be taken is the injected one (and stops
+    // the process for Fault::Stop). Called by each write, sync and rename.
+    static bool faultNow();
+
 private:
     QFile file_;
 };
+
+// Renames `from` to `to`, replacing `to`, and syncs the folder of `to` so
+// that the new name survives a power cut.
+bool replaceFile(const QString& from, const QString& to);
+// Puts a folder's entries (new names, removals) on the disk.
+bool syncFolder(const QString& folder);
 
 // Little-endian fields inside a record buffer.
 inline void putLE16(uint8_t* p, uint16_t v) {

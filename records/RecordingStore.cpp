@@ -4,6 +4,7 @@
 #include "records/BinaryFile.h"
 #include "records/PatientRecord.h"
 #include "records/StoreFiles.h"
+#include "records/StoreJournal.h"
 #include "records/StoreMessages.h"
 #include "records/StoreRewrite.h"
 
@@ -31,8 +32,13 @@ QString RecordingStore::indexPath() const {
 namespace {
 
 // An id that is not a file-name stem would lead out of the store's folder.
-Message checkId(const QString& id) {
-    return isValidPatientId(id) ? Message{} : Message{msg::kInvalidPatientId, id};
+// A valid id's stores are brought back to a whole state before any read or
+// write: an interrupted replacement is finished, leftover scratch files go.
+Message checkId(const QString& root, const QString& id) {
+    if (!isValidPatientId(id))
+        return {msg::kInvalidPatientId, id};
+    StoreJournal::recover(root, id);
+    return {};
 }
 
 // Opens one file of a store the way every reader does. A missing file stays
@@ -54,7 +60,9 @@ StoreResult<int> countOf(BinaryFile& file, int itemBytes) {
 }
 
 // Writes record n and its entry, then raises the data count and the index
-// count: an interruption leaves nothing counted that is not whole.
+// count, each on the disk before the next: an interruption leaves nothing
+// counted that is not whole, and a data count one ahead of the index count is
+// finished by the next open (StoreJournal::recover).
 bool writeAppended(StoreFiles& files, int n, const QByteArray& record,
                    const RecordIndexEntry& entry) {
     const auto entryBytes = entry.toBytes();
@@ -62,8 +70,8 @@ bool writeAppended(StoreFiles& files, int n, const QByteArray& record,
                               record.size()) &&
            files.index.writeAt(kStoreHeaderBytes + qint64(n) * RecordIndexEntry::kBytes,
                                entryBytes.data(), RecordIndexEntry::kBytes) &&
-           files.data.flush() && files.index.flush() && files.data.writeInt32At(0, n + 1) &&
-           files.data.flush() && files.index.writeInt32At(0, n + 1) && files.index.flush();
+           files.data.sync() && files.index.sync() && files.data.writeInt32At(0, n + 1) &&
+           files.data.sync() && files.index.writeInt32At(0, n + 1) && files.index.sync();
 }
 
 QByteArray snapRecordBytes(const SnapBlocks& blocks) {
@@ -120,7 +128,7 @@ SegmentSummary summariseSegment(std::span<const AcqPacket> packets) {
 }
 
 StoreResult<int> RecordingStore::count() const {
-    if (Message m = checkId(id_); !m.isNone())
+    if (Message m = checkId(root_, id_); !m.isNone())
         return StoreResult<int>::failure(m);
     BinaryFile data;
     if (Message m = openForReading(data, dataPath()); !m.isNone())
@@ -130,7 +138,7 @@ StoreResult<int> RecordingStore::count() const {
 
 RecordingListing RecordingStore::listIndex() const {
     RecordingListing listing;
-    if (listing.message = checkId(id_); !listing.message.isNone())
+    if (listing.message = checkId(root_, id_); !listing.message.isNone())
         return listing;
     BinaryFile index;
     if (listing.message = openForReading(index, indexPath()); !listing.message.isNone())
@@ -158,7 +166,7 @@ RecordingListing RecordingStore::listIndex() const {
 
 StoreResult<QByteArray> RecordingStore::readRecordData(int k) const {
     using R = StoreResult<QByteArray>;
-    if (Message m = checkId(id_); !m.isNone())
+    if (Message m = checkId(root_, id_); !m.isNone())
         return R::failure(m);
     BinaryFile data;
     if (Message m = openForReading(data, dataPath()); !m.isNone())
@@ -184,7 +192,7 @@ StoreResult<std::vector<int32_t>> RecordingStore::readSamples(int k) const {
 
 StoreResult<RecordIndexEntry> RecordingStore::readEntry(int k) const {
     using R = StoreResult<RecordIndexEntry>;
-    if (Message m = checkId(id_); !m.isNone())
+    if (Message m = checkId(root_, id_); !m.isNone())
         return R::failure(m);
     BinaryFile index;
     if (Message m = openForReading(index, indexPath()); !m.isNone())
@@ -207,7 +215,7 @@ SnapAppendResult RecordingStore::appendSnap(std::span<const SnapRecording> recor
         result.message = {storemsg::kWriteFailed, {}};
         return result;
     }
-    if (result.message = checkId(id_); !result.message.isNone())
+    if (result.message = checkId(root_, id_); !result.message.isNone())
         return result;
     StoreFiles files(root_, mode_, id_);
     if (result.message = files.open(); !result.message.isNone())
@@ -243,7 +251,7 @@ Message RecordingStore::appendContinuous(std::span<const AcqPacket> packets,
                                          std::optional<SystemTime> stamp) const {
     if (mode_ != kModeContinuous)
         return {storemsg::kWriteFailed, {}};
-    if (Message m = checkId(id_); !m.isNone())
+    if (Message m = checkId(root_, id_); !m.isNone())
         return m;
     StoreFiles files(root_, mode_, id_);
     if (Message m = files.open(); !m.isNone())
@@ -265,7 +273,7 @@ Message RecordingStore::appendContinuous(std::span<const AcqPacket> packets,
 }
 
 Message RecordingStore::remove(int k) const {
-    if (Message m = checkId(id_); !m.isNone())
+    if (Message m = checkId(root_, id_); !m.isNone())
         return m;
     if (k < kAll)
         return {storemsg::kNoRecordingNumber, QString::number(k + 1)};

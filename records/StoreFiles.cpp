@@ -3,15 +3,18 @@
 #include "core/DataPaths.h"
 #include "records/RecordIndexEntry.h"
 #include "records/RecordingStore.h"
+#include "records/StoreJournal.h"
 #include "records/StoreMessages.h"
 
 namespace vantora {
 
 StoreFiles::StoreFiles(const QString& dataRoot, int32_t mode, const QString& patientId)
-    : recordBytes(recordBytesOf(mode)), dataPath_(paths::dataFile(dataRoot, mode, patientId)),
+    : recordBytes(recordBytesOf(mode)), root_(dataRoot), id_(patientId),
+      dataPath_(paths::dataFile(dataRoot, mode, patientId)),
       indexPath_(paths::indexFile(dataRoot, mode, patientId)) {}
 
 Message StoreFiles::open() {
+    StoreJournal::recover(root_, id_);
     if (!data.open(dataPath_, BinaryFile::Mode::OpenOrCreate))
         return {storemsg::kCannotOpen, dataPath_};
     if (!index.open(indexPath_, BinaryFile::Mode::OpenOrCreate))

@@ -14,7 +14,8 @@ class StoreFiles {
 public:
     StoreFiles(const QString& dataRoot, int32_t mode, const QString& patientId);
 
-    // 61217 with the path of the file that cannot be opened or created.
+    // 61217 with the path of the file that cannot be opened or created. An
+    // interrupted replacement of the patient's stores is finished first.
     Message open();
 
     // The data file's count, checked: a missing or short file counts 0; a
@@ -33,6 +34,8 @@ public:
 
 private:
     StoreResult<int> boundedCount(BinaryFile& file, int itemBytes, int atLeast);
+    QString root_;
+    QString id_;
     QString dataPath_;
     QString indexPath_;
 };

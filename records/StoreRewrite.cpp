@@ -3,6 +3,7 @@
 #include "core/DataPaths.h"
 #include "records/RecordIndexEntry.h"
 #include "records/RecordingStore.h"
+#include "records/StoreJournal.h"
 #include "records/StoreMessages.h"
 
 #include <QFile>
@@ -29,15 +30,9 @@ bool copyFileRange(BinaryFile& from, qint64 fromOffset, qint64 len, BinaryFile& 
     return true;
 }
 
-bool replaceFile(const QString& from, const QString& to) {
-    std::error_code error;
-    std::filesystem::rename(std::filesystem::path(from.toStdString()),
-                            std::filesystem::path(to.toStdString()), error);
-    return !error;
-}
-
 StoreRewrite::StoreRewrite(const QString& dataRoot, int32_t mode, const QString& patientId)
-    : store_(dataRoot, mode, patientId), dataPath_(paths::dataFile(dataRoot, mode, patientId)),
+    : store_(dataRoot, mode, patientId), root_(dataRoot), mode_(mode), id_(patientId),
+      dataPath_(paths::dataFile(dataRoot, mode, patientId)),
       indexPath_(paths::indexFile(dataRoot, mode, patientId)),
       scratchDataPath_(paths::scratchDataFile(dataRoot, mode, patientId)),
       scratchIndexPath_(paths::scratchIndexFile(dataRoot, patientId)) {}
@@ -47,6 +42,7 @@ StoreRewrite::~StoreRewrite() {
 }
 
 Message StoreRewrite::begin(Start start, int skip, bool equalCounts) {
+    StoreJournal::recover(root_, id_);
     if (start != Start::Fresh) {
         if (Message m = store_.open(); !m.isNone())
             return m;
@@ -107,7 +103,7 @@ Message StoreRewrite::finish() {
     if (!started_ || finished_)
         return {storemsg::kWriteFailed, {}};
     if (count_ > kStoreCapacity || !scratchData_.writeInt32At(0, count_) ||
-        !scratchIndex_.writeInt32At(0, count_) || !scratchData_.flush() || !scratchIndex_.flush())
+        !scratchIndex_.writeInt32At(0, count_) || !scratchData_.sync() || !scratchIndex_.sync())
         return {storemsg::kWriteFailed, {}};
     scratchData_.close();
     scratchIndex_.close();
@@ -120,17 +116,24 @@ Message StoreRewrite::finish() {
 Message StoreRewrite::replace() {
     if (!finished_)
         return {storemsg::kWriteFailed, {}};
+    const StoreJournal journal(root_, mode_, id_);
+    if (!journal.announce())
+        return {storemsg::kWriteFailed, {}};
+    // From here on the replacement is decided: a failed rename leaves the
+    // journal and the scratch files for the next open to finish it.
+    started_ = false;
     if (!replaceFile(scratchDataPath_, dataPath_))
         return {storemsg::kCannotOpen, dataPath_};
     if (!replaceFile(scratchIndexPath_, indexPath_))
         return {storemsg::kCannotOpen, indexPath_};
-    started_ = false;
+    journal.close();
     return {};
 }
 
 void StoreRewrite::abandon() {
     if (!started_)
         return;
+    QFile::remove(paths::journalFile(root_, mode_, id_));
     scratchData_.close();
     scratchIndex_.close();
     QFile::remove(scratchDataPath_);

@@ -51,6 +51,9 @@ private:
     void abandon();
 
     StoreFiles store_;
+    QString root_;
+    int32_t mode_;
+    QString id_;
     QString dataPath_;
     QString indexPath_;
     QString scratchDataPath_;
@@ -67,8 +70,5 @@ private:
 // short read or write.
 bool copyFileRange(BinaryFile& from, qint64 fromOffset, qint64 len, BinaryFile& to,
                    qint64 toOffset);
-
-// Renames `from` to `to`, replacing `to`.
-bool replaceFile(const QString& from, const QString& to);
 
 } // namespace vantora

@@ -1,0 +1,114 @@
+#include "records/StoreJournal.h"
+
+#include "core/DataPaths.h"
+#include "records/BinaryFile.h"
+#include "records/RecordIndexEntry.h"
+
+#include <QFile>
+
+namespace vantora {
+
+namespace {
+// Journal content: a tag and the mode, so that a journal cut short by a kill
+// is told apart from a whole one.
+constexpr char kJournalTag[] = "VANTORA-REPLACE";
+constexpr int kJournalBytes = sizeof(kJournalTag); // with the terminating zero
+
+QByteArray journalBytes(int mode) {
+    QByteArray bytes(kJournalTag, kJournalBytes);
+    bytes.append(char(mode));
+    return bytes;
+}
+} // namespace
+
+StoreJournal::StoreJournal(QString dataRoot, int mode, QString patientId)
+    : root_(std::move(dataRoot)), mode_(mode), id_(std::move(patientId)) {}
+
+bool StoreJournal::announce() const {
+    const QByteArray bytes = journalBytes(mode_);
+    BinaryFile journal;
+    return journal.open(paths::journalFile(root_, mode_, id_), BinaryFile::Mode::Truncate) &&
+           journal.writeAt(0, bytes.constData(), bytes.size()) && journal.sync() &&
+           syncFolder(root_);
+}
+
+bool StoreJournal::close() const {
+    return QFile::remove(paths::journalFile(root_, mode_, id_)) && syncFolder(root_);
+}
+
+bool StoreJournal::holdsIntent() const {
+    const QString path = paths::journalFile(root_, mode_, id_);
+    if (!QFile::exists(path))
+        return false;
+    const QByteArray expected = journalBytes(mode_);
+    QByteArray bytes(expected.size() + 1, '\0');
+    BinaryFile journal;
+    if (!journal.open(path, BinaryFile::Mode::Read) || journal.size() != expected.size() ||
+        !journal.readAt(0, bytes.data(), expected.size()))
+        return false;
+    bytes.truncate(expected.size());
+    return bytes == expected;
+}
+
+bool StoreJournal::rollForward() const {
+    // Each rename that has not happened yet is done now, in the same order.
+    const QString scratchData = paths::scratchDataFile(root_, mode_, id_);
+    const QString scratchIndex = paths::scratchIndexFile(root_, id_);
+    if (QFile::exists(scratchData) && !replaceFile(scratchData, paths::dataFile(root_, mode_, id_)))
+        return false;
+    if (QFile::exists(scratchIndex) &&
+        !replaceFile(scratchIndex, paths::indexFile(root_, mode_, id_)))
+        return false;
+    return close();
+}
+
+// An append raises the data file's count, then the index file's; an append
+// stopped between the two has its record and entry whole (both were synced
+// before the first count), so the index count is raised to match.
+static void finishAppend(const QString& dataRoot, int mode, const QString& patientId) {
+    const QString indexPath = paths::indexFile(dataRoot, mode, patientId);
+    const QString dataPath = paths::dataFile(dataRoot, mode, patientId);
+    if (!QFile::exists(indexPath) || !QFile::exists(dataPath))
+        return;
+    BinaryFile data;
+    BinaryFile index;
+    if (!data.open(dataPath, BinaryFile::Mode::Read) ||
+        !index.open(indexPath, BinaryFile::Mode::Read))
+        return;
+    const auto n = data.readInt32At(0);
+    const auto entries = index.readInt32At(0);
+    if (!n || !entries || *n != *entries + 1 ||
+        index.size() < 4 + qint64(*n) * RecordIndexEntry::kBytes)
+        return;
+    index.close();
+    if (index.open(indexPath, BinaryFile::Mode::ReadWrite) && index.writeInt32At(0, *n))
+        index.sync();
+}
+
+void StoreJournal::recover(const QString& dataRoot, const QString& patientId) {
+    bool leftovers = false;
+    for (const int mode : {int(kModeSnap), int(kModeContinuous)}) {
+        const StoreJournal journal(dataRoot, mode, patientId);
+        // A replacement that cannot be finished now keeps its journal and its
+        // scratch files for the next open.
+        if (journal.holdsIntent() && !journal.rollForward())
+            return;
+        leftovers = leftovers || QFile::exists(paths::journalFile(dataRoot, mode, patientId)) ||
+                    QFile::exists(paths::scratchDataFile(dataRoot, mode, patientId));
+    }
+    // Only once no replacement is pending do the two counts belong together.
+    for (const int mode : {int(kModeSnap), int(kModeContinuous)})
+        finishAppend(dataRoot, mode, patientId);
+    leftovers = leftovers || QFile::exists(paths::scratchIndexFile(dataRoot, patientId));
+    if (!leftovers)
+        return;
+    // No whole journal announces these: the rewrite stopped before its renames.
+    for (const int mode : {int(kModeSnap), int(kModeContinuous)}) {
+        QFile::remove(paths::journalFile(dataRoot, mode, patientId));
+        QFile::remove(paths::scratchDataFile(dataRoot, mode, patientId));
+    }
+    QFile::remove(paths::scratchIndexFile(dataRoot, patientId));
+    syncFolder(dataRoot);
+}
+
+} // namespace vantora
