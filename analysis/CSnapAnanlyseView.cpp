@@ -7,16 +7,22 @@
 #include "app/CMainFrame.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
+#include "records/CFileDlgEx.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingNotes.h"
 #include "records/RecordingStore.h"
+#include "render/AnalysisPicture.h"
+#include "render/PictureMail.h"
+#include "render/PictureWriters.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -55,11 +61,6 @@ RecordIndexEntry entryOf(const QTreeWidgetItem* item) {
     if (bytes.size() != RecordIndexEntry::kBytes)
         return {};
     return RecordIndexEntry::fromBytes(reinterpret_cast<const uint8_t*>(bytes.constData()));
-}
-
-QString dateTimeText(const SystemTime& t) {
-    const QDateTime when(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
-    return when.isValid() ? QLocale::system().toString(when, QLocale::ShortFormat) : QString();
 }
 
 } // namespace
@@ -271,7 +272,7 @@ void CSnapAnanlyseView::showNoRecordFields() {
 }
 
 void CSnapAnanlyseView::showRecordFields(const QString& patientId, const RecordIndexEntry& entry) {
-    date_->setText(dateTimeText(entry.time));
+    date_->setText(recordingTimeText(entry.time));
     rate_->setText(QString::asprintf("%d", int(entry.heartRate)));
     const auto note = RecordingNotes(state().dataRoot, listedMode_, patientId).read(entry.time);
     if (!note.ok())
@@ -310,6 +311,53 @@ void CSnapAnanlyseView::OnNoteClicked() {
         target, [this](const Message& m) { showMessage(m); }, this);
     if (dialog.exec() == QDialog::Accepted)
         note_->showNote(dialog.noteText());
+}
+
+AnalysisPictureContent CSnapAnanlyseView::pictureContent(const QTreeWidgetItem* item) const {
+    AnalysisPictureContent content;
+    content.patientText = item->parent()->text(0);
+    content.patientId = item->parent()->data(0, kPatientIdRole).toString();
+    content.recordingTime = date_->text();
+    content.secondField = rate_->text();
+    content.diagnosis = note_->toPlainText();
+    content.font = font();
+    addModelPictures(model_, content);
+    return content;
+}
+
+void CSnapAnanlyseView::OnSavePicture() {
+    const QTreeWidgetItem* item = selectedRecordingItem();
+    if (!item)
+        return;
+    const QString folder = QDir::currentPath();
+    const FileRequest request =
+        analysisPictureRequest(item->parent()->text(0), item->text(0), state().dataRoot);
+    const std::optional<QString> path =
+        chooseFile_ ? chooseFile_(request) : CFileDlgEx::choose(request, this);
+    if (path) {
+        const QImage picture = composeAnalysisPicture(pictureContent(item));
+        const Message saved = savePicture(picture, *path, QFileInfo(*path).suffix());
+        if (!saved.isNone())
+            showMessage(saved);
+    }
+    QDir::setCurrent(folder);
+}
+
+void CSnapAnanlyseView::OnMailPicture() {
+    const QTreeWidgetItem* item = selectedRecordingItem();
+    if (!item)
+        return;
+    const QString path = mailPicturePath(item->parent()->text(0),
+                                         item->parent()->data(0, kPatientIdRole).toString());
+    Message result =
+        savePicture(composeAnalysisPicture(pictureContent(item)), path, QStringLiteral("jpeg"));
+    if (result.isNone()) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        result = SendFileByMail(path);
+        QGuiApplication::restoreOverrideCursor();
+    }
+    if (!result.isNone())
+        showMessage(result);
 }
 
 } // namespace vantora

@@ -5,7 +5,9 @@
 #include "records/RecordIndexEntry.h"
 
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QLineEdit;
 class QTreeWidget;
@@ -16,6 +18,8 @@ namespace vantora {
 class CAnalysisRowList;
 class CAveragedBeatWnd;
 class CNoteField;
+struct AnalysisPictureContent;
+struct FileRequest;
 
 // The analysis page (page 1007): a patient and recording tree, the record
 // fields, the recording in three 10 s rows, the averaged beat and six results.
@@ -49,6 +53,12 @@ public:
     void OnRecordingSelected();
     void OnRowClicked(int x, int y);
     void OnNoteClicked();
+    // Save picture (32780) and mail picture (32781) of the selected recording.
+    void OnSavePicture() override;
+    void OnMailPicture() override;
+    // The save dialog; tests answer it instead of the user.
+    using FileChooser = std::function<std::optional<QString>(const FileRequest&)>;
+    void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
 
 private:
     void buildLayout();
@@ -61,6 +71,7 @@ private:
     void showNoRecordFields();
     void showRecordFields(const QString& patientId, const RecordIndexEntry& entry);
     QTreeWidgetItem* selectedRecordingItem() const;
+    AnalysisPictureContent pictureContent(const QTreeWidgetItem* item) const;
 
     AnalysisPageModel model_;
     int32_t listedMode_ = 0; // the store kind the tree lists
@@ -71,6 +82,7 @@ private:
     QLineEdit* date_ = nullptr;
     QLineEdit* rate_ = nullptr;
     std::array<QLineEdit*, 6> results_{};
+    FileChooser chooseFile_;
 };
 
 } // namespace vantora

@@ -3,6 +3,7 @@
 #include "analysis/AnalysisPageModel.h"
 #include "records/RecordingStore.h"
 #include "records/SampleBlock.h"
+#include "tools/cli/AnalysedStretch.h"
 #include "tools/cli/CliContext.h"
 #include "tools/cli/StoreOptions.h"
 
@@ -42,28 +43,36 @@ QJsonObject resultJson(const AnalysisPageModel& page) {
 
 } // namespace
 
+Stretch takeStretch(CliContext& ctx, const char* command) {
+    const Stretch s{ctx.takeIntOption("start"), ctx.takeIntOption("end")};
+    const std::string name(command);
+    if (s.start.has_value() != s.end.has_value())
+        throw UsageError(name + ": --start and --end go together");
+    if (s.start && !(0 <= *s.start && *s.start < *s.end && *s.end < kSamplesPerRecording))
+        throw UsageError(name + ": --start and --end are sample numbers from 0 to 7499, "
+                                "the start before the end");
+    return s;
+}
+
+void analyseOnPage(AnalysisPageModel& page, std::span<const int32_t> samples,
+                   const Stretch& stretch) {
+    page.showRecording(samples);
+    if (stretch.start && !page.RunAnalysis(*stretch.start, *stretch.end))
+        page.clearResults();
+}
+
 int runAnalyse(CliContext& ctx) {
     const int32_t mode = requireMode(ctx);
     const PatientRef patient = requirePatient(ctx);
     const int k = requireRecordingChoice(ctx, false);
-    const std::optional<int> start = ctx.takeIntOption("start");
-    const std::optional<int> end = ctx.takeIntOption("end");
+    const Stretch stretch = takeStretch(ctx, "analyse");
     const QString library = ctx.takeOption("library").value_or(QString());
     ctx.finish();
-    if (start.has_value() != end.has_value())
-        throw UsageError("analyse: --start and --end go together");
-    if (start && !(0 <= *start && *start < *end && *end < kSamplesPerRecording))
-        throw UsageError("analyse: --start and --end are sample numbers from 0 to 7499, "
-                         "the start before the end");
 
     const auto read = RecordingStore(ctx.dataRoot, mode, patient.id).readSamples(k);
     failOnMessage(read.message);
-    // The page's road: the whole recording when it is selected, then the
-    // chosen stretch as two clicks would give it.
     AnalysisPageModel page(library);
-    page.showRecording(read.value);
-    if (start && !page.RunAnalysis(*start, *end))
-        page.clearResults();
+    analyseOnPage(page, read.value, stretch);
     ctx.printJson(resultJson(page));
     return 0;
 }

@@ -59,5 +59,6 @@ int runDemo(CliContext& ctx);
 int runDownload(CliContext& ctx);
 int runRecord(CliContext& ctx);
 int runAnalyse(CliContext& ctx);
+int runPicture(CliContext& ctx);
 
 } // namespace vantora::cli

@@ -7,9 +7,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
+#include <memory>
 
 using namespace vantora;
 using namespace vantora::cli;
@@ -24,7 +27,7 @@ const std::map<QString, CommandFn>& commands() {
         {QStringLiteral("notes"), runNotes},       {QStringLiteral("import"), runImport},
         {QStringLiteral("export"), runExport},     {QStringLiteral("demo"), runDemo},
         {QStringLiteral("download"), runDownload}, {QStringLiteral("record"), runRecord},
-        {QStringLiteral("analyse"), runAnalyse},
+        {QStringLiteral("analyse"), runAnalyse},   {QStringLiteral("picture"), runPicture},
     };
     return table;
 }
@@ -55,6 +58,9 @@ const char* kUsage =
     "\n"
     "Analysis (the analysis page's run; --start/--end: a stretch instead of all 7500 samples):\n"
     "  analyse --patient ID --mode M --number K [--start S --end E] [--library PATH]\n"
+    "  picture --patient ID --mode M --number K [--start S --end E] --out FILE\n"
+    "                      the analysis page's picture; FILE ends in .bmp, .jpeg, .jpg, .gif,\n"
+    "                      .tiff, .tif or .png\n"
     "\n"
     "Recorder (--port DEV: the serial port; default the Port setting, else the bridge found):\n"
     "  download --patient ID [--port DEV] [--select all|1,3,...] [--yes]\n"
@@ -81,10 +87,21 @@ void printError(const QString& text) {
     std::fprintf(stderr, "%s\n", bytes.constData());
 }
 
+// Pictures draw text, which needs a GUI application; it runs off-screen.
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
+    if (!std::any_of(argv + 1, argv + argc,
+                     [](const char* a) { return qstrcmp(a, "picture") == 0; }))
+        return std::make_unique<QCoreApplication>(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> application = makeApplication(argc, argv);
+    QCoreApplication& app = *application;
     Langpack::loadBesideExecutable();
 
     QStringList args = app.arguments().mid(1);

@@ -1,0 +1,181 @@
+#include "render/AnalysisPicture.h"
+
+#include "analysis/AnalysisPageModel.h"
+#include "core/Langpack.h"
+#include "render/AveragedBeatPanel.h"
+#include "render/PictureMail.h"
+#include "render/StripRowRenderer.h"
+
+#include <QDateTime>
+#include <QFontMetrics>
+#include <QLocale>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace vantora {
+
+namespace {
+
+using namespace analysis_picture;
+
+constexpr int kNameLabel = 61221;
+constexpr int kIdLabel = 61232;
+constexpr int kRecordingTitle = 61353;
+constexpr int kTimeLabel = 61234;
+constexpr int kRateLabel = 61235;
+constexpr int kResultsTitle = 61347;
+constexpr int kDiagnosisTitle = 61231;
+constexpr std::array<int, 6> kResultLabels{61235, 61348, 61350, 61349, 61351, 61352};
+constexpr std::array<const char*, 6> kUnits{"bpm", "mm", "ms", "ms", "ms", "ms"};
+constexpr int kBeatPanelWidth = 265; // the page's panel window
+constexpr int kBeatPanelHeight = 210;
+
+// Draws text with its top-left corner at (x, y), as the platform's text
+// output places it.
+void textAt(QPainter& p, int x, int y, const QString& text) {
+    p.drawText(QPoint(x, y + p.fontMetrics().ascent()), text);
+}
+
+// A box from (left, t + 5) to (right, bottom), the right and bottom edges
+// outside it, filled white.
+void drawBoxFrame(QPainter& p, int left, int right, int t, int bottom) {
+    p.setPen(Qt::black);
+    p.setBrush(Qt::white);
+    p.drawRect(left, t + 5, right - left - 1, bottom - (t + 5) - 1); // outline to right - 1
+}
+
+// The box's title at (left + 3, t + 5) with a rule under it.
+void drawBoxTitle(QPainter& p, int left, int t, int title) {
+    p.setPen(Qt::black);
+    const QString text = Langpack::text(title);
+    textAt(p, left + 3, t + 5, text);
+    p.drawLine(left + 3, 2 * t + 5, left + p.fontMetrics().horizontalAdvance(text) + 30, 2 * t + 5);
+}
+
+void drawRecordingBox(QPainter& p, const AnalysisPictureContent& c, int t) {
+    drawBoxTitle(p, kBoxLeft, t, kRecordingTitle);
+    const QString time = Langpack::text(kTimeLabel);
+    const QString rate = Langpack::text(kRateLabel);
+    textAt(p, 18, 2 * t + 10, time);
+    textAt(p, 18, 3 * t + 15, rate);
+    const QFontMetrics fm = p.fontMetrics();
+    const int x = 18 + std::max(fm.horizontalAdvance(time), fm.horizontalAdvance(rate)) + 28;
+    textAt(p, x, 2 * t + 10, QStringLiteral(":  ") + c.recordingTime);
+    textAt(p, x, 3 * t + 15, QStringLiteral(":  ") + c.secondField);
+}
+
+void drawResultsBox(QPainter& p, const AnalysisPictureContent& c, int q, int t) {
+    drawBoxTitle(p, q + 15, t, kResultsTitle);
+    const QFontMetrics fm = p.fontMetrics();
+    int widest = 0;
+    for (int id : kResultLabels)
+        widest = std::max(widest, fm.horizontalAdvance(Langpack::text(id)));
+    const int labelX = q + 18;
+    const int columnX = labelX + widest + 16;
+    const int columnWidth = fm.horizontalAdvance(QStringLiteral("666666"));
+    for (size_t k = 0; k < kResultLabels.size(); ++k) {
+        const int y = t + 5 + int(k + 1) * t;
+        textAt(p, labelX, y, Langpack::text(kResultLabels[k]));
+        textAt(p, labelX + widest + 13, y, QStringLiteral(":"));
+        p.drawText(QRect(columnX, y, columnWidth, t), Qt::AlignRight | Qt::AlignTop, c.results[k]);
+        textAt(p, columnX + columnWidth + 10, y, QLatin1String(kUnits[k]));
+    }
+}
+
+void drawDiagnosisBox(QPainter& p, const AnalysisPictureContent& c, int q, int t, int h) {
+    drawBoxTitle(p, 2 * q + 15, t, kDiagnosisTitle);
+    p.setPen(QColor::fromRgb(kDiagnosisColour));
+    p.drawText(QRect(QPoint(2 * q + 18, 2 * t + 10), QPoint(3 * q + 6, h - 6)),
+               Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, c.diagnosis);
+}
+
+} // namespace
+
+QImage composeAnalysisPicture(const AnalysisPictureContent& c) {
+    if (c.rows.empty() || c.rows.front().isNull())
+        return {};
+    const int w = c.rows.front().width();
+    const int h = c.rows.front().height();
+    const int q = boxWidth(w);
+    QImage picture(w, h * int(c.rows.size() + 1), QImage::Format_RGB32);
+    picture.fill(QColor::fromRgb(kBackground));
+
+    QPainter p(&picture);
+    QFont font = c.font;
+    font.setPixelSize(kFontPixels);
+    p.setFont(font);
+    const QString name = Langpack::text(kNameLabel) + u':' + c.patientText;
+    const int t = p.fontMetrics().boundingRect(name).height();
+    p.setPen(Qt::white);
+    textAt(p, kBoxLeft, 3, name);
+    textAt(p, q + 15, 3, Langpack::text(kIdLabel) + u':' + c.patientId);
+
+    drawBoxFrame(p, kBoxLeft, q + 10, t, h - 5);
+    drawBoxFrame(p, q + 15, 2 * q + 10, t, h - 5);
+    drawBoxFrame(p, 2 * q + 15, 3 * q + 10, t, h - 5);
+    // The beat spans box 2's values and box 3's left part at the page's row
+    // size: it goes under the texts so that they stay readable.
+    if (!c.beatPicture.isNull()) {
+        const QImage beat =
+            c.beatPicture.copy(0, 0, c.beatPicture.width() - kBeatCutRight, c.beatPicture.height());
+        p.drawImage(QPoint(q + kBeatLeft, t + kBeatTop),
+                    beat.scaled(int(beat.width() * kBeatScale), int(beat.height() * kBeatScale),
+                                Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    }
+    drawRecordingBox(p, c, t);
+    drawResultsBox(p, c, q, t);
+    drawDiagnosisBox(p, c, q, t, h);
+    for (size_t r = 0; r < c.rows.size(); ++r)
+        p.drawImage(0, h * int(r + 1), c.rows[r]);
+    return picture;
+}
+
+void addModelPictures(const AnalysisPageModel& model, AnalysisPictureContent& content) {
+    content.rows.clear();
+    for (int r = 0; r < 3; ++r)
+        content.rows.push_back(renderAnalysisRow(r, AnalysisPageModel::rowSize(), model.gain(),
+                                                 model.points(), model.firstCursor(),
+                                                 model.secondCursor()));
+    AveragedBeatPanel panel;
+    if (model.beatShown())
+        panel.setData(model.run().beat(), model.run().parameters());
+    content.beatPicture = panel.picture(QSize(kBeatPanelWidth, kBeatPanelHeight));
+    content.results = model.fields();
+}
+
+} // namespace vantora
+
+namespace vantora {
+
+namespace {
+constexpr int kSaveTitle = 62302;
+} // namespace
+
+QString recordingTimeText(const SystemTime& t) {
+    const QDateTime when(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
+    return when.isValid() ? QLocale::system().toString(when, QLocale::ShortFormat) : QString();
+}
+
+FileRequest analysisPictureRequest(const QString& patientText, const QString& recordingText,
+                                   const QString& dataRoot) {
+    FileRequest request;
+    request.kind = FileRequest::Kind::Save;
+    request.title = Langpack::text(kSaveTitle);
+    request.filters = {QStringLiteral("Bmp Files (*.bmp)"), QStringLiteral("Jpeg Files (*.jpeg)"),
+                       QStringLiteral("Gif Files(*.gif)"), QStringLiteral("TIFF Files(*.tiff)"),
+                       QStringLiteral("PNG Files(*.png)")};
+    request.defaultSuffix = QStringLiteral("bmp");
+    request.proposedName =
+        QStringLiteral("ECG Analyse ") + patientText + recordingText + QStringLiteral(".bmp");
+    request.directory = dataRoot;
+    return request;
+}
+
+QString mailPicturePath(const QString& patientText, const QString& patientId) {
+    QString name = patientText + patientId + QStringLiteral(".jpeg");
+    name.replace(u'/', u'_');
+    return mailFolder() + u'/' + name;
+}
+
+} // namespace vantora

@@ -1,0 +1,53 @@
+#include "render/PictureMail.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <unistd.h>
+
+namespace vantora {
+
+namespace {
+constexpr int kNoMailProgram = 61840;
+constexpr int kMailFailed = 61842;
+constexpr int kMailTimeoutMs = 60 * 1000; // xdg-email only starts the mail program
+} // namespace
+
+QString mailSubject(const QString& path) {
+    const qsizetype cut =
+        std::max({path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'), path.lastIndexOf(u':')});
+    QString name = path.mid(cut + 1);
+    const qsizetype dot = name.indexOf(u'.');
+    if (dot >= 0)
+        name.truncate(dot);
+    return name + QStringLiteral("  ECG Record");
+}
+
+QString mailFolder() {
+    const QString folder =
+        QDir::tempPath() + QStringLiteral("/VantoraECG-mail-") + QString::number(getuid());
+    QDir().mkpath(folder);
+    return folder;
+}
+
+void cleanMailFolder() {
+    QDir(mailFolder()).removeRecursively();
+}
+
+Message SendFileByMail(const QString& path, const QString& program) {
+    const QString found = QStandardPaths::findExecutable(program);
+    if (found.isEmpty())
+        return Message{kNoMailProgram, {}};
+    QProcess process;
+    process.start(
+        found, {QStringLiteral("--subject"), mailSubject(path), QStringLiteral("--attach"), path});
+    if (!process.waitForFinished(kMailTimeoutMs) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
+        process.kill();
+        return Message{kMailFailed, {}};
+    }
+    return {};
+}
+
+} // namespace vantora
