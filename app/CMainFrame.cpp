@@ -14,8 +14,10 @@
 #include <QAction>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMimeData>
@@ -28,6 +30,13 @@
 namespace vantora {
 
 namespace {
+
+// The packaged user guide: the program lives in /usr/lib/vantora-ecg, the
+// guide in /usr/share/doc/vantora-ecg/guide.
+QString installedGuidePath() {
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                           QStringLiteral("/../../share/doc/vantora-ecg/guide/index.html"));
+}
 
 // Toolbar buttons: command and icon resource, in button order.
 const QList<std::pair<int, int>> kMainButtons = {
@@ -170,7 +179,10 @@ void CMainFrame::HandFileToPages(const QString& path) {
 }
 
 void CMainFrame::openHelp() {
-    openUrl_(QUrl::fromLocalFile(paths::helpFile(state_.dataRoot)));
+    const QString chm = paths::helpFile(state_.dataRoot);
+    const QString guide = installedGuide_.isNull() ? installedGuidePath() : installedGuide_;
+    const bool useGuide = !QFileInfo::exists(chm) && QFileInfo::exists(guide);
+    openUrl_(QUrl::fromLocalFile(useGuide ? guide : chm));
 }
 
 void CMainFrame::OnPatientManager() {

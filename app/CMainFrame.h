@@ -84,6 +84,9 @@ public:
     // Opens a URL with the desktop (help file); tests replace it.
     using UrlOpener = std::function<bool(const QUrl&)>;
     void setUrlOpener(UrlOpener opener) { openUrl_ = std::move(opener); }
+    // The user guide Help opens when the data folder has no ECG.chm: by default
+    // the one the package installs beside the program's folder. Tests replace it.
+    void setInstalledGuide(const QString& path) { installedGuide_ = path; }
     // Files dropped on the window: only the first is opened.
     void dropFiles(const QList<QUrl>& urls);
 
@@ -118,6 +121,7 @@ private:
     QLabel* pageStatus_ = nullptr;
     QString pageStatusText_;
     UrlOpener openUrl_;
+    QString installedGuide_;
     DialogRunner runDialog_;
 };
 

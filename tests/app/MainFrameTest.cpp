@@ -8,6 +8,8 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QPointer>
 #include <QToolBar>
 
@@ -227,16 +229,35 @@ TEST_F(MainFrameTest, PrintAndPictureCommandsFollowTheActivePage) {
     EXPECT_TRUE(frame->isCommandEnabled(cmd::kMailPicture));
 }
 
-TEST_F(MainFrameTest, HelpOpensTheDataRootsHelpFile) {
-    auto frame = makeFrame({});
-    QList<QUrl> opened;
-    frame->setUrlOpener([&](const QUrl& url) {
-        opened << url;
-        return true;
-    });
-    frame->runCommand(cmd::kHelp);
-    ASSERT_EQ(opened.size(), 1);
-    EXPECT_EQ(opened.first().toLocalFile(), paths::helpFile(root_.path()));
+// ECG.chm in the data folder wins; without it the installed guide, when there
+// is one; with neither, ECG.chm all the same (the desktop says it is missing).
+TEST_F(MainFrameTest, HelpOpensTheHelpFileElseTheInstalledGuide) {
+    const QString chm = paths::helpFile(root_.path());
+    const QString guide = root_.file(QStringLiteral("guide/index.html"));
+    const struct {
+        bool chm, guide;
+        QString expected;
+    } cases[] = {{true, true, chm}, {true, false, chm}, {false, true, guide}, {false, false, chm}};
+    for (const auto& c : cases) {
+        QFile::remove(chm);
+        QFile::remove(guide);
+        if (c.chm)
+            writeAll(chm, QByteArray("chm"));
+        if (c.guide) {
+            QDir().mkpath(QFileInfo(guide).path());
+            writeAll(guide, QByteArray("<html>"));
+        }
+        auto frame = makeFrame({});
+        frame->setInstalledGuide(guide);
+        QList<QUrl> opened;
+        frame->setUrlOpener([&](const QUrl& url) {
+            opened << url;
+            return true;
+        });
+        frame->runCommand(cmd::kHelp);
+        ASSERT_EQ(opened.size(), 1);
+        EXPECT_EQ(opened.first().toLocalFile(), c.expected) << c.chm << c.guide;
+    }
 }
 
 TEST_F(MainFrameTest, TwoDroppedFilesOpenOnlyTheFirst) {
