@@ -5,6 +5,9 @@ namespace vantora::paths {
 QString registry(const QString& root) {
     return root + QStringLiteral("/UserDA.txt");
 }
+QString scratchRegistry(const QString& root) {
+    return registry(root) + QStringLiteral(".new");
+}
 QString snapFolder(const QString& root) {
     return root + QStringLiteral("/SnapData");
 }

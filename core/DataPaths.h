@@ -10,10 +10,11 @@ enum RecordingMode : int32_t { kModeNone = 0, kModeContinuous = 1, kModeSnap = 2
 // Every data path is the data root plus a fixed suffix; these are the only
 // places that build them.
 namespace paths {
-QString registry(const QString& root);       // root/UserDA.txt
-QString snapFolder(const QString& root);     // root/SnapData
-QString continueFolder(const QString& root); // root/ContinueData
-QString helpFile(const QString& root);       // root/ECG.chm
+QString registry(const QString& root);        // root/UserDA.txt
+QString scratchRegistry(const QString& root); // root/UserDA.txt.new, renamed over it when whole
+QString snapFolder(const QString& root);      // root/SnapData
+QString continueFolder(const QString& root);  // root/ContinueData
+QString helpFile(const QString& root);        // root/ECG.chm
 // Folder of the recordings of the given mode (Snap or Continuous).
 QString modeFolder(const QString& root, int mode);
 QString snapData(const QString& root, const QString& id);      // SnapData/id-Snap.dat

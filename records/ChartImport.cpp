@@ -5,6 +5,7 @@
 #include "records/CardRecord.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingStore.h"
+#include "records/StoreJournal.h"
 #include "records/StoreMessages.h"
 #include "records/StoreRewrite.h"
 
@@ -33,6 +34,15 @@ Message openSource(BinaryFile& file, const QString& path) {
                                                    : Message{storemsg::kCannotOpen, path};
 }
 
+// A data file whose count is not 0 (or cannot be read as 0).
+bool holdsRecordings(const QString& root, int32_t mode, const QString& id) {
+    StoreJournal::recover(root, id);
+    BinaryFile data;
+    if (!data.open(paths::dataFile(root, mode, id), BinaryFile::Mode::Read))
+        return false;
+    return data.size() > 0 && data.readInt32At(0).value_or(1) != 0;
+}
+
 } // namespace
 
 ChartImport::Target ChartImport::targetFor(const PatientRecord& record) const {
@@ -58,9 +68,12 @@ ChartImportResult ChartImport::write(const Target& target, int count,
             return result;
         }
     }
+    // Recordings already stored under the id of a new patient (files of a
+    // patient the registry no longer lists) are kept: the chart's join them.
     StoreRewrite rewrite(root_, mode_, target.id);
-    const auto start =
-        target.registerPatient ? StoreRewrite::Start::Fresh : StoreRewrite::Start::Keep;
+    const auto start = target.registerPatient && !holdsRecordings(root_, mode_, target.id)
+                           ? StoreRewrite::Start::Fresh
+                           : StoreRewrite::Start::Keep;
     if (result.message = rewrite.begin(start); !result.message.isNone())
         return result;
     if (rewrite.count() + count > kStoreCapacity) {
@@ -81,16 +94,24 @@ ChartImportResult ChartImport::write(const Target& target, int count,
     }
     if (result.message = rewrite.finish(); !result.message.isNone())
         return result;
+    // A new patient is registered just before its recordings are put in place
+    // and withdrawn when they cannot be: a later import of the same chart
+    // then neither finds a patient without recordings nor doubles them.
+    int added = 0;
     if (target.registerPatient) {
-        const PatientAddResult added = registry.appendRecord(target.record);
-        if (!added.added()) {
-            result.message = added.message;
+        const PatientAddResult r = registry.appendRecord(target.record);
+        if (!r.added()) {
+            result.message = r.message;
             return result;
         }
-        result.registered = true;
+        added = r.position;
     }
-    if (result.message = rewrite.replace(); !result.message.isNone())
+    if (result.message = rewrite.replace(); !result.message.isNone()) {
+        if (added > 0 && !rewrite.decided())
+            registry.withdrawAppend(added);
         return result;
+    }
+    result.registered = added > 0;
     result.imported = count;
     return result;
 }

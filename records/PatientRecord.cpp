@@ -119,6 +119,9 @@ bool isValidPatientId(const QString& id) {
         return false;
     if (id.startsWith(u'.')) // also refuses "." and ".."
         return false;
+    // A lone surrogate is no text: it has no file name on disk.
+    if (!QStringView(id).isValidUtf16())
+        return false;
     for (QChar c : id) {
         if (c == u'/' || c == u'\\' || c.category() == QChar::Other_Control)
             return false;

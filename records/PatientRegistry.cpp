@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstring>
+
 namespace vantora {
 
 namespace {
@@ -34,13 +36,14 @@ qint64 recordOffset(int32_t index) {
     return 4 + qint64(index) * PatientRecord::kSize;
 }
 
-// The count at offset 0 (0 for a file shorter than 4 bytes). Negative is
-// damaged; so is, when `whole`, a count the file's length cannot hold.
+// The count at offset 0 (0 for an empty file). A file of 1 to 3 bytes or a
+// negative count is damaged; so is, when `whole`, a count the file's length
+// cannot hold.
 PatientRegistry::Count readCount(BinaryFile& file, bool whole) {
     PatientRegistry::Count count;
-    if (file.size() < 4)
+    if (file.size() == 0)
         return count;
-    const auto n = file.readInt32At(0);
+    const auto n = file.size() < 4 ? std::nullopt : file.readInt32At(0);
     if (!n || *n < 0 || (whole && recordOffset(*n) > file.size()))
         count.message = registryMessage(msg::kDamagedFile);
     else
@@ -95,9 +98,63 @@ bool writeFiller(const QString& path, const QByteArray& record) {
            file.writeAt(4, record.constData(), record.size()) && file.flush();
 }
 
-bool createEmpty(const QString& path) {
+// Makes an empty store data file for a new patient, except where one already
+// holds recordings (a registry that lost the patient's record): those are
+// kept, and the patient is registered over them.
+bool createUnlessHolding(const QString& path, bool& created) {
+    created = false;
     BinaryFile file;
-    return file.open(path, BinaryFile::Mode::Truncate);
+    if (file.open(path, BinaryFile::Mode::Read) && file.size() >= 4 &&
+        file.readInt32At(0).value_or(0) != 0)
+        return true;
+    file.close();
+    created = file.open(path, BinaryFile::Mode::Truncate);
+    return created;
+}
+
+// A scratch registry left by a rewrite that did not reach its rename.
+void dropScratch(const QString& root) {
+    const QString scratch = paths::scratchRegistry(root);
+    if (QFileInfo::exists(scratch))
+        QFile::remove(scratch);
+}
+
+// Writes the registry anew in a scratch file, puts it on the disk and renames
+// it over "UserDA.txt": a kill leaves the old registry or the new one.
+bool rewriteRegistry(const QString& root, const QByteArray& bytes) {
+    const QString scratch = paths::scratchRegistry(root);
+    BinaryFile file;
+    const bool written = file.open(scratch, BinaryFile::Mode::Truncate) &&
+                         file.writeAt(0, bytes.constData(), bytes.size()) && file.sync();
+    file.close();
+    if (written && replaceFile(scratch, paths::registry(root)))
+        return true;
+    QFile::remove(scratch);
+    return false;
+}
+
+// The whole registry file, when its count fits it, for a rewrite that keeps
+// every byte it does not change (the file is never shortened).
+struct RegistryBytes {
+    QByteArray bytes;
+    int32_t count = 0;
+    Message message;
+};
+
+RegistryBytes wholeRegistry(const QString& path) {
+    RegistryBytes out;
+    BinaryFile file;
+    if (!file.open(path, BinaryFile::Mode::Read)) {
+        out.message = registryMessage(msg::kCannotOpen);
+        return out;
+    }
+    const PatientRegistry::Count n = readCount(file, true);
+    out.message = n.message;
+    out.count = n.value;
+    out.bytes.resize(file.size());
+    if (out.message.isNone() && !file.readAt(0, out.bytes.data(), out.bytes.size()))
+        out.message = registryMessage(msg::kCannotOpen);
+    return out;
 }
 
 } // namespace
@@ -124,6 +181,7 @@ QString PatientRegistry::filePath() const {
 }
 
 PatientRegistry::Count PatientRegistry::count() const {
+    dropScratch(dataRoot_);
     if (!QFileInfo::exists(filePath()))
         return {};
     BinaryFile file;
@@ -133,6 +191,7 @@ PatientRegistry::Count PatientRegistry::count() const {
 }
 
 PatientList PatientRegistry::loadAll() const {
+    dropScratch(dataRoot_);
     PatientList list;
     if (!QFileInfo::exists(filePath()))
         return list;
@@ -245,14 +304,17 @@ PatientAddResult PatientRegistry::quickAdd(const QString& id, const QString& fir
     }
     const QString conPath = paths::continueData(dataRoot_, record.id);
     const QString snapPath = paths::snapData(dataRoot_, record.id);
-    if (!createEmpty(conPath) || !createEmpty(snapPath))
+    bool conCreated = false;
+    bool snapCreated = false;
+    if (!createUnlessHolding(conPath, conCreated) || !createUnlessHolding(snapPath, snapCreated))
         return {0, Message{kMsgCannotCreateFiles, {}}};
 
     const PatientAddResult result = append(record);
     if (!result.added())
         return result;
     const QByteArray bytes = record.encode();
-    if (!writeFiller(conPath, bytes) || !writeFiller(snapPath, bytes))
+    if ((conCreated && !writeFiller(conPath, bytes)) ||
+        (snapCreated && !writeFiller(snapPath, bytes)))
         return {result.position, Message{kMsgCannotCreateFiles, {}}};
     return result;
 }
@@ -266,6 +328,7 @@ PatientAddResult PatientRegistry::appendRecord(const PatientRecord& record) cons
 // Writes the record behind the last counted one, then raises the count, so an
 // interrupted append leaves at worst an uncounted record.
 PatientAddResult PatientRegistry::append(const PatientRecord& record) const {
+    dropScratch(dataRoot_);
     BinaryFile file;
     if (!file.open(filePath(), BinaryFile::Mode::OpenOrCreate))
         return {0, registryMessage(msg::kCannotOpen)};
@@ -273,23 +336,33 @@ PatientAddResult PatientRegistry::append(const PatientRecord& record) const {
     if (!n.message.isNone())
         return {0, n.message};
     const QByteArray bytes = record.encode();
-    if (!file.writeAt(recordOffset(n.value), bytes.constData(), bytes.size()) ||
-        !file.writeInt32At(0, n.value + 1) || !file.flush())
+    if (!file.writeAt(recordOffset(n.value), bytes.constData(), bytes.size()) || !file.sync() ||
+        !file.writeInt32At(0, n.value + 1) || !file.sync())
         return {0, registryMessage(msg::kCannotOpen)};
     return {n.value + 1, {}};
+}
+
+bool PatientRegistry::withdrawAppend(int position) const {
+    BinaryFile file;
+    if (!file.open(filePath(), BinaryFile::Mode::ReadWrite) ||
+        file.readInt32At(0).value_or(0) != position)
+        return false;
+    return file.writeInt32At(0, position - 1) && file.sync();
 }
 
 Message PatientRegistry::edit(int position, const PatientFields& fields) const {
     const PatientReadResult stored = read(position);
     if (!stored.record)
         return stored.message;
+    RegistryBytes all = wholeRegistry(filePath());
+    if (!all.message.isNone())
+        return all.message;
     PatientRecord record = recordFromFields(fields);
     record.id = stored.record->id;
     record.revision = PatientRecord::kRevisionEdited;
-    BinaryFile file;
     const QByteArray bytes = record.encode();
-    if (!file.open(filePath(), BinaryFile::Mode::ReadWrite) ||
-        !file.writeAt(recordOffset(position - 1), bytes.constData(), bytes.size()) || !file.flush())
+    std::copy(bytes.begin(), bytes.end(), all.bytes.begin() + recordOffset(position - 1));
+    if (!rewriteRegistry(dataRoot_, all.bytes))
         return registryMessage(msg::kCannotOpen);
     return {};
 }
@@ -299,34 +372,36 @@ PatientDeleteResult PatientRegistry::remove(int position, Prompter& prompter,
     const PatientReadResult stored = read(position);
     if (!stored.record)
         return {false, stored.message};
-    // A registry that could not be compacted keeps the patient's files too.
+    // A registry that could not be rewritten keeps the patient's files too.
     if (const Message why = writableWholeRegistry(filePath()); !why.isNone())
         return {false, why};
+    RegistryBytes all = wholeRegistry(filePath());
+    if (!all.message.isNone())
+        return {false, all.message};
     const QString id = stored.record->id;
     if (!prompter.confirm(Message{kMsgConfirmDelete, id}))
         return {};
+    // The patient leaves the registry first, in one rename: a kill before it
+    // keeps everything, one after it leaves at worst files of an unlisted id,
+    // which a later add of that id keeps rather than overwrites.
+    // Later records move up one place; the last stays behind, uncounted.
+    char* const at = all.bytes.data() + recordOffset(position - 1);
+    std::memmove(at, at + PatientRecord::kSize,
+                 size_t(recordOffset(all.count) - recordOffset(position)));
+    putLE32(reinterpret_cast<uint8_t*>(all.bytes.data()), uint32_t(all.count - 1));
+    if (!rewriteRegistry(dataRoot_, all.bytes))
+        return {false, registryMessage(msg::kCannotOpen)};
     if (ids)
         ids->remove(id);
-    // A missing file or one that cannot be deleted is skipped.
-    QFile::remove(paths::continueIndex(dataRoot_, id));
-    QFile::remove(paths::continueData(dataRoot_, id));
-    QFile::remove(paths::snapData(dataRoot_, id));
-    QFile::remove(paths::snapIndex(dataRoot_, id));
-
-    BinaryFile file;
-    if (!file.open(filePath(), BinaryFile::Mode::ReadWrite))
-        return {false, registryMessage(msg::kCannotOpen)};
-    const Count n = readCount(file, true);
-    if (!n.message.isNone())
-        return {false, n.message};
-    QByteArray bytes(PatientRecord::kSize, '\0');
-    for (int32_t k = position; k < n.value; ++k) {
-        if (!file.readAt(recordOffset(k), bytes.data(), bytes.size()) ||
-            !file.writeAt(recordOffset(k - 1), bytes.constData(), bytes.size()))
-            return {false, registryMessage(msg::kCannotOpen)};
+    // A missing file or one that cannot be deleted is skipped. Notes go too:
+    // a later patient of the same id must not inherit them.
+    for (const int mode : {int(kModeContinuous), int(kModeSnap)}) {
+        QFile::remove(paths::indexFile(dataRoot_, mode, id));
+        QFile::remove(paths::dataFile(dataRoot_, mode, id));
+        QFile::remove(paths::notesFile(dataRoot_, mode, id));
     }
-    if (!file.writeInt32At(0, n.value - 1) || !file.flush())
-        return {false, registryMessage(msg::kCannotOpen)};
+    syncFolder(paths::continueFolder(dataRoot_));
+    syncFolder(paths::snapFolder(dataRoot_));
     return {true, {}};
 }
 

@@ -108,15 +108,20 @@ public:
     // (61265). Creates no recording files and does not look for the id: the
     // caller asks findById first.
     PatientAddResult appendRecord(const PatientRecord& record) const;
+    // Takes back the append that made `position` the last patient (the count
+    // is lowered; nothing else changes). False when it is no longer the last.
+    bool withdrawAppend(int position) const;
 
     // Rewrites the record at `position` from the dialog's fields, keeping the
     // stored id; revision marker 10; the count is untouched. 61319 without a
-    // valid position.
+    // valid position, 61218 for a count the file cannot hold. Written through
+    // a scratch file renamed over the registry.
     Message edit(int position, const PatientFields& fields) const;
 
     // Asks 61321 (with the id) through `prompter`; on Yes removes the id's value
-    // from `ids` (when given), deletes the patient's recording files and index
-    // files and compacts the registry (the file is never shortened).
+    // from `ids` (when given), compacts the registry through a scratch file
+    // renamed over it (the file is never shortened), then deletes the
+    // patient's recording, index and note files.
     PatientDeleteResult remove(int position, Prompter& prompter, PatientIdMap* ids) const;
 
     // Search over the registry's list.

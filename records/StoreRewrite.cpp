@@ -122,6 +122,7 @@ Message StoreRewrite::replace() {
     // From here on the replacement is decided: a failed rename leaves the
     // journal and the scratch files for the next open to finish it.
     started_ = false;
+    decided_ = true;
     if (!replaceFile(scratchDataPath_, dataPath_))
         return {storemsg::kCannotOpen, dataPath_};
     if (!replaceFile(scratchIndexPath_, indexPath_))

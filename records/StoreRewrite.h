@@ -41,6 +41,9 @@ public:
     Message finish();
     // Puts the finished scratch files in place of the store's files.
     Message replace();
+    // True once replace() has announced the replacement: from then on it
+    // happens, now or at the next open, even when replace() reports a failure.
+    bool decided() const { return decided_; }
     Message commit() {
         Message m = finish();
         return m.isNone() ? replace() : m;
@@ -64,6 +67,7 @@ private:
     int original_ = 0;
     bool started_ = false;
     bool finished_ = false;
+    bool decided_ = false;
 };
 
 // Copies len bytes from one file to another in large pieces; false on any
