@@ -1,6 +1,7 @@
 #include "app/CCorvidApp.h"
 #include "app/MessageBoxPrompter.h"
 #include "app/StationPages.h"
+#include "render/PictureMail.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,7 +29,11 @@ int main(int argc, char** argv) {
     vantora::CCorvidApp corvid({vantora::stationPages(), QString(), true});
     if (!corvid.InitInstance(QDir::currentPath(), app.arguments().mid(1)))
         return corvid.ExitInstance();
+    // Mailed pictures stay until the mail program had time to read them; the
+    // only instance removes what a crash left, and its own at exit.
+    vantora::cleanMailFolder();
     const int code = app.exec();
     corvid.ExitInstance();
+    vantora::cleanMailFolder();
     return code;
 }
