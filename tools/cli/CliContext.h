@@ -59,6 +59,7 @@ int runDemo(CliContext& ctx);
 int runDownload(CliContext& ctx);
 int runRecord(CliContext& ctx);
 int runAnalyse(CliContext& ctx);
+int runReport(CliContext& ctx);
 int runPicture(CliContext& ctx);
 
 } // namespace vantora::cli

@@ -28,6 +28,7 @@ const std::map<QString, CommandFn>& commands() {
         {QStringLiteral("export"), runExport},     {QStringLiteral("demo"), runDemo},
         {QStringLiteral("download"), runDownload}, {QStringLiteral("record"), runRecord},
         {QStringLiteral("analyse"), runAnalyse},   {QStringLiteral("picture"), runPicture},
+        {QStringLiteral("report"), runReport},
     };
     return table;
 }
@@ -62,6 +63,12 @@ const char* kUsage =
     "                      the analysis page's picture; FILE ends in .bmp, .jpeg, .jpg, .gif,\n"
     "                      .tiff, .tif or .png\n"
     "\n"
+    "Reports (the pages the analysis and replay pages print, as one PDF, a page each):\n"
+    "  report --patient ID --mode M (--number K | --all) [--analysis [--start S --end E]]\n"
+    "         [--diagnosis TEXT] [--paper a4|letter] --out FILE.pdf\n"
+    "                                  --analysis: the analysis report of recording K;\n"
+    "                                  else record reports with each recording's note\n"
+    "\n"
     "Recorder (--port DEV: the serial port; default the Port setting, else the bridge found):\n"
     "  download --patient ID [--port DEV] [--select all|1,3,...] [--yes]\n"
     "                                              fetch and save the recorder's recordings\n"
@@ -87,10 +94,11 @@ void printError(const QString& text) {
     std::fprintf(stderr, "%s\n", bytes.constData());
 }
 
-// Pictures draw text, which needs a GUI application; it runs off-screen.
+// Pictures and reports draw text, which needs a GUI application; it runs off-screen.
 std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
-    if (!std::any_of(argv + 1, argv + argc,
-                     [](const char* a) { return qstrcmp(a, "picture") == 0; }))
+    if (!std::any_of(argv + 1, argv + argc, [](const char* a) {
+            return qstrcmp(a, "picture") == 0 || qstrcmp(a, "report") == 0;
+        }))
         return std::make_unique<QCoreApplication>(argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -1,0 +1,203 @@
+// The two report layouts: the analysis report (results, averaged beat,
+// diagnosis) and the record report (the patient's fields and one recording),
+// both ending in the 30-second paper strip. Units are 1/24 mm.
+// Tested by ReportLayoutTest on element rectangles.
+#include "render/ReportLayout.h"
+
+#include "core/Langpack.h"
+#include "render/PaperElements.h"
+
+#include <QLocale>
+
+namespace vantora {
+
+namespace {
+
+namespace txt {
+constexpr int kSnapTitle = 61220, kContinuousTitle = 61307, kAnalysisTitle = 61347;
+constexpr int kName = 61221, kPatientId = 61232, kRecordNumber = 61233, kTime = 61234;
+constexpr int kHeartRate = 61235, kFindings = 61236, kHistory = 61230, kDiagnosis = 61231;
+constexpr int kLead = 61237, kSpeed = 61238, kRecordingBox = 61353;
+constexpr int kSt = 61348, kPr = 61350, kQrs = 61349, kQt = 61351, kQtc = 61352;
+constexpr int kFirstEvent = 61289, kFirstType = 61203;
+} // namespace txt
+
+QString label(int id) {
+    return Langpack::text(id) + QStringLiteral(":  ");
+}
+
+void addTitle(ReportPage& page) {
+    const int id = page.kind == ReportPage::kSnapRecord         ? txt::kSnapTitle
+                   : page.kind == ReportPage::kContinuousRecord ? txt::kContinuousTitle
+                                                                : txt::kAnalysisTitle;
+    const QString title = Langpack::text(id);
+    const int w = textWidth(page.titleFont, title);
+    const int x = page.left + (page.right - page.left - w) / 2;
+    page.elements.push_back(std::make_unique<TextRow>(
+        &page.titleFont, LayoutRect{x, page.top - textHeight(page.titleFont), x + w, page.top},
+        QStringList{title}));
+}
+
+PaperStrip& addStrip(ReportPage& page, int start, int end) {
+    const LayoutRect rect{page.left, int(page.bottom - kStripHeightUnits), page.right, page.bottom};
+    auto strip = std::make_unique<PaperStrip>(&page.sideFont, rect, page.samples, start, end);
+    PaperStrip& ref = *strip;
+    page.elements.push_back(std::move(strip));
+    return ref;
+}
+
+void moveStripTop(PaperStrip& strip, int top) {
+    const int height = strip.rect.height();
+    strip.rect.top = top;
+    strip.rect.bottom = top + height;
+}
+
+std::unique_ptr<TextRow> rightAligned(const QFont& font, int right, int top, const QString& text) {
+    const int w = textWidth(font, text);
+    return std::make_unique<TextRow>(
+        &font, LayoutRect{right - w, top, right, top + textHeight(font)}, QStringList{text});
+}
+
+QString speedLabel() {
+    return Langpack::text(txt::kSpeed) + QStringLiteral("  25mm/s  ");
+}
+
+// Lead text centred under the strip.
+void addLead(ReportPage& page, int top) {
+    const QString lead = Langpack::text(txt::kLead);
+    const int w = textWidth(page.bodyFont, lead);
+    const int x = page.left + (page.right - page.left - w) / 2;
+    page.elements.push_back(std::make_unique<TextRow>(
+        &page.bodyFont, LayoutRect{x, top, x + w, top + textHeight(page.bodyFont)},
+        QStringList{lead}));
+}
+
+QString number(int value) {
+    return QString::asprintf("%d", value);
+}
+
+std::unique_ptr<TitledBox> box(const ReportPage& page, int left, int right, int top, int bottom,
+                               int title) {
+    return std::make_unique<TitledBox>(&page.bodyFont, LayoutRect{left, top, right, bottom},
+                                       Langpack::text(title));
+}
+
+} // namespace
+
+QString kindFieldText(int pageKind, uint16_t kindField) {
+    if (kindField == 0)
+        return {};
+    if (pageKind == ReportPage::kSnapRecord)
+        return Langpack::text(txt::kFirstType + kindField);
+    QStringList names;
+    for (int bit = 0; bit < 16; ++bit)
+        if (kindField & (1u << bit))
+            names << Langpack::text(txt::kFirstEvent + bit);
+    return names.join(QLatin1Char(','));
+}
+
+void BuildAnalysisReport(ReportPage& page, const AnalysisReportInput& in) {
+    page.elements.clear();
+    page.kind = ReportPage::kAnalysis;
+    const int w = (page.right - page.left) / 4;
+    addTitle(page);
+    PaperStrip& strip = addStrip(page, in.start, in.end);
+
+    auto block = std::make_unique<FieldBlock>(
+        &page.bodyFont, LayoutRect{page.left, page.top, page.right, strip.rect.top});
+    block->addField({label(txt::kName), in.patientText + QStringLiteral("  ")});
+    block->addField({label(txt::kPatientId), in.patientId + QStringLiteral("  ")});
+    const int y0 = block->rect.bottom;
+    page.elements.push_back(std::move(block));
+
+    const int h = textHeight(page.bodyFont);
+    const int boxBottom = std::max(strip.rect.top - 50, y0 + 5 * h + 200);
+    const int inner = y0 + h + 50;
+    const QFont* bold = &page.boldFont;
+
+    auto box1 = box(page, page.left, page.left + w - 20, y0, boxBottom, txt::kRecordingBox);
+    const QDateTime time(QDate(in.header.time.year, in.header.time.month, in.header.time.day),
+                         QTime(in.header.time.hour, in.header.time.minute, in.header.time.second));
+    box1->children.push_back(std::make_unique<ValueTable>(
+        &page.bodyFont, LayoutRect{box1->rect.left + 30, inner, box1->rect.right, boxBottom},
+        std::vector<ValueTable::Row>{
+            {Langpack::text(txt::kTime), time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), {}},
+            {Langpack::text(txt::kHeartRate), number(in.header.heartRate), {}}},
+        bold));
+    page.elements.push_back(std::move(box1));
+
+    const int U = page.left + 3 * w - 320;
+    auto box2 = box(page, page.left + w, U, y0, boxBottom, txt::kAnalysisTitle);
+    const auto& pb = in.parameters;
+    const double stMm = pb[5] * 10.0 / 175.0; // millimetres at 175 units per mV
+    box2->children.push_back(std::make_unique<ValueTable>(
+        &page.bodyFont, LayoutRect{box2->rect.left + 30, inner, U - 660, boxBottom},
+        std::vector<ValueTable::Row>{
+            {Langpack::text(txt::kHeartRate), number(pb[4]), QStringLiteral("bpm")},
+            {Langpack::text(txt::kSt), QString::asprintf("%.2f", stMm), QStringLiteral("mm")},
+            {Langpack::text(txt::kPr), number(pb[6]), QStringLiteral("ms")},
+            {Langpack::text(txt::kQrs), number(pb[7]), QStringLiteral("ms")},
+            {Langpack::text(txt::kQt), number(pb[8]), QStringLiteral("ms")},
+            {Langpack::text(txt::kQtc), number(pb[9]), QStringLiteral("ms")}},
+        bold));
+    const int beatTop = (y0 + boxBottom) / 2 - PaperAveragedBeat::kSize / 2;
+    box2->children.push_back(std::make_unique<PaperAveragedBeat>(
+        &page.sideFont, LayoutRect{U - 660, beatTop, U - 60, beatTop + PaperAveragedBeat::kSize},
+        in.beat, std::array<int32_t, 4>{pb[0], pb[1], pb[2], pb[3]}));
+    page.elements.push_back(std::move(box2));
+
+    auto box3 = box(page, page.left + 3 * w - 300, page.right, y0, boxBottom, txt::kDiagnosis);
+    box3->children.push_back(std::make_unique<TextRow>(
+        &page.bodyFont, LayoutRect{box3->rect.left + 30, inner, box3->rect.right, boxBottom},
+        QStringList{QString(), in.diagnosis}, bold, true));
+    page.elements.push_back(std::move(box3));
+
+    moveStripTop(strip, boxBottom + 50);
+    const int footer = strip.rect.bottom + 60;
+    addLead(page, footer);
+    page.elements.push_back(rightAligned(page.bodyFont, page.right, footer, speedLabel()));
+}
+
+void BuildRecordReport(ReportPage& page, const PatientRecord& patient, int recordNumber,
+                       const RecordIndexEntry& header, const QString& diagnosis) {
+    page.elements.clear();
+    addTitle(page);
+    PaperStrip& strip = addStrip(page, 0, 7499);
+    auto block = std::make_unique<FieldBlock>(
+        &page.bodyFont, LayoutRect{page.left, page.top, page.right, strip.rect.top});
+    const QString gap = QStringLiteral("  ");
+    const QDateTime time(QDate(header.time.year, header.time.month, header.time.day),
+                         QTime(header.time.hour, header.time.minute, header.time.second));
+    const std::pair<int, QString> fields[] = {
+        {61221, patient.name},
+        {61222, patient.sex},
+        {61223, patient.date},
+        {61224, patient.number},
+        {61226, patient.decimal},
+        {61228, patient.text1},
+        {61229, patient.text2},
+        {txt::kPatientId, patient.id},
+        {txt::kRecordNumber, number(recordNumber)},
+        {txt::kTime, QLocale::system().toString(time, QLocale::ShortFormat)},
+        {txt::kHeartRate, number(header.heartRate)},
+        {txt::kFindings, kindFieldText(page.kind, header.kind)},
+        {txt::kHistory, patient.text3},
+    };
+    for (const auto& [id, value] : fields) {
+        QStringList pieces{label(id), value + gap};
+        if (id == 61224 || id == 61226)
+            pieces << Langpack::text(id + 1); // the unit
+        block->addField(pieces);
+    }
+    block->addWrappedRow(label(txt::kDiagnosis), diagnosis + gap);
+    if (block->rect.bottom > strip.rect.top)
+        moveStripTop(strip, block->rect.bottom);
+    page.elements.push_back(std::move(block));
+
+    addLead(page, strip.rect.bottom + 60);
+    // Here the speed label ends at the strip's top.
+    page.elements.push_back(rightAligned(page.bodyFont, page.right,
+                                         strip.rect.top - textHeight(page.bodyFont), speedLabel()));
+}
+
+} // namespace vantora

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "core/Message.h"
+#include "render/ReportPage.h"
+
+#include <QPageSize>
+#include <QRect>
+#include <QSizeF>
+
+#include <functional>
+#include <memory>
+
+class QPainter;
+
+namespace vantora {
+
+// Messages of the report output.
+namespace reportmsg {
+constexpr int kPdfNotWritten = 62250; // "$": the PDF file
+} // namespace reportmsg
+
+// A landscape sheet of `paper` in layout units (A4: 7128 x 5040).
+QSize reportSheetUnits(QPageSize::PageSizeId paper);
+QSize reportSheetUnits(const QSizeF& landscapeMm);
+
+// Builds report page `index` on a sheet of `sheetUnits`.
+using ReportPageBuilder =
+    std::function<std::unique_ptr<ReportPage>(int index, const QSize& sheetUnits)>;
+
+// Renders `page` onto `deviceRect` of the painter's device, whose full sheet
+// measures `sheetMm`: the painter's window becomes layout units, so 1/24 mm
+// is true at any resolution.
+void PaintReportSheet(QPainter& painter, const QRect& deviceRect, const QSizeF& sheetMm,
+                      const ReportPage& page, bool preview);
+
+// Writes `count` report pages into one PDF, landscape, one page per report.
+// Fails with kPdfNotWritten when the file cannot be written.
+Message WriteReportPdf(const QString& path, QPageSize::PageSizeId paper, int count,
+                       const ReportPageBuilder& build);
+
+} // namespace vantora

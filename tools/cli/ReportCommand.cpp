@@ -1,0 +1,108 @@
+// vantora-cli report: the report pages the analysis and replay pages print,
+// written as one PDF: an analysis report after the same run as `analyse`, or
+// record reports with each recording's note as the diagnosis.
+#include "analysis/AnalysisPageModel.h"
+#include "records/RecordingStore.h"
+#include "render/ReportOutput.h"
+#include "render/ReportSources.h"
+#include "tools/cli/CliContext.h"
+#include "tools/cli/StoreOptions.h"
+
+#include <QDir>
+#include <QJsonObject>
+
+namespace vantora::cli {
+
+namespace {
+
+constexpr int kNotAnalysed = 62251;  // the recording gave no analysis to report
+constexpr int kNoRecordings = 62252; // "$": patient id
+
+QPageSize::PageSizeId paperOption(CliContext& ctx) {
+    const QString paper = ctx.takeOption("paper").value_or(QStringLiteral("a4"));
+    if (paper == QStringLiteral("a4"))
+        return QPageSize::A4;
+    if (paper == QStringLiteral("letter"))
+        return QPageSize::Letter;
+    throw UsageError("report: --paper is a4 or letter");
+}
+
+std::vector<int> recordingIndices(const CliContext& ctx, int32_t mode, const QString& id, int k) {
+    if (k >= 0)
+        return {k};
+    const auto count = RecordingStore(ctx.dataRoot, mode, id).count();
+    failOnMessage(count.message);
+    std::vector<int> all;
+    for (int i = 0; i < count.value; ++i)
+        all.push_back(i);
+    return all;
+}
+
+AnalysisReportInput analysisInput(const AnalysisPageModel& page, const PatientRecord& patient,
+                                  const RecordIndexEntry& entry, const QString& diagnosis) {
+    AnalysisReportInput in;
+    in.patientId = patient.id;
+    in.patientText = patient.id + u' ' + patient.name; // as the analysis tree lists it
+    in.diagnosis = diagnosis;
+    in.header = entry;
+    in.beat = page.run().beat();
+    in.parameters = page.run().parameters();
+    in.start = page.run().windowStart();
+    in.end = page.run().windowEnd();
+    return in;
+}
+
+} // namespace
+
+int runReport(CliContext& ctx) {
+    const int32_t mode = requireMode(ctx);
+    const PatientRef patient = requirePatient(ctx);
+    const bool analysis = ctx.takeFlag("analysis");
+    const int k = requireRecordingChoice(ctx, !analysis);
+    const std::optional<int> start = ctx.takeIntOption("start");
+    const std::optional<int> end = ctx.takeIntOption("end");
+    const QString diagnosis = ctx.takeOption("diagnosis").value_or(QString());
+    const QPageSize::PageSizeId paper = paperOption(ctx);
+    const QString out = QDir(QDir::currentPath()).absoluteFilePath(ctx.requireOption("out"));
+    const QString library = ctx.takeOption("library").value_or(QString());
+    ctx.finish();
+    if (start.has_value() != end.has_value() || (start && !analysis))
+        throw UsageError("report: --start and --end go together, with --analysis");
+    if (start && !(0 <= *start && *start < *end && *end < kSamplesPerRecording))
+        throw UsageError("report: --start and --end are sample numbers from 0 to 7499, "
+                         "the start before the end");
+
+    RecordReportSet set = ReadRecordReports(ctx.dataRoot, mode, patient.position,
+                                            recordingIndices(ctx, mode, patient.id, k));
+    failOnMessage(set.message);
+    if (set.items.empty())
+        throw CommandFailure{Message{kNoRecordings, patient.id}};
+    Message written;
+    if (analysis) {
+        const RecordReportItem& item = set.items.at(0);
+        AnalysisPageModel page(library);
+        page.showRecording(item.samples);
+        if (start && !page.RunAnalysis(*start, *end))
+            page.clearResults();
+        if (!page.analysisValid())
+            throw CommandFailure{Message{kNotAnalysed, {}}};
+        const AnalysisReportInput input = analysisInput(page, set.patient, item.entry, diagnosis);
+        written = WriteReportPdf(out, paper, 1, [&](int, const QSize& sheet) {
+            return MakeAnalysisReportPage(item.samples, input, sheet);
+        });
+    } else {
+        written =
+            WriteReportPdf(out, paper, int(set.items.size()), [&](int index, const QSize& sheet) {
+                return MakeRecordReportPage(set, index, sheet);
+            });
+    }
+    failOnMessage(written);
+    const int pages = analysis ? 1 : int(set.items.size());
+    if (ctx.json)
+        ctx.printJson(QJsonObject{{"pages", pages}, {"out", out}});
+    else
+        ctx.printLine(QStringLiteral("%1: %2 page(s)").arg(out).arg(pages));
+    return 0;
+}
+
+} // namespace vantora::cli
