@@ -12,6 +12,7 @@ constexpr int kGarbageLimit = 100;
 constexpr int kStartFailures = 11; // silent reads for a frame start, about 12 s
 constexpr int kFrameFailures = 4;  // the rest of a frame: more than 3 retries
 constexpr int kInvalidLimit = 300; // frames without signal, about 4.8 s
+constexpr int kDroppedLimit = 300; // frames in a row with a bad checksum, about 4.8 s
 
 } // namespace
 
@@ -68,8 +69,11 @@ LiveReader::Step LiveReader::readFrame() {
 
 LiveReader::Step LiveReader::deliver(const uint8_t* frame) {
     const auto packet = wire::decodeLiveFrame(frame);
+    // A bad checksum drops the frame; a line that sends nothing else (each
+    // frame start resets the foreign-byte count) ends like one without signal.
     if (!packet)
-        return Step::Continue; // bad checksum: dropped, counts for nothing
+        return ++droppedFrames_ > kDroppedLimit ? Step::Error : Step::Continue;
+    droppedFrames_ = 0;
     if (packet->valid == 0) {
         if (++invalidFrames_ > kInvalidLimit) {
             invalidFrames_ = 0;

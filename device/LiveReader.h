@@ -34,6 +34,7 @@ private:
     int pauseMs_;
     int garbage_ = 0;
     int invalidFrames_ = 0;
+    int droppedFrames_ = 0; // in a row
 };
 
 } // namespace vantora

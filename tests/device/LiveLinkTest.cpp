@@ -252,3 +252,27 @@ TEST(LiveReaderFrames, HundredForeignBytesEndTheLink) {
     EXPECT_EQ(reader.run(), ReaderOutcome::Error);
     EXPECT_EQ(m.sink.packets().size(), 1u); // the count restarts at a frame
 }
+
+TEST(LiveReaderFrames, ARunOfBadChecksumsEndsTheLink) {
+    // Frames with a bad checksum in a row, then one good frame.
+    const struct {
+        int dropped;
+        ReaderOutcome outcome;
+        size_t delivered;
+    } cases[] = {{300, ReaderOutcome::Normal, 1}, {301, ReaderOutcome::Error, 0}};
+    for (const auto& c : cases) {
+        MemoryLive m;
+        AcqPacket p;
+        p.valid = 1;
+        auto bad = wire::encodeLiveFrame(p);
+        ++bad.back();
+        for (int i = 0; i < c.dropped; ++i)
+            m.line->feed(bad);
+        m.line->feed(wire::encodeLiveFrame(p));
+        m.sink.onPacket = [&](const AcqPacket&) { m.running.store(0); };
+        LiveReader reader(m.port, m.sink, m.running, 1);
+        EXPECT_EQ(reader.run(), c.outcome) << c.dropped;
+        EXPECT_EQ(m.sink.packets().size(), c.delivered) << c.dropped;
+        EXPECT_EQ(m.line->silentWaits(), 0) << c.dropped; // ended on the frames, not on silence
+    }
+}
