@@ -103,13 +103,18 @@ std::vector<int32_t> samplesOf(int32_t mode, const QByteArray& data) {
     const auto* p = reinterpret_cast<const uint8_t*>(data.constData());
     if (mode == kModeSnap)
         return decodeSnapData(std::span<const uint8_t, kSnapBlockBytes>(p, kSnapBlockBytes));
-    std::vector<int32_t> samples(kSamplesPerRecording);
-    for (int i = 0; i < kSamplesPerRecording; ++i)
-        samples[i] = int32_t(getLE32(p + 4 * i));
-    return samples;
+    return continuousSamples(p);
 }
 
 } // namespace
+
+std::vector<int32_t> continuousSamples(const uint8_t* sampleBytes) {
+    std::vector<int32_t> samples(kSamplesPerRecording);
+    for (int i = 0; i < kSamplesPerRecording; ++i)
+        samples[size_t(i)] = std::clamp(int32_t(getLE32(sampleBytes + 4 * i)), -kStoredSampleLimit,
+                                        kStoredSampleLimit);
+    return samples;
+}
 
 SegmentSummary summariseSegment(std::span<const AcqPacket> packets) {
     int64_t sum = 0;

@@ -30,6 +30,14 @@ constexpr int kStoreHeaderBytes = 4; // the count
 // Record size of a RecordingMode (kModeSnap or kModeContinuous).
 int recordBytesOf(int32_t mode);
 
+// A stored Continuous sample is any 32-bit value in a damaged file; the
+// samples handed to builders, renderers and exports are clamped to this many
+// counts either side of 0 (about 6000 mV, far beyond any real signal), so
+// their arithmetic in int cannot overflow.
+constexpr int32_t kStoredSampleLimit = 1 << 20;
+// The 7500 samples of a Continuous record's 30000 sample bytes, clamped.
+std::vector<int32_t> continuousSamples(const uint8_t* sampleBytes);
+
 // One recording as the download page saves it: the recorder's header and
 // its 15 blocks.
 struct SnapRecording {

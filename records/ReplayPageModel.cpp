@@ -53,11 +53,7 @@ Message ReplayPageModel::loadPage(int p) {
             thumb.samples = decodeSnapData(
                 std::span<const uint8_t, kSnapBlockBytes>(bytes, size_t(kSnapBlockBytes)));
         } else if (r.data.size() == 4 * kSamplesPerRecording) {
-            thumb.samples.resize(kSamplesPerRecording);
-            for (int i = 0; i < kSamplesPerRecording; ++i)
-                thumb.samples[size_t(i)] =
-                    int32_t(uint32_t(bytes[4 * i]) | uint32_t(bytes[4 * i + 1]) << 8 |
-                            uint32_t(bytes[4 * i + 2]) << 16 | uint32_t(bytes[4 * i + 3]) << 24);
+            thumb.samples = continuousSamples(bytes);
         }
         thumbs_.push_back(std::move(thumb));
     }

@@ -368,3 +368,25 @@ TEST(RecordingStoreInterrupted, FailureWhileRaisingTheCountsHeals) {
         expectConsistent(s.snap);
     }
 }
+
+TEST(RecordingStoreDamage, ExtremeContinuousSamplesAreClampedOnRead) {
+    const struct {
+        int32_t stored;
+        int32_t read;
+    } cases[] = {{INT32_MIN, -kStoredSampleLimit},
+                 {INT32_MAX, kStoredSampleLimit},
+                 {-kStoredSampleLimit - 1, -kStoredSampleLimit},
+                 {kStoredSampleLimit, kStoredSampleLimit},
+                 {-5, -5},
+                 {1023, 1023}};
+    Store s;
+    std::vector<int32_t> samples(kSamplesPerRecording, 512);
+    for (size_t i = 0; i < std::size(cases); ++i)
+        samples[i * 1000] = cases[i].stored;
+    ASSERT_TRUE(s.con.appendContinuous(packetsOf(samples, 70), at(3, 3, 3)).isNone());
+    const auto read = s.con.readSamples(0);
+    ASSERT_TRUE(read.ok());
+    for (size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(read.value[i * 1000], cases[i].read) << cases[i].stored;
+    EXPECT_EQ(read.value[1], 512);
+}
