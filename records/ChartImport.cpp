@@ -4,6 +4,7 @@
 #include "records/BinaryFile.h"
 #include "records/CardRecord.h"
 #include "records/PatientRegistry.h"
+#include "records/RecordingNotes.h"
 #include "records/RecordingStore.h"
 #include "records/StoreJournal.h"
 #include "records/StoreMessages.h"
@@ -41,6 +42,14 @@ bool holdsRecordings(const QString& root, int32_t mode, const QString& id) {
     if (!data.open(paths::dataFile(root, mode, id), BinaryFile::Mode::Read))
         return false;
     return data.size() > 0 && data.readInt32At(0).value_or(1) != 0;
+}
+
+// An item of a chart: entry and record carry the chart's marker, and the
+// start time is a date and a time of day (a note is keyed by it).
+bool isWholeItem(const uint8_t* entry, const uint8_t* record, std::array<uint8_t, 2> marker) {
+    const auto is = [&marker](const uint8_t* p) { return p[0] == marker[0] && p[1] == marker[1]; };
+    return is(entry) && is(record) &&
+           RecordingNotes::oleDateKey(RecordIndexEntry::fromBytes(entry).time).has_value();
 }
 
 } // namespace
@@ -149,7 +158,8 @@ ChartImportResult ChartImport::importChart(const QString& path, Prompter& prompt
     return write(targetFor(patient), *count, [&](int i, uint8_t* entry, uint8_t* record) {
         const qint64 at = chart::kItemsOffset + qint64(i) * itemBytes;
         if (!file.readAt(at, entry, RecordIndexEntry::kBytes) ||
-            !file.readAt(at + RecordIndexEntry::kBytes, record, s))
+            !file.readAt(at + RecordIndexEntry::kBytes, record, s) ||
+            !isWholeItem(entry, record, chart::markerOf(mode_)))
             return Message{storemsg::kDamaged, path};
         return Message{};
     });

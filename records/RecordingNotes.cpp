@@ -91,17 +91,21 @@ StoreResult<QString> RecordingNotes::read(const SystemTime& start) const {
 Message RecordingNotes::write(const SystemTime& start, const QString& text) const {
     if (!isValidPatientId(id_))
         return {msg::kInvalidPatientId, id_};
+    // A recording whose start time is no date has no key to find its note
+    // by: writing one would only grow the file.
+    const auto key = oleDateKey(start);
+    if (!key)
+        return {storemsg::kNoteFileFailed, {}};
     BinaryFile file;
     if (!file.open(path(), BinaryFile::Mode::OpenOrCreate))
         return {storemsg::kNoteFileFailed, {}};
-    const auto key = oleDateKey(start);
     uint8_t record[kRecordBytes] = {};
-    putKey(record, key.value_or(0.0));
+    putKey(record, *key);
     writeUtf16Field(record + kTextOffset, kTextBytes, text);
-    qint64 at = key ? findKey(file, *key) : -1;
+    qint64 at = findKey(file, *key);
     if (at < 0) // added after the last whole record
         at = file.size() / kRecordBytes * kRecordBytes;
-    if (!file.writeAt(at, record, kRecordBytes) || !file.flush())
+    if (!file.writeAt(at, record, kRecordBytes) || !file.sync())
         return {storemsg::kNoteFileFailed, {}};
     return {};
 }

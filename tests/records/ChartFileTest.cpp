@@ -269,11 +269,29 @@ TEST(ChartImport, DamagedChartsAndUnusableIdsRegisterNothing) {
     const SnapRecording r = snapRecording(10, at(7, 7, 7));
     const QByteArray item = snapItem(r, at(7, 7, 7), 1, 70);
     const QString chart = s.path(QStringLiteral("bad.cEcg"));
+    const auto changed = [&item](int offset, char value) {
+        QByteArray bad = item;
+        bad[offset] = value;
+        return bad;
+    };
+    SystemTime month13 = at(7, 7, 7);
+    month13.month = 13;
+    SystemTime hour99 = at(7, 7, 7);
+    hour99.hour = 99;
+    const auto secondItem = [&](const QByteArray& bad) {
+        return chartBytes(patientRecord(QStringLiteral("D")), 2, item + bad);
+    };
     struct Case {
         const char* what;
         QByteArray bytes;
     };
     const Case cases[] = {
+        {"entry marker", secondItem(changed(1, char(0xEE)))},
+        {"record marker", secondItem(changed(24, 0x77))},
+        {"month 13", secondItem(snapItem(r, month13, 1, 70))},
+        {"hour 99", secondItem(snapItem(r, hour99, 1, 70))},
+        {"lone surrogate in the id",
+         chartBytes(patientRecord(QString(QChar(0xD800)) + QStringLiteral("1")), 1, item)},
         {"negative count", chartBytes(patientRecord(QStringLiteral("D")), -1, item)},
         {"zero count", chartBytes(patientRecord(QStringLiteral("D")), 0, item)},
         {"count beyond the file", chartBytes(patientRecord(QStringLiteral("D")), 2, item)},

@@ -109,15 +109,16 @@ TEST(RecordingNotes, TextsUpTo199Characters) {
     EXPECT_EQ(n.file().mid(16 + 398, 2), QByteArray(2, '\0')); // the terminator
 }
 
-TEST(RecordingNotes, MissingFileIsCreatedEmptyAndInvalidTimesAreAdded) {
+TEST(RecordingNotes, MissingFileIsCreatedEmptyAndInvalidTimesAreRefused) {
     Notes n;
     EXPECT_TRUE(n.notes.read(day(2026, 1, 1)).value.isEmpty());
     EXPECT_TRUE(QFile::exists(n.notes.path()));
-    const SystemTime invalid = day(2026, 0, 1);
-    n.notes.write(invalid, QStringLiteral("lost"));
-    n.notes.write(invalid, QStringLiteral("lost again"));
-    EXPECT_EQ(n.file().size(), 2 * 416);
-    EXPECT_TRUE(n.notes.read(invalid).value.isEmpty());
+    for (const SystemTime& invalid :
+         {day(2026, 0, 1), day(2026, 13, 1), day(2026, 2, 30), day(2026, 1, 1, 99)}) {
+        EXPECT_EQ(n.notes.write(invalid, QStringLiteral("lost")).id, storemsg::kNoteFileFailed);
+        EXPECT_TRUE(n.notes.read(invalid).value.isEmpty());
+    }
+    EXPECT_EQ(n.file().size(), 0);
 }
 
 TEST(RecordingNotes, TrailingPieceIsReadAndNewNotesStayAligned) {
