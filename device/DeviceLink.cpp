@@ -35,7 +35,7 @@ bool waitFor(const std::atomic<bool>& flag, int timeoutMs) {
 DeviceLink::OpenedLine DeviceLink::openTermiosLine(const QString& path) {
     auto line = std::make_unique<TermiosLine>();
     if (!line->open(path))
-        return {nullptr, kOpenFailed};
+        return {nullptr, kOpenFailed, line->openError()};
     if (!line->configure())
         return {nullptr, kSetupFailed};
     return {std::move(line), kStarted};
@@ -104,8 +104,10 @@ int DeviceLink::open(Kind kind, LinkSink& sink) {
         return fail(sink, kNoPort);
     }
     OpenedLine opened = opener_(*path);
-    if (!opened.line)
+    if (!opened.line) {
+        openFailure_ = {*path, opened.error};
         return fail(sink, opened.result == kSetupFailed ? kSetupFailed : kOpenFailed);
+    }
     portPath_ = *path;
     portCanonical_ = QFileInfo(*path).canonicalFilePath();
     state_.portNumber.store(PortDiscovery::portNumberOf(*path));

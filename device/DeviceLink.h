@@ -35,7 +35,14 @@ public:
     struct OpenedLine {
         std::unique_ptr<SerialLine> line; // set when opened and configured
         int result = kStarted;            // kOpenFailed or kSetupFailed otherwise
+        int error = 0;                    // errno of a failed open
     };
+    // The port of the last open that failed with kOpenFailed, and why.
+    struct OpenFailure {
+        QString port;
+        int error = 0;
+    };
+    const OpenFailure& openFailure() const { return openFailure_; }
     using PortFinder = std::function<std::optional<QString>()>;
     using LineOpener = std::function<OpenedLine(const QString& path)>;
 
@@ -83,6 +90,7 @@ private:
     LinkState state_;
     QString portPath_; // the device in use, as opened and as resolved
     QString portCanonical_;
+    OpenFailure openFailure_;
     Reader download_;
     Reader live_;
 };

@@ -27,10 +27,13 @@ bool TermiosLine::open(const QString& path) {
     close();
     const QByteArray native = path.toLocal8Bit();
     fd_ = ::open(native.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0)
+    if (fd_ < 0) {
+        openError_ = errno;
         return false;
+    }
     // No sharing: a second opener gets EBUSY while we hold the port.
     if (::isatty(fd_) == 0 || ::ioctl(fd_, TIOCEXCL) != 0) {
+        openError_ = errno;
         close();
         return false;
     }

@@ -32,9 +32,12 @@ public:
     bool drain(int timeoutMs) override;
 
     int fd() const { return fd_; }
+    // errno of the last failed open(): ENOENT, EACCES, EBUSY, ENOTTY...
+    int openError() const { return openError_; }
 
 private:
     int fd_ = -1;
+    int openError_ = 0;
     bool failed_ = false;
 };
 

@@ -6,12 +6,18 @@
 #include "records/PatientRegistry.h"
 #include "records/RecordingStore.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include <unistd.h>
 
 using namespace vantora;
 using namespace vantora::test;
@@ -127,4 +133,31 @@ TEST_F(DeviceCommands, UsageErrors) {
     EXPECT_EQ(cli(root_.path(), {"download", "--patient", "R7", "--select", "0,x"}).exitCode, 2);
     EXPECT_EQ(
         cli(root_.path(), {"download", "--patient", "NOBODY", "--port", "/dev/null"}).exitCode, 1);
+}
+
+TEST_F(DeviceCommands, PortThatCannotBeOpenedSaysWhy) {
+    // A port that exists but is no terminal, or may not be opened.
+    const QString plain = root_.file("plain-file");
+    test::writeAll(plain, QByteArray("x"));
+    const QString locked = root_.file("locked-port");
+    test::writeAll(locked, QByteArray("x"));
+    QFile::setPermissions(locked, QFileDevice::Permissions());
+    const bool asRoot = ::geteuid() == 0; // root opens anything: the file is no terminal
+    const struct {
+        QString port;
+        int error;
+    } cases[] = {{plain, ENOTTY}, {locked, asRoot ? ENOTTY : EACCES}};
+    for (const auto& c : cases) {
+        for (const char* command : {"download", "record"}) {
+            QStringList args{command, "--patient", "R7", "--port", c.port};
+            args += QString(command) == "record" ? QStringList{"--segments", "1"}
+                                                 : QStringList{"--yes"};
+            const DeviceRun r = cli(root_.path(), args);
+            EXPECT_EQ(r.exitCode, 1) << command;
+            EXPECT_EQ(ints(r.json["messages"]).at(0), 61330) << command;
+            EXPECT_TRUE(r.errors.contains(QString::fromLocal8Bit(std::strerror(c.error))))
+                << command << " " << r.errors.toStdString();
+            EXPECT_FALSE(r.errors.contains("link error")) << command;
+        }
+    }
 }

@@ -13,7 +13,9 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <set>
 
 namespace vantora::cli {
@@ -53,16 +55,28 @@ QJsonArray idsJson(const std::vector<int>& ids) {
     return out;
 }
 
+// A port found but not opened: 61282 when it has gone, otherwise 61330, with
+// the system's reason (permission, busy, not a terminal) for stderr.
+QString openFailureReason(int openResult, const DeviceLink& link, std::vector<int>& messages) {
+    if (openResult != DeviceLink::kOpenFailed)
+        return {};
+    const DeviceLink::OpenFailure& f = link.openFailure();
+    messages.push_back(f.error == ENOENT ? msg::kRecorderNotFound : msg::kLinkFailed);
+    return f.port + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(f.error));
+}
+
 // A link that did not start, or ended with a communication failure, makes
 // the command fail after its report: status 1 with the text on stderr.
-int finishLink(int openResult, const std::vector<int>& messages) {
+int finishLink(int openResult, const std::vector<int>& messages, const QString& reason) {
     const bool failed =
         std::find(messages.begin(), messages.end(), msg::kLinkFailed) != messages.end();
     if (openResult == DeviceLink::kStarted && !failed)
         return 0;
     const int id = failed ? msg::kLinkFailed : (messages.empty() ? 0 : messages.front());
     const QString text = id != 0 ? Message{id, {}}.text() : QString();
-    const QString line = text.isEmpty() ? QStringLiteral("link error %1").arg(openResult) : text;
+    QString line = text.isEmpty() ? QStringLiteral("link error %1").arg(openResult) : text;
+    if (!reason.isEmpty())
+        line += QStringLiteral(" (") + reason + u')';
     std::fprintf(stderr, "%s\n", line.toUtf8().constData());
     return 1;
 }
@@ -87,6 +101,7 @@ int runDownload(CliContext& ctx) {
     const int opened = link.openDownloadLink(collector);
     waitForLinkEnd(collector, link);
     std::vector<int> messages = collector.messageIds();
+    const QString reason = openFailureReason(opened, link, messages);
 
     const std::vector<SnapRecording> received = collector.completeRecordings();
     std::vector<SnapRecording> chosen;
@@ -106,7 +121,7 @@ int runDownload(CliContext& ctx) {
     }
     ctx.printJson(QJsonObject{
         {"received", int(received.size())}, {"saved", saved}, {"messages", idsJson(messages)}});
-    return finishLink(opened, messages);
+    return finishLink(opened, messages, reason);
 }
 
 int runRecord(CliContext& ctx) {
@@ -124,12 +139,13 @@ int runRecord(CliContext& ctx) {
         [&link] { link.stopLiveLink(); });
     const int opened = link.openLiveLink(recording);
     waitForLinkEnd(recording, link);
-    const std::vector<int> messages = recording.messageIds();
+    std::vector<int> messages = recording.messageIds();
+    const QString reason = openFailureReason(opened, link, messages);
     ctx.printJson(QJsonObject{{"segments", recording.segments()},
                               {"packets", recording.packets()},
                               {"invalidPackets", recording.invalidPackets()},
                               {"messages", idsJson(messages)}});
-    return finishLink(opened, messages);
+    return finishLink(opened, messages, reason);
 }
 
 } // namespace vantora::cli
