@@ -61,5 +61,7 @@ int runRecord(CliContext& ctx);
 int runAnalyse(CliContext& ctx);
 int runReport(CliContext& ctx);
 int runPicture(CliContext& ctx);
+int runExportEdf(CliContext& ctx);
+int runExportCsv(CliContext& ctx);
 
 } // namespace vantora::cli

@@ -23,11 +23,12 @@ using CommandFn = int (*)(CliContext&);
 
 const std::map<QString, CommandFn>& commands() {
     static const std::map<QString, CommandFn> table = {
-        {QStringLiteral("patients"), runPatients}, {QStringLiteral("recordings"), runRecordings},
-        {QStringLiteral("notes"), runNotes},       {QStringLiteral("import"), runImport},
-        {QStringLiteral("export"), runExport},     {QStringLiteral("demo"), runDemo},
-        {QStringLiteral("download"), runDownload}, {QStringLiteral("record"), runRecord},
-        {QStringLiteral("analyse"), runAnalyse},   {QStringLiteral("picture"), runPicture},
+        {QStringLiteral("patients"), runPatients},    {QStringLiteral("recordings"), runRecordings},
+        {QStringLiteral("notes"), runNotes},          {QStringLiteral("import"), runImport},
+        {QStringLiteral("export"), runExport},        {QStringLiteral("demo"), runDemo},
+        {QStringLiteral("download"), runDownload},    {QStringLiteral("record"), runRecord},
+        {QStringLiteral("analyse"), runAnalyse},      {QStringLiteral("picture"), runPicture},
+        {QStringLiteral("export-edf"), runExportEdf}, {QStringLiteral("export-csv"), runExportCsv},
         {QStringLiteral("report"), runReport},
     };
     return table;
@@ -55,6 +56,11 @@ const char* kUsage =
     "  export --patient ID --mode M (--number K | --all) --out FILE.cEcg [--yes] [--force]\n"
     "                                  moves the recordings into the chart: they leave the store;\n"
     "                                  an existing FILE is kept unless --force replaces it\n"
+    "  export-edf --patient ID --mode M (--number K | --all) --out FILE.edf\n"
+    "                                  EDF+ for EDF viewers; recordings that do not follow each\n"
+    "                                  other go to FILE-2.edf, ...; the store keeps them all\n"
+    "  export-csv --patient ID --mode M (--number K | --all) --out FILE.csv\n"
+    "                                  one row per sample: recording, seconds, millivolts\n"
     "  demo --data DIR                               a data folder with demo patients\n"
     "\n"
     "Analysis (the analysis page's run; --start/--end: a stretch instead of all 7500 samples):\n"

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "records/ExchangeExport.h"
+
+#include <QStringList>
+
+namespace vantora {
+
+// EDF+ export of a patient's recordings (EDFlib). One ECG signal in mV at
+// 250 samples/s, one-second data records. The digital range is the
+// recording's own, widened to whole millivolts around the zero line
+// (512 - 175 k .. 512 + 175 k), so that physical values are (count - 512) / 175
+// exactly in every reader. Annotations: each recording's number and
+// description at its start, its note when it has one.
+//
+// EDFlib writes continuous files (EDF+C) only: recordings that follow each
+// other (each starting 30 s +- 1 s after the one before, as Continuous
+// segments do) share a file; every further run goes to its own file, named
+// after the first with "-2", "-3", ... before ".edf".
+struct EdfExportResult {
+    QStringList files;
+    Message message; // 62303 with the file that could not be written
+};
+
+// Index runs of recordings that follow each other in time.
+std::vector<std::vector<size_t>> contiguousRuns(const std::vector<ExchangeRecording>& recordings);
+
+EdfExportResult writeEdf(const ExchangeSet& set, const QString& path);
+
+} // namespace vantora

@@ -1,0 +1,83 @@
+#include "records/ExchangeExport.h"
+
+#include "records/RecordingDescription.h"
+#include "records/RecordingNotes.h"
+#include "records/RecordingStore.h"
+#include "records/SampleBlock.h"
+
+namespace vantora {
+
+namespace {
+constexpr int kZeroCount = 512;
+constexpr double kSecondsPerSample = 1.0 / 250.0;
+constexpr int kRecordingSeconds = 30;
+
+// One line of header text: line breaks of a note would end the comment.
+QString oneLine(QString text) {
+    text.replace(u'\r', u' ');
+    text.replace(u'\n', u' ');
+    return text;
+}
+} // namespace
+
+QDateTime recordingStart(int32_t mode, const RecordIndexEntry& entry) {
+    const SystemTime& t = entry.time;
+    QDateTime at(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second, t.milliseconds));
+    return mode == kModeContinuous ? at.addSecs(-kRecordingSeconds) : at;
+}
+
+double countToMillivolts(int32_t count) {
+    return (count - kZeroCount) / double(kCountsPerMillivolt);
+}
+
+StoreResult<ExchangeSet> readExchangeSet(const QString& dataRoot, int32_t mode,
+                                         const PatientRecord& patient, int k) {
+    ExchangeSet set{patient, mode, {}};
+    const RecordingStore store(dataRoot, mode, patient.id);
+    const RecordingNotes notes(dataRoot, mode, patient.id);
+    const RecordingListing listing = store.listIndex();
+    if (!listing.message.isNone())
+        return {{}, listing.message};
+    const int held = store.count().value;
+    for (const ListedRecording& r : listing.recordings) {
+        if (r.number > held || (k >= 0 && r.number != k + 1))
+            continue;
+        auto samples = store.readSamples(r.number - 1);
+        if (!samples.ok())
+            return {{}, samples.message};
+        const auto note = notes.read(r.entry.time);
+        if (!note.ok())
+            return {{}, note.message};
+        set.recordings.push_back({r.number, recordingStart(mode, r.entry),
+                                  recordingDescription(mode, r.entry), note.value,
+                                  std::move(samples.value)});
+    }
+    return {std::move(set), {}};
+}
+
+QByteArray exchangeCsv(const ExchangeSet& set) {
+    QByteArray out;
+    const PatientRecord& p = set.patient;
+    out += ("# patient: " + oneLine(p.id) + ", " + oneLine(p.name) + ", " + oneLine(p.sex) + ", " +
+            oneLine(p.date) + "\n")
+               .toUtf8();
+    for (const ExchangeRecording& r : set.recordings)
+        out += QStringLiteral("# recording %1: start %2, %3, note: %4\n")
+                   .arg(r.number)
+                   .arg(r.start.toString(Qt::ISODate), oneLine(r.description), oneLine(r.note))
+                   .toUtf8();
+    out += "recording,time_s,mV\n";
+    if (set.recordings.empty())
+        return out;
+    const QDateTime first = set.recordings.front().start;
+    for (const ExchangeRecording& r : set.recordings) {
+        const double offset = first.msecsTo(r.start) / 1000.0;
+        for (size_t i = 0; i < r.samples.size(); ++i)
+            out += QByteArray::number(r.number) + ',' +
+                   QByteArray::number(offset + double(i) * kSecondsPerSample, 'f', 3) + ',' +
+                   QByteArray::number(countToMillivolts(r.samples[i]), 'f', 6) + '\n';
+    }
+    return out;
+}
+
+} // namespace vantora

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "records/PatientRecord.h"
+#include "records/RecordIndexEntry.h"
+#include "records/StoreResult.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <vector>
+
+namespace vantora {
+
+// Recordings read out of a store for other tools (EDF+, CSV). Nothing is
+// removed from the store, unlike chart export.
+struct ExchangeRecording {
+    int number = 0;      // 1-based, as listed
+    QDateTime start;     // local time of the first sample
+    QString description; // recording type or event names
+    QString note;
+    std::vector<int32_t> samples; // 7500 converter counts
+};
+
+struct ExchangeSet {
+    PatientRecord patient;
+    int32_t mode = 0;
+    std::vector<ExchangeRecording> recordings;
+};
+
+// Recording `k` (0-based) or, with k < 0, every recording the store holds.
+StoreResult<ExchangeSet> readExchangeSet(const QString& dataRoot, int32_t mode,
+                                         const PatientRecord& patient, int k);
+
+// The start of a recording: Snap entries hold the start, Continuous entries
+// the end of their 30 s.
+QDateTime recordingStart(int32_t mode, const RecordIndexEntry& entry);
+
+// Millivolts of a converter count: (count - 512) / 175.
+double countToMillivolts(int32_t count);
+
+// CSV: a commented header with the patient and each recording, then one row
+// per sample: recording number, seconds from the first recording's start,
+// millivolts.
+QByteArray exchangeCsv(const ExchangeSet& set);
+
+} // namespace vantora

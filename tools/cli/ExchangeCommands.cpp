@@ -1,0 +1,59 @@
+// vantora-cli export-edf and export-csv: recordings for other tools (EDF
+// viewers, MNE, spreadsheets). Nothing leaves the store.
+#include "records/EdfExport.h"
+#include "records/ExchangeExport.h"
+#include "records/PatientRegistry.h"
+#include "tools/cli/StoreOptions.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace vantora::cli {
+
+namespace {
+
+constexpr int kCannotWrite = 61217; // "$": the file
+
+struct ExportRequest {
+    ExchangeSet set;
+    QString out;
+};
+
+ExportRequest readRequest(CliContext& ctx) {
+    const int32_t mode = requireMode(ctx);
+    const PatientRef patient = requirePatient(ctx);
+    const int k = requireRecordingChoice(ctx, true);
+    const QString out = ctx.requireOption("out");
+    ctx.finish();
+    const PatientReadResult record = PatientRegistry(ctx.dataRoot).read(patient.position);
+    failOnMessage(record.message);
+    if (!record.record)
+        throw CommandFailure{Message{msg::kNoPatientAtPosition, QString::number(patient.position)}};
+    auto set = readExchangeSet(ctx.dataRoot, mode, *record.record, k);
+    failOnMessage(set.message);
+    if (set.value.recordings.empty())
+        throw UsageError("no such recording in the store");
+    return {std::move(set.value), out};
+}
+
+} // namespace
+
+int runExportEdf(CliContext& ctx) {
+    const ExportRequest request = readRequest(ctx);
+    const EdfExportResult written = writeEdf(request.set, request.out);
+    for (const QString& file : written.files)
+        ctx.printLine(file);
+    failOnMessage(written.message);
+    return 0;
+}
+
+int runExportCsv(CliContext& ctx) {
+    const ExportRequest request = readRequest(ctx);
+    QSaveFile file(request.out);
+    if (!file.open(QIODevice::WriteOnly) || file.write(exchangeCsv(request.set)) < 0 ||
+        !file.commit())
+        throw CommandFailure{Message{kCannotWrite, request.out}};
+    return 0;
+}
+
+} // namespace vantora::cli
