@@ -1,6 +1,7 @@
 // vantora-cli analyse: the analysis page's run on a stored recording, with the
 // library loaded by its file name beside the program for every run.
 #include "analysis/AnalysisPageModel.h"
+#include "records/ExchangeExport.h"
 #include "records/RecordingStore.h"
 #include "records/SampleBlock.h"
 #include "tools/cli/AnalysedStretch.h"
@@ -41,6 +42,31 @@ QJsonObject resultJson(const AnalysisPageModel& page) {
         {"fields", toArray(page.fields())}};
 }
 
+// One row per recording: number, start, and the six results as the page shows
+// them (empty where the page shows "...").
+int printTrendCsv(CliContext& ctx, int32_t mode, const QString& id, int k, const Stretch& stretch,
+                  const QString& library) {
+    const RecordingStore store(ctx.dataRoot, mode, id);
+    const RecordingListing listing = store.listIndex();
+    failOnMessage(listing.message);
+    const int held = store.count().value;
+    ctx.printLine(QStringLiteral("number,start,heart_rate_bpm,st_mm,pr_ms,qrs_ms,qt_ms,qtc_ms"));
+    AnalysisPageModel page(library);
+    for (const ListedRecording& r : listing.recordings) {
+        if (r.number > held || (k >= 0 && r.number != k + 1))
+            continue;
+        const auto read = store.readSamples(r.number - 1);
+        failOnMessage(read.message);
+        analyseOnPage(page, read.value, stretch);
+        QStringList row{QString::number(r.number),
+                        recordingStart(mode, r.entry).toString(Qt::ISODate)};
+        for (const QString& field : page.fields())
+            row << (field == u"..." ? QString() : field);
+        ctx.printLine(row.join(u','));
+    }
+    return 0;
+}
+
 } // namespace
 
 Stretch takeStretch(CliContext& ctx, const char* command) {
@@ -64,10 +90,17 @@ void analyseOnPage(AnalysisPageModel& page, std::span<const int32_t> samples,
 int runAnalyse(CliContext& ctx) {
     const int32_t mode = requireMode(ctx);
     const PatientRef patient = requirePatient(ctx);
-    const int k = requireRecordingChoice(ctx, false);
+    const int k = requireRecordingChoice(ctx, true);
     const Stretch stretch = takeStretch(ctx, "analyse");
     const QString library = ctx.takeOption("library").value_or(QString());
+    const QString format = ctx.takeOption("format").value_or(QStringLiteral("json"));
     ctx.finish();
+    if (format != u"json" && format != u"csv")
+        throw UsageError("analyse: --format is json or csv");
+    if (format == u"csv")
+        return printTrendCsv(ctx, mode, patient.id, k, stretch, library);
+    if (k < 0)
+        throw UsageError("analyse: --all needs --format csv");
 
     const auto read = RecordingStore(ctx.dataRoot, mode, patient.id).readSamples(k);
     failOnMessage(read.message);

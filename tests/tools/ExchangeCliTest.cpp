@@ -1,0 +1,81 @@
+// vantora-cli picture, export-edf, export-csv and analyse --format csv on the
+// demo data folder.
+#include "support/CliRunner.h"
+
+#include <QImageReader>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace vantora;
+using test::runCli;
+
+namespace {
+
+class ExchangeCliTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(runCli({"demo", "--data", dir_.path()}).exitCode, 0); }
+    test::CliRun cli(QStringList args) { return runCli(QStringList{"--data", dir_.path()} + args); }
+    QString file(const QString& name) const { return dir_.filePath(name); }
+    QTemporaryDir dir_;
+};
+
+} // namespace
+
+TEST_F(ExchangeCliTest, PictureInEveryFormatAndRefusals) {
+    const QStringList recording{"--patient", "1001", "--mode", "snap", "--number", "1"};
+    const struct {
+        const char* name;
+        int exitCode;
+        QByteArray format;
+    } cases[] = {{"p.bmp", 0, "bmp"}, {"p.jpeg", 0, "jpeg"}, {"p.jpg", 0, "jpeg"},
+                 {"p.gif", 0, "gif"}, {"p.tiff", 0, "tiff"}, {"p.tif", 0, "tiff"},
+                 {"p.png", 0, "png"}, {"p.svg", 1, ""},      {"none/p.png", 1, ""}};
+    for (const auto& c : cases) {
+        const test::CliRun r =
+            cli(QStringList{"picture"} + recording + QStringList{"--out", file(c.name)});
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.name << r.err.toStdString();
+        EXPECT_EQ(QImageReader::imageFormat(file(c.name)), c.format) << c.name;
+        if (!c.format.isEmpty()) {
+            EXPECT_EQ(QImage(file(c.name)).size(), QSize(783, 600)) << c.name;
+        }
+    }
+    EXPECT_EQ(
+        cli({"picture", "--patient", "1001", "--mode", "snap", "--all", "--out", file("a.png")})
+            .exitCode,
+        2);
+}
+
+TEST_F(ExchangeCliTest, ExportsKeepTheStoreAndTrendHasARowPerRecording) {
+    const QStringList patient{"--patient", "1001", "--mode", "snap"};
+    const QByteArray before = cli(QStringList{"--json", "recordings", "list"} + patient).out;
+    const test::CliRun edf =
+        cli(QStringList{"export-edf"} + patient + QStringList{"--all", "--out", file("all.edf")});
+    ASSERT_EQ(edf.exitCode, 0) << edf.err.toStdString();
+    // The demo's Snap recordings are minutes apart: a file each.
+    EXPECT_EQ(
+        edf.out,
+        (file("all.edf") + "\n" + file("all-2.edf") + "\n" + file("all-3.edf") + "\n").toUtf8());
+    ASSERT_EQ(cli(QStringList{"export-csv"} + patient +
+                  QStringList{"--number", "2", "--out", file("two.csv")})
+                  .exitCode,
+              0);
+    EXPECT_EQ(test::readAll(file("two.csv")).count('\n'), 3 + 7500);
+    EXPECT_EQ(cli(QStringList{"--json", "recordings", "list"} + patient).out, before);
+
+    const test::CliRun trend =
+        cli(QStringList{"analyse"} + patient + QStringList{"--all", "--format", "csv"});
+    ASSERT_EQ(trend.exitCode, 0) << trend.err.toStdString();
+    const QList<QByteArray> lines = trend.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0], "number,start,heart_rate_bpm,st_mm,pr_ms,qrs_ms,qt_ms,qtc_ms");
+    for (int n = 1; n <= 3; ++n) {
+        const QList<QByteArray> cells = lines[n].split(',');
+        ASSERT_EQ(cells.size(), 8) << n;
+        EXPECT_EQ(cells[0].toInt(), n);
+        bool ok = false;
+        const int rate = cells[2].toInt(&ok);
+        EXPECT_TRUE(ok && rate > 30 && rate < 250) << lines[n].toStdString();
+    }
+    EXPECT_EQ(cli(QStringList{"analyse"} + patient + QStringList{"--all"}).exitCode, 2);
+}
