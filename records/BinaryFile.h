@@ -47,6 +47,10 @@ public:
     // negative value lifts the fault.
     static void failWritesAfter(qint64 bytes);
 
+    // Benchmarks turn syncing off to fill stores quickly and to measure what
+    // it costs; sync() then only flushes. On by default.
+    static void setSyncing(bool on);
+
     // Test seam: the k-th write, sync or rename from now (0-based, counted
     // over all three) fails, or stops the process as a kill would. A negative
     // k lifts it. operationsSeen() counts the steps taken so far, so a test

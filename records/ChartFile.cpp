@@ -70,7 +70,7 @@ bool writeChart(StoreFiles& store, int32_t mode, const PatientRecord& patient, i
             !out.writeAt(chart::kItemsOffset + qint64(j) * item.size(), p, item.size()))
             return false;
     }
-    return out.flush();
+    return out.sync();
 }
 
 } // namespace
