@@ -14,7 +14,10 @@
 #include "render/AnalysisPicture.h"
 #include "render/PictureMail.h"
 #include "render/PictureWriters.h"
+#include "render/ReportPrinting.h"
+#include "render/ReportSources.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -23,6 +26,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -68,6 +74,11 @@ RecordIndexEntry entryOf(const QTreeWidgetItem* item) {
 CSnapAnanlyseView::CSnapAnanlyseView(CMainFrame& frame, QString libraryPath)
     : CFormViewEx(frame), model_(std::move(libraryPath)) {
     buildLayout();
+    auto* savePdf = new QAction(Langpack::text(reportmsg::kSavePdfTitle), this);
+    savePdf->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    savePdf->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(savePdf, &QAction::triggered, this, &CSnapAnanlyseView::OnSavePdf);
+    addAction(savePdf);
 }
 
 CSnapAnanlyseView::~CSnapAnanlyseView() = default;
@@ -358,6 +369,66 @@ void CSnapAnanlyseView::OnMailPicture() {
     }
     if (!result.isNone())
         showMessage(result);
+}
+
+// The analysis report of the selected recording with the last analysis.
+std::unique_ptr<ReportPage> CSnapAnanlyseView::reportPage(const QSize& sheetUnits) const {
+    const QTreeWidgetItem* item = selectedRecordingItem();
+    if (!item || !model_.analysisValid())
+        return nullptr;
+    AnalysisReportInput in;
+    in.patientId = item->parent()->data(0, kPatientIdRole).toString();
+    in.patientText = item->parent()->text(0);
+    in.diagnosis = note_->toPlainText();
+    in.header = entryOf(item);
+    in.beat = model_.run().beat();
+    in.parameters = model_.run().parameters();
+    in.start = model_.run().windowStart();
+    in.end = model_.run().windowEnd();
+    return MakeAnalysisReportPage(model_.samples(), in, sheetUnits);
+}
+
+void CSnapAnanlyseView::OnFilePrint() {
+    if (!reportPage(QSize(7128, 5040)))
+        return;
+    QPrinter own(QPrinter::HighResolution);
+    QPrinter& printer = printer_ ? *printer_ : own;
+    if (!printer_ && !ChoosePrinter(printer, this, [this](const Message& m) { showMessage(m); }))
+        return;
+    PrintReportPages(printer, 1, [this](int, const QSize& units) { return reportPage(units); });
+}
+
+void CSnapAnanlyseView::OnFilePrintPreview() {
+    if (!reportPage(QSize(7128, 5040)))
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setFullPage(true);
+    QPrintPreviewDialog preview(&printer, this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* target) {
+        const QSizeF sheetMm = target->pageLayout().fullRect(QPageLayout::Millimeter).size();
+        QPainter painter(target);
+        PaintReportSheet(painter, QRect(0, 0, target->width(), target->height()), sheetMm,
+                         *reportPage(reportSheetUnits(sheetMm)), true);
+    });
+    preview.exec();
+}
+
+void CSnapAnanlyseView::OnSavePdf() {
+    const QTreeWidgetItem* item = selectedRecordingItem();
+    if (!item || !model_.analysisValid())
+        return;
+    const QString name = item->parent()->data(0, kPatientIdRole).toString() + u'-' + item->text(0) +
+                         QStringLiteral(".pdf");
+    const FileRequest request = reportPdfRequest(name, QDir::currentPath());
+    const std::optional<QString> path =
+        chooseFile_ ? chooseFile_(request) : CFileDlgEx::choose(request, this);
+    if (!path)
+        return;
+    const Message written = WriteReportPdf(
+        *path, QPageSize::A4, 1, [this](int, const QSize& units) { return reportPage(units); });
+    if (!written.isNone())
+        showMessage(written);
 }
 
 } // namespace vantora

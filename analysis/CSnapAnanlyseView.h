@@ -10,6 +10,7 @@
 #include <optional>
 
 class QLineEdit;
+class QPrinter;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -19,6 +20,7 @@ class CAnalysisRowList;
 class CAveragedBeatWnd;
 class CNoteField;
 struct AnalysisPictureContent;
+class ReportPage;
 struct FileRequest;
 
 // The analysis page (page 1007): a patient and recording tree, the record
@@ -59,6 +61,12 @@ public:
     // The save dialog; tests answer it instead of the user.
     using FileChooser = std::function<std::optional<QString>(const FileRequest&)>;
     void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
+    // The analysis report: print (32779), preview (32782) and save as PDF
+    // (Ctrl+Shift+S). A printer set here is used without the dialog (tests).
+    void OnFilePrint() override;
+    void OnFilePrintPreview() override;
+    void OnSavePdf();
+    void setPrinter(QPrinter* printer) { printer_ = printer; }
 
 private:
     void buildLayout();
@@ -72,6 +80,7 @@ private:
     void showRecordFields(const QString& patientId, const RecordIndexEntry& entry);
     QTreeWidgetItem* selectedRecordingItem() const;
     AnalysisPictureContent pictureContent(const QTreeWidgetItem* item) const;
+    std::unique_ptr<ReportPage> reportPage(const QSize& sheetUnits) const;
 
     AnalysisPageModel model_;
     int32_t listedMode_ = 0; // the store kind the tree lists
@@ -83,6 +92,7 @@ private:
     QLineEdit* rate_ = nullptr;
     std::array<QLineEdit*, 6> results_{};
     FileChooser chooseFile_;
+    QPrinter* printer_ = nullptr;
 };
 
 } // namespace vantora

@@ -1,0 +1,91 @@
+// Printing reports through CUPS with Qt's print dialog and QPrinter: the
+// document-writer refusal, landscape sheets and one job per report.
+#include "render/ReportPrinting.h"
+
+#include "core/Langpack.h"
+
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+
+namespace vantora {
+
+bool isDocumentWriter(const QString& printerName, const QString& deviceUri) {
+    const QString xps = QStringLiteral("XPS");
+    return printerName.contains(xps, Qt::CaseSensitive) &&
+           deviceUri.contains(xps, Qt::CaseSensitive);
+}
+
+std::optional<QString> printerDeviceUri(const QString& printerName) {
+    QProcess lpstat;
+    lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-v"), printerName});
+    if (!lpstat.waitForFinished(10000) || lpstat.exitCode() != 0)
+        return std::nullopt;
+    // "device for NAME: URI"
+    const QString line = QString::fromLocal8Bit(lpstat.readAllStandardOutput()).trimmed();
+    const int colon = line.indexOf(QStringLiteral(": "));
+    if (colon < 0)
+        return std::nullopt;
+    return line.mid(colon + 2);
+}
+
+Message checkPrinter(const QString& printerName) {
+    const std::optional<QString> uri = printerDeviceUri(printerName);
+    if (!uri)
+        return Message{reportmsg::kNoPrinterInfo, {}};
+    if (isDocumentWriter(printerName, *uri))
+        return Message{reportmsg::kDocumentWriter, {}};
+    return {};
+}
+
+int PrintReportPages(QPrinter& printer, int count, const ReportPageBuilder& build) {
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setFullPage(true);
+    printer.setDocName(QStringLiteral("Sample Document"));
+    const QSizeF sheetMm = printer.pageLayout().fullRect(QPageLayout::Millimeter).size();
+    int printed = 0;
+    for (int k = 0; k < count; ++k) {
+        QPainter painter;
+        if (!painter.begin(&printer))
+            continue; // a document that cannot start is not reported
+        const std::unique_ptr<ReportPage> page = build(k, reportSheetUnits(sheetMm));
+        PaintReportSheet(painter, QRect(0, 0, printer.width(), printer.height()), sheetMm, *page,
+                         false);
+        if (painter.end())
+            ++printed;
+    }
+    return printed;
+}
+
+bool ChoosePrinter(QPrinter& printer, QWidget* parent,
+                   const std::function<void(const Message&)>& show) {
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    const Message refused = checkPrinter(printer.printerName());
+    if (!refused.isNone()) {
+        show(refused);
+        return false;
+    }
+    printer.setOutputFileName(QString()); // PDF has its own command
+    return true;
+}
+
+FileRequest reportPdfRequest(const QString& proposedName, const QString& directory) {
+    FileRequest request;
+    request.kind = FileRequest::Kind::Save;
+    request.title = Langpack::text(reportmsg::kSavePdfTitle);
+    request.filters = {QStringLiteral("PDF (*.pdf)")};
+    request.defaultSuffix = QStringLiteral("pdf");
+    request.proposedName = proposedName;
+    request.directory = directory;
+    return request;
+}
+
+} // namespace vantora

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/Message.h"
+#include "records/RecordDialogs.h"
+#include "render/ReportOutput.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QPrinter;
+class QWidget;
+
+namespace vantora {
+
+namespace reportmsg {
+constexpr int kNoPrinterInfo = 62253;  // "can't get printer!"
+constexpr int kDocumentWriter = 62254; // "Please select real printer!"
+constexpr int kSavePdfTitle = 62255;   // the save dialog's title
+} // namespace reportmsg
+
+// A document writer is refused: its name and its device URI both name "XPS".
+bool isDocumentWriter(const QString& printerName, const QString& deviceUri);
+// The CUPS device URI of a queue (lpstat -v); nothing when CUPS does not say.
+std::optional<QString> printerDeviceUri(const QString& printerName);
+// Checks the chosen printer: none, 62253 or 62254.
+Message checkPrinter(const QString& printerName);
+
+// Landscape, the whole sheet, one document named "Sample Document" per
+// report page. Returns the number of documents printed.
+int PrintReportPages(QPrinter& printer, int count, const ReportPageBuilder& build);
+
+// The print dialog: no page ranges, no selection, no print to file. False
+// when cancelled or refused (the refusal is shown through `show`).
+bool ChoosePrinter(QPrinter& printer, QWidget* parent,
+                   const std::function<void(const Message&)>& show);
+
+// The save dialog's request for a report PDF.
+FileRequest reportPdfRequest(const QString& proposedName, const QString& directory);
+
+} // namespace vantora

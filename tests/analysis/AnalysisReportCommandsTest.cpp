@@ -1,0 +1,124 @@
+// The analysis page's report commands on a real page: save as PDF (also by
+// Ctrl+Shift+S) and print on a printer chosen without the dialog, read back
+// with poppler; and the document-writer refusal.
+#include "analysis/CSnapAnanlyseView.h"
+#include "app/PageIds.h"
+#include "records/EcgGenerator.h"
+#include "records/PatientRegistry.h"
+#include "records/RecordDialogs.h"
+#include "records/RecordingStore.h"
+#include "render/ReportPrinting.h"
+#include "support/PageFixture.h"
+
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+using namespace vantora;
+
+namespace {
+
+QString poppler(const QString& program, const QString& pdf) {
+    QProcess p;
+    p.start(program, program == "pdftotext" ? QStringList{pdf, "-"} : QStringList{pdf});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+class AnalysisReportCommandsTest : public test::PageFixture {
+protected:
+    CSnapAnanlyseView* open() {
+        PatientRecord p;
+        p.id = QStringLiteral("1001");
+        p.name = QStringLiteral("Berg");
+        p.revision = 8;
+        EXPECT_TRUE(PatientRegistry(root_.path()).appendRecord(p).added());
+        SnapRecording r;
+        r.header.recordingType = 3;
+        r.header.heartRate = 70;
+        r.blocks = EcgGenerator(EcgParameters{}).nextSnapBlocks();
+        EXPECT_EQ(RecordingStore(root_.path(), kModeSnap, p.id)
+                      .appendSnap(std::vector<SnapRecording>{r})
+                      .saved,
+                  1);
+        auto* view =
+            openPage<CSnapAnanlyseView>(page::kAnalysis, page::kAnalysis, [](CMainFrame& f) {
+                return new CSnapAnanlyseView(f, test::binDir() + "/libbeatscan.so");
+            });
+        view->setFileChooser([this](const FileRequest& request) {
+            requests_ << request;
+            return answer_;
+        });
+        return view;
+    }
+
+    QList<FileRequest> requests_;
+    std::optional<QString> answer_;
+    QTemporaryDir out_;
+};
+
+} // namespace
+
+TEST_F(AnalysisReportCommandsTest, SavePdfOfTheSelectedRecording) {
+    CSnapAnanlyseView* view = open();
+    QTreeWidgetItem* patient = view->tree()->topLevelItem(0);
+    view->tree()->setCurrentItem(patient);
+    view->OnSavePdf(); // no recording: nothing asked
+    EXPECT_TRUE(requests_.isEmpty());
+
+    view->tree()->setCurrentItem(patient->child(0));
+    ASSERT_TRUE(view->model().analysisValid());
+    view->window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view->window()));
+    const struct {
+        const char* name;
+        bool written;
+    } cases[] = {{"r.pdf", true}, {"missing/r.pdf", false}};
+    for (const auto& c : cases) {
+        answer_ = out_.filePath(c.name);
+        messages_.clear();
+        QTest::keyClick(view->tree(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_EQ(QFile::exists(*answer_), c.written) << c.name;
+        EXPECT_EQ(messages_.isEmpty(), c.written) << c.name;
+    }
+    ASSERT_EQ(requests_.size(), 2);
+    EXPECT_EQ(requests_[0].defaultSuffix, "pdf");
+    EXPECT_EQ(requests_[0].proposedName, "1001-1.pdf");
+    const QString info = poppler("pdfinfo", out_.filePath("r.pdf"));
+    EXPECT_TRUE(info.contains("842 x 595")) << info.toStdString();
+    EXPECT_TRUE(poppler("pdftotext", out_.filePath("r.pdf")).contains("1001 Berg"));
+}
+
+TEST_F(AnalysisReportCommandsTest, PrintGoesToTheChosenPrinterInLandscape) {
+    CSnapAnanlyseView* view = open();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(out_.filePath("printed.pdf"));
+    printer.setPageSize(QPageSize(QPageSize::Letter));
+    printer.setPageOrientation(QPageLayout::Portrait); // the print path turns it
+    view->setPrinter(&printer);
+    view->OnFilePrint(); // nothing selected: nothing printed
+    EXPECT_FALSE(QFile::exists(out_.filePath("printed.pdf")));
+    view->tree()->setCurrentItem(view->tree()->topLevelItem(0)->child(0));
+    ASSERT_TRUE(view->model().analysisValid());
+    view->OnFilePrint();
+    ASSERT_TRUE(QFile::exists(out_.filePath("printed.pdf")));
+    const QString info = poppler("pdfinfo", out_.filePath("printed.pdf"));
+    EXPECT_TRUE(info.contains("792 x 612")) << info.toStdString();
+    EXPECT_EQ(printer.docName(), "Sample Document");
+}
+
+TEST(DocumentWriter, RefusedWhenNameAndUriSayXps) {
+    const struct {
+        const char* name;
+        const char* uri;
+        bool refused;
+    } cases[] = {{"Microsoft XPS Document Writer", "XPSPort:", true},
+                 {"XPS Laser", "ipp://host/printers/laser", false},
+                 {"Office", "xps-XPS:/", false},
+                 {"xps writer", "xps:", false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(isDocumentWriter(c.name, c.uri), c.refused) << c.name;
+}
