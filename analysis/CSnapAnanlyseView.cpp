@@ -17,7 +17,6 @@
 #include "render/ReportPrinting.h"
 #include "render/ReportSources.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -26,9 +25,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -74,11 +70,7 @@ RecordIndexEntry entryOf(const QTreeWidgetItem* item) {
 CSnapAnanlyseView::CSnapAnanlyseView(CMainFrame& frame, QString libraryPath)
     : CFormViewEx(frame), model_(std::move(libraryPath)) {
     buildLayout();
-    auto* savePdf = new QAction(Langpack::text(reportmsg::kSavePdfTitle), this);
-    savePdf->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    savePdf->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(savePdf, &QAction::triggered, this, &CSnapAnanlyseView::OnSavePdf);
-    addAction(savePdf);
+    addSavePdfAction(this, [this] { OnSavePdf(); });
 }
 
 CSnapAnanlyseView::~CSnapAnanlyseView() = default;
@@ -391,27 +383,14 @@ std::unique_ptr<ReportPage> CSnapAnanlyseView::reportPage(const QSize& sheetUnit
 void CSnapAnanlyseView::OnFilePrint() {
     if (!reportPage(QSize(7128, 5040)))
         return;
-    QPrinter own(QPrinter::HighResolution);
-    QPrinter& printer = printer_ ? *printer_ : own;
-    if (!printer_ && !ChoosePrinter(printer, this, [this](const Message& m) { showMessage(m); }))
-        return;
-    PrintReportPages(printer, 1, [this](int, const QSize& units) { return reportPage(units); });
+    PrintReports(
+        this, printer_, 1, [this](int, const QSize& units) { return reportPage(units); },
+        [this](const Message& m) { showMessage(m); });
 }
 
 void CSnapAnanlyseView::OnFilePrintPreview() {
-    if (!reportPage(QSize(7128, 5040)))
-        return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageOrientation(QPageLayout::Landscape);
-    printer.setFullPage(true);
-    QPrintPreviewDialog preview(&printer, this);
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* target) {
-        const QSizeF sheetMm = target->pageLayout().fullRect(QPageLayout::Millimeter).size();
-        QPainter painter(target);
-        PaintReportSheet(painter, QRect(0, 0, target->width(), target->height()), sheetMm,
-                         *reportPage(reportSheetUnits(sheetMm)), true);
-    });
-    preview.exec();
+    if (reportPage(QSize(7128, 5040)))
+        PreviewReports(this, 1, [this](int, const QSize& units) { return reportPage(units); });
 }
 
 void CSnapAnanlyseView::OnSavePdf() {
@@ -420,13 +399,8 @@ void CSnapAnanlyseView::OnSavePdf() {
         return;
     const QString name = item->parent()->data(0, kPatientIdRole).toString() + u'-' + item->text(0) +
                          QStringLiteral(".pdf");
-    const FileRequest request = reportPdfRequest(name, QDir::currentPath());
-    const std::optional<QString> path =
-        chooseFile_ ? chooseFile_(request) : CFileDlgEx::choose(request, this);
-    if (!path)
-        return;
-    const Message written = WriteReportPdf(
-        *path, QPageSize::A4, 1, [this](int, const QSize& units) { return reportPage(units); });
+    const Message written = SaveReportPdf(
+        this, chooseFile_, name, 1, [this](int, const QSize& units) { return reportPage(units); });
     if (!written.isNone())
         showMessage(written);
 }

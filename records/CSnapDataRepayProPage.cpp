@@ -4,8 +4,11 @@
 #include "app/CMainFrame.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
+#include "records/PatientRegistry.h"
 #include "render/CCaliperStripWnd.h"
 #include "render/ReplayRowImage.h"
+#include "render/ReportPrinting.h"
+#include "render/ReportSources.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -47,6 +50,7 @@ CSnapDataRepayProPage::CSnapDataRepayProPage(CMainFrame& frame)
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(buildPatientSide());
     layout->addWidget(buildRecordSide(), 1);
+    addSavePdfAction(this, [this] { OnSavePdf(); });
 }
 
 QWidget* CSnapDataRepayProPage::buildPatientSide() {
@@ -298,6 +302,49 @@ bool CSnapDataRepayProPage::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return CFormViewEx::eventFilter(watched, event);
+}
+
+RecordReportSet CSnapDataRepayProPage::selectedReport() const {
+    const int selected = replay_.selected();
+    if (selected < 0 || replay_.patientId().isEmpty())
+        return {};
+    const QString& root = state().dataRoot;
+    const int position = PatientRegistry(root).findById(replay_.patientId());
+    const int k = replay_.page().page * kRecordingsPerPage + selected;
+    return ReadRecordReports(root, replay_.mode(), position, {k});
+}
+
+void CSnapDataRepayProPage::OnFilePrint() {
+    const RecordReportSet set = selectedReport();
+    if (!set.message.isNone())
+        showMessage(set.message);
+    if (set.items.empty())
+        return;
+    PrintReports(
+        this, printer_, int(set.items.size()),
+        [&set](int k, const QSize& units) { return MakeRecordReportPage(set, k, units); },
+        [this](const Message& m) { showMessage(m); });
+}
+
+void CSnapDataRepayProPage::OnFilePrintPreview() {
+    const RecordReportSet set = selectedReport();
+    if (!set.items.empty())
+        PreviewReports(this, int(set.items.size()), [&set](int k, const QSize& units) {
+            return MakeRecordReportPage(set, k, units);
+        });
+}
+
+void CSnapDataRepayProPage::OnSavePdf() {
+    const RecordReportSet set = selectedReport();
+    if (set.items.empty())
+        return;
+    const QString name =
+        set.patient.id + u'-' + QString::number(set.items[0].number) + QStringLiteral(".pdf");
+    const Message written = SaveReportPdf(
+        this, chooseFile_, name, int(set.items.size()),
+        [&set](int k, const QSize& units) { return MakeRecordReportPage(set, k, units); });
+    if (!written.isNone())
+        showMessage(written);
 }
 
 } // namespace vantora

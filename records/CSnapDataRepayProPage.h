@@ -2,12 +2,17 @@
 
 #include "app/CFormViewEx.h"
 #include "records/PatientListModel.h"
+#include "records/RecordDialogs.h"
 #include "records/ReplayPageModel.h"
+
+#include <functional>
+#include <optional>
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPrinter;
 class QPushButton;
 class QTextEdit;
 class QTreeWidget;
@@ -15,6 +20,7 @@ class QTreeWidget;
 namespace vantora {
 
 class CCaliperStripWnd;
+struct RecordReportSet;
 
 // The replay page (pages 1002 and 32785): the patients with search and show
 // all, the selected patient's recordings of the current kind as pages of 15
@@ -42,6 +48,16 @@ public:
     void OnGainChosen(int item);
     void OnFind();
     void OnShowAll();
+
+    // The selected recording's record report: print (32779), preview (32782)
+    // and save as PDF (Ctrl+Shift+S). A printer or file chooser set here
+    // answers instead of the dialogs (tests).
+    void OnFilePrint() override;
+    void OnFilePrintPreview() override;
+    void OnSavePdf();
+    void setPrinter(QPrinter* printer) { printer_ = printer; }
+    using FileChooser = std::function<std::optional<QString>(const FileRequest&)>;
+    void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
 
     const ReplayPageModel& model() const { return replay_; }
     const PatientListModel& patients() const { return patients_; }
@@ -82,6 +98,11 @@ private:
     QLabel* gainCaption_ = nullptr;
     CCaliperStripWnd* trace_ = nullptr;
     bool filling_ = false;
+    QPrinter* printer_ = nullptr;
+    FileChooser chooseFile_;
+
+    // The selected recording, read for its report; no items without one.
+    RecordReportSet selectedReport() const;
 };
 
 } // namespace vantora

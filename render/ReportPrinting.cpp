@@ -3,9 +3,13 @@
 #include "render/ReportPrinting.h"
 
 #include "core/Langpack.h"
+#include "records/CFileDlgEx.h"
 
+#include <QAction>
+#include <QDir>
 #include <QPainter>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
 
@@ -75,6 +79,49 @@ bool ChoosePrinter(QPrinter& printer, QWidget* parent,
     }
     printer.setOutputFileName(QString()); // PDF has its own command
     return true;
+}
+
+void PrintReports(QWidget* parent, QPrinter* fixed, int count, const ReportPageBuilder& build,
+                  const std::function<void(const Message&)>& show) {
+    QPrinter own(QPrinter::HighResolution);
+    QPrinter& printer = fixed ? *fixed : own;
+    if (!fixed && !ChoosePrinter(printer, parent, show))
+        return;
+    PrintReportPages(printer, count, build);
+}
+
+void PreviewReports(QWidget* parent, int count, const ReportPageBuilder& build) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setFullPage(true);
+    QPrintPreviewDialog preview(&printer, parent);
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, [&](QPrinter* target) {
+        const QSizeF sheetMm = target->pageLayout().fullRect(QPageLayout::Millimeter).size();
+        QPainter painter(target);
+        for (int k = 0; k < count; ++k) {
+            if (k > 0)
+                target->newPage();
+            PaintReportSheet(painter, QRect(0, 0, target->width(), target->height()), sheetMm,
+                             *build(k, reportSheetUnits(sheetMm)), true);
+        }
+    });
+    preview.exec();
+}
+
+void addSavePdfAction(QWidget* page, const std::function<void()>& save) {
+    auto* action = new QAction(Langpack::text(reportmsg::kSavePdfTitle), page);
+    action->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(action, &QAction::triggered, page, save);
+    page->addAction(action);
+}
+
+Message SaveReportPdf(QWidget* parent, const PdfPathChooser& choose, const QString& proposedName,
+                      int count, const ReportPageBuilder& build) {
+    const FileRequest request = reportPdfRequest(proposedName, QDir::currentPath());
+    const std::optional<QString> path =
+        choose ? choose(request) : CFileDlgEx::choose(request, parent);
+    return path ? WriteReportPdf(*path, QPageSize::A4, count, build) : Message{};
 }
 
 FileRequest reportPdfRequest(const QString& proposedName, const QString& directory) {

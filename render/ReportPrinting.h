@@ -36,6 +36,23 @@ int PrintReportPages(QPrinter& printer, int count, const ReportPageBuilder& buil
 bool ChoosePrinter(QPrinter& printer, QWidget* parent,
                    const std::function<void(const Message&)>& show);
 
+// The print command of a page: the dialog (or the `fixed` printer, chosen
+// without it), then `count` report pages, one document each.
+void PrintReports(QWidget* parent, QPrinter* fixed, int count, const ReportPageBuilder& build,
+                  const std::function<void(const Message&)>& show);
+// The print preview of `count` report pages in the preview colours.
+void PreviewReports(QWidget* parent, int count, const ReportPageBuilder& build);
+
+// The page's "Save as PDF" action on Ctrl+Shift+S, calling `save`.
+void addSavePdfAction(QWidget* page, const std::function<void()>& save);
+
+// Save as PDF: asks for the path (through `choose` when set, else the save
+// dialog) proposing `proposedName`, and writes `count` pages on A4. None
+// when cancelled or written.
+using PdfPathChooser = std::function<std::optional<QString>(const FileRequest&)>;
+Message SaveReportPdf(QWidget* parent, const PdfPathChooser& choose, const QString& proposedName,
+                      int count, const ReportPageBuilder& build);
+
 // The save dialog's request for a report PDF.
 FileRequest reportPdfRequest(const QString& proposedName, const QString& directory);
 
