@@ -6,6 +6,7 @@
 #include "core/Langpack.h"
 #include "records/CFileDlgEx.h"
 #include "records/CRecordPreview.h"
+#include "records/ExchangeExport.h"
 #include "records/PatientPickerDialog.h"
 
 #include <QButtonGroup>
@@ -34,6 +35,8 @@ constexpr int kSearchCaption = 62108;
 constexpr int kRecordingsCaption = 62109;
 constexpr int kDeleteCaption = 62102;
 constexpr int kExportCaption = 62110;
+constexpr int kOtherToolsCaption = 62304;
+constexpr int kSelectForExport = 62305;
 constexpr int kRecordingListWidth = 290; // pixels: number, time and rate shown whole
 constexpr int kNumberColumnWidth = 50;
 constexpr int kTimeColumnWidth = 135;
@@ -198,6 +201,10 @@ QWidget* CSnapRecordMPage::buildCommandPane() {
     };
     choiceBox(kDeleteCaption, deleteAll_, kDelete);
     choiceBox(kExportCaption, exportAll_, kExport);
+    // EDF+ or CSV of the export choice's recordings; the store keeps them.
+    auto* otherTools = new QPushButton(Langpack::text(kOtherToolsCaption), pane);
+    layout->addWidget(otherTools);
+    connect(otherTools, &QPushButton::clicked, this, &CSnapRecordMPage::OnExportForOtherTools);
     for (int b : {kImport, kNote}) {
         buttons_[b] = new QPushButton(Langpack::text(kButtonTexts[b]), pane);
         layout->addWidget(buttons_[b]);
@@ -361,6 +368,16 @@ void CSnapRecordMPage::OnExport() {
         saveStripPicture(preview_->rows(), out.picturePath);
     showRecordings();
     show(out.message);
+}
+
+void CSnapRecordMPage::OnExportForOtherTools() {
+    const int k = model_.exportAll() ? -1 : model_.currentRecording();
+    if (!model_.exportAll() && k < 0) {
+        show(Message{kSelectForExport, {}});
+        return;
+    }
+    show(exportForOtherTools(state().dataRoot, model_.mode(), model_.selectedPatient(), k,
+                             *dialogs_));
 }
 
 void CSnapRecordMPage::OnImport() {

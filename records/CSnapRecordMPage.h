@@ -58,6 +58,7 @@ public:
     void OnDelete();
     void OnNote();
     void OnExport();
+    void OnExportForOtherTools();
     void OnImport();
 
 protected:

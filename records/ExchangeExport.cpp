@@ -1,13 +1,20 @@
 #include "records/ExchangeExport.h"
 
+#include "core/Langpack.h"
+#include "records/EdfExport.h"
+#include "records/RecordDialogs.h"
 #include "records/RecordingDescription.h"
 #include "records/RecordingNotes.h"
 #include "records/RecordingStore.h"
 #include "records/SampleBlock.h"
 
+#include <QSaveFile>
+
 namespace vantora {
 
 namespace {
+constexpr int kExportTitle = 62304;
+constexpr int kSelectForExport = 62305;
 constexpr int kZeroCount = 512;
 constexpr double kSecondsPerSample = 1.0 / 250.0;
 constexpr int kRecordingSeconds = 30;
@@ -78,6 +85,37 @@ QByteArray exchangeCsv(const ExchangeSet& set) {
                    QByteArray::number(countToMillivolts(r.samples[i]), 'f', 6) + '\n';
     }
     return out;
+}
+
+Message writeExchangeCsv(const ExchangeSet& set, const QString& path) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(exchangeCsv(set)) < 0 || !file.commit())
+        return Message{msg::kCannotOpen, path};
+    return {};
+}
+
+Message exportForOtherTools(const QString& dataRoot, int32_t mode, const PatientRecord* patient,
+                            int k, RecordDialogs& dialogs) {
+    if (!patient)
+        return Message{kSelectForExport, {}};
+    FileRequest request;
+    request.kind = FileRequest::Kind::Save;
+    request.title = Langpack::text(kExportTitle);
+    request.filters = {QStringLiteral("EDF+ Files (*.edf)"), QStringLiteral("CSV Files (*.csv)")};
+    request.defaultSuffix = QStringLiteral("edf");
+    request.proposedName = patient->id + QStringLiteral(".edf");
+    request.directory = dataRoot;
+    const std::optional<QString> path = dialogs.chooseFile(request);
+    if (!path)
+        return {};
+    const auto set = readExchangeSet(dataRoot, mode, *patient, k);
+    if (!set.ok())
+        return set.message;
+    if (set.value.recordings.empty())
+        return Message{kSelectForExport, {}};
+    if (path->endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
+        return writeExchangeCsv(set.value, *path);
+    return writeEdf(set.value, *path).message;
 }
 
 } // namespace vantora

@@ -50,6 +50,7 @@ public:
 
     const std::vector<ListedRecording>& recordings() const { return recordings_; }
     int currentRecording() const { return recording_; }
+    const PatientRecord* selectedPatient() const { return patients_.selectedRecord(); }
     // Counts every reading of the recording list: the page rebuilds its rows
     // when it changed.
     int listRevision() const { return listRevision_; }
@@ -104,7 +105,6 @@ private:
     void clearRecording();
     Message selectPatientById(const QString& id);
     Message importCard(const QString& path, Prompter& prompter, RecordDialogs& dialogs, bool ask);
-    const PatientRecord* selectedPatient() const { return patients_.selectedRecord(); }
 
     QString root_;
     int32_t mode_;

@@ -4,6 +4,7 @@
 #include "core/Langpack.h"
 #include "records/EdfExport.h"
 #include "records/PatientRegistry.h"
+#include "records/RecordDialogs.h"
 #include "records/RecordingNotes.h"
 #include "records/RecordingStore.h"
 #include "support/TestData.h"
@@ -165,4 +166,43 @@ TEST_F(ExchangeExportTest, CsvRowsInSecondsAndMillivolts) {
         EXPECT_NEAR(cells[2].toDouble(), (count - 512) / 175.0, 5e-7) << r.row;
     }
     EXPECT_EQ(lines.size(), 6 + 30000 + 1); // the last line ends with a newline
+}
+
+namespace {
+
+// Answers the save dialog with a fixed path (none: cancelled).
+struct SavePath : RecordDialogs {
+    std::optional<QString> path;
+    QList<FileRequest> asked;
+    std::optional<QString> chooseFile(const FileRequest& request) override {
+        asked << request;
+        return path;
+    }
+    std::optional<int> pickPatient() override { return std::nullopt; }
+    std::optional<QString> editNote(const NoteRequest&) override { return std::nullopt; }
+};
+
+} // namespace
+
+// The record page's "Export for other tools": the type by the chosen name.
+TEST_F(ExchangeExportTest, ExportForOtherToolsByTheChosenType) {
+    SavePath dialogs;
+    EXPECT_EQ(exportForOtherTools(root_.path(), kModeContinuous, nullptr, 0, dialogs).id, 62305);
+    EXPECT_TRUE(dialogs.asked.isEmpty());
+    EXPECT_TRUE(exportForOtherTools(root_.path(), kModeContinuous, &patient_, 0, dialogs).isNone());
+    ASSERT_EQ(dialogs.asked.size(), 1);
+    EXPECT_EQ(dialogs.asked[0].proposedName, "P7.edf");
+    EXPECT_EQ(dialogs.asked[0].filters.size(), 2);
+
+    dialogs.path = root_.file("two.CSV");
+    ASSERT_TRUE(exportForOtherTools(root_.path(), kModeContinuous, &patient_, 1, dialogs).isNone());
+    EXPECT_EQ(test::readAll(root_.file("two.CSV")).count('\n'), 3 + 7500);
+    dialogs.path = root_.file("three.edf");
+    ASSERT_TRUE(exportForOtherTools(root_.path(), kModeContinuous, &patient_, 2, dialogs).isNone());
+    const QJsonObject h = QJsonDocument::fromJson(run({"-JSON", root_.file("three.edf")})).object();
+    EXPECT_EQ(h["NumberOfSamples"].toInt(), 7500);
+    dialogs.path = root_.file("missing/x.edf");
+    EXPECT_EQ(exportForOtherTools(root_.path(), kModeContinuous, &patient_, 2, dialogs).id, 62303);
+    // The store keeps all four.
+    EXPECT_EQ(RecordingStore(root_.path(), kModeContinuous, patient_.id).count().value, 4);
 }

@@ -5,14 +5,9 @@
 #include "records/PatientRegistry.h"
 #include "tools/cli/StoreOptions.h"
 
-#include <QFile>
-#include <QSaveFile>
-
 namespace vantora::cli {
 
 namespace {
-
-constexpr int kCannotWrite = 61217; // "$": the file
 
 struct ExportRequest {
     ExchangeSet set;
@@ -49,10 +44,7 @@ int runExportEdf(CliContext& ctx) {
 
 int runExportCsv(CliContext& ctx) {
     const ExportRequest request = readRequest(ctx);
-    QSaveFile file(request.out);
-    if (!file.open(QIODevice::WriteOnly) || file.write(exchangeCsv(request.set)) < 0 ||
-        !file.commit())
-        throw CommandFailure{Message{kCannotWrite, request.out}};
+    failOnMessage(writeExchangeCsv(request.set, request.out));
     return 0;
 }
 
