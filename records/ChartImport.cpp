@@ -103,24 +103,13 @@ ChartImportResult ChartImport::write(const Target& target, int count,
     }
     if (result.message = rewrite.finish(); !result.message.isNone())
         return result;
-    // A new patient is registered just before its recordings are put in place
-    // and withdrawn when they cannot be: a later import of the same chart
-    // then neither finds a patient without recordings nor doubles them.
-    int added = 0;
-    if (target.registerPatient) {
-        const PatientAddResult r = registry.appendRecord(target.record);
-        if (!r.added()) {
-            result.message = r.message;
-            return result;
-        }
-        added = r.position;
-    }
-    if (result.message = rewrite.replace(); !result.message.isNone()) {
-        if (added > 0 && !rewrite.decided())
-            registry.withdrawAppend(added);
+    // A new patient is registered together with its recordings: the journal
+    // of the replacement carries the record, so a kill at any point leaves
+    // both or neither.
+    const QByteArray newPatient = target.registerPatient ? target.record.encode() : QByteArray();
+    if (result.message = rewrite.replace(newPatient); !result.message.isNone())
         return result;
-    }
-    result.registered = added > 0;
+    result.registered = target.registerPatient;
     result.imported = count;
     return result;
 }

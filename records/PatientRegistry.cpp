@@ -3,6 +3,7 @@
 #include "core/DataPaths.h"
 #include "core/Prompter.h"
 #include "records/BinaryFile.h"
+#include "records/StoreJournal.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -192,6 +193,7 @@ PatientRegistry::Count PatientRegistry::count() const {
 
 PatientList PatientRegistry::loadAll() const {
     dropScratch(dataRoot_);
+    StoreJournal::recoverAll(dataRoot_);
     PatientList list;
     if (!QFileInfo::exists(filePath()))
         return list;
@@ -340,14 +342,6 @@ PatientAddResult PatientRegistry::append(const PatientRecord& record) const {
         !file.writeInt32At(0, n.value + 1) || !file.sync())
         return {0, registryMessage(msg::kCannotOpen)};
     return {n.value + 1, {}};
-}
-
-bool PatientRegistry::withdrawAppend(int position) const {
-    BinaryFile file;
-    if (!file.open(filePath(), BinaryFile::Mode::ReadWrite) ||
-        file.readInt32At(0).value_or(0) != position)
-        return false;
-    return file.writeInt32At(0, position - 1) && file.sync();
 }
 
 Message PatientRegistry::edit(int position, const PatientFields& fields) const {

@@ -108,9 +108,6 @@ public:
     // (61265). Creates no recording files and does not look for the id: the
     // caller asks findById first.
     PatientAddResult appendRecord(const PatientRecord& record) const;
-    // Takes back the append that made `position` the last patient (the count
-    // is lowered; nothing else changes). False when it is no longer the last.
-    bool withdrawAppend(int position) const;
 
     // Rewrites the record at `position` from the dialog's fields, keeping the
     // stored id; revision marker 10; the count is untouched. 61319 without a

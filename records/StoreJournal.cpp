@@ -2,8 +2,10 @@
 
 #include "core/DataPaths.h"
 #include "records/BinaryFile.h"
+#include "records/PatientRegistry.h"
 #include "records/RecordIndexEntry.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace vantora {
@@ -19,38 +21,62 @@ QByteArray journalBytes(int mode) {
     bytes.append(char(mode));
     return bytes;
 }
+
+// Set while journals are being finished: registering a patient reads the
+// registry, which would look for journals again.
+bool g_recovering = false;
+
+// The patient a replacement brings with it is registered unless the registry
+// already lists its id.
+bool registerUnlessListed(const QString& root, const QByteArray& record) {
+    const bool outer = !g_recovering;
+    g_recovering = true;
+    const PatientRecord patient = PatientRecord::decode(record);
+    const PatientRegistry registry(root);
+    const bool listed = registry.findById(patient.id) > 0 || registry.appendRecord(patient).added();
+    if (outer)
+        g_recovering = false;
+    return listed;
+}
 } // namespace
 
 StoreJournal::StoreJournal(QString dataRoot, int mode, QString patientId)
     : root_(std::move(dataRoot)), mode_(mode), id_(std::move(patientId)) {}
 
-bool StoreJournal::announce() const {
-    const QByteArray bytes = journalBytes(mode_);
+bool StoreJournal::announce(const QByteArray& newPatient) const {
+    const QByteArray bytes = journalBytes(mode_) + newPatient;
     BinaryFile journal;
     return journal.open(paths::journalFile(root_, mode_, id_), BinaryFile::Mode::Truncate) &&
            journal.writeAt(0, bytes.constData(), bytes.size()) && journal.sync() &&
            syncFolder(root_);
 }
 
+bool StoreJournal::finish(const QByteArray& newPatient) const {
+    return (newPatient.isEmpty() || registerUnlessListed(root_, newPatient)) && close();
+}
+
 bool StoreJournal::close() const {
     return QFile::remove(paths::journalFile(root_, mode_, id_)) && syncFolder(root_);
 }
 
-bool StoreJournal::holdsIntent() const {
+std::optional<QByteArray> StoreJournal::readIntent() const {
     const QString path = paths::journalFile(root_, mode_, id_);
     if (!QFile::exists(path))
-        return false;
+        return std::nullopt;
     const QByteArray expected = journalBytes(mode_);
-    QByteArray bytes(expected.size() + 1, '\0');
     BinaryFile journal;
-    if (!journal.open(path, BinaryFile::Mode::Read) || journal.size() != expected.size() ||
-        !journal.readAt(0, bytes.data(), expected.size()))
-        return false;
-    bytes.truncate(expected.size());
-    return bytes == expected;
+    if (!journal.open(path, BinaryFile::Mode::Read))
+        return std::nullopt;
+    const qint64 size = journal.size();
+    if (size != expected.size() && size != expected.size() + PatientRecord::kSize)
+        return std::nullopt;
+    QByteArray bytes(int(size), '\0');
+    if (!journal.readAt(0, bytes.data(), size) || !bytes.startsWith(expected))
+        return std::nullopt;
+    return bytes.mid(expected.size());
 }
 
-bool StoreJournal::rollForward() const {
+bool StoreJournal::rollForward(const QByteArray& newPatient) const {
     // Each rename that has not happened yet is done now, in the same order.
     const QString scratchData = paths::scratchDataFile(root_, mode_, id_);
     const QString scratchIndex = paths::scratchIndexFile(root_, id_);
@@ -59,7 +85,20 @@ bool StoreJournal::rollForward() const {
     if (QFile::exists(scratchIndex) &&
         !replaceFile(scratchIndex, paths::indexFile(root_, mode_, id_)))
         return false;
-    return close();
+    return finish(newPatient);
+}
+
+void StoreJournal::recoverAll(const QString& dataRoot) {
+    if (g_recovering)
+        return;
+    // Journals and scratch files are the only files of the data root named
+    // id + "-...".
+    const QStringList leftovers = QDir(dataRoot).entryList(
+        {QStringLiteral("*-Snap.jnl"), QStringLiteral("*-Con.jnl"), QStringLiteral("*-Snap.dat"),
+         QStringLiteral("*-Con.dat"), QStringLiteral("*-idx.dat")},
+        QDir::Files);
+    for (const QString& name : leftovers)
+        recover(dataRoot, name.left(name.lastIndexOf(u'-')));
 }
 
 // An append raises the data file's count, then the index file's; an append
@@ -91,7 +130,12 @@ void StoreJournal::recover(const QString& dataRoot, const QString& patientId) {
         const StoreJournal journal(dataRoot, mode, patientId);
         // A replacement that cannot be finished now keeps its journal and its
         // scratch files for the next open.
-        if (journal.holdsIntent() && !journal.rollForward())
+        const auto intent = journal.readIntent();
+        const bool was = g_recovering;
+        g_recovering = true;
+        const bool finished = !intent || journal.rollForward(*intent);
+        g_recovering = was;
+        if (!finished)
             return;
         leftovers = leftovers || QFile::exists(paths::journalFile(dataRoot, mode, patientId)) ||
                     QFile::exists(paths::scratchDataFile(dataRoot, mode, patientId));

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+#include <optional>
 
 namespace vantora {
 
@@ -15,19 +18,29 @@ class StoreJournal {
 public:
     StoreJournal(QString dataRoot, int mode, QString patientId);
 
-    // Writes and syncs the journal; false when it cannot.
-    bool announce() const;
-    // Removes the journal once both files are in place.
-    bool close() const;
+    // Writes and syncs the journal; false when it cannot. `newPatient` (an
+    // encoded PatientRecord, or empty) is registered with the replacement:
+    // a chart's patient comes only together with its recordings.
+    bool announce(const QByteArray& newPatient = {}) const;
+    // Once both files are in place: registers the new patient, if any and not
+    // listed yet, and removes the journal.
+    bool finish(const QByteArray& newPatient = {}) const;
 
     // Rolls an interrupted replacement of the patient's Snap or Continuous
     // store forward, then removes leftover scratch files. Cheap when nothing
     // is left over: one existence check per file.
     static void recover(const QString& dataRoot, const QString& patientId);
+    // The same for every journal and scratch file in the data root (the
+    // registry's readers: a patient whose registration a journal announces is
+    // listed at once, and scratch files of any id go).
+    static void recoverAll(const QString& dataRoot);
 
 private:
-    bool rollForward() const;
-    bool holdsIntent() const;
+    bool close() const;
+    bool rollForward(const QByteArray& newPatient) const;
+    // The new patient a whole journal announces (empty for none); nullopt
+    // without a whole journal.
+    std::optional<QByteArray> readIntent() const;
 
     QString root_;
     int mode_;

@@ -113,21 +113,21 @@ Message StoreRewrite::finish() {
     return {};
 }
 
-Message StoreRewrite::replace() {
+Message StoreRewrite::replace(const QByteArray& newPatient) {
     if (!finished_)
         return {storemsg::kWriteFailed, {}};
     const StoreJournal journal(root_, mode_, id_);
-    if (!journal.announce())
+    if (!journal.announce(newPatient))
         return {storemsg::kWriteFailed, {}};
     // From here on the replacement is decided: a failed rename leaves the
     // journal and the scratch files for the next open to finish it.
     started_ = false;
-    decided_ = true;
     if (!replaceFile(scratchDataPath_, dataPath_))
         return {storemsg::kCannotOpen, dataPath_};
     if (!replaceFile(scratchIndexPath_, indexPath_))
         return {storemsg::kCannotOpen, indexPath_};
-    journal.close();
+    if (!journal.finish(newPatient))
+        return {storemsg::kRegistryFull, {}};
     return {};
 }
 

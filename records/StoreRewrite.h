@@ -39,11 +39,9 @@ public:
     bool append(const uint8_t* entry, const uint8_t* record);
     // Writes the counts and closes the scratch files: every write is done.
     Message finish();
-    // Puts the finished scratch files in place of the store's files.
-    Message replace();
-    // True once replace() has announced the replacement: from then on it
-    // happens, now or at the next open, even when replace() reports a failure.
-    bool decided() const { return decided_; }
+    // Puts the finished scratch files in place of the store's files, and
+    // registers `newPatient` (an encoded PatientRecord) with them when given.
+    Message replace(const QByteArray& newPatient = {});
     Message commit() {
         Message m = finish();
         return m.isNone() ? replace() : m;
@@ -67,7 +65,6 @@ private:
     int original_ = 0;
     bool started_ = false;
     bool finished_ = false;
-    bool decided_ = false;
 };
 
 // Copies len bytes from one file to another in large pieces; false on any

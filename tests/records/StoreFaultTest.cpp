@@ -117,6 +117,11 @@ const Operation kOperations[] = {
          FixedPrompter yes(true);
          ChartFile(root, kModeSnap).importChart(outside + "/in.cEcg", yes);
      }},
+    {"import of a new patient",
+     [](const QString& root, const QString& outside) {
+         FixedPrompter yes(true);
+         ChartFile(root, kModeSnap).importChart(outside + "/new.cEcg", yes);
+     }},
     {"notes set",
      [](const QString& root, const QString&) {
          RecordingNotes(root, kModeSnap, kId).write(at(1, 9, 0), QStringLiteral("second"));
@@ -149,6 +154,9 @@ void writeImportChart(const QString& outside) {
     RecordingStore(other.path(), kModeSnap, kId).appendSnap(r);
     FixedPrompter yes(true);
     ChartFile(other.path(), kModeSnap).exportRecordings(1, -1, outside + "/in.cEcg", yes);
+    registerPatient(other.path(), QStringLiteral("N5"));
+    RecordingStore(other.path(), kModeSnap, QStringLiteral("N5")).appendSnap(r);
+    ChartFile(other.path(), kModeSnap).exportRecordings(2, -1, outside + "/new.cEcg", yes);
 }
 
 struct CleanRun {

@@ -95,10 +95,11 @@ TEST(StoreRepair, ShortOrOvercountedRegistryIsDamagedAndNothingIsWritten) {
                 .message.id,
             msg::kDamagedFile)
             << c.what;
-        if (c.registry.size() > 4)
+        if (c.registry.size() > 4) {
             EXPECT_EQ(registry.edit(1, PatientFields::fromRecord(patientRecord(kId))).id,
                       msg::kDamagedFile)
                 << c.what;
+        }
         EXPECT_EQ(readAll(paths::registry(root.path())), c.registry) << c.what;
         EXPECT_FALSE(QFileInfo::exists(paths::snapData(root.path(), QStringLiteral("N1"))));
     }
