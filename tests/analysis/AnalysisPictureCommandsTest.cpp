@@ -1,56 +1,22 @@
 // The analysis page's save-picture and mail-picture commands on a real page.
-#include "analysis/CSnapAnanlyseView.h"
-#include "app/PageIds.h"
-#include "records/EcgGenerator.h"
-#include "records/PatientRegistry.h"
-#include "records/RecordDialogs.h"
-#include "records/RecordingStore.h"
+#include "AnalysisPageFixture.h"
 #include "render/PictureMail.h"
-#include "support/PageFixture.h"
 #include "support/StandInMail.h"
 
 #include <QImageReader>
-#include <QTemporaryDir>
-#include <QTreeWidget>
 
 using namespace vantora;
 
 namespace {
 
-class AnalysisPictureCommandsTest : public test::PageFixture {
+class AnalysisPictureCommandsTest : public test::AnalysisPageFixture {
 protected:
-    CSnapAnanlyseView* open() {
-        PatientRecord p;
-        p.id = QStringLiteral("1001");
-        p.name = QStringLiteral("A.Berg"); // a dot inside the patient text
-        p.revision = 8;
-        EXPECT_TRUE(PatientRegistry(root_.path()).appendRecord(p).added());
-        SnapRecording r;
-        r.header.recordingType = 3;
-        r.header.heartRate = 70;
-        r.blocks = EcgGenerator(EcgParameters{}).nextSnapBlocks();
-        EXPECT_EQ(RecordingStore(root_.path(), kModeSnap, p.id)
-                      .appendSnap(std::vector<SnapRecording>{r})
-                      .saved,
-                  1);
-        auto* view =
-            openPage<CSnapAnanlyseView>(page::kAnalysis, page::kAnalysis, [](CMainFrame& f) {
-                return new CSnapAnanlyseView(f, test::binDir() + "/libbeatscan.so");
-            });
-        view->setFileChooser([this](const FileRequest& request) {
-            requests_ << request;
-            return answer_;
-        });
-        return view;
-    }
+    CSnapAnanlyseView* open() { return AnalysisPageFixture::open(QStringLiteral("A.Berg")); }
     static void selectRecording(CSnapAnanlyseView* view, bool recording) {
         QTreeWidgetItem* patient = view->tree()->topLevelItem(0);
         view->tree()->setCurrentItem(recording ? patient->child(0) : patient);
     }
 
-    QList<FileRequest> requests_;
-    std::optional<QString> answer_;
-    QTemporaryDir out_;
     test::PrivateTempDir tmp_; // its own mail folder
 };
 

@@ -1,20 +1,12 @@
 // The analysis page's report commands on a real page: save as PDF (also by
 // Ctrl+Shift+S) and print on a printer chosen without the dialog, read back
 // with poppler; and the document-writer refusal.
-#include "analysis/CSnapAnanlyseView.h"
-#include "app/PageIds.h"
-#include "records/EcgGenerator.h"
-#include "records/PatientRegistry.h"
-#include "records/RecordDialogs.h"
-#include "records/RecordingStore.h"
+#include "AnalysisPageFixture.h"
 #include "render/ReportPrinting.h"
-#include "support/PageFixture.h"
 
 #include <QPrinter>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
 
 using namespace vantora;
 
@@ -27,36 +19,9 @@ QString poppler(const QString& program, const QString& pdf) {
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-class AnalysisReportCommandsTest : public test::PageFixture {
+class AnalysisReportCommandsTest : public test::AnalysisPageFixture {
 protected:
-    CSnapAnanlyseView* open() {
-        PatientRecord p;
-        p.id = QStringLiteral("1001");
-        p.name = QStringLiteral("Berg");
-        p.revision = 8;
-        EXPECT_TRUE(PatientRegistry(root_.path()).appendRecord(p).added());
-        SnapRecording r;
-        r.header.recordingType = 3;
-        r.header.heartRate = 70;
-        r.blocks = EcgGenerator(EcgParameters{}).nextSnapBlocks();
-        EXPECT_EQ(RecordingStore(root_.path(), kModeSnap, p.id)
-                      .appendSnap(std::vector<SnapRecording>{r})
-                      .saved,
-                  1);
-        auto* view =
-            openPage<CSnapAnanlyseView>(page::kAnalysis, page::kAnalysis, [](CMainFrame& f) {
-                return new CSnapAnanlyseView(f, test::binDir() + "/libbeatscan.so");
-            });
-        view->setFileChooser([this](const FileRequest& request) {
-            requests_ << request;
-            return answer_;
-        });
-        return view;
-    }
-
-    QList<FileRequest> requests_;
-    std::optional<QString> answer_;
-    QTemporaryDir out_;
+    CSnapAnanlyseView* open() { return AnalysisPageFixture::open(QStringLiteral("Berg")); }
 };
 
 } // namespace
