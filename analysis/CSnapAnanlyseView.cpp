@@ -8,6 +8,7 @@
 #include "core/AppState.h"
 #include "core/Langpack.h"
 #include "records/CFileDlgEx.h"
+#include "records/ExchangeExport.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingNotes.h"
 #include "records/RecordingStore.h"
@@ -17,6 +18,7 @@
 #include "render/ReportPrinting.h"
 #include "render/ReportSources.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -38,6 +40,8 @@ constexpr int kRateLabel = 62015;
 constexpr int kNoteLabel = 62012;
 constexpr int kBeatLabel = 62016;
 constexpr int kStaleRecording = 62030;
+constexpr int kExportForOtherTools = 62304;
+constexpr int kSelectForExport = 62305;
 constexpr int kNoteLines = 4; // lines the note field shows at least
 // Labels of the six result fields: heart rate, ST level, PR, QRS, QT, QTc.
 constexpr std::array<int, 6> kResultLabels{61354, 61348, 61350, 61349, 61351, 61352};
@@ -58,6 +62,22 @@ QByteArray entryBytes(const RecordIndexEntry& entry) {
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
 }
 
+// The save dialog of the export: the page's chooser (tests) or the program's.
+class ExportDialogs : public RecordDialogs {
+public:
+    ExportDialogs(const CSnapAnanlyseView::FileChooser& chooser, QWidget& page)
+        : chooser_(chooser), page_(page) {}
+    std::optional<QString> chooseFile(const FileRequest& request) override {
+        return chooser_ ? chooser_(request) : CFileDlgEx::choose(request, &page_);
+    }
+    std::optional<int> pickPatient() override { return std::nullopt; }
+    std::optional<QString> editNote(const NoteRequest&) override { return std::nullopt; }
+
+private:
+    const CSnapAnanlyseView::FileChooser& chooser_;
+    QWidget& page_;
+};
+
 RecordIndexEntry entryOf(const QTreeWidgetItem* item) {
     const QByteArray bytes = item->data(0, kEntryRole).toByteArray();
     if (bytes.size() != RecordIndexEntry::kBytes)
@@ -71,6 +91,13 @@ CSnapAnanlyseView::CSnapAnanlyseView(CMainFrame& frame, QString libraryPath)
     : CFormViewEx(frame), model_(std::move(libraryPath)) {
     buildLayout();
     addSavePdfAction(this, [this] { OnSavePdf(); });
+    auto* exportAction = new QAction(Langpack::text(kExportForOtherTools), this);
+    exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    exportAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(exportAction, &QAction::triggered, this, &CSnapAnanlyseView::OnExportForOtherTools);
+    tree_->addAction(exportAction);
+    tree_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    addAction(exportAction);
 }
 
 CSnapAnanlyseView::~CSnapAnanlyseView() = default;
@@ -403,6 +430,40 @@ void CSnapAnanlyseView::OnSavePdf() {
         this, chooseFile_, name, 1, [this](int, const QSize& units) { return reportPage(units); });
     if (!written.isNone())
         showMessage(written);
+}
+
+// A recording item exports that recording, a patient item all of its
+// recordings; a recording the store no longer holds as listed is refused.
+void CSnapAnanlyseView::OnExportForOtherTools() {
+    const QTreeWidgetItem* item = tree_->currentItem();
+    if (!item) {
+        showMessage(Message{kSelectForExport, {}});
+        return;
+    }
+    const QTreeWidgetItem* patientItem = item->parent() ? item->parent() : item;
+    const QString id = patientItem->data(0, kPatientIdRole).toString();
+    int k = -1;
+    if (item->parent()) {
+        k = item->text(0).toInt() - 1;
+        const auto entry = RecordingStore(state().dataRoot, listedMode_, id).readEntry(k);
+        if (!entry.ok() || entryBytes(entry.value) != item->data(0, kEntryRole).toByteArray()) {
+            showMessage(Message{kStaleRecording, {}});
+            return;
+        }
+    }
+    const PatientList patients = PatientRegistry(state().dataRoot).loadAll();
+    const PatientRecord* patient = nullptr;
+    for (const PatientRecord& p : patients.records)
+        if (p.id == id)
+            patient = &p;
+    if (!patient && !patients.message.isNone()) {
+        showMessage(patients.message);
+        return;
+    }
+    ExportDialogs dialogs(chooseFile_, *this);
+    const Message result = exportForOtherTools(state().dataRoot, listedMode_, patient, k, dialogs);
+    if (!result.isNone())
+        showMessage(result);
 }
 
 } // namespace vantora

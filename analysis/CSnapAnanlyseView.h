@@ -66,6 +66,9 @@ public:
     void OnFilePrint() override;
     void OnFilePrintPreview() override;
     void OnSavePdf();
+    // "Export for other tools": the selected recording, or all recordings of
+    // the selected patient, as EDF+ or CSV (Ctrl+Shift+E, the tree's menu).
+    void OnExportForOtherTools();
     void setPrinter(QPrinter* printer) { printer_ = printer; }
 
 private:

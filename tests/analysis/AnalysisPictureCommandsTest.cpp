@@ -1,5 +1,6 @@
 // The analysis page's save-picture and mail-picture commands on a real page.
 #include "AnalysisPageFixture.h"
+#include "core/DataPaths.h"
 #include "render/PictureMail.h"
 #include "support/StandInMail.h"
 
@@ -75,4 +76,64 @@ TEST_F(AnalysisPictureCommandsTest, MailHandsTheJpegToXdgEmail) {
         EXPECT_EQ(messages_, expected);
     }
     cleanMailFolder();
+}
+
+TEST_F(AnalysisPictureCommandsTest, ExportForOtherToolsWritesTheSelection) {
+    CSnapAnanlyseView* view = open();
+    SnapRecording second;
+    second.header.heartRate = 80;
+    second.blocks = EcgGenerator(EcgParameters{}).nextSnapBlocks();
+    ASSERT_EQ(RecordingStore(root_.path(), kModeSnap, QStringLiteral("1001"))
+                  .appendSnap(std::vector<SnapRecording>{second})
+                  .saved,
+              1);
+    view->OnRecordsChanged();
+    QTreeWidgetItem* patient = view->tree()->topLevelItem(0);
+    ASSERT_EQ(patient->childCount(), 2);
+
+    // Rows per recording number in a written CSV.
+    const auto csvRows = [](const QString& path) {
+        QFile file(path);
+        QMap<QByteArray, int> rows;
+        if (!file.open(QIODevice::ReadOnly))
+            return rows;
+        for (const QByteArray& line : file.readAll().split('\n'))
+            if (!line.isEmpty() && line[0] != '#' && line[0] != 'r')
+                ++rows[line.left(line.indexOf(','))];
+        return rows;
+    };
+    const struct {
+        QTreeWidgetItem* selected;
+        const char* name; // empty: cancelled
+        QMap<QByteArray, int> rows;
+    } cases[] = {{patient, "all.csv", {{"1", 7500}, {"2", 7500}}},
+                 {patient->child(1), "second.csv", {{"2", 7500}}},
+                 {patient->child(0), "", {}}};
+    for (const auto& c : cases) {
+        view->tree()->setCurrentItem(c.selected);
+        const QString path = out_.filePath(QString::fromLatin1(c.name));
+        answer_ = *c.name ? std::optional<QString>(path) : std::nullopt;
+        messages_.clear();
+        view->OnExportForOtherTools();
+        EXPECT_TRUE(messages_.isEmpty()) << c.name << messages_.join('|').toStdString();
+        EXPECT_EQ(csvRows(path), c.rows) << c.name;
+    }
+    EXPECT_EQ(requests_.last().proposedName, "1001.edf");
+
+    // EDF+ by any other extension; one data record a second.
+    view->tree()->setCurrentItem(patient->child(0));
+    answer_ = out_.filePath("first.edf");
+    view->OnExportForOtherTools();
+    QFile edf(*answer_);
+    ASSERT_TRUE(edf.open(QIODevice::ReadOnly));
+    const QByteArray header = edf.read(256);
+    EXPECT_TRUE(header.startsWith("0       ")) << header.left(16).toStdString();
+    EXPECT_EQ(header.mid(236, 8).trimmed().toInt(), 30);
+
+    // A recording the store no longer holds as listed, and no selection.
+    ASSERT_TRUE(QFile::remove(paths::indexFile(root_.path(), kModeSnap, QStringLiteral("1001"))));
+    view->OnExportForOtherTools();
+    view->tree()->setCurrentItem(nullptr);
+    view->OnExportForOtherTools();
+    EXPECT_EQ(messages_, (QStringList{Message{62030, {}}.text(), Message{62305, {}}.text()}));
 }
