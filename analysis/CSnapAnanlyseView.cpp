@@ -13,6 +13,7 @@
 #include "records/RecordingNotes.h"
 #include "records/RecordingStore.h"
 #include "render/AnalysisPicture.h"
+#include "render/CPreviewViewEx.h"
 #include "render/PictureMail.h"
 #include "render/PictureWriters.h"
 #include "render/ReportPrinting.h"
@@ -417,7 +418,8 @@ void CSnapAnanlyseView::OnFilePrint() {
 
 void CSnapAnanlyseView::OnFilePrintPreview() {
     if (reportPage(QSize(7128, 5040)))
-        PreviewReports(this, 1, [this](int, const QSize& units) { return reportPage(units); });
+        CPreviewViewEx::open(frame(), 1,
+                             [this](int, const QSize& units) { return reportPage(units); });
 }
 
 void CSnapAnanlyseView::OnSavePdf() {

@@ -147,6 +147,7 @@ int CMainFrame::activePageClass() const {
 }
 
 CFormViewEx* CMainFrame::ShowPage(int pageId) {
+    ClosePreview();
     CFormViewEx* previous = active_;
     CFormViewEx* next = pages_.create(pageId, *this);
     if (!next)
@@ -166,6 +167,37 @@ CFormViewEx* CMainFrame::ShowPage(int pageId) {
     }
     UpdateCommandUI();
     return next;
+}
+
+void CMainFrame::OpenPreview(QWidget* view) {
+    ClosePreview();
+    preview_ = view;
+    view->setParent(host_);
+    host_->layout()->addWidget(view);
+    for (QToolBar* bar : {toolbarMain_, toolbarRecords_, toolbarTools_})
+        if (bar)
+            bar->hide();
+    if (active_)
+        active_->hide();
+    view->show();
+}
+
+void CMainFrame::ClosePreview() {
+    if (!preview_)
+        return;
+    // The preview may be the sender of the command that closes it.
+    host_->layout()->removeWidget(preview_);
+    preview_->hide();
+    preview_->deleteLater();
+    preview_ = nullptr;
+    for (QToolBar* bar : {toolbarMain_, toolbarRecords_, toolbarTools_})
+        if (bar)
+            bar->show();
+    if (active_) {
+        active_->show();
+        active_->setFocus();
+    }
+    UpdateCommandUI();
 }
 
 void CMainFrame::HandFileToPages(const QString& path) {
@@ -330,7 +362,7 @@ void CMainFrame::OnCommand(int command) {
 }
 
 void CMainFrame::dropFiles(const QList<QUrl>& urls) {
-    if (urls.isEmpty() || activePageClass() == page::kPrintPreview)
+    if (urls.isEmpty() || preview_)
         return;
     doc_->OnOpenDocument(urls.first().toLocalFile(), this);
     UpdateCommandUI();

@@ -90,6 +90,13 @@ public:
     // Files dropped on the window: only the first is opened.
     void dropFiles(const QList<QUrl>& urls);
 
+    // Print preview (32782 of a page): `view` takes the active page's place,
+    // which stays alive but hidden, and the frame's toolbars step aside until
+    // ClosePreview returns to that page. A page switch closes it first.
+    void OpenPreview(QWidget* view);
+    void ClosePreview();
+    QWidget* previewView() const { return preview_; }
+
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -112,6 +119,7 @@ private:
     std::unique_ptr<CCorvidDoc> doc_;
     QWidget* host_ = nullptr;
     CFormViewEx* active_ = nullptr;
+    QWidget* preview_ = nullptr;
     QToolBar* toolbarMain_ = nullptr;
     QToolBar* toolbarRecords_ = nullptr;
     QToolBar* toolbarTools_ = nullptr;

@@ -13,8 +13,6 @@ constexpr int kReplay = 1002;
 constexpr int kAnalysis = 1007;
 constexpr int kReplayByCommand = 32785;
 constexpr int kSnapDataByCommand = 32786;
-// Print preview (not a frame page of its own; reported by the active view).
-constexpr int kPrintPreview = -1;
 constexpr int kNone = 0;
 
 // The page class a page id builds: 32785 is the replay page, 32786 the Snap data page.

@@ -16,6 +16,7 @@ namespace vantora {
 //   FirstStart      int32    0 until the first start has been handled
 //   Classes/.dat/Default, Classes/.dat/ShellNew/NullFile   the ".dat" association
 //   Port            string   serial port override (our addition)
+//   PreviewPages    int32    sheets side by side in the print preview, 1 or 2 (ours)
 class AppSettings {
 public:
     static constexpr const char* kFullPath = "FullPath";
@@ -23,6 +24,7 @@ public:
     static constexpr const char* kDatDefault = "Classes/.dat/Default";
     static constexpr const char* kDatNullFile = "Classes/.dat/ShellNew/NullFile";
     static constexpr const char* kPort = "Port";
+    static constexpr const char* kPreviewSheets = "PreviewPages";
 
     // Uses the per-user store, or the ini file given by setStoreFile() or by the
     // VANTORA_SETTINGS environment variable (tests, scripts).

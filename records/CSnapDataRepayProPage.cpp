@@ -6,6 +6,7 @@
 #include "core/Langpack.h"
 #include "records/PatientRegistry.h"
 #include "render/CCaliperStripWnd.h"
+#include "render/CPreviewViewEx.h"
 #include "render/ReplayRowImage.h"
 #include "render/ReportPrinting.h"
 #include "render/ReportSources.h"
@@ -326,12 +327,14 @@ void CSnapDataRepayProPage::OnFilePrint() {
         [this](const Message& m) { showMessage(m); });
 }
 
+// The preview outlives this call: its pages keep the reports read here.
 void CSnapDataRepayProPage::OnFilePrintPreview() {
-    const RecordReportSet set = selectedReport();
-    if (!set.items.empty())
-        PreviewReports(this, int(set.items.size()), [&set](int k, const QSize& units) {
-            return MakeRecordReportPage(set, k, units);
-        });
+    auto set = std::make_shared<const RecordReportSet>(selectedReport());
+    if (set->items.empty())
+        return;
+    CPreviewViewEx::open(frame(), int(set->items.size()), [set](int k, const QSize& units) {
+        return MakeRecordReportPage(*set, k, units);
+    });
 }
 
 void CSnapDataRepayProPage::OnSavePdf() {

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QPainter>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
 
@@ -88,24 +87,6 @@ void PrintReports(QWidget* parent, QPrinter* fixed, int count, const ReportPageB
     if (!fixed && !ChoosePrinter(printer, parent, show))
         return;
     PrintReportPages(printer, count, build);
-}
-
-void PreviewReports(QWidget* parent, int count, const ReportPageBuilder& build) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageOrientation(QPageLayout::Landscape);
-    printer.setFullPage(true);
-    QPrintPreviewDialog preview(&printer, parent);
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, [&](QPrinter* target) {
-        const QSizeF sheetMm = target->pageLayout().fullRect(QPageLayout::Millimeter).size();
-        QPainter painter(target);
-        for (int k = 0; k < count; ++k) {
-            if (k > 0)
-                target->newPage();
-            PaintReportSheet(painter, QRect(0, 0, target->width(), target->height()), sheetMm,
-                             *build(k, reportSheetUnits(sheetMm)), true);
-        }
-    });
-    preview.exec();
 }
 
 void addSavePdfAction(QWidget* page, const std::function<void()>& save) {

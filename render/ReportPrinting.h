@@ -40,8 +40,6 @@ bool ChoosePrinter(QPrinter& printer, QWidget* parent,
 // without it), then `count` report pages, one document each.
 void PrintReports(QWidget* parent, QPrinter* fixed, int count, const ReportPageBuilder& build,
                   const std::function<void(const Message&)>& show);
-// The print preview of `count` report pages in the preview colours.
-void PreviewReports(QWidget* parent, int count, const ReportPageBuilder& build);
 
 // The page's "Save as PDF" action on Ctrl+Shift+S, calling `save`.
 void addSavePdfAction(QWidget* page, const std::function<void()>& save);

@@ -1,0 +1,231 @@
+// The print preview in the frame: opened by 32782 from the analysis page in
+// place of the page, dropped files ignored while it shows, printing from it
+// and closing back to the same page; stepping through record reports by key
+// and click, each sheet drawn exactly as the report in the preview colours,
+// and the one-or-two-sheet choice carried to the next preview.
+#include "render/CPreviewViewEx.h"
+#include "analysis/AnalysisPageFixture.h"
+#include "core/AppSettings.h"
+#include "records/CFileDlgEx.h"
+#include "render/ReportSources.h"
+
+#include <QAbstractScrollArea>
+#include <QAction>
+#include <QPainter>
+#include <QPointer>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolBar>
+
+#include <cmath>
+
+using namespace vantora;
+using namespace vantora::previewcmd;
+
+namespace {
+
+const QSizeF kA4Landscape(297, 210);
+
+class CPreviewViewExTest : public test::AnalysisPageFixture {
+protected:
+    void SetUp() override {
+        AnalysisPageFixture::SetUp();
+        AppSettings::setStoreFile(settings_.filePath(QStringLiteral("settings.ini")));
+    }
+    void TearDown() override {
+        AppSettings::setStoreFile(QString());
+        AnalysisPageFixture::TearDown();
+    }
+
+    CPreviewViewEx* preview() const { return qobject_cast<CPreviewViewEx*>(frame_->previewView()); }
+
+    // The analysis page with its recording selected and analysed.
+    CSnapAnanlyseView* analysed() {
+        CSnapAnanlyseView* view = open(QStringLiteral("Berg"));
+        view->tree()->setCurrentItem(view->tree()->topLevelItem(0)->child(0));
+        EXPECT_TRUE(view->model().analysisValid());
+        frame_->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(frame_.get()));
+        return view;
+    }
+
+    // Three record reports of one patient, numbered 1 to 3.
+    static std::shared_ptr<RecordReportSet> threeReports() {
+        auto set = std::make_shared<RecordReportSet>();
+        set->patient.id = QStringLiteral("P3");
+        set->patient.name = QStringLiteral("Nora Quist");
+        for (int k = 0; k < 3; ++k) {
+            RecordReportItem item;
+            for (int i = 0; i < 7500; ++i)
+                item.samples.push_back(512 + int(150 * std::sin(i * (k + 1) / 40.0)));
+            item.number = k + 1;
+            set->items.push_back(std::move(item));
+        }
+        return set;
+    }
+
+    // Each shown sheet, inside its frame, against the report drawn directly.
+    void expectSheetsAre(const std::shared_ptr<RecordReportSet>& set, bool previewColours) {
+        const QImage shown = preview()->sheetArea()->viewport()->grab().toImage().convertToFormat(
+            QImage::Format_RGB32);
+        const QList<QRect> rects = preview()->sheetRects();
+        for (int k = 0; k < rects.size(); ++k) {
+            const QRect r = rects[k];
+            QImage drawn(r.size(), QImage::Format_ARGB32_Premultiplied);
+            drawn.fill(Qt::white);
+            QPainter painter(&drawn);
+            const int page = preview()->model().current() + k;
+            PaintReportSheet(painter, drawn.rect(), kA4Landscape,
+                             *MakeRecordReportPage(*set, page, reportSheetUnits(kA4Landscape)),
+                             previewColours);
+            painter.end();
+            // Inside the frame, as far as it is scrolled into view.
+            const QRect seen =
+                QRect(QPoint(3, 3), r.size() - QSize(6, 6)).translated(r.topLeft()) & shown.rect();
+            const bool same =
+                shown.copy(seen) ==
+                drawn.convertToFormat(QImage::Format_RGB32).copy(seen.translated(-r.topLeft()));
+            EXPECT_EQ(same, previewColours) << "sheet " << k << " page " << page;
+        }
+    }
+
+    QTemporaryDir settings_;
+};
+
+} // namespace
+
+TEST_F(CPreviewViewExTest, OpensFromTheAnalysisPageAndClosesBackToIt) {
+    CSnapAnanlyseView* page = analysed();
+    const QString notRecording = out_.filePath(QStringLiteral("note.txt"));
+    test::writeAll(notRecording, QByteArray("text"));
+
+    ASSERT_TRUE(frame_->isCommandEnabled(cmd::kPrintPreview));
+    frame_->runCommand(cmd::kPrintPreview);
+    QPointer<CPreviewViewEx> shown = preview();
+    ASSERT_TRUE(shown);
+    EXPECT_TRUE(shown->isVisible());
+    EXPECT_FALSE(page->isVisible());
+    EXPECT_FALSE(frame_->toolbarTools()->isVisible());
+    EXPECT_EQ(frame_->activeView(), page);
+    EXPECT_EQ(shown->model().pageCount(), 1);
+    for (int command : {kNext, kPrevious, kSheets, kZoomOut})
+        EXPECT_FALSE(shown->action(command)->isEnabled()) << command;
+
+    frame_->dropFiles({QUrl::fromLocalFile(notRecording)}); // ignored while previewing
+    EXPECT_TRUE(messages_.isEmpty());
+
+    // The report is on the sheet: its inside is not blank.
+    const QImage grab = shown->sheetArea()->viewport()->grab().toImage();
+    const QRect sheet = shown->sheetRects().first().adjusted(3, 3, -3, -3);
+    int inked = 0;
+    for (int y = sheet.top(); y <= sheet.bottom(); y += 2)
+        for (int x = sheet.left(); x <= sheet.right(); x += 2)
+            inked += grab.pixelColor(x, y) != Qt::white;
+    EXPECT_GT(inked, sheet.width() * sheet.height() / 400);
+
+    // Print from the preview: the preview closes and the page prints.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(out_.filePath(QStringLiteral("from-preview.pdf")));
+    page->setPrinter(&printer);
+    QTest::keyClick(shown->sheetArea(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(frame_->previewView(), nullptr);
+    EXPECT_TRUE(QFile::exists(printer.outputFileName()));
+    EXPECT_TRUE(page->isVisible());
+    EXPECT_TRUE(frame_->toolbarTools()->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(shown);
+
+    // Again, closed by Esc; then drops are taken again.
+    frame_->runCommand(cmd::kPrintPreview);
+    ASSERT_TRUE(preview());
+    QTest::keyClick(preview()->sheetArea(), Qt::Key_Escape);
+    EXPECT_EQ(frame_->previewView(), nullptr);
+    EXPECT_EQ(frame_->activeView(), page);
+    EXPECT_TRUE(page->isVisible());
+    frame_->dropFiles({QUrl::fromLocalFile(notRecording)});
+    EXPECT_EQ(messages_.size(), 1);
+
+    // A page switch closes the preview first.
+    frame_->runCommand(cmd::kPrintPreview);
+    ASSERT_TRUE(preview());
+    CFormViewEx* next = frame_->ShowPage(page::kAnalysis);
+    EXPECT_EQ(frame_->previewView(), nullptr);
+    EXPECT_TRUE(frame_->toolbarTools()->isVisible());
+    EXPECT_TRUE(next->isVisible());
+}
+
+TEST_F(CPreviewViewExTest, StepsThroughTheReportsByKeyAndClick) {
+    analysed();
+    const auto set = threeReports();
+    const auto build = [set](int k, const QSize& units) {
+        return MakeRecordReportPage(*set, k, units);
+    };
+    CPreviewViewEx::open(*frame_, 3, build, kA4Landscape);
+    QWidget* area = preview()->sheetArea();
+    QWidget* sheets = preview()->sheetArea()->viewport();
+    EXPECT_EQ(preview()->model().sheetsShown(), 1);
+    expectSheetsAre(set, true);
+    expectSheetsAre(set, false); // printer colours differ
+
+    const struct {
+        Qt::Key key;
+        int current, zoom;
+    } keys[] = {{Qt::Key_PageDown, 1, 0}, {Qt::Key_PageDown, 2, 0}, {Qt::Key_PageDown, 2, 0},
+                {Qt::Key_PageUp, 1, 0},   {Qt::Key_Plus, 1, 1},     {Qt::Key_Plus, 1, 2},
+                {Qt::Key_Plus, 1, 2},     {Qt::Key_Minus, 1, 1},    {Qt::Key_Minus, 1, 0}};
+    for (const auto& k : keys) {
+        QTest::keyClick(area, k.key);
+        EXPECT_EQ(preview()->model().current(), k.current) << k.key;
+        EXPECT_EQ(preview()->model().zoom(), k.zoom) << k.key;
+        for (int command : {kNext, kPrevious, kSheets, kZoomIn, kZoomOut})
+            EXPECT_EQ(preview()->action(command)->isEnabled(), preview()->model().enabled(command))
+                << command;
+    }
+    expectSheetsAre(set, true);
+
+    // Two sheets: pages 2 and 3, the caption now offers one.
+    preview()->runCommand(kSheets);
+    ASSERT_EQ(preview()->sheetRects().size(), 2);
+    EXPECT_EQ(preview()->action(kSheets)->text(), Langpack::text(previewtext::kOneSheet));
+    expectSheetsAre(set, true);
+
+    // A click on the right sheet magnifies page 3 around the clicked point:
+    // the point stays under the mouse as far as the scroll bars reach.
+    const QPoint click = preview()->sheetRects()[1].topLeft() + QPoint(120, 90);
+    for (int zoom : {1, 2, 0}) {
+        const QRect before = preview()->sheetRects().last();
+        const QPointF f(double(click.x() - before.left()) / before.width(),
+                        double(click.y() - before.top()) / before.height());
+        QTest::mouseClick(sheets, Qt::LeftButton, {}, click);
+        EXPECT_EQ(preview()->model().zoom(), zoom);
+        EXPECT_EQ(preview()->model().current(), zoom == 0 ? 1 : 2);
+        if (zoom == 0)
+            break;
+        const QRect after = preview()->sheetRects().first();
+        EXPECT_GT(after.width(), before.width());
+        const QPoint point =
+            after.topLeft() + QPoint(int(f.x() * after.width()), int(f.y() * after.height()));
+        EXPECT_TRUE(sheets->rect().contains(point)) << zoom;
+        const QScrollBar* bars[] = {preview()->sheetArea()->horizontalScrollBar(),
+                                    preview()->sheetArea()->verticalScrollBar()};
+        const int offsets[] = {point.x() - click.x(), point.y() - click.y()};
+        for (int axis = 0; axis < 2; ++axis) {
+            const QScrollBar* bar = bars[axis];
+            const bool atEnd = bar->value() == bar->minimum() || bar->value() == bar->maximum();
+            EXPECT_TRUE(std::abs(offsets[axis]) <= 1 || atEnd) << zoom << " axis " << axis;
+        }
+        expectSheetsAre(set, true);
+    }
+    EXPECT_EQ(preview()->sheetRects().size(), 2);
+
+    // The next preview starts with two sheets.
+    preview()->runCommand(kClose);
+    CPreviewViewEx::open(*frame_, 3, build, kA4Landscape);
+    EXPECT_EQ(preview()->model().sheetsShown(), 2);
+    preview()->runCommand(kSheets);
+    preview()->runCommand(kClose);
+    CPreviewViewEx::open(*frame_, 3, build, kA4Landscape);
+    EXPECT_EQ(preview()->model().sheetsShown(), 1);
+}
