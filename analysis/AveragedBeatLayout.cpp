@@ -3,6 +3,8 @@
 // among those since the previous column. Tested by tests/analysis/AveragedBeatLayoutTest.cpp.
 #include "analysis/AveragedBeatLayout.h"
 
+#include "core/SampleRange.h"
+
 #include <cstdlib>
 
 namespace vantora {
@@ -21,9 +23,10 @@ std::vector<QPoint> layoutTrace(const AveragedBeat& beat, float scale) {
     int keptDistance = -1;
     for (int i = 0; i < int(beat.size()); ++i) {
         const int column = int(float(i) * scale);
-        const int distance = std::abs(beat[size_t(i)] - 512);
+        const int32_t sample = clampSample(beat[size_t(i)]); // the missing mark stays
+        const int distance = std::abs(sample - 512);
         if (distance > keptDistance) {
-            kept = beat[size_t(i)];
+            kept = sample;
             keptDistance = distance;
         }
         if (column == lastColumn)

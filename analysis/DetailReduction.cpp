@@ -4,6 +4,8 @@
 // Tested by tests/analysis/DetailReductionTest.cpp.
 #include "analysis/DetailReduction.h"
 
+#include "core/SampleRange.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -18,15 +20,16 @@ DetailReduction DetailReduction::compute(std::span<const int32_t> samples, int d
     result.ratio = double(traceWidth) / n;
     const int last = int(result.ratio * 7500);
     result.entries.assign(size_t(last) + 1, 0);
-    result.entries[0] = samples[0];
+    result.entries[0] = clampSample(samples[0]);
 
     int32_t kept = 0;
     int keptDistance = -1;
     int previousK = 0;
     for (size_t i = 0; i < samples.size(); ++i) {
-        const int distance = std::abs(samples[i] - 512);
+        const int32_t sample = clampSample(samples[i]);
+        const int distance = std::abs(sample - 512);
         if (distance > keptDistance) {
-            kept = samples[i];
+            kept = sample;
             keptDistance = distance;
         }
         const int k = int(double(i) * result.ratio);

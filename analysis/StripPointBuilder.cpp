@@ -5,6 +5,7 @@
 #include "analysis/StripPointBuilder.h"
 
 #include "analysis/StripGeometry.h"
+#include "core/SampleRange.h"
 
 #include <algorithm>
 
@@ -14,7 +15,8 @@ namespace {
 
 // y of a sample in a strip row: zero line 80 px below the top, 30 px x gain per mV.
 int stripY(int32_t sample, int gain) {
-    return int((strip::kZeroLevel - sample) * gain * strip::kPixelsPerUnit + strip::kRowZeroLine);
+    return int((strip::kZeroLevel - clampSample(sample)) * gain * strip::kPixelsPerUnit +
+               strip::kRowZeroLine);
 }
 
 // The shared walk of the strip builders; columnOf(offset, rowLeft) places a sample.
@@ -63,7 +65,7 @@ StripPointList buildColumnStripPoints(std::span<const int32_t> samples, const St
 }
 
 int displayScaleY(int32_t sample) {
-    return ((((1024 - sample) * 2) / 9 * 11) / 12 * 11) / 12 - 67;
+    return ((((1024 - clampSample(sample)) * 2) / 9 * 11) / 12 * 11) / 12 - 67;
 }
 
 StripPointList buildReplayRowPoints(std::span<const int32_t> samples, int rowLeft,

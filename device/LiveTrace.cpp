@@ -1,5 +1,7 @@
 #include "device/LiveTrace.h"
 
+#include "core/SampleRange.h"
+
 #include <cstdlib>
 
 namespace vantora {
@@ -11,7 +13,7 @@ void LiveTrace::reset() {
 }
 
 void LiveTrace::push(int32_t sample) {
-    ring_[size_t(write_)] = sample;
+    ring_[size_t(write_)] = clampSample(sample);
     write_ = write_ + 1 < kSamples ? write_ + 1 : 0;
 }
 
@@ -21,7 +23,7 @@ void LiveTrace::push(const AcqPacket& packet) {
 }
 
 int LiveTrace::yOf(int32_t value) {
-    int t = (1024 - value) * 2;
+    int t = (1024 - clampSample(value)) * 2; // callers outside the ring too
     t /= 9;
     t *= 11;
     t /= 12;

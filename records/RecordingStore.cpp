@@ -111,8 +111,7 @@ std::vector<int32_t> samplesOf(int32_t mode, const QByteArray& data) {
 std::vector<int32_t> continuousSamples(const uint8_t* sampleBytes) {
     std::vector<int32_t> samples(kSamplesPerRecording);
     for (int i = 0; i < kSamplesPerRecording; ++i)
-        samples[size_t(i)] = std::clamp(int32_t(getLE32(sampleBytes + 4 * i)), -kStoredSampleLimit,
-                                        kStoredSampleLimit);
+        samples[size_t(i)] = clampSample(int32_t(getLE32(sampleBytes + 4 * i)));
     return samples;
 }
 

@@ -4,6 +4,7 @@
 #include "core/DataPaths.h"
 #include "core/DeviceRecordHeader.h"
 #include "core/Message.h"
+#include "core/SampleRange.h"
 #include "records/RecordIndexEntry.h"
 #include "records/SampleBlock.h"
 #include "records/StoreResult.h"
@@ -32,9 +33,8 @@ int recordBytesOf(int32_t mode);
 
 // A stored Continuous sample is any 32-bit value in a damaged file; the
 // samples handed to builders, renderers and exports are clamped to this many
-// counts either side of 0 (about 6000 mV, far beyond any real signal), so
-// their arithmetic in int cannot overflow.
-constexpr int32_t kStoredSampleLimit = 1 << 20;
+// counts either side of 0 (about 6000 mV, far beyond any real signal).
+constexpr int32_t kStoredSampleLimit = kSampleLimit;
 // The 7500 samples of a Continuous record's 30000 sample bytes, clamped.
 std::vector<int32_t> continuousSamples(const uint8_t* sampleBytes);
 

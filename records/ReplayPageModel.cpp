@@ -5,6 +5,7 @@
 #include "records/ReplayPageModel.h"
 
 #include "core/Langpack.h"
+#include "core/SampleRange.h"
 #include "records/RecordingDescription.h"
 #include "records/RecordingNotes.h"
 
@@ -120,10 +121,11 @@ std::vector<int32_t> ReplayPageModel::reduceToColumns(std::span<const int32_t> s
     for (int c = 0; c < columns; ++c) {
         const size_t first = n * size_t(c) / size_t(columns);
         const size_t end = std::max(first + 1, n * size_t(c + 1) / size_t(columns));
-        int32_t kept = samples[first];
+        int32_t kept = clampSample(samples[first]);
         for (size_t i = first; i < end && i < n; ++i) {
-            if (std::abs(samples[i] - kSampleBaseline) > std::abs(kept - kSampleBaseline))
-                kept = samples[i];
+            const int32_t sample = clampSample(samples[i]);
+            if (std::abs(sample - kSampleBaseline) > std::abs(kept - kSampleBaseline))
+                kept = sample;
         }
         out.push_back(kept);
     }

@@ -4,6 +4,7 @@
 #include "render/Calipers.h"
 
 #include "core/Langpack.h"
+#include "core/SampleRange.h"
 #include "records/SampleBlock.h"
 #include "render/DetailStrip.h"
 
@@ -40,7 +41,8 @@ CaliperReading Calipers::measure(std::span<const int32_t> samples, int a, int b)
     a = std::clamp(a, 0, last);
     b = std::clamp(b, 0, last);
     r.intervalMs = std::abs(b - a) * 1000.0 / kSamplesPerSecond;
-    r.deltaMv = double(samples[size_t(b)] - samples[size_t(a)]) / kCountsPerMillivolt;
+    r.deltaMv = double(clampSample(samples[size_t(b)]) - clampSample(samples[size_t(a)])) /
+                kCountsPerMillivolt;
     if (r.intervalMs > 0)
         r.rateBpm = kMsPerMinute / r.intervalMs;
     return r;

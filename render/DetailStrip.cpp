@@ -3,6 +3,7 @@
 // the scales change. Tested by tests/render/DetailStripTest.cpp.
 #include "render/DetailStrip.h"
 
+#include "core/SampleRange.h"
 #include "render/ScreenPalette.h"
 #include "render/StripGrid.h"
 
@@ -66,7 +67,7 @@ void DetailStrip::Reset() {
 
 int DetailStrip::AppendSample(int32_t value) {
     if (count() < kCapacity)
-        samples_.push_back(value);
+        samples_.push_back(clampSample(value));
     return count();
 }
 

@@ -5,6 +5,7 @@
 #include "render/PaperElements.h"
 
 #include "core/Langpack.h"
+#include "core/SampleRange.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -73,9 +74,10 @@ std::vector<PaperPoint> PaperStrip::tracePoints() const {
             const size_t n = size_t(kSamplesPerPaperRow * k + i);
             if (n >= samples.size())
                 break;
-            row.push_back({QPoint(int(i * kPaperUnitsPerSample + L),
-                                  int(zero - (samples[n] - 512) * kPaperUnitsPerCount)),
-                           false});
+            row.push_back(
+                {QPoint(int(i * kPaperUnitsPerSample + L),
+                        int(zero - (clampSample(samples[n]) - 512) * kPaperUnitsPerCount)),
+                 false});
         }
         clipToBand(row, rowBottom - kPaperRowHeight, rowBottom);
         all.insert(all.end(), row.begin(), row.end());
@@ -149,9 +151,10 @@ std::vector<PaperPoint> PaperAveragedBeat::tracePoints() const {
     for (size_t i = 0; i < beat.size(); ++i) {
         if (beat[i] == kMissing)
             continue;
-        points.push_back({QPoint(int(i * kPaperUnitsPerSample + rect.left),
-                                 int((rect.bottom - 240) - (beat[i] - 512) * kPaperUnitsPerCount)),
-                          false});
+        points.push_back(
+            {QPoint(int(i * kPaperUnitsPerSample + rect.left),
+                    int((rect.bottom - 240) - (clampSample(beat[i]) - 512) * kPaperUnitsPerCount)),
+             false});
     }
     clipToBand(points, rect.top, rect.bottom);
     return points;
