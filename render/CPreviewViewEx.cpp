@@ -67,9 +67,10 @@ QSizeF defaultSheetMm() {
     return paper.size(QPageSize::Millimeter).transposed();
 }
 
-constexpr int kShadow = 3;      // pixels of the sheet's shadow, right and bottom
-constexpr int kFramePen = 2;    // pixels of the sheet's frame
-constexpr int kScrollStep = 40; // pixels per scroll-bar step on a magnified sheet
+constexpr int kShadow = 3;           // pixels of the sheet's shadow, right and bottom
+constexpr int kFramePen = 2;         // pixels of the sheet's frame
+constexpr int kScrollStep = 40;      // pixels per scroll-bar step on a magnified sheet
+constexpr unsigned kDesk = 0x8A94AD; // around the sheets: the white paper stands out
 
 } // namespace
 
@@ -245,7 +246,7 @@ QList<QRect> CPreviewViewEx::sheetRects() const {
 
 void CPreviewViewEx::paintSheets(QPainter& painter) {
     const QRect area = sheets_->viewport()->rect();
-    painter.fillRect(area, palette().color(QPalette::Mid));
+    painter.fillRect(area, QColor::fromRgb(kDesk));
     const QList<QRect> rects = sheetRects();
     for (int k = 0; k < rects.size(); ++k) {
         const QRect& r = rects[k];

@@ -1,8 +1,8 @@
 // shell-screenshots DATA OUT [RECORDER-PORT [LIVE-PORT]]: renders the home
-// page, the patient manager, the patient picker, the analysis, record
-// management and replay pages, with a recorder's port the download page and
-// with a streaming recorder's port the real-time page, off-screen on the data
-// folder DATA into PNG files in OUT.
+// page, the patient manager, the patient picker, the analysis page and its
+// report in the print preview, the record management and replay pages, with
+// a recorder's port the download page and with a streaming recorder's port
+// the real-time page, off-screen on the data folder DATA into PNG files in OUT.
 #include "analysis/CSnapAnanlyseView.h"
 #include "app/CMainFrame.h"
 #include "app/PageIds.h"
@@ -192,6 +192,10 @@ int main(int argc, char** argv) {
         analysis->OnRowClicked(520, 190);
     }
     ok &= save(frame, out.filePath("analysis.png"));
+    // Its report in the print preview, which then closes back to the page.
+    frame.runCommand(vantora::cmd::kPrintPreview);
+    ok &= save(frame, out.filePath("preview.png"));
+    frame.ClosePreview();
     ok &= recordsShot(frame, state, out.filePath("records.png"));
 
     ok &= replayShot(frame, out.filePath("replay.png"));
