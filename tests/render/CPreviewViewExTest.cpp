@@ -184,6 +184,13 @@ TEST_F(CPreviewViewExTest, StepsThroughTheReportsByKeyAndClick) {
                 << command;
     }
     expectSheetsAre(set, true);
+    // At whole sheets the vertical scroll bar moves through the pages.
+    QScrollBar* pages = preview()->sheetArea()->verticalScrollBar();
+    EXPECT_EQ(pages->maximum(), 2);
+    pages->setValue(0);
+    EXPECT_EQ(preview()->model().current(), 0);
+    EXPECT_FALSE(preview()->action(kPrevious)->isEnabled());
+    pages->setValue(1);
 
     // Two sheets: pages 2 and 3, the caption now offers one.
     preview()->runCommand(kSheets);
