@@ -43,6 +43,13 @@ StoreRewrite::~StoreRewrite() {
 
 Message StoreRewrite::begin(Start start, int skip, bool equalCounts) {
     StoreJournal::recover(root_, id_);
+    // A store without files is rewritten from nothing: opening it would create
+    // them, and a rewrite that fails must leave no files behind.
+    if (start != Start::Fresh && !QFile::exists(dataPath_) && !QFile::exists(indexPath_)) {
+        if (skip >= 0)
+            return {storemsg::kNoRecordingNumber, QString::number(skip + 1)};
+        start = Start::Fresh;
+    }
     if (start != Start::Fresh) {
         if (Message m = store_.open(); !m.isNone())
             return m;

@@ -27,7 +27,8 @@ public:
     StoreRewrite& operator=(const StoreRewrite&) = delete;
 
     // Opens the store and the scratch files and copies the records to keep,
-    // leaving out record `skip` (0-based; -1 keeps all). `equalCounts` refuses
+    // leaving out record `skip` (0-based; -1 keeps all). A store without
+    // files starts empty and is not created. `equalCounts` refuses
     // a store whose two counts differ (61218 with the data file's path).
     Message begin(Start start, int skip = -1, bool equalCounts = false);
     // Records in the new store so far.
