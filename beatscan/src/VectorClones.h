@@ -4,7 +4,8 @@
 // multiply-add), so every result is bit-identical on every processor.
 #pragma once
 
-#if defined(__GNUC__) && defined(__x86_64__) && defined(__linux__)
+// GCC only: clang (the fuzz build) does not clone function templates.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
 #define BEATSCAN_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
 #else
 #define BEATSCAN_VECTOR_CLONES

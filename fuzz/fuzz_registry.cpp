@@ -1,0 +1,105 @@
+// The patient registry "UserDA.txt" as outside bytes: every reader, then one
+// change (add, quick add, register a chart's record, edit, delete) chosen by
+// the input's first byte. Store files of an id the registry does not list
+// must come through a quick add unchanged.
+#include "core/DataPaths.h"
+#include "core/Prompter.h"
+#include "fuzz/FuzzRoot.h"
+#include "records/PatientIdMap.h"
+#include "records/PatientRegistry.h"
+
+using namespace vantora;
+
+namespace {
+
+const QString kUnlisted = QStringLiteral("Q1");
+
+PatientFields fields(const QString& id) {
+    PatientFields f;
+    f.id = id;
+    f.name = QStringLiteral("Fuzz Name");
+    f.date = QStringLiteral("1/2/70");
+    f.decimal = QStringLiteral("12.5");
+    f.text4 = QStringLiteral("history");
+    return f;
+}
+
+// A data file whose count is not 0 (a file shorter than a count reads as
+// empty, as the stores read it, and cannot hold a recording).
+bool holdsRecordings(const QByteArray& dataFile) {
+    return dataFile.size() >= 4 && dataFile.left(4) != QByteArray(4, '\0');
+}
+
+void readEverything(const PatientRegistry& registry) {
+    registry.count();
+    const PatientList list = registry.loadAll();
+    for (int i = 1; i <= list.records.size() + 1; ++i)
+        registry.read(i);
+    registry.ids();
+    registry.findById(QStringLiteral("p1"));
+    registry.search(PatientSearchField::Id, QStringLiteral("1"));
+    registry.search(PatientSearchField::Name, QStringLiteral("a"));
+    PatientIdMap ids(list.records);
+}
+
+void change(const PatientRegistry& registry, uint8_t op) {
+    const QString root = fuzz::FuzzRoot::instance().path();
+    const int position = 1 + (op >> 3) % 4;
+    switch (op % 5) {
+    case 0: {
+        const auto before = fuzz::FuzzRoot::instance().snapshot();
+        registry.quickAdd(kUnlisted, QStringLiteral("A"), QStringLiteral("B"), registry.ids());
+        const auto after = fuzz::FuzzRoot::instance().snapshot();
+        for (const QString& f :
+             {paths::snapData(root, kUnlisted), paths::continueData(root, kUnlisted)}) {
+            const QString key = f.mid(root.size());
+            if (holdsRecordings(before.value(key)))
+                fuzz::require(after.value(key) == before.value(key),
+                              "quick add changed a store that holds recordings");
+        }
+        break;
+    }
+    case 1: {
+        PatientIdMap ids(registry.loadAll().records);
+        registry.add(fields(QStringLiteral("Q2")), ids, (op & 8) != 0);
+        break;
+    }
+    case 2:
+        if (registry.edit(position, fields({})).isNone()) {
+            const auto read = registry.read(position);
+            fuzz::require(read.record && read.record->name == QStringLiteral("Fuzz Name"),
+                          "an edit that succeeded does not read back");
+        }
+        break;
+    case 3: {
+        FixedPrompter yes(true);
+        PatientIdMap ids(registry.loadAll().records);
+        registry.remove(position, yes, &ids);
+        break;
+    }
+    default: {
+        PatientRecord r;
+        r.id = QStringLiteral("Q3");
+        r.name = QStringLiteral("Chart");
+        registry.appendRecord(r);
+        break;
+    }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    fuzz::FuzzRoot& root = fuzz::FuzzRoot::instance();
+    fuzz::Input in = fuzz::begin(data, size);
+    root.write(paths::registry(root.path()), in.parts.next());
+    if (const QByteArray unlisted = in.parts.next(); !unlisted.isEmpty())
+        root.write(paths::snapData(root.path(), kUnlisted), unlisted);
+
+    PatientRegistry registry(root.path());
+    readEverything(registry);
+    change(registry, in.op);
+    readEverything(registry);
+    root.checkFence();
+    return 0;
+}
