@@ -91,7 +91,7 @@ RecordIndexEntry entryOf(const QTreeWidgetItem* item) {
 CSnapAnanlyseView::CSnapAnanlyseView(CMainFrame& frame, QString libraryPath)
     : CFormViewEx(frame), model_(std::move(libraryPath)) {
     buildLayout();
-    addSavePdfAction(this, [this] { OnSavePdf(); });
+    addRecordCommand(addSavePdfAction(this, [this] { OnSavePdf(); }));
     auto* exportAction = new QAction(Langpack::text(kExportForOtherTools), this);
     exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
     exportAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);

@@ -62,7 +62,8 @@ public:
     using FileChooser = std::function<std::optional<QString>(const FileRequest&)>;
     void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
     // The analysis report: print (32779), preview (32782) and save as PDF
-    // (Ctrl+Shift+S). A printer set here is used without the dialog (tests).
+    // (Ctrl+Shift+S, or the toolbar button whose menu chooses the paper). A
+    // printer set here stands for the dialog's choice (tests).
     void OnFilePrint() override;
     void OnFilePrintPreview() override;
     void OnSavePdf();

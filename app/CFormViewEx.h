@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QWidget>
+
+class QAction;
 
 namespace vantora {
 
@@ -23,6 +26,10 @@ public:
     // frame's print, preview, picture and mail commands.
     bool m_bHasRecord = false;
     void setHasRecord(bool hasRecord);
+    // A command of the page that needs its printable content: enabled with
+    // m_bHasRecord, and a button on the frame's report toolbar while the page
+    // lives (its menu, if any, drops down from the button).
+    void addRecordCommand(QAction* action);
 
     // The id the frame created the page with (its control id).
     int pageId() const { return pageId_; }
@@ -57,6 +64,7 @@ protected:
 private:
     CMainFrame& frame_;
     int pageId_ = 0;
+    QList<QAction*> recordCommands_; // children of the page
 };
 
 } // namespace vantora

@@ -17,6 +17,7 @@ namespace vantora {
 //   Classes/.dat/Default, Classes/.dat/ShellNew/NullFile   the ".dat" association
 //   Port            string   serial port override (our addition)
 //   PreviewPages    int32    sheets side by side in the print preview, 1 or 2 (ours)
+//   ReportPaper     string   paper of saved report PDFs, "A4" or "Letter" (ours)
 class AppSettings {
 public:
     static constexpr const char* kFullPath = "FullPath";
@@ -25,6 +26,7 @@ public:
     static constexpr const char* kDatNullFile = "Classes/.dat/ShellNew/NullFile";
     static constexpr const char* kPort = "Port";
     static constexpr const char* kPreviewSheets = "PreviewPages";
+    static constexpr const char* kReportPaper = "ReportPaper";
 
     // Uses the per-user store, or the ini file given by setStoreFile() or by the
     // VANTORA_SETTINGS environment variable (tests, scripts).

@@ -11,6 +11,7 @@
 #include "render/ReportPrinting.h"
 #include "render/ReportSources.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -33,6 +34,7 @@ constexpr int kSearchCaption = 62210;
 constexpr int kShowAllCaption = 62211;
 constexpr int kByIdCaption = 62212;
 constexpr int kByNameCaption = 62213;
+constexpr int kAllRecordingsCaption = 62503;
 constexpr int kTimeLabel = 61234;
 constexpr int kRateLabel = 61354;
 constexpr int kTraceHeight = 190; // the strip's zero line sits 95 px down
@@ -51,7 +53,7 @@ CSnapDataRepayProPage::CSnapDataRepayProPage(CMainFrame& frame)
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(buildPatientSide());
     layout->addWidget(buildRecordSide(), 1);
-    addSavePdfAction(this, [this] { OnSavePdf(); });
+    addRecordCommand(addSavePdfAction(this, [this] { OnSavePdf(); }));
 }
 
 QWidget* CSnapDataRepayProPage::buildPatientSide() {
@@ -108,6 +110,8 @@ QWidget* CSnapDataRepayProPage::buildRecordSide() {
     bar->addWidget(pageButtons_[kNext]);
     bar->addWidget(pageButtons_[kLast]);
     bar->addStretch();
+    all_ = new QCheckBox(Langpack::text(kAllRecordingsCaption), side);
+    bar->addWidget(all_);
     gainCaption_ = new QLabel(ReplayPageModel::gainCaption(1), side);
     gain_ = new QComboBox(side);
     gain_->addItems(ReplayPageModel::gainItems());
@@ -311,8 +315,13 @@ RecordReportSet CSnapDataRepayProPage::selectedReport() const {
         return {};
     const QString& root = state().dataRoot;
     const int position = PatientRegistry(root).findById(replay_.patientId());
-    const int k = replay_.page().page * kRecordingsPerPage + selected;
-    return ReadRecordReports(root, replay_.mode(), position, {k});
+    const int first = replay_.page().page * kRecordingsPerPage;
+    const bool all = all_->isChecked();
+    const int to = all ? int(replay_.thumbnails().size()) : selected + 1;
+    std::vector<int> indices;
+    for (int k = all ? 0 : selected; k < to; ++k)
+        indices.push_back(first + k);
+    return ReadRecordReports(root, replay_.mode(), position, indices);
 }
 
 void CSnapDataRepayProPage::OnFilePrint() {
@@ -341,8 +350,11 @@ void CSnapDataRepayProPage::OnSavePdf() {
     const RecordReportSet set = selectedReport();
     if (set.items.empty())
         return;
-    const QString name =
-        set.patient.id + u'-' + QString::number(set.items[0].number) + QStringLiteral(".pdf");
+    // "1001-16.pdf" for one recording, "1001-1-15.pdf" for a list page.
+    QString name = set.patient.id + u'-' + QString::number(set.items.front().number);
+    if (set.items.size() > 1)
+        name += u'-' + QString::number(set.items.back().number);
+    name += QStringLiteral(".pdf");
     const Message written = SaveReportPdf(
         this, chooseFile_, name, int(set.items.size()),
         [&set](int k, const QSize& units) { return MakeRecordReportPage(set, k, units); });

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -49,9 +50,11 @@ public:
     void OnFind();
     void OnShowAll();
 
-    // The selected recording's record report: print (32779), preview (32782)
-    // and save as PDF (Ctrl+Shift+S). A printer or file chooser set here
-    // answers instead of the dialogs (tests).
+    // The record reports of the selected recording, or of every recording of
+    // the list page while the all-recordings box is ticked: print (32779, one
+    // document each), preview (32782) and save as PDF (Ctrl+Shift+S or the
+    // toolbar button; one file). A printer or file chooser set here answers
+    // instead of the dialogs (tests).
     void OnFilePrint() override;
     void OnFilePrintPreview() override;
     void OnSavePdf();
@@ -69,6 +72,7 @@ public:
     QLineEdit* rateField() const { return rate_; }
     QTextEdit* infoBox() const { return info_; }
     QComboBox* gainChoice() const { return gain_; }
+    QCheckBox* allRecordings() const { return all_; }
     QLineEdit* searchText() const { return search_; }
     QComboBox* searchField() const { return searchField_; }
     CCaliperStripWnd* trace() const { return trace_; }
@@ -96,12 +100,14 @@ private:
     QTextEdit* info_ = nullptr;
     QComboBox* gain_ = nullptr;
     QLabel* gainCaption_ = nullptr;
+    QCheckBox* all_ = nullptr;
     CCaliperStripWnd* trace_ = nullptr;
     bool filling_ = false;
     QPrinter* printer_ = nullptr;
     FileChooser chooseFile_;
 
-    // The selected recording, read for its report; no items without one.
+    // The recordings the report commands take, read for their reports: the
+    // selected one, or the whole list page; no items without a selection.
     RecordReportSet selectedReport() const;
 };
 

@@ -2,11 +2,14 @@
 // document-writer refusal, landscape sheets and one job per report.
 #include "render/ReportPrinting.h"
 
+#include "core/AppSettings.h"
 #include "core/Langpack.h"
 #include "records/CFileDlgEx.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QDir>
+#include <QMenu>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -42,6 +45,15 @@ Message checkPrinter(const QString& printerName) {
     return {};
 }
 
+bool acceptPrinter(const QPrinter& printer, const std::function<void(const Message&)>& show) {
+    if (printer.outputFormat() != QPrinter::NativeFormat)
+        return true;
+    const Message refused = checkPrinter(printer.printerName());
+    if (!refused.isNone())
+        show(refused);
+    return refused.isNone();
+}
+
 int PrintReportPages(QPrinter& printer, int count, const ReportPageBuilder& build) {
     printer.setPageOrientation(QPageLayout::Landscape);
     printer.setFullPage(true);
@@ -71,30 +83,60 @@ bool ChoosePrinter(QPrinter& printer, QWidget* parent,
     dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    const Message refused = checkPrinter(printer.printerName());
-    if (!refused.isNone()) {
-        show(refused);
-        return false;
-    }
     printer.setOutputFileName(QString()); // PDF has its own command
-    return true;
+    return acceptPrinter(printer, show);
 }
 
 void PrintReports(QWidget* parent, QPrinter* fixed, int count, const ReportPageBuilder& build,
                   const std::function<void(const Message&)>& show) {
     QPrinter own(QPrinter::HighResolution);
     QPrinter& printer = fixed ? *fixed : own;
-    if (!fixed && !ChoosePrinter(printer, parent, show))
+    if (fixed ? !acceptPrinter(printer, show) : !ChoosePrinter(printer, parent, show))
         return;
     PrintReportPages(printer, count, build);
 }
 
-void addSavePdfAction(QWidget* page, const std::function<void()>& save) {
-    auto* action = new QAction(Langpack::text(reportmsg::kSavePdfTitle), page);
+namespace {
+QMenu* paperMenu(QWidget* page) {
+    auto* menu = new QMenu(page);
+    auto* papers = new QActionGroup(menu);
+    const std::pair<int, QPageSize::PageSizeId> choices[] = {
+        {reportmsg::kPaperA4, QPageSize::A4}, {reportmsg::kPaperLetter, QPageSize::Letter}};
+    for (const auto& [text, paper] : choices) {
+        QAction* choice = menu->addAction(Langpack::text(text));
+        choice->setCheckable(true);
+        choice->setChecked(reportPaper() == paper);
+        papers->addAction(choice);
+        QObject::connect(choice, &QAction::triggered, [paper] { setReportPaper(paper); });
+    }
+    return menu;
+}
+} // namespace
+
+QAction* addSavePdfAction(QWidget* page, const std::function<void()>& save) {
+    // Command strings hold the status prompt, then "\n" and the button label.
+    const QString text = Langpack::text(reportmsg::kSavePdfCommand);
+    auto* action = new QAction(QIcon(Langpack::resourcePath(QStringLiteral("icons/savepdf.svg"))),
+                               text.section(u'\n', 1, 1), page);
+    action->setStatusTip(text.section(u'\n', 0, 0));
+    action->setToolTip(Langpack::text(reportmsg::kSavePdfTitle));
     action->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    action->setMenu(paperMenu(page));
     QObject::connect(action, &QAction::triggered, page, save);
     page->addAction(action);
+    return action;
+}
+
+QPageSize::PageSizeId reportPaper() {
+    const std::optional<QString> paper = AppSettings().string(AppSettings::kReportPaper);
+    return paper == QStringLiteral("Letter") ? QPageSize::Letter : QPageSize::A4;
+}
+
+void setReportPaper(QPageSize::PageSizeId paper) {
+    const QString name =
+        paper == QPageSize::Letter ? QStringLiteral("Letter") : QStringLiteral("A4");
+    AppSettings().setString(AppSettings::kReportPaper, name);
 }
 
 Message SaveReportPdf(QWidget* parent, const PdfPathChooser& choose, const QString& proposedName,
@@ -102,7 +144,7 @@ Message SaveReportPdf(QWidget* parent, const PdfPathChooser& choose, const QStri
     const FileRequest request = reportPdfRequest(proposedName, QDir::currentPath());
     const std::optional<QString> path =
         choose ? choose(request) : CFileDlgEx::choose(request, parent);
-    return path ? WriteReportPdf(*path, QPageSize::A4, count, build) : Message{};
+    return path ? WriteReportPdf(*path, reportPaper(), count, build) : Message{};
 }
 
 FileRequest reportPdfRequest(const QString& proposedName, const QString& directory) {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+class QAction;
 class QPrinter;
 class QWidget;
 
@@ -18,6 +19,9 @@ namespace reportmsg {
 constexpr int kNoPrinterInfo = 62253;  // "can't get printer!"
 constexpr int kDocumentWriter = 62254; // "Please select real printer!"
 constexpr int kSavePdfTitle = 62255;   // the save dialog's title
+constexpr int kSavePdfCommand = 62500; // prompt and label of the command
+constexpr int kPaperA4 = 62501;        // the paper choices
+constexpr int kPaperLetter = 62502;
 } // namespace reportmsg
 
 // A document writer is refused: its name and its device URI both name "XPS".
@@ -26,6 +30,9 @@ bool isDocumentWriter(const QString& printerName, const QString& deviceUri);
 std::optional<QString> printerDeviceUri(const QString& printerName);
 // Checks the chosen printer: none, 62253 or 62254.
 Message checkPrinter(const QString& printerName);
+// The same check for a printer chosen without the dialog: a queue is checked
+// (the refusal shown through `show`), output to a file passes.
+bool acceptPrinter(const QPrinter& printer, const std::function<void(const Message&)>& show);
 
 // Landscape, the whole sheet, one document named "Sample Document" per
 // report page. Returns the number of documents printed.
@@ -41,12 +48,18 @@ bool ChoosePrinter(QPrinter& printer, QWidget* parent,
 void PrintReports(QWidget* parent, QPrinter* fixed, int count, const ReportPageBuilder& build,
                   const std::function<void(const Message&)>& show);
 
-// The page's "Save as PDF" action on Ctrl+Shift+S, calling `save`.
-void addSavePdfAction(QWidget* page, const std::function<void()>& save);
+// The page's "Save as PDF" command on Ctrl+Shift+S, calling `save`; its menu
+// chooses the paper (shown by the command's toolbar button).
+QAction* addSavePdfAction(QWidget* page, const std::function<void()>& save);
+
+// The paper of saved PDFs: A4 unless Letter was chosen; remembered in the
+// settings.
+QPageSize::PageSizeId reportPaper();
+void setReportPaper(QPageSize::PageSizeId paper);
 
 // Save as PDF: asks for the path (through `choose` when set, else the save
-// dialog) proposing `proposedName`, and writes `count` pages on A4. None
-// when cancelled or written.
+// dialog) proposing `proposedName`, and writes `count` pages on the report
+// paper. None when cancelled or written.
 using PdfPathChooser = std::function<std::optional<QString>(const FileRequest&)>;
 Message SaveReportPdf(QWidget* parent, const PdfPathChooser& choose, const QString& proposedName,
                       int count, const ReportPageBuilder& build);

@@ -1,12 +1,14 @@
 // The analysis page's report commands on a real page: save as PDF (also by
-// Ctrl+Shift+S) and print on a printer chosen without the dialog, read back
-// with poppler; and the document-writer refusal.
+// Ctrl+Shift+S, and the toolbar button enabled with the report) and print on
+// a printer chosen without the dialog, read back with poppler; and the
+// document-writer refusal.
 #include "AnalysisPageFixture.h"
 #include "render/ReportPrinting.h"
 
 #include <QPrinter>
 #include <QProcess>
 #include <QTest>
+#include <QToolBar>
 
 using namespace vantora;
 
@@ -32,9 +34,17 @@ TEST_F(AnalysisReportCommandsTest, SavePdfOfTheSelectedRecording) {
     view->tree()->setCurrentItem(patient);
     view->OnSavePdf(); // no recording: nothing asked
     EXPECT_TRUE(requests_.isEmpty());
+    // The command's toolbar button beside print and preview follows the report.
+    QAction* button = nullptr;
+    for (QAction* action : frame_->toolbarTools()->actions())
+        if (action->shortcut() == QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S))
+            button = action;
+    ASSERT_NE(button, nullptr);
+    EXPECT_FALSE(button->isEnabled());
 
     view->tree()->setCurrentItem(patient->child(0));
     ASSERT_TRUE(view->model().analysisValid());
+    EXPECT_TRUE(button->isEnabled());
     view->window()->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(view->window()));
     const struct {

@@ -1,19 +1,24 @@
-// The replay page's record report of the selected recording: its number
-// counts the list pages, saved as PDF and printed, read back with poppler.
+// The replay page's record reports: the selected recording's number counts
+// the list pages; the all-recordings box takes the whole list page into one
+// PDF; the toolbar button saves on the paper its menu chose. Read back with
+// poppler.
 #include "app/PageIds.h"
+#include "core/AppSettings.h"
 #include "core/Langpack.h"
 #include "records/CSnapDataRepayProPage.h"
-#include "records/EcgGenerator.h"
-#include "records/PatientRegistry.h"
-#include "records/RecordingStore.h"
+#include "records/ReplayFixtures.h"
+#include "render/ReportPrinting.h"
 #include "support/PageFixture.h"
 
+#include <QCheckBox>
+#include <QMenu>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 
 using namespace vantora;
 
@@ -26,27 +31,37 @@ QString pdfText(const QString& pdf) {
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
+QString pdfInfo(const QString& pdf) {
+    QProcess p;
+    p.start("pdfinfo", {pdf});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The frame's toolbar button of the page's Save as PDF command.
+QAction* savePdfButton(const CMainFrame& frame) {
+    for (QAction* action : frame.toolbarTools()->actions())
+        if (action->shortcut() == QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S))
+            return action;
+    return nullptr;
+}
+
 class ReplayReportCommandsTest : public test::PageFixture {
 protected:
     CSnapDataRepayProPage* open() {
-        PatientRecord p;
-        p.id = "1001";
-        p.name = "Anna Berg";
-        p.revision = 8;
-        EXPECT_TRUE(PatientRegistry(root_.path()).appendRecord(p).added());
-        std::vector<SnapRecording> recordings(16);
-        EcgGenerator generator;
-        for (SnapRecording& r : recordings)
-            r.blocks = generator.nextSnapBlocks();
-        EXPECT_EQ(RecordingStore(root_.path(), kModeSnap, p.id).appendSnap(recordings).saved, 16);
+        test::addSnapPatient(root_.path(), 16);
         auto* view =
             openPage<CSnapDataRepayProPage>(page::kReplay, page::kReplay, [](CMainFrame& f) {
                 return new CSnapDataRepayProPage(f);
             });
-        view->setFileChooser([this](const FileRequest&) { return answer_; });
+        view->setFileChooser([this](const FileRequest& request) {
+            requests_ << request;
+            return answer_;
+        });
         return view;
     }
     std::optional<QString> answer_;
+    QList<FileRequest> requests_;
     QTemporaryDir out_;
 };
 
@@ -66,8 +81,7 @@ TEST_F(ReplayReportCommandsTest, SavedAndPrintedReportOfTheSecondListPage) {
     view->OnFilePrint();
 
     // Recording 16: the first item of the second page of 15.
-    const QRegularExpression number(QRegularExpression::escape(Langpack::text(61233)) +
-                                    ":\\s+16\\b");
+    const QRegularExpression number = test::recordNumber(16);
     for (const char* name : {"saved.pdf", "printed.pdf"}) {
         const QString text = pdfText(out_.filePath(name));
         EXPECT_TRUE(text.contains(number)) << name << "\n" << text.toStdString();
@@ -75,4 +89,50 @@ TEST_F(ReplayReportCommandsTest, SavedAndPrintedReportOfTheSecondListPage) {
         EXPECT_TRUE(text.contains(Langpack::text(61220))) << name;
     }
     EXPECT_TRUE(messages_.isEmpty());
+}
+
+TEST_F(ReplayReportCommandsTest, ToolbarSavesTheListPageOnTheChosenPaper) {
+    QTemporaryDir settings;
+    AppSettings::setStoreFile(settings.filePath(QStringLiteral("s.ini")));
+    CSnapDataRepayProPage* view = open();
+    QAction* pdf = savePdfButton(*frame_);
+    ASSERT_NE(pdf, nullptr);
+    EXPECT_TRUE(pdf->isEnabled());
+    const QList<QAction*> papers = pdf->menu()->actions();
+    ASSERT_EQ(papers.size(), 2);
+    const struct {
+        bool all;
+        int paper; // menu item chosen first, -1: none
+        QPageSize::PageSizeId remembered;
+        int pages;
+        const char* size;
+        const char* name;
+    } cases[] = {{false, -1, QPageSize::A4, 1, "842 x 595", "1001-1.pdf"},
+                 {true, 1, QPageSize::Letter, 15, "792 x 612", "1001-1-15.pdf"},
+                 {false, -1, QPageSize::Letter, 1, "792 x 612", "1001-1.pdf"},
+                 {true, 0, QPageSize::A4, 15, "842 x 595", "1001-1-15.pdf"}};
+    for (const auto& c : cases) {
+        view->allRecordings()->setChecked(c.all);
+        if (c.paper >= 0)
+            papers[c.paper]->trigger();
+        EXPECT_EQ(reportPaper(), c.remembered);
+        EXPECT_TRUE(papers[c.remembered == QPageSize::A4 ? 0 : 1]->isChecked());
+        answer_ = out_.filePath(QString::fromLatin1(c.name));
+        requests_.clear();
+        pdf->trigger();
+        ASSERT_EQ(requests_.size(), 1);
+        EXPECT_EQ(requests_[0].proposedName, c.name);
+        const QString info = pdfInfo(*answer_);
+        EXPECT_TRUE(
+            info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(c.pages))))
+            << info.toStdString();
+        EXPECT_TRUE(info.contains(c.size)) << info.toStdString();
+        // One page per recording, in list order.
+        const QStringList pages = pdfText(*answer_).split(u'\f', Qt::SkipEmptyParts);
+        ASSERT_EQ(pages.size(), c.pages);
+        for (int k = 0; k < c.pages; ++k)
+            EXPECT_TRUE(pages[k].contains(test::recordNumber(k + 1))) << k;
+    }
+    EXPECT_TRUE(messages_.isEmpty());
+    AppSettings::setStoreFile(QString());
 }
