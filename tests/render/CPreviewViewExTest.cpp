@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QToolBar>
+#include <QWheelEvent>
 
 #include <cmath>
 
@@ -190,7 +191,12 @@ TEST_F(CPreviewViewExTest, StepsThroughTheReportsByKeyAndClick) {
     pages->setValue(0);
     EXPECT_EQ(preview()->model().current(), 0);
     EXPECT_FALSE(preview()->action(kPrevious)->isEnabled());
-    pages->setValue(1);
+    // So does the wheel, a page a notch: towards the user is the next page.
+    QWheelEvent wheel(QPointF(40, 40), sheets->mapToGlobal(QPointF(40, 40)), QPoint(),
+                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(sheets, &wheel);
+    EXPECT_EQ(preview()->model().current(), 1);
+    EXPECT_EQ(pages->value(), 1);
 
     // Two sheets: pages 2 and 3, the caption now offers one.
     preview()->runCommand(kSheets);
