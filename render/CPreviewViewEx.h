@@ -50,6 +50,8 @@ public:
     QToolBar* toolbar() const { return toolbar_; }
     QAction* action(int command) const { return actions_.value(command); }
     QLabel* pageLabel() const { return pageLabel_; }
+    // The landscape sheet the reports are laid out on.
+    QSizeF sheetMm() const { return source_.sheetMm; }
     QAbstractScrollArea* sheetArea() const;
     // The shown sheets in the sheet area's viewport.
     QList<QRect> sheetRects() const;

@@ -1,14 +1,17 @@
 // The replay page's record reports: the selected recording's number counts
 // the list pages; the all-recordings box takes the whole list page into one
 // PDF; the toolbar button saves on the paper its menu chose. Read back with
-// poppler.
+// poppler. The preview takes the same recordings.
 #include "app/PageIds.h"
 #include "core/AppSettings.h"
 #include "core/Langpack.h"
 #include "records/CSnapDataRepayProPage.h"
 #include "records/ReplayFixtures.h"
+#include "render/CPreviewViewEx.h"
 #include "render/ReportPrinting.h"
+#include "render/ReportSources.h"
 #include "support/PageFixture.h"
+#include "support/PreviewSheets.h"
 
 #include <QCheckBox>
 #include <QMenu>
@@ -134,5 +137,33 @@ TEST_F(ReplayReportCommandsTest, ToolbarSavesTheListPageOnTheChosenPaper) {
             EXPECT_TRUE(pages[k].contains(test::recordNumber(k + 1))) << k;
     }
     EXPECT_TRUE(messages_.isEmpty());
+    AppSettings::setStoreFile(QString());
+}
+
+// Preview (32782) shows what print takes: the selected recording, or the whole
+// list page with the box ticked, each drawn after the command has returned.
+TEST_F(ReplayReportCommandsTest, PreviewShowsTheRecordingsPrintTakes) {
+    QTemporaryDir settings;
+    AppSettings::setStoreFile(settings.filePath(QStringLiteral("s.ini")));
+    CSnapDataRepayProPage* view = open();
+    for (const auto& [all, pages] : {std::pair{false, 1}, std::pair{true, 15}}) {
+        view->allRecordings()->setChecked(all);
+        ASSERT_TRUE(frame_->isCommandEnabled(cmd::kPrintPreview));
+        frame_->runCommand(cmd::kPrintPreview);
+        auto* preview = qobject_cast<CPreviewViewEx*>(frame_->previewView());
+        ASSERT_NE(preview, nullptr);
+        EXPECT_FALSE(view->isVisible());
+        EXPECT_EQ(preview->model().pageCount(), pages);
+        while (preview->action(previewcmd::kNext)->isEnabled())
+            preview->runCommand(previewcmd::kNext);
+        EXPECT_EQ(preview->model().current(), pages - 1);
+        const RecordReportSet last = ReadRecordReports(root_.path(), kModeSnap, 1, {pages - 1});
+        ASSERT_EQ(last.items.size(), 1u);
+        EXPECT_TRUE(test::sheetShows(
+            *preview, 0, *MakeRecordReportPage(last, 0, reportSheetUnits(preview->sheetMm())),
+            true));
+        preview->runCommand(previewcmd::kClose);
+        EXPECT_TRUE(view->isVisible());
+    }
     AppSettings::setStoreFile(QString());
 }
