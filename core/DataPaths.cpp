@@ -56,5 +56,8 @@ QString journalFile(const QString& root, int mode, const QString& id) {
     return root + u'/' + id +
            (mode == kModeSnap ? QStringLiteral("-Snap.jnl") : QStringLiteral("-Con.jnl"));
 }
+QString deleteJournal(const QString& root, const QString& id) {
+    return root + u'/' + id + QStringLiteral("-Del.jnl");
+}
 
 } // namespace vantora::paths

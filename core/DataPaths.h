@@ -32,6 +32,8 @@ QString scratchDataFile(const QString& root, int mode, const QString& id);
 QString scratchIndexFile(const QString& root, const QString& id);
 // Intent journal of a replacement in progress: root/id-Snap.jnl or root/id-Con.jnl.
 QString journalFile(const QString& root, int mode, const QString& id);
+// Intent journal of a patient delete in progress: root/id-Del.jnl.
+QString deleteJournal(const QString& root, const QString& id);
 } // namespace paths
 
 } // namespace vantora

@@ -304,6 +304,9 @@ PatientAddResult PatientRegistry::quickAdd(const QString& id, const QString& fir
         if (const Count n = appendableCount(file); !n.message.isNone())
             return {0, n.message};
     }
+    // A delete of this id stopped after its registry rename is finished
+    // first: its recordings are not the new patient's.
+    StoreJournal::recover(dataRoot_, record.id);
     const QString conPath = paths::continueData(dataRoot_, record.id);
     const QString snapPath = paths::snapData(dataRoot_, record.id);
     bool conCreated = false;
@@ -376,26 +379,22 @@ PatientDeleteResult PatientRegistry::remove(int position, Prompter& prompter,
     if (!prompter.confirm(Message{kMsgConfirmDelete, id}))
         return {};
     // The patient leaves the registry first, in one rename: a kill before it
-    // keeps everything, one after it leaves at worst files of an unlisted id,
-    // which a later add of that id keeps rather than overwrites.
-    // Later records move up one place; the last stays behind, uncounted.
+    // keeps everything; after it, the journal has the next open delete the
+    // files. Later records move up one place; the last stays behind, uncounted.
+    if (!StoreJournal::announceDelete(dataRoot_, id))
+        return {false, registryMessage(msg::kCannotOpen)};
     char* const at = all.bytes.data() + recordOffset(position - 1);
     std::memmove(at, at + PatientRecord::kSize,
                  size_t(recordOffset(all.count) - recordOffset(position)));
     putLE32(reinterpret_cast<uint8_t*>(all.bytes.data()), uint32_t(all.count - 1));
-    if (!rewriteRegistry(dataRoot_, all.bytes))
+    if (!rewriteRegistry(dataRoot_, all.bytes)) {
+        // The rename may have happened before a sync failed.
+        StoreJournal::settleDelete(dataRoot_, id);
         return {false, registryMessage(msg::kCannotOpen)};
+    }
     if (ids)
         ids->remove(id);
-    // A missing file or one that cannot be deleted is skipped. Notes go too:
-    // a later patient of the same id must not inherit them.
-    for (const int mode : {int(kModeContinuous), int(kModeSnap)}) {
-        QFile::remove(paths::indexFile(dataRoot_, mode, id));
-        QFile::remove(paths::dataFile(dataRoot_, mode, id));
-        QFile::remove(paths::notesFile(dataRoot_, mode, id));
-    }
-    syncFolder(paths::continueFolder(dataRoot_));
-    syncFolder(paths::snapFolder(dataRoot_));
+    StoreJournal::finishDelete(dataRoot_, id);
     return {true, {}};
 }
 

@@ -16,6 +16,8 @@ namespace {
 constexpr char kJournalTag[] = "VANTORA-REPLACE";
 constexpr int kJournalBytes = sizeof(kJournalTag); // with the terminating zero
 
+constexpr char kDeleteTag[] = "VANTORA-DELETE";
+
 QByteArray journalBytes(int mode) {
     QByteArray bytes(kJournalTag, kJournalBytes);
     bytes.append(char(mode));
@@ -94,8 +96,8 @@ void StoreJournal::recoverAll(const QString& dataRoot) {
     // Journals and scratch files are the only files of the data root named
     // id + "-...".
     const QStringList leftovers = QDir(dataRoot).entryList(
-        {QStringLiteral("*-Snap.jnl"), QStringLiteral("*-Con.jnl"), QStringLiteral("*-Snap.dat"),
-         QStringLiteral("*-Con.dat"), QStringLiteral("*-idx.dat")},
+        {QStringLiteral("*-Snap.jnl"), QStringLiteral("*-Con.jnl"), QStringLiteral("*-Del.jnl"),
+         QStringLiteral("*-Snap.dat"), QStringLiteral("*-Con.dat"), QStringLiteral("*-idx.dat")},
         QDir::Files);
     for (const QString& name : leftovers)
         recover(dataRoot, name.left(name.lastIndexOf(u'-')));
@@ -124,7 +126,58 @@ static void finishAppend(const QString& dataRoot, int mode, const QString& patie
         index.sync();
 }
 
+bool StoreJournal::announceDelete(const QString& dataRoot, const QString& patientId) {
+    BinaryFile journal;
+    return journal.open(paths::deleteJournal(dataRoot, patientId), BinaryFile::Mode::Truncate) &&
+           journal.writeAt(0, kDeleteTag, sizeof(kDeleteTag)) && journal.sync() &&
+           syncFolder(dataRoot);
+}
+
+void StoreJournal::finishDelete(const QString& dataRoot, const QString& patientId) {
+    // A missing file or one that cannot be deleted is skipped. Notes go too:
+    // a later patient of the same id must not inherit them.
+    for (const int mode : {int(kModeContinuous), int(kModeSnap)}) {
+        QFile::remove(paths::indexFile(dataRoot, mode, patientId));
+        QFile::remove(paths::dataFile(dataRoot, mode, patientId));
+        QFile::remove(paths::notesFile(dataRoot, mode, patientId));
+    }
+    syncFolder(paths::continueFolder(dataRoot));
+    syncFolder(paths::snapFolder(dataRoot));
+    if (QFile::remove(paths::deleteJournal(dataRoot, patientId)))
+        syncFolder(dataRoot);
+}
+
+// A whole delete journal of a patient the registry no longer lists: the
+// rename happened, the deletion is finished now. One of a listed patient, or
+// cut short, stopped before the rename and goes. An unreadable registry
+// keeps everything for a later open.
+void StoreJournal::settleDelete(const QString& dataRoot, const QString& patientId) {
+    const QString path = paths::deleteJournal(dataRoot, patientId);
+    if (!QFile::exists(path))
+        return;
+    QFile file(path);
+    const bool whole = file.open(QIODevice::ReadOnly) &&
+                       file.readAll() == QByteArray(kDeleteTag, sizeof(kDeleteTag));
+    file.close();
+    bool listed = false;
+    if (whole) {
+        const bool was = g_recovering;
+        g_recovering = true;
+        const PatientList patients = PatientRegistry(dataRoot).loadAll();
+        g_recovering = was;
+        if (!patients.message.isNone())
+            return;
+        for (const PatientRecord& p : patients.records)
+            listed = listed || p.id.compare(patientId, Qt::CaseInsensitive) == 0;
+    }
+    if (whole && !listed)
+        finishDelete(dataRoot, patientId);
+    else if (QFile::remove(path))
+        syncFolder(dataRoot);
+}
+
 void StoreJournal::recover(const QString& dataRoot, const QString& patientId) {
+    settleDelete(dataRoot, patientId);
     bool leftovers = false;
     for (const int mode : {int(kModeSnap), int(kModeContinuous)}) {
         const StoreJournal journal(dataRoot, mode, patientId);

@@ -35,6 +35,17 @@ public:
     // listed at once, and scratch files of any id go).
     static void recoverAll(const QString& dataRoot);
 
+    // A patient delete leaves the registry in one rename, then deletes the
+    // patient's files. Its journal, written and synced before the rename,
+    // lets the next open finish the deletion after a kill in between, so a
+    // later patient of the same id never takes over the deleted recordings.
+    static bool announceDelete(const QString& dataRoot, const QString& patientId);
+    // Deletes the patient's store and note files, then the journal.
+    static void finishDelete(const QString& dataRoot, const QString& patientId);
+    // Finishes a journaled delete if the registry no longer lists the
+    // patient, else drops the journal (the rename did not happen).
+    static void settleDelete(const QString& dataRoot, const QString& patientId);
+
 private:
     bool close() const;
     bool rollForward(const QByteArray& newPatient) const;

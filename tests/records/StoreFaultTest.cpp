@@ -49,9 +49,11 @@ QString stemOf(const QString& relative) {
     return diag >= 0 ? name.left(diag) : name.left(name.lastIndexOf(u'-'));
 }
 
-// Files of an id the registry does not list are out of every page's sight (a
-// patient delete stopped after its registry rename leaves them; a later add of
-// the id keeps them), so they are not part of what is compared.
+// What the next open sees (reading the registry finishes what was
+// interrupted). Files of ids the registry does not list count too, except
+// empty stores (a quick add stopped before its registry append): a patient
+// delete stopped after its registry rename must not leave its recordings or
+// notes for a later patient of the same id.
 Folder visible(const QString& root) {
     const QStringList listed = PatientRegistry(root).ids();
     Folder folder;
@@ -59,8 +61,6 @@ Folder visible(const QString& root) {
     while (it.hasNext()) {
         const QString path = it.next();
         const QString relative = QDir(root).relativeFilePath(path);
-        if (relative.contains(u'/') && !listed.contains(stemOf(relative)))
-            continue;
         QByteArray bytes = readAll(path);
         const int item = itemBytesOf(relative);
         if (item > 0 && bytes.isEmpty())
@@ -69,6 +69,9 @@ Folder visible(const QString& root) {
             const int32_t n = int32_t(getLE32(reinterpret_cast<const uint8_t*>(bytes.constData())));
             bytes.truncate(int(std::min<qint64>(bytes.size(), 4 + qint64(n) * item)));
         }
+        if (relative.contains(u'/') && !listed.contains(stemOf(relative)) && item > 0 &&
+            bytes == QByteArray(4, '\0'))
+            continue;
         folder[relative] = bytes;
     }
     return folder;

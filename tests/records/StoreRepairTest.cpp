@@ -6,6 +6,7 @@
 #include "core/Prompter.h"
 #include "records/ChartFile.h"
 #include "records/RecordingNotes.h"
+#include "records/StoreJournal.h"
 
 #include <QFileInfo>
 
@@ -30,7 +31,9 @@ void unlistedStore(const QString& root) {
 
 } // namespace
 
-TEST(StoreRepair, AddingAnUnlistedIdKeepsItsRecordings) {
+// Kept unless a delete of that id stopped after its registry rename: those
+// recordings were deleted and must not come back under the new patient.
+TEST(StoreRepair, AddingAnUnlistedIdKeepsItsRecordingsUnlessDeleted) {
     QTemporaryDir charts;
     const QString chart = charts.path() + QStringLiteral("/p7.cEcg");
     {
@@ -45,32 +48,41 @@ TEST(StoreRepair, AddingAnUnlistedIdKeepsItsRecordings) {
     struct Case {
         const char* how;
         std::function<Message(const QString& root)> add;
+        bool deleted;   // a whole delete journal of P7 is left
         int recordings; // P7's Snap recordings afterwards
     };
-    const Case cases[] = {
-        {"quick add",
-         [](const QString& root) {
-             return PatientRegistry(root)
-                 .quickAdd(kId, QStringLiteral("A"), QStringLiteral("B"), {QStringLiteral("other")})
-                 .message;
-         },
-         2},
-        {"chart import",
-         [&chart](const QString& root) {
-             FixedPrompter yes(true);
-             return ChartFile(root, kModeSnap).importChart(chart, yes).message;
-         },
-         3},
+    const auto quickAdd = [](const QString& root) {
+        return PatientRegistry(root)
+            .quickAdd(kId, QStringLiteral("A"), QStringLiteral("B"), {QStringLiteral("other")})
+            .message;
     };
+    const auto import = [&chart](const QString& root) {
+        FixedPrompter yes(true);
+        return ChartFile(root, kModeSnap).importChart(chart, yes).message;
+    };
+    const Case cases[] = {{"quick add", quickAdd, false, 2},
+                          {"chart import", import, false, 3},
+                          {"quick add after a delete", quickAdd, true, 0},
+                          {"chart import after a delete", import, true, 1}};
     for (const Case& c : cases) {
         TempDataRoot root;
         unlistedStore(root.path());
+        RecordingNotes(root.path(), kModeSnap, kId).write(at(1, 8, 0), QStringLiteral("old"));
+        if (c.deleted) {
+            ASSERT_TRUE(StoreJournal::announceDelete(root.path(), kId));
+        }
         const RecordingStore store(root.path(), kModeSnap, kId);
         const QByteArray first = readAll(store.dataPath()).mid(4, kSnapRecordBytes * 2);
         EXPECT_TRUE(c.add(root.path()).isNone()) << c.how;
         EXPECT_EQ(PatientRegistry(root.path()).findById(kId), 2) << c.how;
         ASSERT_EQ(store.count().value, c.recordings) << c.how;
-        EXPECT_EQ(readAll(store.dataPath()).mid(4, kSnapRecordBytes * 2), first) << c.how;
+        EXPECT_EQ(RecordingNotes(root.path(), kModeSnap, kId).read(at(1, 8, 0)).value,
+                  c.deleted ? QString() : QStringLiteral("old"))
+            << c.how;
+        if (!c.deleted) {
+            EXPECT_EQ(readAll(store.dataPath()).mid(4, kSnapRecordBytes * 2), first) << c.how;
+        }
+        EXPECT_FALSE(QFileInfo::exists(paths::deleteJournal(root.path(), kId))) << c.how;
     }
 }
 
