@@ -4,6 +4,7 @@
 #include "app/MessageBoxPrompter.h"
 
 #include <QAction>
+#include <QHideEvent>
 #include <QMenu>
 #include <QToolBar>
 #include <QToolButton>
@@ -29,14 +30,33 @@ void CFormViewEx::setHasRecord(bool hasRecord) {
 void CFormViewEx::addRecordCommand(QAction* action) {
     action->setEnabled(m_bHasRecord);
     recordCommands_ << action;
-    // Beside print and preview; the button goes when the page deletes the action.
+    if (isVisible())
+        placeRecordCommand(action);
+}
+
+// Beside print and preview; a page left is deleted only later, so its buttons
+// go when it hides.
+void CFormViewEx::placeRecordCommand(QAction* action) {
     QToolBar* bar = frame_.toolbarTools();
-    if (!bar)
+    if (!bar || bar->actions().contains(action))
         return;
     bar->addAction(action);
     if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action));
         button && action->menu())
         button->setPopupMode(QToolButton::MenuButtonPopup);
+}
+
+void CFormViewEx::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    for (QAction* command : recordCommands_)
+        placeRecordCommand(command);
+}
+
+void CFormViewEx::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (QToolBar* bar = frame_.toolbarTools(); bar && !event->spontaneous())
+        for (QAction* command : recordCommands_)
+            bar->removeAction(command);
 }
 
 AppState& CFormViewEx::state() const {

@@ -28,7 +28,7 @@ public:
     void setHasRecord(bool hasRecord);
     // A command of the page that needs its printable content: enabled with
     // m_bHasRecord, and a button on the frame's report toolbar while the page
-    // lives (its menu, if any, drops down from the button).
+    // shows (its menu, if any, drops down from the button).
     void addRecordCommand(QAction* action);
 
     // The id the frame created the page with (its control id).
@@ -56,12 +56,16 @@ public:
     static constexpr unsigned kBackground = 0xB4C8FF; // pages and toolbars
 
 protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     CMainFrame& frame() const { return frame_; }
     AppState& state() const;
     MessageBoxPrompter& prompter() const;
     void showMessage(const Message& message) const;
 
 private:
+    void placeRecordCommand(QAction* action);
+
     CMainFrame& frame_;
     int pageId_ = 0;
     QList<QAction*> recordCommands_; // children of the page

@@ -101,6 +101,11 @@ TEST_F(ReplayReportCommandsTest, ToolbarSavesTheListPageOnTheChosenPaper) {
     QAction* pdf = savePdfButton(*frame_);
     ASSERT_NE(pdf, nullptr);
     EXPECT_TRUE(pdf->isEnabled());
+    // The button shows with the page: a page left goes before it is deleted.
+    view->hide();
+    EXPECT_FALSE(frame_->toolbarTools()->actions().contains(pdf));
+    view->show();
+    EXPECT_TRUE(frame_->toolbarTools()->actions().contains(pdf));
     const QList<QAction*> papers = pdf->menu()->actions();
     ASSERT_EQ(papers.size(), 2);
     const struct {
