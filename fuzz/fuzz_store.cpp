@@ -23,7 +23,9 @@ void drawSamples(const std::vector<int32_t>& samples) {
     buildReplayRowPoints(samples, 10, 500);
 }
 
-int readEverything(const RecordingStore& store) {
+// Reads every kind of thing at both ends of the store; the last recording's
+// samples are drawn (the builders are the slowest part of a run).
+int readEverything(const RecordingStore& store, bool draw) {
     const auto count = store.count();
     const RecordingListing listing = store.listIndex();
     const int n = count.ok() ? count.value : 0;
@@ -31,7 +33,7 @@ int readEverything(const RecordingStore& store) {
         store.readRecordData(k);
         store.readEntry(k);
         const auto samples = store.readSamples(k);
-        if (samples.ok())
+        if (samples.ok() && draw && k == n - 1)
             drawSamples(samples.value);
     }
     for (int p : {0, n / kRecordingsPerPage})
@@ -115,9 +117,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     RecordingStore store(r, in.mode, kId);
-    const int count = readEverything(store);
+    const int count = readEverything(store, true);
     change(store, in.op, count);
-    readEverything(store);
+    readEverything(store, false);
     fuzz::FuzzRoot::instance().checkFence();
     return 0;
 }
