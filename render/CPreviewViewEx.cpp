@@ -127,6 +127,9 @@ void CPreviewViewEx::buildToolbar() {
 QAction* CPreviewViewEx::addCommand(int command, const QList<QKeySequence>& keys) {
     auto* act = new QAction(Langpack::text(command), this);
     act->setShortcuts(keys);
+    if (!keys.isEmpty())
+        act->setToolTip(act->text() + QStringLiteral(" (%1)").arg(
+                                          keys.first().toString(QKeySequence::NativeText)));
     // The keys work wherever the focus is inside the preview.
     act->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(act, &QAction::triggered, this, [this, command] { OnCommand(command); });
