@@ -121,6 +121,9 @@ void CPreviewViewEx::buildToolbar() {
     addCommand(previewcmd::kClose, {Qt::Key_Escape});
     toolbar_->addSeparator();
     pageLabel_ = new QLabel(toolbar_);
+    // Room for "Pages 10-11" from the start, so the buttons never move.
+    pageLabel_->setMinimumWidth(pageLabel_->fontMetrics().horizontalAdvance(
+        Langpack::format(previewtext::kPages, QStringLiteral("88-88"))));
     toolbar_->addWidget(pageLabel_);
 }
 
