@@ -8,6 +8,8 @@
 #include "records/PatientIdMap.h"
 #include "records/PatientRegistry.h"
 
+#include <QFile>
+
 using namespace vantora;
 
 namespace {
@@ -42,6 +44,22 @@ void readEverything(const PatientRegistry& registry) {
     PatientIdMap ids(list.records);
 }
 
+// A delete takes the patient's notes with it: a new patient of the same id
+// must not inherit them.
+void removeAt(const PatientRegistry& registry, int position) {
+    const fuzz::FuzzRoot& root = fuzz::FuzzRoot::instance();
+    const auto stored = registry.read(position).record;
+    const QString id = stored ? stored->id : QString();
+    if (isValidPatientId(id))
+        root.write(paths::notesFile(root.path(), kModeSnap, id), QByteArray(416, '\0'));
+    FixedPrompter yes(true);
+    PatientIdMap ids(registry.loadAll().records);
+    if (registry.remove(position, yes, &ids).deleted && isValidPatientId(id) &&
+        registry.findById(id) == 0)
+        fuzz::require(!QFile::exists(paths::notesFile(root.path(), kModeSnap, id)),
+                      "a deleted patient's notes stayed behind");
+}
+
 void change(const PatientRegistry& registry, uint8_t op) {
     const QString root = fuzz::FuzzRoot::instance().path();
     const int position = 1 + (op >> 3) % 4;
@@ -71,12 +89,9 @@ void change(const PatientRegistry& registry, uint8_t op) {
                           "an edit that succeeded does not read back");
         }
         break;
-    case 3: {
-        FixedPrompter yes(true);
-        PatientIdMap ids(registry.loadAll().records);
-        registry.remove(position, yes, &ids);
+    case 3:
+        removeAt(registry, position);
         break;
-    }
     default: {
         PatientRecord r;
         r.id = QStringLiteral("Q3");
