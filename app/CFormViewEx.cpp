@@ -40,6 +40,7 @@ void CFormViewEx::placeRecordCommand(QAction* action) {
     QToolBar* bar = frame_.toolbarTools();
     if (!bar || bar->actions().contains(action))
         return;
+    commandBar_ = bar;
     bar->addAction(action);
     if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action));
         button && action->menu())
@@ -54,9 +55,9 @@ void CFormViewEx::showEvent(QShowEvent* event) {
 
 void CFormViewEx::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    if (QToolBar* bar = frame_.toolbarTools(); bar && !event->spontaneous())
+    if (commandBar_ && !event->spontaneous())
         for (QAction* command : recordCommands_)
-            bar->removeAction(command);
+            commandBar_->removeAction(command);
 }
 
 AppState& CFormViewEx::state() const {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QList>
+#include <QPointer>
+#include <QToolBar>
 #include <QWidget>
 
 class QAction;
@@ -69,6 +71,9 @@ private:
     CMainFrame& frame_;
     int pageId_ = 0;
     QList<QAction*> recordCommands_; // children of the page
+    // Where they were placed: hiding may come from the frame's destructor,
+    // when the frame can no longer be asked.
+    QPointer<QToolBar> commandBar_;
 };
 
 } // namespace vantora
