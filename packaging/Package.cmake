@@ -21,7 +21,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Invisible to dpkg-shlibdeps: the help, mail and chart hand-offs run at run
 # time and the SVG icons load through a Qt plugin.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, libqt6svg6 (>= 6.4)")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
+# lpstat tells the printer's device, for the document-writer check before printing.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, cups-client")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://vantora.invalid/ecg")
 # Our own maintainer scripts (udev reload) instead of the ldconfig calls CPack
 # would add for a library under /usr/lib: the one here is private.
