@@ -31,11 +31,9 @@ constexpr int kStoreHeaderBytes = 4; // the count
 // Record size of a RecordingMode (kModeSnap or kModeContinuous).
 int recordBytesOf(int32_t mode);
 
-// A stored Continuous sample is any 32-bit value in a damaged file; the
-// samples handed to builders, renderers and exports are clamped to this many
-// counts either side of 0 (about 6000 mV, far beyond any real signal).
-constexpr int32_t kStoredSampleLimit = kSampleLimit;
-// The 7500 samples of a Continuous record's 30000 sample bytes, clamped.
+// The 7500 samples of a Continuous record's 30000 sample bytes. A damaged
+// file's sample can be any 32-bit value; each is clamped (clampSample) before
+// builders, renderers and exports see it.
 std::vector<int32_t> continuousSamples(const uint8_t* sampleBytes);
 
 // One recording as the download page saves it: the recorder's header and

@@ -373,10 +373,10 @@ TEST(RecordingStoreDamage, ExtremeContinuousSamplesAreClampedOnRead) {
     const struct {
         int32_t stored;
         int32_t read;
-    } cases[] = {{INT32_MIN, -kStoredSampleLimit},
-                 {INT32_MAX, kStoredSampleLimit},
-                 {-kStoredSampleLimit - 1, -kStoredSampleLimit},
-                 {kStoredSampleLimit, kStoredSampleLimit},
+    } cases[] = {{INT32_MIN, -kSampleLimit},
+                 {INT32_MAX, kSampleLimit},
+                 {-kSampleLimit - 1, -kSampleLimit},
+                 {kSampleLimit, kSampleLimit},
                  {-5, -5},
                  {1023, 1023}};
     Store s;
