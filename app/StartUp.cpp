@@ -5,6 +5,7 @@
 #include "core/DataPaths.h"
 #include "core/Langpack.h"
 #include "records/BinaryFile.h"
+#include "records/DataFolderLock.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -111,6 +112,9 @@ void StartUp::CheckFirstStart(const QString& dataRoot) {
     const auto firstStart = settings.int32(AppSettings::kFirstStart);
     if (!firstStart || *firstStart != 0)
         return;
+    const DataFolderLock lock = DataFolderLock::exclusive(dataRoot);
+    if (!lock.held())
+        return;
     BinaryFile registry;
     if (!registry.open(paths::registry(dataRoot), BinaryFile::Mode::Truncate))
         return;
@@ -125,6 +129,10 @@ void StartUp::DeleteAllRecordingFiles(const QString& dataRoot) {
 }
 
 Message StartUp::checkDataFolder(const QString& dataRoot) {
+    // Another process may be registering the first patient right now.
+    const DataFolderLock lock = DataFolderLock::exclusive(dataRoot);
+    if (!lock.held())
+        return lock.message();
     BinaryFile registry;
     if (!registry.open(paths::registry(dataRoot), BinaryFile::Mode::OpenOrCreate))
         return Message{msg::kCannotOpen, QStringLiteral("UserDA.txt")};

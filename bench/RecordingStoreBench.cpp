@@ -4,6 +4,7 @@
 #include "core/Prompter.h"
 #include "records/BinaryFile.h"
 #include "records/ChartFile.h"
+#include "records/DataFolderLock.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingStore.h"
@@ -95,6 +96,39 @@ void BM_AppendContinuousSegment(benchmark::State& state) {
     BinaryFile::setSyncing(true);
 }
 BENCHMARK(BM_AppendContinuousSegment)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+
+// The data-folder lock every read and write takes: one take and release,
+// exclusive (argument 1) or shared (0): all that it adds to an operation.
+void BM_DataFolderLock(benchmark::State& state) {
+    const FullStore full(kModeSnap, 0);
+    const auto kind =
+        state.range(0) ? DataFolderLock::Kind::Exclusive : DataFolderLock::Kind::Shared;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(DataFolderLock::take(full.dir.path(), kind).held());
+}
+BENCHMARK(BM_DataFolderLock)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+
+// One Snap recording appended, durable (argument 1) or flushed only (0).
+void BM_AppendSnapRecording(benchmark::State& state) {
+    const FullStore full(kModeSnap, 0);
+    BinaryFile::setSyncing(state.range(0) != 0);
+    const RecordingStore store = full.store(kModeSnap);
+    SnapRecording r;
+    r.header.startTime = {2026, 12, 0, 8, 1, 2, 3, 0};
+    r.blocks = EcgGenerator().nextSnapBlocks();
+    int count = 0;
+    for (auto _ : state) {
+        if (++count == kStoreCapacity) {
+            state.PauseTiming();
+            store.removeAll();
+            count = 1;
+            state.ResumeTiming();
+        }
+        benchmark::DoNotOptimize(store.appendSnap({&r, 1}).saved);
+    }
+    BinaryFile::setSyncing(true);
+}
+BENCHMARK(BM_AppendSnapRecording)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 
 void BM_DecodeSnapRecording(benchmark::State& state) {
     const SnapBlocks blocks = EcgGenerator().nextSnapBlocks();

@@ -5,6 +5,7 @@
 #include "records/BinaryFile.h"
 #include "records/CardRecord.h"
 #include "records/ChartImport.h"
+#include "records/DataFolderLock.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingStore.h"
 #include "records/StoreFiles.h"
@@ -95,6 +96,13 @@ ChartExportResult ChartFile::exportRecordings(int position, int k, const QString
     const QString id = patient.record->id;
     if (!isValidPatientId(id)) {
         result.message = {msg::kInvalidPatientId, id};
+        return result;
+    }
+    // Writing the chart and removing its recordings hold the folder as one:
+    // another process must not change the store between the two.
+    const DataFolderLock lock = DataFolderLock::exclusive(root_);
+    if (!lock.held()) {
+        result.message = lock.message();
         return result;
     }
     int first = 0;

@@ -39,6 +39,12 @@ struct ChartImportResult {
     bool registered = false; // the patient was added to the registry
     bool declined = false;
     Message message;
+
+    static ChartImportResult refused(Message why) {
+        ChartImportResult r;
+        r.message = std::move(why);
+        return r;
+    }
 };
 
 // Export and import of chart files, and import of the recorder's card file,

@@ -3,6 +3,7 @@
 #include "core/Prompter.h"
 #include "records/BinaryFile.h"
 #include "records/CardRecord.h"
+#include "records/DataFolderLock.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingNotes.h"
 #include "records/RecordingStore.h"
@@ -143,6 +144,11 @@ ChartImportResult ChartImport::importChart(const QString& path, Prompter& prompt
         result.declined = true;
         return result;
     }
+    // Finding the patient and storing under it hold the folder as one: another
+    // process must not register the id in between.
+    const DataFolderLock lock = DataFolderLock::exclusive(root_);
+    if (!lock.held())
+        return ChartImportResult::refused(lock.message());
     const int s = recordBytesOf(mode_);
     return write(targetFor(patient), *count, [&](int i, uint8_t* entry, uint8_t* record) {
         const qint64 at = chart::kItemsOffset + qint64(i) * itemBytes;
@@ -182,6 +188,9 @@ ChartImportResult ChartImport::importCard(const QString& path, int position, Pro
         result.declined = true;
         return result;
     }
+    const DataFolderLock lock = DataFolderLock::exclusive(root_);
+    if (!lock.held())
+        return ChartImportResult::refused(lock.message());
     QByteArray cardRecord(card::kRecordBytes, Qt::Uninitialized);
     const Target target{patient.record->id, false, {}};
     return write(target, *count, [&](int i, uint8_t* entry, uint8_t* record) {

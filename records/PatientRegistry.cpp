@@ -3,6 +3,7 @@
 #include "core/DataPaths.h"
 #include "core/Prompter.h"
 #include "records/BinaryFile.h"
+#include "records/DataFolderLock.h"
 #include "records/StoreJournal.h"
 
 #include <QFile>
@@ -113,10 +114,13 @@ bool createUnlessHolding(const QString& path, bool& created) {
     return created;
 }
 
-// A scratch registry left by a rewrite that did not reach its rename.
+// A scratch registry left by a rewrite that did not reach its rename. One
+// that another process is writing right now is left to it.
 void dropScratch(const QString& root) {
     const QString scratch = paths::scratchRegistry(root);
-    if (QFileInfo::exists(scratch))
+    if (!QFileInfo::exists(scratch))
+        return;
+    if (const DataFolderLock lock = DataFolderLock::exclusive(root); lock.held())
         QFile::remove(scratch);
 }
 
@@ -185,6 +189,9 @@ PatientRegistry::Count PatientRegistry::count() const {
     dropScratch(dataRoot_);
     if (!QFileInfo::exists(filePath()))
         return {};
+    const DataFolderLock lock = DataFolderLock::shared(dataRoot_);
+    if (!lock.held())
+        return {0, lock.message()};
     BinaryFile file;
     if (!file.open(filePath(), BinaryFile::Mode::Read))
         return {0, registryMessage(msg::kCannotOpen)};
@@ -197,6 +204,11 @@ PatientList PatientRegistry::loadAll() const {
     PatientList list;
     if (!QFileInfo::exists(filePath()))
         return list;
+    const DataFolderLock lock = DataFolderLock::shared(dataRoot_);
+    if (!lock.held()) {
+        list.message = lock.message();
+        return list;
+    }
     BinaryFile file;
     if (!file.open(filePath(), BinaryFile::Mode::Read)) {
         list.message = registryMessage(msg::kCannotOpen);
@@ -218,6 +230,9 @@ PatientList PatientRegistry::loadAll() const {
 PatientReadResult PatientRegistry::read(int position) const {
     if (position < 1)
         return {std::nullopt, Message{kMsgNoSelection, {}}};
+    const DataFolderLock lock = DataFolderLock::shared(dataRoot_);
+    if (!lock.held())
+        return {std::nullopt, lock.message()};
     BinaryFile file;
     if (!file.open(filePath(), BinaryFile::Mode::Read))
         return {std::nullopt, registryMessage(msg::kCannotOpen)};
@@ -256,7 +271,12 @@ PatientAddResult PatientRegistry::add(const PatientFields& fields, PatientIdMap&
         return {0, Message{kMsgNameEmpty, {}}};
     if (!isValidPatientId(fields.id))
         return {0, Message{msg::kInvalidPatientId, fields.id}};
-    if (ids.contains(fields.id))
+    // The check and the append hold the folder together, and the check also
+    // asks the registry itself: another process may have added the id.
+    const DataFolderLock lock = DataFolderLock::exclusive(dataRoot_);
+    if (!lock.held())
+        return {0, lock.message()};
+    if (ids.contains(fields.id) || PatientIdMap(loadAll().records).contains(fields.id))
         return {0, Message{msg::kPatientIdExists, {}}};
 
     PatientRecord record = recordFromFields(fields);
@@ -293,7 +313,11 @@ PatientAddResult PatientRegistry::quickAdd(const QString& id, const QString& fir
     record.revision = PatientRecord::kRevisionAdded;
     if (!isValidPatientId(record.id))
         return {0, Message{msg::kInvalidPatientId, record.id}};
-    if (knownIds.contains(record.id, Qt::CaseInsensitive))
+    const DataFolderLock lock = DataFolderLock::exclusive(dataRoot_);
+    if (!lock.held())
+        return {0, lock.message()};
+    if (knownIds.contains(record.id, Qt::CaseInsensitive) ||
+        ids().contains(record.id, Qt::CaseInsensitive))
         return {0, Message{kMsgIdTaken, {}}};
 
     // The registry must take the record before any recording file is made.
@@ -333,6 +357,9 @@ PatientAddResult PatientRegistry::appendRecord(const PatientRecord& record) cons
 // Writes the record behind the last counted one, then raises the count, so an
 // interrupted append leaves at worst an uncounted record.
 PatientAddResult PatientRegistry::append(const PatientRecord& record) const {
+    const DataFolderLock lock = DataFolderLock::exclusive(dataRoot_);
+    if (!lock.held())
+        return {0, lock.message()};
     dropScratch(dataRoot_);
     BinaryFile file;
     if (!file.open(filePath(), BinaryFile::Mode::OpenOrCreate))
@@ -348,6 +375,9 @@ PatientAddResult PatientRegistry::append(const PatientRecord& record) const {
 }
 
 Message PatientRegistry::edit(int position, const PatientFields& fields) const {
+    const DataFolderLock lock = DataFolderLock::exclusive(dataRoot_);
+    if (!lock.held())
+        return lock.message();
     const PatientReadResult stored = read(position);
     if (!stored.record)
         return stored.message;
@@ -378,6 +408,16 @@ PatientDeleteResult PatientRegistry::remove(int position, Prompter& prompter,
     const QString id = stored.record->id;
     if (!prompter.confirm(Message{kMsgConfirmDelete, id}))
         return {};
+    // The question was asked without holding the folder; the patient must
+    // still stand where it stood.
+    const DataFolderLock lock = DataFolderLock::exclusive(dataRoot_);
+    if (!lock.held())
+        return {false, lock.message()};
+    all = wholeRegistry(filePath());
+    if (!all.message.isNone())
+        return {false, all.message};
+    if (const PatientReadResult again = read(position); !again.record || again.record->id != id)
+        return {false, Message{msg::kNoPatientAtPosition, QString::number(position)}};
     // The patient leaves the registry first, in one rename: a kill before it
     // keeps everything; after it, the journal has the next open delete the
     // files. Later records move up one place; the last stays behind, uncounted.

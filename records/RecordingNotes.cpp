@@ -2,6 +2,7 @@
 
 #include "core/DataPaths.h"
 #include "records/BinaryFile.h"
+#include "records/DataFolderLock.h"
 #include "records/PatientRecord.h"
 #include "records/StoreMessages.h"
 
@@ -71,6 +72,9 @@ StoreResult<QString> RecordingNotes::read(const SystemTime& start) const {
     using R = StoreResult<QString>;
     if (!isValidPatientId(id_))
         return R::failure({msg::kInvalidPatientId, id_});
+    const DataFolderLock lock = DataFolderLock::shared(root_);
+    if (!lock.held())
+        return R::failure(lock.message());
     BinaryFile file;
     if (!file.open(path(), BinaryFile::Mode::OpenOrCreate))
         return R::failure({storemsg::kNoteFileFailed, {}});
@@ -96,6 +100,9 @@ Message RecordingNotes::write(const SystemTime& start, const QString& text) cons
     const auto key = oleDateKey(start);
     if (!key)
         return {storemsg::kNoteFileFailed, {}};
+    const DataFolderLock lock = DataFolderLock::exclusive(root_);
+    if (!lock.held())
+        return lock.message();
     BinaryFile file;
     if (!file.open(path(), BinaryFile::Mode::OpenOrCreate))
         return {storemsg::kNoteFileFailed, {}};

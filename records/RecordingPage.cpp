@@ -46,7 +46,7 @@ RecordingPage RecordingStore::readPage(int p) const {
     // Reading never creates a store (see RecordingStore.cpp): a missing file is an empty store.
     if (!QFileInfo::exists(dataPath()) || !QFileInfo::exists(indexPath()))
         return result;
-    if (result.message = files.open(); !result.message.isNone())
+    if (result.message = files.open(DataFolderLock::Kind::Shared); !result.message.isNone())
         return result;
     const auto n = files.dataCount();
     if (!n.ok()) {

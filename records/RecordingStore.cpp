@@ -2,6 +2,7 @@
 
 #include "core/Langpack.h"
 #include "records/BinaryFile.h"
+#include "records/DataFolderLock.h"
 #include "records/PatientRecord.h"
 #include "records/StoreFiles.h"
 #include "records/StoreJournal.h"
@@ -39,6 +40,15 @@ Message checkId(const QString& root, const QString& id) {
         return {msg::kInvalidPatientId, id};
     StoreJournal::recover(root, id);
     return {};
+}
+
+// A reader holds the folder shared, after recovery: it sees only what
+// finished writes left.
+Message startReading(const QString& root, const QString& id, DataFolderLock& lock) {
+    if (Message m = checkId(root, id); !m.isNone())
+        return m;
+    lock = DataFolderLock::shared(root);
+    return lock.message();
 }
 
 // Opens one file of a store the way every reader does. A missing file stays
@@ -132,7 +142,8 @@ SegmentSummary summariseSegment(std::span<const AcqPacket> packets) {
 }
 
 StoreResult<int> RecordingStore::count() const {
-    if (Message m = checkId(root_, id_); !m.isNone())
+    DataFolderLock lock;
+    if (Message m = startReading(root_, id_, lock); !m.isNone())
         return StoreResult<int>::failure(m);
     BinaryFile data;
     if (Message m = openForReading(data, dataPath()); !m.isNone())
@@ -142,7 +153,8 @@ StoreResult<int> RecordingStore::count() const {
 
 RecordingListing RecordingStore::listIndex() const {
     RecordingListing listing;
-    if (listing.message = checkId(root_, id_); !listing.message.isNone())
+    DataFolderLock lock;
+    if (listing.message = startReading(root_, id_, lock); !listing.message.isNone())
         return listing;
     BinaryFile index;
     if (listing.message = openForReading(index, indexPath()); !listing.message.isNone())
@@ -170,7 +182,8 @@ RecordingListing RecordingStore::listIndex() const {
 
 StoreResult<QByteArray> RecordingStore::readRecordData(int k) const {
     using R = StoreResult<QByteArray>;
-    if (Message m = checkId(root_, id_); !m.isNone())
+    DataFolderLock lock;
+    if (Message m = startReading(root_, id_, lock); !m.isNone())
         return R::failure(m);
     BinaryFile data;
     if (Message m = openForReading(data, dataPath()); !m.isNone())
@@ -196,7 +209,8 @@ StoreResult<std::vector<int32_t>> RecordingStore::readSamples(int k) const {
 
 StoreResult<RecordIndexEntry> RecordingStore::readEntry(int k) const {
     using R = StoreResult<RecordIndexEntry>;
-    if (Message m = checkId(root_, id_); !m.isNone())
+    DataFolderLock lock;
+    if (Message m = startReading(root_, id_, lock); !m.isNone())
         return R::failure(m);
     BinaryFile index;
     if (Message m = openForReading(index, indexPath()); !m.isNone())

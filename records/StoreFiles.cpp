@@ -13,8 +13,17 @@ StoreFiles::StoreFiles(const QString& dataRoot, int32_t mode, const QString& pat
       dataPath_(paths::dataFile(dataRoot, mode, patientId)),
       indexPath_(paths::indexFile(dataRoot, mode, patientId)) {}
 
-Message StoreFiles::open() {
-    StoreJournal::recover(root_, id_);
+Message StoreFiles::open(DataFolderLock::Kind kind) {
+    // A writer recovers while holding the folder; a reader lets recovery take
+    // it first, since a shared hold cannot always be raised.
+    const bool exclusive = kind == DataFolderLock::Kind::Exclusive;
+    if (!exclusive)
+        StoreJournal::recover(root_, id_);
+    lock_ = DataFolderLock::take(root_, kind);
+    if (!lock_.held())
+        return lock_.message();
+    if (exclusive)
+        StoreJournal::recover(root_, id_);
     if (!data.open(dataPath_, BinaryFile::Mode::OpenOrCreate))
         return {storemsg::kCannotOpen, dataPath_};
     if (!index.open(indexPath_, BinaryFile::Mode::OpenOrCreate))

@@ -2,6 +2,7 @@
 
 #include "core/Message.h"
 #include "records/BinaryFile.h"
+#include "records/DataFolderLock.h"
 #include "records/StoreResult.h"
 
 #include <QString>
@@ -11,12 +12,15 @@ namespace vantora {
 // The data file and the index file of one store, opened together for one
 // operation ("rb+", created empty when missing).
 class StoreFiles {
+    DataFolderLock lock_; // released after the files close
+
 public:
     StoreFiles(const QString& dataRoot, int32_t mode, const QString& patientId);
 
     // 61217 with the path of the file that cannot be opened or created. An
-    // interrupted replacement of the patient's stores is finished first.
-    Message open();
+    // interrupted replacement of the patient's stores is finished first. The
+    // data folder stays held (exclusively for writers) until the files go.
+    Message open(DataFolderLock::Kind kind = DataFolderLock::Kind::Exclusive);
 
     // The data file's count, checked: a missing or short file counts 0; a
     // negative count, one above capacity or one the file cannot hold is a

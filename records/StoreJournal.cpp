@@ -2,6 +2,7 @@
 
 #include "core/DataPaths.h"
 #include "records/BinaryFile.h"
+#include "records/DataFolderLock.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordIndexEntry.h"
 
@@ -105,25 +106,50 @@ void StoreJournal::recoverAll(const QString& dataRoot) {
 
 // An append raises the data file's count, then the index file's; an append
 // stopped between the two has its record and entry whole (both were synced
-// before the first count), so the index count is raised to match.
-static void finishAppend(const QString& dataRoot, int mode, const QString& patientId) {
+// before the first count). The data count the index count must be raised to,
+// or nullopt when the two belong together.
+static std::optional<int32_t> pendingAppend(const QString& dataRoot, int mode,
+                                            const QString& patientId) {
     const QString indexPath = paths::indexFile(dataRoot, mode, patientId);
     const QString dataPath = paths::dataFile(dataRoot, mode, patientId);
     if (!QFile::exists(indexPath) || !QFile::exists(dataPath))
-        return;
+        return std::nullopt;
     BinaryFile data;
     BinaryFile index;
     if (!data.open(dataPath, BinaryFile::Mode::Read) ||
         !index.open(indexPath, BinaryFile::Mode::Read))
-        return;
+        return std::nullopt;
     const auto n = data.readInt32At(0);
     const auto entries = index.readInt32At(0);
-    if (!n || !entries || *n != *entries + 1 ||
+    // Widened: a damaged index count of INT32_MAX must not overflow.
+    if (!n || !entries || qint64(*n) != qint64(*entries) + 1 ||
         index.size() < 4 + qint64(*n) * RecordIndexEntry::kBytes)
-        return;
-    index.close();
-    if (index.open(indexPath, BinaryFile::Mode::ReadWrite) && index.writeInt32At(0, *n))
+        return std::nullopt;
+    return *n;
+}
+
+static void finishAppend(const QString& dataRoot, int mode, const QString& patientId) {
+    const auto n = pendingAppend(dataRoot, mode, patientId);
+    BinaryFile index;
+    if (n &&
+        index.open(paths::indexFile(dataRoot, mode, patientId), BinaryFile::Mode::ReadWrite) &&
+        index.writeInt32At(0, *n))
         index.sync();
+}
+
+// Whether anything of the patient's is left for recover() to finish: the
+// check every open makes without taking the folder.
+static bool hasLeftovers(const QString& dataRoot, const QString& patientId) {
+    if (QFile::exists(paths::deleteJournal(dataRoot, patientId)) ||
+        QFile::exists(paths::scratchIndexFile(dataRoot, patientId)))
+        return true;
+    for (const int mode : {int(kModeSnap), int(kModeContinuous)}) {
+        if (QFile::exists(paths::journalFile(dataRoot, mode, patientId)) ||
+            QFile::exists(paths::scratchDataFile(dataRoot, mode, patientId)) ||
+            pendingAppend(dataRoot, mode, patientId))
+            return true;
+    }
+    return false;
 }
 
 bool StoreJournal::announceDelete(const QString& dataRoot, const QString& patientId) {
@@ -155,6 +181,9 @@ void StoreJournal::settleDelete(const QString& dataRoot, const QString& patientI
     const QString path = paths::deleteJournal(dataRoot, patientId);
     if (!QFile::exists(path))
         return;
+    const DataFolderLock lock = DataFolderLock::exclusive(dataRoot);
+    if (!lock.held() || !QFile::exists(path))
+        return;
     QFile file(path);
     const bool whole = file.open(QIODevice::ReadOnly) &&
                        file.readAll() == QByteArray(kDeleteTag, sizeof(kDeleteTag));
@@ -177,6 +206,13 @@ void StoreJournal::settleDelete(const QString& dataRoot, const QString& patientI
 }
 
 void StoreJournal::recover(const QString& dataRoot, const QString& patientId) {
+    // Leftovers may be another process's write in progress: they are touched
+    // only while holding the folder, and looked at again then.
+    if (!hasLeftovers(dataRoot, patientId))
+        return;
+    const DataFolderLock lock = DataFolderLock::exclusive(dataRoot);
+    if (!lock.held() || !hasLeftovers(dataRoot, patientId))
+        return;
     settleDelete(dataRoot, patientId);
     bool leftovers = false;
     for (const int mode : {int(kModeSnap), int(kModeContinuous)}) {

@@ -42,6 +42,9 @@ StoreRewrite::~StoreRewrite() {
 }
 
 Message StoreRewrite::begin(Start start, int skip, bool equalCounts) {
+    lock_ = DataFolderLock::exclusive(root_);
+    if (!lock_.held())
+        return lock_.message();
     StoreJournal::recover(root_, id_);
     // A store without files is rewritten from nothing: opening it would create
     // them, and a rewrite that fails must leave no files behind.

@@ -2,6 +2,7 @@
 
 #include "core/Message.h"
 #include "records/BinaryFile.h"
+#include "records/DataFolderLock.h"
 #include "records/StoreFiles.h"
 
 #include <QString>
@@ -14,6 +15,8 @@ namespace vantora {
 // part-way (a removal, an import) leaves the store exactly as it was. Scratch
 // files of an abandoned rewrite are deleted.
 class StoreRewrite {
+    DataFolderLock lock_; // from begin() until the rewrite is done or abandoned
+
 public:
     enum class Start {
         Keep,  // the store's counted records (all, or all but one)
