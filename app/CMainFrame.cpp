@@ -8,6 +8,7 @@
 #include "core/AppState.h"
 #include "core/DataPaths.h"
 #include "core/Langpack.h"
+#include "records/DataFolderLock.h"
 #include "records/PatientManagerDialog.h"
 
 #include <QAbstractEventDispatcher>
@@ -24,12 +25,15 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 namespace vantora {
 
 namespace {
+
+constexpr int kFolderPollMs = 1000;
 
 // The packaged user guide: the program lives in /usr/lib/vantora-ecg, the
 // guide in /usr/share/doc/vantora-ecg/guide.
@@ -92,8 +96,14 @@ bool CMainFrame::OnCreate() {
     statusBar()->addWidget(pageStatus_, 1);
     modeLabel_ = new QLabel(this);
     statusBar()->addPermanentWidget(modeLabel_);
+    folderLabel_ = new QLabel(this);
+    folderLabel_->setVisible(false);
+    statusBar()->addPermanentWidget(folderLabel_);
     rootLabel_ = new QLabel(state_.dataRoot, this);
     statusBar()->addPermanentWidget(rootLabel_);
+    auto* folderPoll = new QTimer(this);
+    connect(folderPoll, &QTimer::timeout, this, &CMainFrame::refreshFolderStatus);
+    folderPoll->start(kFolderPollMs);
     centreOnScreen();
     UpdateCommandUI();
     return true;
@@ -244,6 +254,18 @@ void CMainFrame::showPageStatus(const QString& text) {
     pageStatusText_ = text;
     if (pageStatus_)
         pageStatus_->setText(text.isEmpty() ? Langpack::text(Langpack::kIdleStatus) : text);
+}
+
+void CMainFrame::refreshFolderStatus() {
+    const QString writer =
+        DataFolderLock::otherHolder(state_.dataRoot, DataFolderLock::Kind::Shared);
+    folderLabel_->setText(writer.isEmpty() ? QString()
+                                           : Langpack::format(msg::kFolderReadOnly, writer));
+    folderLabel_->setVisible(!writer.isEmpty());
+}
+
+QString CMainFrame::folderStatus() const {
+    return folderLabel_ ? folderLabel_->text() : QString();
 }
 
 QString CMainFrame::modeStatus() const {

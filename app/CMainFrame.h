@@ -64,6 +64,11 @@ public:
     void showPageStatus(const QString& text);
     const QString& pageStatus() const { return pageStatusText_; }
     QString modeStatus() const;
+    // While another process writes the data folder, the status bar says so
+    // (62601 with the writer): the window can only read meanwhile. Asked
+    // every second; tests call it directly.
+    void refreshFolderStatus();
+    QString folderStatus() const;
 
     // Re-evaluates the enabling rule of every command.
     void UpdateCommandUI();
@@ -127,6 +132,7 @@ private:
     QLabel* rootLabel_ = nullptr;
     QLabel* modeLabel_ = nullptr;
     QLabel* pageStatus_ = nullptr;
+    QLabel* folderLabel_ = nullptr;
     QString pageStatusText_;
     UrlOpener openUrl_;
     QString installedGuide_;

@@ -1,6 +1,7 @@
 #include "fuzz/FuzzRoot.h"
 
 #include "core/DataPaths.h"
+#include "records/DataFolderLock.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -68,6 +69,9 @@ QMap<QString, QByteArray> FuzzRoot::snapshot() const {
     QDirIterator it(root_, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         QFile f(it.next());
+        // The data folder's lock file holds no data; the first lock makes it.
+        if (it.fileName() == DataFolderLock::fileName())
+            continue;
         files.insert(f.fileName().mid(root_.size()),
                      f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray());
     }

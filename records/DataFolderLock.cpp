@@ -118,9 +118,10 @@ QString describeProcess(pid_t pid) {
                           : QStringLiteral("%1 (process %2)").arg(name).arg(pid);
 }
 
-// A process whose lock conflicts with a write lock, or empty.
-QString conflictingHolder(int fd) {
-    struct flock probe = wholeFile(F_WRLCK);
+// A process whose lock conflicts with a write lock (or with a read lock:
+// only writers), or empty.
+QString conflictingHolder(int fd, bool exclusive = true) {
+    struct flock probe = wholeFile(exclusive ? F_WRLCK : F_RDLCK);
     if (fd < 0 || ::fcntl(fd, F_GETLK, &probe) != 0 || probe.l_type == F_UNLCK)
         return {};
     return describeProcess(probe.l_pid);
@@ -195,13 +196,13 @@ void DataFolderLock::release() {
     state_.reset();
 }
 
-QString DataFolderLock::otherHolder(const QString& dataRoot) {
+QString DataFolderLock::otherHolder(const QString& dataRoot, Kind kind) {
     const auto state = stateFor(dataRoot);
     if (!state->turn.try_lock())
         return {};
     if (state->depth == 0)
         openLockFile(*state);
-    const QString holder = conflictingHolder(state->fd);
+    const QString holder = conflictingHolder(state->fd, kind == Kind::Exclusive);
     state->turn.unlock();
     return holder;
 }

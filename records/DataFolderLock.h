@@ -42,9 +42,10 @@ public:
     const Message& message() const { return message_; }
     void release();
 
-    // Another process holding the folder now, as "vantora-cli (process 123)";
-    // empty when none. A window shows it while it cannot write.
-    static QString otherHolder(const QString& dataRoot);
+    // Another process whose hold keeps this one from taking the folder as
+    // `kind`, as "vantora-cli (process 123)"; empty when none. Asked for
+    // Shared, it names a writer: the window shows it while it cannot write.
+    static QString otherHolder(const QString& dataRoot, Kind kind = Kind::Exclusive);
     // VANTORA_LOCK_WAIT_MS, else 5 s.
     static std::chrono::milliseconds waitLimit();
     // The lock file's name in the data root.
@@ -59,6 +60,7 @@ private:
 
 namespace msg {
 constexpr int kDataFolderBusy = 62600; // "$": the process holding the folder
-}
+constexpr int kFolderReadOnly = 62601; // "$": the process writing the folder
+} // namespace msg
 
 } // namespace vantora

@@ -5,6 +5,7 @@
 #include "app/PageIds.h"
 #include "core/AppState.h"
 #include "core/DataPaths.h"
+#include "support/FolderHolder.h"
 
 #include <QAction>
 #include <QDialog>
@@ -231,6 +232,28 @@ TEST_F(MainFrameTest, PrintAndPictureCommandsFollowTheActivePage) {
 
 // ECG.chm in the data folder wins; without it the installed guide, when there
 // is one; with neither, ECG.chm all the same (the desktop says it is missing).
+// Only a writer makes the window read-only: a reader elsewhere does not, and
+// a killed writer's hold is gone at the next look.
+TEST_F(MainFrameTest, StatusBarNamesAnotherProcessWritingTheDataFolder) {
+    auto frame = makeFrame({});
+    for (const auto kind : {DataFolderLock::Kind::Shared, DataFolderLock::Kind::Exclusive}) {
+        Holder holder(takes(root_.path(), kind));
+        ASSERT_TRUE(holder.ready());
+        frame->refreshFolderStatus();
+        const QString writer = QStringLiteral("(process %1)").arg(holder.pid());
+        if (kind == DataFolderLock::Kind::Shared)
+            EXPECT_EQ(frame->folderStatus(), QString());
+        else
+            EXPECT_EQ(
+                frame->folderStatus(),
+                Langpack::format(msg::kFolderReadOnly, frame->folderStatus().section(u' ', 2, 4)));
+        EXPECT_EQ(frame->folderStatus().contains(writer), kind == DataFolderLock::Kind::Exclusive);
+        holder.kill();
+        frame->refreshFolderStatus();
+        EXPECT_EQ(frame->folderStatus(), QString());
+    }
+}
+
 TEST_F(MainFrameTest, HelpOpensTheHelpFileElseTheInstalledGuide) {
     const QString chm = paths::helpFile(root_.path());
     const QString guide = root_.file(QStringLiteral("guide/index.html"));
