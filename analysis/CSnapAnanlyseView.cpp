@@ -378,13 +378,18 @@ void CSnapAnanlyseView::OnMailPicture() {
     const QTreeWidgetItem* item = selectedRecordingItem();
     if (!item)
         return;
-    const QString path = mailPicturePath(item->parent()->text(0),
-                                         item->parent()->data(0, kPatientIdRole).toString());
+    const QByteArray entry = item->data(0, kEntryRole).toByteArray();
+    if (entry.size() != RecordIndexEntry::kBytes)
+        return;
+    const SystemTime recorded =
+        RecordIndexEntry::fromBytes(reinterpret_cast<const uint8_t*>(entry.constData())).time;
+    const QString path =
+        mailPicturePath(item->parent()->data(0, kPatientIdRole).toString(), recorded);
     Message result =
         savePicture(composeAnalysisPicture(pictureContent(item)), path, QStringLiteral("jpeg"));
     if (result.isNone()) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        result = SendFileByMail(path);
+        result = SendFileByMail(path, mailPictureSubject(item->parent()->text(0), recorded));
         QGuiApplication::restoreOverrideCursor();
     }
     if (!result.isNone())

@@ -47,6 +47,15 @@ void BinaryFile::failWritesAfter(qint64 bytes) {
     g_writeBudget = bytes < 0 ? -1 : bytes;
 }
 
+qint64 BinaryFile::takeWriteBudget(qint64 len) {
+    const qint64 budget = g_writeBudget.load();
+    if (budget < 0)
+        return len;
+    const qint64 allowed = std::min(len, budget);
+    g_writeBudget = budget - allowed;
+    return allowed;
+}
+
 bool BinaryFile::open(const QString& path, Mode mode) {
     close();
     file_.setFileName(path);
@@ -74,12 +83,7 @@ bool BinaryFile::writeAt(qint64 offset, const void* data, qint64 len) {
         return false;
     if (faultNow())
         return false;
-    qint64 allowed = len;
-    const qint64 budget = g_writeBudget.load();
-    if (budget >= 0) {
-        allowed = std::min(len, budget);
-        g_writeBudget = budget - allowed;
-    }
+    const qint64 allowed = takeWriteBudget(len);
     if (file_.write(static_cast<const char*>(data), allowed) != allowed)
         return false;
     return allowed == len;

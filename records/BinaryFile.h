@@ -46,6 +46,9 @@ public:
     // writes fail (the write that crosses the limit is cut short there). A
     // negative value lifts the fault.
     static void failWritesAfter(qint64 bytes);
+    // The part of a `len`-byte write that the limit above lets through
+    // (all of it when no limit is set); other writers of files share it.
+    static qint64 takeWriteBudget(qint64 len);
 
     // Benchmarks turn syncing off to fill stores quickly and to measure what
     // it costs; sync() then only flushes. On by default.

@@ -364,10 +364,11 @@ void CSnapRecordMPage::OnNote() {
 
 void CSnapRecordMPage::OnExport() {
     const RecordMPageModel::ExportOutcome out = model_.exportRecordings(prompter(), *dialogs_);
+    Message message = out.message;
     if (!out.picturePath.isEmpty() && preview_->hasRecording())
-        saveStripPicture(preview_->rows(), out.picturePath);
+        message = saveStripPicture(preview_->rows(), out.picturePath);
     showRecordings();
-    show(out.message);
+    show(message);
 }
 
 void CSnapRecordMPage::OnExportForOtherTools() {

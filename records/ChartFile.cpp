@@ -8,6 +8,7 @@
 #include "records/DataFolderLock.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingStore.h"
+#include "records/SafeFileWriter.h"
 #include "records/StoreFiles.h"
 #include "records/StoreMessages.h"
 #include "records/StoreRewrite.h"
@@ -44,17 +45,16 @@ bool ChartFile::isCardFileName(const QString& path) {
 
 namespace {
 
-// Writes the chart of recordings [first, first + count) of the open store to
-// `path`: count, patient record, then per item the entry and the record, both
-// behind the chart's marker.
+// Writes the chart of recordings [first, first + count) of the open store
+// through `out`: count, patient record, then per item the entry and the
+// record, both behind the chart's marker. False with `out` not failed: the
+// store could not be read.
 bool writeChart(StoreFiles& store, int32_t mode, const PatientRecord& patient, int first, int count,
-                const QString& path) {
-    BinaryFile out;
-    if (!out.open(path, BinaryFile::Mode::Truncate))
-        return false;
-    const QByteArray record = patient.encode();
-    if (!out.writeInt32At(chart::kCountOffset, count) ||
-        !out.writeAt(chart::kPatientOffset, record.constData(), record.size()))
+                SafeFileWriter& out) {
+    uint8_t head[4];
+    putLE32(head, uint32_t(count));
+    if (!out.open() || !out.write(reinterpret_cast<const char*>(head), sizeof head) ||
+        !out.write(patient.encode()))
         return false;
     const int s = store.recordBytes;
     const auto marker = chart::markerOf(mode);
@@ -67,11 +67,12 @@ bool writeChart(StoreFiles& store, int32_t mode, const PatientRecord& patient, i
         if (!store.index.readAt(kStoreHeaderBytes + qint64(k) * RecordIndexEntry::kBytes + 2, p + 2,
                                 RecordIndexEntry::kPayloadBytes) ||
             !store.data.readAt(kStoreHeaderBytes + qint64(k) * s + 2,
-                               p + RecordIndexEntry::kBytes + 2, s - 2) ||
-            !out.writeAt(chart::kItemsOffset + qint64(j) * item.size(), p, item.size()))
+                               p + RecordIndexEntry::kBytes + 2, s - 2))
+            return false;
+        if (!out.write(item))
             return false;
     }
-    return out.sync();
+    return out.commit();
 }
 
 } // namespace
@@ -131,12 +132,12 @@ ChartExportResult ChartFile::exportRecordings(int position, int k, const QString
             result.declined = true;
             return result;
         }
-        // The chart is written beside the target and put in place only when whole.
-        const QString scratch = target + QStringLiteral(".part");
-        if (!writeChart(store, mode_, *patient.record, first, count, scratch) ||
-            !replaceFile(scratch, target)) {
-            QFile::remove(scratch);
-            result.message = {storemsg::kExportFailed, {}};
+        // The chart is written beside the target and put in place, synced,
+        // only when whole: the recordings leave the store after that.
+        SafeFileWriter chartFile(target);
+        if (!writeChart(store, mode_, *patient.record, first, count, chartFile)) {
+            result.message = chartFile.failed() ? chartFile.message(filemsg::kChartNotWritten)
+                                                : Message{storemsg::kExportFailed, {}};
             return result;
         }
     }

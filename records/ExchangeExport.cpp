@@ -6,9 +6,8 @@
 #include "records/RecordingDescription.h"
 #include "records/RecordingNotes.h"
 #include "records/RecordingStore.h"
+#include "records/SafeFileWriter.h"
 #include "records/SampleBlock.h"
-
-#include <QSaveFile>
 
 namespace vantora {
 
@@ -88,10 +87,7 @@ QByteArray exchangeCsv(const ExchangeSet& set) {
 }
 
 Message writeExchangeCsv(const ExchangeSet& set, const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(exchangeCsv(set)) < 0 || !file.commit())
-        return Message{msg::kCannotOpen, path};
-    return {};
+    return writeWholeFile(path, exchangeCsv(set));
 }
 
 Message exportForOtherTools(const QString& dataRoot, int32_t mode, const PatientRecord* patient,
@@ -115,7 +111,8 @@ Message exportForOtherTools(const QString& dataRoot, int32_t mode, const Patient
         return Message{kSelectForExport, {}};
     if (path->endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
         return writeExchangeCsv(set.value, *path);
-    return writeEdf(set.value, *path).message;
+    const EdfExportResult written = writeEdf(set.value, *path);
+    return written.message.isNone() ? severalFilesNotice(written.files) : written.message;
 }
 
 } // namespace vantora

@@ -46,12 +46,13 @@ QByteArray exchangeCsv(const ExchangeSet& set);
 // "Export for other tools" on the record pages: the save dialog with the EDF+
 // and CSV types, then the recording `k` (0-based; -1 all) of the patient
 // written as the chosen extension says (".csv": CSV, otherwise EDF+). Nothing
-// is removed from the store. 62305 when nothing is selected.
+// is removed from the store. 62305 when nothing is selected; 62622 listing
+// the files when the EDF+ export wrote several.
 class RecordDialogs;
 Message exportForOtherTools(const QString& dataRoot, int32_t mode, const PatientRecord* patient,
                             int k, RecordDialogs& dialogs);
 
-// Writes the CSV text to `path` (61217 with the path when it cannot).
+// Writes the CSV text as the whole of `path`, or nothing (62620, "FILE: reason").
 Message writeExchangeCsv(const ExchangeSet& set, const QString& path);
 
 } // namespace vantora

@@ -172,10 +172,19 @@ FileRequest analysisPictureRequest(const QString& patientText, const QString& re
     return request;
 }
 
-QString mailPicturePath(const QString& patientText, const QString& patientId) {
-    QString name = patientText + patientId + QStringLiteral(".jpeg");
+QString mailPicturePath(const QString& patientId, const SystemTime& recorded) {
+    QString name = patientId + QString::asprintf(" %04d-%02d-%02d %02d-%02d-%02d.jpeg",
+                                                 recorded.year, recorded.month, recorded.day,
+                                                 recorded.hour, recorded.minute, recorded.second);
     name.replace(u'/', u'_');
     return mailFolder() + u'/' + name;
+}
+
+QString mailPictureSubject(const QString& patientText, const SystemTime& recorded) {
+    return patientText +
+           QString::asprintf(", %04d-%02d-%02d %02d:%02d:%02d", recorded.year, recorded.month,
+                             recorded.day, recorded.hour, recorded.minute, recorded.second) +
+           QStringLiteral("  ECG Record");
 }
 
 } // namespace vantora

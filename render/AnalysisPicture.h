@@ -65,8 +65,13 @@ QString recordingTimeText(const SystemTime& start);
 FileRequest analysisPictureRequest(const QString& patientText, const QString& recordingText,
                                    const QString& dataRoot);
 
-// Where a mailed picture is written: the mail folder + patient text +
-// patient id + ".jpeg" (a "/" in the texts becomes "_").
-QString mailPicturePath(const QString& patientText, const QString& patientId);
+// Where a mailed picture is written: the mail folder + patient id + the
+// recording's time + ".jpeg" ("1001 2026-03-14 09-00-30.jpeg"; a "/" in the
+// id becomes "_"). One file per recording: the mail program reads it after
+// xdg-email has returned, so a second mail must not replace it.
+QString mailPicturePath(const QString& patientId, const SystemTime& recorded);
+// The subject of that mail names the patient and the recording:
+// "1001 A.Berg, 2026-03-14 09:00:30  ECG Record".
+QString mailPictureSubject(const QString& patientText, const SystemTime& recorded);
 
 } // namespace vantora

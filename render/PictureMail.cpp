@@ -35,13 +35,14 @@ void cleanMailFolder() {
     QDir(mailFolder()).removeRecursively();
 }
 
-Message SendFileByMail(const QString& path, const QString& program) {
+Message SendFileByMail(const QString& path, const QString& subject, const QString& program) {
     const QString found = QStandardPaths::findExecutable(program);
     if (found.isEmpty())
         return Message{kNoMailProgram, {}};
     QProcess process;
-    process.start(
-        found, {QStringLiteral("--subject"), mailSubject(path), QStringLiteral("--attach"), path});
+    process.start(found,
+                  {QStringLiteral("--subject"), subject.isEmpty() ? mailSubject(path) : subject,
+                   QStringLiteral("--attach"), path});
     if (!process.waitForFinished(kMailTimeoutMs) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0) {
         process.kill();

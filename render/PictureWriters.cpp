@@ -1,6 +1,8 @@
 #include "render/PictureWriters.h"
 
-#include <QFile>
+#include "records/SafeFileWriter.h"
+
+#include <QBuffer>
 #include <QImageWriter>
 
 #include <gif_lib.h>
@@ -71,14 +73,20 @@ QList<QRgb> gifPalette(const QImage& image) {
     return palette;
 }
 
-bool writeGifFile(const QImage& indexed, const QString& path) {
+// giflib's output function: appends to the QByteArray behind the handle.
+int appendGifBytes(GifFileType* gif, const GifByteType* bytes, int len) {
+    static_cast<QByteArray*>(gif->UserData)->append(reinterpret_cast<const char*>(bytes), len);
+    return len;
+}
+
+QByteArray encodeIndexedGif(const QImage& indexed) {
     int bits = 1;
     std::vector<GifColorType> colours = gifColours(indexed, bits);
+    QByteArray out;
     int error = 0;
-    const QByteArray name = QFile::encodeName(path);
-    GifFileType* gif = EGifOpenFileName(name.constData(), false, &error);
+    GifFileType* gif = EGifOpen(&out, appendGifBytes, &error);
     if (!gif)
-        return false;
+        return {};
     ColorMapObject* map = GifMakeMapObject(1 << bits, colours.data());
     bool ok =
         map && EGifPutScreenDesc(gif, indexed.width(), indexed.height(), bits, 0, map) == GIF_OK;
@@ -88,7 +96,20 @@ bool writeGifFile(const QImage& indexed, const QString& path) {
         ok = EGifPutLine(gif, const_cast<GifPixelType*>(indexed.constScanLine(y)),
                          indexed.width()) == GIF_OK;
     GifFreeMapObject(map);
-    return EGifCloseFile(gif, &error) == GIF_OK && ok;
+    ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
+    return ok ? out : QByteArray();
+}
+
+// The picture in the writer's format, or nothing when it cannot be encoded.
+QByteArray encodePicture(const QImage& image, const char* qtFormat) {
+    if (!qtFormat)
+        return encodeGif(image);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, qtFormat);
+    if (qstrcmp(qtFormat, "jpeg") == 0)
+        writer.setQuality(kJpegQuality);
+    return writer.write(image) ? buffer.data() : QByteArray();
 }
 
 } // namespace
@@ -112,33 +133,21 @@ QString pictureMimeType(const QString& extension) {
     return QStringLiteral("image/") + ext;
 }
 
-bool writeGif(const QImage& image, const QString& path) {
+QByteArray encodeGif(const QImage& image) {
     if (image.isNull())
-        return false;
-    const QImage indexed =
-        image.convertToFormat(QImage::Format_Indexed8, gifPalette(image), Qt::ThresholdDither);
-    if (!writeGifFile(indexed, path)) {
-        QFile::remove(path);
-        return false;
-    }
-    return true;
+        return {};
+    return encodeIndexedGif(
+        image.convertToFormat(QImage::Format_Indexed8, gifPalette(image), Qt::ThresholdDither));
 }
 
 Message savePicture(const QImage& image, const QString& path, const QString& extension) {
     const int index = FindEncoder(pictureMimeType(extension));
     if (index < 0)
         return Message{kNoPictureWriter, path};
-    const char* format = kWriters[size_t(index)].qtFormat;
-    bool ok = false;
-    if (!format) {
-        ok = writeGif(image, path);
-    } else {
-        QImageWriter writer(path, format);
-        if (qstrcmp(format, "jpeg") == 0)
-            writer.setQuality(kJpegQuality);
-        ok = writer.write(image);
-    }
-    return ok ? Message{} : Message{kPictureNotSaved, path};
+    const QByteArray encoded = encodePicture(image, kWriters[size_t(index)].qtFormat);
+    if (encoded.isEmpty())
+        return Message{kPictureNotSaved, path};
+    return writeWholeFile(path, encoded);
 }
 
 } // namespace vantora

@@ -19,12 +19,14 @@ int FindEncoder(const QString& mimeType);
 // lower-case extension, with "jpg" read as "jpeg" and "tif" as "tiff".
 QString pictureMimeType(const QString& extension);
 
-// Writes `image` to `path` as GIF with at most 256 colours; false on failure.
-bool writeGif(const QImage& image, const QString& path);
+// `image` as a GIF file with at most 256 colours; empty on failure.
+QByteArray encodeGif(const QImage& image);
 
-// Saves `image` to `path` as the extension says (pictureMimeType). An
-// extension without a writer gives 62301, a failed write 62300, both with
-// the path.
+// Saves `image` to `path` as the extension says (pictureMimeType). The
+// picture is encoded in memory and written through a temporary file beside
+// `path`, so a failure leaves an earlier file of that name as it was. An
+// extension without a writer gives 62301 and a picture that cannot be encoded
+// 62300, both with the path; a failed write 62620 with "FILE: reason".
 Message savePicture(const QImage& image, const QString& path, const QString& extension);
 
 } // namespace vantora

@@ -2,6 +2,7 @@
 
 #include "analysis/StripPointBuilder.h"
 #include "core/DataPaths.h"
+#include "render/PictureWriters.h"
 #include "render/StripRowRenderer.h"
 
 #include <QPainter>
@@ -21,9 +22,9 @@ RecordRowImages renderRecordRows(std::span<const int32_t> samples, int32_t mode,
     return images;
 }
 
-bool saveStripPicture(const RecordRowImages& rows, const QString& path) {
+Message saveStripPicture(const RecordRowImages& rows, const QString& path) {
     if (rows.front().isNull())
-        return false;
+        return {};
     int height = 0;
     for (const QImage& row : rows)
         height += row.height();
@@ -36,7 +37,7 @@ bool saveStripPicture(const RecordRowImages& rows, const QString& path) {
         y += row.height();
     }
     painter.end();
-    return picture.save(path, "BMP");
+    return savePicture(picture, path, QStringLiteral("bmp"));
 }
 
 } // namespace vantora

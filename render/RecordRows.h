@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Message.h"
+
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -27,8 +29,8 @@ RecordRowImages renderRecordRows(std::span<const int32_t> samples, int32_t mode,
                                  QSize rowSize = {record_rows::kRowWidth, record_rows::kRowHeight});
 
 // SaveStripPicture: the rows one below the other, as wide as the last row,
-// saved as BMP to `path`. False when there is nothing to save or the write
-// failed; failures are not reported to the user.
-bool saveStripPicture(const RecordRowImages& rows, const QString& path);
+// saved as BMP to `path` (savePicture: whole or not at all). None when there
+// is nothing to save; the failed write's message otherwise.
+Message saveStripPicture(const RecordRowImages& rows, const QString& path);
 
 } // namespace vantora

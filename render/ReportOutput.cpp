@@ -3,6 +3,9 @@
 // of any resolution and in a PDF. Tested by ReportPdfTest.
 #include "render/ReportOutput.h"
 
+#include "records/SafeFileWriter.h"
+
+#include <QBuffer>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPdfWriter>
@@ -33,10 +36,13 @@ void PaintReportSheet(QPainter& painter, const QRect& deviceRect, const QSizeF& 
     painter.restore();
 }
 
-Message WriteReportPdf(const QString& path, QPageSize::PageSizeId paper, int count,
-                       const ReportPageBuilder& build) {
-    const Message failed{reportmsg::kPdfNotWritten, QFileInfo(path).fileName()};
-    QPdfWriter pdf(path);
+namespace {
+
+// The document in memory; true only when the painter finished it and it
+// ends with the trailer a PDF reader looks for first.
+bool renderPdf(QIODevice& out, QPageSize::PageSizeId paper, int count,
+               const ReportPageBuilder& build) {
+    QPdfWriter pdf(&out);
     pdf.setResolution(kPdfResolution);
     pdf.setPageSize(QPageSize(paper));
     pdf.setPageOrientation(QPageLayout::Landscape);
@@ -44,16 +50,28 @@ Message WriteReportPdf(const QString& path, QPageSize::PageSizeId paper, int cou
     pdf.setCreator(QStringLiteral("VantoraECG"));
     QPainter painter;
     if (!painter.begin(&pdf))
-        return failed;
+        return false;
     const QSizeF sheetMm = pdf.pageLayout().fullRect(QPageLayout::Millimeter).size();
     const QSize units = reportSheetUnits(sheetMm);
     for (int k = 0; k < count; ++k) {
         if (k > 0 && !pdf.newPage())
-            return failed;
+            return false;
         const std::unique_ptr<ReportPage> page = build(k, units);
         PaintReportSheet(painter, QRect(0, 0, pdf.width(), pdf.height()), sheetMm, *page, false);
     }
-    return painter.end() ? Message{} : failed;
+    return painter.end();
+}
+
+} // namespace
+
+Message WriteReportPdf(const QString& path, QPageSize::PageSizeId paper, int count,
+                       const ReportPageBuilder& build) {
+    QBuffer document;
+    document.open(QIODevice::WriteOnly);
+    if (!renderPdf(document, paper, count, build) || !document.data().trimmed().endsWith("%%EOF"))
+        return Message{reportmsg::kPdfNotWritten, QFileInfo(path).fileName()};
+    document.close();
+    return writeWholeFile(path, document.data());
 }
 
 } // namespace vantora

@@ -34,7 +34,10 @@ void PaintReportSheet(QPainter& painter, const QRect& deviceRect, const QSizeF& 
                       const ReportPage& page, bool preview);
 
 // Writes `count` report pages into one PDF, landscape, one page per report.
-// Fails with kPdfNotWritten when the file cannot be written.
+// The PDF is made whole in memory and then written through a temporary file
+// beside `path`, so a failure leaves an earlier file of that name as it was:
+// kPdfNotWritten when the document could not be made, 62620 ("FILE: reason")
+// when it could not be written.
 Message WriteReportPdf(const QString& path, QPageSize::PageSizeId paper, int count,
                        const ReportPageBuilder& build);
 

@@ -59,22 +59,48 @@ TEST_F(AnalysisPictureCommandsTest, SaveAsTheTypedExtensionSays) {
     EXPECT_EQ(requests_[0].directory, root_.path());
 }
 
-TEST_F(AnalysisPictureCommandsTest, MailHandsTheJpegToXdgEmail) {
+// Two recordings of one patient are two attachments: the second mail does not
+// replace the picture the mail program has not read yet, and each subject
+// names its recording.
+TEST_F(AnalysisPictureCommandsTest, MailHandsOneJpegPerRecordingToXdgEmail) {
     CSnapAnanlyseView* view = open();
-    selectRecording(view, true);
-    const QString picture = mailFolder() + "/1001 A.Berg1001.jpeg";
-    for (int status : {0, 4}) {
-        QFile::remove(picture);
-        messages_.clear();
-        const test::StandInMail mail(status);
-        view->OnMailPicture();
-        EXPECT_EQ(mail.arguments(),
-                  (QStringList{"--subject", "1001 A  ECG Record", "--attach", picture}));
-        EXPECT_EQ(QImageReader::imageFormat(picture), "jpeg");
-        const QStringList expected =
-            status == 0 ? QStringList() : QStringList{Message{61842, {}}.text()};
-        EXPECT_EQ(messages_, expected);
+    SnapRecording second;
+    second.header.startTime = {2026, 3, 0, 14, 9, 5, 7, 0};
+    second.blocks = EcgGenerator(EcgParameters{}).nextSnapBlocks();
+    const RecordingStore store(root_.path(), kModeSnap, QStringLiteral("1001"));
+    ASSERT_EQ(store.appendSnap(std::vector<SnapRecording>{second}).saved, 1);
+    view->OnRecordsChanged();
+    QTreeWidgetItem* patient = view->tree()->topLevelItem(0);
+    ASSERT_EQ(patient->childCount(), 2);
+    QStringList attached;
+    for (int k = 0; k < 2; ++k) {
+        const SystemTime t = store.readEntry(k).value.time;
+        const QString date = QString::asprintf("%04d-%02d-%02d ", t.year, t.month, t.day);
+        const QStringList hms{QString::asprintf("%02d", t.hour),
+                              QString::asprintf("%02d", t.minute),
+                              QString::asprintf("%02d", t.second)};
+        const QString picture = mailFolder() + "/1001 " + date + hms.join('-') + ".jpeg";
+        view->tree()->setCurrentItem(patient->child(k));
+        for (int status : {0, 4}) {
+            QFile::remove(picture);
+            messages_.clear();
+            const test::StandInMail mail(status);
+            view->OnMailPicture();
+            EXPECT_EQ(
+                mail.arguments(),
+                (QStringList{"--subject", "1001 A.Berg, " + date + hms.join(':') + "  ECG Record",
+                             "--attach", picture}))
+                << k;
+            EXPECT_EQ(QImageReader::imageFormat(picture), "jpeg") << k;
+            const QStringList expected =
+                status == 0 ? QStringList() : QStringList{Message{61842, {}}.text()};
+            EXPECT_EQ(messages_, expected) << k;
+        }
+        attached << picture;
     }
+    ASSERT_NE(attached[0], attached[1]);
+    for (const QString& picture : attached)
+        EXPECT_EQ(QImageReader::imageFormat(picture), "jpeg") << picture.toStdString();
     cleanMailFolder();
 }
 

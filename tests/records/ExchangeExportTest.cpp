@@ -136,6 +136,46 @@ TEST_F(ExchangeExportTest, EdfPlusHeaderSamplesAndAnnotations) {
     EXPECT_TRUE(texts.contains("60 Recording 3")) << texts.join('|').toStdString();
 }
 
+// Texts that survive the trip: a note longer than an annotation holds (40
+// bytes in EDFlib) is split between characters, so every annotation is valid
+// UTF-8 and the annotations at the recording's start give the whole note
+// back; the ASCII patient field gets the name without its accents.
+TEST_F(ExchangeExportTest, LongNotesAndAccentedNamesSurviveTheTrip) {
+    auto set = readExchangeSet(root_.path(), kModeContinuous, patient_, 3);
+    ASSERT_TRUE(set.ok());
+    ASSERT_EQ(set.value.recordings.size(), 1u);
+    const struct {
+        const char* name;
+        const char* field; // the EDF+ name subfield
+        const char* note;
+    } cases[] = {
+        {"Élodie Dubois", "Elodie_Dubois",
+         "Douleur thoracique après l'effort, éèàç — contrôle dans deux semaines"},
+        {"Zoë Müller-Łukasiewicz", "Zoe_Muller-Lukasiewicz",
+         "ÄÖÜäöüßÄÖÜäöüßÄÖÜäöüßÄÖÜäöüß: jeder Buchstabe zwei Bytes"},
+        {"Øystein Æbeltoft Œuvre Đorđe", "Oystein_AEbeltoft_OEuvre_Dorde",
+         "心电图显示窦性心律，无明显异常，建议复查 🫀🫀🫀 ✓"},
+    };
+    for (const auto& c : cases) {
+        set.value.patient.name = QString::fromUtf8(c.name);
+        set.value.recordings[0].note = QString::fromUtf8(c.note);
+        const QString path = root_.file("texts.edf");
+        ASSERT_TRUE(writeEdf(set.value, path).message.isNone()) << c.name;
+        EXPECT_EQ(test::readAll(path).mid(8, 80).trimmed(),
+                  QByteArray("P7 F 12-FEB-1964 ") + c.field);
+        QString joined;
+        const QByteArray json = run({"-JSON", path});
+        for (const QJsonValue& e : QJsonDocument::fromJson(json).object()["EVENT"].toArray()) {
+            const QString text = e["Description"].toString();
+            EXPECT_FALSE(text.contains(QChar::ReplacementCharacter)) << text.toStdString();
+            EXPECT_LE(text.toUtf8().size(), 40) << text.toStdString();
+            if (!text.startsWith(QLatin1String("Recording ")))
+                joined += text;
+        }
+        EXPECT_EQ(joined, QString::fromUtf8(c.note)) << json.toStdString();
+    }
+}
+
 TEST_F(ExchangeExportTest, CsvRowsInSecondsAndMillivolts) {
     auto set = readExchangeSet(root_.path(), kModeContinuous, patient_, -1);
     ASSERT_TRUE(set.ok());
@@ -202,7 +242,12 @@ TEST_F(ExchangeExportTest, ExportForOtherToolsByTheChosenType) {
     const QJsonObject h = QJsonDocument::fromJson(run({"-JSON", root_.file("three.edf")})).object();
     EXPECT_EQ(h["NumberOfSamples"].toInt(), 7500);
     dialogs.path = root_.file("missing/x.edf");
-    EXPECT_EQ(exportForOtherTools(root_.path(), kModeContinuous, &patient_, 2, dialogs).id, 62303);
+    EXPECT_EQ(exportForOtherTools(root_.path(), kModeContinuous, &patient_, 2, dialogs),
+              (Message{62620, root_.file("missing/x.edf") + ": No such file or directory"}));
+    // All four: two runs, two files, and the message lists them.
+    dialogs.path = root_.file("all.edf");
+    EXPECT_EQ(exportForOtherTools(root_.path(), kModeContinuous, &patient_, -1, dialogs),
+              (Message{62622, root_.file("all.edf") + '\n' + root_.file("all-2.edf")}));
     // The store keeps all four.
     EXPECT_EQ(RecordingStore(root_.path(), kModeContinuous, patient_.id).count().value, 4);
 }

@@ -161,7 +161,7 @@ TEST(PictureWriters, EachFormatWrittenAndReadBack) {
     for (const char* extension : {"bmp", "jpeg", "gif", "tiff", "png"}) {
         const QString path = dir.filePath(QStringLiteral("missing/picture.") + extension);
         EXPECT_EQ(savePicture(picture, path, QString::fromLatin1(extension)),
-                  (Message{62300, path}))
+                  (Message{62620, path + ": No such file or directory"}))
             << extension;
         EXPECT_FALSE(QFile::exists(path)) << extension;
     }
@@ -191,5 +191,8 @@ TEST(AnalysisPicture, SaveRequestAndMailPath) {
               "ECG Analyse 1001 Anna3.png");
     EXPECT_EQ(nameForFilter(r.proposedName, r.filters[2]), "ECG Analyse 1001 A.gif");
     EXPECT_EQ(nameForFilter("picture", r.filters[1]), ".jpeg");
-    EXPECT_TRUE(mailPicturePath("1001 A/B", "1001").endsWith("/1001 A_B1001.jpeg"));
+    SystemTime t;
+    t.year = 2026, t.month = 3, t.day = 14, t.hour = 9, t.minute = 5, t.second = 7;
+    EXPECT_TRUE(mailPicturePath("10/01", t).endsWith("/10_01 2026-03-14 09-05-07.jpeg"));
+    EXPECT_EQ(mailPictureSubject("1001 A.Berg", t), "1001 A.Berg, 2026-03-14 09:05:07  ECG Record");
 }

@@ -1,6 +1,7 @@
 // vantora-cli picture, export-edf, export-csv and analyse --format csv on the
 // demo data folder.
 #include "support/CliRunner.h"
+#include "support/FullDisk.h"
 
 #include <QImageReader>
 #include <QTemporaryDir>
@@ -55,10 +56,13 @@ TEST_F(ExchangeCliTest, ExportsKeepTheStoreAndTrendHasARowPerRecording) {
     const test::CliRun edf =
         cli(QStringList{"export-edf"} + patient + QStringList{"--all", "--out", file("all.edf")});
     ASSERT_EQ(edf.exitCode, 0) << edf.err.toStdString();
-    // The demo's Snap recordings are minutes apart: a file each.
-    EXPECT_EQ(
-        edf.out,
-        (file("all.edf") + "\n" + file("all-2.edf") + "\n" + file("all-3.edf") + "\n").toUtf8());
+    // The demo's Snap recordings are minutes apart: a file each, and it says so.
+    const QList<QByteArray> written = edf.out.split('\n');
+    ASSERT_EQ(written.size(), 5);
+    EXPECT_TRUE(written[0].contains("several files")) << written[0].toStdString();
+    EXPECT_EQ(written.mid(1),
+              (QList<QByteArray>{file("all.edf").toUtf8(), file("all-2.edf").toUtf8(),
+                                 file("all-3.edf").toUtf8(), ""}));
     ASSERT_EQ(cli(QStringList{"export-csv"} + patient +
                   QStringList{"--number", "2", "--out", file("two.csv")})
                   .exitCode,
@@ -81,4 +85,53 @@ TEST_F(ExchangeCliTest, ExportsKeepTheStoreAndTrendHasARowPerRecording) {
         EXPECT_TRUE(ok && rate > 30 && rate < 250) << lines[n].toStdString();
     }
     EXPECT_EQ(cli(QStringList{"analyse"} + patient + QStringList{"--all"}).exitCode, 2);
+}
+
+// A file that cannot be written whole fails the command (status 1, never 0)
+// naming the file and the reason: in a folder that does not exist, and on a
+// full tmpfs (when the test may mount one), where the earlier file stays as
+// it was, nothing else is left and the chart's recordings stay in the store.
+TEST_F(ExchangeCliTest, UnwritableOutputFailsWithTheFileAndTheReason) {
+    qputenv("ASAN_OPTIONS", "detect_leaks=0");
+    const QStringList one{"--patient", "1001", "--mode", "snap", "--number", "1"};
+    const struct {
+        const char* command;
+        const char* file;
+    } cases[] = {{"export-edf", "x.edf"}, {"export-csv", "x.csv"}, {"report", "x.pdf"},
+                 {"picture", "x.gif"},    {"picture", "x.png"},    {"export", "x.cEcg"}};
+    const QStringList list{"--json", "recordings", "list", "--patient", "1001", "--mode", "snap"};
+    const QByteArray stored = cli(list).out;
+    const auto run = [&](const char* command, const QString& out) {
+        QStringList args = QStringList{command} + one + QStringList{"--out", out};
+        if (qstrcmp(command, "export") == 0)
+            args << "--yes"
+                 << "--force";
+        return cli(args);
+    };
+    for (const auto& c : cases) {
+        const QString missing = file(QStringLiteral("missing/") + c.file);
+        const test::CliRun r = run(c.command, missing);
+        EXPECT_EQ(r.exitCode, 1) << c.file;
+        EXPECT_TRUE(r.err.contains(missing + ": No such file or directory")) << r.err.toStdString();
+    }
+    const QString full = file("full");
+    ASSERT_TRUE(QDir().mkpath(full));
+    const test::SmallFileSystem disk(full);
+    if (!disk.error().empty())
+        GTEST_SKIP() << disk.error() << "; only the missing folder was tried";
+    for (const auto& c : cases) {
+        const QString target = full + u'/' + QLatin1String(c.file);
+        ASSERT_TRUE(test::writeAll(target, "earlier"));
+        ASSERT_TRUE(test::fillDisk(full + "/filler", 0));
+        const test::CliRun r = run(c.command, target);
+        EXPECT_EQ(r.exitCode, 1) << c.file;
+        EXPECT_TRUE(r.err.contains(target + ": No space left on device")) << r.err.toStdString();
+        EXPECT_EQ(test::readAll(target), "earlier") << c.file;
+        QStringList left = QDir(full).entryList(QDir::Files | QDir::Hidden);
+        left.sort();
+        EXPECT_EQ(left, (QStringList{"filler", QLatin1String(c.file)})) << c.file;
+        QFile::remove(target);
+        QFile::remove(full + "/filler");
+    }
+    EXPECT_EQ(cli(list).out, stored);
 }

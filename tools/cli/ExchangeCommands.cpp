@@ -36,9 +36,10 @@ ExportRequest readRequest(CliContext& ctx) {
 int runExportEdf(CliContext& ctx) {
     const ExportRequest request = readRequest(ctx);
     const EdfExportResult written = writeEdf(request.set, request.out);
-    for (const QString& file : written.files)
-        ctx.printLine(file);
     failOnMessage(written.message);
+    // Several files: say so above the list.
+    const Message several = severalFilesNotice(written.files);
+    ctx.printLine(several.isNone() ? written.files.join(u'\n') : several.text());
     return 0;
 }
 
