@@ -32,6 +32,9 @@ constexpr auto kPollMax = std::chrono::milliseconds(50);
 struct States {
     std::mutex guard;
     std::map<QString, std::shared_ptr<DataFolderLock::RootState>> byRoot;
+    // The same states by absolute paths as callers spell them: the common
+    // case needs no path cleaning.
+    std::map<QString, std::shared_ptr<DataFolderLock::RootState>> bySpelling;
 };
 
 // A forked child holds none of its parent's record locks, and its copy of a
@@ -50,6 +53,7 @@ States& states() {
 void startAfreshAfterFork() {
     States& all = states();
     new (&all.guard) std::mutex;
+    new (&all.bySpelling) decltype(all.bySpelling);
     for (auto& [root, state] : all.byRoot) {
         auto fresh = std::make_shared<DataFolderLock::RootState>();
         fresh->path = state->path;
@@ -61,13 +65,17 @@ void startAfreshAfterFork() {
 
 std::shared_ptr<DataFolderLock::RootState> stateFor(const QString& dataRoot) {
     States& all = states();
-    const QString key = QDir::cleanPath(QDir(dataRoot).absolutePath());
     const std::lock_guard<std::mutex> lock(all.guard);
+    if (const auto known = all.bySpelling.find(dataRoot); known != all.bySpelling.end())
+        return known->second;
+    const QString key = QDir::cleanPath(QDir(dataRoot).absolutePath());
     auto& state = all.byRoot[key];
     if (!state) {
         state = std::make_shared<DataFolderLock::RootState>();
         state->path = QFile::encodeName(key + u'/' + DataFolderLock::fileName());
     }
+    if (QDir::isAbsolutePath(dataRoot))
+        all.bySpelling[dataRoot] = state;
     return state;
 }
 
