@@ -10,6 +10,7 @@
 #include "records/CFileDlgEx.h"
 #include "records/ExchangeExport.h"
 #include "records/PatientRegistry.h"
+#include "records/RecordingDescription.h"
 #include "records/RecordingNotes.h"
 #include "records/RecordingStore.h"
 #include "render/AnalysisPicture.h"
@@ -304,7 +305,7 @@ void CSnapAnanlyseView::showNoRecordFields() {
 
 void CSnapAnanlyseView::showRecordFields(const QString& patientId, const RecordIndexEntry& entry) {
     date_->setText(recordingTimeText(entry.time));
-    rate_->setText(QString::asprintf("%d", int(entry.heartRate)));
+    rate_->setText(storedHeartRateText(entry.heartRate));
     const auto note = RecordingNotes(state().dataRoot, listedMode_, patientId).read(entry.time);
     if (!note.ok())
         showMessage(note.message);

@@ -147,7 +147,10 @@ QString readUtf16Field(const uint8_t* field, int widthBytes) {
 
 void writeUtf16Field(uint8_t* field, int widthBytes, const QString& text) {
     const int capacity = widthBytes / 2 - 1;
-    const int n = std::min<int>(capacity, int(text.size()));
+    int n = std::min<int>(capacity, int(text.size()));
+    // A cut never splits a surrogate pair.
+    if (n > 0 && n < text.size() && text[n - 1].isHighSurrogate())
+        --n;
     std::fill(field, field + widthBytes, uint8_t(0));
     for (int i = 0; i < n; ++i)
         putLE16(field + 2 * i, text[i].unicode());

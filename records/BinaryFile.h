@@ -94,8 +94,8 @@ inline uint32_t getLE32(const uint8_t* p) {
 // UTF-16LE text of a fixed-width field, ending at the first 16-bit zero or at
 // the end of the field.
 QString readUtf16Field(const uint8_t* field, int widthBytes);
-// Writes text as UTF-16LE with a terminating zero, cut to fit the field; the
-// rest of the field is cleared.
+// Writes text as UTF-16LE with a terminating zero, cut to fit the field at a
+// whole character; the rest of the field is cleared.
 void writeUtf16Field(uint8_t* field, int widthBytes, const QString& text);
 // Number of characters before the terminator, or widthBytes/2 when the field
 // holds none (a damaged field).

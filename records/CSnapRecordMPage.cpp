@@ -8,6 +8,7 @@
 #include "records/CRecordPreview.h"
 #include "records/ExchangeExport.h"
 #include "records/PatientPickerDialog.h"
+#include "records/RecordingDescription.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -287,7 +288,7 @@ void CSnapRecordMPage::showRecordings() {
         items.reserve(int(model_.recordings().size()));
         for (const ListedRecording& r : model_.recordings())
             items.append(new QTreeWidgetItem(
-                {QString::number(r.number), r.timeText(), QString::number(r.entry.heartRate)}));
+                {QString::number(r.number), r.timeText(), storedHeartRateText(r.entry.heartRate)}));
         recordings_->addTopLevelItems(items);
     }
     {

@@ -10,6 +10,7 @@
 #include "records/RecordingStore.h"
 #include "records/SafeFileWriter.h"
 #include "records/StoreFiles.h"
+#include "records/StoreJournal.h"
 #include "records/StoreMessages.h"
 #include "records/StoreRewrite.h"
 
@@ -31,7 +32,7 @@ ChartFile::ChartFile(QString dataRoot, int32_t mode) : root_(std::move(dataRoot)
 QString ChartFile::proposedName(int32_t mode, const QString& patientId, int k) {
     const QString kind =
         mode == kModeSnap ? QStringLiteral("Snap ") : QStringLiteral("Continuous ");
-    const QString suffix = k < 0 ? QString() : QStringLiteral("-%1").arg(k);
+    const QString suffix = k < 0 ? QString() : QStringLiteral("-%1").arg(k + 1);
     return kind + patientId + suffix + QStringLiteral(".cEcg");
 }
 
@@ -75,6 +76,23 @@ bool writeChart(StoreFiles& store, int32_t mode, const PatientRecord& patient, i
     return out.commit();
 }
 
+// Why a store that lacks a file has nothing to export: no files at all is an
+// empty store; one without the other cannot be read.
+Message missingStoreFile(const QString& root, int32_t mode, const QString& id, int k) {
+    StoreJournal::recover(root, id);
+    const QString data = paths::dataFile(root, mode, id);
+    const QString index = paths::indexFile(root, mode, id);
+    const bool hasData = QFileInfo::exists(data);
+    const bool hasIndex = QFileInfo::exists(index);
+    if (!hasData && !hasIndex)
+        return k == RecordingStore::kAll
+                   ? Message{storemsg::kNoRecordings, id}
+                   : Message{storemsg::kNoRecordingNumber, QString::number(k + 1)};
+    if (!hasData || !hasIndex)
+        return {storemsg::kCannotOpen, hasData ? index : data};
+    return {};
+}
+
 } // namespace
 
 ChartExportResult ChartFile::exportRecordings(int position, int k, const QString& target,
@@ -97,6 +115,12 @@ ChartExportResult ChartFile::exportRecordings(int position, int k, const QString
     const QString id = patient.record->id;
     if (!isValidPatientId(id)) {
         result.message = {msg::kInvalidPatientId, id};
+        return result;
+    }
+    // A refused export creates nothing: opening a store without its files
+    // would make them.
+    if (const Message m = missingStoreFile(root_, mode_, id, k); !m.isNone()) {
+        result.message = m;
         return result;
     }
     // Writing the chart and removing its recordings hold the folder as one:

@@ -55,7 +55,8 @@ public:
     ChartFile(QString dataRoot, int32_t mode);
 
     // The file name the export dialog proposes: "Snap " or "Continuous " + id +
-    // ".cEcg" for all recordings, or + "-k.cEcg" with the 0-based position.
+    // ".cEcg" for all recordings, or + "-n.cEcg" with the recording's number as
+    // the list counts (k is 0-based, n = k + 1).
     static QString proposedName(int32_t mode, const QString& patientId, int k);
 
     // Exports recording k (0-based) or all (k = -1) of the patient at the

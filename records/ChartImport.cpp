@@ -31,9 +31,12 @@ std::optional<int> itemCount(BinaryFile& file, qint64 headerBytes, int itemBytes
     return n;
 }
 
-Message openSource(BinaryFile& file, const QString& path) {
-    return file.open(path, BinaryFile::Mode::Read) ? Message{}
-                                                   : Message{storemsg::kCannotOpen, path};
+// The source opens and the registry reads whole: an import that may register
+// its patient must not touch the store of a registry it cannot list.
+Message openSource(BinaryFile& file, const QString& path, const QString& root) {
+    if (!file.open(path, BinaryFile::Mode::Read))
+        return {storemsg::kCannotOpen, path};
+    return PatientRegistry(root).loadAll().message;
 }
 
 // A data file whose count is not 0 (or cannot be read as 0).
@@ -119,7 +122,7 @@ ChartImportResult ChartImport::importChart(const QString& path, Prompter& prompt
                                            bool ask) const {
     ChartImportResult result;
     BinaryFile file;
-    if (result.message = openSource(file, path); !result.message.isNone())
+    if (result.message = openSource(file, path, root_); !result.message.isNone())
         return result;
     uint8_t marker[2];
     if (!file.readAt(chart::kItemsOffset, marker, 2) ||
@@ -164,7 +167,7 @@ ChartImportResult ChartImport::importCard(const QString& path, int position, Pro
                                           bool ask) const {
     ChartImportResult result;
     BinaryFile file;
-    if (result.message = openSource(file, path); !result.message.isNone())
+    if (result.message = openSource(file, path, root_); !result.message.isNone())
         return result;
     if (!ChartFile::looksLikeCardFile(path)) {
         result.message = {storemsg::kNotContinuousFile, {}};

@@ -36,6 +36,17 @@ constexpr TextField kTextFields[] = {
     {PatientRecord::kText4, &PatientRecord::text4},
 };
 
+// Control characters (a terminal's escape sequences, stray line breaks) have
+// no place in a patient's texts; the multi-line field keeps its line breaks
+// and tabs. The id is left alone: one with a control character is refused
+// (isValidPatientId) and marks a damaged registry.
+bool isStrayControl(QChar c, QString PatientRecord::*member) {
+    if (c.category() != QChar::Other_Control)
+        return false;
+    const bool lines = member == &PatientRecord::text4;
+    return !(lines && (c == u'\r' || c == u'\n' || c == u'\t'));
+}
+
 bool isCSpace(QChar c) {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
 }
@@ -93,8 +104,12 @@ double leadingDecimal(const QString& s) {
 QByteArray PatientRecord::encode() const {
     QByteArray bytes(kSize, '\0');
     auto* p = reinterpret_cast<uint8_t*>(bytes.data());
-    for (const TextField& f : kTextFields)
-        writeUtf16Field(p + f.at.offset, f.at.width, this->*f.member);
+    for (const TextField& f : kTextFields) {
+        QString text = this->*f.member;
+        if (f.member != &PatientRecord::id)
+            text.removeIf([&f](QChar c) { return isStrayControl(c, f.member); });
+        writeUtf16Field(p + f.at.offset, f.at.width, text);
+    }
     putLE32(p + kRevision.offset, uint32_t(revision));
     return bytes;
 }
@@ -108,8 +123,15 @@ PatientRecord PatientRecord::decode(const QByteArray& bytes) {
 
 PatientRecord PatientRecord::decode(const uint8_t* bytes) {
     PatientRecord r;
-    for (const TextField& f : kTextFields)
-        r.*f.member = readUtf16Field(bytes + f.at.offset, f.at.width);
+    for (const TextField& f : kTextFields) {
+        QString text = readUtf16Field(bytes + f.at.offset, f.at.width);
+        // Files written before controls were kept out show them replaced.
+        for (QChar& c : text) {
+            if (f.member != &PatientRecord::id && isStrayControl(c, f.member))
+                c = QChar::ReplacementCharacter;
+        }
+        r.*f.member = text;
+    }
     r.revision = int32_t(getLE32(bytes + kRevision.offset));
     return r;
 }

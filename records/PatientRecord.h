@@ -52,10 +52,14 @@ struct PatientRecord {
     QString text4;
     int32_t revision = 0;
 
-    // Exactly kSize bytes; each text is cut to fit its field and zero-padded.
+    // Exactly kSize bytes; each text is cut to fit its field (at a whole
+    // character) and zero-padded. Control characters are left out of every
+    // text but the id (text field 4 keeps line breaks and tabs).
     QByteArray encode() const;
     // bytes must hold at least kSize bytes; a field without a terminator is read
-    // to the end of its width (callers judge such ids as damaged).
+    // to the end of its width (callers judge such ids as damaged). Control
+    // characters that encode() leaves out read as U+FFFD, so no stored text
+    // reaches a terminal, a list or a page raw.
     static PatientRecord decode(const QByteArray& bytes);
     static PatientRecord decode(const uint8_t* bytes);
 

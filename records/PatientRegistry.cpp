@@ -100,14 +100,15 @@ bool writeFiller(const QString& path, const QByteArray& record) {
            file.writeAt(4, record.constData(), record.size()) && file.flush();
 }
 
-// Makes an empty store data file for a new patient, except where one already
-// holds recordings (a registry that lost the patient's record): those are
-// kept, and the patient is registered over them.
+// Makes an empty store data file for a new patient, except where a whole one
+// is there already (a registry that lost the patient's record): it is kept,
+// with any recordings, and the patient is registered over it. `created` only
+// for a file this call made, which a failed add removes again.
 bool createUnlessHolding(const QString& path, bool& created) {
     created = false;
     BinaryFile file;
     if (file.open(path, BinaryFile::Mode::Read) && file.size() >= 4 &&
-        file.readInt32At(0).value_or(0) != 0)
+        file.readInt32At(0).has_value())
         return true;
     file.close();
     created = file.open(path, BinaryFile::Mode::Truncate);
@@ -333,18 +334,24 @@ PatientAddResult PatientRegistry::quickAdd(const QString& id, const QString& fir
     StoreJournal::recover(dataRoot_, record.id);
     const QString conPath = paths::continueData(dataRoot_, record.id);
     const QString snapPath = paths::snapData(dataRoot_, record.id);
+    // The files come first, each with its filler, the registration last; a
+    // failure on the way removes the files this add made, so a full disk
+    // leaves neither a patient without files nor files without a patient.
+    const QByteArray bytes = record.encode();
     bool conCreated = false;
     bool snapCreated = false;
-    if (!createUnlessHolding(conPath, conCreated) || !createUnlessHolding(snapPath, snapCreated))
-        return {0, Message{kMsgCannotCreateFiles, {}}};
-
-    const PatientAddResult result = append(record);
-    if (!result.added())
-        return result;
-    const QByteArray bytes = record.encode();
-    if ((conCreated && !writeFiller(conPath, bytes)) ||
-        (snapCreated && !writeFiller(snapPath, bytes)))
-        return {result.position, Message{kMsgCannotCreateFiles, {}}};
+    const bool made = createUnlessHolding(conPath, conCreated) &&
+                      (!conCreated || writeFiller(conPath, bytes)) &&
+                      createUnlessHolding(snapPath, snapCreated) &&
+                      (!snapCreated || writeFiller(snapPath, bytes));
+    const PatientAddResult result =
+        made ? append(record) : PatientAddResult{0, Message{kMsgCannotCreateFiles, {}}};
+    if (!result.added()) {
+        if (conCreated)
+            QFile::remove(conPath);
+        if (snapCreated)
+            QFile::remove(snapPath);
+    }
     return result;
 }
 
@@ -368,9 +375,18 @@ PatientAddResult PatientRegistry::append(const PatientRecord& record) const {
     if (!n.message.isNone())
         return {0, n.message};
     const QByteArray bytes = record.encode();
+    const qint64 oldSize = file.size();
     if (!file.writeAt(recordOffset(n.value), bytes.constData(), bytes.size()) || !file.sync() ||
-        !file.writeInt32At(0, n.value + 1) || !file.sync())
+        !file.writeInt32At(0, n.value + 1) || !file.sync()) {
+        // A failed append (a full disk) takes back what it wrote: the count
+        // as it was, the file at its old length.
+        if (file.writeInt32At(0, n.value))
+            file.sync();
+        file.close();
+        if (QFileInfo(filePath()).size() > oldSize)
+            QFile::resize(filePath(), oldSize);
         return {0, registryMessage(msg::kCannotOpen)};
+    }
     return {n.value + 1, {}};
 }
 

@@ -21,8 +21,18 @@ namespace {
 constexpr int kDeleteOneQuestion = 61258;
 constexpr int kDeleteAllQuestion = 61310; // "$": patient id
 constexpr int kImportTitle = 61252;
+constexpr int kExportQuestion = 62681;  // "$": movedRecordingsText
+constexpr int kExported = 62682;        // "$": movedRecordingsText
+constexpr int kMovedRecordings = 62683; // "$ recording(s) to "$""
 
 const QString kChartFilter = QStringLiteral("Chart Files (*.cEcg)");
+
+// How many recordings go to which file, as the export question and its
+// report say it.
+QString movedRecordingsText(int count, const QString& path) {
+    return fillDollar(fillDollar(Langpack::text(kMovedRecordings), QString::number(count)),
+                      QDir::toNativeSeparators(path));
+}
 } // namespace
 
 RecordMPageModel::RecordMPageModel(QString dataRoot, int32_t mode)
@@ -219,6 +229,13 @@ RecordMPageModel::ExportOutcome RecordMPageModel::exportRecordings(Prompter& pro
     const std::optional<QString> target = dialogs.chooseFile(exportRequest());
     if (!target)
         return outcome;
+    // The recordings leave the station: the user says so first, and is told
+    // afterwards what went where. A picture moves nothing and asks nothing.
+    const int moving = exportAll_ ? int(recordings_.size()) : 1;
+    const QString what = movedRecordingsText(moving, *target);
+    const bool chart = QFileInfo(*target).suffix().compare(u"cEcg", Qt::CaseInsensitive) == 0;
+    if (chart && !prompter.confirm({kExportQuestion, what}))
+        return outcome;
     const ChartExportResult result =
         ChartFile(root_, mode_)
             .exportRecordings(patients_.selectedPosition(),
@@ -232,6 +249,8 @@ RecordMPageModel::ExportOutcome RecordMPageModel::exportRecordings(Prompter& pro
         const Message listed = listRecordings();
         if (outcome.message.isNone())
             outcome.message = listed;
+        if (outcome.message.isNone())
+            outcome.message = {kExported, movedRecordingsText(result.exported, *target)};
     }
     return outcome;
 }

@@ -26,4 +26,8 @@ QString recordingDescription(int32_t mode, const RecordIndexEntry& entry) {
     return events.join(u' ');
 }
 
+QString storedHeartRateText(int rate) {
+    return rate == 0 ? QStringLiteral("-") : QString::number(rate);
+}
+
 } // namespace vantora

@@ -12,4 +12,8 @@ namespace vantora {
 // every set bit 0 to 15), joined by single spaces.
 QString recordingDescription(int32_t mode, const RecordIndexEntry& entry);
 
+// A stored heart rate as every list, page and picture shows it: a recorder
+// that had no rate stores 0, shown as "-".
+QString storedHeartRateText(int rate);
+
 } // namespace vantora

@@ -4,6 +4,7 @@
 #include "records/BinaryFile.h"
 #include "records/DataFolderLock.h"
 #include "records/PatientRecord.h"
+#include "records/RecordingStore.h"
 #include "records/StoreMessages.h"
 
 #include <QDate>
@@ -47,6 +48,18 @@ qint64 findKey(BinaryFile& file, double key) {
     return -1;
 }
 
+// True when two recordings of the store start in the same second: their
+// notes would share one key, so neither can have one of its own.
+bool keyShared(const QString& root, int32_t mode, const QString& id, const SystemTime& start) {
+    const auto key = RecordingNotes::oleDateKey(start);
+    if (!key)
+        return false;
+    int holders = 0;
+    for (const ListedRecording& r : RecordingStore(root, mode, id).listIndex().recordings)
+        holders += RecordingNotes::oleDateKey(r.entry.time) == key ? 1 : 0;
+    return holders > 1;
+}
+
 } // namespace
 
 RecordingNotes::RecordingNotes(QString dataRoot, int32_t mode, QString patientId)
@@ -72,6 +85,8 @@ StoreResult<QString> RecordingNotes::read(const SystemTime& start) const {
     using R = StoreResult<QString>;
     if (!isValidPatientId(id_))
         return R::failure({msg::kInvalidPatientId, id_});
+    if (keyShared(root_, mode_, id_, start))
+        return R::success({});
     const DataFolderLock lock = DataFolderLock::shared(root_);
     if (!lock.held())
         return R::failure(lock.message());
@@ -100,6 +115,9 @@ Message RecordingNotes::write(const SystemTime& start, const QString& text) cons
     const auto key = oleDateKey(start);
     if (!key)
         return {storemsg::kNoteFileFailed, {}};
+    if (keyShared(root_, mode_, id_, start))
+        return {storemsg::kNoteKeyShared,
+                start.listText() + QString::asprintf(":%02u", unsigned(start.second))};
     const DataFolderLock lock = DataFolderLock::exclusive(root_);
     if (!lock.held())
         return lock.message();

@@ -27,11 +27,13 @@ public:
     QString path() const;
 
     // The note of the recording that starts at `start`; empty when there is
-    // none or the time has no key. A file that cannot be opened or created:
-    // 61256.
+    // none, the time has no key, or two recordings of the store start in that
+    // second (the note could be either's). A file that cannot be opened or
+    // created: 61256.
     StoreResult<QString> read(const SystemTime& start) const;
     // Overwrites the note with the same key, or adds one at the end; text
-    // beyond 199 characters is cut. Failure: 61256, nothing written.
+    // beyond 199 characters is cut. Failure: 61256, nothing written. Refused
+    // (62680) when two recordings of the store start in that second.
     Message write(const SystemTime& start, const QString& text) const;
 
     // Days since 1899-12-30 with the time of day as the fraction; the day of

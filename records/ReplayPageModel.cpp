@@ -82,7 +82,7 @@ QString ReplayPageModel::timeText() const {
 
 QString ReplayPageModel::heartRateText() const {
     const ReplayThumbnail* t = selectedThumbnail();
-    return t ? QString::number(t->entry.heartRate) : QString();
+    return t ? storedHeartRateText(t->entry.heartRate) : QString();
 }
 
 QString ReplayPageModel::descriptionText() const {

@@ -24,5 +24,6 @@ constexpr int kNoRecordingNumber = 61910; // "$": the 1-based number asked for
 constexpr int kNoRecordings = 61911;      // "$": patient id
 constexpr int kNoPatientWithId = 61912;   // "$": patient id
 constexpr int kDemoFolderInUse = 61913;   // "$": data folder
+constexpr int kNoteKeyShared = 62680;     // "$": the start time, to the second
 
 } // namespace vantora::storemsg

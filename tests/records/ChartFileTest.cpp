@@ -67,7 +67,7 @@ QByteArray snapItem(const SnapRecording& r, const SystemTime& t, uint16_t kind, 
 
 TEST(ChartExport, ProposedNames) {
     EXPECT_EQ(ChartFile::proposedName(kModeSnap, QStringLiteral("42"), 3),
-              QStringLiteral("Snap 42-3.cEcg"));
+              QStringLiteral("Snap 42-4.cEcg"));
     EXPECT_EQ(ChartFile::proposedName(kModeContinuous, QStringLiteral("42"), -1),
               QStringLiteral("Continuous 42.cEcg"));
 }

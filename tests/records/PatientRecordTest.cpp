@@ -88,6 +88,51 @@ TEST(PatientRecordLayout, LongTextsAreCutToTheirFieldWithATerminator) {
     EXPECT_EQ(bytes.mid(114, 20), QByteArray(20, '\0'));
 }
 
+// What is written and what an older file that holds such text shows: cuts at
+// whole characters, control characters kept out of writes and replaced on reads.
+TEST(PatientRecordLayout, TextsSurviveCutsAndControlCharacters) {
+    const QString clef = QStringLiteral("\U0001D11E"); // a surrogate pair
+    const QChar esc(0x1B);
+    const QChar bad = QChar::ReplacementCharacter;
+    struct Case {
+        const char* what;
+        QString PatientRecord::*member;
+        int at; // byte offset of the field
+        QString written;
+        QString stored; // after encode
+        QString shown;  // decode of `written` laid out raw
+    };
+    const Case cases[] = {
+        {"pair across the name's end", &PatientRecord::name, 32, QString(39, u'n') + clef,
+         QString(39, u'n'), QString(39, u'n') + clef.front()},
+        {"pair just inside", &PatientRecord::name, 32, QString(38, u'n') + clef,
+         QString(38, u'n') + clef, QString(38, u'n') + clef},
+        {"terminal escape in the name", &PatientRecord::name, 32,
+         QString(esc) + QStringLiteral("[2JEve\x07"), QStringLiteral("[2JEve"),
+         QString(bad) + QStringLiteral("[2JEve") + bad},
+        {"line break in text field 1", &PatientRecord::text1, 304, QStringLiteral("a\r\nb"),
+         QStringLiteral("ab"), QString(QStringLiteral("a")) + bad + bad + u'b'},
+        {"text field 4 keeps lines", &PatientRecord::text4, 774, QStringLiteral("a\r\n\tb") + esc,
+         QStringLiteral("a\r\n\tb"), QStringLiteral("a\r\n\tb") + bad},
+    };
+    for (const Case& c : cases) {
+        PatientRecord r;
+        r.id = QStringLiteral("1");
+        r.*c.member = c.written;
+        const QByteArray stored = r.encode();
+        EXPECT_EQ(PatientRecord::decode(stored).*c.member, c.stored) << c.what;
+        QByteArray raw = stored;
+        const int width = c.member == &PatientRecord::text4 ? 610 : c.at == 32 ? 82 : 130;
+        QByteArray field(width, '\0');
+        for (qsizetype i = 0; i < c.written.size() && 2 * i + 2 < width; ++i) {
+            field[2 * i] = char(c.written[i].unicode() & 0xFF);
+            field[2 * i + 1] = char(c.written[i].unicode() >> 8);
+        }
+        raw.replace(c.at, width, field);
+        EXPECT_EQ(PatientRecord::decode(raw).*c.member, c.shown) << c.what;
+    }
+}
+
 TEST(PatientRecordLayout, AnIdFieldWithoutTerminatorReadsSixteenCharacters) {
     QByteArray bytes = recordBytes(QStringLiteral("1"), QStringLiteral("A"), 0);
     bytes.replace(0, 32, test::ByteWriter().text(QString(16, u'5'), 32).bytes());

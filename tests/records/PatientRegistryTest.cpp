@@ -103,7 +103,7 @@ TEST_F(PatientRegistryTest, AddWritesTheManagersRecord) {
     ASSERT_EQ(registry.add(f, ids, true).position, 1);
     const PatientRecord r = registry.read(1).record.value();
     EXPECT_EQ(r.id, QStringLiteral("42"));
-    EXPECT_EQ(r.name, QStringLiteral("AnnLee\r\n")); // only the first "\r\n" goes
+    EXPECT_EQ(r.name, QStringLiteral("AnnLee")); // no control character is stored
     EXPECT_EQ(r.sex, Langpack::text(61272));
     EXPECT_EQ(r.date, QStringLiteral("2 Jan 2026"));
     EXPECT_EQ(r.number, QStringLiteral("170"));

@@ -7,6 +7,7 @@
 #include "records/RecordingNotes.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -210,11 +211,13 @@ TEST_F(RecordMPageModelTest, ExportOneAndAll) {
     model.selectRecording(1);
     const QString one = root.file(QStringLiteral("one.cEcg"));
     dialogs.files = {one};
-    EXPECT_TRUE(model.exportRecordings(yes, dialogs).message.isNone());
+    const QString oneMoved = QStringLiteral("1 recording(s) to \"%1\"").arg(one);
+    EXPECT_EQ(model.exportRecordings(yes, dialogs).message, (Message{62682, oneMoved}));
+    EXPECT_EQ(yes.last(), (Message{62681, oneMoved}));
     ASSERT_EQ(dialogs.fileRequests.size(), 1);
     const FileRequest& asked = dialogs.fileRequests[0];
     EXPECT_EQ(asked.title, QStringLiteral("Export"));
-    EXPECT_EQ(asked.proposedName, QStringLiteral("Snap 42-1.cEcg"));
+    EXPECT_EQ(asked.proposedName, QStringLiteral("Snap 42-2.cEcg"));
     EXPECT_EQ(asked.filters.size(), 2);
     EXPECT_EQ(asked.defaultSuffix, QStringLiteral("cEcg"));
     EXPECT_EQ(readAll(one), ByteWriter().i32(1).raw(patient).raw(item(1)).bytes());
@@ -228,13 +231,52 @@ TEST_F(RecordMPageModelTest, ExportOneAndAll) {
     model.setExportAll(true);
     const QString all = root.file(QStringLiteral("all.cEcg"));
     dialogs.files = {all};
-    EXPECT_TRUE(model.exportRecordings(yes, dialogs).message.isNone());
+    const QString twoMoved = QStringLiteral("2 recording(s) to \"%1\"").arg(all);
+    EXPECT_EQ(model.exportRecordings(yes, dialogs).message, (Message{62682, twoMoved}));
+    EXPECT_EQ(yes.last(), (Message{62681, twoMoved}));
     EXPECT_EQ(dialogs.fileRequests.last().proposedName, QStringLiteral("Snap 42.cEcg"));
     EXPECT_EQ(dialogs.fileRequests.last().filters, QStringList{"Chart Files (*.cEcg)"});
     EXPECT_EQ(readAll(all), ByteWriter().i32(2).raw(patient).raw(item(0)).raw(item(2)).bytes());
     EXPECT_TRUE(model.recordings().empty());
     EXPECT_EQ(readAll(snap42().dataPath()).left(4), ByteWriter().i32(0).bytes());
     EXPECT_EQ(model.exportRecordings(yes, dialogs).message, (Message{61257, {}}));
+}
+
+// Declining the question moves nothing and writes no chart; a picture or a
+// wrong extension is not asked about.
+TEST_F(RecordMPageModelTest, ExportAsksBeforeRecordingsLeave) {
+    RecordMPageModel model = shown();
+    const QByteArray data = readAll(snap42().dataPath());
+    const QByteArray index = readAll(snap42().indexPath());
+    struct Case {
+        bool all;
+        QString name;
+        int asked; // questions put
+        QString moved;
+    };
+    const Case cases[] = {
+        {false, QStringLiteral("one.cEcg"), 1, QStringLiteral("1 recording(s) to")},
+        {true, QStringLiteral("all.CECG"), 1, QStringLiteral("3 recording(s) to")},
+        {false, QStringLiteral("strip.bmp"), 0, {}},
+        {true, QStringLiteral("strip.txt"), 0, {}},
+    };
+    for (const Case& c : cases) {
+        FixedPrompter decline(false);
+        model.setExportAll(c.all);
+        const QString target = root.file(c.name);
+        dialogs.files = {target};
+        const RecordMPageModel::ExportOutcome out = model.exportRecordings(decline, dialogs);
+        EXPECT_EQ(decline.asked(), c.asked) << c.name.toStdString();
+        if (c.asked > 0) {
+            EXPECT_TRUE(out.message.isNone()) << c.name.toStdString();
+            EXPECT_EQ(decline.last(),
+                      (Message{62681, c.moved + QStringLiteral(" \"%1\"").arg(target)}));
+        }
+        EXPECT_FALSE(QFileInfo::exists(target)) << c.name.toStdString();
+        EXPECT_EQ(readAll(snap42().dataPath()), data);
+        EXPECT_EQ(readAll(snap42().indexPath()), index);
+        EXPECT_EQ(model.recordings().size(), 3u);
+    }
 }
 
 TEST_F(RecordMPageModelTest, ExportTargetsOtherThanACharts) {

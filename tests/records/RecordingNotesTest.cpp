@@ -97,6 +97,39 @@ TEST(RecordingNotes, SameSecondSharesOneKey) {
     EXPECT_EQ(n.notes.read(a).value, QStringLiteral("b"));
 }
 
+// Two recordings of one store stamped in the same second (an import, a
+// recorder with a wrong clock): a note on one must not show on the other.
+TEST(RecordingNotes, RecordingsOfOneSecondGetNoSharedNote) {
+    Notes n;
+    const RecordingStore store(n.root.path(), kModeSnap, QStringLiteral("N1"));
+    const SnapRecording first[] = {snapRecording(1, at(1, 8, 0, 5)),
+                                   snapRecording(2, at(1, 8, 0, 6))};
+    ASSERT_EQ(store.appendSnap(first).saved, 2);
+    const auto time = [&](int k) { return store.readEntry(k).value.time; };
+    ASSERT_TRUE(n.notes.write(time(0), QStringLiteral("old")).isNone());
+    const SnapRecording twin[] = {snapRecording(3, at(1, 8, 0, 5))};
+    ASSERT_EQ(store.appendSnap(twin).saved, 1); // recording 2 shares recording 0's second
+    const QByteArray file = n.file();
+    const Message shared{storemsg::kNoteKeyShared, QStringLiteral("2026-11-01 08:00:05")};
+    struct Case {
+        int k;
+        Message written; // what setting a note gives
+        QString shown;   // what reading it shows afterwards
+    };
+    const Case cases[] = {{0, shared, {}}, {2, shared, {}}, {1, {}, QStringLiteral("note 1")}};
+    for (const Case& c : cases) {
+        const QString text = QStringLiteral("note %1").arg(c.k);
+        EXPECT_EQ(n.notes.write(time(c.k), text), c.written) << c.k;
+        for (int k : {0, 2})
+            EXPECT_EQ(n.notes.read(time(k)).value, QString()) << c.k;
+        EXPECT_EQ(n.notes.read(time(c.k)).value, c.shown) << c.k;
+    }
+    EXPECT_EQ(n.file().left(file.size()), file); // the old note is kept
+    // Once the twin is gone the note is its recording's again.
+    ASSERT_TRUE(store.remove(2).isNone());
+    EXPECT_EQ(n.notes.read(time(0)).value, QStringLiteral("old"));
+}
+
 TEST(RecordingNotes, TextsUpTo199Characters) {
     Notes n;
     const QString full(199, QChar(u'x'));

@@ -1,5 +1,7 @@
 // Drives the built vantora-cli through its recording commands.
 #include "StoreFixtures.h"
+#include "core/DataPaths.h"
+#include "core/Langpack.h"
 #include "records/RecordingNotes.h"
 #include "support/CliRunner.h"
 
@@ -8,9 +10,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 using namespace vantora;
@@ -41,6 +45,105 @@ struct Demo {
     TempDataRoot root;
     QString data = root.file(QStringLiteral("demo"));
     Demo() { EXPECT_EQ(cli(data, {QStringLiteral("demo")}).exitCode, 0); }
+};
+
+void putCount(const QString& path, qint64 at, int32_t value) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    f.seek(at);
+    ASSERT_EQ(f.write(ByteWriter().i32(value).bytes()), 4);
+}
+
+// A small tmpfs under `dir` that the case fills up; unmounted on destruction.
+// Mounting needs root: without it the full-disk case is skipped.
+struct SmallDisk {
+    QString dir;
+    bool mounted = false;
+    explicit SmallDisk(const QString& at) : dir(at) {
+        QDir().mkpath(dir);
+        mounted =
+            QProcess::execute(QStringLiteral("mount"),
+                              {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                               QStringLiteral("size=256k"), QStringLiteral("tmpfs"), dir}) == 0;
+    }
+    ~SmallDisk() {
+        if (mounted)
+            QProcess::execute(QStringLiteral("umount"), {dir});
+    }
+    // Fills the disk, then frees `pages` pages of 4096 bytes.
+    void leave(int pages) const {
+        QFile fill(dir + QStringLiteral("/fill"));
+        ASSERT_TRUE(fill.open(QIODevice::WriteOnly));
+        const QByteArray page(4096, 'f');
+        while (fill.write(page) == page.size() && fill.flush()) {
+        }
+        fill.close();
+        ASSERT_TRUE(QFile::resize(fill.fileName(),
+                                  std::max<qint64>(0, (fill.size() / 4096 - pages) * 4096)));
+    }
+};
+
+struct Case {
+    const char* what;
+    std::function<void(const QString& data, const QString& chart)> damage;
+    QStringList args; // "{out}" and "{chart}" are replaced
+    int messageId;
+    std::function<QString(const QString& data)> messageArg;
+    int freePages = -1; // >= 0: the data folder lies on a full disk
+};
+
+QString snapData(const QString& data) {
+    return paths::dataFile(data, kModeSnap, QStringLiteral("1001"));
+}
+
+// The registry's first record gets an id of 16 characters: the list stops
+// there, so every later patient looks unknown.
+void damageRegistry(const QString& data, const QString&) {
+    QFile f(paths::registry(data));
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    f.seek(4);
+    f.write(ByteWriter().text(QString(16, u'9'), 32).bytes());
+}
+
+void countBeyondData(const QString& data, const QString&) {
+    putCount(snapData(data), 0, 9);
+}
+
+const Case kCases[] = {
+    {"import with a damaged registry", damageRegistry,
+     QStringList{"import", "{chart}", "--mode", "snap", "--yes"}, msg::kDamagedFile,
+     [](const QString&) { return QStringLiteral("UserDA.txt"); }},
+    {"export-edf, data count beyond the data", countBeyondData,
+     QStringList{"export-edf", "--patient", "1001", "--mode", "snap", "--all", "--out",
+                 "{out}/x.edf"},
+     msg::kDamagedFile, snapData},
+    {"export-csv, data count beyond the data", countBeyondData,
+     QStringList{"export-csv", "--patient", "1001", "--mode", "snap", "--number", "1", "--out",
+                 "{out}/x.csv"},
+     msg::kDamagedFile, snapData},
+    {"trend, data count beyond the data", countBeyondData,
+     QStringList{"analyse", "--patient", "1001", "--mode", "snap", "--all", "--format", "csv"},
+     msg::kDamagedFile, snapData},
+    {"index count INT32_MAX",
+     [](const QString& data, const QString&) {
+         putCount(paths::indexFile(data, kModeSnap, QStringLiteral("1001")), 0, INT32_MAX);
+     },
+     QStringList{"recordings", "list", "--patient", "1001", "--mode", "snap"}, msg::kDamagedFile,
+     [](const QString& data) { return paths::indexFile(data, kModeSnap, QStringLiteral("1001")); }},
+    {"chart export of a store without files", [](const QString&, const QString&) {},
+     QStringList{"export", "--patient", "1003", "--mode", "continuous", "--all", "--yes", "--out",
+                 "{out}/x.cEcg"},
+     61911, [](const QString&) { return QStringLiteral("1003"); }},
+    {"chart export of a missing number", [](const QString&, const QString&) {},
+     QStringList{"export", "--patient", "1003", "--mode", "continuous", "--number", "2", "--yes",
+                 "--out", "{out}/x.cEcg"},
+     61910, [](const QString&) { return QStringLiteral("2"); }},
+    {"quick-add, no room for the first file", [](const QString&, const QString&) {},
+     QStringList{"patients", "quick-add", "--id", "77", "--first", "A", "--second", "B"}, 61318,
+     [](const QString&) { return QString(); }, 0},
+    {"quick-add, no room for the second file", [](const QString&, const QString&) {},
+     QStringList{"patients", "quick-add", "--id", "77", "--first", "A", "--second", "B"}, 61318,
+     [](const QString&) { return QString(); }, 1},
 };
 
 } // namespace
@@ -106,6 +209,21 @@ TEST(RecordingsCli, NotesRoundTrip) {
     const CliRun other = cli(d.data, args("notes get --patient 1002 --number 2 --mode snap"));
     EXPECT_EQ(other.out.trimmed(), QByteArray());
     EXPECT_EQ(cli(d.data, args("notes get --patient 1002 --number 9 --mode snap")).exitCode, 1);
+
+    // A recording stamped in the same second as recording 1 gets no note of
+    // its own, and no longer shows recording 1's.
+    const RecordingStore store(d.data, kModeSnap, QStringLiteral("1002"));
+    const SnapRecording twin[] = {
+        snapRecording(5, SystemTime::fromFields(store.readEntry(0).value.time.fields()))};
+    ASSERT_EQ(store.appendSnap(twin).saved, 1);
+    const CliRun refused =
+        cli(d.data, args("notes set --patient 1002 --number 3 --mode snap --text x"));
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("same second"))) << refused.err.toStdString();
+    for (const char* number : {"1", "3"})
+        EXPECT_EQ(cli(d.data, args("notes get --patient 1002 --mode snap --number") << number)
+                      .out.trimmed(),
+                  QByteArray());
 }
 
 TEST(RecordingsCli, ExportImportAndRemove) {
@@ -273,4 +391,52 @@ TEST(RecordingsCli, AnalyseStretchOutsideTheRecordingIsAUsageError) {
             << c.start << ".." << c.end << ": " << r.err.toStdString();
         EXPECT_EQ(r.out.isEmpty(), c.exitCode == 2) << c.start << ".." << c.end;
     }
+}
+
+// Damaged data files and a full disk: each command refuses with the file's
+// name and leaves the data folder exactly as it was, also when tried twice.
+TEST(RecordingsCli, DamagedFilesRefuseWithTheirNameAndWriteNothing) {
+    ASSERT_TRUE(Langpack::load(binDir() + QStringLiteral("/langpack.rcc")));
+    TempDataRoot scratch;
+    // A chart of patient 1002, made on a copy of the demo.
+    const QString source = scratch.file(QStringLiteral("source"));
+    const QString chart = scratch.file(QStringLiteral("1002.cEcg"));
+    ASSERT_EQ(cli(source, {QStringLiteral("demo")}).exitCode, 0);
+    ASSERT_EQ(cli(source, QString("export --patient 1002 --mode snap --all --yes --out").split(u' ')
+                              << chart)
+                  .exitCode,
+              0);
+    int caseNumber = 0;
+    for (const Case& c : kCases) {
+        const QString base = scratch.file(QStringLiteral("case%1").arg(++caseNumber));
+        std::optional<SmallDisk> disk;
+        if (c.freePages >= 0) {
+            disk.emplace(base);
+            if (!disk->mounted) {
+                std::printf("skipped without mount: %s\n", c.what);
+                continue;
+            }
+        }
+        const QString data = base + QStringLiteral("/data");
+        const QString out = base + QStringLiteral("/out");
+        ASSERT_TRUE(QDir().mkpath(out));
+        ASSERT_EQ(cli(data, {QStringLiteral("demo")}).exitCode, 0) << c.what;
+        c.damage(data, chart);
+        if (disk)
+            disk->leave(c.freePages);
+        QStringList args = c.args;
+        args.replaceInStrings(QStringLiteral("{out}"), out);
+        args.replaceInStrings(QStringLiteral("{chart}"), chart);
+        const auto before = snapshot(data);
+        for (int attempt = 1; attempt <= 2; ++attempt) {
+            const CliRun run = cli(data, args);
+            EXPECT_EQ(run.exitCode, 1) << c.what << ", try " << attempt;
+            EXPECT_EQ(run.err.trimmed(), Langpack::format(c.messageId, c.messageArg(data)))
+                << c.what;
+            EXPECT_TRUE(run.out.isEmpty()) << c.what;
+            EXPECT_EQ(snapshot(data), before) << c.what << ", try " << attempt;
+            EXPECT_TRUE(QDir(out).isEmpty()) << c.what;
+        }
+    }
+    Langpack::unload();
 }

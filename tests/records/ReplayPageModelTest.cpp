@@ -87,6 +87,22 @@ TEST_F(ReplayPageModelTest, SelectionFillsTheFieldsOnlyOnARealChange) {
     EXPECT_TRUE(model.timeText().isEmpty());
 }
 
+// A recorder without a rate stores 0: shown as a dash, never as "0".
+TEST_F(ReplayPageModelTest, StoredHeartRateOfZeroShowsADash) {
+    const std::pair<int, const char*> rates[] = {{0, "-"}, {1, "1"}, {72, "72"}, {0, "-"}};
+    std::vector<SnapRecording> recordings;
+    for (const auto& [rate, shown] : rates)
+        recordings.push_back(
+            snapRecording(uint64_t(rate + 1), at(2, 8, int(recordings.size())), 3, rate));
+    ASSERT_EQ(RecordingStore(root_.path(), kModeSnap, kId).appendSnap(recordings).saved, 4);
+    ReplayPageModel model(root_.path());
+    model.showPatient(kModeSnap, kId);
+    for (int k = 0; k < 4; ++k) {
+        model.select(k);
+        EXPECT_EQ(model.heartRateText(), rates[k].second) << k;
+    }
+}
+
 TEST_F(ReplayPageModelTest, StoreThatCannotBeReadGives61340) {
     fillStore(root_.path(), 2);
     const RecordingStore store(root_.path(), kModeSnap, kId);

@@ -242,3 +242,38 @@ TEST_F(PatientsCliTest, DamagedRegistryListsWhatCanBeReadThenFails) {
     EXPECT_EQ(r.json().toArray().size(), 1);
     EXPECT_EQ(r.err.trimmed(), Langpack::format(61218, QStringLiteral("UserDA.txt")));
 }
+
+// Control characters typed (a terminal's escape sequences, a bell) are not
+// stored; those in a registry written before are listed as U+FFFD.
+TEST_F(PatientsCliTest, ControlCharactersNeverReachTheTerminal) {
+    const QString esc = QStringLiteral("\x1b[2J\x07");
+    ASSERT_EQ(cli({QStringLiteral("patients"), QStringLiteral("quick-add"), QStringLiteral("--id"),
+                   QStringLiteral("1"), QStringLiteral("--first"), esc + QStringLiteral("Ann"),
+                   QStringLiteral("--second"), QStringLiteral("Lee")})
+                  .exitCode,
+              0);
+    ASSERT_EQ(cli({QStringLiteral("patients"), QStringLiteral("add"), QStringLiteral("--id"),
+                   QStringLiteral("2"), QStringLiteral("--name"), QStringLiteral("Bo\x1b]0;x\x07")})
+                  .exitCode,
+              0);
+    // A third record laid out raw, as an older station may have left it.
+    QByteArray bytes = registry();
+    bytes.replace(0, 4, test::ByteWriter().i32(3).bytes());
+    bytes.append(test::ByteWriter()
+                     .text(QStringLiteral("3"), 32)
+                     .text(QStringLiteral("Cy\x1b[31m"), 82)
+                     .zeros(1388 - 114)
+                     .bytes());
+    ASSERT_TRUE(test::writeAll(paths::registry(root.path()), bytes));
+    const CliRun text = test::runCli({QStringLiteral("--data"), root.path(),
+                                      QStringLiteral("patients"), QStringLiteral("list")});
+    ASSERT_EQ(text.exitCode, 0) << qPrintable(text.err);
+    const QStringList rows = QString::fromUtf8(text.out).split(u'\n', Qt::SkipEmptyParts);
+    const QStringList names{QStringLiteral("[2JAnn Lee"), QStringLiteral("Bo]0;x"),
+                            QStringLiteral("Cy\uFFFD[31m")};
+    ASSERT_EQ(rows.size(), names.size());
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(rows[i].split(u'\t').value(2), names[i]) << i;
+    for (const char c : text.out)
+        EXPECT_TRUE(uchar(c) >= 0x20 || c == '\t' || c == '\n') << int(c);
+}

@@ -46,6 +46,7 @@ QJsonObject resultJson(const AnalysisPageModel& page) {
 // them (empty where the page shows "...").
 int printTrendCsv(CliContext& ctx, int32_t mode, const QString& id, int k, const Stretch& stretch,
                   const QString& library) {
+    requireWholeStore(ctx.dataRoot, mode, id);
     const RecordingStore store(ctx.dataRoot, mode, id);
     const RecordingListing listing = store.listIndex();
     failOnMessage(listing.message);

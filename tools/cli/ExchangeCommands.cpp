@@ -24,6 +24,7 @@ ExportRequest readRequest(CliContext& ctx) {
     failOnMessage(record.message);
     if (!record.record)
         throw CommandFailure{Message{msg::kNoPatientAtPosition, QString::number(patient.position)}};
+    requireWholeStore(ctx.dataRoot, mode, record.record->id);
     auto set = readExchangeSet(ctx.dataRoot, mode, *record.record, k);
     failOnMessage(set.message);
     if (set.value.recordings.empty())

@@ -1,6 +1,7 @@
 // vantora-cli picture: the analysis page's picture of a stored recording,
 // composed off-screen as the page's save-picture command does.
 #include "records/PatientRegistry.h"
+#include "records/RecordingDescription.h"
 #include "records/RecordingNotes.h"
 #include "records/RecordingStore.h"
 #include "render/AnalysisPicture.h"
@@ -40,7 +41,7 @@ int runPicture(CliContext& ctx) {
     content.patientText = patient.id + u' ' + record.record->name; // as the page's tree
     content.patientId = patient.id;
     content.recordingTime = recordingTimeText(entry.value.time);
-    content.secondField = QString::number(entry.value.heartRate);
+    content.secondField = storedHeartRateText(entry.value.heartRate);
     content.diagnosis = note.value;
     content.font = QGuiApplication::font();
     addModelPictures(page, content);

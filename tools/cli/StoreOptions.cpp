@@ -2,6 +2,7 @@
 
 #include "core/DataPaths.h"
 #include "records/PatientRegistry.h"
+#include "records/RecordingStore.h"
 #include "records/StoreMessages.h"
 
 #include <unistd.h>
@@ -18,14 +19,20 @@ int32_t requireMode(CliContext& ctx) {
 }
 
 PatientRef findPatient(const QString& dataRoot, const QString& id) {
-    const PatientRegistry registry(dataRoot);
-    const int position = registry.findById(id);
-    if (position > 0) {
-        const PatientReadResult found = registry.read(position);
-        if (found.record)
-            return {position, found.record->id};
+    const PatientList list = PatientRegistry(dataRoot).loadAll();
+    for (qsizetype i = 0; i < list.records.size(); ++i) {
+        if (list.records[i].id.compare(id, Qt::CaseInsensitive) == 0)
+            return {int(i + 1), list.records[i].id};
     }
+    // A list that stopped at a damaged record may hold the patient further on.
+    failOnMessage(list.message);
     throw CommandFailure{{storemsg::kNoPatientWithId, id}};
+}
+
+void requireWholeStore(const QString& dataRoot, int32_t mode, const QString& id) {
+    const RecordingStore store(dataRoot, mode, id);
+    failOnMessage(store.count().message);
+    failOnMessage(store.listIndex().message);
 }
 
 PatientRef requirePatient(CliContext& ctx) {

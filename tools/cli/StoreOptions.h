@@ -20,6 +20,11 @@ struct PatientRef {
 PatientRef requirePatient(CliContext& ctx);
 PatientRef findPatient(const QString& dataRoot, const QString& id);
 
+// Commands that go over the listed recordings refuse a store whose data
+// count the file cannot hold (61218 with its path): the listing would end
+// early and the recordings it lacks would look missing, not damaged.
+void requireWholeStore(const QString& dataRoot, int32_t mode, const QString& id);
+
 // --number K (1-based, as listed) or --all: the 0-based recording, or -1.
 int requireRecordingChoice(CliContext& ctx, bool allowAll);
 
