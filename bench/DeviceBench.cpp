@@ -105,7 +105,10 @@ void PageSidePerPacket(benchmark::State& state) {
     QDir(dir.path()).mkpath(QStringLiteral("ContinueData"));
     const RecordingStore store(dir.path(), kModeContinuous, QStringLiteral("B1"));
     LiveRecording recording(
-        [&store](std::span<const AcqPacket> p) { return store.appendContinuous(p); }, 0);
+        [&store](std::span<const AcqPacket> p, const SystemTime& stamp) {
+            return store.appendContinuous(p, stamp);
+        },
+        0, {}, RecordingClock::unpaced());
     AcqPacket p;
     p.valid = 1;
     p.heartRate = 70;

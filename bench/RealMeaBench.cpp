@@ -51,7 +51,10 @@ void LivePacketOnThePage(benchmark::State& state) {
         const RecordingStore store(dir.path(), kModeContinuous, QStringLiteral("B1"));
         RealMeaModel model(false);
         model.startRecording(
-            [&store](std::span<const AcqPacket> p) { return store.appendContinuous(p); });
+            [&store](std::span<const AcqPacket> p, const SystemTime& stamp) {
+                return store.appendContinuous(p, stamp);
+            },
+            RecordingClock::unpaced());
         QImage image(kWidth, kHeight, QImage::Format_RGB32);
         const QImage grid = live_paint::gridImage(kWidth, kHeight); // once per size, as the control
         micros.clear();

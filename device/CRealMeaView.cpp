@@ -189,7 +189,10 @@ void CRealMeaView::OnStart() {
         auto store =
             std::make_shared<RecordingStore>(state().dataRoot, kModeContinuous, patient_.id);
         model_.startRecording(
-            [store](std::span<const AcqPacket> p) { return store->appendContinuous(p); });
+            [store](std::span<const AcqPacket> p, const SystemTime& stamp) {
+                return store->appendContinuous(p, stamp);
+            },
+            clock_);
     } else {
         model_.startDisplayOnly();
     }
@@ -223,8 +226,15 @@ void CRealMeaView::showOpenFailure(int result) {
 void CRealMeaView::OnStop() {
     link_->stopLiveLink();
     // Idle at once: packets still under way belong to no segment.
-    model_.linkEnded();
+    endRecording();
+}
+
+// Idle; a recording cut inside a segment says how much signal was not stored.
+void CRealMeaView::endRecording() {
+    const Message dropped = model_.linkEnded();
     setRunning(false);
+    if (!dropped.isNone())
+        showMessage(dropped);
 }
 
 void CRealMeaView::OnHome() {
@@ -249,10 +259,9 @@ void CRealMeaView::onPacket(int link, const AcqPacket& packet) {
 }
 
 void CRealMeaView::onLinkStatus(int link, int status) {
-    if (status != 0 || link != linkNumber_)
+    if (status != 0 || link != linkNumber_ || !model_.running())
         return;
-    model_.linkEnded();
-    setRunning(false);
+    endRecording();
 }
 
 void CRealMeaView::onLinkMessage(int link, const Message& message) {

@@ -41,6 +41,8 @@ public:
     void setPatientChooser(PatientChooser chooser) { chooser_ = std::move(chooser); }
     // Where the next start looks for the recorder.
     void setPortFinder(DeviceLink::PortFinder finder) { finder_ = std::move(finder); }
+    // The clock the next recording keeps its pace and stamps by.
+    void setRecordingClock(RecordingClock clock) { clock_ = std::move(clock); }
 
     // Commands and events (also driven by tests).
     void OnStart();
@@ -71,6 +73,7 @@ private:
     void onLinkStatus(int link, int status);
     void onLinkMessage(int link, const Message& message);
     void showOpenFailure(int result);
+    void endRecording();
     void showTexts();
     void showHeartIcon(int icon);
     void setRunning(bool running);
@@ -78,6 +81,7 @@ private:
     RealMeaModel model_;
     PatientChooser chooser_;
     DeviceLink::PortFinder finder_;
+    RecordingClock clock_;
     QString triedPort_; // the port the last start looked for
     PickedPatient patient_;
     int linkNumber_ = 0; // reports of earlier links are ignored

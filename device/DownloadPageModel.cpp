@@ -5,6 +5,7 @@
 #include "device/DownloadPageModel.h"
 
 #include "core/Langpack.h"
+#include "device/StoredRecordings.h"
 #include "records/RecordIndexEntry.h"
 #include "records/RecordingStore.h"
 
@@ -126,8 +127,12 @@ int DownloadPageModel::rowOf(int tableIndex) const {
     return -1;
 }
 
+bool DownloadPageModel::isOpen(const DownloadRow& row) {
+    return row.saveState == kSaveChosen || row.saveState == kSaveNotChosen;
+}
+
 bool DownloadPageModel::toggle(int row) {
-    if (row < 0 || row >= int(rows_.size()) || rows_[size_t(row)].saveState == kSaveDone)
+    if (row < 0 || row >= int(rows_.size()) || !isOpen(rows_[size_t(row)]))
         return false;
     int& state = rows_[size_t(row)].saveState;
     state = state == kSaveChosen ? kSaveNotChosen : kSaveChosen;
@@ -136,9 +141,36 @@ bool DownloadPageModel::toggle(int row) {
 
 void DownloadPageModel::chooseAll(bool chosen) {
     for (DownloadRow& row : rows_) {
-        if (row.saveState != kSaveDone)
+        if (isOpen(row))
             row.saveState = chosen ? kSaveChosen : kSaveNotChosen;
     }
+}
+
+bool DownloadPageModel::allChosen() const {
+    return std::any_of(rows_.begin(), rows_.end(), isOpen) &&
+           std::none_of(rows_.begin(), rows_.end(),
+                        [](const DownloadRow& r) { return r.saveState == kSaveNotChosen; });
+}
+
+int DownloadPageModel::markStored(const QString& dataRoot, const QString& patientId) {
+    const std::vector<SnapRecording> complete = collector_->completeRecordings();
+    const std::vector<bool> stored =
+        alreadyStored(RecordingStore(dataRoot, kModeSnap, patientId), complete);
+    int marked = 0;
+    for (DownloadRow& row : rows_) {
+        if (row.saveState == kSaveDone)
+            continue;
+        bool held = false;
+        for (size_t i = 0; i < complete.size(); ++i)
+            held = held || (stored[i] && complete[i].header.index == row.tableIndex);
+        if (held) {
+            row.saveState = kSaveStored;
+            ++marked;
+        } else if (row.saveState == kSaveStored) {
+            row.saveState = kSaveChosen;
+        }
+    }
+    return marked;
 }
 
 int DownloadPageModel::chosenCount() const {
@@ -175,8 +207,7 @@ Message DownloadPageModel::save(const QString& dataRoot, const QString& patientI
 }
 
 void DownloadPageModel::afterSave() {
-    const bool allSaved = std::all_of(
-        rows_.begin(), rows_.end(), [](const DownloadRow& r) { return r.saveState == kSaveDone; });
+    const bool allSaved = std::none_of(rows_.begin(), rows_.end(), isOpen);
     if (rows_.empty() || allSaved) {
         saveEnabled_ = false;
         selectAllEnabled_ = false;

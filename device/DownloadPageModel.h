@@ -11,8 +11,9 @@
 
 namespace vantora {
 
-// Save state of a download row, kept in the row's item data.
-enum SaveState { kSaveNotChosen = 0, kSaveChosen = 1, kSaveDone = 3 };
+// Save state of a download row, kept in the row's item data. A row already
+// in the chosen patient's store is marked as stored and never saved again.
+enum SaveState { kSaveNotChosen = 0, kSaveChosen = 1, kSaveStored = 2, kSaveDone = 3 };
 
 // One row of the download list: one table entry of the recorder. A chunk of
 // a recording kept in several chunks is a row of its own.
@@ -63,11 +64,18 @@ public:
     bool selectAllEnabled() const { return selectAllEnabled_; }
     bool saveEnabled() const { return saveEnabled_; }
 
-    // Click on a save mark: 1 <-> 0; a saved row stays. True when changed.
+    // Click on a save mark: 1 <-> 0; a saved or stored row stays. True when changed.
     bool toggle(int row);
     // The select-all box: every row not yet saved chosen (1) or not (0).
     void chooseAll(bool chosen);
     int chosenCount() const;
+    // What the select-all box shows: every row that can still be chosen is.
+    bool allChosen() const;
+
+    // Marks the rows the patient's Snap store already holds as stored (2);
+    // rows marked for another patient before are chosen again. Returns the
+    // number of rows marked.
+    int markStored(const QString& dataRoot, const QString& patientId);
 
     // Saves the chosen rows, in order, to the Snap store of the patient.
     // Rows stored become kSaveDone; a full store (61286) or a failed write
@@ -78,6 +86,7 @@ public:
 
 private:
     void dropIncompleteRows();
+    static bool isOpen(const DownloadRow& row); // may still be chosen or not
     int rowOf(int tableIndex) const;
 
     std::unique_ptr<DownloadCollector> collector_;

@@ -3,8 +3,13 @@
 namespace vantora {
 
 LiveRecording::LiveRecording(ContinuousSegmenter::Append append, int segmentsWanted,
-                             std::function<void()> onDone)
-    : segmenter_(std::move(append)), onDone_(std::move(onDone)), segmentsWanted_(segmentsWanted) {}
+                             std::function<void()> onDone, RecordingClock clock)
+    : segmenter_(std::move(append), std::move(clock)), onDone_(std::move(onDone)),
+      segmentsWanted_(segmentsWanted) {}
+
+bool LiveRecording::wantsMore() const {
+    return segmentsWanted_ <= 0 || segmenter_.segmentsWritten() < segmentsWanted_;
+}
 
 void LiveRecording::livePacket(const AcqPacket& packet) {
     bool done = false;
@@ -12,9 +17,7 @@ void LiveRecording::livePacket(const AcqPacket& packet) {
         std::lock_guard lock(mutex_);
         ++packets_;
         invalid_ += packet.valid == 0 ? 1 : 0;
-        const bool recording =
-            segmentsWanted_ <= 0 || segmenter_.segmentsWritten() < segmentsWanted_;
-        if (!recording)
+        if (!wantsMore())
             return;
         const Message m = segmenter_.addPacket(packet);
         if (!m.isNone())
@@ -30,8 +33,14 @@ void LiveRecording::linkStatus(int status) {
         return;
     {
         std::lock_guard lock(mutex_);
-        // Any link end (or failed open) leaves no half segment behind.
-        segmenter_.reset();
+        // Any link end (or failed open) leaves no half segment behind. What
+        // comes after the wanted segments was never meant to be kept.
+        const bool recording = wantsMore();
+        const Message dropped = segmenter_.reset();
+        if (recording && !dropped.isNone()) {
+            notStored_ = dropped;
+            messages_.push_back(dropped.id);
+        }
     }
     ended_.release();
 }
@@ -39,6 +48,11 @@ void LiveRecording::linkStatus(int status) {
 void LiveRecording::showMessage(const Message& message) {
     std::lock_guard lock(mutex_);
     messages_.push_back(message.id);
+}
+
+Message LiveRecording::notStored() const {
+    std::lock_guard lock(mutex_);
+    return notStored_;
 }
 
 int LiveRecording::segments() const {

@@ -39,8 +39,8 @@ bool RealMeaModel::isSimplifiedChinese(const QLocale& locale) {
            locale.script() == QLocale::SimplifiedHanScript;
 }
 
-void RealMeaModel::startRecording(ContinuousSegmenter::Append append) {
-    segmenter_ = std::make_unique<ContinuousSegmenter>(std::move(append));
+void RealMeaModel::startRecording(ContinuousSegmenter::Append append, RecordingClock clock) {
+    segmenter_ = std::make_unique<ContinuousSegmenter>(std::move(append), std::move(clock));
     run_ = Run::Recording;
 }
 
@@ -49,12 +49,12 @@ void RealMeaModel::startDisplayOnly() {
     run_ = Run::DisplayOnly;
 }
 
-void RealMeaModel::linkEnded() {
-    if (segmenter_)
-        segmenter_->reset();
+Message RealMeaModel::linkEnded() {
+    const Message dropped = segmenter_ ? segmenter_->reset() : Message{};
     segmenter_.reset();
     run_ = Run::Idle;
     texts_ = {};
+    return dropped;
 }
 
 Message RealMeaModel::packet(const AcqPacket& packet) {

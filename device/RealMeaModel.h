@@ -39,12 +39,15 @@ public:
 
     static bool isSimplifiedChinese(const QLocale& locale);
 
-    void startRecording(ContinuousSegmenter::Append append);
+    // The recording's pace and stamps follow `clock` (the real one unless a
+    // test gives its own).
+    void startRecording(ContinuousSegmenter::Append append, RecordingClock clock = {});
     void startDisplayOnly();
     // The link has ended (stop, home, error, port removed): idle, texts
     // emptied, the unfinished segment dropped. Packets still under way when
-    // the page stopped are ignored from here on.
-    void linkEnded();
+    // the page stopped are ignored from here on. Returns 62650 with the
+    // seconds of signal dropped, or none.
+    Message linkEnded();
 
     // Recording step, then display update. Returns a message of the store
     // (61217, 61286, 61341) to show, once per cause.

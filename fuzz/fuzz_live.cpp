@@ -18,10 +18,12 @@ namespace {
 class LiveSink : public LinkSink {
 public:
     explicit LiveSink(const QString& root)
-        : segmenter_([root](std::span<const AcqPacket> packets) {
-              return RecordingStore(root, kModeContinuous, QStringLiteral("P1"))
-                  .appendContinuous(packets);
-          }) {}
+        : segmenter_(
+              [root](std::span<const AcqPacket> packets, const SystemTime& stamp) {
+                  return RecordingStore(root, kModeContinuous, QStringLiteral("P1"))
+                      .appendContinuous(packets, stamp);
+              },
+              RecordingClock::unpaced()) {}
     void livePacket(const AcqPacket& packet) override {
         trace_.push(packet);
         segmenter_.addPacket(packet);

@@ -2,6 +2,7 @@
 
 #include "core/Langpack.h"
 #include "device/DownloadPageModel.h"
+#include "device/StoredRecordings.h"
 #include "render/StripRowRenderer.h"
 
 #include <QHeaderView>
@@ -60,12 +61,14 @@ private:
     static void paintMark(QPainter& painter, const QRect& cell, int state) {
         const QRect box = QRect(0, 0, CDownloadList::kMarkSize - 10, CDownloadList::kMarkSize - 10)
                               .translated(cell.center() - QPoint(10, 10));
+        // Saved now or stored before: a grey mark that no click changes.
+        const bool kept = state == kSaveDone || state == kSaveStored;
         painter.save();
         painter.setPen(QPen(Qt::black, 1));
-        painter.fillRect(box, state == kSaveDone ? QColor(Qt::lightGray) : QColor(Qt::white));
+        painter.fillRect(box, kept ? QColor(Qt::lightGray) : QColor(Qt::white));
         painter.drawRect(box);
         if (state != kSaveNotChosen) {
-            painter.setPen(QPen(state == kSaveDone ? Qt::darkGray : Qt::darkGreen, 3));
+            painter.setPen(QPen(kept ? Qt::darkGray : Qt::darkGreen, 3));
             painter.drawPolyline(QPolygon{box.topLeft() + QPoint(4, 10),
                                           box.topLeft() + QPoint(8, 15),
                                           box.topLeft() + QPoint(16, 4)});
@@ -113,6 +116,8 @@ void CDownloadList::refreshRows() {
         item->setText(kHeartRate, row.heartRateText());
         item->setText(kStartTime, row.startTimeText());
         item->setData(kSaveMark, kSaveStateRole, row.saveState);
+        item->setToolTip(kSaveMark, row.saveState == kSaveStored ? Langpack::text(msg::kStoredMark)
+                                                                 : QString());
     }
     viewport()->update();
 }

@@ -5,6 +5,7 @@
 #include "core/AppState.h"
 #include "core/Langpack.h"
 #include "device/PortDiscovery.h"
+#include "device/StoredRecordings.h"
 #include "device/UdevPortEnumerator.h"
 #include "records/CDownloadList.h"
 #include "records/CDownloadProgressWnd.h"
@@ -20,7 +21,11 @@ namespace {
 constexpr int kDownloadCaption = 62200;
 constexpr int kSaveCaption = 62201;
 constexpr int kSelectAllCaption = 62202;
-constexpr int kSaveQuestion = 61329;
+
+QString patientLabel(const PickedPatient& patient) {
+    return patient.name.isEmpty() ? patient.id
+                                  : QStringLiteral("%1 (%2)").arg(patient.id, patient.name);
+}
 
 DeviceLink::PortFinder stationFinder() {
     return [] {
@@ -83,7 +88,6 @@ CSnapDataRePage::CSnapDataRePage(CMainFrame& frame, DeviceLink::PortFinder finde
     connect(list_, &CDownloadList::markToggleRequested, this, &CSnapDataRePage::toggleMark);
     connect(progress_, &CDownloadProgressWnd::cancelRequested, this,
             &CSnapDataRePage::OnCancelDownload);
-    selectAll_->setChecked(true);
     showControls();
 }
 
@@ -95,7 +99,6 @@ void CSnapDataRePage::OnDownload() {
     model_.reset();
     list_->clearTraces();
     list_->refreshRows();
-    selectAll_->setChecked(true);
     showControls();
     download_->setEnabled(false);
     progress_->show(model_.progress());
@@ -144,11 +147,13 @@ void CSnapDataRePage::onLinkStatus(int status) {
 void CSnapDataRePage::OnSelectAll(bool ticked) {
     model_.chooseAll(ticked);
     list_->refreshRows();
+    showControls();
 }
 
 void CSnapDataRePage::toggleMark(int row) {
     if (model_.toggle(row))
         list_->refreshRows();
+    showControls();
 }
 
 void CSnapDataRePage::OnSave() {
@@ -160,7 +165,18 @@ void CSnapDataRePage::OnSave() {
         showControls();
         return;
     }
-    if (!prompter().confirm(Message{kSaveQuestion, {}}))
+    // What the patient already has is marked, shown, and left out.
+    const int stored = model_.markStored(state().dataRoot, patient->id);
+    list_->refreshRows();
+    showControls();
+    const QString who = patientLabel(*patient);
+    const int count = model_.chosenCount();
+    if (count == 0) {
+        if (stored > 0)
+            showMessage(Message{msg::kAllAlreadyStored, who});
+        return;
+    }
+    if (!prompter().confirm(saveQuestion(who, count)))
         return;
     const Message result = model_.save(state().dataRoot, patient->id);
     list_->refreshRows();
@@ -174,6 +190,7 @@ void CSnapDataRePage::showControls() {
     download_->setEnabled(!running);
     save_->setEnabled(!running && model_.saveEnabled());
     selectAll_->setEnabled(model_.selectAllEnabled());
+    selectAll_->setChecked(model_.allChosen()); // follows the rows' marks
 }
 
 } // namespace vantora

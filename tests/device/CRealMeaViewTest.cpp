@@ -82,6 +82,7 @@ protected:
             ++picked_;
             return pick_;
         });
+        view->setRecordingClock(RecordingClock::unpaced()); // the simulator runs unpaced
         return view;
     }
     static bool waitFor(const std::function<bool()>& condition) {
@@ -110,8 +111,8 @@ protected:
 } // namespace
 
 // 2459 frames, every fifth without signal: 1875 valid ones and 93 more,
-// the last with signal. One
-// segment is stored, the rest is discarded when the page stops.
+// the last with signal. One segment is stored, the rest is discarded when
+// the page stops, and the page says so.
 TEST_F(RealMeaViewTest, RecordsOneSegmentOfValidPacketsForThePickedPatient) {
     const sim::SimConfig c = liveConfig(2459);
     SimHarness h(c, false);
@@ -157,10 +158,11 @@ TEST_F(RealMeaViewTest, RecordsOneSegmentOfValidPacketsForThePickedPatient) {
     EXPECT_EQ(store().readEntry(0).value.heartRate, rateSum / rates);
     EXPECT_EQ(store().readEntry(0).value.kind, mask);
     EXPECT_EQ(mask, 0x4A); // codes 2, 4 and 7
-    EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'\n').toStdString();
+    EXPECT_EQ(messages_, QStringList(Message{62650, QStringLiteral("1")}.text()));
 }
 
-// 2342 frames hold 1874 valid ones: stopped there, nothing is stored.
+// 2342 frames hold 1874 valid ones: stopped there, nothing is stored, and
+// the page says how much signal that was.
 TEST_F(RealMeaViewTest, StopBeforeTheSegmentIsFullStoresNothing) {
     const sim::SimConfig c = liveConfig(2342);
     SimHarness h(c, false);
@@ -173,6 +175,7 @@ TEST_F(RealMeaViewTest, StopBeforeTheSegmentIsFullStoresNothing) {
     EXPECT_FALSE(view->model().running());
     EXPECT_EQ(store().count().value, 0);
     EXPECT_FALSE(QFile::exists(store().dataPath()));
+    EXPECT_EQ(messages_, QStringList(Message{62650, QStringLiteral("29")}.text()));
 }
 
 TEST_F(RealMeaViewTest, DisplayOnlyAsksNothingAndTouchesNoFile) {
@@ -182,7 +185,8 @@ TEST_F(RealMeaViewTest, DisplayOnlyAsksNothingAndTouchesNoFile) {
     const int icon = view->heartIconShown();
     view->OnStart();
     h.start();
-    ASSERT_TRUE(waitFor([view] { return view->model().trace().writePosition() == 999 * 4 % 2250; }));
+    ASSERT_TRUE(
+        waitFor([view] { return view->model().trace().writePosition() == 999 * 4 % 2250; }));
     EXPECT_EQ(picked_, 0);
     EXPECT_EQ(view->heartIconShown(), icon);
     EXPECT_EQ(view->text(1229)->text(), QStringLiteral("75"));
@@ -195,10 +199,12 @@ TEST_F(RealMeaViewTest, DisplayOnlyAsksNothingAndTouchesNoFile) {
 }
 
 // The port leaves the system mid-segment (the bridge unplugged, and udev
-// says so): 61330, idle, nothing partial stored.
+// says so): 61330, idle, nothing partial stored, and the page says what was
+// lost. Paced, so the frames are read before the port goes.
 TEST_F(RealMeaViewTest, VanishingPortReturnsToIdleWithTheFailure) {
     sim::SimConfig c = liveConfig(-1);
-    c.vanishAfterDataBytes = 15 * 1000; // 1000 frames, 800 of them valid
+    c.paced = true;
+    c.vanishAfterDataBytes = 15 * 100; // 100 frames, 80 of them valid: 1.3 s
     SimHarness h(c, false);
     CRealMeaView* view = openPage(h.finder());
     view->OnStart();
@@ -208,7 +214,8 @@ TEST_F(RealMeaViewTest, VanishingPortReturnsToIdleWithTheFailure) {
     ASSERT_TRUE(waitFor([view] { return !view->model().running(); }));
     EXPECT_TRUE(view->startButton()->isEnabled());
     EXPECT_TRUE(view->text(1231)->text().isEmpty());
-    EXPECT_EQ(messages_, QStringList(Message{msg::kLinkFailed, {}}.text()));
+    EXPECT_EQ(messages_, QStringList({Message{msg::kLinkFailed, {}}.text(),
+                                      Message{62650, QStringLiteral("1")}.text()}));
     EXPECT_EQ(store().count().value, 0);
 }
 

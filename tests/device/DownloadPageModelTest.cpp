@@ -128,3 +128,55 @@ TEST_F(DownloadPageModelTest, SaveMarksDecideWhatIsWritten) {
     EXPECT_EQ(fresh.save(root_.path(), kId).id, 61328);
     EXPECT_EQ(store().count().value, 3);
 }
+
+// A second download of recordings the patient already has: those rows are
+// marked stored (same start time and the same blocks), not chosen, never
+// saved again; the select-all state follows the rows that can still be
+// chosen. Marks are the chosen patient's: another patient gets them all.
+TEST_F(DownloadPageModelTest, RecordingsAlreadyStoredAreMarkedAndNotSavedAgain) {
+    auto download = [this](DownloadPageModel& m, const std::vector<DeviceRecordHeader>& headers) {
+        m.reset();
+        for (size_t i = 0; i < headers.size(); ++i)
+            m.recordHeader(int(i), headers[i]);
+        for (size_t i = 0; i < headers.size(); ++i)
+            sendEntry(m, int(i), blocks_[i % 3]);
+        m.linkStatus(0);
+    };
+    DownloadPageModel first;
+    download(first, {headerOf(0, 3, 60), headerOf(1, 3, 61), headerOf(2, 3, 62)});
+    ASSERT_TRUE(first.save(root_.path(), kId).isNone());
+    ASSERT_EQ(store().count().value, 3);
+
+    // Entries 0-2 again (all with one start time, so the blocks decide), and
+    // entry 3: the blocks of entry 0 at another time.
+    DeviceRecordHeader later = headerOf(3, 4, 63);
+    later.startTime[6] = 11; // a second later
+    DownloadPageModel again;
+    download(again, {headerOf(0, 4, 60), headerOf(1, 4, 61), headerOf(2, 4, 62), later});
+    EXPECT_TRUE(again.allChosen());
+    EXPECT_EQ(again.markStored(root_.path(), kId), 3);
+    auto states = [&again] {
+        std::vector<int> out;
+        for (const DownloadRow& r : again.rows())
+            out.push_back(r.saveState);
+        return out;
+    };
+    EXPECT_EQ(states(), (std::vector<int>{2, 2, 2, 1}));
+    EXPECT_EQ(again.chosenCount(), 1);
+    EXPECT_TRUE(again.allChosen()); // the one row that can be chosen is
+    EXPECT_FALSE(again.toggle(0));  // a stored row stays
+    EXPECT_TRUE(again.toggle(3));
+    EXPECT_FALSE(again.allChosen());
+    again.chooseAll(true);
+    EXPECT_EQ(states(), (std::vector<int>{2, 2, 2, 1}));
+
+    EXPECT_EQ(again.markStored(root_.path(), QStringLiteral("nobody")), 0);
+    EXPECT_EQ(states(), (std::vector<int>{1, 1, 1, 1})); // new to that patient
+    EXPECT_EQ(again.markStored(root_.path(), kId), 3);
+    EXPECT_TRUE(again.save(root_.path(), kId).isNone());
+    EXPECT_EQ(states(), (std::vector<int>{2, 2, 2, 3}));
+    ASSERT_EQ(store().count().value, 4);
+    EXPECT_EQ(store().readRecordData(3).value, bytesOf(blocks_[0]));
+    EXPECT_FALSE(again.saveEnabled()); // nothing left to save
+    EXPECT_FALSE(again.allChosen());
+}

@@ -2,6 +2,7 @@
 // a pseudo-terminal with the real termios line, and the live reader's
 // silence budget on an in-memory line.
 #include "EventSink.h"
+#include "ManualClock.h"
 #include "SimHarness.h"
 #include "support/TestData.h"
 
@@ -15,6 +16,7 @@
 using namespace vantora;
 using namespace vantora::test;
 using sim::SimConfig;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -37,11 +39,15 @@ struct LiveRun {
     RecordingStore store{root.path(), kModeContinuous, kPatient};
     std::unique_ptr<LiveRecording> recording;
     std::atomic<int> stopAtPackets{-1};
+    // The simulator runs unpaced here; the pace has a test of its own.
+    RecordingClock clock = RecordingClock::unpaced();
 
     // The page's handler: records, and stops the link at a given packet.
     struct Stopper : LinkSink {
         LiveRun* run = nullptr;
+        std::vector<AcqPacket> received;
         void livePacket(const AcqPacket& p) override {
+            received.push_back(p);
             run->recording->livePacket(p);
             if (run->recording->packets() == run->stopAtPackets.load())
                 run->link->stopLiveLink();
@@ -53,13 +59,23 @@ struct LiveRun {
     std::unique_ptr<DeviceLink> link;
 
     void run(SimHarness& h, int wanted) {
+        prepare(h, wanted);
+        open(h, true);
+    }
+    // The recording starts (and its clock with it), the link is not open yet.
+    void prepare(SimHarness& h, int wanted) {
         stopper.run = this;
         link = std::make_unique<DeviceLink>(h.finder());
         recording = std::make_unique<LiveRecording>(
-            [this](std::span<const AcqPacket> p) { return store.appendContinuous(p); }, wanted,
-            [this] { link->stopLiveLink(); });
+            [this](std::span<const AcqPacket> p, const SystemTime& stamp) {
+                return store.appendContinuous(p, stamp);
+            },
+            wanted, [this] { link->stopLiveLink(); }, clock);
+    }
+    void open(SimHarness& h, bool startSim) {
         ASSERT_EQ(link->openLiveLink(stopper), DeviceLink::kStarted);
-        h.start(); // after the port was opened and purged: nothing is lost
+        if (startSim)
+            h.start(); // after the port was opened and purged: nothing is lost
         ASSERT_TRUE(recording->waitForEnd(30000));
         link->waitForReaders(5000);
     }
@@ -82,7 +98,9 @@ TEST(LiveLink, StopAfter1874ValidPacketsWritesNothing) {
     run.run(h, 1);
     EXPECT_EQ(run.recording->packets(), 1874);
     EXPECT_EQ(run.recording->segments(), 0);
-    EXPECT_TRUE(run.recording->messageIds().empty());
+    // The stop says what was dropped: 29.98 s, in whole seconds.
+    EXPECT_EQ(run.recording->notStored(), (Message{62650, QStringLiteral("29")}));
+    EXPECT_EQ(run.recording->messageIds(), (std::vector<int>{62650}));
     EXPECT_EQ(run.store.count().value, 0);
     EXPECT_EQ(run.link->state().portNumber.load(), -1);
 }
@@ -143,7 +161,8 @@ TEST(LiveLink, ThreeHundredAndOneInvalidFramesEndTheLink) {
     SimHarness h(c, false);
     LiveRun run;
     run.run(h, 1);
-    EXPECT_EQ(run.recording->messageIds(), (std::vector<int>{msg::kLinkFailed}));
+    // The failure, then the 10 valid packets of the unfinished segment.
+    EXPECT_EQ(run.recording->messageIds(), (std::vector<int>{msg::kLinkFailed, 62650}));
     // 10 valid, then 300 without signal; the 301st is not delivered.
     EXPECT_EQ(run.recording->packets(), 310);
     EXPECT_EQ(run.recording->invalidPackets(), 300);
@@ -157,7 +176,7 @@ TEST(LiveLink, ThreeHundredInvalidFramesAreTolerated) {
     LiveRun run;
     run.stopAtPackets = 400;
     run.run(h, 1);
-    EXPECT_TRUE(run.recording->messageIds().empty());
+    EXPECT_EQ(run.recording->messageIds(), (std::vector<int>{62650})); // only the stop's
     EXPECT_EQ(run.recording->packets(), 400);
 }
 
@@ -167,6 +186,52 @@ TEST(LiveLink, TwoSegmentsInARow) {
     run.run(h, 2);
     EXPECT_EQ(run.recording->segments(), 2);
     EXPECT_EQ(run.store.count().value, 2);
+}
+
+// A recorder that streamed into the line before the link opened (the
+// simulator fills it and waits): the line is purged when the link opens, and
+// signal that comes faster than the clock is a backlog, not a recording. The
+// clock says 45 s have passed: one segment of the four that come is stored,
+// stamped 30 s after the start, and the stop says what was not stored.
+TEST(LiveLink, BacklogIsPurgedAndNoMoreIsStoredThanTimeAllows) {
+    const SimConfig c = liveConfig(-1);
+    SimHarness h(c); // streams at once, before anyone reads
+    int held = -1;
+    while (held != h.sim().framesSent()) { // until the line is full
+        held = h.sim().framesSent();
+        std::this_thread::sleep_for(200ms);
+    }
+    test::ManualClock clock;
+    LiveRun run;
+    run.clock = clock.clock();
+    run.stopAtPackets = 4 * 1875;
+    run.prepare(h, 0);
+    clock.advance(45s);
+    run.open(h, false);
+
+    // The first frame read is the one the simulator was writing at the purge.
+    const std::vector<AcqPacket>& got = run.stopper.received;
+    ASSERT_EQ(got.size(), 4u * 1875u);
+    const auto sent = sentPackets(c, held + 2 + 1875);
+    int resumedAt = -1;
+    for (int k = held; k <= held + 1 && resumedAt < 0; ++k) {
+        if (std::equal(got.begin(), got.begin() + 1875, sent.begin() + k))
+            resumedAt = k;
+    }
+    EXPECT_GE(resumedAt, 0) << "frames held in the line before the link were read";
+
+    ASSERT_EQ(run.recording->segments(), 1);
+    ASSERT_EQ(run.store.count().value, 1);
+    std::vector<int32_t> first;
+    for (int k = 0; k < 1875; ++k)
+        first.insert(first.end(), got[size_t(k)].samples, got[size_t(k)].samples + 4);
+    EXPECT_EQ(run.store.readSamples(0).value, first);
+    EXPECT_EQ(run.store.readEntry(0).value.time,
+              SystemTime::fromDateTime(test::ManualClock::wallStart().addSecs(30)));
+    // The latest 2844 frames were kept (45 s and the tolerance); 969 of them
+    // wait for a second segment when the link stops.
+    EXPECT_EQ(run.recording->notStored(), (Message{62650, QStringLiteral("15")}));
+    EXPECT_EQ(run.recording->messageIds(), (std::vector<int>{62650}));
 }
 
 namespace {

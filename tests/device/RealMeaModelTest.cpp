@@ -41,7 +41,7 @@ QString t(int id) {
 struct StoreSpy {
     std::vector<std::vector<AcqPacket>> segments;
     ContinuousSegmenter::Append append() {
-        return [this](std::span<const AcqPacket> p) {
+        return [this](std::span<const AcqPacket> p, const SystemTime&) {
             segments.emplace_back(p.begin(), p.end());
             return Message{};
         };
@@ -102,7 +102,7 @@ TEST_F(RealMeaModelTest, RhythmFindingsByCodeByteAndSystemLanguage) {
 TEST_F(RealMeaModelTest, HeartIconBlinksWithTheRecordingOnly) {
     StoreSpy store;
     RealMeaModel m(false);
-    m.startRecording(store.append());
+    m.startRecording(store.append(), RecordingClock::unpaced());
     std::map<int, int> shown;
     for (int k = 0; k < 50; ++k) {
         m.packet(packet(1, 75));
@@ -131,7 +131,7 @@ TEST_F(RealMeaModelTest, HeartIconBlinksWithTheRecordingOnly) {
 TEST_F(RealMeaModelTest, RecordingCutsSegmentsOfValidPacketsOnly) {
     StoreSpy store;
     RealMeaModel m(false);
-    m.startRecording(store.append());
+    m.startRecording(store.append(), RecordingClock::unpaced());
     int valid = 0;
     int fed = 0;
     for (int k = 0; valid < 1874; ++k, ++fed) {
@@ -155,12 +155,12 @@ TEST_F(RealMeaModelTest, RecordingCutsSegmentsOfValidPacketsOnly) {
 
     for (int k = 0; k < 1000; ++k, ++fed)
         m.packet(packet(1, 70));
-    m.linkEnded();
+    EXPECT_EQ(m.linkEnded(), (Message{62650, QStringLiteral("16")})); // 16 s not stored
     EXPECT_EQ(m.texts(), LiveTexts{});
     EXPECT_FALSE(m.running());
     m.packet(packet(1, 70)); // late, after the stop
     EXPECT_EQ(m.texts(), LiveTexts{});
-    m.startRecording(store.append());
+    m.startRecording(store.append(), RecordingClock::unpaced());
     for (int k = 0; k < 875; ++k, ++fed)
         m.packet(packet(1, 70));
     EXPECT_EQ(store.segments.size(), 1u);

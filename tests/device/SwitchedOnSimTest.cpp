@@ -18,14 +18,16 @@ constexpr int kIdleReturnMs = 500;
 
 // Packets a live link receives in about a second.
 int livePackets(DeviceLink& link) {
-    LiveRecording recording([](std::span<const AcqPacket>) { return Message{}; }, 0);
+    LiveRecording recording([](std::span<const AcqPacket>, const SystemTime&) { return Message{}; },
+                            0);
     if (link.openLiveLink(recording) != DeviceLink::kStarted)
         return -1;
     std::this_thread::sleep_for(std::chrono::milliseconds(1000));
     link.stopLiveLink();
     EXPECT_TRUE(recording.waitForEnd(10000));
     link.waitForReaders(5000);
-    EXPECT_TRUE(recording.messageIds().empty());
+    // A second is no segment: the stop says so, and nothing else is said.
+    EXPECT_EQ(recording.messageIds(), (std::vector<int>{62650}));
     return recording.packets();
 }
 

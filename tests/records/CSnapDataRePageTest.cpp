@@ -4,6 +4,7 @@
 #include "device/SimHarness.h"
 
 #include "app/PageIds.h"
+#include "device/StoredRecordings.h"
 #include "records/CDownloadList.h"
 #include "records/CDownloadProgressWnd.h"
 #include "records/CSnapDataRePage.h"
@@ -88,18 +89,28 @@ TEST_F(DownloadPageTest, FourRowsChosenThreeSavedByteForByteAndNothingTwice) {
     // Every row's trace was drawn from its own blocks.
     EXPECT_GE(view->list()->points().points().size(), 4 * kSamplesPerRecording);
 
+    EXPECT_TRUE(view->selectAllBox()->isChecked());
     clickMark(view, 1, QPoint(CDownloadList::kMarkSize / 2 + 2, 0)); // beside the square
     EXPECT_EQ(saveStates(view), (std::vector<int>{1, 1, 1, 1}));
     view->list()->setCurrentItem(view->list()->topLevelItem(1));
     QTest::keyClick(view->list(), Qt::Key_Space);
     EXPECT_EQ(saveStates(view), (std::vector<int>{1, 0, 1, 1}));
+    EXPECT_FALSE(view->selectAllBox()->isChecked()); // the box follows the marks
     clickMark(view, 1);
     EXPECT_EQ(saveStates(view), (std::vector<int>{1, 1, 1, 1}));
-    clickMark(view, 1);
+    EXPECT_TRUE(view->selectAllBox()->isChecked());
+    QTest::mouseClick(view->selectAllBox(), Qt::LeftButton); // and the marks the box
+    EXPECT_EQ(saveStates(view), (std::vector<int>{0, 0, 0, 0}));
+    clickMark(view, 0);
+    clickMark(view, 2);
+    clickMark(view, 3);
     EXPECT_EQ(saveStates(view), (std::vector<int>{1, 0, 1, 1}));
+    EXPECT_FALSE(view->selectAllBox()->isChecked());
 
     QTest::mouseClick(view->saveButton(), Qt::LeftButton);
-    EXPECT_EQ(questions_, QStringList(Message{61329, {}}.text()));
+    EXPECT_EQ(questions_, QStringList(saveQuestion(QStringLiteral("1001"), 3).text()));
+    EXPECT_TRUE(questions_.value(0).contains(QStringLiteral("3 ")));
+    EXPECT_TRUE(questions_.value(0).contains(QStringLiteral("1001")));
     EXPECT_EQ(saveStates(view), (std::vector<int>{3, 0, 3, 3}));
     ASSERT_EQ(store().count().value, 3);
     const std::array<size_t, 3> saved{0, 2, 3};
@@ -112,6 +123,25 @@ TEST_F(DownloadPageTest, FourRowsChosenThreeSavedByteForByteAndNothingTwice) {
     QTest::mouseClick(view->saveButton(), Qt::LeftButton);
     EXPECT_EQ(store().count().value, 3);
     EXPECT_TRUE(view->saveButton()->isEnabled()); // row 2 is still there to choose
+
+    // Downloaded again: what the patient has is marked stored and left out.
+    for (int round = 0; round < 2; ++round) {
+        questions_.clear();
+        messages_.clear();
+        ASSERT_TRUE(downloadEnds(view));
+        EXPECT_EQ(saveStates(view), (std::vector<int>{1, 1, 1, 1}));
+        QTest::mouseClick(view->saveButton(), Qt::LeftButton);
+        EXPECT_EQ(saveStates(view),
+                  round == 0 ? (std::vector<int>{2, 3, 2, 2}) : (std::vector<int>{2, 2, 2, 2}));
+        EXPECT_EQ(questions_, round == 0
+                                  ? QStringList(saveQuestion(QStringLiteral("1001"), 1).text())
+                                  : QStringList());
+        const Message said = round == 0 ? Message{msg::kTransferComplete, {}}
+                                        : Message{62653, QStringLiteral("1001")};
+        EXPECT_EQ(messages_.last(), said.text());
+        EXPECT_EQ(store().count().value, 4);
+    }
+    EXPECT_EQ(store().readRecordData(3).value, blockBytes(entries[1].blocks));
 }
 
 TEST_F(DownloadPageTest, CancelStopsTheLinkAndOffersOnlyCompleteRecordings) {

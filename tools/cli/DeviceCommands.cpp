@@ -4,6 +4,7 @@
 #include "device/DownloadCollector.h"
 #include "device/LiveRecording.h"
 #include "device/PortDiscovery.h"
+#include "device/StoredRecordings.h"
 #include "device/UdevPortEnumerator.h"
 #include "records/RecordingStore.h"
 #include "tools/cli/CliContext.h"
@@ -13,7 +14,9 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -23,7 +26,6 @@ namespace vantora::cli {
 namespace {
 
 constexpr int kNothingReceived = 61328;
-constexpr int kSaveQuestion = 61329;
 constexpr int kWaitSliceMs = 1000;
 
 DeviceLink::PortFinder portFinder(const std::optional<QString>& port) {
@@ -81,8 +83,34 @@ int finishLink(int openResult, const std::vector<int>& messages, const QString& 
     return 1;
 }
 
+std::atomic<bool> gInterrupted{false};
+
+void onInterrupt(int) {
+    gInterrupted.store(true);
+}
+
+// Ctrl-C or a termination request while recording ends the link like the
+// page's Stop, so the report (and what was not stored) still comes out.
+class InterruptStopsLink {
+public:
+    InterruptStopsLink()
+        : int_(std::signal(SIGINT, onInterrupt)), term_(std::signal(SIGTERM, onInterrupt)) {}
+    ~InterruptStopsLink() {
+        std::signal(SIGINT, int_);
+        std::signal(SIGTERM, term_);
+    }
+    InterruptStopsLink(const InterruptStopsLink&) = delete;
+    InterruptStopsLink& operator=(const InterruptStopsLink&) = delete;
+
+private:
+    void (*int_)(int);
+    void (*term_)(int);
+};
+
 template <class Sink> void waitForLinkEnd(const Sink& sink, DeviceLink& link) {
     while (!sink.waitForEnd(kWaitSliceMs)) {
+        if (gInterrupted.load())
+            link.stopLiveLink();
     }
     link.waitForReaders(10 * kWaitSliceMs);
 }
@@ -103,24 +131,38 @@ int runDownload(CliContext& ctx) {
     std::vector<int> messages = collector.messageIds();
     const QString reason = openFailureReason(opened, link, messages);
 
+    // What the patient's store already holds is never saved again.
+    const RecordingStore store(ctx.dataRoot, kModeSnap, patient.id);
     const std::vector<SnapRecording> received = collector.completeRecordings();
+    const std::vector<bool> stored = alreadyStored(store, received);
     std::vector<SnapRecording> chosen;
+    int alreadyThere = 0;
     for (size_t i = 0; i < received.size(); ++i) {
-        if (!selection || selection->count(int(i) + 1) > 0)
+        if (selection && selection->count(int(i) + 1) == 0)
+            continue;
+        if (stored[i])
+            ++alreadyThere;
+        else
             chosen.push_back(received[i]);
     }
     int saved = 0;
     if (opened == DeviceLink::kStarted && received.empty()) {
         messages.push_back(kNothingReceived);
-    } else if (!chosen.empty() && prompter.get().confirm(Message{kSaveQuestion, {}})) {
-        const SnapAppendResult result =
-            RecordingStore(ctx.dataRoot, kModeSnap, patient.id).appendSnap(chosen);
+    } else if (chosen.empty() && alreadyThere > 0) {
+        messages.push_back(msg::kAllAlreadyStored);
+        std::fprintf(stderr, "%s\n",
+                     Message{msg::kAllAlreadyStored, patient.id}.text().toUtf8().constData());
+    } else if (!chosen.empty() &&
+               prompter.get().confirm(saveQuestion(patient.id, int(chosen.size())))) {
+        const SnapAppendResult result = store.appendSnap(chosen);
         saved = result.saved;
         if (!result.message.isNone())
             messages.push_back(result.message.id);
     }
-    ctx.printJson(QJsonObject{
-        {"received", int(received.size())}, {"saved", saved}, {"messages", idsJson(messages)}});
+    ctx.printJson(QJsonObject{{"received", int(received.size())},
+                              {"alreadyStored", alreadyThere},
+                              {"saved", saved},
+                              {"messages", idsJson(messages)}});
     return finishLink(opened, messages, reason);
 }
 
@@ -134,13 +176,19 @@ int runRecord(CliContext& ctx) {
 
     const RecordingStore store(ctx.dataRoot, kModeContinuous, patient.id);
     DeviceLink link(portFinder(port));
+    // The real clock: a segment is stored only once its 30 s have passed.
     LiveRecording recording(
-        [&store](std::span<const AcqPacket> p) { return store.appendContinuous(p); }, wanted,
-        [&link] { link.stopLiveLink(); });
+        [&store](std::span<const AcqPacket> p, const SystemTime& stamp) {
+            return store.appendContinuous(p, stamp);
+        },
+        wanted, [&link] { link.stopLiveLink(); });
+    const InterruptStopsLink interrupt;
     const int opened = link.openLiveLink(recording);
     waitForLinkEnd(recording, link);
     std::vector<int> messages = recording.messageIds();
     const QString reason = openFailureReason(opened, link, messages);
+    if (const Message dropped = recording.notStored(); !dropped.isNone())
+        std::fprintf(stderr, "%s\n", dropped.text().toUtf8().constData());
     ctx.printJson(QJsonObject{{"segments", recording.segments()},
                               {"packets", recording.packets()},
                               {"invalidPackets", recording.invalidPackets()},

@@ -227,7 +227,8 @@ void RecorderSim::vanish() {
 }
 
 void RecorderSim::serveLive() {
-    auto due = Clock::now();
+    auto due = Clock::now() - kFramePeriod * config_.backlogFrames;
+    config_.backlogFrames = 0; // once: a return to live after a download starts afresh
     while (!stop_->load()) {
         if (!readInput())
             return;

@@ -29,7 +29,11 @@ struct SimConfig {
     // the download commands until none came for `idleReturnMs`, then live again.
     bool switchedOn = false;
     int idleReturnMs = 3000;
-    int liveFrames = -1;          // frames to stream, then silence; -1 endless
+    int liveFrames = -1; // frames to stream, then silence; -1 endless
+    // Paced live: the stream starts this many frames behind its schedule, as
+    // a recorder that streamed into a line no one read; the missed frames go
+    // out as fast as the line takes them.
+    int backlogFrames = 0;
     int heartRate = 75;           // of the live stream
     std::vector<int> rhythmCodes; // live rhythm codes, each for 100 frames in turn
     int invalidEvery = 0;         // every n-th live frame carries no signal (0: none)

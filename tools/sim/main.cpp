@@ -34,6 +34,8 @@ const char* kUsage =
     "                         starts a download, serve it, stream again 3 s after the last "
     "command\n"
     "  --frames N             live: stop streaming after N frames\n"
+    "  --backlog S            live: start S seconds behind, as a recorder that streamed into\n"
+    "                         a line no one read; the missed frames go out at once\n"
     "  --heart-rate N         live heart rate (default 75)\n"
     "  --rhythm C1,C2,...     live rhythm codes, 100 frames each in turn\n"
     "  --invalid-every N      live: every N-th frame carries no signal\n"
@@ -94,6 +96,8 @@ SimConfig parse(const QStringList& args, QString& portFile) {
             c.switchedOn = true;
         else if (a == "--frames")
             c.liveFrames = number(args, i);
+        else if (a == "--backlog")
+            c.backlogFrames = std::min(number(args, i), 86400) * 1000 / 16;
         else if (a == "--heart-rate")
             c.heartRate = number(args, i);
         else if (a == "--invalid-every")
