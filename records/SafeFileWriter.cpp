@@ -117,8 +117,9 @@ bool SafeFileWriter::commit(qint64 expectedSize) {
     if (::rename(QFile::encodeName(temp_).constData(), QFile::encodeName(target_).constData()) != 0)
         return failWith(errno);
     temp_.clear();
-    syncFolder(QFileInfo(target_).absolutePath()); // the file is whole either way
-    return true;
+    // The new name must survive a power cut before anyone relies on it (a
+    // chart export removes the recordings next).
+    return syncFolder(QFileInfo(target_).absolutePath()) || failWith(errno);
 }
 
 QString SafeFileWriter::failure() const {
