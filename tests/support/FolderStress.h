@@ -50,6 +50,7 @@ struct StressPair {
 inline void stressSetUpCli(const QString& cli, const QStringList& args) {
     QProcess p;
     p.setStandardOutputFile(QProcess::nullDevice());
+    p.setStandardErrorFile(QProcess::nullDevice());
     p.start(cli, args);
     p.waitForFinished(-1);
 }
@@ -169,7 +170,7 @@ inline QString expectEqual(const char* what, qint64 got, qint64 expected) {
 inline std::vector<StressPair> stressPairs() {
     const QString chart = QStringLiteral("chart.cEcg");
     const auto makeChart = [chart](const QString& root, const QString& cli) {
-        QProcess::execute(
+        stressSetUpCli(
             cli, {QStringLiteral("--data"), root, QStringLiteral("export"),
                   QStringLiteral("--patient"), QStringLiteral("1002"), QStringLiteral("--mode"),
                   QStringLiteral("snap"), QStringLiteral("--number"), QStringLiteral("1"),
