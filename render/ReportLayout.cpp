@@ -5,6 +5,7 @@
 #include "render/ReportLayout.h"
 
 #include "core/Langpack.h"
+#include "records/RecordingDescription.h"
 #include "render/PaperElements.h"
 
 #include <QLocale>
@@ -122,7 +123,7 @@ void BuildAnalysisReport(ReportPage& page, const AnalysisReportInput& in) {
         &page.bodyFont, LayoutRect{box1->rect.left + 30, inner, box1->rect.right, boxBottom},
         std::vector<ValueTable::Row>{
             {Langpack::text(txt::kTime), time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), {}},
-            {Langpack::text(txt::kHeartRate), number(in.header.heartRate), {}}},
+            {Langpack::text(txt::kHeartRate), storedHeartRateText(in.header.heartRate), {}}},
         bold));
     page.elements.push_back(std::move(box1));
 
@@ -179,7 +180,7 @@ void BuildRecordReport(ReportPage& page, const PatientRecord& patient, int recor
         {txt::kPatientId, patient.id},
         {txt::kRecordNumber, number(recordNumber)},
         {txt::kTime, QLocale::system().toString(time, QLocale::ShortFormat)},
-        {txt::kHeartRate, number(header.heartRate)},
+        {txt::kHeartRate, storedHeartRateText(header.heartRate)},
         {txt::kFindings, kindFieldText(page.kind, header.kind)},
         {txt::kHistory, patient.text3},
     };

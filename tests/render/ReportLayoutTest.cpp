@@ -299,6 +299,15 @@ TEST_F(ReportLayoutTest, RecordReportFieldsFromPatientBytes) {
     EXPECT_EQ(byLabel.value(Langpack::text(61235) + ":  ").value(0), "64  ");
     EXPECT_EQ(byLabel.value(Langpack::text(61236) + ":  ").value(0),
               kindFieldText(page.kind, 0x0009) + "  ");
+    // A recorder that had no rate stored 0: the report shows a dash.
+    header.heartRate = 0;
+    ReportPage noRate(kA4.width(), kA4.height(), samples);
+    noRate.kind = ReportPage::kContinuousRecord;
+    BuildRecordReport(noRate, PatientRecord::decode(bytes), 17, header, "Ok");
+    bool dash = false;
+    for (const TextRow& row : all<FieldBlock>(noRate).at(0)->rows())
+        dash = dash || row.pieces == QStringList{Langpack::text(61235) + ":  ", "-  "};
+    EXPECT_TRUE(dash);
 }
 
 TEST(PaperClip, MoveLineRule) {
