@@ -1,9 +1,9 @@
 #include "app/CCorvidApp.h"
 
-#include "app/CCorvidDoc.h"
-#include "app/CMainFrame.h"
-#include "app/CSplashWnd.h"
-#include "app/PageIds.h"
+#include "ui/frame/CCorvidDoc.h"
+#include "ui/frame/CMainFrame.h"
+#include "ui/widgets/CSplashWnd.h"
+#include "ui/frame/PageIds.h"
 #include "app/SingleInstance.h"
 #include "app/StartUp.h"
 #include "core/Langpack.h"

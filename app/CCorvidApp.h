@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/MessageBoxPrompter.h"
-#include "app/PageRegistry.h"
+#include "ui/frame/MessageBoxPrompter.h"
+#include "ui/frame/PageRegistry.h"
 #include "core/AppState.h"
 
 #include <QObject>

@@ -1,12 +1,12 @@
 #include "app/StationPages.h"
 
-#include "analysis/CSnapAnanlyseView.h"
-#include "app/CCorvidView.h"
-#include "app/PageIds.h"
-#include "device/CRealMeaView.h"
-#include "records/CSnapDataRePage.h"
-#include "records/CSnapDataRepayProPage.h"
-#include "records/CSnapRecordMPage.h"
+#include "ui/pages/CSnapAnanlyseView.h"
+#include "ui/pages/CCorvidView.h"
+#include "ui/frame/PageIds.h"
+#include "ui/pages/CRealMeaView.h"
+#include "ui/pages/CSnapDataRePage.h"
+#include "ui/pages/CSnapDataRepayProPage.h"
+#include "ui/pages/CSnapRecordMPage.h"
 
 namespace vantora {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/PageRegistry.h"
+#include "ui/frame/PageRegistry.h"
 
 namespace vantora {
 

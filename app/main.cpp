@@ -1,5 +1,5 @@
 #include "app/CCorvidApp.h"
-#include "app/MessageBoxPrompter.h"
+#include "ui/frame/MessageBoxPrompter.h"
 #include "app/StationPages.h"
 #include "render/PictureMail.h"
 

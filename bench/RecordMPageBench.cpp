@@ -3,12 +3,12 @@
 // preview drawn in three rows, in the model and on the page itself (list
 // widget filled, preview rendered). Goal: median under 50 ms. Run with
 // --benchmark_repetitions=10 for the median.
-#include "app/CMainFrame.h"
-#include "app/PageIds.h"
+#include "ui/frame/CMainFrame.h"
+#include "ui/frame/PageIds.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
-#include "records/CRecordPreview.h"
-#include "records/CSnapRecordMPage.h"
+#include "ui/widgets/CRecordPreview.h"
+#include "ui/pages/CSnapRecordMPage.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordMPageModel.h"

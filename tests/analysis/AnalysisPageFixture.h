@@ -2,8 +2,8 @@
 
 // The frame with the analysis page of one patient holding one Snap recording,
 // its save dialog answered by the test.
-#include "analysis/CSnapAnanlyseView.h"
-#include "app/PageIds.h"
+#include "ui/pages/CSnapAnanlyseView.h"
+#include "ui/frame/PageIds.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordDialogs.h"

@@ -3,7 +3,7 @@
 // a printer chosen without the dialog, read back with poppler; and the
 // document-writer refusal.
 #include "AnalysisPageFixture.h"
-#include "render/ReportPrinting.h"
+#include "ui/dialogs/ReportPrinting.h"
 
 #include <QPrinter>
 #include <QProcess>

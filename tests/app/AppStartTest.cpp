@@ -1,9 +1,9 @@
 #include "ShellTestSupport.h"
 
 #include "app/CCorvidApp.h"
-#include "app/CMainFrame.h"
-#include "app/CSplashWnd.h"
-#include "app/PageIds.h"
+#include "ui/frame/CMainFrame.h"
+#include "ui/widgets/CSplashWnd.h"
+#include "ui/frame/PageIds.h"
 #include "app/StationPages.h"
 
 #include <QDir>

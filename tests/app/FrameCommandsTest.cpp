@@ -1,5 +1,5 @@
-#include "app/FrameCommands.h"
-#include "app/PageIds.h"
+#include "ui/frame/FrameCommands.h"
+#include "ui/frame/PageIds.h"
 #include "core/DataPaths.h"
 
 #include <gtest/gtest.h>

@@ -1,12 +1,12 @@
 #include "ShellTestSupport.h"
 
-#include "app/CCorvidView.h"
-#include "app/CMainFrame.h"
-#include "app/IconButton.h"
-#include "app/PageIds.h"
+#include "ui/pages/CCorvidView.h"
+#include "ui/frame/CMainFrame.h"
+#include "ui/widgets/IconButton.h"
+#include "ui/frame/PageIds.h"
 #include "core/AppState.h"
 #include "core/DataPaths.h"
-#include "records/PatientManagerDialog.h"
+#include "ui/dialogs/PatientManagerDialog.h"
 
 #include <QAbstractButton>
 #include <QTest>

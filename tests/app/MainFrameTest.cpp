@@ -1,8 +1,8 @@
 #include "ShellTestSupport.h"
 
-#include "app/CCorvidView.h"
-#include "app/CMainFrame.h"
-#include "app/PageIds.h"
+#include "ui/pages/CCorvidView.h"
+#include "ui/frame/CMainFrame.h"
+#include "ui/frame/PageIds.h"
 #include "core/AppState.h"
 #include "core/DataPaths.h"
 #include "support/FolderHolder.h"

@@ -2,12 +2,12 @@
 
 #include "core/AppState.h"
 #include "core/DataPaths.h"
-#include "records/PatientDetailPanel.h"
-#include "records/PatientEditDialog.h"
-#include "records/PatientManagerDialog.h"
-#include "records/PatientPickerDialog.h"
+#include "ui/widgets/PatientDetailPanel.h"
+#include "ui/dialogs/PatientEditDialog.h"
+#include "ui/dialogs/PatientManagerDialog.h"
+#include "ui/dialogs/PatientPickerDialog.h"
 #include "records/PatientRegistry.h"
-#include "records/QuickAddDialog.h"
+#include "ui/dialogs/QuickAddDialog.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

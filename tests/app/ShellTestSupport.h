@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/CFormViewEx.h"
-#include "app/MessageBoxPrompter.h"
+#include "ui/pages/CFormViewEx.h"
+#include "ui/frame/MessageBoxPrompter.h"
 #include "core/AppSettings.h"
 #include "core/Langpack.h"
 #include "support/TestData.h"

@@ -1,5 +1,6 @@
 #include "app/StartUp.h"
 #include "app/SingleInstance.h"
+#include "records/DataFolder.h"
 #include "core/AppSettings.h"
 #include "core/DataPaths.h"
 #include "core/Langpack.h"
@@ -58,25 +59,25 @@ protected:
 } // namespace
 
 TEST_F(StartUpTest, DatNamesAreClassifiedByNameWithoutOpening) {
-    const auto card = StartUp::classify(QStringLiteral("/media/card/ECGDATA.DAT"));
+    const auto card = DataFolder::classify(QStringLiteral("/media/card/ECGDATA.DAT"));
     EXPECT_TRUE(card.accepted);
     EXPECT_EQ(card.mode, kModeSnap);
     // The name comparison is case-sensitive.
-    const auto lower = StartUp::classify(QStringLiteral("/media/card/ecgdata.dat"));
+    const auto lower = DataFolder::classify(QStringLiteral("/media/card/ecgdata.dat"));
     EXPECT_TRUE(lower.accepted);
     EXPECT_EQ(lower.mode, kModeContinuous);
-    const auto recording = StartUp::classify(QStringLiteral("/data/ContinueData/7-Con.dat"));
+    const auto recording = DataFolder::classify(QStringLiteral("/data/ContinueData/7-Con.dat"));
     EXPECT_TRUE(recording.accepted);
     EXPECT_EQ(recording.mode, kModeContinuous);
 }
 
 TEST_F(StartUpTest, MixedCaseExtensionIsJudgedByItsMarker) {
     const QString missing = file(QStringLiteral("ECGDATA.Dat"));
-    const auto refused = StartUp::classify(missing);
+    const auto refused = DataFolder::classify(missing);
     EXPECT_FALSE(refused.accepted);
     EXPECT_EQ(refused.message, (Message{61218, QStringLiteral("ECGDATA.Dat")}));
     writeWithMarker(missing, 1394, 0x55, 0xAA);
-    const auto snap = StartUp::classify(missing);
+    const auto snap = DataFolder::classify(missing);
     EXPECT_TRUE(snap.accepted);
     EXPECT_EQ(snap.mode, kModeSnap);
 }
@@ -85,9 +86,9 @@ TEST_F(StartUpTest, DatNameWithoutSeparatorIsJudgedByItsMarker) {
     const QString before = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(files.path()));
     writeWithMarker(QStringLiteral("ECGDATA.DAT"), 3000, 0x00, 0x00);
-    const auto plain = StartUp::classify(QStringLiteral("ECGDATA.DAT"));
+    const auto plain = DataFolder::classify(QStringLiteral("ECGDATA.DAT"));
     writeWithMarker(QStringLiteral("ECGDATA.DAT"), 3000, 0x77, 0xEE);
-    const auto chart = StartUp::classify(QStringLiteral("ECGDATA.DAT"));
+    const auto chart = DataFolder::classify(QStringLiteral("ECGDATA.DAT"));
     QDir::setCurrent(before);
     EXPECT_FALSE(plain.accepted);
     EXPECT_EQ(plain.message.arg, QStringLiteral("ECGDATA.DAT"));
@@ -100,11 +101,11 @@ TEST_F(StartUpTest, ChartMarkersSelectTheMode) {
     writeWithMarker(file(QStringLiteral("b.cEcg")), 9000, 0x77, 0xEE);
     writeWithMarker(file(QStringLiteral("c.cEcg")), 9000, 0xAA, 0x55);
     writeWithMarker(file(QStringLiteral("d.cEcg")), 1393, 0, 0);
-    EXPECT_EQ(StartUp::classify(file(QStringLiteral("a.cEcg"))).mode, kModeSnap);
-    EXPECT_EQ(StartUp::classify(file(QStringLiteral("b.cEcg"))).mode, kModeContinuous);
-    EXPECT_FALSE(StartUp::classify(file(QStringLiteral("c.cEcg"))).accepted);
+    EXPECT_EQ(DataFolder::classify(file(QStringLiteral("a.cEcg"))).mode, kModeSnap);
+    EXPECT_EQ(DataFolder::classify(file(QStringLiteral("b.cEcg"))).mode, kModeContinuous);
+    EXPECT_FALSE(DataFolder::classify(file(QStringLiteral("c.cEcg"))).accepted);
     // Shorter than 1394 bytes: the second marker byte cannot be read.
-    const auto shortFile = StartUp::classify(file(QStringLiteral("d.cEcg")));
+    const auto shortFile = DataFolder::classify(file(QStringLiteral("d.cEcg")));
     EXPECT_FALSE(shortFile.accepted);
     EXPECT_EQ(shortFile.message, (Message{61218, QStringLiteral("d.cEcg")}));
 }
@@ -112,11 +113,11 @@ TEST_F(StartUpTest, ChartMarkersSelectTheMode) {
 TEST_F(StartUpTest, ClassifyRecordFileSetsTheSharedStateOnlyOnSuccess) {
     AppState state;
     Message refusal;
-    EXPECT_FALSE(StartUp::ClassifyRecordFile(file(QStringLiteral("none.cEcg")), state, &refusal));
+    EXPECT_FALSE(DataFolder::ClassifyRecordFile(file(QStringLiteral("none.cEcg")), state, &refusal));
     EXPECT_EQ(refusal.id, 61218);
     EXPECT_EQ(state.recordingMode, kModeNone);
     EXPECT_FALSE(state.pendingFile);
-    EXPECT_TRUE(StartUp::ClassifyRecordFile(QStringLiteral("/c/ECGDATA.DAT"), state, &refusal));
+    EXPECT_TRUE(DataFolder::ClassifyRecordFile(QStringLiteral("/c/ECGDATA.DAT"), state, &refusal));
     EXPECT_EQ(state.recordingMode, kModeSnap);
     EXPECT_TRUE(state.pendingFile);
     EXPECT_EQ(state.pendingPath, QStringLiteral("/c/ECGDATA.DAT"));
@@ -125,7 +126,7 @@ TEST_F(StartUpTest, ClassifyRecordFileSetsTheSharedStateOnlyOnSuccess) {
 TEST_F(StartUpTest, MissingResourceLibraryLeavesTheProgramsOwnTexts) {
     Langpack::unload();
     EXPECT_EQ(StartUp::applicationName(), QStringLiteral("Vantora  System "));
-    const auto refused = StartUp::classify(file(QStringLiteral("x.bin")));
+    const auto refused = DataFolder::classify(file(QStringLiteral("x.bin")));
     EXPECT_EQ(refused.message.id, 61218);
     EXPECT_TRUE(refused.message.text().isEmpty());
     ASSERT_TRUE(Langpack::load(test::binDir() + QStringLiteral("/langpack.rcc")));
@@ -169,14 +170,14 @@ TEST_F(StartUpTest, FirstStartZeroEmptiesRegistryAndRecordings) {
     ASSERT_TRUE(test::writeAll(paths::registry(root.path()), QByteArray(4 + 1388, '\1')));
     putRecordingFiles();
     AppSettings().setInt32(AppSettings::kFirstStart, 0);
-    StartUp::CheckFirstStart(root.path());
+    DataFolder::CheckFirstStart(root.path());
     EXPECT_EQ(QFileInfo(paths::registry(root.path())).size(), 0);
     EXPECT_EQ(recordingFileCount(), 0);
     EXPECT_TRUE(QFileInfo::exists(paths::snapFolder(root.path()) + QStringLiteral("/keep/f")));
     EXPECT_EQ(AppSettings().int32(AppSettings::kFirstStart), 1);
     // The next start changes nothing.
     ASSERT_TRUE(test::writeAll(paths::registry(root.path()), "abcd"));
-    StartUp::CheckFirstStart(root.path());
+    DataFolder::CheckFirstStart(root.path());
     EXPECT_EQ(test::readAll(paths::registry(root.path())), QByteArray("abcd"));
 }
 
@@ -184,10 +185,10 @@ TEST_F(StartUpTest, FirstStartMissingOrOneChangesNothing) {
     ASSERT_TRUE(test::writeAll(paths::registry(root.path()), "abcd"));
     putRecordingFiles();
     const int files = recordingFileCount();
-    StartUp::CheckFirstStart(root.path());
+    DataFolder::CheckFirstStart(root.path());
     EXPECT_FALSE(AppSettings().int32(AppSettings::kFirstStart).has_value());
     AppSettings().setInt32(AppSettings::kFirstStart, 1);
-    StartUp::CheckFirstStart(root.path());
+    DataFolder::CheckFirstStart(root.path());
     EXPECT_EQ(test::readAll(paths::registry(root.path())), QByteArray("abcd"));
     EXPECT_EQ(recordingFileCount(), files);
 }
@@ -195,37 +196,37 @@ TEST_F(StartUpTest, FirstStartMissingOrOneChangesNothing) {
 TEST_F(StartUpTest, FirstStartWithoutRegistryFolderStaysPending) {
     AppSettings().setInt32(AppSettings::kFirstStart, 0);
     putRecordingFiles();
-    StartUp::CheckFirstStart(root.path() + QStringLiteral("/missing"));
+    DataFolder::CheckFirstStart(root.path() + QStringLiteral("/missing"));
     EXPECT_EQ(AppSettings().int32(AppSettings::kFirstStart), 0);
 }
 
 TEST_F(StartUpTest, FirstDisplayDeletesRecordingsOfAnEmptyRegistry) {
     putRecordingFiles();
     ASSERT_TRUE(test::writeAll(paths::registry(root.path()), test::ByteWriter().i32(2).bytes()));
-    EXPECT_TRUE(StartUp::checkDataFolder(root.path()).isNone());
+    EXPECT_TRUE(DataFolder::checkDataFolder(root.path()).isNone());
     EXPECT_EQ(recordingFileCount(), 3);
     ASSERT_TRUE(test::writeAll(paths::registry(root.path()), test::ByteWriter().i32(0).bytes()));
-    EXPECT_TRUE(StartUp::checkDataFolder(root.path()).isNone());
+    EXPECT_TRUE(DataFolder::checkDataFolder(root.path()).isNone());
     EXPECT_EQ(recordingFileCount(), 0);
     EXPECT_TRUE(QFileInfo::exists(paths::snapFolder(root.path()) + QStringLiteral("/keep/f")));
 }
 
 TEST_F(StartUpTest, FirstDisplayCreatesAMissingRegistry) {
     putRecordingFiles();
-    EXPECT_TRUE(StartUp::checkDataFolder(root.path()).isNone());
+    EXPECT_TRUE(DataFolder::checkDataFolder(root.path()).isNone());
     EXPECT_TRUE(QFileInfo::exists(paths::registry(root.path())));
     EXPECT_EQ(recordingFileCount(), 0);
-    EXPECT_EQ(StartUp::checkDataFolder(root.path() + QStringLiteral("/missing")),
+    EXPECT_EQ(DataFolder::checkDataFolder(root.path() + QStringLiteral("/missing")),
               (Message{61217, QStringLiteral("UserDA.txt")}));
 }
 
 TEST_F(StartUpTest, RecordingFoldersAreCreatedUnderTheDataRoot) {
     QTemporaryDir bare;
-    EXPECT_TRUE(StartUp::ensureRecordingFolders(bare.path()));
+    EXPECT_TRUE(DataFolder::ensureRecordingFolders(bare.path()));
     EXPECT_TRUE(QFileInfo(paths::snapFolder(bare.path())).isDir());
     EXPECT_TRUE(QFileInfo(paths::continueFolder(bare.path())).isDir());
-    EXPECT_TRUE(StartUp::ensureRecordingFolders(bare.path()));
-    EXPECT_FALSE(StartUp::ensureRecordingFolders(QString()));
+    EXPECT_TRUE(DataFolder::ensureRecordingFolders(bare.path()));
+    EXPECT_FALSE(DataFolder::ensureRecordingFolders(QString()));
 }
 
 TEST_F(StartUpTest, StartWithoutFileUsesAndSavesTheCurrentFolder) {

@@ -4,13 +4,13 @@
 // that do not get as far as a link.
 #include "SimHarness.h"
 
-#include "app/CMainFrame.h"
-#include "app/MessageBoxPrompter.h"
-#include "app/PageIds.h"
+#include "ui/frame/CMainFrame.h"
+#include "ui/frame/MessageBoxPrompter.h"
+#include "ui/frame/PageIds.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
-#include "device/CLiveTraceWnd.h"
-#include "device/CRealMeaView.h"
+#include "ui/widgets/CLiveTraceWnd.h"
+#include "ui/pages/CRealMeaView.h"
 #include "records/RecordingStore.h"
 #include "support/TestData.h"
 #include "tools/sim/SimRecordings.h"

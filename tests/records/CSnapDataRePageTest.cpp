@@ -3,11 +3,11 @@
 // marks, saving into a patient's store, cancel and a vanishing port.
 #include "device/SimHarness.h"
 
-#include "app/PageIds.h"
+#include "ui/frame/PageIds.h"
 #include "device/StoredRecordings.h"
-#include "records/CDownloadList.h"
-#include "records/CDownloadProgressWnd.h"
-#include "records/CSnapDataRePage.h"
+#include "ui/widgets/CDownloadList.h"
+#include "ui/widgets/CDownloadProgressWnd.h"
+#include "ui/pages/CSnapDataRePage.h"
 #include "records/RecordingStore.h"
 #include "support/PageFixture.h"
 

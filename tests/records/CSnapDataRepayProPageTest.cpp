@@ -1,12 +1,12 @@
 // The replay page in the frame, driven with QTest: paging through 15 at a
 // time with buttons and Page Up/Down, thumbnails with the arrows, the fields
 // of the selection, the gain and the patient search.
-#include "records/CSnapDataRepayProPage.h"
-#include "app/PageIds.h"
+#include "ui/pages/CSnapDataRepayProPage.h"
+#include "ui/frame/PageIds.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingStore.h"
-#include "render/CCaliperStripWnd.h"
+#include "ui/widgets/CCaliperStripWnd.h"
 #include "support/PageFixture.h"
 
 #include <QComboBox>

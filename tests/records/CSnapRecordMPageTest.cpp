@@ -2,14 +2,14 @@
 #include "records/StoreFixtures.h"
 
 #include "app/CCorvidApp.h"
-#include "app/CMainFrame.h"
-#include "app/PageIds.h"
+#include "ui/frame/CMainFrame.h"
+#include "ui/frame/PageIds.h"
 #include "app/StartUp.h"
 #include "app/StationPages.h"
 #include "core/AppState.h"
-#include "records/CFileDlgEx.h"
-#include "records/CRecordPreview.h"
-#include "records/CSnapRecordMPage.h"
+#include "ui/dialogs/CFileDlgEx.h"
+#include "ui/widgets/CRecordPreview.h"
+#include "ui/pages/CSnapRecordMPage.h"
 #include "records/ChartFile.h"
 
 #include <QComboBox>

@@ -2,13 +2,13 @@
 // the list pages; the all-recordings box takes the whole list page into one
 // PDF; the toolbar button saves on the paper its menu chose. Read back with
 // poppler. The preview takes the same recordings.
-#include "app/PageIds.h"
+#include "ui/frame/PageIds.h"
 #include "core/AppSettings.h"
 #include "core/Langpack.h"
-#include "records/CSnapDataRepayProPage.h"
+#include "ui/pages/CSnapDataRepayProPage.h"
 #include "records/ReplayFixtures.h"
-#include "render/CPreviewViewEx.h"
-#include "render/ReportPrinting.h"
+#include "ui/pages/CPreviewViewEx.h"
+#include "ui/dialogs/ReportPrinting.h"
 #include "render/ReportSources.h"
 #include "support/PageFixture.h"
 #include "support/PreviewSheets.h"

@@ -1,6 +1,6 @@
 // Calipers on the large trace: what two markers measure, and the right-button
 // drag, zoom and Escape on the window.
-#include "render/CCaliperStripWnd.h"
+#include "ui/widgets/CCaliperStripWnd.h"
 
 #include "core/Langpack.h"
 #include "records/SampleBlock.h"

@@ -1,4 +1,4 @@
-#include "render/CDetailStripWnd.h"
+#include "ui/widgets/CDetailStripWnd.h"
 
 #include <QTest>
 #include <QWheelEvent>

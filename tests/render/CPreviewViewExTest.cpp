@@ -3,10 +3,10 @@
 // and closing back to the same page; stepping through record reports by key
 // and click, each sheet drawn exactly as the report in the preview colours,
 // and the one-or-two-sheet choice carried to the next preview.
-#include "render/CPreviewViewEx.h"
+#include "ui/pages/CPreviewViewEx.h"
 #include "analysis/AnalysisPageFixture.h"
 #include "core/AppSettings.h"
-#include "records/CFileDlgEx.h"
+#include "ui/dialogs/CFileDlgEx.h"
 #include "render/ReportSources.h"
 #include "support/PreviewSheets.h"
 

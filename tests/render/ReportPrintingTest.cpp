@@ -3,9 +3,9 @@
 // the program's print path, the printer chosen without the dialog, as one
 // landscape job per report named "Sample Document" with the patient's name;
 // a queue whose name and device both say XPS is refused on the server's word.
-#include "render/ReportPrinting.h"
+#include "ui/dialogs/ReportPrinting.h"
 #include "analysis/AnalysisPageFixture.h"
-#include "records/CSnapDataRepayProPage.h"
+#include "ui/pages/CSnapDataRepayProPage.h"
 #include "records/ReplayFixtures.h"
 #include "support/PrivateCups.h"
 

@@ -2,8 +2,8 @@
 
 // A frame with one page under test: a fresh data folder, the resource
 // library, and message boxes answered Yes and logged instead of shown.
-#include "app/CMainFrame.h"
-#include "app/MessageBoxPrompter.h"
+#include "ui/frame/CMainFrame.h"
+#include "ui/frame/MessageBoxPrompter.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
 #include "support/TestData.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 // Probes the print preview's sheets against the report drawn directly.
-#include "render/CPreviewViewEx.h"
+#include "ui/pages/CPreviewViewEx.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>

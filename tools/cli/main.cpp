@@ -1,6 +1,6 @@
 // vantora-cli: the station's logic without windows, for scripts and tests.
 // Exit status: 0 success, 1 failure (the station's message on stderr), 2 usage.
-#include "app/StartUp.h"
+#include "records/DataFolder.h"
 #include "core/Langpack.h"
 #include "records/PatientRecord.h"
 #include "tools/cli/CliContext.h"
@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
         }
         ctx.json = ctx.takeFlag("json");
         ctx.dataRoot = QDir(ctx.takeOption("data").value_or(QDir::currentPath())).absolutePath();
-        ctx.dataReady = StartUp::ensureRecordingFolders(ctx.dataRoot);
+        ctx.dataReady = DataFolder::ensureRecordingFolders(ctx.dataRoot);
         const QString name = ctx.takeWord("command");
         const auto it = commands().find(name);
         if (it == commands().end())

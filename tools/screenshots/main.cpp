@@ -3,20 +3,20 @@
 // report in the print preview, the record management and replay pages, with
 // a recorder's port the download page and with a streaming recorder's port
 // the real-time page, off-screen on the data folder DATA into PNG files in OUT.
-#include "analysis/CSnapAnanlyseView.h"
-#include "app/CMainFrame.h"
-#include "app/PageIds.h"
+#include "ui/pages/CSnapAnanlyseView.h"
+#include "ui/frame/CMainFrame.h"
+#include "ui/frame/PageIds.h"
 #include "app/StationPages.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
-#include "device/CRealMeaView.h"
-#include "records/CSnapDataRePage.h"
-#include "records/CSnapDataRepayProPage.h"
-#include "records/CSnapRecordMPage.h"
-#include "records/PatientManagerDialog.h"
-#include "records/PatientPickerDialog.h"
+#include "ui/pages/CRealMeaView.h"
+#include "ui/pages/CSnapDataRePage.h"
+#include "ui/pages/CSnapDataRepayProPage.h"
+#include "ui/pages/CSnapRecordMPage.h"
+#include "ui/dialogs/PatientManagerDialog.h"
+#include "ui/dialogs/PatientPickerDialog.h"
 #include "records/RecordingNotes.h"
-#include "render/CCaliperStripWnd.h"
+#include "ui/widgets/CCaliperStripWnd.h"
 
 #include <QApplication>
 #include <QDir>

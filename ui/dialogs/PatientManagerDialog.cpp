@@ -1,0 +1,176 @@
+#include "ui/dialogs/PatientManagerDialog.h"
+
+#include "ui/frame/MessageBoxPrompter.h"
+#include "core/AppState.h"
+#include "core/Langpack.h"
+#include "ui/widgets/PatientDetailPanel.h"
+#include "records/PatientDialogTexts.h"
+#include "ui/dialogs/PatientEditDialog.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace vantora {
+
+namespace {
+QIcon sexIcon(int icon) {
+    return QIcon(Langpack::resourcePath(QStringLiteral("icons/patient%1.svg").arg(icon)));
+}
+} // namespace
+
+PatientManagerDialog::PatientManagerDialog(AppState& state, MessageBoxPrompter& prompter,
+                                           QWidget* parent)
+    : QDialog(parent), state_(state), prompter_(prompter), registry_(state.dataRoot) {
+    setWindowTitle(Langpack::text(texts::kManagerCaption));
+    list_ = new QTreeWidget;
+    list_->setRootIsDecorated(false);
+    list_->setUniformRowHeights(true);
+    list_->setAlternatingRowColors(true);
+    list_->setIconSize(QSize(20, 20));
+    list_->setHeaderLabels({Langpack::text(texts::kPositionLabel), Langpack::text(texts::kIdLabel),
+                            Langpack::text(texts::kNameLabel)});
+    list_->header()->resizeSection(0, 70);
+    list_->header()->resizeSection(1, 130);
+    list_->setMinimumWidth(380);
+    connect(list_, &QTreeWidget::itemSelectionChanged, this,
+            &PatientManagerDialog::onSelectionChanged);
+    connect(list_, &QTreeWidget::itemDoubleClicked, this, &PatientManagerDialog::onEdit);
+
+    detail_ = new PatientDetailPanel;
+    auto* detailBox = new QGroupBox(Langpack::text(texts::kDetailCaption));
+    (new QVBoxLayout(detailBox))->addWidget(detail_);
+
+    add_ = new QPushButton(Langpack::text(texts::kAddButton));
+    edit_ = new QPushButton(Langpack::text(texts::kEditButton));
+    delete_ = new QPushButton(Langpack::text(texts::kDeleteButton));
+    auto* close = new QPushButton(Langpack::text(texts::kCloseButton));
+    for (QPushButton* b : {add_, edit_, delete_, close})
+        b->setAutoDefault(false);
+    connect(add_, &QPushButton::clicked, this, &PatientManagerDialog::onAdd);
+    connect(edit_, &QPushButton::clicked, this, &PatientManagerDialog::onEdit);
+    connect(delete_, &QPushButton::clicked, this, &PatientManagerDialog::onDelete);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    count_ = new QLabel;
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(count_);
+    buttons->addStretch(1);
+    for (QPushButton* b : {add_, edit_, delete_, close})
+        buttons->addWidget(b);
+    auto* body = new QHBoxLayout;
+    body->addWidget(list_, 1);
+    body->addWidget(detailBox, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(body);
+    layout->addLayout(buttons);
+    resize(860, 520);
+    reload();
+}
+
+void PatientManagerDialog::reload() {
+    const PatientList all = registry_.loadAll();
+    ids_ = PatientIdMap(all.records);
+    list_->clear();
+    for (int i = 0; i < all.records.size(); ++i) {
+        const PatientRecord& r = all.records[i];
+        auto* row = new QTreeWidgetItem(list_, {QString::number(i + 1), r.id, r.name});
+        row->setIcon(0, sexIcon(sexIconOf(r.sex)));
+    }
+    count_->setText(Langpack::format(texts::kPatientCount, QString::number(all.records.size())));
+    detail_->clear();
+    if (!all.message.isNone())
+        prompter_.show(all.message);
+}
+
+int PatientManagerDialog::selectedPosition() const {
+    const QList<QTreeWidgetItem*> rows = list_->selectedItems();
+    return rows.isEmpty() ? 0 : list_->indexOfTopLevelItem(rows.first()) + 1;
+}
+
+void PatientManagerDialog::select(int position) {
+    if (QTreeWidgetItem* row = list_->topLevelItem(position - 1)) {
+        list_->setCurrentItem(row);
+        list_->scrollToItem(row);
+    }
+}
+
+void PatientManagerDialog::onSelectionChanged() {
+    const int position = selectedPosition();
+    if (position <= 0) {
+        detail_->clear();
+        return;
+    }
+    state_.currentPatient = position;
+    const PatientReadResult read = registry_.read(position);
+    if (read.record)
+        detail_->showRecord(*read.record);
+    else if (!read.message.isNone())
+        prompter_.show(read.message);
+}
+
+bool PatientManagerDialog::runDialog(PatientEditDialog& dialog) {
+    return dialogHook_ ? dialogHook_(dialog) : dialog.exec() == QDialog::Accepted;
+}
+
+void PatientManagerDialog::onAdd() {
+    PatientEditDialog dialog(PatientEditDialog::Mode::Add, prompter_, this);
+    PatientAddResult result;
+    dialog.setCommit([&](const PatientFields& fields) {
+        result = registry_.add(fields, ids_, state_.homeShown);
+        return result.added() ? Message{} : result.message;
+    });
+    if (!runDialog(dialog) || !result.added())
+        return;
+    reload();
+    if (!result.message.isNone()) {
+        prompter_.show(result.message);
+        return;
+    }
+    select(result.position);
+}
+
+void PatientManagerDialog::onEdit() {
+    const int position = selectedPosition();
+    if (position <= 0) {
+        prompter_.show({texts::kNoSelection, {}});
+        return;
+    }
+    const PatientReadResult read = registry_.read(position);
+    if (!read.record) {
+        prompter_.show(read.message);
+        return;
+    }
+    PatientEditDialog dialog(PatientEditDialog::Mode::Edit, prompter_, this);
+    dialog.setRecord(*read.record);
+    dialog.setCommit([&](const PatientFields& fields) { return registry_.edit(position, fields); });
+    if (!runDialog(dialog))
+        return;
+    if (const PatientReadResult now = registry_.read(position); now.record) {
+        list_->topLevelItem(position - 1)->setText(2, now.record->name);
+        list_->topLevelItem(position - 1)->setIcon(0, sexIcon(sexIconOf(now.record->sex)));
+        detail_->showRecord(*now.record);
+    }
+}
+
+void PatientManagerDialog::onDelete() {
+    const int position = selectedPosition();
+    if (position <= 0) {
+        prompter_.show({texts::kNoSelection, {}});
+        return;
+    }
+    const PatientDeleteResult result = registry_.remove(position, prompter_, &ids_);
+    if (!result.message.isNone())
+        prompter_.show(result.message);
+    if (!result.deleted)
+        return;
+    state_.currentPatient = 0;
+    reload();
+    list_->clearSelection();
+}
+
+} // namespace vantora
