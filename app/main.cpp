@@ -1,7 +1,7 @@
-#include "app/CCorvidApp.h"
-#include "ui/frame/MessageBoxPrompter.h"
+#include "app/StationApp.h"
 #include "app/StationPages.h"
 #include "render/PictureMail.h"
+#include "ui/frame/MessageBoxPrompter.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (qEnvironmentVariable("VANTORA_MESSAGES") == u"stderr")
         routeMessagesToStderr();
-    vantora::CCorvidApp corvid({vantora::stationPages(), QString(), true});
+    vantora::StationApp corvid({vantora::stationPages(), QString(), true});
     if (!corvid.InitInstance(QDir::currentPath(), app.arguments().mid(1)))
         return corvid.ExitInstance();
     // Mailed pictures stay until the mail program had time to read them; the

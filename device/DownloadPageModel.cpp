@@ -1,7 +1,7 @@
 // The download page's data handling: rows per record table entry, the
 // progress texts, save marks and the save into a patient's Snap store.
 // Tested by tests/device/DownloadPageModelTest.cpp and, through the page and
-// the simulated recorder, by tests/records/CSnapDataRePageTest.cpp.
+// the simulated recorder, by tests/records/DownloadPageTest.cpp.
 #include "device/DownloadPageModel.h"
 
 #include "core/Langpack.h"

@@ -1,7 +1,7 @@
 // Replay page logic: paging through a patient's store, the selected
 // thumbnail's fields and the peak-keeping reduction of its large trace.
 // Tested by tests/records/ReplayPageModelTest.cpp and, through the page, by
-// tests/records/CSnapDataRepayProPageTest.cpp.
+// tests/records/ReplayPageTest.cpp.
 #include "records/ReplayPageModel.h"
 
 #include "core/Langpack.h"

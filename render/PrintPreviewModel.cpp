@@ -1,6 +1,6 @@
 // The print preview's paging, one-or-two-sheet choice, zoom cycle and
 // command enabling, and where the sheets go on screen. Tested by
-// PrintPreviewModelTest; shown by CPreviewViewEx.
+// PrintPreviewModelTest; shown by PrintPreviewView.
 #include "render/PrintPreviewModel.h"
 
 #include "core/AppSettings.h"

@@ -30,7 +30,7 @@ constexpr int kPages = 62451;     // "Pages $", $ as "1-2"
 
 // The print preview's state: which report pages are on screen, one or two
 // sheets side by side, the zoom state (0 whole sheets, 1 and 2 magnified)
-// and the enabling of each command. Widget-free; CPreviewViewEx shows it.
+// and the enabling of each command. Widget-free; PrintPreviewView shows it.
 class PrintPreviewModel {
 public:
     static constexpr int kZoomStates = 3;

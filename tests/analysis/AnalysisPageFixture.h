@@ -2,13 +2,13 @@
 
 // The frame with the analysis page of one patient holding one Snap recording,
 // its save dialog answered by the test.
-#include "ui/pages/CSnapAnanlyseView.h"
-#include "ui/frame/PageIds.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordDialogs.h"
 #include "records/RecordingStore.h"
 #include "support/PageFixture.h"
+#include "ui/frame/PageIds.h"
+#include "ui/pages/AnalysisPage.h"
 
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -20,7 +20,7 @@ namespace vantora::test {
 class AnalysisPageFixture : public PageFixture {
 protected:
     // Patient 1001 called `name`, with one generated Snap recording.
-    CSnapAnanlyseView* open(const QString& name) {
+    AnalysisPage* open(const QString& name) {
         PatientRecord p;
         p.id = QStringLiteral("1001");
         p.name = name;
@@ -34,10 +34,9 @@ protected:
                       .appendSnap(std::vector<SnapRecording>{r})
                       .saved,
                   1);
-        auto* view =
-            openPage<CSnapAnanlyseView>(page::kAnalysis, page::kAnalysis, [](CMainFrame& f) {
-                return new CSnapAnanlyseView(f, binDir() + "/libbeatscan.so");
-            });
+        auto* view = openPage<AnalysisPage>(page::kAnalysis, page::kAnalysis, [](MainFrame& f) {
+            return new AnalysisPage(f, binDir() + "/libbeatscan.so");
+        });
         view->setFileChooser([this](const FileRequest& request) {
             requests_ << request;
             return answer_;

@@ -12,8 +12,8 @@ namespace {
 
 class AnalysisPictureCommandsTest : public test::AnalysisPageFixture {
 protected:
-    CSnapAnanlyseView* open() { return AnalysisPageFixture::open(QStringLiteral("A.Berg")); }
-    static void selectRecording(CSnapAnanlyseView* view, bool recording) {
+    AnalysisPage* open() { return AnalysisPageFixture::open(QStringLiteral("A.Berg")); }
+    static void selectRecording(AnalysisPage* view, bool recording) {
         QTreeWidgetItem* patient = view->tree()->topLevelItem(0);
         view->tree()->setCurrentItem(recording ? patient->child(0) : patient);
     }
@@ -24,7 +24,7 @@ protected:
 } // namespace
 
 TEST_F(AnalysisPictureCommandsTest, SaveAsTheTypedExtensionSays) {
-    CSnapAnanlyseView* view = open();
+    AnalysisPage* view = open();
     selectRecording(view, false);
     view->OnSavePicture(); // a patient, no recording: nothing happens
     EXPECT_TRUE(requests_.isEmpty());
@@ -63,7 +63,7 @@ TEST_F(AnalysisPictureCommandsTest, SaveAsTheTypedExtensionSays) {
 // replace the picture the mail program has not read yet, and each subject
 // names its recording.
 TEST_F(AnalysisPictureCommandsTest, MailHandsOneJpegPerRecordingToXdgEmail) {
-    CSnapAnanlyseView* view = open();
+    AnalysisPage* view = open();
     SnapRecording second;
     second.header.startTime = {2026, 3, 0, 14, 9, 5, 7, 0};
     second.blocks = EcgGenerator(EcgParameters{}).nextSnapBlocks();
@@ -105,7 +105,7 @@ TEST_F(AnalysisPictureCommandsTest, MailHandsOneJpegPerRecordingToXdgEmail) {
 }
 
 TEST_F(AnalysisPictureCommandsTest, ExportForOtherToolsWritesTheSelection) {
-    CSnapAnanlyseView* view = open();
+    AnalysisPage* view = open();
     SnapRecording second;
     second.header.heartRate = 80;
     second.blocks = EcgGenerator(EcgParameters{}).nextSnapBlocks();

@@ -23,13 +23,13 @@ QString poppler(const QString& program, const QString& pdf) {
 
 class AnalysisReportCommandsTest : public test::AnalysisPageFixture {
 protected:
-    CSnapAnanlyseView* open() { return AnalysisPageFixture::open(QStringLiteral("Berg")); }
+    AnalysisPage* open() { return AnalysisPageFixture::open(QStringLiteral("Berg")); }
 };
 
 } // namespace
 
 TEST_F(AnalysisReportCommandsTest, SavePdfOfTheSelectedRecording) {
-    CSnapAnanlyseView* view = open();
+    AnalysisPage* view = open();
     QTreeWidgetItem* patient = view->tree()->topLevelItem(0);
     view->tree()->setCurrentItem(patient);
     view->OnSavePdf(); // no recording: nothing asked
@@ -67,7 +67,7 @@ TEST_F(AnalysisReportCommandsTest, SavePdfOfTheSelectedRecording) {
 }
 
 TEST_F(AnalysisReportCommandsTest, PrintGoesToTheChosenPrinterInLandscape) {
-    CSnapAnanlyseView* view = open();
+    AnalysisPage* view = open();
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(out_.filePath("printed.pdf"));

@@ -1,10 +1,10 @@
 #include "ShellTestSupport.h"
 
-#include "app/CCorvidApp.h"
-#include "ui/frame/CMainFrame.h"
-#include "ui/widgets/CSplashWnd.h"
-#include "ui/frame/PageIds.h"
+#include "app/StationApp.h"
 #include "app/StationPages.h"
+#include "ui/frame/MainFrame.h"
+#include "ui/frame/PageIds.h"
+#include "ui/widgets/SplashScreen.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -17,14 +17,14 @@ namespace {
 
 class AppStartTest : public ShellFixture {
 protected:
-    CCorvidApp::Options options(bool splash = false) {
+    StationApp::Options options(bool splash = false) {
         return {stationPages(), instanceDir_.path(), splash};
     }
     QTemporaryDir instanceDir_;
 };
 
 TEST_F(AppStartTest, OrdinaryStartShowsTheHomePageOnTheWorkingFolder) {
-    CCorvidApp app(options());
+    StationApp app(options());
     ASSERT_TRUE(app.InitInstance(root_.path(), {}));
     ASSERT_TRUE(app.mainFrame());
     EXPECT_EQ(app.mainFrame()->activePageClass(), page::kHome);
@@ -36,9 +36,9 @@ TEST_F(AppStartTest, OrdinaryStartShowsTheHomePageOnTheWorkingFolder) {
 }
 
 TEST_F(AppStartTest, SecondCopyWithoutFileShowsTheMessageAndEnds) {
-    CCorvidApp first(options());
+    StationApp first(options());
     ASSERT_TRUE(first.InitInstance(root_.path(), {}));
-    CCorvidApp second(options());
+    StationApp second(options());
     EXPECT_FALSE(second.InitInstance(root_.path(), {}));
     EXPECT_EQ(second.mainFrame(), nullptr);
     EXPECT_EQ(log_.texts, QStringList{text(61273)});
@@ -48,7 +48,7 @@ TEST_F(AppStartTest, SecondCopyWithoutFileShowsTheMessageAndEnds) {
 TEST_F(AppStartTest, UnknownFileOnTheCommandLineEndsTheStart) {
     const QString bad = root_.file(QStringLiteral("letter.txt"));
     writeAll(bad, "hello");
-    CCorvidApp app(options());
+    StationApp app(options());
     EXPECT_FALSE(app.InitInstance(root_.path(), {bad}));
     EXPECT_EQ(app.mainFrame(), nullptr);
     EXPECT_FALSE(text(61218).isEmpty());
@@ -56,36 +56,36 @@ TEST_F(AppStartTest, UnknownFileOnTheCommandLineEndsTheStart) {
 }
 
 TEST_F(AppStartTest, CommandLineHelpers) {
-    EXPECT_EQ(CCorvidApp::fileArgument({"-embedding", "a.cEcg", "b"}), "a.cEcg");
-    EXPECT_EQ(CCorvidApp::fileArgument({}), QString());
-    EXPECT_FALSE(CCorvidApp::splashWanted({"-Embedding"}));
-    EXPECT_FALSE(CCorvidApp::splashWanted({"/automation"}));
-    EXPECT_TRUE(CCorvidApp::splashWanted({"x.cEcg"}));
+    EXPECT_EQ(StationApp::fileArgument({"-embedding", "a.cEcg", "b"}), "a.cEcg");
+    EXPECT_EQ(StationApp::fileArgument({}), QString());
+    EXPECT_FALSE(StationApp::splashWanted({"-Embedding"}));
+    EXPECT_FALSE(StationApp::splashWanted({"/automation"}));
+    EXPECT_TRUE(StationApp::splashWanted({"x.cEcg"}));
 }
 
 TEST_F(AppStartTest, SplashShowsBitmap183AndInputEndsIt) {
-    CCorvidApp app(options(true));
+    StationApp app(options(true));
     ASSERT_TRUE(app.InitInstance(root_.path(), {}));
-    CSplashWnd* splash = CSplashWnd::current();
+    SplashScreen* splash = SplashScreen::current();
     ASSERT_TRUE(splash);
     EXPECT_EQ(splash->size(), Langpack::bitmap(Langpack::kSplashBitmap).size());
-    EXPECT_EQ(CSplashWnd::ShowSplashScreen(app.mainFrame()), nullptr); // one at a time
+    EXPECT_EQ(SplashScreen::ShowSplashScreen(app.mainFrame()), nullptr); // one at a time
     // The key press ends the splash and never reaches the frame.
     QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
     EXPECT_TRUE(QCoreApplication::sendEvent(app.mainFrame(), &press) || press.isAccepted());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(CSplashWnd::current(), nullptr);
+    EXPECT_EQ(SplashScreen::current(), nullptr);
 }
 
 TEST_F(AppStartTest, SplashEndsAfterItsTime) {
-    CCorvidApp app(options(true));
+    StationApp app(options(true));
     ASSERT_TRUE(app.InitInstance(root_.path(), {}));
-    ASSERT_TRUE(CSplashWnd::current());
+    ASSERT_TRUE(SplashScreen::current());
     QElapsedTimer t;
     t.start();
-    while (CSplashWnd::current() && t.elapsed() < 10000)
+    while (SplashScreen::current() && t.elapsed() < 10000)
         QTest::qWait(20);
-    EXPECT_EQ(CSplashWnd::current(), nullptr);
+    EXPECT_EQ(SplashScreen::current(), nullptr);
 }
 
 // The real program, twice: a second start hands its file to the first.

@@ -1,12 +1,12 @@
 #include "ShellTestSupport.h"
 
-#include "ui/pages/CCorvidView.h"
-#include "ui/frame/CMainFrame.h"
-#include "ui/widgets/IconButton.h"
-#include "ui/frame/PageIds.h"
 #include "core/AppState.h"
 #include "core/DataPaths.h"
 #include "ui/dialogs/PatientManagerDialog.h"
+#include "ui/frame/MainFrame.h"
+#include "ui/frame/PageIds.h"
+#include "ui/pages/HomePage.h"
+#include "ui/widgets/IconButton.h"
 
 #include <QAbstractButton>
 #include <QTest>
@@ -24,13 +24,13 @@ protected:
 
     void makeFrame(const QList<int>& fakes) {
         PageRegistry pages;
-        pages.add(page::kHome, [](CMainFrame& f) { return new CCorvidView(f); });
+        pages.add(page::kHome, [](MainFrame& f) { return new HomePage(f); });
         for (int pageClass : fakes)
-            pages.add(pageClass, [](CMainFrame& f) { return new FakePage(f); });
-        frame_ = std::make_unique<CMainFrame>(state_, pages);
+            pages.add(pageClass, [](MainFrame& f) { return new FakePage(f); });
+        frame_ = std::make_unique<MainFrame>(state_, pages);
         ASSERT_TRUE(frame_->OnCreate());
     }
-    CCorvidView* home() { return static_cast<CCorvidView*>(frame_->ShowPage(page::kHome)); }
+    HomePage* home() { return static_cast<HomePage*>(frame_->ShowPage(page::kHome)); }
 
     void writeRegistryCount(int32_t count) {
         writeAll(paths::registry(root_.path()), ByteWriter().i32(count).bytes());
@@ -51,31 +51,31 @@ protected:
     }
 
     AppState state_;
-    std::unique_ptr<CMainFrame> frame_;
+    std::unique_ptr<MainFrame> frame_;
     const QList<int> allPages{page::kRealTime, page::kSnapData, page::kRecordManagement,
                               page::kReplay, page::kAnalysis};
 };
 
 TEST_F(HomePageTest, ButtonsShowIconsAndLeadToTheirPages) {
     makeFrame(allPages);
-    CCorvidView* view = home();
-    for (int control = CCorvidView::kContinuous; control < CCorvidView::kAnalysis; ++control)
+    HomePage* view = home();
+    for (int control = HomePage::kContinuous; control < HomePage::kAnalysis; ++control)
         EXPECT_TRUE(qobject_cast<IconButton*>(view->button(control))) << control;
-    EXPECT_FALSE(qobject_cast<IconButton*>(view->button(CCorvidView::kAnalysis)));
+    EXPECT_FALSE(qobject_cast<IconButton*>(view->button(HomePage::kAnalysis)));
 
-    view->button(CCorvidView::kContinuous)->click();
+    view->button(HomePage::kContinuous)->click();
     EXPECT_EQ(state_.recordingMode, kModeContinuous);
     EXPECT_EQ(frame_->activeView()->pageId(), page::kReplayByCommand);
 
-    home()->button(CCorvidView::kSnap)->click();
+    home()->button(HomePage::kSnap)->click();
     EXPECT_EQ(state_.recordingMode, kModeSnap);
     EXPECT_EQ(frame_->activeView()->pageId(), page::kSnapDataByCommand);
 
-    home()->button(CCorvidView::kAnalysis)->click();
+    home()->button(HomePage::kAnalysis)->click();
     EXPECT_EQ(state_.recordingMode, kModeSnap); // unchanged
     EXPECT_EQ(frame_->activePageClass(), page::kAnalysis);
 
-    home()->button(CCorvidView::kRealTime)->click();
+    home()->button(HomePage::kRealTime)->click();
     EXPECT_EQ(state_.recordingMode, kModeNone);
     EXPECT_EQ(frame_->activePageClass(), page::kRealTime);
     EXPECT_TRUE(state_.homeShown);
@@ -83,19 +83,19 @@ TEST_F(HomePageTest, ButtonsShowIconsAndLeadToTheirPages) {
 
 TEST_F(HomePageTest, ButtonsOfPagesNotBuiltAreDisabled) {
     makeFrame({page::kAnalysis});
-    CCorvidView* view = home();
-    EXPECT_FALSE(view->button(CCorvidView::kContinuous)->isEnabled());
-    EXPECT_FALSE(view->button(CCorvidView::kSnap)->isEnabled());
-    EXPECT_FALSE(view->button(CCorvidView::kRealTime)->isEnabled());
-    EXPECT_TRUE(view->button(CCorvidView::kAnalysis)->isEnabled());
-    EXPECT_TRUE(view->button(CCorvidView::kPatients)->isEnabled());
+    HomePage* view = home();
+    EXPECT_FALSE(view->button(HomePage::kContinuous)->isEnabled());
+    EXPECT_FALSE(view->button(HomePage::kSnap)->isEnabled());
+    EXPECT_FALSE(view->button(HomePage::kRealTime)->isEnabled());
+    EXPECT_TRUE(view->button(HomePage::kAnalysis)->isEnabled());
+    EXPECT_TRUE(view->button(HomePage::kPatients)->isEnabled());
 }
 
 TEST_F(HomePageTest, EnterIsSwallowed) {
     makeFrame(allPages);
-    CCorvidView* view = home();
+    HomePage* view = home();
     frame_->show();
-    QAbstractButton* button = view->button(CCorvidView::kContinuous);
+    QAbstractButton* button = view->button(HomePage::kContinuous);
     button->setFocus();
     QTest::keyClick(button, Qt::Key_Return);
     QTest::keyClick(button, Qt::Key_Enter);
@@ -127,11 +127,11 @@ TEST_F(HomePageTest, FirstDisplayWithEmptyRegistryDeletesRecordingsOnce) {
 TEST_F(HomePageTest, PatientButtonRepeatsTheRegistryCheckBeforeTheManager) {
     writeRegistryCount(0);
     makeFrame(allPages);
-    CCorvidView* view = home();
+    HomePage* view = home();
     const QString snap = recording(QStringLiteral("SnapData/9-Snap.dat"));
     QString shown;
     closeNextDialog(&shown);
-    view->button(CCorvidView::kPatients)->click();
+    view->button(HomePage::kPatients)->click();
     EXPECT_EQ(shown, QStringLiteral("vantora::PatientManagerDialog"));
     EXPECT_FALSE(QFile::exists(snap));
 }
@@ -139,13 +139,13 @@ TEST_F(HomePageTest, PatientButtonRepeatsTheRegistryCheckBeforeTheManager) {
 TEST_F(HomePageTest, UnopenableRegistryStopsTheSetUpAndIsRetried) {
     state_.dataRoot = root_.file(QStringLiteral("missing/folder"));
     makeFrame(allPages);
-    CCorvidView* view = home();
+    HomePage* view = home();
     EXPECT_EQ(log_.texts, QStringList{text(61217, QStringLiteral("UserDA.txt"))});
     EXPECT_FALSE(state_.dataFolderChecked);
     EXPECT_FALSE(state_.homeShown);
-    EXPECT_FALSE(qobject_cast<IconButton*>(view->button(CCorvidView::kContinuous)));
+    EXPECT_FALSE(qobject_cast<IconButton*>(view->button(HomePage::kContinuous)));
 
-    view->button(CCorvidView::kPatients)->click(); // check fails: no manager
+    view->button(HomePage::kPatients)->click(); // check fails: no manager
     EXPECT_EQ(log_.texts.size(), 2);
 
     state_.dataRoot = root_.path();
@@ -156,10 +156,10 @@ TEST_F(HomePageTest, UnopenableRegistryStopsTheSetUpAndIsRetried) {
 
 TEST_F(HomePageTest, AboutButtonOpensDialog160) {
     makeFrame(allPages);
-    CCorvidView* view = home();
+    HomePage* view = home();
     QString shown;
     closeNextDialog(&shown);
-    view->button(CCorvidView::kAbout)->click();
+    view->button(HomePage::kAbout)->click();
     EXPECT_EQ(shown, QStringLiteral("vantora::InfoDialog"));
 }
 

@@ -1,11 +1,11 @@
 #include "ShellTestSupport.h"
 
-#include "ui/pages/CCorvidView.h"
-#include "ui/frame/CMainFrame.h"
-#include "ui/frame/PageIds.h"
 #include "core/AppState.h"
 #include "core/DataPaths.h"
 #include "support/FolderHolder.h"
+#include "ui/frame/MainFrame.h"
+#include "ui/frame/PageIds.h"
+#include "ui/pages/HomePage.h"
 
 #include <QAction>
 #include <QDialog>
@@ -25,12 +25,12 @@ protected:
     }
 
     // A frame with the home page and fake pages for the given classes.
-    std::unique_ptr<CMainFrame> makeFrame(const QList<int>& fakes) {
+    std::unique_ptr<MainFrame> makeFrame(const QList<int>& fakes) {
         PageRegistry pages;
-        pages.add(page::kHome, [](CMainFrame& f) { return new CCorvidView(f); });
+        pages.add(page::kHome, [](MainFrame& f) { return new HomePage(f); });
         for (int pageClass : fakes)
-            pages.add(pageClass, [](CMainFrame& f) { return new FakePage(f); });
-        auto frame = std::make_unique<CMainFrame>(state_, pages);
+            pages.add(pageClass, [](MainFrame& f) { return new FakePage(f); });
+        auto frame = std::make_unique<MainFrame>(state_, pages);
         EXPECT_TRUE(frame->OnCreate());
         return frame;
     }
@@ -62,30 +62,30 @@ TEST_F(MainFrameTest, WindowIsFixedAndHasThreeToolbars) {
 
 TEST_F(MainFrameTest, WithoutTheResourceLibraryTheFrameIsNotCreated) {
     Langpack::unload();
-    CMainFrame frame(state_, PageRegistry());
+    MainFrame frame(state_, PageRegistry());
     EXPECT_FALSE(frame.OnCreate());
 }
 
 TEST_F(MainFrameTest, ShowPageBuildsAfreshAndDeletesThePageLeft) {
     auto frame = makeFrame(allPages);
-    QPointer<CFormViewEx> home = frame->ShowPage(page::kHome);
+    QPointer<Page> home = frame->ShowPage(page::kHome);
     ASSERT_TRUE(home);
-    QPointer<CFormViewEx> analysis = frame->ShowPage(page::kAnalysis);
+    QPointer<Page> analysis = frame->ShowPage(page::kAnalysis);
     ASSERT_TRUE(analysis);
     EXPECT_EQ(frame->activeView(), analysis.data());
     EXPECT_EQ(static_cast<FakePage*>(analysis.data())->initialUpdates, 1);
     flushDeletes();
     EXPECT_TRUE(home.isNull());
-    QPointer<CFormViewEx> again = frame->ShowPage(page::kAnalysis);
+    QPointer<Page> again = frame->ShowPage(page::kAnalysis);
     flushDeletes();
     EXPECT_TRUE(analysis.isNull());
     EXPECT_TRUE(again);
-    EXPECT_EQ(frame->findChildren<CFormViewEx*>().size(), 1);
+    EXPECT_EQ(frame->findChildren<Page*>().size(), 1);
 }
 
 TEST_F(MainFrameTest, UnregisteredPageKeepsTheActivePage) {
     auto frame = makeFrame({});
-    CFormViewEx* home = frame->ShowPage(page::kHome);
+    Page* home = frame->ShowPage(page::kHome);
     EXPECT_EQ(frame->ShowPage(page::kAnalysis), nullptr);
     EXPECT_EQ(frame->activeView(), home);
     EXPECT_FALSE(frame->isCommandEnabled(cmd::kRealTime));
@@ -205,7 +205,7 @@ TEST_F(MainFrameTest, TitleStaysTheProgramsAndPatientManagerRefreshesThePage) {
 
 TEST_F(MainFrameTest, HomeCommandOnTheHomePageOnlyResetsTheMode) {
     auto frame = makeFrame(allPages);
-    CFormViewEx* home = frame->ShowPage(page::kHome);
+    Page* home = frame->ShowPage(page::kHome);
     state_.recordingMode = kModeSnap;
     frame->UpdateCommandUI();
     EXPECT_FALSE(frame->isCommandEnabled(cmd::kHome));
@@ -217,13 +217,13 @@ TEST_F(MainFrameTest, HomeCommandOnTheHomePageOnlyResetsTheMode) {
 TEST_F(MainFrameTest, PrintAndPictureCommandsFollowTheActivePage) {
     auto frame = makeFrame(allPages);
     state_.recordingMode = kModeSnap;
-    CFormViewEx* replay = frame->ShowPage(page::kReplay);
+    Page* replay = frame->ShowPage(page::kReplay);
     EXPECT_FALSE(frame->isCommandEnabled(cmd::kPrint));
     replay->setHasRecord(true);
     EXPECT_TRUE(frame->isCommandEnabled(cmd::kPrint));
     EXPECT_TRUE(frame->isCommandEnabled(cmd::kPrintPreview));
     EXPECT_FALSE(frame->isCommandEnabled(cmd::kSavePicture));
-    CFormViewEx* analysis = frame->ShowPage(page::kAnalysis);
+    Page* analysis = frame->ShowPage(page::kAnalysis);
     EXPECT_FALSE(frame->isCommandEnabled(cmd::kPrint));
     analysis->setHasRecord(true);
     EXPECT_TRUE(frame->isCommandEnabled(cmd::kSavePicture));
@@ -310,7 +310,7 @@ TEST_F(MainFrameTest, FileForAnActiveRecordManagementPageGoesToItsImport) {
 
 TEST_F(MainFrameTest, UnrecognisedFileShowsTheMessageAndChangesNothing) {
     auto frame = makeFrame(allPages);
-    CFormViewEx* home = frame->ShowPage(page::kHome);
+    Page* home = frame->ShowPage(page::kHome);
     const QString bad = root_.file(QStringLiteral("notes.txt"));
     writeAll(bad, "just text");
     const QString bad2 = root_.file(QStringLiteral("other.txt"));

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "ui/pages/CFormViewEx.h"
-#include "ui/frame/MessageBoxPrompter.h"
 #include "core/AppSettings.h"
 #include "core/Langpack.h"
 #include "support/TestData.h"
+#include "ui/frame/MessageBoxPrompter.h"
+#include "ui/pages/Page.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -53,9 +53,9 @@ private:
 };
 
 // A page standing in for the pages of the work areas.
-class FakePage : public CFormViewEx {
+class FakePage : public Page {
 public:
-    using CFormViewEx::CFormViewEx;
+    using Page::Page;
     void OnInitialUpdate() override { ++initialUpdates; }
     void importHandedFile(const QString& path) override { imported << path; }
     void OnRecordsChanged() override { ++recordsChanged; }

@@ -2,16 +2,16 @@
 // the list pages; the all-recordings box takes the whole list page into one
 // PDF; the toolbar button saves on the paper its menu chose. Read back with
 // poppler. The preview takes the same recordings.
-#include "ui/frame/PageIds.h"
 #include "core/AppSettings.h"
 #include "core/Langpack.h"
-#include "ui/pages/CSnapDataRepayProPage.h"
 #include "records/ReplayFixtures.h"
-#include "ui/pages/CPreviewViewEx.h"
-#include "ui/dialogs/ReportPrinting.h"
 #include "render/ReportSources.h"
 #include "support/PageFixture.h"
 #include "support/PreviewSheets.h"
+#include "ui/dialogs/ReportPrinting.h"
+#include "ui/frame/PageIds.h"
+#include "ui/pages/PrintPreviewView.h"
+#include "ui/pages/ReplayPage.h"
 
 #include <QCheckBox>
 #include <QMenu>
@@ -42,7 +42,7 @@ QString pdfInfo(const QString& pdf) {
 }
 
 // The frame's toolbar button of the page's Save as PDF command.
-QAction* savePdfButton(const CMainFrame& frame) {
+QAction* savePdfButton(const MainFrame& frame) {
     for (QAction* action : frame.toolbarTools()->actions())
         if (action->shortcut() == QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S))
             return action;
@@ -51,12 +51,10 @@ QAction* savePdfButton(const CMainFrame& frame) {
 
 class ReplayReportCommandsTest : public test::PageFixture {
 protected:
-    CSnapDataRepayProPage* open() {
+    ReplayPage* open() {
         test::addSnapPatient(root_.path(), 16);
-        auto* view =
-            openPage<CSnapDataRepayProPage>(page::kReplay, page::kReplay, [](CMainFrame& f) {
-                return new CSnapDataRepayProPage(f);
-            });
+        auto* view = openPage<ReplayPage>(page::kReplay, page::kReplay,
+                                          [](MainFrame& f) { return new ReplayPage(f); });
         view->setFileChooser([this](const FileRequest& request) {
             requests_ << request;
             return answer_;
@@ -71,8 +69,8 @@ protected:
 } // namespace
 
 TEST_F(ReplayReportCommandsTest, SavedAndPrintedReportOfTheSecondListPage) {
-    CSnapDataRepayProPage* view = open();
-    QTest::mouseClick(view->pageButton(CSnapDataRepayProPage::kNext), Qt::LeftButton);
+    ReplayPage* view = open();
+    QTest::mouseClick(view->pageButton(ReplayPage::kNext), Qt::LeftButton);
     ASSERT_EQ(view->model().selected(), 0);
 
     answer_ = out_.filePath("saved.pdf");
@@ -97,7 +95,7 @@ TEST_F(ReplayReportCommandsTest, SavedAndPrintedReportOfTheSecondListPage) {
 TEST_F(ReplayReportCommandsTest, ToolbarSavesTheListPageOnTheChosenPaper) {
     QTemporaryDir settings;
     AppSettings::setStoreFile(settings.filePath(QStringLiteral("s.ini")));
-    CSnapDataRepayProPage* view = open();
+    ReplayPage* view = open();
     QAction* pdf = savePdfButton(*frame_);
     ASSERT_NE(pdf, nullptr);
     EXPECT_TRUE(pdf->isEnabled());
@@ -150,12 +148,12 @@ TEST_F(ReplayReportCommandsTest, ToolbarSavesTheListPageOnTheChosenPaper) {
 TEST_F(ReplayReportCommandsTest, PreviewShowsTheRecordingsPrintTakes) {
     QTemporaryDir settings;
     AppSettings::setStoreFile(settings.filePath(QStringLiteral("s.ini")));
-    CSnapDataRepayProPage* view = open();
+    ReplayPage* view = open();
     for (const auto& [all, pages] : {std::pair{false, 1}, std::pair{true, 15}}) {
         view->allRecordings()->setChecked(all);
         ASSERT_TRUE(frame_->isCommandEnabled(cmd::kPrintPreview));
         frame_->runCommand(cmd::kPrintPreview);
-        auto* preview = qobject_cast<CPreviewViewEx*>(frame_->previewView());
+        auto* preview = qobject_cast<PrintPreviewView*>(frame_->previewView());
         ASSERT_NE(preview, nullptr);
         EXPECT_FALSE(view->isVisible());
         EXPECT_EQ(preview->model().pageCount(), pages);

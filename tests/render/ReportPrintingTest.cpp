@@ -5,9 +5,9 @@
 // a queue whose name and device both say XPS is refused on the server's word.
 #include "ui/dialogs/ReportPrinting.h"
 #include "analysis/AnalysisPageFixture.h"
-#include "ui/pages/CSnapDataRepayProPage.h"
 #include "records/ReplayFixtures.h"
 #include "support/PrivateCups.h"
+#include "ui/pages/ReplayPage.h"
 
 #include <QCheckBox>
 #include <QPrinter>
@@ -104,7 +104,7 @@ protected:
 } // namespace
 
 TEST_F(ReportPrintingTest, AnalysisReportIsOneJobUnlessTheQueueIsADocumentWriter) {
-    CSnapAnanlyseView* view = open(QStringLiteral("Berg"));
+    AnalysisPage* view = open(QStringLiteral("Berg"));
     view->tree()->setCurrentItem(view->tree()->topLevelItem(0)->child(0));
     ASSERT_TRUE(view->model().analysisValid());
     const struct {
@@ -126,8 +126,8 @@ TEST_F(ReportPrintingTest, AnalysisReportIsOneJobUnlessTheQueueIsADocumentWriter
 
 TEST_F(ReportPrintingTest, ListPagePrintsOneJobPerRecording) {
     test::addSnapPatient(root_.path(), 17);
-    auto* view = openPage<CSnapDataRepayProPage>(
-        page::kReplay, page::kReplay, [](CMainFrame& f) { return new CSnapDataRepayProPage(f); });
+    auto* view = openPage<ReplayPage>(page::kReplay, page::kReplay,
+                                      [](MainFrame& f) { return new ReplayPage(f); });
     // List page 1 holds recordings 1 to 15, page 2 recordings 16 and 17.
     const struct {
         bool all;
@@ -139,8 +139,7 @@ TEST_F(ReportPrintingTest, ListPagePrintsOneJobPerRecording) {
                  {true, 1, 1, {16, 17}},
                  {false, 1, 1, {17}}};
     for (const auto& c : cases) {
-        view->OnPageButton(c.listPage == 0 ? CSnapDataRepayProPage::kFirst
-                                           : CSnapDataRepayProPage::kLast);
+        view->OnPageButton(c.listPage == 0 ? ReplayPage::kFirst : ReplayPage::kLast);
         view->OnThumbnailSelected(c.thumbnail);
         view->allRecordings()->setChecked(c.all);
         const QStringList jobs = printOn(view, QStringLiteral("Ward"));

@@ -2,11 +2,11 @@
 
 // A frame with one page under test: a fresh data folder, the resource
 // library, and message boxes answered Yes and logged instead of shown.
-#include "ui/frame/CMainFrame.h"
-#include "ui/frame/MessageBoxPrompter.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
 #include "support/TestData.h"
+#include "ui/frame/MainFrame.h"
+#include "ui/frame/MessageBoxPrompter.h"
 
 #include <QStringList>
 
@@ -33,7 +33,7 @@ protected:
     template <class Page> Page* openPage(int pageClass, int pageId, PageRegistry::Factory factory) {
         PageRegistry pages;
         pages.add(pageClass, std::move(factory));
-        frame_ = std::make_unique<CMainFrame>(state_, pages);
+        frame_ = std::make_unique<MainFrame>(state_, pages);
         EXPECT_TRUE(frame_->OnCreate());
         frame_->show();
         return static_cast<Page*>(frame_->ShowPage(pageId));
@@ -41,7 +41,7 @@ protected:
 
     TempDataRoot root_;
     AppState state_;
-    std::unique_ptr<CMainFrame> frame_;
+    std::unique_ptr<MainFrame> frame_;
     QStringList messages_;  // texts shown
     QStringList questions_; // Yes/No questions asked
 };

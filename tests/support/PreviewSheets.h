@@ -1,7 +1,7 @@
 #pragma once
 
 // Probes the print preview's sheets against the report drawn directly.
-#include "ui/pages/CPreviewViewEx.h"
+#include "ui/pages/PrintPreviewView.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
@@ -12,7 +12,7 @@ namespace vantora::test {
 // Whether shown sheet `k` of `view`, inside its frame and as far as it is
 // scrolled into view, is `page` exactly as drawn in the preview colours
 // (`previewColours`) or the printer's.
-inline bool sheetShows(const CPreviewViewEx& view, int k, const ReportPage& page,
+inline bool sheetShows(const PrintPreviewView& view, int k, const ReportPage& page,
                        bool previewColours) {
     const QImage shown =
         view.sheetArea()->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);

@@ -3,20 +3,20 @@
 // report in the print preview, the record management and replay pages, with
 // a recorder's port the download page and with a streaming recorder's port
 // the real-time page, off-screen on the data folder DATA into PNG files in OUT.
-#include "ui/pages/CSnapAnanlyseView.h"
-#include "ui/frame/CMainFrame.h"
-#include "ui/frame/PageIds.h"
 #include "app/StationPages.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
-#include "ui/pages/CRealMeaView.h"
-#include "ui/pages/CSnapDataRePage.h"
-#include "ui/pages/CSnapDataRepayProPage.h"
-#include "ui/pages/CSnapRecordMPage.h"
+#include "records/RecordingNotes.h"
 #include "ui/dialogs/PatientManagerDialog.h"
 #include "ui/dialogs/PatientPickerDialog.h"
-#include "records/RecordingNotes.h"
-#include "ui/widgets/CCaliperStripWnd.h"
+#include "ui/frame/MainFrame.h"
+#include "ui/frame/PageIds.h"
+#include "ui/pages/AnalysisPage.h"
+#include "ui/pages/DownloadPage.h"
+#include "ui/pages/LivePage.h"
+#include "ui/pages/RecordsPage.h"
+#include "ui/pages/ReplayPage.h"
+#include "ui/widgets/CaliperStripView.h"
 
 #include <QApplication>
 #include <QDir>
@@ -50,8 +50,8 @@ void selectRow(QTreeWidget* list, int row) {
 
 // The download page after a whole download from the recorder (the page's
 // port), the second row not chosen for saving.
-bool downloadShot(vantora::CMainFrame& frame, const QString& file) {
-    auto* page = static_cast<vantora::CSnapDataRePage*>(frame.ShowPage(vantora::page::kSnapData));
+bool downloadShot(vantora::MainFrame& frame, const QString& file) {
+    auto* page = static_cast<vantora::DownloadPage*>(frame.ShowPage(vantora::page::kSnapData));
     page->OnDownload();
     QElapsedTimer t;
     t.start();
@@ -63,13 +63,12 @@ bool downloadShot(vantora::CMainFrame& frame, const QString& file) {
 
 // The replay page with the third thumbnail selected, its large trace zoomed
 // in and calipers from one R peak to the next.
-bool replayShot(vantora::CMainFrame& frame, const QString& file) {
-    auto* page =
-        static_cast<vantora::CSnapDataRepayProPage*>(frame.ShowPage(vantora::page::kReplay));
+bool replayShot(vantora::MainFrame& frame, const QString& file) {
+    auto* page = static_cast<vantora::ReplayPage*>(frame.ShowPage(vantora::page::kReplay));
     page->thumbnails()->setCurrentRow(2);
     frame.show();
     QApplication::processEvents();
-    vantora::CCaliperStripWnd* trace = page->trace();
+    vantora::CaliperStripView* trace = page->trace();
     const vantora::ReplayThumbnail* shown = page->model().selectedThumbnail();
     if (shown == nullptr)
         return save(frame, file);
@@ -102,11 +101,11 @@ bool replayShot(vantora::CMainFrame& frame, const QString& file) {
 
 // The record management page on the first patient's second Snap recording,
 // with a note written for it so that the information box shows one.
-bool recordsShot(vantora::CMainFrame& frame, vantora::AppState& state, const QString& file) {
+bool recordsShot(vantora::MainFrame& frame, vantora::AppState& state, const QString& file) {
     state.recordingMode = vantora::kModeSnap;
     auto* page =
-        static_cast<vantora::CSnapRecordMPage*>(frame.ShowPage(vantora::page::kRecordManagement));
-    const vantora::RecordMPageModel& model = page->model();
+        static_cast<vantora::RecordsPage*>(frame.ShowPage(vantora::page::kRecordManagement));
+    const vantora::RecordsPageModel& model = page->model();
     if (const vantora::PatientRecord* patient = model.patients().selectedRecord();
         patient && model.recordings().size() > 1) {
         vantora::RecordingNotes(state.dataRoot, vantora::kModeSnap, patient->id)
@@ -119,10 +118,10 @@ bool recordsShot(vantora::CMainFrame& frame, vantora::AppState& state, const QSt
 
 // The real-time page recording for the first patient, its trace half swept
 // (the recorder streams at its own pace, 9 s a sweep).
-bool realTimeShot(vantora::CMainFrame& frame, const QString& port, const QString& file) {
+bool realTimeShot(vantora::MainFrame& frame, const QString& port, const QString& file) {
     vantora::AppState& state = frame.state();
     state.recordingMode = vantora::kModeNone; // as command 32787 sets it
-    auto* page = static_cast<vantora::CRealMeaView*>(frame.ShowPage(vantora::page::kRealTime));
+    auto* page = static_cast<vantora::LivePage*>(frame.ShowPage(vantora::page::kRealTime));
     page->setPatientChooser([&state, &frame] {
         vantora::PatientPickerDialog picker(state.dataRoot, frame.prompter());
         selectRow(picker.list(), 0);
@@ -163,10 +162,10 @@ int main(int argc, char** argv) {
     const QString port = args.size() >= 4 ? args[3] : QString();
     const QString livePort = args.size() == 5 ? args[4] : QString();
     if (!port.isEmpty())
-        pages.add(vantora::page::kSnapData, [port](vantora::CMainFrame& f) {
-            return new vantora::CSnapDataRePage(f, [port] { return std::optional<QString>(port); });
+        pages.add(vantora::page::kSnapData, [port](vantora::MainFrame& f) {
+            return new vantora::DownloadPage(f, [port] { return std::optional<QString>(port); });
         });
-    vantora::CMainFrame frame(state, std::move(pages));
+    vantora::MainFrame frame(state, std::move(pages));
     frame.OnCreate();
     frame.ShowPage(vantora::page::kHome);
     frame.setWindowTitle(vantora::Langpack::text(vantora::Langpack::kAppTitle));
@@ -183,8 +182,7 @@ int main(int argc, char** argv) {
     // The analysis page on the first Snap recording, with a stretch selected
     // by two clicks on the rows.
     state.recordingMode = vantora::kModeSnap;
-    auto* analysis =
-        static_cast<vantora::CSnapAnanlyseView*>(frame.ShowPage(vantora::page::kAnalysis));
+    auto* analysis = static_cast<vantora::AnalysisPage*>(frame.ShowPage(vantora::page::kAnalysis));
     if (QTreeWidgetItem* patient = analysis->tree()->topLevelItem(0)) {
         patient->setExpanded(true);
         analysis->tree()->setCurrentItem(patient->child(0));

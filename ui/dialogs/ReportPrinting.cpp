@@ -4,7 +4,7 @@
 
 #include "core/AppSettings.h"
 #include "core/Langpack.h"
-#include "ui/dialogs/CFileDlgEx.h"
+#include "ui/dialogs/ExportFileDialog.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -143,7 +143,7 @@ Message SaveReportPdf(QWidget* parent, const PdfPathChooser& choose, const QStri
                       int count, const ReportPageBuilder& build) {
     const FileRequest request = reportPdfRequest(proposedName, QDir::currentPath());
     const std::optional<QString> path =
-        choose ? choose(request) : CFileDlgEx::choose(request, parent);
+        choose ? choose(request) : ExportFileDialog::choose(request, parent);
     return path ? WriteReportPdf(*path, reportPaper(), count, build) : Message{};
 }
 

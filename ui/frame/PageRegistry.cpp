@@ -1,15 +1,15 @@
 #include "ui/frame/PageRegistry.h"
 
-#include "ui/pages/CFormViewEx.h"
 #include "ui/frame/PageIds.h"
+#include "ui/pages/Page.h"
 
 namespace vantora {
 
-CFormViewEx* PageRegistry::create(int pageId, CMainFrame& frame) const {
+Page* PageRegistry::create(int pageId, MainFrame& frame) const {
     const auto it = factories_.constFind(page::classOf(pageId));
     if (it == factories_.constEnd())
         return nullptr;
-    CFormViewEx* view = (*it)(frame);
+    Page* view = (*it)(frame);
     if (view)
         view->setPageId(pageId);
     return view;

@@ -1,6 +1,6 @@
 #include "ui/widgets/IconButton.h"
 
-#include "ui/pages/CFormViewEx.h"
+#include "ui/pages/Page.h"
 
 #include <QPainter>
 
@@ -23,7 +23,7 @@ void IconButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF box = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
-    p.fillRect(rect(), QColor::fromRgb(CFormViewEx::kBackground));
+    p.fillRect(rect(), QColor::fromRgb(Page::kBackground));
     if (isEnabled() && (hovered_ || isDown())) {
         p.setPen(QPen(QColor(255, 255, 255, isDown() ? 230 : 170), 1.5));
         p.setBrush(QColor(255, 255, 255, isDown() ? 70 : 40));

@@ -1,0 +1,423 @@
+#include "ui/frame/MainFrame.h"
+
+#include "core/AppState.h"
+#include "core/DataPaths.h"
+#include "core/Langpack.h"
+#include "records/DataFolderLock.h"
+#include "ui/dialogs/InfoDialog.h"
+#include "ui/dialogs/PatientManagerDialog.h"
+#include "ui/frame/FrameCommands.h"
+#include "ui/frame/PageIds.h"
+#include "ui/frame/ShellDocument.h"
+#include "ui/pages/Page.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace vantora {
+
+namespace {
+
+constexpr int kFolderPollMs = 1000;
+
+// The packaged user guide: the program lives in /usr/lib/vantora-ecg, the
+// guide in /usr/share/doc/vantora-ecg/guide.
+QString installedGuidePath() {
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                           QStringLiteral("/../../share/doc/vantora-ecg/guide/index.html"));
+}
+
+// Toolbar buttons: command and icon resource, in button order.
+const QList<std::pair<int, int>> kMainButtons = {
+    {cmd::kHome, 229},           {cmd::kContinuous, 128}, {cmd::kSnap, 129},  {cmd::kRealTime, 130},
+    {cmd::kPatientManager, 233}, {cmd::kHelp, 234},       {cmd::kAbout, 264}, {cmd::kExit, 235}};
+const QList<std::pair<int, int>> kRecordButtons = {{cmd::kSnapData, 238},
+                                                   {cmd::kReplay, 239},
+                                                   {cmd::kRecordManagement, 253},
+                                                   {cmd::kAnalysis, 241}};
+const QList<std::pair<int, int>> kToolButtons = {{cmd::kPrint, 228},
+                                                 {cmd::kPrintPreview, 230},
+                                                 {cmd::kSavePicture, 231},
+                                                 {cmd::kMailPicture, 232}};
+
+QString barStyle() {
+    return QStringLiteral("QToolBar { background: #B4C8FF; border: none; spacing: 2px; }"
+                          "QToolButton { color: #14285A; padding: 1px 2px; font-size: 11px; }"
+                          "QToolButton:hover { background: #C8D7FF; border: 1px solid #7890D2; "
+                          "border-radius: 3px; }"
+                          "QToolButton:pressed { background: #9BB2F0; }"
+                          "QToolButton:disabled { color: #6E7DA0; }");
+}
+
+} // namespace
+
+MainFrame::MainFrame(AppState& state, PageRegistry pages, QWidget* parent)
+    : QMainWindow(parent), state_(state), pages_(std::move(pages)), prompter_(this),
+      doc_(std::make_unique<ShellDocument>(state, prompter_)),
+      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
+      runDialog_([](QDialog& dialog) { return dialog.exec(); }) {
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(kWidth, kHeight);
+    setAcceptDrops(true);
+    host_ = new QWidget(this);
+    auto* layout = new QVBoxLayout(host_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    setCentralWidget(host_);
+    doc_->OnNewDocument();
+    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+            &MainFrame::giveIdleStep);
+}
+
+MainFrame::~MainFrame() = default;
+
+bool MainFrame::OnCreate() {
+    if (!createToolbars())
+        return false;
+    // The page's line is a widget, not a temporary message: command prompts
+    // shown while hovering pass over it and leave it in place.
+    pageStatus_ = new QLabel(Langpack::text(Langpack::kIdleStatus), this);
+    statusBar()->addWidget(pageStatus_, 1);
+    modeLabel_ = new QLabel(this);
+    statusBar()->addPermanentWidget(modeLabel_);
+    folderLabel_ = new QLabel(this);
+    folderLabel_->setVisible(false);
+    statusBar()->addPermanentWidget(folderLabel_);
+    rootLabel_ = new QLabel(state_.dataRoot, this);
+    statusBar()->addPermanentWidget(rootLabel_);
+    auto* folderPoll = new QTimer(this);
+    connect(folderPoll, &QTimer::timeout, this, &MainFrame::refreshFolderStatus);
+    folderPoll->start(kFolderPollMs);
+    centreOnScreen();
+    UpdateCommandUI();
+    return true;
+}
+
+QAction* MainFrame::makeAction(int command, int icon) {
+    // Command strings hold the status prompt, then "\n" and the button label.
+    const QString text = Langpack::text(command);
+    const QString label = text.section(u'\n', 1, 1);
+    auto* act = new QAction(QIcon(Langpack::resourcePath(QStringLiteral("icons/%1.svg").arg(icon))),
+                            label.isEmpty() ? text : label, this);
+    act->setStatusTip(text.section(u'\n', 0, 0));
+    act->setToolTip(act->text());
+    // The mode commands show which kind of recordings the user works with.
+    act->setCheckable(command == cmd::kContinuous || command == cmd::kSnap);
+    connect(act, &QAction::triggered, this, [this, command] { OnCommand(command); });
+    actions_.insert(command, act);
+    return act;
+}
+
+QToolBar* MainFrame::addBar(const QString& name, const QList<std::pair<int, int>>& buttons) {
+    auto* bar = new QToolBar(name, this);
+    bar->setObjectName(name);
+    bar->setIconSize(QSize(22, 22));
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    bar->setAllowedAreas(Qt::AllToolBarAreas);
+    bar->setStyleSheet(barStyle());
+    for (const auto& [command, icon] : buttons)
+        bar->addAction(makeAction(command, icon));
+    addToolBar(Qt::TopToolBarArea, bar);
+    return bar;
+}
+
+bool MainFrame::createToolbars() {
+    const auto allIcons = {kMainButtons, kRecordButtons, kToolButtons};
+    for (const auto& buttons : allIcons)
+        for (const auto& [command, icon] : buttons)
+            if (Langpack::resourcePath(QStringLiteral("icons/%1.svg").arg(icon)).isEmpty())
+                return false;
+    toolbarMain_ = addBar(QStringLiteral("toolbarMain"), kMainButtons);
+    toolbarRecords_ = addBar(QStringLiteral("toolbarRecords"), kRecordButtons);
+    toolbarTools_ = addBar(QStringLiteral("toolbarTools"), kToolButtons);
+    setStyleSheet(QStringLiteral("QMainWindow { background: #B4C8FF; }"
+                                 "QMainWindow::separator { background: #B4C8FF; }"
+                                 "QStatusBar { background: #DCE4FF; color: #14285A; }"));
+    return true;
+}
+
+int MainFrame::activePageClass() const {
+    return active_ ? page::classOf(active_->pageId()) : page::kNone;
+}
+
+Page* MainFrame::ShowPage(int pageId) {
+    ClosePreview();
+    Page* previous = active_;
+    Page* next = pages_.create(pageId, *this);
+    if (!next)
+        return nullptr;
+    keepProgramTitle();
+    showPageStatus({});
+    next->setParent(host_);
+    host_->layout()->addWidget(next);
+    active_ = next;
+    next->OnInitialUpdate();
+    next->show();
+    if (previous) {
+        // The page left may be the sender of the command that got us here.
+        host_->layout()->removeWidget(previous);
+        previous->hide();
+        previous->deleteLater();
+    }
+    UpdateCommandUI();
+    return next;
+}
+
+void MainFrame::OpenPreview(QWidget* view) {
+    ClosePreview();
+    preview_ = view;
+    view->setParent(host_);
+    host_->layout()->addWidget(view);
+    for (QToolBar* bar : {toolbarMain_, toolbarRecords_, toolbarTools_})
+        if (bar)
+            bar->hide();
+    if (active_)
+        active_->hide();
+    view->show();
+}
+
+void MainFrame::ClosePreview() {
+    if (!preview_)
+        return;
+    // The preview may be the sender of the command that closes it.
+    host_->layout()->removeWidget(preview_);
+    preview_->hide();
+    preview_->deleteLater();
+    preview_ = nullptr;
+    for (QToolBar* bar : {toolbarMain_, toolbarRecords_, toolbarTools_})
+        if (bar)
+            bar->show();
+    if (active_) {
+        active_->show();
+        active_->setFocus();
+    }
+    UpdateCommandUI();
+}
+
+void MainFrame::HandFileToPages(const QString& path) {
+    if (!active_)
+        return;
+    if (activePageClass() != page::kRecordManagement) {
+        ShowPage(page::kRecordManagement);
+        return;
+    }
+    active_->importHandedFile(path);
+}
+
+void MainFrame::openHelp() {
+    const QString chm = paths::helpFile(state_.dataRoot);
+    const QString guide = installedGuide_.isNull() ? installedGuidePath() : installedGuide_;
+    const bool useGuide = !QFileInfo::exists(chm) && QFileInfo::exists(guide);
+    openUrl_(QUrl::fromLocalFile(useGuide ? guide : chm));
+}
+
+void MainFrame::OnPatientManager() {
+    {
+        PatientManagerDialog dialog(state_, prompter_, this);
+        runDialog_(dialog);
+    }
+    keepProgramTitle();
+    // Patients added, edited or deleted show at once.
+    if (active_)
+        active_->OnRecordsChanged();
+}
+
+void MainFrame::OnAbout() {
+    InfoDialog dialog(this);
+    runDialog_(dialog);
+    keepProgramTitle();
+}
+
+// The program's name, whatever page or dialog was shown before.
+void MainFrame::keepProgramTitle() {
+    const QString title = Langpack::text(Langpack::kAppTitle).trimmed();
+    setWindowTitle(title.isEmpty() ? doc_->caption() : title);
+}
+
+void MainFrame::showPageStatus(const QString& text) {
+    pageStatusText_ = text;
+    if (pageStatus_)
+        pageStatus_->setText(text.isEmpty() ? Langpack::text(Langpack::kIdleStatus) : text);
+}
+
+void MainFrame::refreshFolderStatus() {
+    const QString writer =
+        DataFolderLock::otherHolder(state_.dataRoot, DataFolderLock::Kind::Shared);
+    folderLabel_->setText(writer.isEmpty() ? QString()
+                                           : Langpack::format(msg::kFolderReadOnly, writer));
+    folderLabel_->setVisible(!writer.isEmpty());
+}
+
+QString MainFrame::folderStatus() const {
+    return folderLabel_ ? folderLabel_->text() : QString();
+}
+
+QString MainFrame::modeStatus() const {
+    return modeLabel_ ? modeLabel_->text() : QString();
+}
+
+FrameSituation MainFrame::situation() const {
+    FrameSituation s;
+    s.activePage = activePageClass();
+    s.recordingMode = state_.recordingMode;
+    s.hasRecord = active_ && active_->m_bHasRecord;
+    s.pageAvailable = [this](int pageClass) { return pages_.has(pageClass); };
+    return s;
+}
+
+void MainFrame::UpdateCommandUI() {
+    const FrameSituation s = situation();
+    for (auto it = actions_.cbegin(); it != actions_.cend(); ++it) {
+        QAction* act = it.value();
+        const std::optional<bool> enabled = commandEnabled(it.key(), s);
+        if (enabled)
+            act->setEnabled(*enabled);
+        act->setChecked(commandChecked(it.key(), s));
+        // A disabled command says what it needs.
+        const std::optional<int> need = commandNeed(it.key(), s);
+        act->setToolTip(need ? act->text() + u'\n' + Langpack::text(*need) : act->text());
+    }
+    if (modeLabel_) {
+        const int mode = modeStatusText(s);
+        modeLabel_->setText(mode ? Langpack::text(mode) : QString());
+    }
+}
+
+bool MainFrame::isCommandEnabled(int command) const {
+    const QAction* act = actions_.value(command);
+    return act && act->isEnabled();
+}
+
+void MainFrame::runCommand(int command) {
+    if (QAction* act = actions_.value(command); act && act->isEnabled())
+        act->trigger();
+}
+
+void MainFrame::switchByCommand(int command) {
+    switch (command) {
+    case cmd::kHome:
+        state_.recordingMode = kModeNone;
+        if (activePageClass() != page::kHome)
+            ShowPage(page::kHome);
+        break;
+    case cmd::kContinuous:
+    case cmd::kSnap:
+        switchMode(command);
+        break;
+    case cmd::kRealTime:
+        state_.recordingMode = kModeNone;
+        ShowPage(page::kRealTime);
+        break;
+    default:
+        if (const std::optional<int> target = commandTargetPage(command);
+            target && active_ && activePageClass() != *target)
+            ShowPage(*target);
+        break;
+    }
+}
+
+// Until its page is built, a mode command leaves the page where it is, and the
+// page re-reads its list for the new mode: it never shows the other mode's data.
+void MainFrame::switchMode(int command) {
+    state_.recordingMode = command == cmd::kContinuous ? kModeContinuous : kModeSnap;
+    if (!active_)
+        return;
+    const int target =
+        command == cmd::kContinuous ? page::kReplayByCommand : page::kSnapDataByCommand;
+    if (pages_.has(page::classOf(target)))
+        ShowPage(target);
+    else
+        active_->OnRecordsChanged();
+}
+
+void MainFrame::OnCommand(int command) {
+    switch (command) {
+    case cmd::kPatientManager:
+        OnPatientManager();
+        break;
+    case cmd::kHelp:
+        openHelp();
+        break;
+    case cmd::kAbout:
+        OnAbout();
+        break;
+    case cmd::kExit:
+        close();
+        break;
+    case cmd::kPrint:
+        if (active_)
+            active_->OnFilePrint();
+        break;
+    case cmd::kPrintPreview:
+        if (active_)
+            active_->OnFilePrintPreview();
+        break;
+    case cmd::kSavePicture:
+        if (active_)
+            active_->OnSavePicture();
+        break;
+    case cmd::kMailPicture:
+        if (active_)
+            active_->OnMailPicture();
+        break;
+    default:
+        switchByCommand(command);
+        break;
+    }
+    UpdateCommandUI();
+}
+
+void MainFrame::dropFiles(const QList<QUrl>& urls) {
+    if (urls.isEmpty() || preview_)
+        return;
+    doc_->OnOpenDocument(urls.first().toLocalFile(), this);
+    UpdateCommandUI();
+}
+
+void MainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void MainFrame::dropEvent(QDropEvent* event) {
+    dropFiles(event->mimeData()->urls());
+    event->acceptProposedAction();
+}
+
+void MainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        centreOnScreen();
+}
+
+void MainFrame::centreOnScreen() {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frameRect = frameGeometry();
+    frameRect.moveCenter(screen->availableGeometry().center());
+    move(frameRect.topLeft());
+}
+
+void MainFrame::giveIdleStep() {
+    if (active_)
+        active_->OnIdle();
+}
+
+} // namespace vantora

@@ -1,0 +1,31 @@
+#include "ui/frame/ShellDocument.h"
+
+#include "core/Langpack.h"
+#include "records/DataFolder.h"
+#include "ui/frame/MainFrame.h"
+
+namespace vantora {
+
+ShellDocument::ShellDocument(AppState& state, MessageBoxPrompter& prompter)
+    : state_(state), prompter_(prompter) {}
+
+void ShellDocument::OnNewDocument() {
+    title_ = Langpack::text(Langpack::kAppTitle);
+}
+
+bool ShellDocument::OnOpenDocument(const QString& path, MainFrame* frame) {
+    if (state_.pendingFile)
+        return true;
+    Message refusal;
+    if (!DataFolder::ClassifyRecordFile(path, state_, &refusal)) {
+        prompter_.show(refusal);
+        return true;
+    }
+    if (frame) {
+        pathName_ = path;
+        frame->HandFileToPages(path);
+    }
+    return true;
+}
+
+} // namespace vantora

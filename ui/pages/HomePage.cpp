@@ -1,0 +1,207 @@
+#include "ui/pages/HomePage.h"
+
+#include "core/AppState.h"
+#include "core/Langpack.h"
+#include "records/DataFolder.h"
+#include "ui/frame/MainFrame.h"
+#include "ui/frame/PageIds.h"
+#include "ui/widgets/IconButton.h"
+
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vantora {
+
+namespace {
+
+constexpr int kCaptionBase = 61960; // captions 61960..61967 for controls 1000..1007
+constexpr int kBannerTitle = 61968;
+constexpr int kBannerSubtitle = 61969;
+
+// Icon resource of each icon button.
+int iconOf(int control) {
+    switch (control) {
+    case HomePage::kContinuous:
+        return 261;
+    case HomePage::kRealTime:
+        return 263;
+    case HomePage::kSnap:
+        return 137;
+    case HomePage::kExit:
+        return 132;
+    case HomePage::kPatients:
+        return 133;
+    case HomePage::kAbout:
+        return 138;
+    case HomePage::kHelp:
+        return 134;
+    default:
+        return 0;
+    }
+}
+
+// The page a button leads to, 0 for the buttons that stay on the home page.
+int targetOf(int control) {
+    switch (control) {
+    case HomePage::kContinuous:
+        return page::kReplayByCommand;
+    case HomePage::kRealTime:
+        return page::kRealTime;
+    case HomePage::kSnap:
+        return page::kSnapDataByCommand;
+    case HomePage::kAnalysis:
+        return page::kAnalysis;
+    default:
+        return 0;
+    }
+}
+
+bool isEnter(QEvent* event) {
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
+        return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+} // namespace
+
+HomePage::HomePage(MainFrame& frame) : Page(frame) {
+    buildLayout();
+}
+
+QAbstractButton* HomePage::makeButton(int control) {
+    const QString caption = Langpack::text(kCaptionBase + control - kContinuous);
+    QAbstractButton* b = nullptr;
+    if (control == kAnalysis) {
+        auto* plain = new QPushButton(caption, this);
+        plain->setAutoDefault(false);
+        plain->setMinimumSize(200, 44);
+        b = plain;
+    } else {
+        b = new QPushButton(caption, this); // template look until set up
+        b->setMinimumSize(200, 150);
+    }
+    b->setObjectName(QString::number(control));
+    b->installEventFilter(this);
+    connect(b, &QAbstractButton::clicked, this, [this, control] { onButton(control); });
+    buttons_.insert(control, b);
+    return b;
+}
+
+void HomePage::buildLayout() {
+    auto* title = new QLabel(Langpack::text(kBannerTitle), this);
+    title->setStyleSheet(QStringLiteral("color: white; font-size: 30px; font-weight: bold;"));
+    auto* subtitle = new QLabel(Langpack::text(kBannerSubtitle), this);
+    subtitle->setStyleSheet(QStringLiteral("color: #1E3278; font-size: 15px;"));
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(24);
+    grid->setVerticalSpacing(18);
+    const int rows[2][4] = {{kContinuous, kSnap, kRealTime, kPatients},
+                            {kAbout, kHelp, kExit, kAnalysis}};
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 4; ++c)
+            grid->addWidget(makeButton(rows[r][c]), r, c, Qt::AlignCenter);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(48, 40, 48, 40);
+    layout->addWidget(title);
+    layout->addWidget(subtitle);
+    layout->addStretch(1);
+    layout->addLayout(grid);
+    layout->addStretch(2);
+}
+
+void HomePage::OnInitialUpdate() {
+    AppState& s = state();
+    if (!s.dataFolderChecked) {
+        const Message problem = DataFolder::checkDataFolder(s.dataRoot);
+        if (!problem.isNone()) {
+            showMessage(problem);
+            return;
+        }
+        s.dataFolderChecked = true;
+    }
+    setUpButtons();
+    DataFolder::CheckFirstStart(s.dataRoot);
+    s.homeShown = true;
+}
+
+// Replaces the template buttons by the icon buttons, and disables those whose
+// page has not been built into the station.
+void HomePage::setUpButtons() {
+    for (auto it = buttons_.begin(); it != buttons_.end(); ++it) {
+        const int control = it.key();
+        QAbstractButton* old = it.value();
+        if (const int icon = iconOf(control)) {
+            auto* b = new IconButton(
+                QIcon(Langpack::resourcePath(QStringLiteral("icons/%1.svg").arg(icon))),
+                old->text(), this);
+            b->setObjectName(old->objectName());
+            b->installEventFilter(this);
+            connect(b, &QAbstractButton::clicked, this, [this, control] { onButton(control); });
+            delete layout()->replaceWidget(old, b, Qt::FindChildrenRecursively);
+            delete old;
+            it.value() = b;
+        }
+        const int target = targetOf(control);
+        it.value()->setEnabled(!target || frame().pageAvailable(page::classOf(target)));
+    }
+}
+
+void HomePage::onButton(int control) {
+    AppState& s = state();
+    switch (control) {
+    case kContinuous:
+        s.recordingMode = kModeContinuous;
+        break;
+    case kRealTime:
+        s.recordingMode = kModeNone;
+        break;
+    case kSnap:
+        s.recordingMode = kModeSnap;
+        break;
+    case kExit:
+        frame().close();
+        return;
+    case kPatients:
+        openPatientManager();
+        return;
+    case kAbout:
+        frame().OnAbout();
+        return;
+    case kHelp:
+        frame().openHelp();
+        return;
+    default:
+        break;
+    }
+    frame().ShowPage(targetOf(control));
+    frame().UpdateCommandUI();
+}
+
+void HomePage::openPatientManager() {
+    const Message problem = DataFolder::checkDataFolder(state().dataRoot);
+    if (!problem.isNone()) {
+        showMessage(problem);
+        return;
+    }
+    frame().OnPatientManager();
+}
+
+bool HomePage::eventFilter(QObject* watched, QEvent* event) {
+    if (isEnter(event)) {
+        event->accept();
+        return true;
+    }
+    return Page::eventFilter(watched, event);
+}
+
+void HomePage::keyPressEvent(QKeyEvent* event) {
+    if (isEnter(event))
+        return;
+    Page::keyPressEvent(event);
+}
+
+} // namespace vantora

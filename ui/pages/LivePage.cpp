@@ -1,0 +1,312 @@
+#include "ui/pages/LivePage.h"
+
+#include "core/AppState.h"
+#include "core/Langpack.h"
+#include "device/PortDiscovery.h"
+#include "device/PortMonitor.h"
+#include "device/UdevPortEnumerator.h"
+#include "records/RecordingStore.h"
+#include "render/LiveTracePainter.h"
+#include "ui/frame/MainFrame.h"
+#include "ui/frame/PageIds.h"
+#include "ui/widgets/LiveTraceView.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace vantora {
+
+namespace {
+
+constexpr int kFirstText = 1229; // heart rate; 1230 rhythm ... 1235 sex
+constexpr int kRateText = 1229;
+constexpr int kRhythmText = 1230;
+constexpr int kSignalText = 1231;
+constexpr int kSpeedText = 1232;
+constexpr int kIdText = 1233;
+constexpr int kNameText = 1234;
+constexpr int kSexText = 1235;
+constexpr int kPageTitle = 61269;
+constexpr int kRateFace = 61280;
+constexpr int kTextFace = 61246;
+constexpr int kNoPatientId = 61281;
+constexpr int kLinkFailed = 61330;
+constexpr int kRecordCaption = 62152;
+constexpr int kDisplayOnlyCaption = 62153;
+constexpr int kStartTip = 62154;
+constexpr int kStopTip = 62155;
+constexpr int kHomeTip = 62156;
+// Captions above the texts 1229 ... 1235.
+constexpr int kCaptions[7] = {62157, 62158, 62159, 62160, 62161, 62162, 62163};
+const QString kPaperSpeed = QStringLiteral("25mm/s");
+
+DeviceLink::PortFinder stationFinder() {
+    return [] {
+        UdevPortEnumerator udev;
+        return PortDiscovery::resolve(std::nullopt, udev);
+    };
+}
+
+QPushButton* imageButton(int icon, int tip, QWidget* parent) {
+    auto* b = new QPushButton(parent);
+    b->setIcon(QIcon(Langpack::resourcePath(QStringLiteral("icons/%1.svg").arg(icon))));
+    b->setIconSize(QSize(36, 36));
+    b->setToolTip(Langpack::text(tip));
+    return b;
+}
+
+void setTextFont(QLabel* label, int pixelHeight, int faceText) {
+    QFont f = label->font();
+    f.setPixelSize(pixelHeight);
+    if (const QString face = Langpack::text(faceText); !face.isEmpty())
+        f.setFamily(face);
+    label->setFont(f);
+}
+
+} // namespace
+
+// Hands what the reader thread reports to the page through its event loop,
+// copied, in the reader's order, tagged with the link it belongs to.
+class LivePage::Forwarder : public LinkSink {
+public:
+    Forwarder(LivePage& page, int link) : page_(page), link_(link) {}
+
+    void livePacket(const AcqPacket& packet) override {
+        post([p = &page_, l = link_, packet] { p->onPacket(l, packet); });
+    }
+    void linkStatus(int status) override {
+        post([p = &page_, l = link_, status] { p->onLinkStatus(l, status); });
+    }
+    void showMessage(const Message& message) override {
+        post([p = &page_, l = link_, message] { p->onLinkMessage(l, message); });
+    }
+
+private:
+    template <class F> void post(F&& f) {
+        QMetaObject::invokeMethod(&page_, std::forward<F>(f), Qt::QueuedConnection);
+    }
+    LivePage& page_;
+    int link_;
+};
+
+LivePage::LivePage(MainFrame& frame, DeviceLink::PortFinder finder)
+    : Page(frame), finder_(finder ? std::move(finder) : stationFinder()),
+      link_(std::make_unique<DeviceLink>([this] {
+          const std::optional<QString> port = finder_();
+          triedPort_ = port.value_or(QString());
+          return port;
+      })) {
+    chooser_ = [this] { return PatientPickerDialog::pick(state().dataRoot, prompter(), this); };
+    buildLayout();
+    monitor_ = new PortMonitor(this);
+    connect(monitor_, &PortMonitor::portRemoved, this, &LivePage::onPortRemoved);
+}
+
+LivePage::~LivePage() {
+    link_->stopLiveLink();
+}
+
+void LivePage::buildLayout() {
+    start_ = imageButton(203, kStartTip, this);
+    stop_ = imageButton(202, kStopTip, this);
+    home_ = imageButton(201, kHomeTip, this);
+    record_ = new QRadioButton(Langpack::text(kRecordCaption), this);
+    displayOnly_ = new QRadioButton(Langpack::text(kDisplayOnlyCaption), this);
+    connect(start_, &QPushButton::clicked, this, &LivePage::OnStart);
+    connect(stop_, &QPushButton::clicked, this, &LivePage::OnStop);
+    connect(home_, &QPushButton::clicked, this, &LivePage::OnHome);
+
+    auto* grid = new QGridLayout;
+    for (int k = 0; k < 7; ++k) {
+        texts_[k] = new QLabel(this);
+        texts_[k]->setObjectName(QString::number(kFirstText + k));
+        texts_[k]->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255); "
+                                                "background-color: rgb(200, 200, 200);"));
+        texts_[k]->setMinimumWidth(k == 0 ? 90 : 150);
+        grid->addWidget(new QLabel(Langpack::text(kCaptions[k]), this), k / 4 * 2, k % 4);
+        grid->addWidget(texts_[k], k / 4 * 2 + 1, k % 4);
+    }
+    setTextFont(text(kRateText), 30, kRateFace);
+    for (int id : {kSignalText, kSpeedText, kIdText, kNameText, kSexText})
+        setTextFont(text(id), 20, kTextFace);
+    setTextFont(text(kRhythmText), 15, kTextFace);
+    heart_ = new QLabel(this);
+    heart_->setFixedSize(40, 40);
+    grid->addWidget(heart_, 0, 4, 2, 1);
+    grid->setColumnStretch(5, 1);
+
+    auto* bar = new QHBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{start_, stop_, home_, record_, displayOnly_})
+        bar->addWidget(w);
+    bar->addStretch(1);
+    trace_ = new LiveTraceView(model_.trace(), this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(12, 8, 8, 8);
+    layout->addLayout(bar);
+    layout->addLayout(grid);
+    layout->addSpacing(8);
+    layout->addWidget(trace_, 0, Qt::AlignLeft);
+    layout->addStretch(1);
+}
+
+void LivePage::OnInitialUpdate() {
+    setWindowTitle(Langpack::text(kPageTitle));
+    record_->setChecked(true);
+    showHeartIcon(model_.heartIcon());
+    setRunning(false);
+}
+
+QLabel* LivePage::text(int controlId) const {
+    const int k = controlId - kFirstText;
+    return k >= 0 && k < 7 ? texts_[k] : nullptr;
+}
+
+bool LivePage::choosePatient() {
+    const std::optional<PickedPatient> picked = chooser_();
+    if (!picked)
+        return false;
+    if (picked->id.isEmpty()) {
+        showMessage(Message{kNoPatientId, {}});
+        return false;
+    }
+    patient_ = *picked;
+    return true;
+}
+
+void LivePage::OnStart() {
+    if (model_.running())
+        return;
+    const bool recording = record_->isChecked();
+    if (recording && !choosePatient())
+        return;
+    ++linkNumber_;
+    if (recording) {
+        auto store =
+            std::make_shared<RecordingStore>(state().dataRoot, kModeContinuous, patient_.id);
+        model_.startRecording(
+            [store](std::span<const AcqPacket> p, const SystemTime& stamp) {
+                return store->appendContinuous(p, stamp);
+            },
+            clock_);
+    } else {
+        model_.startDisplayOnly();
+    }
+    setRunning(true);
+    text(kSpeedText)->setText(kPaperSpeed);
+    if (recording) {
+        text(kIdText)->setText(patient_.id);
+        text(kNameText)->setText(patient_.name);
+        text(kSexText)->setText(patient_.sex);
+    }
+    forwarders_.push_back(std::make_unique<Forwarder>(*this, linkNumber_));
+    const int opened = link_->openLiveLink(*forwarders_.back());
+    if (opened != DeviceLink::kStarted)
+        showOpenFailure(opened);
+}
+
+// The link reports its end itself; here the page says why when the port was
+// found but not opened (a missing port has had 61282 from the link).
+void LivePage::showOpenFailure(int result) {
+    model_.linkEnded();
+    setRunning(false);
+    if (result == DeviceLink::kNoPort)
+        return;
+    if (result == DeviceLink::kOpenFailed)
+        showMessage(
+            LivePageModel::openFailureMessage(triedPort_, LivePageModel::portProblem(triedPort_)));
+    else
+        showMessage(Message{kLinkFailed, {}});
+}
+
+void LivePage::OnStop() {
+    link_->stopLiveLink();
+    // Idle at once: packets still under way belong to no segment.
+    endRecording();
+}
+
+// Idle; a recording cut inside a segment says how much signal was not stored.
+void LivePage::endRecording() {
+    const Message dropped = model_.linkEnded();
+    setRunning(false);
+    if (!dropped.isNone())
+        showMessage(dropped);
+}
+
+void LivePage::OnHome() {
+    OnStop();
+    frame().ShowPage(page::kHome);
+    frame().UpdateCommandUI();
+}
+
+void LivePage::onPortRemoved(const QString& devNode) {
+    link_->onPortRemoved(devNode);
+}
+
+void LivePage::onPacket(int link, const AcqPacket& packet) {
+    if (link != linkNumber_ || !model_.running())
+        return;
+    const Message problem = model_.packet(packet);
+    showTexts();
+    showHeartIcon(model_.heartIcon());
+    trace_->refresh();
+    if (!problem.isNone())
+        showMessage(problem);
+}
+
+void LivePage::onLinkStatus(int link, int status) {
+    if (status != 0 || link != linkNumber_ || !model_.running())
+        return;
+    endRecording();
+}
+
+void LivePage::onLinkMessage(int link, const Message& message) {
+    if (link == linkNumber_)
+        showMessage(message);
+}
+
+void LivePage::showTexts() {
+    const LiveTexts& t = model_.texts();
+    const std::pair<int, const QString*> shown[] = {
+        {kRateText, &t.heartRate}, {kRhythmText, &t.rhythm}, {kSignalText, &t.signal}};
+    for (const auto& [id, value] : shown) {
+        if (text(id)->text().compare(*value, Qt::CaseInsensitive) != 0)
+            text(id)->setText(*value);
+    }
+}
+
+void LivePage::showHeartIcon(int icon) {
+    if (icon == heartIconShown_)
+        return;
+    heartIconShown_ = icon;
+    QPixmap& image = heartImages_[icon]; // drawn once, shown twice a beat
+    if (image.isNull())
+        image = QIcon(Langpack::resourcePath(QStringLiteral("icons/%1.svg").arg(icon)))
+                    .pixmap(heart_->size());
+    heart_->setPixmap(image);
+}
+
+void LivePage::setRunning(bool running) {
+    stop_->setEnabled(running);
+    start_->setEnabled(!running);
+    record_->setEnabled(!running);
+    displayOnly_->setEnabled(!running);
+    if (!running) {
+        for (QLabel* label : texts_)
+            label->clear();
+    }
+}
+
+void LivePage::paintEvent(QPaintEvent* event) {
+    Page::paintEvent(event);
+    if (window()->isMinimized())
+        return;
+    QPainter p(this);
+    live_paint::paintCalibrationMark(p, trace_->geometry());
+}
+
+} // namespace vantora

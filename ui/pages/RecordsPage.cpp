@@ -1,0 +1,403 @@
+#include "ui/pages/RecordsPage.h"
+
+#include "core/AppState.h"
+#include "core/Langpack.h"
+#include "records/ExchangeExport.h"
+#include "records/RecordingDescription.h"
+#include "ui/dialogs/ExportFileDialog.h"
+#include "ui/dialogs/NoteDialog.h"
+#include "ui/dialogs/PatientPickerDialog.h"
+#include "ui/frame/MainFrame.h"
+#include "ui/widgets/RecordPreview.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QTextEdit>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace vantora {
+
+namespace {
+
+constexpr int kButtonTexts[] = {62100, 62101, 62102, 62103, 62104, 62105};
+constexpr int kOneRecording = 62106;
+constexpr int kAllRecordings = 62107;
+constexpr int kSearchCaption = 62108;
+constexpr int kRecordingsCaption = 62109;
+constexpr int kDeleteCaption = 62102;
+constexpr int kExportCaption = 62110;
+constexpr int kOtherToolsCaption = 62304;
+constexpr int kSelectForExport = 62305;
+constexpr int kRecordingListWidth = 290; // pixels: number, time and rate shown whole
+constexpr int kNumberColumnWidth = 50;
+constexpr int kTimeColumnWidth = 135;
+constexpr int kIdLabel = 61232;
+constexpr int kNameLabel = 61221;
+// Patient list columns: position, id, name, sex, date, number, decimal, text 1, text 2.
+constexpr int kPatientColumns[] = {61248, 61232, 61221, 61222, 61223, 61224, 61226, 61228, 61229};
+// Recording list columns: number, start time, heart rate.
+constexpr int kRecordingColumns[] = {61248, 61234, 61235};
+
+// The program's dialogs for the page's model.
+class PageDialogs : public RecordDialogs {
+public:
+    PageDialogs(QWidget& page, const AppState& state, MessageBoxPrompter& prompter)
+        : page_(page), state_(state), prompter_(prompter) {}
+
+    std::optional<QString> chooseFile(const FileRequest& request) override {
+        return ExportFileDialog::choose(request, &page_);
+    }
+    std::optional<int> pickPatient() override {
+        const std::optional<PickedPatient> picked =
+            PatientPickerDialog::pick(state_.dataRoot, prompter_, &page_);
+        return picked ? std::optional<int>(picked->position) : std::nullopt;
+    }
+    std::optional<QString> editNote(const NoteRequest& request) override {
+        const NoteDialog::Target target{state_.dataRoot,
+                                        RecordsPageModel::storeModeOf(state_.recordingMode),
+                                        request.patientId, request.patientText, request.start};
+        NoteDialog dialog(
+            target, [this](const Message& m) { prompter_.show(m); }, &page_);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.noteText();
+    }
+
+private:
+    QWidget& page_;
+    const AppState& state_;
+    MessageBoxPrompter& prompter_;
+};
+
+QTreeWidget* makeList(QWidget* parent, std::span<const int> columns) {
+    auto* list = new QTreeWidget(parent);
+    QStringList labels;
+    for (int id : columns)
+        labels << Langpack::text(id);
+    list->setHeaderLabels(labels);
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    return list;
+}
+
+QString infoHtml(const QString& line, const QString& note) {
+    return QStringLiteral("<span style=\"color:#FF0000\">%1</span><br>"
+                          "<span style=\"color:#0000FF\">%2</span>")
+        .arg(line.toHtmlEscaped(), note.toHtmlEscaped().replace(u'\n', QStringLiteral("<br>")));
+}
+
+} // namespace
+
+RecordsPage::RecordsPage(MainFrame& frame)
+    : Page(frame), model_(frame.state().dataRoot, frame.state().recordingMode),
+      ownDialogs_(std::make_unique<PageDialogs>(*this, frame.state(), frame.prompter())),
+      dialogs_(ownDialogs_.get()) {
+    buildLayout();
+}
+
+RecordsPage::~RecordsPage() = default;
+
+QPushButton* RecordsPage::button(int which) const {
+    return which >= 0 && which < kButtonCount ? buttons_[which] : nullptr;
+}
+
+void RecordsPage::buildLayout() {
+    recordings_ = makeList(this, kRecordingColumns);
+    recordings_->setFixedWidth(kRecordingListWidth);
+    recordings_->setColumnWidth(0, kNumberColumnWidth);
+    recordings_->setColumnWidth(1, kTimeColumnWidth);
+    recordings_->installEventFilter(this);
+    info_ = new QTextEdit(this);
+    info_->setReadOnly(true);
+    preview_ = new RecordPreview(this);
+
+    auto* recordingPane = new QVBoxLayout;
+    recordingPane->addWidget(new QLabel(Langpack::text(kRecordingsCaption), this));
+    recordingPane->addWidget(recordings_);
+    auto* top = new QHBoxLayout;
+    top->addWidget(buildPatientPane(), 1);
+    top->addLayout(recordingPane);
+    top->addWidget(info_, 0);
+    info_->setFixedWidth(200);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(preview_, 0, Qt::AlignTop);
+    bottom->addWidget(buildCommandPane(), 1, Qt::AlignTop);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top, 1);
+    layout->addLayout(bottom, 0);
+    layout->setContentsMargins(6, 6, 6, 6);
+
+    connect(patients_, &QTreeWidget::currentItemChanged, this, &RecordsPage::onPatientRow);
+    connect(recordings_, &QTreeWidget::currentItemChanged, this, &RecordsPage::onRecordingRow);
+}
+
+QWidget* RecordsPage::buildPatientPane() {
+    auto* pane = new QWidget(this);
+    patients_ = makeList(pane, kPatientColumns);
+    patients_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    byId_ = new QRadioButton(Langpack::text(kIdLabel), pane);
+    byName_ = new QRadioButton(Langpack::text(kNameLabel), pane);
+    byId_->setChecked(true);
+    auto* choice = new QButtonGroup(pane);
+    choice->addButton(byId_);
+    choice->addButton(byName_);
+    connect(byId_, &QRadioButton::toggled, this, &RecordsPage::onSearchChoice);
+    searchText_ = new QLineEdit(pane);
+    connect(searchText_, &QLineEdit::returnPressed, this, &RecordsPage::OnFind);
+    for (int b : {kFind, kShowAll})
+        buttons_[b] = new QPushButton(Langpack::text(kButtonTexts[b]), pane);
+    connect(buttons_[kFind], &QPushButton::clicked, this, &RecordsPage::OnFind);
+    connect(buttons_[kShowAll], &QPushButton::clicked, this, &RecordsPage::OnShowAll);
+
+    auto* search = new QHBoxLayout;
+    search->addWidget(new QLabel(Langpack::text(kSearchCaption), pane));
+    search->addWidget(byId_);
+    search->addWidget(byName_);
+    search->addWidget(searchText_, 1);
+    search->addWidget(buttons_[kFind]);
+    search->addWidget(buttons_[kShowAll]);
+    auto* layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(search);
+    layout->addWidget(patients_, 1);
+    onSearchChoice();
+    return pane;
+}
+
+QWidget* RecordsPage::buildCommandPane() {
+    auto* pane = new QWidget(this);
+    auto* layout = new QVBoxLayout(pane);
+    gain_ = new QComboBox(pane);
+    gain_->addItems({QStringLiteral("X  1 "), QStringLiteral("X  2 ")});
+    connect(gain_, &QComboBox::currentIndexChanged, this, &RecordsPage::onGain);
+    gainCaption_ = new QLabel(pane);
+    layout->addWidget(gain_);
+    layout->addWidget(gainCaption_);
+
+    // One-or-all choices: the selected recording is the initial choice.
+    auto choiceBox = [&](int caption, QRadioButton*& all, int command) {
+        auto* box = new QGroupBox(Langpack::text(caption), pane);
+        auto* one = new QRadioButton(Langpack::text(kOneRecording), box);
+        all = new QRadioButton(Langpack::text(kAllRecordings), box);
+        one->setChecked(true);
+        buttons_[command] = new QPushButton(Langpack::text(kButtonTexts[command]), box);
+        auto* v = new QVBoxLayout(box);
+        v->addWidget(one);
+        v->addWidget(all);
+        v->addWidget(buttons_[command]);
+        layout->addWidget(box);
+    };
+    choiceBox(kDeleteCaption, deleteAll_, kDelete);
+    choiceBox(kExportCaption, exportAll_, kExport);
+    // EDF+ or CSV of the export choice's recordings; the store keeps them.
+    auto* otherTools = new QPushButton(Langpack::text(kOtherToolsCaption), pane);
+    layout->addWidget(otherTools);
+    connect(otherTools, &QPushButton::clicked, this, &RecordsPage::OnExportForOtherTools);
+    for (int b : {kImport, kNote}) {
+        buttons_[b] = new QPushButton(Langpack::text(kButtonTexts[b]), pane);
+        layout->addWidget(buttons_[b]);
+    }
+    layout->addStretch(1);
+    connect(buttons_[kDelete], &QPushButton::clicked, this, &RecordsPage::OnDelete);
+    connect(buttons_[kExport], &QPushButton::clicked, this, &RecordsPage::OnExport);
+    connect(buttons_[kImport], &QPushButton::clicked, this, &RecordsPage::OnImport);
+    connect(buttons_[kNote], &QPushButton::clicked, this, &RecordsPage::OnNote);
+    connect(deleteAll_, &QRadioButton::toggled, this, [this](bool on) { model_.setDeleteAll(on); });
+    connect(exportAll_, &QRadioButton::toggled, this, [this](bool on) { model_.setExportAll(on); });
+    return pane;
+}
+
+void RecordsPage::OnInitialUpdate() {
+    const QVector<Message> messages = model_.firstDisplay(state(), prompter(), *dialogs_);
+    showPatients();
+    for (const Message& m : messages)
+        showMessage(m);
+    patients_->setFocus();
+}
+
+void RecordsPage::OnRecordsChanged() {
+    const Message m = model_.reload(state().recordingMode);
+    showPatients();
+    show(m);
+}
+
+// A file handed over while the page is shown: imported like one the program
+// was started with, and the flag cleared so the next file is taken too.
+void RecordsPage::importHandedFile(const QString& path) {
+    const Message reloaded = model_.reload(state().recordingMode);
+    const Message imported = model_.importPath(path, prompter(), *dialogs_, false);
+    state().pendingFile = false;
+    state().pendingPath.clear();
+    showPatients();
+    show(reloaded);
+    show(imported);
+}
+
+void RecordsPage::show(const Message& message) {
+    if (!message.isNone())
+        showMessage(message);
+}
+
+void RecordsPage::showPatients() {
+    const QSignalBlocker block(patients_);
+    patients_->clear();
+    const PatientListModel& list = model_.patients();
+    QList<QTreeWidgetItem*> items;
+    items.reserve(list.rowCount());
+    for (int row = 0; row < list.rowCount(); ++row)
+        items.append(new QTreeWidgetItem(list.rowTexts(row)));
+    patients_->addTopLevelItems(items);
+    syncPatientSelection();
+    shownRevision_ = -1;
+    showRecordings();
+}
+
+void RecordsPage::syncPatientSelection() {
+    const QSignalBlocker block(patients_);
+    const PatientListModel& list = model_.patients();
+    patients_->clearSelection();
+    QTreeWidgetItem* current = patients_->topLevelItem(list.currentRow());
+    patients_->setCurrentItem(current);
+    for (int row : list.matchedRows())
+        if (QTreeWidgetItem* item = patients_->topLevelItem(row))
+            item->setSelected(true);
+    if (current)
+        patients_->scrollToItem(current);
+}
+
+// The recording rows, rebuilt when the model read its list again.
+void RecordsPage::showRecordings() {
+    if (shownRevision_ != model_.listRevision()) {
+        shownRevision_ = model_.listRevision();
+        const QSignalBlocker block(recordings_);
+        recordings_->clear();
+        QList<QTreeWidgetItem*> items;
+        items.reserve(int(model_.recordings().size()));
+        for (const ListedRecording& r : model_.recordings())
+            items.append(new QTreeWidgetItem(
+                {QString::number(r.number), r.timeText(), storedHeartRateText(r.entry.heartRate)}));
+        recordings_->addTopLevelItems(items);
+    }
+    {
+        const QSignalBlocker block(recordings_);
+        recordings_->setCurrentItem(recordings_->topLevelItem(model_.currentRecording()));
+    }
+    showRecording();
+}
+
+void RecordsPage::showRecording() {
+    if (model_.currentRecording() < 0)
+        info_->clear();
+    else
+        info_->setHtml(infoHtml(model_.infoLine(), model_.note()));
+    gainCaption_->setText(model_.gainCaption());
+    preview_->showRecording(model_.previewSamples(), model_.mode(), model_.gain());
+}
+
+void RecordsPage::onSearchChoice() {
+    const PatientSearchField field =
+        byId_->isChecked() ? PatientSearchField::Id : PatientSearchField::Name;
+    model_.patients().setSearchField(field);
+    searchText_->setValidator(nullptr);
+    searchText_->setMaxLength(PatientListModel::maxSearchChars(field));
+    searchText_->setText(model_.patients().searchText());
+    if (field == PatientSearchField::Id)
+        searchText_->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QStringLiteral("[0-9]*")), searchText_));
+}
+
+void RecordsPage::onPatientRow() {
+    const int row = patients_->indexOfTopLevelItem(patients_->currentItem());
+    show(model_.selectPatient(row));
+    showRecordings();
+}
+
+void RecordsPage::onRecordingRow() {
+    const int row = recordings_->indexOfTopLevelItem(recordings_->currentItem());
+    show(model_.selectRecording(row));
+    showRecording();
+}
+
+void RecordsPage::onGain(int index) {
+    show(model_.setGain(index + 1));
+    showRecording();
+}
+
+void RecordsPage::OnFind() {
+    model_.patients().setSearchText(searchText_->text());
+    const Message m = model_.find();
+    syncPatientSelection();
+    showRecordings();
+    show(m);
+}
+
+void RecordsPage::OnShowAll() {
+    const Message m = model_.showAll();
+    searchText_->clear();
+    showPatients();
+    show(m);
+}
+
+void RecordsPage::OnDelete() {
+    const Message m = model_.deleteRecordings(prompter());
+    showRecordings();
+    show(m);
+}
+
+void RecordsPage::OnNote() {
+    const Message m = model_.editNote(*dialogs_);
+    showRecording();
+    show(m);
+}
+
+void RecordsPage::OnExport() {
+    const RecordsPageModel::ExportOutcome out = model_.exportRecordings(prompter(), *dialogs_);
+    Message message = out.message;
+    if (!out.picturePath.isEmpty() && preview_->hasRecording())
+        message = saveStripPicture(preview_->rows(), out.picturePath);
+    showRecordings();
+    show(message);
+}
+
+void RecordsPage::OnExportForOtherTools() {
+    const int k = model_.exportAll() ? -1 : model_.currentRecording();
+    if (!model_.exportAll() && k < 0) {
+        show(Message{kSelectForExport, {}});
+        return;
+    }
+    show(exportForOtherTools(state().dataRoot, model_.mode(), model_.selectedPatient(), k,
+                             *dialogs_));
+}
+
+void RecordsPage::OnImport() {
+    const Message m = model_.importCommand(prompter(), *dialogs_);
+    showPatients();
+    show(m);
+}
+
+// Delete on a selected recording asks to delete that one recording.
+bool RecordsPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == recordings_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete && model_.currentRecording() >= 0) {
+        const Message m = model_.deleteSelected(prompter());
+        showRecordings();
+        show(m);
+        return true;
+    }
+    return Page::eventFilter(watched, event);
+}
+
+} // namespace vantora

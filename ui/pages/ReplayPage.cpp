@@ -1,0 +1,364 @@
+#include "ui/pages/ReplayPage.h"
+
+#include "analysis/StripPointBuilder.h"
+#include "core/AppState.h"
+#include "core/Langpack.h"
+#include "records/PatientRegistry.h"
+#include "render/ReplayRowImage.h"
+#include "render/ReportSources.h"
+#include "ui/dialogs/ReportPrinting.h"
+#include "ui/frame/MainFrame.h"
+#include "ui/pages/PrintPreviewView.h"
+#include "ui/widgets/CaliperStripView.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace vantora {
+
+namespace {
+constexpr std::array<int, ReplayPage::kPageButtons> kPageButtonCaptions{62203, 62204, 62205, 62206};
+constexpr int kSearchCaption = 62210;
+constexpr int kShowAllCaption = 62211;
+constexpr int kByIdCaption = 62212;
+constexpr int kByNameCaption = 62213;
+constexpr int kAllRecordingsCaption = 62503;
+constexpr int kTimeLabel = 61234;
+constexpr int kRateLabel = 61354;
+constexpr int kTraceHeight = 190; // the strip's zero line sits 95 px down
+const QColor kNoteFirstLine(Qt::red);
+const QColor kNoteOtherLines(Qt::blue);
+
+QLineEdit* readOnlyField(QWidget* parent) {
+    auto* field = new QLineEdit(parent);
+    field->setReadOnly(true);
+    return field;
+}
+} // namespace
+
+ReplayPage::ReplayPage(MainFrame& frame)
+    : Page(frame), patients_(frame.state().dataRoot), replay_(frame.state().dataRoot) {
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(buildPatientSide());
+    layout->addWidget(buildRecordSide(), 1);
+    addRecordCommand(addSavePdfAction(this, [this] { OnSavePdf(); }));
+}
+
+QWidget* ReplayPage::buildPatientSide() {
+    auto* side = new QWidget(this);
+    side->setFixedWidth(260);
+    auto* v = new QVBoxLayout(side);
+    v->setContentsMargins(0, 0, 0, 0);
+    patientList_ = new QTreeWidget(side);
+    patientList_->setColumnCount(2);
+    patientList_->setHeaderHidden(true);
+    patientList_->setRootIsDecorated(false);
+    v->addWidget(patientList_);
+    searchField_ = new QComboBox(side);
+    searchField_->addItems({Langpack::text(kByIdCaption), Langpack::text(kByNameCaption)});
+    search_ = new QLineEdit(side);
+    auto* find = new QPushButton(Langpack::text(kSearchCaption), side);
+    auto* all = new QPushButton(Langpack::text(kShowAllCaption), side);
+    auto* grid = new QGridLayout;
+    grid->addWidget(searchField_, 0, 0);
+    grid->addWidget(search_, 0, 1);
+    grid->addWidget(find, 1, 0);
+    grid->addWidget(all, 1, 1);
+    v->addLayout(grid);
+
+    connect(patientList_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+        if (!filling_ && item)
+            OnPatientSelected(patientList_->indexOfTopLevelItem(item));
+    });
+    connect(searchField_, &QComboBox::currentIndexChanged, this, [this](int i) {
+        patients_.setSearchField(i == 0 ? PatientSearchField::Id : PatientSearchField::Name);
+        search_->setText(patients_.searchText());
+    });
+    connect(search_, &QLineEdit::textEdited, this,
+            [this](const QString& typed) { search_->setText(patients_.setSearchText(typed)); });
+    connect(find, &QPushButton::clicked, this, &ReplayPage::OnFind);
+    connect(all, &QPushButton::clicked, this, &ReplayPage::OnShowAll);
+    return side;
+}
+
+QWidget* ReplayPage::buildRecordSide() {
+    auto* side = new QWidget(this);
+    auto* v = new QVBoxLayout(side);
+    v->setContentsMargins(0, 0, 0, 0);
+    auto* bar = new QHBoxLayout;
+    for (int b = 0; b < kPageButtons; ++b) {
+        pageButtons_[size_t(b)] = new QPushButton(Langpack::text(kPageButtonCaptions[size_t(b)]));
+        connect(pageButtons_[size_t(b)], &QPushButton::clicked, this,
+                [this, b] { OnPageButton(b); });
+    }
+    caption_ = new QLabel(side);
+    bar->addWidget(pageButtons_[kFirst]);
+    bar->addWidget(pageButtons_[kPrevious]);
+    bar->addWidget(caption_);
+    bar->addWidget(pageButtons_[kNext]);
+    bar->addWidget(pageButtons_[kLast]);
+    bar->addStretch();
+    all_ = new QCheckBox(Langpack::text(kAllRecordingsCaption), side);
+    bar->addWidget(all_);
+    gainCaption_ = new QLabel(ReplayPageModel::gainCaption(1), side);
+    gain_ = new QComboBox(side);
+    gain_->addItems(ReplayPageModel::gainItems());
+    bar->addWidget(gainCaption_);
+    bar->addWidget(gain_);
+    v->addLayout(bar);
+
+    thumbs_ = new QListWidget(side);
+    thumbs_->setViewMode(QListView::IconMode);
+    thumbs_->setMovement(QListView::Static);
+    thumbs_->setResizeMode(QListView::Adjust);
+    thumbs_->setIconSize(QSize(kThumbnailWidth, ReplayRowImage::kHeight));
+    thumbs_->setGridSize(QSize(kThumbnailWidth + 8, ReplayRowImage::kHeight + 24));
+    thumbs_->setMinimumHeight(5 * (ReplayRowImage::kHeight + 24) + 8);
+    thumbs_->installEventFilter(this);
+    v->addWidget(thumbs_, 1);
+
+    auto* fields = new QHBoxLayout;
+    time_ = readOnlyField(side);
+    rate_ = readOnlyField(side);
+    fields->addWidget(new QLabel(Langpack::text(kTimeLabel), side));
+    fields->addWidget(time_);
+    fields->addWidget(new QLabel(Langpack::text(kRateLabel), side));
+    fields->addWidget(rate_);
+    v->addLayout(fields);
+    info_ = new QTextEdit(side);
+    info_->setReadOnly(true);
+    info_->setFixedHeight(64);
+    v->addWidget(info_);
+    trace_ = new CaliperStripView(side);
+    trace_->setFixedHeight(kTraceHeight);
+    v->addWidget(trace_);
+
+    connect(thumbs_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (!filling_)
+            OnThumbnailSelected(row);
+    });
+    connect(gain_, &QComboBox::activated, this, &ReplayPage::OnGainChosen);
+    return side;
+}
+
+int32_t ReplayPage::storeMode() const {
+    return state().recordingMode == kModeContinuous ? kModeContinuous : kModeSnap;
+}
+
+void ReplayPage::OnInitialUpdate() {
+    OnRecordsChanged();
+}
+
+void ReplayPage::OnRecordsChanged() {
+    // The patient shown stays selected while the registry still holds it.
+    const PatientRecord* before = patients_.selectedRecord();
+    const QString shownId = before ? before->id : QString();
+    if (const Message m = patients_.load(); !m.isNone())
+        showMessage(m);
+    for (int row = 0; row < patients_.rowCount() && !shownId.isEmpty(); ++row) {
+        if (patients_.record(row).id == shownId)
+            patients_.select(row);
+    }
+    fillPatients();
+    const PatientRecord* p = patients_.selectedRecord();
+    showPage(replay_.showPatient(storeMode(), p ? p->id : QString()));
+}
+
+void ReplayPage::fillPatients() {
+    filling_ = true;
+    patientList_->clear();
+    for (int row = 0; row < patients_.rowCount(); ++row) {
+        const PatientRecord& r = patients_.record(row);
+        new QTreeWidgetItem(patientList_, {r.id, r.name});
+    }
+    if (patients_.hasSelection())
+        patientList_->setCurrentItem(patientList_->topLevelItem(patients_.currentRow()));
+    filling_ = false;
+}
+
+void ReplayPage::OnPatientSelected(int row) {
+    patients_.select(row);
+    const PatientRecord* p = patients_.selectedRecord();
+    showPage(replay_.showPatient(storeMode(), p ? p->id : QString()));
+}
+
+void ReplayPage::OnFind() {
+    const PatientListModel::FindResult r = patients_.find();
+    if (!r.message.isNone())
+        showMessage(r.message);
+    if (!r.moved)
+        return;
+    filling_ = true;
+    patientList_->setCurrentItem(patientList_->topLevelItem(patients_.currentRow()));
+    filling_ = false;
+    OnPatientSelected(patients_.currentRow());
+}
+
+void ReplayPage::OnShowAll() {
+    search_->clear();
+    if (const Message m = patients_.showAll(); !m.isNone())
+        showMessage(m);
+    fillPatients();
+    const PatientRecord* p = patients_.selectedRecord();
+    showPage(replay_.showPatient(storeMode(), p ? p->id : QString()));
+}
+
+void ReplayPage::OnPageButton(int button) {
+    const RecordingPage& page = replay_.page();
+    const std::array<bool, kPageButtons> enabled{page.firstEnabled(), page.previousEnabled(),
+                                                 page.nextEnabled(), page.lastEnabled()};
+    if (button < 0 || button >= kPageButtons || !enabled[size_t(button)])
+        return;
+    switch (button) {
+    case kFirst:
+        showPage(replay_.firstPage());
+        break;
+    case kPrevious:
+        showPage(replay_.previousPage());
+        break;
+    case kNext:
+        showPage(replay_.nextPage());
+        break;
+    default:
+        showPage(replay_.lastPage());
+        break;
+    }
+}
+
+void ReplayPage::showPage(const Message& message) {
+    filling_ = true;
+    thumbs_->clear();
+    for (const ReplayThumbnail& t : replay_.thumbnails()) {
+        const QImage image = ReplayRowImage::render(
+            kThumbnailWidth, buildReplayRowPoints(t.samples, 0, kThumbnailWidth));
+        auto* item = new QListWidgetItem(
+            QIcon(QPixmap::fromImage(image)),
+            QStringLiteral("%1  %2").arg(t.number).arg(t.entry.time.listText()), thumbs_);
+        item->setSizeHint(thumbs_->gridSize());
+    }
+    if (replay_.selected() >= 0)
+        thumbs_->setCurrentRow(replay_.selected());
+    filling_ = false;
+    const RecordingPage& page = replay_.page();
+    pageButtons_[kFirst]->setEnabled(page.firstEnabled());
+    pageButtons_[kPrevious]->setEnabled(page.previousEnabled());
+    pageButtons_[kNext]->setEnabled(page.nextEnabled());
+    pageButtons_[kLast]->setEnabled(page.lastEnabled());
+    caption_->setText(page.caption());
+    showSelected();
+    if (!message.isNone())
+        showMessage(message);
+}
+
+void ReplayPage::OnThumbnailSelected(int index) {
+    if (replay_.select(index))
+        showSelected();
+}
+
+void ReplayPage::showSelected() {
+    time_->setText(replay_.timeText());
+    rate_->setText(replay_.heartRateText());
+    info_->clear();
+    const ReplayThumbnail* t = replay_.selectedThumbnail();
+    if (t == nullptr) {
+        info_->setPlainText(replay_.descriptionText()); // "..."
+        trace_->clearRecording();
+        setHasRecord(false);
+        return;
+    }
+    info_->setTextColor(palette().color(QPalette::Text));
+    info_->append(replay_.descriptionText());
+    const StoreResult<QStringList> note = replay_.noteLines();
+    for (int i = 0; i < note.value.size(); ++i) {
+        info_->setTextColor(i == 0 ? kNoteFirstLine : kNoteOtherLines);
+        info_->append(note.value[i]);
+    }
+    trace_->showRecording(t->samples, replay_.gain());
+    setHasRecord(true);
+    if (!note.message.isNone())
+        showMessage(note.message);
+}
+
+void ReplayPage::OnGainChosen(int item) {
+    replay_.setGain(item + 1);
+    gainCaption_->setText(ReplayPageModel::gainCaption(replay_.gain()));
+    if (const ReplayThumbnail* t = replay_.selectedThumbnail())
+        trace_->showRecording(t->samples, replay_.gain());
+}
+
+bool ReplayPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == thumbs_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_PageDown || key == Qt::Key_PageUp) {
+            OnPageButton(key == Qt::Key_PageDown ? kNext : kPrevious);
+            return true;
+        }
+    }
+    return Page::eventFilter(watched, event);
+}
+
+RecordReportSet ReplayPage::selectedReport() const {
+    const int selected = replay_.selected();
+    if (selected < 0 || replay_.patientId().isEmpty())
+        return {};
+    const QString& root = state().dataRoot;
+    const int position = PatientRegistry(root).findById(replay_.patientId());
+    const int first = replay_.page().page * kRecordingsPerPage;
+    const bool all = all_->isChecked();
+    const int to = all ? int(replay_.thumbnails().size()) : selected + 1;
+    std::vector<int> indices;
+    for (int k = all ? 0 : selected; k < to; ++k)
+        indices.push_back(first + k);
+    return ReadRecordReports(root, replay_.mode(), position, indices);
+}
+
+void ReplayPage::OnFilePrint() {
+    const RecordReportSet set = selectedReport();
+    if (!set.message.isNone())
+        showMessage(set.message);
+    if (set.items.empty())
+        return;
+    PrintReports(
+        this, printer_, int(set.items.size()),
+        [&set](int k, const QSize& units) { return MakeRecordReportPage(set, k, units); },
+        [this](const Message& m) { showMessage(m); });
+}
+
+// The preview outlives this call: its pages keep the reports read here.
+void ReplayPage::OnFilePrintPreview() {
+    auto set = std::make_shared<const RecordReportSet>(selectedReport());
+    if (set->items.empty())
+        return;
+    PrintPreviewView::open(frame(), int(set->items.size()), [set](int k, const QSize& units) {
+        return MakeRecordReportPage(*set, k, units);
+    });
+}
+
+void ReplayPage::OnSavePdf() {
+    const RecordReportSet set = selectedReport();
+    if (set.items.empty())
+        return;
+    // "1001-16.pdf" for one recording, "1001-1-15.pdf" for a list page.
+    QString name = set.patient.id + u'-' + QString::number(set.items.front().number);
+    if (set.items.size() > 1)
+        name += u'-' + QString::number(set.items.back().number);
+    name += QStringLiteral(".pdf");
+    const Message written = SaveReportPdf(
+        this, chooseFile_, name, int(set.items.size()),
+        [&set](int k, const QSize& units) { return MakeRecordReportPage(set, k, units); });
+    if (!written.isNone())
+        showMessage(written);
+}
+
+} // namespace vantora

@@ -1,0 +1,48 @@
+#include "ui/widgets/DetailStripView.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+namespace vantora {
+
+DetailStripView::DetailStripView(QWidget* parent) : QWidget(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void DetailStripView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawImage(0, 0, strip_.render(size()));
+}
+
+void DetailStripView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)
+        strip_.buttonDown(event->position().toPoint());
+    QWidget::mousePressEvent(event);
+}
+
+void DetailStripView::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    bool changed = false;
+    if (event->buttons() & Qt::LeftButton)
+        changed = strip_.dragLeft(at);
+    else if (event->buttons() & Qt::RightButton)
+        changed = strip_.dragRight(at);
+    else
+        QWidget::mouseMoveEvent(event);
+    if (changed)
+        repaint();
+}
+
+void DetailStripView::wheelEvent(QWheelEvent* event) {
+    if (strip_.wheel(event->angleDelta().y()))
+        repaint();
+    event->accept();
+}
+
+void DetailStripView::focusOutEvent(QFocusEvent* event) {
+    strip_.focusLost();
+    QWidget::focusOutEvent(event);
+}
+
+} // namespace vantora

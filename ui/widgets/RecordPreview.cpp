@@ -1,0 +1,27 @@
+#include "ui/widgets/RecordPreview.h"
+
+#include <QPainter>
+
+namespace vantora {
+
+RecordPreview::RecordPreview(QWidget* parent) : QWidget(parent) {
+    setFixedSize(record_rows::kRowWidth, 3 * record_rows::kRowHeight);
+    rows_ = renderRecordRows({}, 0, 1);
+}
+
+void RecordPreview::showRecording(const std::vector<int32_t>& samples, int32_t mode, int gain) {
+    hasRecording_ = !samples.empty();
+    rows_ = renderRecordRows(samples, mode, gain);
+    update();
+}
+
+void RecordPreview::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    int y = 0;
+    for (const QImage& row : rows_) {
+        painter.drawImage(0, y, row);
+        y += row.height();
+    }
+}
+
+} // namespace vantora

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "render/RecordRows.h"
+
+#include <QWidget>
+
+#include <vector>
+
+namespace vantora {
+
+// The record management page's preview: the selected recording in three
+// 10 s rows, rendered once per recording and gain and kept until then.
+class RecordPreview : public QWidget {
+    Q_OBJECT
+public:
+    explicit RecordPreview(QWidget* parent = nullptr);
+
+    // Renders the rows of `samples` (none: empty grids).
+    void showRecording(const std::vector<int32_t>& samples, int32_t mode, int gain);
+    const RecordRowImages& rows() const { return rows_; }
+    bool hasRecording() const { return hasRecording_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    RecordRowImages rows_;
+    bool hasRecording_ = false;
+};
+
+} // namespace vantora
