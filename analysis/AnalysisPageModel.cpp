@@ -12,7 +12,7 @@
 namespace vantora {
 
 AnalysisPageModel::AnalysisPageModel(QString libraryPath)
-    : run_(std::move(libraryPath)), samples_(strip::kRecordingSamples, 0),
+    : run_(std::move(libraryPath)), samples_(kSamplesPerRecording, 0),
       fields_(clearedResultFields()) {}
 
 QSize AnalysisPageModel::rowSize() {
@@ -43,7 +43,7 @@ void AnalysisPageModel::showRecording(std::span<const int32_t> samples) {
     std::copy_n(samples.begin(), std::min<size_t>(samples.size(), samples_.size()),
                 samples_.begin());
     buildRows();
-    if (!RunAnalysis(0, strip::kRecordingSamples - 1))
+    if (!RunAnalysis(0, kSamplesPerRecording - 1))
         clearResults();
 }
 

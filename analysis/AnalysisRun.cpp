@@ -70,11 +70,11 @@ bool AnalysisRun::run(std::span<const int32_t> samples, int32_t start, int32_t e
     if (libraryMissing_)
         return false;
 
-    // The library always reads 7500 samples; a shorter buffer is padded with zeros.
-    std::vector<int32_t> buffer(kRecordingSamples, 0);
+    // The library always reads a whole recording; a shorter buffer is padded with zeros.
+    std::vector<int32_t> buffer(kSamplesPerRecording, 0);
     std::copy_n(samples.begin(), std::min<size_t>(samples.size(), buffer.size()), buffer.begin());
     const auto qrs = lib.resolve<QrsFn>("QRS");
-    if (!qrs || qrs(buffer.data(), kRecordingSamples, start, end) == 0)
+    if (!qrs || qrs(buffer.data(), kSamplesPerRecording, start, end) == 0)
         return false;
 
     const auto getBeat = lib.resolve<BlockFn>("Get_ptr_plus");

@@ -27,7 +27,6 @@ struct WaveIndices {
 // export is a failed run, never a message.
 class AnalysisRun {
 public:
-    static constexpr int kRecordingSamples = 7500;
     static constexpr const char* kLibraryFileName = "libbeatscan.so";
 
     // libraryPath: the library to load; empty means the one beside the executable.

@@ -1,9 +1,10 @@
-// Averaged-beat layout: 250 samples (1 s, recorder units, 512 = zero line) over
+// Averaged-beat layout: one second of samples over
 // width - 15 pixels; each column shows the sample farthest from the zero line
 // among those since the previous column. Tested by tests/analysis/AveragedBeatLayoutTest.cpp.
 #include "analysis/AveragedBeatLayout.h"
 
 #include "core/SampleRange.h"
+#include "core/SignalFormat.h"
 
 #include <cstdlib>
 
@@ -12,7 +13,7 @@ namespace vantora {
 namespace {
 
 constexpr int kZeroLine = 105;
-constexpr double kPixelsPerUnit = 0.4; // 70 px per 175 units
+constexpr double kPixelsPerUnit = 70.0 / kUnitsPerMillivolt; // 70 px per mV
 constexpr int kUpperTickTop = 140, kUpperTickBottom = 147, kUpperInterval = 145;
 constexpr int kLowerTickTop = 152, kLowerTickBottom = 159, kLowerInterval = 157;
 
@@ -24,7 +25,7 @@ std::vector<QPoint> layoutTrace(const AveragedBeat& beat, float scale) {
     for (int i = 0; i < int(beat.size()); ++i) {
         const int column = int(float(i) * scale);
         const int32_t sample = clampSample(beat[size_t(i)]); // the missing mark stays
-        const int distance = std::abs(sample - 512);
+        const int distance = std::abs(sample - kSampleBaseline);
         if (distance > keptDistance) {
             kept = sample;
             keptDistance = distance;
@@ -34,7 +35,7 @@ std::vector<QPoint> layoutTrace(const AveragedBeat& beat, float scale) {
         lastColumn = column;
         keptDistance = -1;
         if (kept != AveragedBeatLayout::kMissingSample)
-            trace.emplace_back(column, int(kZeroLine - (kept - 512) * kPixelsPerUnit));
+            trace.emplace_back(column, int(kZeroLine - (kept - kSampleBaseline) * kPixelsPerUnit));
     }
     return trace;
 }
@@ -49,7 +50,7 @@ AveragedBeatLayout AveragedBeatLayout::compute(const AveragedBeat& beat,
 
     std::array<int, 4> x{};
     for (size_t k = 0; k < x.size(); ++k)
-        x[k] = int(float(parameters[k]) * scale);
+        x[k] = int(float(parameters[kSlotPB + k]) * scale); // PB, QB, SE, TE
     layout.ticks = {QLine(x[0], kUpperTickTop, x[0], kUpperTickBottom),
                     QLine(x[1], kUpperTickTop, x[1], kUpperTickBottom),
                     QLine(x[2], kUpperTickTop, x[2], kUpperTickBottom),

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/SignalFormat.h"
+
 #include <QLine>
 #include <QPoint>
 
@@ -8,9 +10,6 @@
 #include <vector>
 
 namespace vantora {
-
-using AveragedBeat = std::array<int32_t, 250>;  // one second, R peak at element 125
-using ParameterBlock = std::array<int32_t, 10>; // PB, QB, SE, TE, HR, ST, PR, QRS, QT, QTc
 
 // The averaged-beat panel's drawing: the beat at 1 s over the panel's width
 // (zero line 105 px below the top, 70 px per mV), five tick segments, the PR,

@@ -1,10 +1,11 @@
 // Replay detail reduction: every entry keeps the sample farthest from the zero
-// line (512) among the samples since the previous entry, so peaks survive the
-// reduction from 250 samples/s to one entry per pixel column.
+// line among the samples since the previous entry, so peaks survive the
+// reduction from the sample rate to one entry per pixel column.
 // Tested by tests/analysis/DetailReductionTest.cpp.
 #include "analysis/DetailReduction.h"
 
 #include "core/SampleRange.h"
+#include "core/SignalFormat.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,7 +19,7 @@ DetailReduction DetailReduction::compute(std::span<const int32_t> samples, int d
     const int traceWidth = detailWidth - 15;
     const int n = int(traceWidth * 0.0013333333333333333 * 2500);
     result.ratio = double(traceWidth) / n;
-    const int last = int(result.ratio * 7500);
+    const int last = int(result.ratio * kSamplesPerRecording);
     result.entries.assign(size_t(last) + 1, 0);
     result.entries[0] = clampSample(samples[0]);
 
@@ -27,7 +28,7 @@ DetailReduction DetailReduction::compute(std::span<const int32_t> samples, int d
     int previousK = 0;
     for (size_t i = 0; i < samples.size(); ++i) {
         const int32_t sample = clampSample(samples[i]);
-        const int distance = std::abs(sample - 512);
+        const int distance = std::abs(sample - kSampleBaseline);
         if (distance > keptDistance) {
             kept = sample;
             keptDistance = distance;
@@ -47,9 +48,9 @@ std::vector<int32_t> DetailReduction::stretch(int detailWidth, int selectionX,
     if (entries.empty() || columnWidth <= 0)
         return {};
     const int count = detailWidth - 15;
-    int first = int((double(selectionX) / columnWidth) * 7500 * ratio);
-    if (count + first > ratio * 7500)
-        first = int(ratio * 7500 - detailWidth + 15);
+    int first = int((double(selectionX) / columnWidth) * kSamplesPerRecording * ratio);
+    if (count + first > ratio * kSamplesPerRecording)
+        first = int(ratio * kSamplesPerRecording - detailWidth + 15);
     first = std::max(first, 0);
     std::vector<int32_t> out;
     out.reserve(size_t(count));

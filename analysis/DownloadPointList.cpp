@@ -3,6 +3,7 @@
 #include "analysis/DownloadPointList.h"
 
 #include "analysis/StripPointBuilder.h"
+#include "core/SignalFormat.h"
 
 #include <algorithm>
 
@@ -19,7 +20,7 @@ void DownloadPointList::addBlock(int recording, int block, std::span<const int32
     if (recording < 0 || block < 0 || block >= kBlocksPerRecording)
         return;
     const size_t first = size_t(kBlocksPerRecording * recording + block) * kSamplesPerBlock;
-    const float scale = float((cellRight - cellLeft) * 0.00013333333333333334); // 1 / 7500
+    const float scale = float((cellRight - cellLeft) * (1.0 / kSamplesPerRecording));
     const int origin = (block == 0 || list_.empty()) ? cellLeft : list_.points.back().x();
     if (block == 0)
         clip_ = BandClip{kBandTop, kBandBottom, kAboveBand};
@@ -28,7 +29,7 @@ void DownloadPointList::addBlock(int recording, int block, std::span<const int32
     // the gap is held by move points so nothing is joined across it.
     const size_t end = first + kSamplesPerBlock;
     if (list_.points.size() < end) {
-        list_.points.resize(end, QPoint(origin, displayScaleY(512)));
+        list_.points.resize(end, QPoint(origin, displayScaleY(kSampleBaseline)));
         list_.types.resize(end, kPointMove);
     }
     const int count = std::min<int>(int(samples.size()), kSamplesPerBlock);

@@ -2,14 +2,10 @@
 
 namespace vantora {
 
-double stMillimetres(int32_t stUnits) {
-    return stUnits * kStMillimetresPerMv / kStUnitsPerMv;
-}
-
 ResultFieldTexts resultFieldTexts(const ParameterBlock& p) {
-    return {QString::asprintf("%d", p[4]), QString::asprintf("%.2f", stMillimetres(p[5])),
-            QString::asprintf("%d", p[6]), QString::asprintf("%d", p[7]),
-            QString::asprintf("%d", p[8]), QString::asprintf("%d", p[9])};
+    return {QString::asprintf("%d", p[kSlotHeartRate]), QString::asprintf("%.2f", stMillimetres(p)),
+            QString::asprintf("%d", p[kSlotPR]),        QString::asprintf("%d", p[kSlotQRS]),
+            QString::asprintf("%d", p[kSlotQT]),        QString::asprintf("%d", p[kSlotQTc])};
 }
 
 ResultFieldTexts clearedResultFields() {

@@ -1,5 +1,5 @@
 // Strip point lists: one point per pixel column for the three 10 s rows of a
-// 30 s recording (250 samples/s, recorder units, 512 = zero line), and one
+// recording, and one
 // point per sample for the replay list's 32 px thumbnails. Tested by
 // tests/analysis/StripPointBuilderTest.cpp on the column, level and clip rules.
 #include "analysis/StripPointBuilder.h"
@@ -15,7 +15,7 @@ namespace {
 
 // y of a sample in a strip row: zero line 80 px below the top, 30 px x gain per mV.
 int stripY(int32_t sample, int gain) {
-    return int((strip::kZeroLevel - clampSample(sample)) * gain * strip::kPixelsPerUnit +
+    return int((kSampleBaseline - clampSample(sample)) * gain * strip::kPixelsPerUnit +
                strip::kRowZeroLine);
 }
 
@@ -29,7 +29,7 @@ StripPointList walkRows(std::span<const int32_t> samples, const StripRows& rows,
     int lastColumn = 0;
     BandClip clip;
     StripRow row;
-    const int count = std::min<int>(int(samples.size()), strip::kRecordingSamples);
+    const int count = std::min<int>(int(samples.size()), kSamplesPerRecording);
     for (int i = 0; i < count; ++i) {
         const int offset = i % strip::kSamplesPerRow;
         if (offset == 0) {
@@ -74,7 +74,7 @@ StripPointList buildReplayRowPoints(std::span<const int32_t> samples, int rowLef
     StripPointList list;
     list.points.reserve(samples.size());
     list.types.reserve(samples.size());
-    const float scale = float(columnWidth * 0.00013333333333333334); // 1 / 7500
+    const float scale = float(columnWidth * (1.0 / kSamplesPerRecording));
     BandClip clip{0, kBandHeight, 0};
     for (size_t i = 0; i < samples.size(); ++i) {
         const int x = int(float(i) * scale + float(rowLeft));

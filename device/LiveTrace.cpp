@@ -44,7 +44,7 @@ void LiveTrace::rebuild() {
     int32_t candidate = 0;
     for (int i = 0; i < kSamples; ++i) {
         const int32_t s = ring_[size_t(i)];
-        const int deviation = std::abs(s - 512);
+        const int deviation = std::abs(s - kSampleBaseline);
         if (deviation > bestDeviation) {
             candidate = s;
             bestDeviation = deviation;

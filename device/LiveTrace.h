@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AcqPacket.h"
+#include "core/SignalFormat.h"
 
 #include <QPoint>
 
@@ -19,8 +20,8 @@ namespace vantora {
 // checks the point lists.
 class LiveTrace {
 public:
-    static constexpr int kRingEntries = 3000; // of which kSamples are used
-    static constexpr int kSamples = 2250;     // 9 s at 250 samples/s
+    static constexpr int kRingEntries = 3000;              // of which kSamples are used
+    static constexpr int kSamples = 9 * kSamplesPerSecond; // 2250
     static constexpr int32_t kResetValue = -5000;
     static constexpr int kPoints = 675; // pixel columns of kSamples
     static constexpr int kSweepGapPoints = 10;

@@ -48,7 +48,7 @@ SnapRecording snapRecording() {
     r.header.heartRate = 72;
     std::array<int32_t, kSamplesPerRecording> samples{};
     for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = kSampleBaseline + int32_t(i % 250 == 0 ? 175 : 0);
+        samples[i] = kSampleBaseline + int32_t(i % kSamplesPerSecond == 0 ? kUnitsPerMillivolt : 0);
     r.blocks = encodeSnapBlocks(samples);
     return r;
 }

@@ -100,7 +100,7 @@ std::vector<int32_t> EcgGenerator::next(int count) {
         double mv = millivoltsAt(t);
         if (p_.noiseMv > 0.0)
             mv += p_.noiseMv * gaussian(noiseState_);
-        const long v = std::lround(kSampleBaseline + mv * kCountsPerMillivolt);
+        const long v = std::lround(kSampleBaseline + mv * kUnitsPerMillivolt);
         samples.push_back(int32_t(std::clamp<long>(v, 0, 1023)));
     }
     return samples;

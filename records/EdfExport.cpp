@@ -1,7 +1,7 @@
 #include "records/EdfExport.h"
 
+#include "core/SignalFormat.h"
 #include "records/SafeFileWriter.h"
-#include "records/SampleBlock.h"
 
 #include <QDate>
 #include <QFile>
@@ -19,10 +19,8 @@ namespace vantora {
 namespace {
 
 constexpr int kSeveralFiles = 62622;
-constexpr int kSamplesPerSecond = 250;
-constexpr int kZeroCount = 512;
 constexpr int kDigitalLimit = 32767; // EDF's 16-bit samples
-constexpr qint64 kRecordingMs = 30000;
+constexpr qint64 kRecordingMs = qint64(kSecondsPerRecording) * 1000;
 constexpr qint64 kFollowToleranceMs = 1000;
 constexpr long long kEdfTimeUnitsPerSecond = 10000; // annotations: 100 us units
 constexpr int kAnnotationBytes = 40;                // EDFlib keeps 40 bytes of a text
@@ -50,9 +48,9 @@ int millivoltSpan(const ExchangeSet& set, const std::vector<size_t>& run) {
     int widest = 1;
     for (size_t i : run)
         for (int32_t s : set.recordings[i].samples)
-            widest = std::max(widest, std::abs(s - kZeroCount));
-    const int k = (widest + kCountsPerMillivolt - 1) / kCountsPerMillivolt;
-    return std::min(k, (kDigitalLimit - kZeroCount) / kCountsPerMillivolt);
+            widest = std::max(widest, std::abs(s - kSampleBaseline));
+    const int k = (widest + kUnitsPerMillivolt - 1) / kUnitsPerMillivolt;
+    return std::min(k, (kDigitalLimit - kSampleBaseline) / kUnitsPerMillivolt);
 }
 
 // Text for the ASCII header: letters lose their accents (Élodie: Elodie,
@@ -127,8 +125,8 @@ int runSeconds(const ExchangeSet& set, const std::vector<size_t>& run) {
 void setHeader(int h, const ExchangeSet& set, const std::vector<size_t>& run, int k) {
     const PatientRecord& p = set.patient;
     edf_set_samplefrequency(h, 0, kSamplesPerSecond);
-    edf_set_digital_minimum(h, 0, kZeroCount - k * kCountsPerMillivolt);
-    edf_set_digital_maximum(h, 0, kZeroCount + k * kCountsPerMillivolt);
+    edf_set_digital_minimum(h, 0, kSampleBaseline - k * kUnitsPerMillivolt);
+    edf_set_digital_maximum(h, 0, kSampleBaseline + k * kUnitsPerMillivolt);
     edf_set_physical_minimum(h, 0, -k);
     edf_set_physical_maximum(h, 0, k);
     edf_set_label(h, 0, "ECG");
@@ -147,8 +145,8 @@ void setHeader(int h, const ExchangeSet& set, const std::vector<size_t>& run, in
 }
 
 bool writeSamples(int h, const ExchangeSet& set, const std::vector<size_t>& run, int k) {
-    const int low = kZeroCount - k * kCountsPerMillivolt;
-    const int high = kZeroCount + k * kCountsPerMillivolt;
+    const int low = kSampleBaseline - k * kUnitsPerMillivolt;
+    const int high = kSampleBaseline + k * kUnitsPerMillivolt;
     std::vector<int> second(kSamplesPerSecond);
     for (size_t i : run) {
         const std::vector<int32_t>& s = set.recordings[i].samples;

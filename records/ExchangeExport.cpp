@@ -1,22 +1,20 @@
 #include "records/ExchangeExport.h"
 
 #include "core/Langpack.h"
+#include "core/SignalFormat.h"
 #include "records/EdfExport.h"
 #include "records/RecordDialogs.h"
 #include "records/RecordingDescription.h"
 #include "records/RecordingNotes.h"
 #include "records/RecordingStore.h"
 #include "records/SafeFileWriter.h"
-#include "records/SampleBlock.h"
 
 namespace vantora {
 
 namespace {
 constexpr int kExportTitle = 62304;
 constexpr int kSelectForExport = 62305;
-constexpr int kZeroCount = 512;
-constexpr double kSecondsPerSample = 1.0 / 250.0;
-constexpr int kRecordingSeconds = 30;
+constexpr double kSecondsPerSample = 1.0 / kSamplesPerSecond;
 
 // One line of header text: line breaks of a note would end the comment.
 QString oneLine(QString text) {
@@ -29,11 +27,11 @@ QString oneLine(QString text) {
 QDateTime recordingStart(int32_t mode, const RecordIndexEntry& entry) {
     const SystemTime& t = entry.time;
     QDateTime at(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second, t.milliseconds));
-    return mode == kModeContinuous ? at.addSecs(-kRecordingSeconds) : at;
+    return mode == kModeContinuous ? at.addSecs(-kSecondsPerRecording) : at;
 }
 
 double countToMillivolts(int32_t count) {
-    return (count - kZeroCount) / double(kCountsPerMillivolt);
+    return (count - kSampleBaseline) / double(kUnitsPerMillivolt);
 }
 
 StoreResult<ExchangeSet> readExchangeSet(const QString& dataRoot, int32_t mode,

@@ -1,18 +1,13 @@
 #pragma once
 
+#include "core/SignalFormat.h"
+
 #include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
 
 namespace vantora {
-
-// Sample convention of every recording: 250 samples/s, 30 s, converter counts
-// with the zero line at 512 and 175 counts per millivolt.
-constexpr int kSamplesPerSecond = 250;
-constexpr int kSamplesPerRecording = 7500; // 30 s
-constexpr int kSampleBaseline = 512;
-constexpr int kCountsPerMillivolt = 175;
 
 // SampleBlock: 500 samples in the recorder's delta form, 501 bytes. Bytes 0-1
 // are the first sample, big-endian; each of bytes 2-500 steps to the next

@@ -5,7 +5,7 @@
 
 #include "core/Langpack.h"
 #include "core/SampleRange.h"
-#include "records/SampleBlock.h"
+#include "core/SignalFormat.h"
 #include "render/DetailStrip.h"
 
 #include <algorithm>
@@ -42,7 +42,7 @@ CaliperReading Calipers::measure(std::span<const int32_t> samples, int a, int b)
     b = std::clamp(b, 0, last);
     r.intervalMs = std::abs(b - a) * 1000.0 / kSamplesPerSecond;
     r.deltaMv = double(clampSample(samples[size_t(b)]) - clampSample(samples[size_t(a)])) /
-                kCountsPerMillivolt;
+                kUnitsPerMillivolt;
     if (r.intervalMs > 0)
         r.rateBpm = kMsPerMinute / r.intervalMs;
     return r;

@@ -4,6 +4,7 @@
 #include "render/DetailStrip.h"
 
 #include "core/SampleRange.h"
+#include "core/SignalFormat.h"
 #include "render/ScreenPalette.h"
 #include "render/StripGrid.h"
 
@@ -16,8 +17,8 @@ namespace {
 
 constexpr int kLeft = 15;
 constexpr int kZeroLine = 95;
-constexpr double kPixelsPerUnit = 0.17142857142857143;
-constexpr double kWheelStep = 0.02; // per notch
+constexpr double kPixelsPerUnit = 30.0 / kUnitsPerMillivolt; // 30 px per mV
+constexpr double kWheelStep = 0.02;                          // per notch
 constexpr double kStretchPerPixel = 0.005;
 
 void drawDetailRows(QPainter& p, QSize size, int gain) {
@@ -139,8 +140,9 @@ QImage DetailStrip::render(QSize client) const {
     std::vector<QPoint> points;
     points.reserve(size_t(n));
     for (int i = 0; i < n; ++i)
-        points.emplace_back((i * (client.width() - kLeft)) / n + kLeft,
-                            int(gain_ * (512 - samples_[size_t(i)]) * kPixelsPerUnit + kZeroLine));
+        points.emplace_back(
+            (i * (client.width() - kLeft)) / n + kLeft,
+            int(gain_ * (kSampleBaseline - samples_[size_t(i)]) * kPixelsPerUnit + kZeroLine));
     p.setTransform(transform_, true);
     p.setPen(QPen(palette::kTrace, 1));
     p.drawPolyline(points.data(), n);

@@ -1,6 +1,5 @@
 // The paper elements of a report: the 30-second strip in three rows and the
-// averaged beat, at 24 units per mm, 25 mm/s and 10 mm/mV. Samples are
-// converter counts with the zero line at 512 and 175 counts per mV.
+// averaged beat, at 24 units per mm, 25 mm/s and 10 mm/mV.
 // Tested by ReportLayoutTest (points and clipping) and ReportPdfTest.
 #include "render/PaperElements.h"
 
@@ -74,10 +73,10 @@ std::vector<PaperPoint> PaperStrip::tracePoints() const {
             const size_t n = size_t(kSamplesPerPaperRow * k + i);
             if (n >= samples.size())
                 break;
-            row.push_back(
-                {QPoint(int(i * kPaperUnitsPerSample + L),
-                        int(zero - (clampSample(samples[n]) - 512) * kPaperUnitsPerCount)),
-                 false});
+            row.push_back({QPoint(int(i * kPaperUnitsPerSample + L),
+                                  int(zero - (clampSample(samples[n]) - kSampleBaseline) *
+                                                 kPaperUnitsPerCount)),
+                           false});
         }
         clipToBand(row, rowBottom - kPaperRowHeight, rowBottom);
         all.insert(all.end(), row.begin(), row.end());
@@ -138,8 +137,8 @@ void PaperStrip::Draw(const ReportSurface& surface) const {
     }
 }
 
-PaperAveragedBeat::PaperAveragedBeat(const QFont* labelFont, LayoutRect rect,
-                                     std::array<int32_t, 250> beat, std::array<int32_t, 4> bounds)
+PaperAveragedBeat::PaperAveragedBeat(const QFont* labelFont, LayoutRect rect, AveragedBeat beat,
+                                     std::array<int32_t, 4> bounds)
     : ReportElement(labelFont, kPaper, rect), beat(beat), bounds(bounds), legendFont(*labelFont) {
     legendFont.setPixelSize(50);
     legendFont.setStretch(130); // 30 units wide at 50 high
@@ -153,7 +152,8 @@ std::vector<PaperPoint> PaperAveragedBeat::tracePoints() const {
             continue;
         points.push_back(
             {QPoint(int(i * kPaperUnitsPerSample + rect.left),
-                    int((rect.bottom - 240) - (clampSample(beat[i]) - 512) * kPaperUnitsPerCount)),
+                    int((rect.bottom - 240) -
+                        (clampSample(beat[i]) - kSampleBaseline) * kPaperUnitsPerCount)),
              false});
     }
     clipToBand(points, rect.top, rect.bottom);

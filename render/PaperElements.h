@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/SignalFormat.h"
 #include "render/ReportPage.h"
 
 #include <QPoint>
@@ -10,13 +11,13 @@
 namespace vantora {
 
 // Paper scale: 24 units per mm, 2.4 units per sample at 25 mm/s and
-// 240 units per mV at 10 mm/mV (175 converter units per mV).
+// 240 units per mV at 10 mm/mV.
 constexpr double kPaperUnitsPerSample = 2.4;
-constexpr double kPaperUnitsPerCount = 240.0 / 175.0;
+constexpr double kPaperUnitsPerCount = 240.0 / kUnitsPerMillivolt;
 constexpr int kPaperRowHeight = 960;  // 40 mm
 constexpr int kPaperRowPitch = 1030;  // 70 units of gap
 constexpr int kPaperRowLength = 6000; // 10 s
-constexpr int kSamplesPerPaperRow = 2500;
+constexpr int kSamplesPerPaperRow = 10 * kSamplesPerSecond;
 
 // A trace point clipped to its band: "move" starts a new figure, "line"
 // draws from the previous point.
@@ -53,12 +54,12 @@ class PaperAveragedBeat : public ReportElement {
 public:
     static constexpr int kSize = 600;
     static constexpr int32_t kMissing = -32768;
-    PaperAveragedBeat(const QFont* labelFont, LayoutRect rect, std::array<int32_t, 250> beat,
+    PaperAveragedBeat(const QFont* labelFont, LayoutRect rect, AveragedBeat beat,
                       std::array<int32_t, 4> bounds);
     std::vector<PaperPoint> tracePoints() const;
     void Draw(const ReportSurface& surface) const override;
 
-    std::array<int32_t, 250> beat;
+    AveragedBeat beat;
     std::array<int32_t, 4> bounds;
     QFont legendFont;
 

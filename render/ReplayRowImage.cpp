@@ -2,6 +2,7 @@
 // tests/render/ReplayRowImageTest.cpp.
 #include "render/ReplayRowImage.h"
 
+#include "core/SignalFormat.h"
 #include "render/ScreenPalette.h"
 #include "render/StripGrid.h"
 #include "render/StripRowRenderer.h"
@@ -59,7 +60,8 @@ void ReplayRowImage::drawSelectionMark(QImage& image, int x, int markWidth) {
 int ReplayRowImage::selectionMarkWidth(int columnWidth, int detailWidth, double entriesPerSample) {
     if (entriesPerSample <= 0)
         return 0;
-    return int(double(columnWidth) * (detailWidth - 15) / (entriesPerSample * 7500));
+    return int(double(columnWidth) * (detailWidth - 15) /
+               (entriesPerSample * kSamplesPerRecording));
 }
 
 } // namespace vantora

@@ -130,21 +130,21 @@ void BuildAnalysisReport(ReportPage& page, const AnalysisReportInput& in) {
     const int U = page.left + 3 * w - 320;
     auto box2 = box(page, page.left + w, U, y0, boxBottom, txt::kAnalysisTitle);
     const auto& pb = in.parameters;
-    const double stMm = pb[5] * 10.0 / 175.0; // millimetres at 175 units per mV
     box2->children.push_back(std::make_unique<ValueTable>(
         &page.bodyFont, LayoutRect{box2->rect.left + 30, inner, U - 660, boxBottom},
         std::vector<ValueTable::Row>{
-            {Langpack::text(txt::kHeartRate), number(pb[4]), QStringLiteral("bpm")},
-            {Langpack::text(txt::kSt), QString::asprintf("%.2f", stMm), QStringLiteral("mm")},
-            {Langpack::text(txt::kPr), number(pb[6]), QStringLiteral("ms")},
-            {Langpack::text(txt::kQrs), number(pb[7]), QStringLiteral("ms")},
-            {Langpack::text(txt::kQt), number(pb[8]), QStringLiteral("ms")},
-            {Langpack::text(txt::kQtc), number(pb[9]), QStringLiteral("ms")}},
+            {Langpack::text(txt::kHeartRate), number(pb[kSlotHeartRate]), QStringLiteral("bpm")},
+            {Langpack::text(txt::kSt), QString::asprintf("%.2f", stMillimetres(pb)),
+             QStringLiteral("mm")},
+            {Langpack::text(txt::kPr), number(pb[kSlotPR]), QStringLiteral("ms")},
+            {Langpack::text(txt::kQrs), number(pb[kSlotQRS]), QStringLiteral("ms")},
+            {Langpack::text(txt::kQt), number(pb[kSlotQT]), QStringLiteral("ms")},
+            {Langpack::text(txt::kQtc), number(pb[kSlotQTc]), QStringLiteral("ms")}},
         bold));
     const int beatTop = (y0 + boxBottom) / 2 - PaperAveragedBeat::kSize / 2;
     box2->children.push_back(std::make_unique<PaperAveragedBeat>(
         &page.sideFont, LayoutRect{U - 660, beatTop, U - 60, beatTop + PaperAveragedBeat::kSize},
-        in.beat, std::array<int32_t, 4>{pb[0], pb[1], pb[2], pb[3]}));
+        in.beat, std::array<int32_t, 4>{pb[kSlotPB], pb[kSlotQB], pb[kSlotSE], pb[kSlotTE]}));
     page.elements.push_back(std::move(box2));
 
     auto box3 = box(page, page.left + 3 * w - 300, page.right, y0, boxBottom, txt::kDiagnosis);
@@ -163,7 +163,7 @@ void BuildRecordReport(ReportPage& page, const PatientRecord& patient, int recor
                        const RecordIndexEntry& header, const QString& diagnosis) {
     page.elements.clear();
     addTitle(page);
-    PaperStrip& strip = addStrip(page, 0, 7499);
+    PaperStrip& strip = addStrip(page, 0, kSamplesPerRecording - 1);
     auto block = std::make_unique<FieldBlock>(
         &page.bodyFont, LayoutRect{page.left, page.top, page.right, strip.rect.top});
     const QString gap = QStringLiteral("  ");

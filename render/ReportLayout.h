@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/SignalFormat.h"
 #include "records/PatientRecord.h"
 #include "records/RecordIndexEntry.h"
 #include "render/ReportPage.h"
@@ -18,10 +19,10 @@ struct AnalysisReportInput {
     QString patientText; // the patient as the tree lists it
     QString diagnosis;
     RecordIndexEntry header;
-    std::array<int32_t, 250> beat{};
-    std::array<int32_t, 10> parameters{}; // PB, QB, SE, TE, HR, ST, PR, QRS, QT, QTc
+    AveragedBeat beat{};
+    ParameterBlock parameters{};
     int start = 0;
-    int end = 7499;
+    int end = kSamplesPerRecording - 1;
 };
 
 // Fills the page's elements (kind 2).

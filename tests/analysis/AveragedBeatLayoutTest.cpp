@@ -79,8 +79,8 @@ TEST(ResultFields, TextsAsThePageShowsThem) {
     EXPECT_EQ(t[0], "75");
     EXPECT_EQ(t[2], "164");
     EXPECT_EQ(t[5], "420");
-    p[4] = -1;
-    p[9] = -1;
+    p[kSlotHeartRate] = -1;
+    p[kSlotQTc] = -1;
     t = resultFieldTexts(p);
     EXPECT_EQ(t[0], "-1");
     EXPECT_EQ(t[5], "-1");
@@ -96,7 +96,7 @@ TEST(ResultFields, StInMillimetresAt175UnitsPerMv) {
     } cases[] = {{0, "0.00"}, {17, "0.97"}, {18, "1.03"}, {-35, "-2.00"}, {175, "10.00"}};
     for (const auto& c : cases) {
         ParameterBlock p = defaults();
-        p[5] = c.units;
+        p[kSlotST] = c.units;
         EXPECT_EQ(resultFieldTexts(p)[1], c.text) << c.units << " units";
     }
 }

@@ -13,7 +13,7 @@ namespace {
 // R peaks found in the samples: local maxima at least 0.5 mV above the zero line.
 std::vector<int> findPeaks(const std::vector<int32_t>& s) {
     std::vector<int> peaks;
-    const int threshold = kSampleBaseline + kCountsPerMillivolt / 2;
+    const int threshold = kSampleBaseline + kUnitsPerMillivolt / 2;
     for (size_t i = 1; i + 1 < s.size(); ++i)
         if (s[i] > threshold && s[i] >= s[i - 1] && s[i] > s[i + 1])
             peaks.push_back(int(i));
@@ -65,7 +65,7 @@ TEST(EcgGenerator, RateAndAmplitudeFollowTheParameters) {
         for (size_t i = 0; i < std::min<size_t>(peaks.size(), 5); ++i)
             EXPECT_NEAR(peaks[i], g.rPeaks()[i], 1) << rate;
         const int32_t top = *std::max_element(s.begin(), s.end());
-        EXPECT_NEAR(top, kSampleBaseline + 1.2 * kCountsPerMillivolt, 6) << rate;
+        EXPECT_NEAR(top, kSampleBaseline + 1.2 * kUnitsPerMillivolt, 6) << rate;
     }
 }
 
@@ -78,16 +78,16 @@ TEST(EcgGenerator, WavesHaveTheirPlacesAndSigns) {
     const int onset = 50; // the first beat starts 200 ms in
     EXPECT_EQ(upright[10], kSampleBaseline);
     // P wave peak half-way through its 100 ms.
-    EXPECT_NEAR(upright[onset + 12], kSampleBaseline + 0.15 * kCountsPerMillivolt, 2);
+    EXPECT_NEAR(upright[onset + 12], kSampleBaseline + 0.15 * kUnitsPerMillivolt, 2);
     // T wave peak: ends at the QT of 400 ms after QRS onset, 160 ms wide.
     const int tPeak = onset + 40 + 100 - 20;
-    EXPECT_NEAR(upright[tPeak], kSampleBaseline + 0.3 * kCountsPerMillivolt, 3);
-    EXPECT_NEAR(inverted[tPeak], kSampleBaseline - 0.3 * kCountsPerMillivolt, 3);
+    EXPECT_NEAR(upright[tPeak], kSampleBaseline + 0.3 * kUnitsPerMillivolt, 3);
+    EXPECT_NEAR(inverted[tPeak], kSampleBaseline - 0.3 * kUnitsPerMillivolt, 3);
     EXPECT_EQ(std::vector(upright.begin(), upright.begin() + 100),
               std::vector(inverted.begin(), inverted.begin() + 100));
     // The S wave dips below the zero line after the R peak.
     const auto s = std::min_element(upright.begin() + onset + 40, upright.begin() + onset + 70);
-    EXPECT_LT(*s, kSampleBaseline - 0.15 * kCountsPerMillivolt);
+    EXPECT_LT(*s, kSampleBaseline - 0.15 * kUnitsPerMillivolt);
 }
 
 TEST(EcgGenerator, IrregularityVariesTheIntervals) {

@@ -2,6 +2,7 @@
 // written as one PDF: an analysis report after the same run as `analyse`, or
 // record reports with each recording's note as the diagnosis.
 #include "analysis/AnalysisPageModel.h"
+#include "core/SignalFormat.h"
 #include "records/RecordingStore.h"
 #include "render/ReportOutput.h"
 #include "render/ReportSources.h"

@@ -1,5 +1,7 @@
 #include "tools/sim/SimRecordings.h"
 
+#include "core/SignalFormat.h"
+
 namespace vantora::sim {
 
 namespace {
@@ -65,7 +67,7 @@ AcqPacket LiveSource::next() {
         p.rhythmCode = config_.rhythmCodes[size_t(i / kRhythmStretch) % config_.rhythmCodes.size()];
     const std::vector<int32_t> s = generator_.next(kAcqSamplesPerPacket);
     for (int k = 0; k < kAcqSamplesPerPacket; ++k)
-        p.samples[k] = p.valid ? s[size_t(k)] : 512;
+        p.samples[k] = p.valid ? s[size_t(k)] : kSampleBaseline;
     p.mode = 1;
     return p;
 }
