@@ -13,12 +13,12 @@ namespace vantora {
 // One line per page: pages of the work areas are added here as they are built.
 PageRegistry stationPages() {
     PageRegistry pages;
-    pages.add(page::kHome, [](MainFrame& f) { return new HomePage(f); });
-    pages.add(page::kRealTime, [](MainFrame& f) { return new LivePage(f); });
-    pages.add(page::kSnapData, [](MainFrame& f) { return new DownloadPage(f); });
-    pages.add(page::kReplay, [](MainFrame& f) { return new ReplayPage(f); });
-    pages.add(page::kRecordManagement, [](MainFrame& f) { return new RecordsPage(f); });
-    pages.add(page::kAnalysis, [](MainFrame& f) { return new AnalysisPage(f); });
+    pages.add(page::kHome, [](PageHost& f) { return new HomePage(f); });
+    pages.add(page::kRealTime, [](PageHost& f) { return new LivePage(f); });
+    pages.add(page::kSnapData, [](PageHost& f) { return new DownloadPage(f); });
+    pages.add(page::kReplay, [](PageHost& f) { return new ReplayPage(f); });
+    pages.add(page::kRecordManagement, [](PageHost& f) { return new RecordsPage(f); });
+    pages.add(page::kAnalysis, [](PageHost& f) { return new AnalysisPage(f); });
     return pages;
 }
 

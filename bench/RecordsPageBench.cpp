@@ -105,7 +105,7 @@ void BM_PageSelectFullPatient(benchmark::State& state) {
     app.dataRoot = fixture().root();
     app.recordingMode = kModeSnap;
     PageRegistry pages;
-    pages.add(page::kRecordManagement, [](MainFrame& f) { return new RecordsPage(f); });
+    pages.add(page::kRecordManagement, [](PageHost& f) { return new RecordsPage(f); });
     MainFrame frame(app, pages);
     frame.OnCreate();
     auto* page = static_cast<RecordsPage*>(frame.ShowPage(page::kRecordManagement));

@@ -34,7 +34,7 @@ protected:
                       .appendSnap(std::vector<SnapRecording>{r})
                       .saved,
                   1);
-        auto* view = openPage<AnalysisPage>(page::kAnalysis, page::kAnalysis, [](MainFrame& f) {
+        auto* view = openPage<AnalysisPage>(page::kAnalysis, page::kAnalysis, [](PageHost& f) {
             return new AnalysisPage(f, binDir() + "/libbeatscan.so");
         });
         view->setFileChooser([this](const FileRequest& request) {

@@ -127,7 +127,7 @@ protected:
     AnalysisPage* openPage(const QString& library) {
         PageRegistry pages;
         pages.add(page::kAnalysis,
-                  [library](MainFrame& f) { return new AnalysisPage(f, library); });
+                  [library](PageHost& f) { return new AnalysisPage(f, library); });
         frame_ = std::make_unique<MainFrame>(state_, pages);
         EXPECT_TRUE(frame_->OnCreate());
         return static_cast<AnalysisPage*>(frame_->ShowPage(page::kAnalysis));
@@ -459,9 +459,9 @@ TEST_F(AnalysisPageTest, ContinuousModeListsTheContinuousStore) {
 
 TEST_F(AnalysisPageTest, FrameCommandAndHomeButtonLeadToTheAnalysisPage) {
     PageRegistry pages;
-    pages.add(page::kHome, [](MainFrame& f) { return new HomePage(f); });
+    pages.add(page::kHome, [](PageHost& f) { return new HomePage(f); });
     pages.add(page::kAnalysis,
-              [](MainFrame& f) { return new AnalysisPage(f, test::binDir() + "/libbeatscan.so"); });
+              [](PageHost& f) { return new AnalysisPage(f, test::binDir() + "/libbeatscan.so"); });
     state_.homeShown = true;
     frame_ = std::make_unique<MainFrame>(state_, pages);
     ASSERT_TRUE(frame_->OnCreate());

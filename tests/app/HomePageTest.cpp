@@ -24,9 +24,9 @@ protected:
 
     void makeFrame(const QList<int>& fakes) {
         PageRegistry pages;
-        pages.add(page::kHome, [](MainFrame& f) { return new HomePage(f); });
+        pages.add(page::kHome, [](PageHost& f) { return new HomePage(f); });
         for (int pageClass : fakes)
-            pages.add(pageClass, [](MainFrame& f) { return new FakePage(f); });
+            pages.add(pageClass, [](PageHost& f) { return new FakePage(f); });
         frame_ = std::make_unique<MainFrame>(state_, pages);
         ASSERT_TRUE(frame_->OnCreate());
     }

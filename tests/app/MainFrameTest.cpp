@@ -27,9 +27,9 @@ protected:
     // A frame with the home page and fake pages for the given classes.
     std::unique_ptr<MainFrame> makeFrame(const QList<int>& fakes) {
         PageRegistry pages;
-        pages.add(page::kHome, [](MainFrame& f) { return new HomePage(f); });
+        pages.add(page::kHome, [](PageHost& f) { return new HomePage(f); });
         for (int pageClass : fakes)
-            pages.add(pageClass, [](MainFrame& f) { return new FakePage(f); });
+            pages.add(pageClass, [](PageHost& f) { return new FakePage(f); });
         auto frame = std::make_unique<MainFrame>(state_, pages);
         EXPECT_TRUE(frame->OnCreate());
         return frame;

@@ -71,8 +71,8 @@ protected:
     LivePage* openPage(DeviceLink::PortFinder finder) {
         PageRegistry pages;
         pages.add(page::kRealTime,
-                  [finder](MainFrame& frame) { return new LivePage(frame, finder); });
-        pages.add(page::kHome, [](MainFrame& frame) { return new Page(frame); });
+                  [finder](PageHost& frame) { return new LivePage(frame, finder); });
+        pages.add(page::kHome, [](PageHost& frame) { return new Page(frame); });
         frame_ = std::make_unique<MainFrame>(state_, pages);
         EXPECT_TRUE(frame_->OnCreate());
         frame_->runCommand(cmd::kRealTime);

@@ -37,7 +37,7 @@ protected:
     DownloadPage* openPage(SimHarness& sim) {
         auto* view = PageFixture::openPage<DownloadPage>(
             page::kSnapData, page::kSnapDataByCommand,
-            [f = sim.finder()](MainFrame& frame) { return new DownloadPage(frame, f); });
+            [f = sim.finder()](PageHost& frame) { return new DownloadPage(frame, f); });
         view->setPatientChooser([] { return PickedPatient{0, QStringLiteral("1001"), {}, {}}; });
         return view;
     }

@@ -59,8 +59,8 @@ protected:
         PageRegistry pages = stationPages();
         ASSERT_TRUE(pages.has(page::kRecordManagement));
         PageRegistry used;
-        used.add(page::kRecordManagement, [](MainFrame& f) { return new RecordsPage(f); });
-        used.add(page::kAnalysis, [](MainFrame& f) { return new FakePage(f); });
+        used.add(page::kRecordManagement, [](PageHost& f) { return new RecordsPage(f); });
+        used.add(page::kAnalysis, [](PageHost& f) { return new FakePage(f); });
         frame_ = std::make_unique<MainFrame>(state_, used);
         ASSERT_TRUE(frame_->OnCreate());
     }

@@ -68,7 +68,7 @@ protected:
     }
     ReplayPage* openPage() {
         return PageFixture::openPage<ReplayPage>(page::kReplay, page::kReplay,
-                                                 [](MainFrame& f) { return new ReplayPage(f); });
+                                                 [](PageHost& f) { return new ReplayPage(f); });
     }
     static std::vector<bool> enabling(const ReplayPage* view) {
         std::vector<bool> out;

@@ -54,7 +54,7 @@ protected:
     ReplayPage* open() {
         test::addSnapPatient(root_.path(), 16);
         auto* view = openPage<ReplayPage>(page::kReplay, page::kReplay,
-                                          [](MainFrame& f) { return new ReplayPage(f); });
+                                          [](PageHost& f) { return new ReplayPage(f); });
         view->setFileChooser([this](const FileRequest& request) {
             requests_ << request;
             return answer_;

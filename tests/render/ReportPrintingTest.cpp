@@ -127,7 +127,7 @@ TEST_F(ReportPrintingTest, AnalysisReportIsOneJobUnlessTheQueueIsADocumentWriter
 TEST_F(ReportPrintingTest, ListPagePrintsOneJobPerRecording) {
     test::addSnapPatient(root_.path(), 17);
     auto* view = openPage<ReplayPage>(page::kReplay, page::kReplay,
-                                      [](MainFrame& f) { return new ReplayPage(f); });
+                                      [](PageHost& f) { return new ReplayPage(f); });
     // List page 1 holds recordings 1 to 15, page 2 recordings 16 and 17.
     const struct {
         bool all;

@@ -162,7 +162,7 @@ int main(int argc, char** argv) {
     const QString port = args.size() >= 4 ? args[3] : QString();
     const QString livePort = args.size() == 5 ? args[4] : QString();
     if (!port.isEmpty())
-        pages.add(vantora::page::kSnapData, [port](vantora::MainFrame& f) {
+        pages.add(vantora::page::kSnapData, [port](vantora::PageHost& f) {
             return new vantora::DownloadPage(f, [port] { return std::optional<QString>(port); });
         });
     vantora::MainFrame frame(state, std::move(pages));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/frame/MessageBoxPrompter.h"
+#include "ui/frame/PageHost.h"
 #include "ui/frame/PageRegistry.h"
 
 #include <QHash>
@@ -24,7 +25,7 @@ struct FrameSituation;
 
 // The station's one top-level window: fixed 1024 x 768, centred, three toolbars
 // and exactly one page at a time, built afresh on every switch.
-class MainFrame : public QMainWindow {
+class MainFrame : public QMainWindow, public PageHost {
     Q_OBJECT
 public:
     static constexpr int kWidth = 1024;
@@ -40,20 +41,20 @@ public:
     // Switches to a page: builds it, makes it active, gives it its initial update
     // and deletes the page left. Returns the new page, or null when no class is
     // registered for the id (the active page then stays).
-    Page* ShowPage(int pageId);
+    Page* ShowPage(int pageId) override;
     Page* activeView() const { return active_; }
     // Page class of the active view (page::classOf), page::kNone when none.
     int activePageClass() const;
-    bool pageAvailable(int pageClass) const { return pages_.has(pageClass); }
+    bool pageAvailable(int pageClass) const override { return pages_.has(pageClass); }
 
     // A file handed to the running program, after the document accepted it.
     void HandFileToPages(const QString& path);
     // The data root's help file with the desktop's viewer.
-    void openHelp();
+    void openHelp() override;
     // Patient manager dialog (32776), information dialog 160 (32778). After
     // the patient manager the active page re-reads its patients.
-    void OnPatientManager();
-    void OnAbout();
+    void OnPatientManager() override;
+    void OnAbout() override;
 
     // Runs the frame's modal dialogs (exec); tests replace it.
     using DialogRunner = std::function<int(QDialog&)>;
@@ -61,7 +62,7 @@ public:
 
     // The status bar: the page's own line (left; "Ready" when the page has
     // none, cleared on every page switch) and the name of the shown mode (right).
-    void showPageStatus(const QString& text);
+    void showPageStatus(const QString& text) override;
     const QString& pageStatus() const { return pageStatusText_; }
     QString modeStatus() const;
     // While another process writes the data folder, the status bar says so
@@ -71,19 +72,19 @@ public:
     QString folderStatus() const;
 
     // Re-evaluates the enabling rule of every command.
-    void UpdateCommandUI();
+    void UpdateCommandUI() override;
     bool isCommandEnabled(int command) const;
     // Runs a command as its toolbar button does (when enabled).
     void runCommand(int command);
     // The handler of a command, whatever its enabling.
-    void OnCommand(int command);
+    void OnCommand(int command) override;
     QAction* action(int command) const { return actions_.value(command); }
     QToolBar* toolbarMain() const { return toolbarMain_; }
     QToolBar* toolbarRecords() const { return toolbarRecords_; }
-    QToolBar* toolbarTools() const { return toolbarTools_; }
+    QToolBar* toolbarTools() const override { return toolbarTools_; }
 
-    AppState& state() const { return state_; }
-    MessageBoxPrompter& prompter() { return prompter_; }
+    AppState& state() const override { return state_; }
+    MessageBoxPrompter& prompter() override { return prompter_; }
     ShellDocument& document() const { return *doc_; }
 
     // Opens a URL with the desktop (help file); tests replace it.
@@ -98,8 +99,9 @@ public:
     // Print preview (32782 of a page): `view` takes the active page's place,
     // which stays alive but hidden, and the frame's toolbars step aside until
     // ClosePreview returns to that page. A page switch closes it first.
-    void OpenPreview(QWidget* view);
-    void ClosePreview();
+    void OpenPreview(QWidget* view) override;
+    void ClosePreview() override;
+    void quit() override { close(); }
     QWidget* previewView() const { return preview_; }
 
 protected:

@@ -5,7 +5,7 @@
 
 namespace vantora {
 
-Page* PageRegistry::create(int pageId, MainFrame& frame) const {
+Page* PageRegistry::create(int pageId, PageHost& frame) const {
     const auto it = factories_.constFind(page::classOf(pageId));
     if (it == factories_.constEnd())
         return nullptr;

@@ -14,7 +14,7 @@
 #include "ui/dialogs/ExportFileDialog.h"
 #include "ui/dialogs/NoteDialog.h"
 #include "ui/dialogs/ReportPrinting.h"
-#include "ui/frame/MainFrame.h"
+#include "ui/frame/PageHost.h"
 #include "ui/pages/PrintPreviewView.h"
 #include "ui/widgets/AnalysisRowList.h"
 #include "ui/widgets/AveragedBeatView.h"
@@ -89,7 +89,7 @@ RecordIndexEntry entryOf(const QTreeWidgetItem* item) {
 
 } // namespace
 
-AnalysisPage::AnalysisPage(MainFrame& frame, QString libraryPath)
+AnalysisPage::AnalysisPage(PageHost& frame, QString libraryPath)
     : Page(frame), model_(std::move(libraryPath)) {
     buildLayout();
     addRecordCommand(addSavePdfAction(this, [this] { OnSavePdf(); }));

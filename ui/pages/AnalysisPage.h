@@ -31,7 +31,7 @@ class AnalysisPage : public Page {
     Q_OBJECT
 public:
     // libraryPath: the analysis library; empty is the one beside the program.
-    explicit AnalysisPage(MainFrame& frame, QString libraryPath = {});
+    explicit AnalysisPage(PageHost& frame, QString libraryPath = {});
     ~AnalysisPage() override;
 
     void OnInitialUpdate() override;

@@ -5,8 +5,8 @@
 #include "device/PortDiscovery.h"
 #include "device/StoredRecordings.h"
 #include "device/UdevPortEnumerator.h"
-#include "ui/frame/MainFrame.h"
 #include "ui/frame/MessageBoxPrompter.h"
+#include "ui/frame/PageHost.h"
 #include "ui/widgets/DownloadList.h"
 #include "ui/widgets/DownloadProgressView.h"
 
@@ -64,7 +64,7 @@ private:
     DownloadPage& page_;
 };
 
-DownloadPage::DownloadPage(MainFrame& frame, DeviceLink::PortFinder finder)
+DownloadPage::DownloadPage(PageHost& frame, DeviceLink::PortFinder finder)
     : Page(frame), list_(new DownloadList(model_, this)), progress_(new DownloadProgressView(this)),
       download_(new QPushButton(Langpack::text(kDownloadCaption), this)),
       save_(new QPushButton(Langpack::text(kSaveCaption), this)),

@@ -26,7 +26,7 @@ class DownloadPage : public Page {
     Q_OBJECT
 public:
     // finder: where the recorder is; empty finds it as the station does.
-    explicit DownloadPage(MainFrame& frame, DeviceLink::PortFinder finder = {});
+    explicit DownloadPage(PageHost& frame, DeviceLink::PortFinder finder = {});
     ~DownloadPage() override;
 
     // Chooses the patient to save to; the picker dialog unless replaced.

@@ -3,7 +3,7 @@
 #include "core/AppState.h"
 #include "core/Langpack.h"
 #include "records/DataFolder.h"
-#include "ui/frame/MainFrame.h"
+#include "ui/frame/PageHost.h"
 #include "ui/frame/PageIds.h"
 #include "ui/widgets/IconButton.h"
 
@@ -68,7 +68,7 @@ bool isEnter(QEvent* event) {
 
 } // namespace
 
-HomePage::HomePage(MainFrame& frame) : Page(frame) {
+HomePage::HomePage(PageHost& frame) : Page(frame) {
     buildLayout();
 }
 
@@ -163,7 +163,7 @@ void HomePage::onButton(int control) {
         s.recordingMode = kModeSnap;
         break;
     case kExit:
-        frame().close();
+        frame().quit();
         return;
     case kPatients:
         openPatientManager();

@@ -24,7 +24,7 @@ public:
     static constexpr int kHelp = 1006;
     static constexpr int kAnalysis = 1007;
 
-    explicit HomePage(MainFrame& frame);
+    explicit HomePage(PageHost& frame);
 
     void OnInitialUpdate() override;
     QAbstractButton* button(int control) const { return buttons_.value(control); }

@@ -7,7 +7,7 @@
 #include "device/UdevPortEnumerator.h"
 #include "records/RecordingStore.h"
 #include "render/LiveTracePainter.h"
-#include "ui/frame/MainFrame.h"
+#include "ui/frame/PageHost.h"
 #include "ui/frame/PageIds.h"
 #include "ui/widgets/LiveTraceView.h"
 
@@ -94,7 +94,7 @@ private:
     int link_;
 };
 
-LivePage::LivePage(MainFrame& frame, DeviceLink::PortFinder finder)
+LivePage::LivePage(PageHost& frame, DeviceLink::PortFinder finder)
     : Page(frame), finder_(finder ? std::move(finder) : stationFinder()),
       link_(std::make_unique<DeviceLink>([this] {
           const std::optional<QString> port = finder_();

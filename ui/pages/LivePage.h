@@ -31,7 +31,7 @@ class LivePage : public Page {
     Q_OBJECT
 public:
     // finder: where the recorder is; empty finds it as the station does.
-    explicit LivePage(MainFrame& frame, DeviceLink::PortFinder finder = {});
+    explicit LivePage(PageHost& frame, DeviceLink::PortFinder finder = {});
     ~LivePage() override;
 
     void OnInitialUpdate() override;

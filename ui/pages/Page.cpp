@@ -1,7 +1,7 @@
 #include "ui/pages/Page.h"
 
-#include "ui/frame/MainFrame.h"
 #include "ui/frame/MessageBoxPrompter.h"
+#include "ui/frame/PageHost.h"
 
 #include <QAction>
 #include <QHideEvent>
@@ -11,7 +11,7 @@
 
 namespace vantora {
 
-Page::Page(MainFrame& frame) : frame_(frame) {
+Page::Page(PageHost& frame) : frame_(frame) {
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor::fromRgb(kBackground));

@@ -9,19 +9,19 @@ class QAction;
 
 namespace vantora {
 
-class MainFrame;
+class PageHost;
 class MessageBoxPrompter;
 struct AppState;
 struct Message;
 
 // Base of every page the main frame shows. A page is built afresh by the frame
-// on every switch (MainFrame::ShowPage), gets OnInitialUpdate once, and is
+// on every switch (PageHost::ShowPage), gets OnInitialUpdate once, and is
 // deleted when the user leaves it: it keeps nothing but what it wrote to files
 // or to the shared AppState.
 class Page : public QWidget {
     Q_OBJECT
 public:
-    explicit Page(MainFrame& frame);
+    explicit Page(PageHost& frame);
     ~Page() override;
 
     // Set by a page while it shows a recording that can be printed; enables the
@@ -60,7 +60,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    MainFrame& frame() const { return frame_; }
+    PageHost& frame() const { return frame_; }
     AppState& state() const;
     MessageBoxPrompter& prompter() const;
     void showMessage(const Message& message) const;
@@ -68,7 +68,7 @@ protected:
 private:
     void placeRecordCommand(QAction* action);
 
-    MainFrame& frame_;
+    PageHost& frame_;
     int pageId_ = 0;
     QList<QAction*> recordCommands_; // children of the page
     // Where they were placed: hiding may come from the frame's destructor,

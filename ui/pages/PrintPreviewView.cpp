@@ -4,7 +4,7 @@
 
 #include "core/AppSettings.h"
 #include "core/Langpack.h"
-#include "ui/frame/MainFrame.h"
+#include "ui/frame/PageHost.h"
 #include "ui/frame/PageIds.h"
 
 #include <QAbstractScrollArea>
@@ -74,7 +74,7 @@ constexpr unsigned kDesk = 0x8A94AD; // around the sheets: the white paper stand
 
 } // namespace
 
-PrintPreviewView* PrintPreviewView::open(MainFrame& frame, int count, ReportPageBuilder build,
+PrintPreviewView* PrintPreviewView::open(PageHost& frame, int count, ReportPageBuilder build,
                                          QSizeF sheetMm) {
     auto* view = new PrintPreviewView(frame, PreviewSource{count, std::move(build), sheetMm});
     frame.OpenPreview(view);
@@ -82,7 +82,7 @@ PrintPreviewView* PrintPreviewView::open(MainFrame& frame, int count, ReportPage
     return view;
 }
 
-PrintPreviewView::PrintPreviewView(MainFrame& frame, PreviewSource source)
+PrintPreviewView::PrintPreviewView(PageHost& frame, PreviewSource source)
     : frame_(frame), source_(std::move(source)),
       model_(source_.count, PrintPreviewModel::rememberedSheets(AppSettings())) {
     if (source_.sheetMm.isEmpty())
@@ -149,7 +149,7 @@ void PrintPreviewView::runCommand(int command) {
 
 void PrintPreviewView::OnCommand(int command) {
     if (command == previewcmd::kClose || command == previewcmd::kPrint) {
-        MainFrame& frame = frame_; // this view goes with the preview
+        PageHost& frame = frame_; // this view goes with the preview
         frame.ClosePreview();
         if (command == previewcmd::kPrint)
             frame.OnCommand(cmd::kPrint);

@@ -18,7 +18,7 @@ class QToolBar;
 
 namespace vantora {
 
-class MainFrame;
+class PageHost;
 class CPreviewSheets;
 
 // The report pages a preview shows.
@@ -40,10 +40,10 @@ class PrintPreviewView : public QWidget {
 public:
     // Shows `count` report pages in place of the frame's active page, on
     // `sheetMm` (landscape) or else the default printer's paper.
-    static PrintPreviewView* open(MainFrame& frame, int count, ReportPageBuilder build,
+    static PrintPreviewView* open(PageHost& frame, int count, ReportPageBuilder build,
                                   QSizeF sheetMm = {});
 
-    PrintPreviewView(MainFrame& frame, PreviewSource source);
+    PrintPreviewView(PageHost& frame, PreviewSource source);
     ~PrintPreviewView() override;
 
     const PrintPreviewModel& model() const { return model_; }
@@ -75,7 +75,7 @@ private:
     const QImage& sheetImage(int page, const QSize& size);
     QPoint scrollOffset() const;
 
-    MainFrame& frame_;
+    PageHost& frame_;
     PreviewSource source_;
     PrintPreviewModel model_;
     QToolBar* toolbar_ = nullptr;

@@ -7,7 +7,7 @@
 #include "ui/dialogs/ExportFileDialog.h"
 #include "ui/dialogs/NoteDialog.h"
 #include "ui/dialogs/PatientPickerDialog.h"
-#include "ui/frame/MainFrame.h"
+#include "ui/frame/PageHost.h"
 #include "ui/widgets/RecordPreview.h"
 
 #include <QButtonGroup>
@@ -99,7 +99,7 @@ QString infoHtml(const QString& line, const QString& note) {
 
 } // namespace
 
-RecordsPage::RecordsPage(MainFrame& frame)
+RecordsPage::RecordsPage(PageHost& frame)
     : Page(frame), model_(frame.state().dataRoot, frame.state().recordingMode),
       ownDialogs_(std::make_unique<PageDialogs>(*this, frame.state(), frame.prompter())),
       dialogs_(ownDialogs_.get()) {

@@ -27,7 +27,7 @@ class RecordPreview;
 class RecordsPage : public Page {
     Q_OBJECT
 public:
-    explicit RecordsPage(MainFrame& frame);
+    explicit RecordsPage(PageHost& frame);
     ~RecordsPage() override;
 
     void OnInitialUpdate() override;

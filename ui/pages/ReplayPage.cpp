@@ -7,7 +7,7 @@
 #include "render/ReplayRowImage.h"
 #include "render/ReportSources.h"
 #include "ui/dialogs/ReportPrinting.h"
-#include "ui/frame/MainFrame.h"
+#include "ui/frame/PageHost.h"
 #include "ui/pages/PrintPreviewView.h"
 #include "ui/widgets/CaliperStripView.h"
 
@@ -47,7 +47,7 @@ QLineEdit* readOnlyField(QWidget* parent) {
 }
 } // namespace
 
-ReplayPage::ReplayPage(MainFrame& frame)
+ReplayPage::ReplayPage(PageHost& frame)
     : Page(frame), patients_(frame.state().dataRoot), replay_(frame.state().dataRoot) {
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(buildPatientSide());

@@ -34,7 +34,7 @@ public:
     enum PageButton { kFirst, kPrevious, kNext, kLast, kPageButtons };
     static constexpr int kThumbnailWidth = 236;
 
-    explicit ReplayPage(MainFrame& frame);
+    explicit ReplayPage(PageHost& frame);
 
     void OnInitialUpdate() override;
     void OnRecordsChanged() override;
