@@ -22,7 +22,7 @@ public:
             PatientFields f;
             f.id = QString::number(i + 1);
             f.name = QStringLiteral("Patient %1").arg(i);
-            f.decimal = QStringLiteral("65.50");
+            f.weight = QStringLiteral("65.50");
             registry_.add(f, ids, true);
         }
     }

@@ -39,9 +39,9 @@ PatientRecord patient(const QString& id) {
     r.name = QStringLiteral("Name of ") + id;
     r.sex = QStringLiteral("M");
     r.date = QStringLiteral("1/2/70");
-    r.number = QStringLiteral("170");
-    r.decimal = QStringLiteral("72.5");
-    r.text4 = QStringLiteral("history of ") + id;
+    r.height = QStringLiteral("170");
+    r.weight = QStringLiteral("72.5");
+    r.remarks = QStringLiteral("history of ") + id;
     r.revision = PatientRecord::kRevisionAdded;
     return r;
 }

@@ -21,8 +21,8 @@ PatientFields fields(const QString& id) {
     f.id = id;
     f.name = QStringLiteral("Fuzz Name");
     f.date = QStringLiteral("1/2/70");
-    f.decimal = QStringLiteral("12.5");
-    f.text4 = QStringLiteral("history");
+    f.weight = QStringLiteral("12.5");
+    f.remarks = QStringLiteral("history");
     return f;
 }
 

@@ -6,12 +6,12 @@ namespace vantora::texts {
 constexpr int kNameLabel = 61221;
 constexpr int kSexLabel = 61222;
 constexpr int kDateLabel = 61223;
-constexpr int kNumberLabel = 61224;
-constexpr int kNumberUnit = 61225;
-constexpr int kDecimalLabel = 61226;
-constexpr int kDecimalUnit = 61227;
-constexpr int kText1Label = 61228;
-constexpr int kText2Label = 61229;
+constexpr int kHeightLabel = 61224;
+constexpr int kHeightUnit = 61225;
+constexpr int kWeightLabel = 61226;
+constexpr int kWeightUnit = 61227;
+constexpr int kTelephoneLabel = 61228;
+constexpr int kAddressLabel = 61229;
 constexpr int kIdLabel = 61232;
 constexpr int kPositionLabel = 61248;
 constexpr int kNoRowChosen = 61257;
@@ -34,8 +34,8 @@ constexpr int kQuickAddCaption = 61979;
 constexpr int kAddCaption = 61980;
 constexpr int kEditCaption = 61981;
 constexpr int kDetailCaption = 61982;
-constexpr int kText3Label = 61983;
-constexpr int kText4Label = 61984;
+constexpr int kHistoryLabel = 61983;
+constexpr int kRemarksLabel = 61984;
 constexpr int kPatientCount = 61985; // "$" is the number of patients
 
 } // namespace vantora::texts

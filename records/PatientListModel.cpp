@@ -21,10 +21,10 @@ QStringList PatientListModel::rowTexts(int row) const {
             r.name,
             r.sex,
             r.date,
-            r.number,
-            r.decimal,
-            r.text1,
-            r.text2};
+            r.height,
+            r.weight,
+            r.telephone,
+            r.address};
 }
 
 bool PatientListModel::select(int row) {

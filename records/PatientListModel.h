@@ -30,8 +30,8 @@ public:
     int rowCount() const { return int(records_.size()); }
     const QVector<PatientRecord>& records() const { return records_; }
     const PatientRecord& record(int row) const { return records_[row]; }
-    // The columns of a row: position, id, name, sex, date, number field,
-    // decimal field, text fields 1 and 2.
+    // The columns of a row: position, id, name, sex, date, height, weight,
+    // telephone and address.
     static constexpr int kColumnCount = 9;
     QStringList rowTexts(int row) const;
 

@@ -14,8 +14,8 @@ namespace vantora {
 
 namespace {
 
-constexpr int kSexFirst = 61271;
-constexpr int kSexSecond = 61272;
+constexpr int kSexMale = 61271;
+constexpr int kSexFemale = 61272;
 constexpr double kShownDecimalFloor = 0.000001;
 
 struct TextField {
@@ -28,12 +28,12 @@ constexpr TextField kTextFields[] = {
     {PatientRecord::kName, &PatientRecord::name},
     {PatientRecord::kSex, &PatientRecord::sex},
     {PatientRecord::kDate, &PatientRecord::date},
-    {PatientRecord::kNumber, &PatientRecord::number},
-    {PatientRecord::kDecimal, &PatientRecord::decimal},
-    {PatientRecord::kText1, &PatientRecord::text1},
-    {PatientRecord::kText2, &PatientRecord::text2},
-    {PatientRecord::kText3, &PatientRecord::text3},
-    {PatientRecord::kText4, &PatientRecord::text4},
+    {PatientRecord::kHeight, &PatientRecord::height},
+    {PatientRecord::kWeight, &PatientRecord::weight},
+    {PatientRecord::kTelephone, &PatientRecord::telephone},
+    {PatientRecord::kAddress, &PatientRecord::address},
+    {PatientRecord::kHistory, &PatientRecord::history},
+    {PatientRecord::kRemarks, &PatientRecord::remarks},
 };
 
 // Control characters (a terminal's escape sequences, stray line breaks) have
@@ -43,7 +43,7 @@ constexpr TextField kTextFields[] = {
 bool isStrayControl(QChar c, QString PatientRecord::*member) {
     if (c.category() != QChar::Other_Control)
         return false;
-    const bool lines = member == &PatientRecord::text4;
+    const bool lines = member == &PatientRecord::remarks;
     return !(lines && (c == u'\r' || c == u'\n' || c == u'\t'));
 }
 
@@ -165,7 +165,7 @@ int32_t patientIdValue(const QString& id) {
     return int32_t(std::min<int64_t>(value, std::numeric_limits<int32_t>::max()));
 }
 
-QString normaliseDecimal(const QString& typed) {
+QString normaliseWeight(const QString& typed) {
     QString text = QString::number(leadingDecimal(typed), 'f', 3);
     const qsizetype point = text.indexOf(u'.');
     if (point < 0)
@@ -177,16 +177,16 @@ QString normaliseDecimal(const QString& typed) {
     return text;
 }
 
-QString decimalForEdit(const QString& stored) {
+QString weightForEdit(const QString& stored) {
     return leadingDecimal(stored) > kShownDecimalFloor ? stored : QString();
 }
 
-QString decimalToLocale(const QString& stored, const QLocale& locale) {
-    QString shown = decimalForEdit(stored);
+QString weightToLocale(const QString& stored, const QLocale& locale) {
+    QString shown = weightForEdit(stored);
     return shown.replace(u'.', locale.decimalPoint());
 }
 
-QString decimalFromLocale(const QString& typed, const QLocale& locale) {
+QString weightFromLocale(const QString& typed, const QLocale& locale) {
     QString text = typed.trimmed();
     return text.replace(locale.decimalPoint(), QStringLiteral("."));
 }
@@ -194,19 +194,19 @@ QString decimalFromLocale(const QString& typed, const QLocale& locale) {
 QString sexText(int choice) {
     if (choice != 0 && choice != 1)
         return {};
-    return Langpack::text(choice == 1 ? kSexSecond : kSexFirst);
+    return Langpack::text(choice == 1 ? kSexFemale : kSexMale);
 }
 
 int sexChoiceOf(const QString& stored) {
-    if (stored == Langpack::text(kSexFirst))
+    if (stored == Langpack::text(kSexMale))
         return 0;
-    if (stored == Langpack::text(kSexSecond))
+    if (stored == Langpack::text(kSexFemale))
         return 1;
     return -1;
 }
 
 int sexIconOf(const QString& stored) {
-    return stored.compare(Langpack::text(kSexFirst), Qt::CaseInsensitive) == 0 ? 0 : 1;
+    return stored.compare(Langpack::text(kSexMale), Qt::CaseInsensitive) == 0 ? 0 : 1;
 }
 
 QString formatPatientDate(const QDate& date, const QLocale& locale) {

@@ -24,12 +24,12 @@ struct PatientRecord {
     static constexpr Field kName{32, 82};
     static constexpr Field kSex{114, 20};
     static constexpr Field kDate{134, 110};
-    static constexpr Field kNumber{244, 30};
-    static constexpr Field kDecimal{274, 30};
-    static constexpr Field kText1{304, 130};
-    static constexpr Field kText2{434, 210};
-    static constexpr Field kText3{644, 130};
-    static constexpr Field kText4{774, 610};
+    static constexpr Field kHeight{244, 30};
+    static constexpr Field kWeight{274, 30};
+    static constexpr Field kTelephone{304, 130};
+    static constexpr Field kAddress{434, 210};
+    static constexpr Field kHistory{644, 130};
+    static constexpr Field kRemarks{774, 610};
     static constexpr Field kRevision{1384, 4};
 
     // Characters a text field holds: its UTF-16 units less the terminator.
@@ -42,19 +42,19 @@ struct PatientRecord {
 
     QString id; // 1..15 characters, the file-name stem of the recording files
     QString name;
-    QString sex;     // display text of string 61271 or 61272, not a code
-    QString date;    // a date in the user's default short locale format
-    QString number;  // label 61224, unit 61225
-    QString decimal; // normalised decimal text, label 61226, unit 61227
-    QString text1;
-    QString text2;
-    QString text3;
-    QString text4;
+    QString sex;       // display text of string 61271 or 61272, not a code
+    QString date;      // a date in the user's default short locale format
+    QString height;    // as typed, in cm (label 61224, unit 61225)
+    QString weight;    // normalised decimal text, in kg (label 61226, unit 61227)
+    QString telephone; // label 61228
+    QString address;   // label 61229
+    QString history;   // medical history, label 61983 (61230 on reports)
+    QString remarks;   // label 61984, the one field of several lines
     int32_t revision = 0;
 
     // Exactly kSize bytes; each text is cut to fit its field (at a whole
     // character) and zero-padded. Control characters are left out of every
-    // text but the id (text field 4 keeps line breaks and tabs).
+    // text but the id (the remarks keep line breaks and tabs).
     QByteArray encode() const;
     // bytes must hold at least kSize bytes; a field without a terminator is read
     // to the end of its width (callers judge such ids as damaged). Control
@@ -76,24 +76,24 @@ bool isValidPatientId(const QString& id);
 // give 0; values beyond 32 bits are clamped. So "007" and "7" are equal.
 int32_t patientIdValue(const QString& id);
 
-// The decimal field as stored: the text read as a decimal number (a non-numeric
+// The weight as stored: the text read as a decimal number (a non-numeric
 // text reads as 0), printed with three decimals, then trailing zeros and a
 // trailing point after the decimal point removed. "12.500" -> "12.5",
 // "70" -> "70", "" -> "0".
-QString normaliseDecimal(const QString& typed);
-// What the edit dialog shows for a stored decimal field: empty unless the value
+QString normaliseWeight(const QString& typed);
+// What the edit dialog shows for a stored weight: empty unless the value
 // is greater than 0.000001.
-QString decimalForEdit(const QString& stored);
+QString weightForEdit(const QString& stored);
 // The same in a locale's notation, as the dialogs show it ("12.5" is "12,5" in
-// German); an empty field (stored "0") shows blank, like an empty number field.
-QString decimalToLocale(const QString& stored, const QLocale& locale);
-// Text typed in a locale's notation, back in the notation normaliseDecimal
+// German); an empty weight (stored "0") shows blank, like an empty height.
+QString weightToLocale(const QString& stored, const QLocale& locale);
+// Text typed in a locale's notation, back in the notation normaliseWeight
 // reads ("12,5" in German is "12.5").
-QString decimalFromLocale(const QString& typed, const QLocale& locale);
+QString weightFromLocale(const QString& typed, const QLocale& locale);
 
-// Sex texts: the stored text is the display text of string 61271 (first choice)
-// or 61272 (second choice).
-QString sexText(int choice); // 0 first, 1 second, else (no choice) empty
+// Sex texts: the stored text is the display text of string 61271 ("Male",
+// choice 0) or 61272 ("Female", choice 1).
+QString sexText(int choice); // 0 male, 1 female, else (no choice) empty
 // The edit dialog's item: 0 when the text equals 61271 exactly, 1 when it equals
 // 61272, -1 for neither.
 int sexChoiceOf(const QString& stored);

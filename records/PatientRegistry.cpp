@@ -84,12 +84,12 @@ PatientRecord recordFromFields(const PatientFields& f) {
     r.name = f.name;
     r.sex = sexText(f.sexChoice);
     r.date = f.date;
-    r.number = f.number;
-    r.decimal = normaliseDecimal(f.decimal);
-    r.text1 = f.text1;
-    r.text2 = f.text2;
-    r.text3 = f.text3;
-    r.text4 = f.text4;
+    r.height = f.height;
+    r.weight = normaliseWeight(f.weight);
+    r.telephone = f.telephone;
+    r.address = f.address;
+    r.history = f.history;
+    r.remarks = f.remarks;
     return r;
 }
 
@@ -171,12 +171,12 @@ PatientFields PatientFields::fromRecord(const PatientRecord& r) {
     f.name = r.name;
     f.sexChoice = sexChoiceOf(r.sex);
     f.date = r.date;
-    f.number = r.number;
-    f.decimal = decimalForEdit(r.decimal);
-    f.text1 = r.text1;
-    f.text2 = r.text2;
-    f.text3 = r.text3;
-    f.text4 = r.text4;
+    f.height = r.height;
+    f.weight = weightForEdit(r.weight);
+    f.telephone = r.telephone;
+    f.address = r.address;
+    f.history = r.history;
+    f.remarks = r.remarks;
     return f;
 }
 

@@ -19,17 +19,17 @@ class Prompter;
 struct PatientFields {
     QString id; // ignored by edit: the stored id is kept
     QString name;
-    int sexChoice = 0; // 0 first (string 61271), 1 second (61272)
+    int sexChoice = 0; // 0 male (string 61271), 1 female (61272)
     QString date;      // already formatted, see formatPatientDate
-    QString number;
-    QString decimal; // as typed; stored normalised
-    QString text1;
-    QString text2;
-    QString text3;
-    QString text4;
+    QString height;
+    QString weight; // as typed; stored normalised
+    QString telephone;
+    QString address;
+    QString history;
+    QString remarks;
 
     // What the edit dialog shows for a stored record: the sex choice of the
-    // stored text (-1 for neither), the decimal field only above zero.
+    // stored text (-1 for neither), the weight only above zero.
     static PatientFields fromRecord(const PatientRecord& r);
 };
 

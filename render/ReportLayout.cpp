@@ -173,16 +173,16 @@ void BuildRecordReport(ReportPage& page, const PatientRecord& patient, int recor
         {61221, patient.name},
         {61222, patient.sex},
         {61223, patient.date},
-        {61224, patient.number},
-        {61226, patient.decimal},
-        {61228, patient.text1},
-        {61229, patient.text2},
+        {61224, patient.height},
+        {61226, patient.weight},
+        {61228, patient.telephone},
+        {61229, patient.address},
         {txt::kPatientId, patient.id},
         {txt::kRecordNumber, number(recordNumber)},
         {txt::kTime, QLocale::system().toString(time, QLocale::ShortFormat)},
         {txt::kHeartRate, storedHeartRateText(header.heartRate)},
         {txt::kFindings, kindFieldText(page.kind, header.kind)},
-        {txt::kHistory, patient.text3},
+        {txt::kHistory, patient.history},
     };
     for (const auto& [id, value] : fields) {
         QStringList pieces{label(id), value + gap};

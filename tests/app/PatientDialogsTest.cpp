@@ -2,12 +2,12 @@
 
 #include "core/AppState.h"
 #include "core/DataPaths.h"
-#include "ui/widgets/PatientDetailPanel.h"
+#include "records/PatientRegistry.h"
 #include "ui/dialogs/PatientEditDialog.h"
 #include "ui/dialogs/PatientManagerDialog.h"
 #include "ui/dialogs/PatientPickerDialog.h"
-#include "records/PatientRegistry.h"
 #include "ui/dialogs/QuickAddDialog.h"
+#include "ui/widgets/PatientDetailPanel.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -134,7 +134,7 @@ TEST_F(PatientDialogsTest, ManagerEditRewritesTheSelectedRecord) {
         EXPECT_TRUE(d.idEdit()->isReadOnly());
         d.nameEdit()->setText(QStringLiteral("New Name"));
         d.sexBox()->setCurrentIndex(1);
-        d.decimalEdit()->setText(QStringLiteral("12.500"));
+        d.weightEdit()->setText(QStringLiteral("12.500"));
         d.accept();
         return true;
     });
@@ -145,15 +145,15 @@ TEST_F(PatientDialogsTest, ManagerEditRewritesTheSelectedRecord) {
     EXPECT_EQ(r.id, QStringLiteral("31"));
     EXPECT_EQ(r.name, QStringLiteral("New Name"));
     EXPECT_EQ(r.sex, text(61272));
-    EXPECT_EQ(r.decimal, QStringLiteral("12.5"));
+    EXPECT_EQ(r.weight, QStringLiteral("12.5"));
     EXPECT_EQ(r.revision, PatientRecord::kRevisionEdited);
     EXPECT_EQ(manager.list()->topLevelItem(0)->text(2), QStringLiteral("New Name"));
     EXPECT_TRUE(manager.list()->topLevelItem(0)->isSelected());
 }
 
 // Each field stops at its limit while typing: what its record field holds
-// (UTF-16 units less the terminator), or less for the number and decimal
-// fields. The record keeps exactly what the field shows, and an edit shows it
+// (UTF-16 units less the terminator), or less for the height and the
+// weight. The record keeps exactly what the field shows, and an edit shows it
 // all again without cutting.
 TEST_F(PatientDialogsTest, EveryFieldStopsAtItsLimitAndTheRecordKeepsIt) {
     using Getter = std::function<QWidget*(PatientEditDialog&)>;
@@ -172,16 +172,16 @@ TEST_F(PatientDialogsTest, EveryFieldStopsAtItsLimitAndTheRecordKeepsIt) {
         {"id, 32 bytes", line(&PatientEditDialog::idEdit), 15, &PatientRecord::id, typed(20)},
         {"name, 82 bytes", line(&PatientEditDialog::nameEdit), 40, &PatientRecord::name,
          typed(45, u'A')},
-        {"number", line(&PatientEditDialog::numberEdit), 3, &PatientRecord::number, digits},
-        {"decimal", line(&PatientEditDialog::decimalEdit), 5, &PatientRecord::decimal, digits},
-        {"text 1, 130 bytes", line(&PatientEditDialog::text1Edit), 64, &PatientRecord::text1,
-         typed(70)},
-        {"text 2, 210 bytes", line(&PatientEditDialog::text2Edit), 104, &PatientRecord::text2,
+        {"height", line(&PatientEditDialog::heightEdit), 3, &PatientRecord::height, digits},
+        {"weight", line(&PatientEditDialog::weightEdit), 5, &PatientRecord::weight, digits},
+        {"telephone, 130 bytes", line(&PatientEditDialog::telephoneEdit), 64,
+         &PatientRecord::telephone, typed(70)},
+        {"address, 210 bytes", line(&PatientEditDialog::addressEdit), 104, &PatientRecord::address,
          typed(110)},
-        {"text 3, 130 bytes", line(&PatientEditDialog::text3Edit), 64, &PatientRecord::text3,
+        {"history, 130 bytes", line(&PatientEditDialog::historyEdit), 64, &PatientRecord::history,
          typed(70)},
-        {"text 4, 610 bytes", [](PatientEditDialog& d) { return d.text4Edit(); }, 304,
-         &PatientRecord::text4, typed(310)},
+        {"remarks, 610 bytes", [](PatientEditDialog& d) { return d.remarksEdit(); }, 304,
+         &PatientRecord::remarks, typed(310)},
     };
     const auto shown = [](QWidget* w) {
         if (auto* plain = qobject_cast<QPlainTextEdit*>(w))
@@ -233,17 +233,17 @@ TEST_F(PatientDialogsTest, QuickAddNamePartsShareTheNameField) {
     EXPECT_EQ(stored()[0].name, typed(30) + u' ' + typed(9, u'A'));
 }
 
-// The number field takes digits; the decimal field a number in the locale's
+// The height takes digits; the weight a number in the locale's
 // notation (no group separators, no sign, no exponent, at most the three
 // places the stored form keeps). Both show blank when empty, also when the
-// record is opened again (the empty decimal field is stored as "0").
-TEST_F(PatientDialogsTest, NumberAndDecimalFollowTheLocale) {
+// record is opened again (the empty weight is stored as "0").
+TEST_F(PatientDialogsTest, HeightAndWeightFollowTheLocale) {
     const QLocale german(QLocale::German, QLocale::Germany);
     const QLocale english(QLocale::English, QLocale::UnitedStates);
     struct Row {
         QLocale locale;
-        QString numberKeys, number; // shown, stored and shown again
-        QString decimalKeys, decimalShown, decimalStored, decimalShownAgain;
+        QString heightKeys, height; // shown, stored and shown again
+        QString weightKeys, weightShown, weightStored, weightShownAgain;
     };
     const Row rows[] = {
         {german, "1a8-2", "182", "72,5", "72,5", "72.5", "72,5"},
@@ -270,19 +270,19 @@ TEST_F(PatientDialogsTest, NumberAndDecimalFollowTheLocale) {
         add.show();
         QTest::keyClicks(add.idEdit(), QString::number(i + 1));
         QTest::keyClicks(add.nameEdit(), QStringLiteral("N"));
-        QTest::keyClicks(add.numberEdit(), row.numberKeys);
-        QTest::keyClicks(add.decimalEdit(), row.decimalKeys);
-        EXPECT_EQ(add.numberEdit()->text(), row.number) << where;
-        EXPECT_EQ(add.decimalEdit()->text(), row.decimalShown) << where;
+        QTest::keyClicks(add.heightEdit(), row.heightKeys);
+        QTest::keyClicks(add.weightEdit(), row.weightKeys);
+        EXPECT_EQ(add.heightEdit()->text(), row.height) << where;
+        EXPECT_EQ(add.weightEdit()->text(), row.weightShown) << where;
         ASSERT_TRUE(clickOk(add)) << where;
 
         const PatientRecord record = *registry().read(position).record;
-        EXPECT_EQ(record.number, row.number) << where;
-        EXPECT_EQ(record.decimal, row.decimalStored) << where;
+        EXPECT_EQ(record.height, row.height) << where;
+        EXPECT_EQ(record.weight, row.weightStored) << where;
         PatientEditDialog edit(PatientEditDialog::Mode::Edit, prompter_);
         edit.setRecord(record);
-        EXPECT_EQ(edit.numberEdit()->text(), row.number) << where;
-        EXPECT_EQ(edit.decimalEdit()->text(), row.decimalShownAgain) << where;
+        EXPECT_EQ(edit.heightEdit()->text(), row.height) << where;
+        EXPECT_EQ(edit.weightEdit()->text(), row.weightShownAgain) << where;
     }
 }
 
@@ -300,10 +300,10 @@ TEST_F(PatientDialogsTest, DuplicateIdKeepsTheAddDialogOpen) {
     };
     const Typed typing[] = {
         {&PatientEditDialog::nameEdit, &PatientRecord::name, "Bo Kern"},
-        {&PatientEditDialog::numberEdit, &PatientRecord::number, "182"},
-        {&PatientEditDialog::decimalEdit, &PatientRecord::decimal, "80.5"},
-        {&PatientEditDialog::text1Edit, &PatientRecord::text1, "555 0100"},
-        {&PatientEditDialog::text3Edit, &PatientRecord::text3, "Ward 3"},
+        {&PatientEditDialog::heightEdit, &PatientRecord::height, "182"},
+        {&PatientEditDialog::weightEdit, &PatientRecord::weight, "80.5"},
+        {&PatientEditDialog::telephoneEdit, &PatientRecord::telephone, "555 0100"},
+        {&PatientEditDialog::historyEdit, &PatientRecord::history, "Ward 3"},
     };
     bool stayedOpen = false;
     manager.setDialogHook([&](PatientEditDialog& d) {
@@ -311,7 +311,7 @@ TEST_F(PatientDialogsTest, DuplicateIdKeepsTheAddDialogOpen) {
         QTest::keyClicks(d.idEdit(), QStringLiteral("7"));
         for (const Typed& t : typing)
             QTest::keyClicks((d.*t.edit)(), t.keys);
-        QTest::keyClicks(d.text4Edit(), QStringLiteral("Pacemaker"));
+        QTest::keyClicks(d.remarksEdit(), QStringLiteral("Pacemaker"));
         d.sexBox()->setCurrentIndex(1);
         EXPECT_FALSE(clickOk(d));
         stayedOpen = d.isVisible();
@@ -320,7 +320,7 @@ TEST_F(PatientDialogsTest, DuplicateIdKeepsTheAddDialogOpen) {
         EXPECT_EQ(d.idEdit()->text(), QStringLiteral("7"));
         for (const Typed& t : typing)
             EXPECT_EQ((d.*t.edit)()->text(), t.keys);
-        EXPECT_EQ(d.text4Edit()->toPlainText(), QStringLiteral("Pacemaker"));
+        EXPECT_EQ(d.remarksEdit()->toPlainText(), QStringLiteral("Pacemaker"));
         EXPECT_EQ(d.sexBox()->currentIndex(), 1);
         QTest::keyClick(d.idEdit(), Qt::Key_Backspace);
         QTest::keyClicks(d.idEdit(), QStringLiteral("8"));
@@ -333,7 +333,7 @@ TEST_F(PatientDialogsTest, DuplicateIdKeepsTheAddDialogOpen) {
     EXPECT_EQ(r.id, QStringLiteral("8"));
     for (const Typed& t : typing)
         EXPECT_EQ(r.*t.member, t.keys);
-    EXPECT_EQ(r.text4, QStringLiteral("Pacemaker"));
+    EXPECT_EQ(r.remarks, QStringLiteral("Pacemaker"));
     EXPECT_EQ(r.sex, text(61272));
     EXPECT_EQ(state_.currentPatient, 2);
 }

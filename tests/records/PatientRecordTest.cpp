@@ -33,12 +33,12 @@ PatientRecord sample() {
     r.name = QStringLiteral("Ann Lee");
     r.sex = QStringLiteral("Male");
     r.date = QStringLiteral("2 Jan 2026");
-    r.number = QStringLiteral("170");
-    r.decimal = QStringLiteral("65.5");
-    r.text1 = QStringLiteral("t1");
-    r.text2 = QStringLiteral("t2");
-    r.text3 = QStringLiteral("t3");
-    r.text4 = QStringLiteral("t4");
+    r.height = QStringLiteral("170");
+    r.weight = QStringLiteral("65.5");
+    r.telephone = QStringLiteral("t1");
+    r.address = QStringLiteral("t2");
+    r.history = QStringLiteral("t3");
+    r.remarks = QStringLiteral("t4");
     r.revision = 10;
     return r;
 }
@@ -58,12 +58,12 @@ TEST(PatientRecordLayout, DecodeReadsEveryField) {
     EXPECT_EQ(r.name, QStringLiteral("Bo"));
     EXPECT_EQ(r.sex, QStringLiteral("Male"));
     EXPECT_EQ(r.date, QStringLiteral("2 Jan 2026"));
-    EXPECT_EQ(r.number, QStringLiteral("170"));
-    EXPECT_EQ(r.decimal, QStringLiteral("65.5"));
-    EXPECT_EQ(r.text1, QStringLiteral("t1"));
-    EXPECT_EQ(r.text2, QStringLiteral("t2"));
-    EXPECT_EQ(r.text3, QStringLiteral("t3"));
-    EXPECT_EQ(r.text4, QStringLiteral("t4"));
+    EXPECT_EQ(r.height, QStringLiteral("170"));
+    EXPECT_EQ(r.weight, QStringLiteral("65.5"));
+    EXPECT_EQ(r.telephone, QStringLiteral("t1"));
+    EXPECT_EQ(r.address, QStringLiteral("t2"));
+    EXPECT_EQ(r.history, QStringLiteral("t3"));
+    EXPECT_EQ(r.remarks, QStringLiteral("t4"));
     EXPECT_EQ(r.revision, 8);
     EXPECT_EQ(PatientRecord::decode(sample().encode()), sample());
 }
@@ -78,12 +78,12 @@ TEST(PatientRecordLayout, BytesBehindATerminatorAreIgnored) {
 TEST(PatientRecordLayout, LongTextsAreCutToTheirFieldWithATerminator) {
     PatientRecord r;
     r.id = QString(40, u'9');
-    r.text4 = QString(400, u'z');
+    r.remarks = QString(400, u'z');
     const QByteArray bytes = r.encode();
     ASSERT_EQ(bytes.size(), PatientRecord::kSize);
     const PatientRecord back = PatientRecord::decode(bytes);
     EXPECT_EQ(back.id, QString(15, u'9'));
-    EXPECT_EQ(back.text4, QString(304, u'z'));
+    EXPECT_EQ(back.remarks, QString(304, u'z'));
     EXPECT_EQ(bytes.mid(30, 2), QByteArray(2, '\0')); // the id's terminator
     EXPECT_EQ(bytes.mid(114, 20), QByteArray(20, '\0'));
 }
@@ -110,9 +110,9 @@ TEST(PatientRecordLayout, TextsSurviveCutsAndControlCharacters) {
         {"terminal escape in the name", &PatientRecord::name, 32,
          QString(esc) + QStringLiteral("[2JEve\x07"), QStringLiteral("[2JEve"),
          QString(bad) + QStringLiteral("[2JEve") + bad},
-        {"line break in text field 1", &PatientRecord::text1, 304, QStringLiteral("a\r\nb"),
+        {"line break in the telephone", &PatientRecord::telephone, 304, QStringLiteral("a\r\nb"),
          QStringLiteral("ab"), QString(QStringLiteral("a")) + bad + bad + u'b'},
-        {"text field 4 keeps lines", &PatientRecord::text4, 774, QStringLiteral("a\r\n\tb") + esc,
+        {"the remarks keep lines", &PatientRecord::remarks, 774, QStringLiteral("a\r\n\tb") + esc,
          QStringLiteral("a\r\n\tb"), QStringLiteral("a\r\n\tb") + bad},
     };
     for (const Case& c : cases) {
@@ -122,7 +122,7 @@ TEST(PatientRecordLayout, TextsSurviveCutsAndControlCharacters) {
         const QByteArray stored = r.encode();
         EXPECT_EQ(PatientRecord::decode(stored).*c.member, c.stored) << c.what;
         QByteArray raw = stored;
-        const int width = c.member == &PatientRecord::text4 ? 610 : c.at == 32 ? 82 : 130;
+        const int width = c.member == &PatientRecord::remarks ? 610 : c.at == 32 ? 82 : 130;
         QByteArray field(width, '\0');
         for (qsizetype i = 0; i < c.written.size() && 2 * i + 2 < width; ++i) {
             field[2 * i] = char(c.written[i].unicode() & 0xFF);
@@ -169,28 +169,28 @@ TEST(PatientIdRules, IntegerValueLikeAtoi) {
     EXPECT_EQ(patientIdValue(QStringLiteral("-999999999999999")), -2147483647 - 1);
 }
 
-TEST(DecimalField, NormalisedToThreeDecimalsWithoutTrailingZeros) {
-    EXPECT_EQ(normaliseDecimal(QStringLiteral("12.500")), QStringLiteral("12.5"));
-    EXPECT_EQ(normaliseDecimal(QStringLiteral("65.50")), QStringLiteral("65.5"));
-    EXPECT_EQ(normaliseDecimal(QStringLiteral("70")), QStringLiteral("70"));
-    EXPECT_EQ(normaliseDecimal(QStringLiteral("100")), QStringLiteral("100"));
-    EXPECT_EQ(normaliseDecimal(QStringLiteral("0")), QStringLiteral("0"));
-    EXPECT_EQ(normaliseDecimal(QString()), QStringLiteral("0"));
-    EXPECT_EQ(normaliseDecimal(QStringLiteral("abc")), QStringLiteral("0"));
-    EXPECT_EQ(normaliseDecimal(QStringLiteral("3.14159")), QStringLiteral("3.142"));
-    EXPECT_EQ(normaliseDecimal(QStringLiteral(" 8kg")), QStringLiteral("8"));
-    EXPECT_EQ(normaliseDecimal(QStringLiteral(".5")), QStringLiteral("0.5"));
-    EXPECT_EQ(normaliseDecimal(QStringLiteral("1e2")), QStringLiteral("100"));
-    EXPECT_EQ(normaliseDecimal(QStringLiteral("-2.50")), QStringLiteral("-2.5"));
-    EXPECT_EQ(normaliseDecimal(QStringLiteral("1e999")), QStringLiteral("0"));
+TEST(PatientWeight, NormalisedToThreeDecimalsWithoutTrailingZeros) {
+    EXPECT_EQ(normaliseWeight(QStringLiteral("12.500")), QStringLiteral("12.5"));
+    EXPECT_EQ(normaliseWeight(QStringLiteral("65.50")), QStringLiteral("65.5"));
+    EXPECT_EQ(normaliseWeight(QStringLiteral("70")), QStringLiteral("70"));
+    EXPECT_EQ(normaliseWeight(QStringLiteral("100")), QStringLiteral("100"));
+    EXPECT_EQ(normaliseWeight(QStringLiteral("0")), QStringLiteral("0"));
+    EXPECT_EQ(normaliseWeight(QString()), QStringLiteral("0"));
+    EXPECT_EQ(normaliseWeight(QStringLiteral("abc")), QStringLiteral("0"));
+    EXPECT_EQ(normaliseWeight(QStringLiteral("3.14159")), QStringLiteral("3.142"));
+    EXPECT_EQ(normaliseWeight(QStringLiteral(" 8kg")), QStringLiteral("8"));
+    EXPECT_EQ(normaliseWeight(QStringLiteral(".5")), QStringLiteral("0.5"));
+    EXPECT_EQ(normaliseWeight(QStringLiteral("1e2")), QStringLiteral("100"));
+    EXPECT_EQ(normaliseWeight(QStringLiteral("-2.50")), QStringLiteral("-2.5"));
+    EXPECT_EQ(normaliseWeight(QStringLiteral("1e999")), QStringLiteral("0"));
 }
 
-TEST(DecimalField, EditShowsOnlyValuesAboveZero) {
-    EXPECT_EQ(decimalForEdit(QStringLiteral("12.5")), QStringLiteral("12.5"));
-    EXPECT_EQ(decimalForEdit(QStringLiteral("0")), QString());
-    EXPECT_EQ(decimalForEdit(QStringLiteral("0.000001")), QString());
-    EXPECT_EQ(decimalForEdit(QStringLiteral("0.001")), QStringLiteral("0.001"));
-    EXPECT_EQ(decimalForEdit(QStringLiteral("-3")), QString());
+TEST(PatientWeight, EditShowsOnlyValuesAboveZero) {
+    EXPECT_EQ(weightForEdit(QStringLiteral("12.5")), QStringLiteral("12.5"));
+    EXPECT_EQ(weightForEdit(QStringLiteral("0")), QString());
+    EXPECT_EQ(weightForEdit(QStringLiteral("0.000001")), QString());
+    EXPECT_EQ(weightForEdit(QStringLiteral("0.001")), QStringLiteral("0.001"));
+    EXPECT_EQ(weightForEdit(QStringLiteral("-3")), QString());
 }
 
 class PatientSexText : public ::testing::Test {

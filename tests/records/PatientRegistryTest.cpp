@@ -96,20 +96,20 @@ TEST_F(PatientRegistryTest, AddWritesTheManagersRecord) {
     PatientFields f = fields(QStringLiteral("42"), QStringLiteral("Ann\r\nLee\r\n"));
     f.sexChoice = 1;
     f.date = QStringLiteral("2 Jan 2026");
-    f.number = QStringLiteral("170");
-    f.decimal = QStringLiteral("12.500");
-    f.text1 = QStringLiteral("one");
-    f.text4 = QStringLiteral("four");
+    f.height = QStringLiteral("170");
+    f.weight = QStringLiteral("12.500");
+    f.telephone = QStringLiteral("one");
+    f.remarks = QStringLiteral("four");
     ASSERT_EQ(registry.add(f, ids, true).position, 1);
     const PatientRecord r = registry.read(1).record.value();
     EXPECT_EQ(r.id, QStringLiteral("42"));
     EXPECT_EQ(r.name, QStringLiteral("AnnLee")); // no control character is stored
     EXPECT_EQ(r.sex, Langpack::text(61272));
     EXPECT_EQ(r.date, QStringLiteral("2 Jan 2026"));
-    EXPECT_EQ(r.number, QStringLiteral("170"));
-    EXPECT_EQ(r.decimal, QStringLiteral("12.5"));
-    EXPECT_EQ(r.text1, QStringLiteral("one"));
-    EXPECT_EQ(r.text4, QStringLiteral("four"));
+    EXPECT_EQ(r.height, QStringLiteral("170"));
+    EXPECT_EQ(r.weight, QStringLiteral("12.5"));
+    EXPECT_EQ(r.telephone, QStringLiteral("one"));
+    EXPECT_EQ(r.remarks, QStringLiteral("four"));
     EXPECT_EQ(r.revision, 8);
     EXPECT_TRUE(ids.contains(QStringLiteral("42")));
     // Add creates no recording files.
@@ -123,15 +123,15 @@ TEST_F(PatientRegistryTest, RevisionMarkerFollowsTheHomePage) {
     EXPECT_EQ(registry.read(2).record->revision, 8);
 }
 
-TEST_F(PatientRegistryTest, DecimalFieldEmptyAndZeroAreStoredAsZero) {
+TEST_F(PatientRegistryTest, WeightEmptyAndZeroAreStoredAsZero) {
     PatientFields f = fields(QStringLiteral("1"));
     ASSERT_TRUE(registry.add(f, ids, true).added());
     f.id = QStringLiteral("2");
-    f.decimal = QStringLiteral("0");
+    f.weight = QStringLiteral("0");
     ASSERT_TRUE(registry.add(f, ids, true).added());
-    EXPECT_EQ(registry.read(1).record->decimal, QStringLiteral("0"));
-    EXPECT_EQ(registry.read(2).record->decimal, QStringLiteral("0"));
-    EXPECT_EQ(decimalForEdit(registry.read(2).record->decimal), QString());
+    EXPECT_EQ(registry.read(1).record->weight, QStringLiteral("0"));
+    EXPECT_EQ(registry.read(2).record->weight, QStringLiteral("0"));
+    EXPECT_EQ(weightForEdit(registry.read(2).record->weight), QString());
 }
 
 TEST_F(PatientRegistryTest, ManagerRefusesEmptyAndUnusableIdsWithoutWriting) {
@@ -272,12 +272,12 @@ TEST_F(PatientRegistryTest, BytesPastTheCountAreIgnored) {
 TEST_F(PatientRegistryTest, EditRewritesInPlaceAndKeepsTheId) {
     writeRegistry(registryBytes(2, {QStringLiteral("1"), QStringLiteral("2")}));
     PatientFields f = fields(QStringLiteral("ignored"), QStringLiteral("New"));
-    f.decimal = QStringLiteral("70.0");
+    f.weight = QStringLiteral("70.0");
     EXPECT_TRUE(registry.edit(2, f).isNone());
     const PatientRecord r = registry.read(2).record.value();
     EXPECT_EQ(r.id, QStringLiteral("2"));
     EXPECT_EQ(r.name, QStringLiteral("New"));
-    EXPECT_EQ(r.decimal, QStringLiteral("70"));
+    EXPECT_EQ(r.weight, QStringLiteral("70"));
     EXPECT_EQ(r.revision, 10);
     EXPECT_EQ(countIn(registryFile()), 2);
     EXPECT_EQ(registryFile().size(), 4 + 2 * kRecord);
@@ -376,7 +376,7 @@ TEST_F(PatientRegistryTest, SearchByIdAndByName) {
 TEST_F(PatientRegistryTest, ChartRecordIsRegisteredUnchanged) {
     PatientRecord chart =
         PatientRecord::decode(recordBytes(QStringLiteral("C1"), QStringLiteral("From chart"), 10));
-    chart.text3 = QStringLiteral("kept");
+    chart.history = QStringLiteral("kept");
     ASSERT_TRUE(add(QStringLiteral("1")).added());
     const PatientAddResult r = registry.appendRecord(chart);
     EXPECT_EQ(r.position, 2);

@@ -343,7 +343,7 @@ TEST(RecordingsCli, RemovalsAskOnATerminalAndRefuseWithoutOne) {
         {"export --patient 1002 --mode continuous --all --out OUT", "OUT"},
         {"recordings remove --patient 1001 --mode snap --number 3", "1001"},
         {"recordings remove --patient 1003 --mode snap --all", "1003"},
-        {"patients delete --position 2", "1002"},
+        {"patients delete --id 1002", "1002"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command);

@@ -31,8 +31,8 @@ inline PatientRecord patientRecord(const QString& id) {
     r.id = id;
     r.name = QStringLiteral("Name of ") + id;
     r.sex = QStringLiteral("X");
-    r.number = QStringLiteral("170");
-    r.text4 = QStringLiteral("history of ") + id;
+    r.height = QStringLiteral("170");
+    r.remarks = QStringLiteral("history of ") + id;
     r.revision = 8;
     return r;
 }

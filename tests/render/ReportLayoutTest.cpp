@@ -56,11 +56,11 @@ PatientRecord patient(QString history = {}) {
     r.name = QStringLiteral("Ada Lovelace");
     r.sex = QStringLiteral("Female");
     r.date = QStringLiteral("1815-12-10");
-    r.number = QStringLiteral("165");
-    r.decimal = QStringLiteral("58.5");
-    r.text1 = QStringLiteral("555 0199");
-    r.text2 = QStringLiteral("12 St James's Square");
-    r.text3 = history;
+    r.height = QStringLiteral("165");
+    r.weight = QStringLiteral("58.5");
+    r.telephone = QStringLiteral("555 0199");
+    r.address = QStringLiteral("12 St James's Square");
+    r.history = history;
     return r;
 }
 

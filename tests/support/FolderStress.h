@@ -218,7 +218,7 @@ inline std::vector<StressPair> stressPairs() {
          },
          setUpImports},
         {"add-edit", QStringLiteral("patients add --id 5$i --name Added$i"),
-         QStringLiteral("patients edit --position 1 --name Edited$i"),
+         QStringLiteral("patients edit --id 1001 --name Edited$i"),
          [](const StressRun& r) {
              const QStringList ids = stressIds(r.root);
              QString wrong = expectEqual("patients", ids.size(), 3 + r.a.succeeded.size());
@@ -228,7 +228,7 @@ inline std::vector<StressPair> stressPairs() {
              return wrong + stressDuplicates(ids);
          }},
         {"quickadd-delete", QStringLiteral("patients quick-add --id Q$i --first F --second S"),
-         QStringLiteral("patients delete --position 4 --yes"),
+         QStringLiteral("patients delete --id Q$i --yes"),
          [](const StressRun& r) {
              const QStringList ids = stressIds(r.root);
              return expectEqual("patients", ids.size(),

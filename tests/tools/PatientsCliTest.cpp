@@ -1,6 +1,7 @@
 #include "core/DataPaths.h"
 #include "core/Langpack.h"
 #include "core/Message.h"
+#include "records/PatientRecord.h"
 #include "support/CliRunner.h"
 #include "support/TestData.h"
 
@@ -55,11 +56,11 @@ TEST_F(PatientsCliTest, ListOfAnEmptyFolderIsAnEmptyArray) {
 TEST_F(PatientsCliTest, AddStoresEveryFieldAndListShowsThem) {
     const CliRun r =
         add(QStringLiteral("007"),
-            {QStringLiteral("--sex"), QStringLiteral("second"), QStringLiteral("--date"),
-             QStringLiteral("1961-05-31"), QStringLiteral("--number"), QStringLiteral("170"),
-             QStringLiteral("--decimal"), QStringLiteral("12.500"), QStringLiteral("--text1"),
-             QStringLiteral("a"), QStringLiteral("--text2"), QStringLiteral("b"),
-             QStringLiteral("--text3"), QStringLiteral("c"), QStringLiteral("--text4"),
+            {QStringLiteral("--sex"), QStringLiteral("female"), QStringLiteral("--date"),
+             QStringLiteral("1961-05-31"), QStringLiteral("--height"), QStringLiteral("170"),
+             QStringLiteral("--weight"), QStringLiteral("12.500"), QStringLiteral("--telephone"),
+             QStringLiteral("a"), QStringLiteral("--address"), QStringLiteral("b"),
+             QStringLiteral("--history"), QStringLiteral("c"), QStringLiteral("--remarks"),
              QStringLiteral("d")});
     ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
     EXPECT_EQ(r.json(), QJsonValue(QJsonObject{{"position", 1}}));
@@ -72,14 +73,21 @@ TEST_F(PatientsCliTest, AddStoresEveryFieldAndListShowsThem) {
     EXPECT_EQ(p["sex"].toString(), Langpack::text(61272));
     EXPECT_EQ(p["date"].toString(),
               QLocale::system().toString(QDate(1961, 5, 31), QLocale::ShortFormat));
-    EXPECT_EQ(p["number"].toString(), QStringLiteral("170"));
-    EXPECT_EQ(p["decimal"].toString(), QStringLiteral("12.5"));
-    EXPECT_EQ(p["text1"].toString(), QStringLiteral("a"));
-    EXPECT_EQ(p["text2"].toString(), QStringLiteral("b"));
-    EXPECT_EQ(p["text3"].toString(), QStringLiteral("c"));
-    EXPECT_EQ(p["text4"].toString(), QStringLiteral("d"));
+    EXPECT_EQ(p["height"].toString(), QStringLiteral("170"));
+    EXPECT_EQ(p["weight"].toString(), QStringLiteral("12.5"));
+    EXPECT_EQ(p["telephone"].toString(), QStringLiteral("a"));
+    EXPECT_EQ(p["address"].toString(), QStringLiteral("b"));
+    EXPECT_EQ(p["history"].toString(), QStringLiteral("c"));
+    EXPECT_EQ(p["remarks"].toString(), QStringLiteral("d"));
     EXPECT_EQ(p["revision"].toInt(), 8);
+    EXPECT_EQ(p.size(), 12); // no key beyond those above
     EXPECT_EQ(registry().size(), 4 + 1388);
+    // Each option lands in its own field of the record.
+    const PatientRecord stored = PatientRecord::decode(registry().mid(4));
+    const QString byField[] = {stored.height,  stored.weight,  stored.telephone,
+                               stored.address, stored.history, stored.remarks};
+    EXPECT_EQ(QStringList(std::begin(byField), std::end(byField)),
+              (QStringList{"170", "12.5", "a", "b", "c", "d"}));
 }
 
 TEST_F(PatientsCliTest, ManagerAndPickerRulesForDuplicateIds) {
@@ -115,27 +123,37 @@ TEST_F(PatientsCliTest, UnusableIdIsRefusedAndNothingWritten) {
     EXPECT_EQ(registry(), before);
 }
 
-TEST_F(PatientsCliTest, EditKeepsWhatIsNotGiven) {
-    ASSERT_EQ(add(QStringLiteral("1"), {QStringLiteral("--decimal"), QStringLiteral("65.50"),
-                                        QStringLiteral("--text2"), QStringLiteral("keep")})
+TEST_F(PatientsCliTest, EditByIdKeepsWhatIsNotGiven) {
+    ASSERT_EQ(add(QStringLiteral("007"), {QStringLiteral("--weight"), QStringLiteral("65.50"),
+                                          QStringLiteral("--address"), QStringLiteral("keep")})
                   .exitCode,
               0);
-    const CliRun r =
-        cli({QStringLiteral("patients"), QStringLiteral("edit"), QStringLiteral("--position"),
-             QStringLiteral("1"), QStringLiteral("--name"), QStringLiteral("Renamed")});
+    ASSERT_EQ(add(QStringLiteral("ab1")).exitCode, 0);
+    const auto edit = [&](const QString& id) {
+        return cli({QStringLiteral("patients"), QStringLiteral("edit"), QStringLiteral("--id"), id,
+                    QStringLiteral("--name"), QStringLiteral("Renamed ") + id});
+    };
+    const CliRun r = edit(QStringLiteral("ab1"));
     ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    EXPECT_EQ(r.json(), QJsonValue(QJsonObject{{"position", 2}}));
+    ASSERT_EQ(edit(QStringLiteral("007")).exitCode, 0);
     const QJsonObject p = list()[0].toObject();
-    EXPECT_EQ(p["id"].toString(), QStringLiteral("1"));
-    EXPECT_EQ(p["name"].toString(), QStringLiteral("Renamed"));
-    EXPECT_EQ(p["decimal"].toString(), QStringLiteral("65.5"));
-    EXPECT_EQ(p["text2"].toString(), QStringLiteral("keep"));
+    EXPECT_EQ(p["id"].toString(), QStringLiteral("007"));
+    EXPECT_EQ(p["name"].toString(), QStringLiteral("Renamed 007"));
+    EXPECT_EQ(p["weight"].toString(), QStringLiteral("65.5"));
+    EXPECT_EQ(p["address"].toString(), QStringLiteral("keep"));
     EXPECT_EQ(p["sex"].toString(), Langpack::text(61271));
     EXPECT_EQ(p["revision"].toInt(), 10);
-    const CliRun missing =
-        cli({QStringLiteral("patients"), QStringLiteral("edit"), QStringLiteral("--position"),
-             QStringLiteral("5"), QStringLiteral("--name"), QStringLiteral("x")});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_TRUE(missing.err.contains(QStringLiteral("5")));
+    EXPECT_EQ(list()[1].toObject()["name"].toString(), QStringLiteral("Renamed ab1"));
+
+    // Only the id as listed: not its integer value, not another case.
+    const QByteArray before = registry();
+    for (const QString& id : {QStringLiteral("7"), QStringLiteral("AB1"), QStringLiteral("5")}) {
+        const CliRun missing = edit(id);
+        EXPECT_EQ(missing.exitCode, 1) << qPrintable(id);
+        EXPECT_EQ(missing.err.trimmed(), Langpack::format(61912, id));
+    }
+    EXPECT_EQ(registry(), before);
 }
 
 TEST_F(PatientsCliTest, DeleteAsksOnATerminalAndRefusesWithoutOne) {
@@ -143,7 +161,7 @@ TEST_F(PatientsCliTest, DeleteAsksOnATerminalAndRefusesWithoutOne) {
     ASSERT_EQ(add(QStringLiteral("2")).exitCode, 0);
     const QStringList del = {QStringLiteral("--data"), root.path(),
                              QStringLiteral("--json"), QStringLiteral("patients"),
-                             QStringLiteral("delete"), QStringLiteral("--position"),
+                             QStringLiteral("delete"), QStringLiteral("--id"),
                              QStringLiteral("1")};
     // Piped input is no answer: a script must say --yes.
     const QByteArray before = registry();
@@ -155,7 +173,7 @@ TEST_F(PatientsCliTest, DeleteAsksOnATerminalAndRefusesWithoutOne) {
 
     const CliRun no = test::runCliOnTerminal(del, "n\n");
     EXPECT_EQ(no.exitCode, 0);
-    EXPECT_EQ(no.json(), QJsonValue(QJsonObject{{"position", 1}, {"deleted", false}}));
+    EXPECT_EQ(no.json(), QJsonValue(QJsonObject{{"id", QStringLiteral("1")}, {"deleted", false}}));
     EXPECT_TRUE(no.err.contains(Langpack::format(61321, QStringLiteral("1"))));
     EXPECT_EQ(registry(), before);
     const CliRun yes = test::runCliOnTerminal(del, "y\n");
@@ -164,11 +182,14 @@ TEST_F(PatientsCliTest, DeleteAsksOnATerminalAndRefusesWithoutOne) {
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0].toObject()["id"].toString(), QStringLiteral("2"));
     EXPECT_EQ(rows[0].toObject()["position"].toInt(), 1);
-    const CliRun forced =
-        cli({QStringLiteral("patients"), QStringLiteral("delete"), QStringLiteral("--position"),
-             QStringLiteral("1"), QStringLiteral("--yes")});
-    EXPECT_EQ(forced.exitCode, 0);
+    const QStringList forced = {QStringLiteral("patients"), QStringLiteral("delete"),
+                                QStringLiteral("--id"), QStringLiteral("2"),
+                                QStringLiteral("--yes")};
+    EXPECT_EQ(cli(forced).exitCode, 0);
     EXPECT_TRUE(list().isEmpty());
+    const CliRun gone = cli(forced);
+    EXPECT_EQ(gone.exitCode, 1);
+    EXPECT_EQ(gone.err.trimmed(), Langpack::format(61912, QStringLiteral("2")));
     EXPECT_EQ(registry().size(), 4 + 2 * 1388); // never shortened
 }
 
@@ -209,15 +230,23 @@ TEST_F(PatientsCliTest, UsageErrorsExitWithTwo) {
         cli(p + QStringList{QStringLiteral("add"), QStringLiteral("--name"), QStringLiteral("x")})
             .exitCode,
         2);
-    EXPECT_EQ(add(QStringLiteral("1"), {QStringLiteral("--sex"), QStringLiteral("third")}).exitCode,
-              2);
+    // The field names of old are gone, and so is addressing by position.
+    for (const char* option :
+         {"--sex=third", "--sex=first", "--number=1", "--decimal=1", "--text1=a", "--text4=a"}) {
+        const QStringList pair = QString::fromLatin1(option).split(u'=');
+        EXPECT_EQ(add(QStringLiteral("1"), pair).exitCode, 2) << option;
+    }
     EXPECT_EQ(
         add(QStringLiteral("1"), {QStringLiteral("--date"), QStringLiteral("31.05.1961")}).exitCode,
         2);
-    EXPECT_EQ(cli(p + QStringList{QStringLiteral("edit"), QStringLiteral("--position"),
-                                  QStringLiteral("one")})
-                  .exitCode,
-              2);
+    for (const QString& action : {QStringLiteral("edit"), QStringLiteral("delete")}) {
+        EXPECT_EQ(cli(p + QStringList{action, QStringLiteral("--yes")}).exitCode, 2);
+        EXPECT_EQ(cli(p + QStringList{action, QStringLiteral("--id"), QStringLiteral("1"),
+                                      QStringLiteral("--position"), QStringLiteral("1"),
+                                      QStringLiteral("--yes")})
+                      .exitCode,
+                  2);
+    }
     EXPECT_EQ(
         cli(p + QStringList{QStringLiteral("search"), QStringLiteral("--id"), QStringLiteral("1"),
                             QStringLiteral("--name"), QStringLiteral("a")})

@@ -1,6 +1,7 @@
 // vantora-cli patients: the patient registry's operations as the dialogs run
 // them. The add is the patient manager's add after the home page was set up
 // (revision marker 8); quick-add is the patient picker's.
+#include "records/DataFolderLock.h"
 #include "records/PatientRegistry.h"
 #include "tools/cli/CliContext.h"
 #include "tools/cli/StoreOptions.h"
@@ -10,6 +11,8 @@
 
 #include <map>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace vantora::cli {
 
@@ -17,19 +20,21 @@ namespace {
 
 QJsonObject patientJson(int position, const PatientRecord& r) {
     return QJsonObject{
-        {"position", position}, {"id", r.id},       {"name", r.name},
-        {"sex", r.sex},         {"date", r.date},   {"number", r.number},
-        {"decimal", r.decimal}, {"text1", r.text1}, {"text2", r.text2},
-        {"text3", r.text3},     {"text4", r.text4}, {"revision", r.revision},
+        {"position", position}, {"id", r.id},
+        {"name", r.name},       {"sex", r.sex},
+        {"date", r.date},       {"height", r.height},
+        {"weight", r.weight},   {"telephone", r.telephone},
+        {"address", r.address}, {"history", r.history},
+        {"remarks", r.remarks}, {"revision", r.revision},
     };
 }
 
 int sexChoiceOption(const QString& value) {
-    if (value == QStringLiteral("first"))
+    if (value == QStringLiteral("male"))
         return 0;
-    if (value == QStringLiteral("second"))
+    if (value == QStringLiteral("female"))
         return 1;
-    throw UsageError(QStringLiteral("--sex takes first (stored as \"%1\") or second (\"%2\")")
+    throw UsageError(QStringLiteral("--sex takes male (stored as \"%1\") or female (\"%2\")")
                          .arg(sexText(0), sexText(1))
                          .toStdString());
 }
@@ -41,17 +46,29 @@ QString dateOption(const QString& value) {
     return formatPatientDate(date);
 }
 
+// The text options of add and edit, named after the fields of the dialogs.
+struct TextOption {
+    const char* name;
+    QString PatientFields::*field;
+};
+constexpr TextOption kTextOptions[] = {
+    {"name", &PatientFields::name},       {"height", &PatientFields::height},
+    {"weight", &PatientFields::weight},   {"telephone", &PatientFields::telephone},
+    {"address", &PatientFields::address}, {"history", &PatientFields::history},
+    {"remarks", &PatientFields::remarks},
+};
+
 // The optional field options of add and edit, taken before anything is read
 // so that usage errors come first.
 struct FieldOptions {
-    std::optional<QString> name, date, number, decimal, text1, text2, text3, text4;
+    std::vector<std::pair<QString PatientFields::*, QString>> texts;
+    std::optional<QString> date;
     std::optional<int> sexChoice;
 
-    explicit FieldOptions(CliContext& ctx)
-        : name(ctx.takeOption("name")), date(ctx.takeOption("date")),
-          number(ctx.takeOption("number")), decimal(ctx.takeOption("decimal")),
-          text1(ctx.takeOption("text1")), text2(ctx.takeOption("text2")),
-          text3(ctx.takeOption("text3")), text4(ctx.takeOption("text4")) {
+    explicit FieldOptions(CliContext& ctx) : date(ctx.takeOption("date")) {
+        for (const TextOption& option : kTextOptions)
+            if (auto value = ctx.takeOption(option.name))
+                texts.emplace_back(option.field, *value);
         if (auto sex = ctx.takeOption("sex"))
             sexChoice = sexChoiceOption(*sex);
         if (date)
@@ -60,15 +77,10 @@ struct FieldOptions {
 
     // The given options over the starting values.
     PatientFields over(PatientFields f) const {
-        f.name = name.value_or(f.name);
+        for (const auto& [field, value] : texts)
+            f.*field = value;
         f.sexChoice = sexChoice.value_or(f.sexChoice);
         f.date = date.value_or(f.date);
-        f.number = number.value_or(f.number);
-        f.decimal = decimal.value_or(f.decimal);
-        f.text1 = text1.value_or(f.text1);
-        f.text2 = text2.value_or(f.text2);
-        f.text3 = text3.value_or(f.text3);
-        f.text4 = text4.value_or(f.text4);
         return f;
     }
 };
@@ -137,10 +149,17 @@ int quickAddPatient(CliContext& ctx, const PatientRegistry& registry) {
     return 0;
 }
 
+// Edit and delete address the patient by its id exactly as listed.
 int editPatient(CliContext& ctx, const PatientRegistry& registry) {
-    const int position = ctx.requireIntOption("position");
+    const QString id = ctx.requireOption("id");
     const FieldOptions options(ctx);
     ctx.finish();
+    // The folder stays held from the look-up to the write, so the position
+    // found is still the patient's when the edit rewrites it.
+    const DataFolderLock lock = DataFolderLock::exclusive(ctx.dataRoot);
+    if (!lock.held())
+        throw CommandFailure{lock.message()};
+    const int position = findPatient(ctx.dataRoot, id, Qt::CaseSensitive).position;
     const PatientReadResult stored = registry.read(position);
     if (!stored.record)
         throw CommandFailure{stored.message};
@@ -150,13 +169,15 @@ int editPatient(CliContext& ctx, const PatientRegistry& registry) {
 }
 
 int deletePatient(CliContext& ctx, const PatientRegistry& registry) {
-    const int position = ctx.requireIntOption("position");
+    const QString id = ctx.requireOption("id");
     CliPrompter prompter = CliPrompter::forRemoval(ctx.takeFlag("yes"), "patients delete");
     ctx.finish();
+    // The removal checks after the question that the id still stands there.
+    const int position = findPatient(ctx.dataRoot, id, Qt::CaseSensitive).position;
     const PatientDeleteResult result = registry.remove(position, prompter.get(), nullptr);
     failOn(result.message);
     if (ctx.json)
-        ctx.printJson(QJsonObject{{"position", position}, {"deleted", result.deleted}});
+        ctx.printJson(QJsonObject{{"id", id}, {"deleted", result.deleted}});
     else
         ctx.printLine(result.deleted ? QStringLiteral("deleted") : QStringLiteral("kept"));
     return 0;

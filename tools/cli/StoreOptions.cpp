@@ -18,10 +18,10 @@ int32_t requireMode(CliContext& ctx) {
     throw UsageError("--mode takes snap or continuous");
 }
 
-PatientRef findPatient(const QString& dataRoot, const QString& id) {
+PatientRef findPatient(const QString& dataRoot, const QString& id, Qt::CaseSensitivity cs) {
     const PatientList list = PatientRegistry(dataRoot).loadAll();
     for (qsizetype i = 0; i < list.records.size(); ++i) {
-        if (list.records[i].id.compare(id, Qt::CaseInsensitive) == 0)
+        if (list.records[i].id.compare(id, cs) == 0)
             return {int(i + 1), list.records[i].id};
     }
     // A list that stopped at a damaged record may hold the patient further on.

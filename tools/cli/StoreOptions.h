@@ -12,13 +12,15 @@ namespace vantora::cli {
 int32_t requireMode(CliContext& ctx);
 
 // --patient ID: a registered patient, found by id ignoring case; the id is
-// the registered spelling. Unknown ids fail with 61912.
+// the registered spelling. Unknown ids fail with 61912. findPatient compares
+// as `cs` says (patients edit and delete take the id exactly as listed).
 struct PatientRef {
     int position = 0; // 1-based
     QString id;
 };
 PatientRef requirePatient(CliContext& ctx);
-PatientRef findPatient(const QString& dataRoot, const QString& id);
+PatientRef findPatient(const QString& dataRoot, const QString& id,
+                       Qt::CaseSensitivity cs = Qt::CaseInsensitive);
 
 // Commands that go over the listed recordings refuse a store whose data
 // count the file cannot hold (61218 with its path): the listing would end

@@ -1,7 +1,7 @@
 // vantora-cli: the station's logic without windows, for scripts and tests.
 // Exit status: 0 success, 1 failure (the station's message on stderr), 2 usage.
-#include "records/DataFolder.h"
 #include "core/Langpack.h"
+#include "records/DataFolder.h"
 #include "records/PatientRecord.h"
 #include "tools/cli/CliContext.h"
 
@@ -39,11 +39,12 @@ const char* kUsage =
     "\n"
     "Patients:\n"
     "  patients list\n"
-    "  patients add --id ID --name NAME [--sex first|second] [--date YYYY-MM-DD]\n"
-    "               [--number N] [--decimal D] [--text1 T] ... [--text4 T]\n"
+    "  patients add --id ID --name NAME [--sex male|female] [--date YYYY-MM-DD]\n"
+    "               [--height CM] [--weight KG] [--telephone T] [--address T]\n"
+    "               [--history T] [--remarks T]\n"
     "  patients quick-add --id ID --first F --second S\n"
-    "  patients edit --position P [fields as for add]\n"
-    "  patients delete --position P [--yes]          also removes the patient's recordings\n"
+    "  patients edit --id ID [fields as for add]     ID exactly as listed; it is kept\n"
+    "  patients delete --id ID [--yes]               also removes the patient's recordings\n"
     "  patients search (--id TEXT | --name TEXT)\n"
     "\n"
     "Recordings (--mode snap|continuous; numbers count from 1, as listed):\n"

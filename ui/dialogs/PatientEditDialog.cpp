@@ -1,8 +1,8 @@
 #include "ui/dialogs/PatientEditDialog.h"
 
-#include "ui/frame/MessageBoxPrompter.h"
 #include "core/Langpack.h"
 #include "records/PatientDialogTexts.h"
+#include "ui/frame/MessageBoxPrompter.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -23,26 +23,26 @@ namespace {
 // Each text field takes what its record field holds, so an edit keeps every
 // stored character and nothing is cut on save.
 constexpr int kNameLength = PatientRecord::capacity(PatientRecord::kName);
-constexpr int kText1Length = PatientRecord::capacity(PatientRecord::kText1);
-constexpr int kText2Length = PatientRecord::capacity(PatientRecord::kText2);
-constexpr int kText3Length = PatientRecord::capacity(PatientRecord::kText3);
-constexpr int kText4Length = PatientRecord::capacity(PatientRecord::kText4);
-// The number and decimal fields hold a height and a weight: short numbers.
-constexpr int kNumberLength = 3;
-constexpr int kDecimalLength = 5;
-constexpr int kDecimalPlaces = 3; // the stored form keeps three ("%.3f")
-constexpr double kDecimalTop = 99999.0;
+constexpr int kTelephoneLength = PatientRecord::capacity(PatientRecord::kTelephone);
+constexpr int kAddressLength = PatientRecord::capacity(PatientRecord::kAddress);
+constexpr int kHistoryLength = PatientRecord::capacity(PatientRecord::kHistory);
+constexpr int kRemarksLength = PatientRecord::capacity(PatientRecord::kRemarks);
+// Height and weight are short numbers.
+constexpr int kHeightLength = 3;
+constexpr int kWeightLength = 5;
+constexpr int kWeightPlaces = 3; // the stored form keeps three ("%.3f")
+constexpr double kWeightTop = 99999.0;
 
 static_assert(kMaxPatientIdLength == PatientRecord::capacity(PatientRecord::kId));
-static_assert(kNumberLength <= PatientRecord::capacity(PatientRecord::kNumber));
-static_assert(kDecimalLength <= PatientRecord::capacity(PatientRecord::kDecimal));
+static_assert(kHeightLength <= PatientRecord::capacity(PatientRecord::kHeight));
+static_assert(kWeightLength <= PatientRecord::capacity(PatientRecord::kWeight));
 
 // The locale's notation without group separators, so "1.5" is no number in
 // German, where "." groups thousands.
-QValidator* decimalValidator(QObject* parent) {
+QValidator* weightValidator(QObject* parent) {
     QLocale locale;
     locale.setNumberOptions(QLocale::RejectGroupSeparator);
-    auto* validator = new QDoubleValidator(0.0, kDecimalTop, kDecimalPlaces, parent);
+    auto* validator = new QDoubleValidator(0.0, kWeightTop, kWeightPlaces, parent);
     validator->setNotation(QDoubleValidator::StandardNotation);
     validator->setLocale(locale);
     return validator;
@@ -77,30 +77,30 @@ PatientEditDialog::PatientEditDialog(Mode mode, MessageBoxPrompter& prompter, QW
     date_ = new QDateEdit(QDate::currentDate());
     date_->setCalendarPopup(true);
     date_->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
-    number_ = lineEdit(kNumberLength);
-    number_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), number_));
-    number_->setMaximumWidth(80);
-    decimal_ = lineEdit(kDecimalLength);
-    decimal_->setValidator(decimalValidator(decimal_));
-    decimal_->setMaximumWidth(80);
-    text1_ = lineEdit(kText1Length);
-    text2_ = lineEdit(kText2Length);
-    text3_ = lineEdit(kText3Length);
-    text4_ = new QPlainTextEdit;
-    text4_->setFixedHeight(72);
-    connect(text4_, &QPlainTextEdit::textChanged, this, &PatientEditDialog::limitText4);
+    height_ = lineEdit(kHeightLength);
+    height_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), height_));
+    height_->setMaximumWidth(80);
+    weight_ = lineEdit(kWeightLength);
+    weight_->setValidator(weightValidator(weight_));
+    weight_->setMaximumWidth(80);
+    telephone_ = lineEdit(kTelephoneLength);
+    address_ = lineEdit(kAddressLength);
+    history_ = lineEdit(kHistoryLength);
+    remarks_ = new QPlainTextEdit;
+    remarks_->setFixedHeight(72);
+    connect(remarks_, &QPlainTextEdit::textChanged, this, &PatientEditDialog::limitRemarks);
 
     auto* form = new QFormLayout;
     form->addRow(Langpack::text(texts::kIdLabel), id_);
     form->addRow(Langpack::text(texts::kNameLabel), name_);
     form->addRow(Langpack::text(texts::kSexLabel), sex_);
     form->addRow(Langpack::text(texts::kDateLabel), date_);
-    form->addRow(Langpack::text(texts::kNumberLabel), withUnit(number_, texts::kNumberUnit));
-    form->addRow(Langpack::text(texts::kDecimalLabel), withUnit(decimal_, texts::kDecimalUnit));
-    form->addRow(Langpack::text(texts::kText1Label), text1_);
-    form->addRow(Langpack::text(texts::kText2Label), text2_);
-    form->addRow(Langpack::text(texts::kText3Label), text3_);
-    form->addRow(Langpack::text(texts::kText4Label), text4_);
+    form->addRow(Langpack::text(texts::kHeightLabel), withUnit(height_, texts::kHeightUnit));
+    form->addRow(Langpack::text(texts::kWeightLabel), withUnit(weight_, texts::kWeightUnit));
+    form->addRow(Langpack::text(texts::kTelephoneLabel), telephone_);
+    form->addRow(Langpack::text(texts::kAddressLabel), address_);
+    form->addRow(Langpack::text(texts::kHistoryLabel), history_);
+    form->addRow(Langpack::text(texts::kRemarksLabel), remarks_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &PatientEditDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -118,14 +118,14 @@ QLineEdit* PatientEditDialog::lineEdit(int maxLength) {
 
 // A plain-text field has no length limit of its own: what was just typed or
 // pasted beyond the limit is taken back at the cursor.
-void PatientEditDialog::limitText4() {
-    const qsizetype excess = text4_->toPlainText().size() - kText4Length;
+void PatientEditDialog::limitRemarks() {
+    const qsizetype excess = remarks_->toPlainText().size() - kRemarksLength;
     if (excess <= 0)
         return;
-    QTextCursor cursor = text4_->textCursor();
+    QTextCursor cursor = remarks_->textCursor();
     cursor.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor, int(excess));
     cursor.removeSelectedText();
-    text4_->setTextCursor(cursor);
+    remarks_->setTextCursor(cursor);
 }
 
 void PatientEditDialog::setRecord(const PatientRecord& r) {
@@ -134,12 +134,12 @@ void PatientEditDialog::setRecord(const PatientRecord& r) {
     sex_->setCurrentIndex(std::max(0, sexChoiceOf(r.sex)));
     if (const QDate d = parsePatientDate(r.date); d.isValid())
         date_->setDate(d);
-    showStored(number_, r.number);
-    showStored(decimal_, decimalToLocale(r.decimal, QLocale()));
-    text1_->setText(r.text1);
-    text2_->setText(r.text2);
-    text3_->setText(r.text3);
-    text4_->setPlainText(r.text4);
+    showStored(height_, r.height);
+    showStored(weight_, weightToLocale(r.weight, QLocale()));
+    telephone_->setText(r.telephone);
+    address_->setText(r.address);
+    history_->setText(r.history);
+    remarks_->setPlainText(r.remarks);
 }
 
 PatientFields PatientEditDialog::fields() const {
@@ -148,12 +148,12 @@ PatientFields PatientEditDialog::fields() const {
     f.name = name_->text();
     f.sexChoice = sex_->currentIndex();
     f.date = formatPatientDate(date_->date());
-    f.number = number_->text();
-    f.decimal = decimalFromLocale(decimal_->text(), QLocale());
-    f.text1 = text1_->text();
-    f.text2 = text2_->text();
-    f.text3 = text3_->text();
-    f.text4 = text4_->toPlainText();
+    f.height = height_->text();
+    f.weight = weightFromLocale(weight_->text(), QLocale());
+    f.telephone = telephone_->text();
+    f.address = address_->text();
+    f.history = history_->text();
+    f.remarks = remarks_->toPlainText();
     return f;
 }
 

@@ -17,7 +17,7 @@ class MessageBoxPrompter;
 
 // The patient manager's add and edit dialog: every field of a patient. Each
 // field takes at most what its record field holds, enforced while typing; the
-// number field takes digits, the decimal field a number in the locale's
+// height takes digits, the weight a number in the locale's
 // notation. OK is refused while the id (61314) or the name (61315) is empty,
 // and while the commit (the registry's add or edit) answers with a message:
 // the dialog then stays open with everything typed. In edit mode the id is
@@ -40,18 +40,18 @@ public:
     QLineEdit* idEdit() const { return id_; }
     QLineEdit* nameEdit() const { return name_; }
     QComboBox* sexBox() const { return sex_; }
-    QLineEdit* numberEdit() const { return number_; }
-    QLineEdit* decimalEdit() const { return decimal_; }
-    QLineEdit* text1Edit() const { return text1_; }
-    QLineEdit* text2Edit() const { return text2_; }
-    QLineEdit* text3Edit() const { return text3_; }
-    QPlainTextEdit* text4Edit() const { return text4_; }
+    QLineEdit* heightEdit() const { return height_; }
+    QLineEdit* weightEdit() const { return weight_; }
+    QLineEdit* telephoneEdit() const { return telephone_; }
+    QLineEdit* addressEdit() const { return address_; }
+    QLineEdit* historyEdit() const { return history_; }
+    QPlainTextEdit* remarksEdit() const { return remarks_; }
 
     void accept() override;
 
 private:
     QLineEdit* lineEdit(int maxLength);
-    void limitText4();
+    void limitRemarks();
     Mode mode_;
     MessageBoxPrompter& prompter_;
     Commit commit_;
@@ -59,12 +59,12 @@ private:
     QLineEdit* name_;
     QComboBox* sex_;
     QDateEdit* date_;
-    QLineEdit* number_;
-    QLineEdit* decimal_;
-    QLineEdit* text1_;
-    QLineEdit* text2_;
-    QLineEdit* text3_;
-    QPlainTextEdit* text4_;
+    QLineEdit* height_;
+    QLineEdit* weight_;
+    QLineEdit* telephone_;
+    QLineEdit* address_;
+    QLineEdit* history_;
+    QPlainTextEdit* remarks_;
 };
 
 } // namespace vantora

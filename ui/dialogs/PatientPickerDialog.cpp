@@ -1,9 +1,9 @@
 #include "ui/dialogs/PatientPickerDialog.h"
 
-#include "ui/frame/MessageBoxPrompter.h"
 #include "core/Langpack.h"
 #include "records/PatientDialogTexts.h"
 #include "ui/dialogs/QuickAddDialog.h"
+#include "ui/frame/MessageBoxPrompter.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -27,8 +27,8 @@ PatientPickerDialog::PatientPickerDialog(const QString& dataRoot, MessageBoxProm
     list_->setAlternatingRowColors(true);
     QStringList headers;
     for (int id : {texts::kPositionLabel, texts::kIdLabel, texts::kNameLabel, texts::kSexLabel,
-                   texts::kDateLabel, texts::kNumberLabel, texts::kDecimalLabel, texts::kText1Label,
-                   texts::kText2Label})
+                   texts::kDateLabel, texts::kHeightLabel, texts::kWeightLabel,
+                   texts::kTelephoneLabel, texts::kAddressLabel})
         headers << Langpack::text(id);
     list_->setHeaderLabels(headers);
     list_->header()->resizeSection(0, 60);
@@ -54,8 +54,8 @@ void PatientPickerDialog::reload() {
     list_->clear();
     for (int i = 0; i < records_.size(); ++i) {
         const PatientRecord& r = records_[i];
-        new QTreeWidgetItem(list_, {QString::number(i + 1), r.id, r.name, r.sex, r.date, r.number,
-                                    decimalToLocale(r.decimal, QLocale()), r.text1, r.text2});
+        new QTreeWidgetItem(list_, {QString::number(i + 1), r.id, r.name, r.sex, r.date, r.height,
+                                    weightToLocale(r.weight, QLocale()), r.telephone, r.address});
     }
     for (int c = 1; c < list_->columnCount(); ++c) {
         list_->resizeColumnToContents(c);

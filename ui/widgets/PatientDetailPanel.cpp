@@ -19,26 +19,26 @@ PatientDetailPanel::PatientDetailPanel(QWidget* parent) : QWidget(parent) {
     name_ = field(kNameLines * fontMetrics().height() + 8);
     sex_ = field();
     date_ = field();
-    number_ = field();
-    decimal_ = field();
-    text1_ = field();
-    text2_ = field();
-    text3_ = field();
-    text4_ = field(4 * fontMetrics().height() + 8);
-    text4_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    text4_->setWordWrap(true);
+    height_ = field();
+    weight_ = field();
+    telephone_ = field();
+    address_ = field();
+    history_ = field();
+    remarks_ = field(4 * fontMetrics().height() + 8);
+    remarks_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    remarks_->setWordWrap(true);
     auto* form = new QFormLayout(this);
     form->setContentsMargins(0, 0, 0, 0);
     form->addRow(Langpack::text(texts::kIdLabel), id_);
     form->addRow(Langpack::text(texts::kNameLabel), name_);
     form->addRow(Langpack::text(texts::kSexLabel), sex_);
     form->addRow(Langpack::text(texts::kDateLabel), date_);
-    form->addRow(Langpack::text(texts::kNumberLabel), number_);
-    form->addRow(Langpack::text(texts::kDecimalLabel), decimal_);
-    form->addRow(Langpack::text(texts::kText1Label), text1_);
-    form->addRow(Langpack::text(texts::kText2Label), text2_);
-    form->addRow(Langpack::text(texts::kText3Label), text3_);
-    form->addRow(Langpack::text(texts::kText4Label), text4_);
+    form->addRow(Langpack::text(texts::kHeightLabel), height_);
+    form->addRow(Langpack::text(texts::kWeightLabel), weight_);
+    form->addRow(Langpack::text(texts::kTelephoneLabel), telephone_);
+    form->addRow(Langpack::text(texts::kAddressLabel), address_);
+    form->addRow(Langpack::text(texts::kHistoryLabel), history_);
+    form->addRow(Langpack::text(texts::kRemarksLabel), remarks_);
 }
 
 QLabel* PatientDetailPanel::field(int minimumHeight) {
@@ -71,16 +71,16 @@ void PatientDetailPanel::showRecord(const PatientRecord& r) {
     showName();
     sex_->setText(r.sex);
     date_->setText(r.date);
-    number_->setText(r.number.isEmpty() ? QString()
-                                        : r.number + u' ' + Langpack::text(texts::kNumberUnit));
-    // An empty decimal field is stored as "0"; it shows blank like an empty number.
-    const QString decimal = decimalToLocale(r.decimal, QLocale());
-    decimal_->setText(decimal.isEmpty() ? QString()
-                                        : decimal + u' ' + Langpack::text(texts::kDecimalUnit));
-    text1_->setText(r.text1);
-    text2_->setText(r.text2);
-    text3_->setText(r.text3);
-    text4_->setText(r.text4);
+    height_->setText(r.height.isEmpty() ? QString()
+                                        : r.height + u' ' + Langpack::text(texts::kHeightUnit));
+    // An empty weight is stored as "0"; it shows blank like an empty height.
+    const QString weight = weightToLocale(r.weight, QLocale());
+    weight_->setText(weight.isEmpty() ? QString()
+                                      : weight + u' ' + Langpack::text(texts::kWeightUnit));
+    telephone_->setText(r.telephone);
+    address_->setText(r.address);
+    history_->setText(r.history);
+    remarks_->setText(r.remarks);
 }
 
 // The split depends on the field's width, so it is redone when the panel is laid out.
@@ -97,7 +97,8 @@ void PatientDetailPanel::resizeEvent(QResizeEvent* event) {
 
 void PatientDetailPanel::clear() {
     fullName_.clear();
-    for (QLabel* l : {id_, name_, sex_, date_, number_, decimal_, text1_, text2_, text3_, text4_})
+    for (QLabel* l :
+         {id_, name_, sex_, date_, height_, weight_, telephone_, address_, history_, remarks_})
         l->clear();
 }
 

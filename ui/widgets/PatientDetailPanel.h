@@ -38,12 +38,12 @@ private:
     QLabel* name_;
     QLabel* sex_;
     QLabel* date_;
-    QLabel* number_;
-    QLabel* decimal_;
-    QLabel* text1_;
-    QLabel* text2_;
-    QLabel* text3_;
-    QLabel* text4_;
+    QLabel* height_;
+    QLabel* weight_;
+    QLabel* telephone_;
+    QLabel* address_;
+    QLabel* history_;
+    QLabel* remarks_;
 };
 
 } // namespace vantora
