@@ -1,4 +1,3 @@
-#include "core/Langpack.h"
 #include "records/PatientRecord.h"
 #include "records/RecordingStore.h"
 #include "records/StoreFiles.h"
@@ -7,33 +6,6 @@
 #include <QFileInfo>
 
 namespace vantora {
-
-int RecordingPage::captionPage() const {
-    return page >= 0 && page < pageCount ? page + 1 : 0;
-}
-int RecordingPage::captionCount() const {
-    return captionPage() > 0 ? pageCount : 0;
-}
-
-QString RecordingPage::caption() const {
-    return QStringLiteral("%1 %2/%3")
-        .arg(Langpack::text(storemsg::kPageCaption))
-        .arg(captionPage())
-        .arg(captionCount());
-}
-
-bool RecordingPage::firstEnabled() const {
-    return pageCount > 1 && page > 0;
-}
-bool RecordingPage::previousEnabled() const {
-    return firstEnabled();
-}
-bool RecordingPage::nextEnabled() const {
-    return pageCount > 1 && page < pageCount - 1;
-}
-bool RecordingPage::lastEnabled() const {
-    return nextEnabled();
-}
 
 RecordingPage RecordingStore::readPage(int p) const {
     RecordingPage result;

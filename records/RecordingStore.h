@@ -71,18 +71,6 @@ struct RecordingPage {
     int pageCount = 0; // ceil(N / 15)
     std::vector<PagedRecording> recordings;
     Message message;
-
-    // Caption numbers: page + 1 and the page count, or 0 and 0 when the page
-    // does not exist.
-    int captionPage() const;
-    int captionCount() const;
-    // String 61245 formatted "%s %d/%d".
-    QString caption() const;
-    // Paging controls: all disabled with one page or none.
-    bool firstEnabled() const;
-    bool previousEnabled() const;
-    bool nextEnabled() const;
-    bool lastEnabled() const;
 };
 
 // Outcome of saving Snap recordings: how many of the given recordings were

@@ -8,12 +8,30 @@
 #include "core/SampleRange.h"
 #include "records/RecordingDescription.h"
 #include "records/RecordingNotes.h"
+#include "records/StoreMessages.h"
 
 #include <QFileInfo>
 
 #include <cstdlib>
 
 namespace vantora {
+
+PagingControls PagingControls::of(const RecordingPage& page) {
+    PagingControls c;
+    const bool exists = page.page >= 0 && page.page < page.pageCount;
+    c.captionPage = exists ? page.page + 1 : 0;
+    c.captionCount = exists ? page.pageCount : 0;
+    c.first = c.previous = page.pageCount > 1 && page.page > 0;
+    c.next = c.last = page.pageCount > 1 && page.page < page.pageCount - 1;
+    return c;
+}
+
+QString PagingControls::caption() const {
+    return QStringLiteral("%1 %2/%3")
+        .arg(Langpack::text(storemsg::kPageCaption))
+        .arg(captionPage)
+        .arg(captionCount);
+}
 
 namespace {
 constexpr int kCannotRead = 61340;

@@ -19,6 +19,21 @@ struct ReplayThumbnail {
     std::vector<int32_t> samples; // 7500
 };
 
+// The paging controls of a page of recordings: the caption (string 61245
+// "%s %d/%d"; 0/0 for a page that does not exist) and the four buttons, all
+// disabled with one page or none.
+struct PagingControls {
+    int captionPage = 0;
+    int captionCount = 0;
+    bool first = false;
+    bool previous = false;
+    bool next = false;
+    bool last = false;
+
+    QString caption() const;
+    static PagingControls of(const RecordingPage& page);
+};
+
 // The replay page without its widgets: the selected patient's store of the
 // current kind, read a page of 15 recordings at a time, the selected
 // thumbnail and the gain. The page draws what it holds.
@@ -37,6 +52,7 @@ public:
     Message previousPage() { return loadPage(page_.page - 1); }
 
     const RecordingPage& page() const { return page_; }
+    PagingControls paging() const { return PagingControls::of(page_); }
     const std::vector<ReplayThumbnail>& thumbnails() const { return thumbs_; }
     int32_t mode() const { return mode_; }
     const QString& patientId() const { return id_; }

@@ -1,6 +1,7 @@
 #include "StoreFixtures.h"
 #include "core/DataPaths.h"
 #include "records/BinaryFile.h"
+#include "records/ReplayPageModel.h"
 #include "records/StoreMessages.h"
 
 #include <QDir>
@@ -168,7 +169,7 @@ TEST(RecordingStoreRead, MissingFilesReadAsEmptyAndStayMissing) {
         const RecordingPage page = store->readPage(0);
         EXPECT_TRUE(page.message.isNone());
         EXPECT_TRUE(page.recordings.empty());
-        EXPECT_EQ(page.captionCount(), 0);
+        EXPECT_EQ(PagingControls::of(page).captionCount, 0);
         EXPECT_FALSE(QFile::exists(store->dataPath()));
         EXPECT_FALSE(QFile::exists(store->indexPath()));
     }
@@ -201,21 +202,21 @@ TEST(RecordingStorePaging, SixteenRecordingsMakeTwoPages) {
     EXPECT_EQ(first.recordings.front().number, 1);
     EXPECT_EQ(first.recordings.back().number, 15);
     EXPECT_EQ(first.recordings[14].entry.time, at(7, 10, 14));
-    EXPECT_EQ(first.captionPage(), 1);
-    EXPECT_EQ(first.captionCount(), 2);
-    EXPECT_TRUE(first.caption().endsWith(QStringLiteral(" 1/2")));
-    EXPECT_FALSE(first.firstEnabled() || first.previousEnabled());
-    EXPECT_TRUE(first.nextEnabled() && first.lastEnabled());
+    EXPECT_EQ(PagingControls::of(first).captionPage, 1);
+    EXPECT_EQ(PagingControls::of(first).captionCount, 2);
+    EXPECT_TRUE(PagingControls::of(first).caption().endsWith(QStringLiteral(" 1/2")));
+    EXPECT_FALSE(PagingControls::of(first).first || PagingControls::of(first).previous);
+    EXPECT_TRUE(PagingControls::of(first).next && PagingControls::of(first).last);
     const RecordingPage second = s.snap.readPage(1);
     ASSERT_EQ(second.recordings.size(), 1u);
     EXPECT_EQ(second.recordings[0].number, 16);
     EXPECT_EQ(QByteArray(second.recordings[0].data.left(501)), blockBytes(r[15].blocks).left(501));
-    EXPECT_TRUE(second.firstEnabled() && second.previousEnabled());
-    EXPECT_FALSE(second.nextEnabled() || second.lastEnabled());
+    EXPECT_TRUE(PagingControls::of(second).first && PagingControls::of(second).previous);
+    EXPECT_FALSE(PagingControls::of(second).next || PagingControls::of(second).last);
     const RecordingPage beyond = s.snap.readPage(2);
     EXPECT_TRUE(beyond.recordings.empty());
-    EXPECT_EQ(beyond.captionPage(), 0);
-    EXPECT_EQ(beyond.captionCount(), 0);
+    EXPECT_EQ(PagingControls::of(beyond).captionPage, 0);
+    EXPECT_EQ(PagingControls::of(beyond).captionCount, 0);
 }
 
 TEST(RecordingStorePaging, OnePageDisablesAllControls) {
@@ -224,8 +225,8 @@ TEST(RecordingStorePaging, OnePageDisablesAllControls) {
     s.snap.appendSnap(std::span(&r, 1));
     const RecordingPage page = s.snap.readPage(0);
     EXPECT_EQ(page.recordings.size(), 1u);
-    EXPECT_FALSE(page.firstEnabled() || page.previousEnabled() || page.nextEnabled() ||
-                 page.lastEnabled());
+    EXPECT_FALSE(PagingControls::of(page).first || PagingControls::of(page).previous ||
+                 PagingControls::of(page).next || PagingControls::of(page).last);
 }
 
 TEST(RecordingStoreRemove, RemovingKeepsOrderAndLeavesNoScratchFiles) {

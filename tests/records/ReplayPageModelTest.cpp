@@ -51,15 +51,15 @@ TEST_F(ReplayPageModelTest, PagesOfFifteenWithTheirEnabling) {
         EXPECT_EQ(page.pageCount, c.pageCount) << c.stored;
         EXPECT_EQ(model.thumbnails().size(), 15u);
         EXPECT_EQ(model.selected(), 0);
-        EXPECT_FALSE(page.firstEnabled() || page.previousEnabled());
-        EXPECT_EQ(page.nextEnabled(), c.pageCount > 1);
-        EXPECT_EQ(page.lastEnabled(), c.pageCount > 1);
+        EXPECT_FALSE(PagingControls::of(page).first || PagingControls::of(page).previous);
+        EXPECT_EQ(PagingControls::of(page).next, c.pageCount > 1);
+        EXPECT_EQ(PagingControls::of(page).last, c.pageCount > 1);
         model.lastPage();
         EXPECT_EQ(model.page().page, c.pageCount - 1);
         EXPECT_EQ(int(model.thumbnails().size()), c.lastPageSize);
         EXPECT_EQ(model.thumbnails().back().number, c.stored);
-        EXPECT_FALSE(model.page().nextEnabled());
-        EXPECT_EQ(model.page().previousEnabled(), c.pageCount > 1);
+        EXPECT_FALSE(model.paging().next);
+        EXPECT_EQ(model.paging().previous, c.pageCount > 1);
     }
 }
 

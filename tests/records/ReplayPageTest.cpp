@@ -85,7 +85,7 @@ TEST_F(ReplayPageTest, SixteenRecordingsGiveTwoPagesFifteenGiveOne) {
     ASSERT_EQ(view->patientList()->topLevelItemCount(), 2);
     EXPECT_EQ(view->thumbnails()->count(), 15);
     EXPECT_EQ(enabling(view), (std::vector<bool>{false, false, true, true}));
-    EXPECT_EQ(view->pageCaption()->text(), view->model().page().caption());
+    EXPECT_EQ(view->pageCaption()->text(), view->model().paging().caption());
 
     QTest::mouseClick(view->pageButton(ReplayPage::kNext), Qt::LeftButton);
     EXPECT_EQ(view->thumbnails()->count(), 1);

@@ -215,9 +215,9 @@ void ReplayPage::OnShowAll() {
 }
 
 void ReplayPage::OnPageButton(int button) {
-    const RecordingPage& page = replay_.page();
-    const std::array<bool, kPageButtons> enabled{page.firstEnabled(), page.previousEnabled(),
-                                                 page.nextEnabled(), page.lastEnabled()};
+    const PagingControls paging = replay_.paging();
+    const std::array<bool, kPageButtons> enabled{paging.first, paging.previous, paging.next,
+                                                 paging.last};
     if (button < 0 || button >= kPageButtons || !enabled[size_t(button)])
         return;
     switch (button) {
@@ -250,12 +250,12 @@ void ReplayPage::showPage(const Message& message) {
     if (replay_.selected() >= 0)
         thumbs_->setCurrentRow(replay_.selected());
     filling_ = false;
-    const RecordingPage& page = replay_.page();
-    pageButtons_[kFirst]->setEnabled(page.firstEnabled());
-    pageButtons_[kPrevious]->setEnabled(page.previousEnabled());
-    pageButtons_[kNext]->setEnabled(page.nextEnabled());
-    pageButtons_[kLast]->setEnabled(page.lastEnabled());
-    caption_->setText(page.caption());
+    const PagingControls paging = replay_.paging();
+    pageButtons_[kFirst]->setEnabled(paging.first);
+    pageButtons_[kPrevious]->setEnabled(paging.previous);
+    pageButtons_[kNext]->setEnabled(paging.next);
+    pageButtons_[kLast]->setEnabled(paging.last);
+    caption_->setText(paging.caption());
     showSelected();
     if (!message.isNone())
         showMessage(message);
