@@ -64,14 +64,13 @@ BENCHMARK(BM_SearchByName)->Unit(benchmark::kMicrosecond);
 void BM_AddAndDeleteLast(benchmark::State& state) {
     QTemporaryDir dir;
     const PatientRegistry registry(dir.path());
-    FixedPrompter yes(true);
     PatientFields f;
     f.id = QStringLiteral("1");
     f.name = QStringLiteral("Ann");
     for (auto _ : state) {
         PatientIdMap ids;
         const PatientAddResult r = registry.add(f, ids, true);
-        registry.remove(r.position, yes, &ids);
+        registry.remove(r.position, &ids);
     }
 }
 BENCHMARK(BM_AddAndDeleteLast)->Unit(benchmark::kMicrosecond);

@@ -52,9 +52,8 @@ void removeAt(const PatientRegistry& registry, int position) {
     const QString id = stored ? stored->id : QString();
     if (isValidPatientId(id))
         root.write(paths::notesFile(root.path(), kModeSnap, id), QByteArray(416, '\0'));
-    FixedPrompter yes(true);
     PatientIdMap ids(registry.loadAll().records);
-    if (registry.remove(position, yes, &ids).deleted && isValidPatientId(id) &&
+    if (registry.remove(position, &ids).deleted && isValidPatientId(id) &&
         registry.findById(id) == 0)
         fuzz::require(!QFile::exists(paths::notesFile(root.path(), kModeSnap, id)),
                       "a deleted patient's notes stayed behind");

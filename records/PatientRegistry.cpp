@@ -1,7 +1,6 @@
 #include "records/PatientRegistry.h"
 
 #include "core/DataPaths.h"
-#include "core/Prompter.h"
 #include "records/BinaryFile.h"
 #include "records/DataFolderLock.h"
 #include "records/StoreJournal.h"
@@ -25,7 +24,6 @@ constexpr int kMsgSecondPartEmpty = 61316;
 constexpr int kMsgIdTaken = 61317;
 constexpr int kMsgCannotCreateFiles = 61318;
 constexpr int kMsgNoSelection = 61319;
-constexpr int kMsgConfirmDelete = 61321;
 constexpr int kMsgIdTooLong = 61325;
 
 const QString kRegistryName = QStringLiteral("UserDA.txt");
@@ -410,30 +408,32 @@ Message PatientRegistry::edit(int position, const PatientFields& fields) const {
     return {};
 }
 
-PatientDeleteResult PatientRegistry::remove(int position, Prompter& prompter,
-                                            PatientIdMap* ids) const {
+PatientReadResult PatientRegistry::removable(int position) const {
     const PatientReadResult stored = read(position);
     if (!stored.record)
-        return {false, stored.message};
+        return stored;
     // A registry that could not be rewritten keeps the patient's files too.
     if (const Message why = writableWholeRegistry(filePath()); !why.isNone())
-        return {false, why};
-    RegistryBytes all = wholeRegistry(filePath());
-    if (!all.message.isNone())
-        return {false, all.message};
-    const QString id = stored.record->id;
-    if (!prompter.confirm(Message{kMsgConfirmDelete, id}))
-        return {};
-    // The question was asked without holding the folder; the patient must
-    // still stand where it stood.
+        return {std::nullopt, why};
+    if (const RegistryBytes all = wholeRegistry(filePath()); !all.message.isNone())
+        return {std::nullopt, all.message};
+    return stored;
+}
+
+PatientDeleteResult PatientRegistry::remove(int position, PatientIdMap* ids,
+                                            const QString& expectedId) const {
     const DataFolderLock lock = DataFolderLock::exclusive(dataRoot_);
     if (!lock.held())
         return {false, lock.message()};
-    all = wholeRegistry(filePath());
-    if (!all.message.isNone())
-        return {false, all.message};
-    if (const PatientReadResult again = read(position); !again.record || again.record->id != id)
+    const PatientReadResult stored = removable(position);
+    if (!stored.record)
+        return {false, stored.message};
+    // The user was asked about this id, perhaps while another process moved
+    // the patients: only that patient goes.
+    const QString id = stored.record->id;
+    if (!expectedId.isNull() && id != expectedId)
         return {false, Message{msg::kNoPatientAtPosition, QString::number(position)}};
+    RegistryBytes all = wholeRegistry(filePath());
     // The patient leaves the registry first, in one rename: a kill before it
     // keeps everything; after it, the journal has the next open delete the
     // files. Later records move up one place; the last stays behind, uncounted.

@@ -12,8 +12,6 @@
 
 namespace vantora {
 
-class Prompter;
-
 // What the patient dialogs hand over for an add or an edit. Texts as typed;
 // the registry trims nothing here except as its rules say.
 struct PatientFields {
@@ -115,11 +113,20 @@ public:
     // a scratch file renamed over the registry.
     Message edit(int position, const PatientFields& fields) const;
 
-    // Asks 61321 (with the id) through `prompter`; on Yes removes the id's value
-    // from `ids` (when given), compacts the registry through a scratch file
-    // renamed over it (the file is never shortened), then deletes the
-    // patient's recording, index and note files.
-    PatientDeleteResult remove(int position, Prompter& prompter, PatientIdMap* ids) const;
+    // The patient at `position` if it can be removed, or why not: 61319
+    // without a valid position, 61217/61218 for a registry that cannot be
+    // rewritten whole. Callers ask deleteQuestion() before remove(): the
+    // registry never asks the user itself.
+    PatientReadResult removable(int position) const;
+    static Message deleteQuestion(const QString& id) { return {kDeleteQuestion, id}; }
+    // Removes the id's value from `ids` (when given), compacts the registry
+    // through a scratch file renamed over it (the file is never shortened),
+    // then deletes the patient's recording, index and note files. With
+    // `expectedId` (the id the user was asked about) a different patient now
+    // at `position` is refused (61902) and nothing changes.
+    PatientDeleteResult remove(int position, PatientIdMap* ids,
+                               const QString& expectedId = {}) const;
+    static constexpr int kDeleteQuestion = 61321; // "$": the id
 
     // Search over the registry's list.
     PatientSearchResult search(PatientSearchField field, const QString& text) const;

@@ -333,8 +333,7 @@ TEST_F(AnalysisPageTest, PatientManagerClosingReloadsTheTree) {
 
     const RecordingStore store(root_.path(), kModeSnap, QStringLiteral("1001"));
     frame_->setDialogRunner([this](QDialog&) {
-        FixedPrompter yes(true);
-        EXPECT_TRUE(PatientRegistry(root_.path()).remove(1, yes, nullptr).deleted);
+        EXPECT_TRUE(PatientRegistry(root_.path()).remove(1, nullptr).deleted);
         return 0;
     });
     frame_->runCommand(cmd::kPatientManager);

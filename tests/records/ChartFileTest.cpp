@@ -357,7 +357,7 @@ TEST(ChartImport, FailedWritesLeaveEverythingAsItWas) {
         if (known)
             fillContinuous(s, QStringLiteral("T"), 2, 30);
         else // the chart names a patient the registry does not hold
-            PatientRegistry(s.root.path()).remove(position, s.yes, nullptr);
+            PatientRegistry(s.root.path()).remove(position, nullptr);
         const auto before = s.snapshot();
         const qint64 total = 8 + (known ? 5 : 3) * (30002 + 24) + (known ? 0 : 1392);
         for (qint64 cut = 0; cut < total; cut += 7001) {

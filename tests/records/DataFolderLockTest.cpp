@@ -140,7 +140,7 @@ TEST_F(DataFolderLockTest, EveryWriteIsRefusedWithTheHolderAndWritesNothing) {
                  .message;
          }},
         {"edit", [&] { return PatientRegistry(r).edit(1, fields); }},
-        {"delete", [&] { return PatientRegistry(r).remove(1, yes, nullptr).message; }},
+        {"delete", [&] { return PatientRegistry(r).remove(1, nullptr).message; }},
         {"append snap",
          [&] {
              const SnapRecording one = snapRecording(9, at(4, 1, 0));

@@ -166,8 +166,7 @@ TEST_F(PatientRegistryTest, IdMapBuiltFromTheFileAndShrunkByDelete) {
     PatientIdMap map(registry.loadAll().records);
     EXPECT_EQ(map.size(), 2);
     EXPECT_TRUE(map.contains(QStringLiteral("7")));
-    FixedPrompter yes(true);
-    ASSERT_TRUE(registry.remove(1, yes, &map).deleted);
+    ASSERT_TRUE(registry.remove(1, &map).deleted);
     EXPECT_FALSE(map.contains(QStringLiteral("7")));
     EXPECT_TRUE(registry.add(fields(QStringLiteral("7")), map, true).added());
 }
@@ -290,9 +289,7 @@ TEST_F(PatientRegistryTest, DeleteFirstOfThreeShiftsTheOthers) {
     const QByteArray bytes =
         registryBytes(3, {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")});
     writeRegistry(bytes);
-    FixedPrompter yes(true);
-    ASSERT_TRUE(registry.remove(1, yes, nullptr).deleted);
-    EXPECT_EQ(yes.last(), (Message{61321, QStringLiteral("1")}));
+    ASSERT_TRUE(registry.remove(1, nullptr, QStringLiteral("1")).deleted);
     const QByteArray after = registryFile();
     ASSERT_EQ(after.size(), bytes.size());
     EXPECT_EQ(countIn(after), 2);
@@ -304,8 +301,7 @@ TEST_F(PatientRegistryTest, DeleteLastOnlyRewritesTheCount) {
     const QByteArray bytes =
         registryBytes(3, {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")});
     writeRegistry(bytes);
-    FixedPrompter yes(true);
-    ASSERT_TRUE(registry.remove(3, yes, nullptr).deleted);
+    ASSERT_TRUE(registry.remove(3, nullptr).deleted);
     const QByteArray after = registryFile();
     EXPECT_EQ(countIn(after), 2);
     EXPECT_EQ(after.mid(4), bytes.mid(4));
@@ -320,41 +316,47 @@ TEST_F(PatientRegistryTest, DeleteRemovesThePatientsFourFilesOnly) {
     const QString other = paths::snapData(root.path(), QStringLiteral("2"));
     for (const QString& p : own + QStringList{other})
         ASSERT_TRUE(test::writeAll(p, "x"));
-    FixedPrompter yes(true);
-    ASSERT_TRUE(registry.remove(1, yes, nullptr).deleted);
+    ASSERT_TRUE(registry.remove(1, nullptr).deleted);
     for (const QString& p : own)
         EXPECT_FALSE(QFileInfo::exists(p)) << qPrintable(p);
     EXPECT_TRUE(QFileInfo::exists(other));
 }
 
-TEST_F(PatientRegistryTest, DeleteInADamagedRegistryKeepsTheFiles) {
-    QByteArray bytes = registryBytes(3, {QStringLiteral("1"), QStringLiteral("2")});
-    writeRegistry(bytes); // counts three records, holds two
+// The registry never asks: callers check removable(), ask deleteQuestion()
+// and remove the id they asked about. Whatever stops a delete changes nothing.
+TEST_F(PatientRegistryTest, ARefusedDeleteKeepsTheRegistryAndTheFiles) {
     const QString con = paths::continueData(root.path(), QStringLiteral("1"));
-    ASSERT_TRUE(test::writeAll(con, "x"));
-    FixedPrompter yes(true);
-    const PatientDeleteResult r = registry.remove(1, yes, nullptr);
-    EXPECT_FALSE(r.deleted);
-    EXPECT_EQ(r.message, (Message{61218, QStringLiteral("UserDA.txt")}));
-    EXPECT_EQ(yes.asked(), 0);
-    EXPECT_TRUE(QFileInfo::exists(con));
-    EXPECT_EQ(registryFile(), bytes);
-}
-
-TEST_F(PatientRegistryTest, DeclinedDeleteChangesNothing) {
-    const QByteArray bytes = registryBytes(1, {QStringLiteral("1")});
-    writeRegistry(bytes);
-    const QString con = paths::continueData(root.path(), QStringLiteral("1"));
-    ASSERT_TRUE(test::writeAll(con, "x"));
-    FixedPrompter no(false);
-    const PatientDeleteResult r = registry.remove(1, no, nullptr);
-    EXPECT_FALSE(r.deleted);
-    EXPECT_TRUE(r.message.isNone());
-    EXPECT_EQ(no.asked(), 1);
-    EXPECT_EQ(registryFile(), bytes);
-    EXPECT_TRUE(QFileInfo::exists(con));
-    EXPECT_EQ(registry.remove(0, no, nullptr).message.id, 61319);
-    EXPECT_EQ(no.asked(), 1);
+    struct Case {
+        const char* what;
+        int counted; // records the count claims; the file holds ids 1 and 2
+        int position;
+        QString expectedId;
+        Message message;
+    };
+    const Case cases[] = {
+        {"damaged registry", 3, 1, {}, {61218, QStringLiteral("UserDA.txt")}},
+        {"no position", 2, 0, {}, {61319, {}}},
+        {"beyond the list", 2, 3, {}, {61902, QStringLiteral("3")}},
+        {"another patient now", 2, 1, QStringLiteral("2"), {61902, QStringLiteral("1")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QByteArray bytes =
+            registryBytes(c.counted, {QStringLiteral("1"), QStringLiteral("2")});
+        writeRegistry(bytes);
+        ASSERT_TRUE(test::writeAll(con, "x"));
+        if (c.expectedId.isNull()) {
+            EXPECT_EQ(registry.removable(c.position).message, c.message);
+        }
+        const PatientDeleteResult r = registry.remove(c.position, nullptr, c.expectedId);
+        EXPECT_FALSE(r.deleted);
+        EXPECT_EQ(r.message, c.message);
+        EXPECT_TRUE(QFileInfo::exists(con));
+        EXPECT_EQ(registryFile(), bytes);
+    }
+    EXPECT_EQ(PatientRegistry::deleteQuestion(QStringLiteral("1")),
+              (Message{61321, QStringLiteral("1")}));
+    EXPECT_TRUE(registry.remove(1, nullptr, QStringLiteral("1")).deleted);
 }
 
 TEST_F(PatientRegistryTest, SearchByIdAndByName) {

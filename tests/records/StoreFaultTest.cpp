@@ -145,7 +145,7 @@ const Operation kOperations[] = {
     {"patient delete",
      [](const QString& root, const QString&) {
          FixedPrompter yes(true);
-         PatientRegistry(root).remove(1, yes, nullptr);
+         PatientRegistry(root).remove(1, nullptr);
      }},
 };
 

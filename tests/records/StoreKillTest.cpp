@@ -112,9 +112,8 @@ const std::pair<const char*, Step> kSteps[] = {
          PatientFields f = PatientFields::fromRecord(patientRecord(id));
          f.name = QStringLiteral("edited %1").arg(random());
          registry.edit(n, f);
-         FixedPrompter yes(true);
          if (n > 20)
-             registry.remove(2 + int(random() % uint32_t(n - 1)), yes, nullptr);
+             registry.remove(2 + int(random() % uint32_t(n - 1)), nullptr);
      }},
 };
 

@@ -154,8 +154,7 @@ TEST(StoreRepair, DeletedPatientsNotesAreNotInherited) {
         ASSERT_TRUE(RecordingNotes(root.path(), mode, kId)
                         .write(at(1, 8, 0), QStringLiteral("old patient"))
                         .isNone());
-    FixedPrompter yes(true);
-    ASSERT_TRUE(PatientRegistry(root.path()).remove(1, yes, nullptr).deleted);
+    ASSERT_TRUE(PatientRegistry(root.path()).remove(1, nullptr).deleted);
     registerPatient(root.path(), kId);
     for (const int mode : {int(kModeSnap), int(kModeContinuous)}) {
         EXPECT_FALSE(QFileInfo::exists(paths::notesFile(root.path(), mode, kId)));

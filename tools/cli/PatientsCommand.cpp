@@ -174,7 +174,12 @@ int deletePatient(CliContext& ctx, const PatientRegistry& registry) {
     ctx.finish();
     // The removal checks after the question that the id still stands there.
     const int position = findPatient(ctx.dataRoot, id, Qt::CaseSensitive).position;
-    const PatientDeleteResult result = registry.remove(position, prompter.get(), nullptr);
+    const PatientReadResult stored = registry.removable(position);
+    if (!stored.record)
+        throw CommandFailure{stored.message};
+    PatientDeleteResult result;
+    if (prompter.get().confirm(PatientRegistry::deleteQuestion(id)))
+        result = registry.remove(position, nullptr, id);
     failOn(result.message);
     if (ctx.json)
         ctx.printJson(QJsonObject{{"id", id}, {"deleted", result.deleted}});

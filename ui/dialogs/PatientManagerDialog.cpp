@@ -1,11 +1,11 @@
 #include "ui/dialogs/PatientManagerDialog.h"
 
-#include "ui/frame/MessageBoxPrompter.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
-#include "ui/widgets/PatientDetailPanel.h"
 #include "records/PatientDialogTexts.h"
 #include "ui/dialogs/PatientEditDialog.h"
+#include "ui/frame/MessageBoxPrompter.h"
+#include "ui/widgets/PatientDetailPanel.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -163,7 +163,14 @@ void PatientManagerDialog::onDelete() {
         prompter_.show({texts::kNoSelection, {}});
         return;
     }
-    const PatientDeleteResult result = registry_.remove(position, prompter_, &ids_);
+    const PatientReadResult stored = registry_.removable(position);
+    if (!stored.record) {
+        prompter_.show(stored.message);
+        return;
+    }
+    if (!prompter_.confirm(PatientRegistry::deleteQuestion(stored.record->id)))
+        return;
+    const PatientDeleteResult result = registry_.remove(position, &ids_, stored.record->id);
     if (!result.message.isNone())
         prompter_.show(result.message);
     if (!result.deleted)
