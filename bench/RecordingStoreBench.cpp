@@ -69,6 +69,23 @@ void BM_ReadPageOf15(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadPageOf15)->Unit(benchmark::kMillisecond);
 
+// Appends one recording per iteration; a full store is emptied untimed.
+// Syncing is switched back on afterwards.
+template <class Append>
+void appendUntilFull(benchmark::State& state, const RecordingStore& store, Append append) {
+    int count = 0;
+    for (auto _ : state) {
+        if (++count == kStoreCapacity) {
+            state.PauseTiming();
+            store.removeAll();
+            count = 1;
+            state.ResumeTiming();
+        }
+        benchmark::DoNotOptimize(append());
+    }
+    BinaryFile::setSyncing(true);
+}
+
 // Argument 1: durable (record and entry synced before each count, four
 // fdatasync calls); 0: flushed only, to show what durability costs.
 void BM_AppendContinuousSegment(benchmark::State& state) {
@@ -83,17 +100,7 @@ void BM_AppendContinuousSegment(benchmark::State& state) {
             packets[i].samples[s] = samples[i * kAcqSamplesPerPacket + size_t(s)];
     }
     const SystemTime stamp{2026, 12, 2, 8, 1, 2, 3, 0};
-    int count = 0;
-    for (auto _ : state) {
-        if (++count == kStoreCapacity) {
-            state.PauseTiming();
-            store.removeAll();
-            count = 1;
-            state.ResumeTiming();
-        }
-        benchmark::DoNotOptimize(store.appendContinuous(packets, stamp).id);
-    }
-    BinaryFile::setSyncing(true);
+    appendUntilFull(state, store, [&] { return store.appendContinuous(packets, stamp).id; });
 }
 BENCHMARK(BM_AppendContinuousSegment)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 
@@ -116,17 +123,7 @@ void BM_AppendSnapRecording(benchmark::State& state) {
     SnapRecording r;
     r.header.startTime = {2026, 12, 0, 8, 1, 2, 3, 0};
     r.blocks = EcgGenerator().nextSnapBlocks();
-    int count = 0;
-    for (auto _ : state) {
-        if (++count == kStoreCapacity) {
-            state.PauseTiming();
-            store.removeAll();
-            count = 1;
-            state.ResumeTiming();
-        }
-        benchmark::DoNotOptimize(store.appendSnap({&r, 1}).saved);
-    }
-    BinaryFile::setSyncing(true);
+    appendUntilFull(state, store, [&] { return store.appendSnap({&r, 1}).saved; });
 }
 BENCHMARK(BM_AppendSnapRecording)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 
