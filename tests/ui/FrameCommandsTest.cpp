@@ -1,6 +1,6 @@
 #include "ui/frame/FrameCommands.h"
-#include "ui/frame/PageIds.h"
 #include "core/DataPaths.h"
+#include "ui/frame/PageIds.h"
 
 #include <gtest/gtest.h>
 

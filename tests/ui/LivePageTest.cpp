@@ -2,7 +2,7 @@
 // through the real serial line: recording a segment for a picked patient,
 // stop before a segment is full, display only, a vanishing port, and starts
 // that do not get as far as a link.
-#include "SimHarness.h"
+#include "device/SimHarness.h"
 
 #include "core/AppState.h"
 #include "core/Langpack.h"

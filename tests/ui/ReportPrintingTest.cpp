@@ -4,9 +4,9 @@
 // landscape job per report named "Sample Document" with the patient's name;
 // a queue whose name and device both say XPS is refused on the server's word.
 #include "ui/dialogs/ReportPrinting.h"
-#include "analysis/AnalysisPageFixture.h"
 #include "records/ReplayFixtures.h"
 #include "support/PrivateCups.h"
+#include "ui/AnalysisPageFixture.h"
 #include "ui/pages/ReplayPage.h"
 
 #include <QCheckBox>

@@ -4,10 +4,10 @@
 // and click, each sheet drawn exactly as the report in the preview colours,
 // and the one-or-two-sheet choice carried to the next preview.
 #include "ui/pages/PrintPreviewView.h"
-#include "analysis/AnalysisPageFixture.h"
 #include "core/AppSettings.h"
 #include "render/ReportSources.h"
 #include "support/PreviewSheets.h"
+#include "ui/AnalysisPageFixture.h"
 #include "ui/dialogs/ExportFileDialog.h"
 
 #include <QAbstractScrollArea>

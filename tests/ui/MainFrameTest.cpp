@@ -1,4 +1,4 @@
-#include "ShellTestSupport.h"
+#include "app/ShellTestSupport.h"
 
 #include "core/AppState.h"
 #include "core/DataPaths.h"

@@ -126,8 +126,7 @@ protected:
 
     AnalysisPage* openPage(const QString& library) {
         PageRegistry pages;
-        pages.add(page::kAnalysis,
-                  [library](PageHost& f) { return new AnalysisPage(f, library); });
+        pages.add(page::kAnalysis, [library](PageHost& f) { return new AnalysisPage(f, library); });
         frame_ = std::make_unique<MainFrame>(state_, pages);
         EXPECT_TRUE(frame_->OnCreate());
         return static_cast<AnalysisPage*>(frame_->ShowPage(page::kAnalysis));
