@@ -408,16 +408,25 @@ Message PatientRegistry::edit(int position, const PatientFields& fields) const {
     return {};
 }
 
-PatientReadResult PatientRegistry::removable(int position) const {
-    const PatientReadResult stored = read(position);
+// The patient at `position` when it can be removed, with the whole registry
+// to rewrite: a registry that could not be rewritten keeps the patient's
+// files too.
+static PatientReadResult removableIn(const PatientRegistry& registry, int position,
+                                     RegistryBytes& all) {
+    const PatientReadResult stored = registry.read(position);
     if (!stored.record)
         return stored;
-    // A registry that could not be rewritten keeps the patient's files too.
-    if (const Message why = writableWholeRegistry(filePath()); !why.isNone())
+    if (const Message why = writableWholeRegistry(registry.filePath()); !why.isNone())
         return {std::nullopt, why};
-    if (const RegistryBytes all = wholeRegistry(filePath()); !all.message.isNone())
+    all = wholeRegistry(registry.filePath());
+    if (!all.message.isNone())
         return {std::nullopt, all.message};
     return stored;
+}
+
+PatientReadResult PatientRegistry::removable(int position) const {
+    RegistryBytes all;
+    return removableIn(*this, position, all);
 }
 
 PatientDeleteResult PatientRegistry::remove(int position, PatientIdMap* ids,
@@ -425,7 +434,8 @@ PatientDeleteResult PatientRegistry::remove(int position, PatientIdMap* ids,
     const DataFolderLock lock = DataFolderLock::exclusive(dataRoot_);
     if (!lock.held())
         return {false, lock.message()};
-    const PatientReadResult stored = removable(position);
+    RegistryBytes all;
+    const PatientReadResult stored = removableIn(*this, position, all);
     if (!stored.record)
         return {false, stored.message};
     // The user was asked about this id, perhaps while another process moved
@@ -433,7 +443,6 @@ PatientDeleteResult PatientRegistry::remove(int position, PatientIdMap* ids,
     const QString id = stored.record->id;
     if (!expectedId.isNull() && id != expectedId)
         return {false, Message{msg::kNoPatientAtPosition, QString::number(position)}};
-    RegistryBytes all = wholeRegistry(filePath());
     // The patient leaves the registry first, in one rename: a kill before it
     // keeps everything; after it, the journal has the next open delete the
     // files. Later records move up one place; the last stays behind, uncounted.
