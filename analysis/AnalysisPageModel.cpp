@@ -6,6 +6,7 @@
 
 #include "analysis/StripGeometry.h"
 #include "analysis/StripPointBuilder.h"
+#include "core/StringIds.h"
 
 #include <algorithm>
 
@@ -66,8 +67,7 @@ bool AnalysisPageModel::RunAnalysis(int32_t start, int32_t end) {
 }
 
 Message AnalysisPageModel::libraryProblem() const {
-    constexpr int kLibraryNotLoaded = 62029;
-    return run_.libraryMissing() ? Message{kLibraryNotLoaded, run_.libraryPath()} : Message{};
+    return run_.libraryMissing() ? Message{ids::kLibraryNotLoaded, run_.libraryPath()} : Message{};
 }
 
 void AnalysisPageModel::clearResults() {

@@ -4,6 +4,7 @@
 #include "core/AppSettings.h"
 #include "core/DataPaths.h"
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "records/DataFolder.h"
 
 #include <QDir>
@@ -12,8 +13,6 @@
 namespace vantora {
 
 namespace {
-
-constexpr int kMsgAlreadyRunning = 61273;
 
 constexpr int kTemplateFileTypeField = 5;
 
@@ -48,7 +47,7 @@ QString StartUp::fileTypeIdOfTemplate(const QString& templateText) {
 }
 
 QString StartUp::applicationName() {
-    return Langpack::text(Langpack::kAppTitle);
+    return Langpack::text(ids::kAppTitle);
 }
 
 StartUp::Outcome StartUp::prepare(AppState& state, const QString& currentFolder,
@@ -59,7 +58,7 @@ StartUp::Outcome StartUp::prepare(AppState& state, const QString& currentFolder,
     if (instance && !instance->tryBecomePrimary()) {
         if (!file.isEmpty() && instance->sendToPrimary(file))
             return {Outcome::Kind::HandedOver, {}};
-        return {Outcome::Kind::SecondCopy, Message{kMsgAlreadyRunning, {}}};
+        return {Outcome::Kind::SecondCopy, Message{ids::kAlreadyRunning, {}}};
     }
 
     state.dataRoot = QDir::cleanPath(QDir(currentFolder).absolutePath());
@@ -77,7 +76,7 @@ StartUp::Outcome StartUp::prepare(AppState& state, const QString& currentFolder,
     }
     DataFolder::ensureRecordingFolders(state.dataRoot);
 
-    const QString fileTypeId = fileTypeIdOfTemplate(Langpack::text(Langpack::kDocTemplate));
+    const QString fileTypeId = fileTypeIdOfTemplate(Langpack::text(ids::kDocTemplate));
     if (!fileTypeId.isEmpty())
         RegisterDatShellNew(fileTypeId);
     return {};

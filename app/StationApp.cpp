@@ -3,6 +3,7 @@
 #include "app/SingleInstance.h"
 #include "app/StartUp.h"
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "ui/frame/MainFrame.h"
 #include "ui/frame/PageIds.h"
 #include "ui/frame/ShellDocument.h"
@@ -54,7 +55,7 @@ bool StationApp::InitInstance(const QString& currentFolder, const QStringList& a
         SplashScreen::ShowSplashScreen(frame_.get());
     connect(instance_.get(), &SingleInstance::pathReceived, this, &StationApp::onPathHandedOver);
     frame_->show();
-    frame_->setWindowTitle(Langpack::text(Langpack::kAppTitle));
+    frame_->setWindowTitle(Langpack::text(ids::kAppTitle));
     return true;
 }
 

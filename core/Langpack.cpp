@@ -1,6 +1,7 @@
 #include "core/Langpack.h"
 
 #include "core/Message.h"
+#include "core/StringIds.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,18 +18,18 @@ constexpr const char* kMapRoot = "/langpack";
 // title and the idle status text.
 QHash<int, QString> ownStrings() {
     return {
-        {Langpack::kDocTemplate,
+        {ids::kDocTemplate,
          QStringLiteral("Vantora System\n\nCorvid\nVantora Chart Files (*.cEcg)\n.cEcg\n"
                         "Corvid.Document\nCorvid Document")},
-        {Langpack::kAppTitle, QStringLiteral("Vantora  System ")},
-        {Langpack::kIdleStatus, QStringLiteral("Ready")},
+        {ids::kAppTitle, QStringLiteral("Vantora  System ")},
+        {ids::kIdleStatus, QStringLiteral("Ready")},
     };
 }
 
 // Texts the program builds itself rather than taking from the library; they
 // stay available with or without it.
 QString programLiteral(int id) {
-    if (id == msg::kPatientIdExists)
+    if (id == ids::kPatientIdExists)
         return QStringLiteral("User ID already exist,please reinput patient id!");
     return {};
 }

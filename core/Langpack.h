@@ -13,9 +13,6 @@ namespace vantora {
 class Langpack {
 public:
     static constexpr const char* kFileName = "langpack.rcc";
-    static constexpr int kDocTemplate = 128;
-    static constexpr int kAppTitle = 57344;
-    static constexpr int kIdleStatus = 57345;
     static constexpr int kSplashBitmap = 183;
 
     // Registers the library at `rccPath` and makes it the source of every look-up.

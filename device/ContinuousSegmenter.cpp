@@ -1,20 +1,17 @@
 #include "device/ContinuousSegmenter.h"
+#include "core/StringIds.h"
 
 #include <algorithm>
 
 namespace vantora {
 
-namespace {
-
-constexpr int kWriteFailed = 61341;
-
-} // namespace
+namespace {} // namespace
 
 Message notStoredMessage(int packets) {
     if (packets <= 0)
         return {};
     const int seconds = std::max(1, packets * ContinuousSegmenter::kFrameMs / 1000);
-    return {ContinuousSegmenter::kNotStored, QString::number(seconds)};
+    return {ids::kNotStored, QString::number(seconds)};
 }
 
 ContinuousSegmenter::ContinuousSegmenter(Append append, RecordingClock clock)
@@ -83,7 +80,7 @@ Message ContinuousSegmenter::store(long long endFrame) {
         segment.push_back(pending_[size_t(i)].packet);
     const SystemTime stamp = SystemTime::fromDateTime(startedWall_.addMSecs(endFrame * kFrameMs));
     const Message result = append_(segment, stamp);
-    if (!result.isNone() && result.id != kWriteFailed) {
+    if (!result.isNone() && result.id != ids::kWriteFailed) {
         ++failedAttempts_;
         retrying_ = true;
         return report(result);

@@ -38,7 +38,6 @@ public:
     static constexpr int kSegmentPackets = 1875; // liveSegmentFrames
     static constexpr int kFrameMs = 16;          // 62.5 frames/s
     static constexpr int kPaceTolerance = 32;    // frames ahead of the clock, about 0.5 s
-    static constexpr int kNotStored = 62650;     // "$": seconds of signal not stored
 
     // Stores one segment that ends at `stamp`. None: written. 61341: a write
     // failed, the segment is handled (not tried again). Anything else:

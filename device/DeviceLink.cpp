@@ -1,5 +1,6 @@
 #include "device/DeviceLink.h"
 
+#include "core/StringIds.h"
 #include "device/DownloadReader.h"
 #include "device/LiveReader.h"
 #include "device/PortDiscovery.h"
@@ -100,7 +101,7 @@ int DeviceLink::open(Kind kind, LinkSink& sink) {
         return fail(sink, kStaleReader);
     const std::optional<QString> path = finder_ ? finder_() : std::nullopt;
     if (!path) {
-        sink.showMessage(Message{msg::kRecorderNotFound, {}});
+        sink.showMessage(Message{ids::kRecorderNotFound, {}});
         return fail(sink, kNoPort);
     }
     OpenedLine opened = opener_(*path);
@@ -144,7 +145,7 @@ void DeviceLink::runReader(Kind kind, LinkPort& port, LinkSink& sink) {
     port.close();
     running.store(0);
     if (outcome == ReaderOutcome::Error)
-        sink.showMessage(Message{msg::kLinkFailed, {}});
+        sink.showMessage(Message{ids::kLinkFailed, {}});
     state_.portNumber.store(-1);
     state_.portInUse.store(false);
     state_.portRemoved.store(false);

@@ -5,6 +5,7 @@
 #include "device/DownloadPageModel.h"
 
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "device/StoredRecordings.h"
 #include "records/RecordIndexEntry.h"
 #include "records/RecordingStore.h"
@@ -14,18 +15,13 @@
 namespace vantora {
 
 namespace {
-constexpr int kReceivingText = 61304;
-constexpr int kDownloadingTitle = 61332;
-constexpr int kHeadersText = 61333;
-constexpr int kEcgText = 61334;
-constexpr int kNothingReceived = 61328;
 constexpr int kPercentPerStage = 10; // stages 1 to 4 show 10 to 40 %
 constexpr int kBlockBarShare = 97;   // blocks move the bar from 3 to 100 %
 
 QString countsText(int headersDone, int headersTotal, int ecgDone, int ecgTotal) {
     return QString::asprintf("%s:  %3d/%3d        %s:  %3d/%3d",
-                             Langpack::text(kHeadersText).toUtf8().constData(), headersDone,
-                             headersTotal, Langpack::text(kEcgText).toUtf8().constData(), ecgDone,
+                             Langpack::text(ids::kHeaders).toUtf8().constData(), headersDone,
+                             headersTotal, Langpack::text(ids::kEcg).toUtf8().constData(), ecgDone,
                              ecgTotal);
 }
 } // namespace
@@ -61,7 +57,7 @@ bool DownloadPageModel::linkStatus(int status) {
     collector_->linkStatus(status);
     if (status >= 1 && status <= 4) {
         progress_.text =
-            QString::asprintf("%s: %d%% ", Langpack::text(kReceivingText).toUtf8().constData(),
+            QString::asprintf("%s: %d%% ", Langpack::text(ids::kReceiving).toUtf8().constData(),
                               status * kPercentPerStage);
         progress_.percent = status * kPercentPerStage;
         return false;
@@ -83,7 +79,7 @@ void DownloadPageModel::recordHeader(int tableIndex, const DeviceRecordHeader& h
     headers_.resize(size_t(tableIndex) + 1);
     headers_[size_t(tableIndex)] = header;
     total_ = header.count;
-    progress_.title = Langpack::text(kDownloadingTitle);
+    progress_.title = Langpack::text(ids::kDownloading);
     progress_.text = countsText(tableIndex + 1, total_, 0, total_);
     if (total_ > 0)
         progress_.percent = (2 * tableIndex + 2) / total_ + 1;
@@ -181,7 +177,7 @@ int DownloadPageModel::chosenCount() const {
 Message DownloadPageModel::save(const QString& dataRoot, const QString& patientId) {
     if (received_ <= 0) {
         saveEnabled_ = false;
-        return Message{kNothingReceived, {}};
+        return Message{ids::kNothingReceived, {}};
     }
     const std::vector<SnapRecording> complete = collector_->completeRecordings();
     std::vector<SnapRecording> chosen;

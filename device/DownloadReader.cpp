@@ -1,4 +1,5 @@
 #include "device/DownloadReader.h"
+#include "core/StringIds.h"
 
 #include <array>
 
@@ -99,7 +100,7 @@ DownloadReader::Step DownloadReader::onCount() {
     if (!n)
         return resend();
     if (*n == 0)
-        return finish(msg::kNoRecords);
+        return finish(ids::kRecorderEmpty);
     count_ = *n;
     sendNew(wire::makeCommand(wire::kRecordTable));
     sink_.linkStatus(3);
@@ -181,7 +182,7 @@ DownloadReader::Step DownloadReader::onData() {
         return Step::Continue;
     }
     dataCursor_ = 0;
-    return finish(msg::kTransferComplete);
+    return finish(ids::kTransferComplete);
 }
 
 DownloadReader::Step DownloadReader::finish(int messageId) {

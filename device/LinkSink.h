@@ -20,14 +20,6 @@ constexpr int kEcgStop = kUser + 0x106;         // 0x506 WM_ECG_STOP
 constexpr int kChildClick = kUser + 0x108;      // 0x508 WM_CHILD_CLICK
 } // namespace wm
 
-// Messages the link shows.
-namespace msg {
-constexpr int kRecorderNotFound = 61282;
-constexpr int kLinkFailed = 61330;
-constexpr int kNoRecords = 61331;
-constexpr int kTransferComplete = 61335;
-} // namespace msg
-
 // Where one downloaded block belongs. A recording the recorder keeps in
 // several chunks has several table entries; block numbers continue past 14.
 struct BlockTag {

@@ -1,6 +1,7 @@
 #include "device/LivePageModel.h"
 
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 
 #include <QFileInfo>
 
@@ -12,21 +13,15 @@ namespace vantora {
 
 namespace {
 
-constexpr int kPoorSignal = 61287;
-constexpr int kGoodSignal = 61288; // also the base of the rhythm findings: 61288 + code
 constexpr int kMaxHeartRate = 500; // from here on the rate is not shown
 // Findings a two-finding code byte may carry: low nibble 6 ... 13, high 2 ... 5.
 constexpr unsigned kLowFindings = 0x3FC1;
 constexpr unsigned kHighFindings = 0x3C;
 
-constexpr int kRecorderNotFound = 61282;
-constexpr int kPortNotPermitted = 62150; // "$": the port
-constexpr int kPortBusy = 62151;         // "$": the port
-
 const QString kNone = QStringLiteral("--");
 
 QString finding(int code) {
-    return Langpack::text(kGoodSignal + code);
+    return Langpack::text(ids::kGoodSignal + code);
 }
 
 } // namespace
@@ -89,13 +84,13 @@ LivePageModel::PortProblem LivePageModel::portProblem(const QString& port) {
 Message LivePageModel::openFailureMessage(const QString& port, PortProblem problem) {
     switch (problem) {
     case PortProblem::Missing:
-        return {kRecorderNotFound, {}};
+        return {ids::kRecorderNotFound, {}};
     case PortProblem::NoPermission:
-        return {kPortNotPermitted, port};
+        return {ids::kPortNotPermitted, port};
     case PortProblem::Other:
         break;
     }
-    return {kPortBusy, port};
+    return {ids::kPortBusy, port};
 }
 
 QString LivePageModel::heartRateText(const AcqPacket& p) {
@@ -114,7 +109,7 @@ int LivePageModel::heartIconFor(const AcqPacket& p, int packetCount) {
 }
 
 QString LivePageModel::signalText(const AcqPacket& p) {
-    return Langpack::text(p.valid != 0 ? kGoodSignal : kPoorSignal);
+    return Langpack::text(p.valid != 0 ? ids::kGoodSignal : ids::kPoorSignal);
 }
 
 // On a simplified-Chinese system the recorder's mode field says that the

@@ -1,6 +1,7 @@
 #include "device/StoredRecordings.h"
 
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 
 #include <cstring>
 #include <optional>
@@ -46,8 +47,8 @@ std::vector<bool> alreadyStored(const RecordingStore& store,
 
 Message saveQuestion(const QString& patient, int count) {
     const QString what =
-        fillDollar(Langpack::format(msg::kNewRecordingsFor, QString::number(count)), patient);
-    return {msg::kSaveNewQuestion, what};
+        fillDollar(Langpack::format(ids::kNewRecordingsFor, QString::number(count)), patient);
+    return {ids::kSaveNewQuestion, what};
 }
 
 } // namespace vantora

@@ -18,11 +18,4 @@ std::vector<bool> alreadyStored(const RecordingStore& store,
 // The save question: how many recordings go to which patient (62651).
 Message saveQuestion(const QString& patient, int count);
 
-namespace msg {
-constexpr int kSaveNewQuestion = 62651;  // "$": the phrase 62652
-constexpr int kNewRecordingsFor = 62652; // "$ new recording(s) for patient $"
-constexpr int kAllAlreadyStored = 62653; // "$": the patient
-constexpr int kStoredMark = 62654;       // the mark of a row already stored
-} // namespace msg
-
 } // namespace vantora

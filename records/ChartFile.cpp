@@ -2,6 +2,7 @@
 
 #include "core/DataPaths.h"
 #include "core/Prompter.h"
+#include "core/StringIds.h"
 #include "records/BinaryFile.h"
 #include "records/CardRecord.h"
 #include "records/ChartImport.h"
@@ -11,7 +12,6 @@
 #include "records/SafeFileWriter.h"
 #include "records/StoreFiles.h"
 #include "records/StoreJournal.h"
-#include "records/StoreMessages.h"
 #include "records/StoreRewrite.h"
 
 #include <QFile>
@@ -85,11 +85,10 @@ Message missingStoreFile(const QString& root, int32_t mode, const QString& id, i
     const bool hasData = QFileInfo::exists(data);
     const bool hasIndex = QFileInfo::exists(index);
     if (!hasData && !hasIndex)
-        return k == RecordingStore::kAll
-                   ? Message{storemsg::kNoRecordings, id}
-                   : Message{storemsg::kNoRecordingNumber, QString::number(k + 1)};
+        return k == RecordingStore::kAll ? Message{ids::kNoRecordingsOfKind, id}
+                                         : Message{ids::kNoRecordingNumber, QString::number(k + 1)};
     if (!hasData || !hasIndex)
-        return {storemsg::kCannotOpen, hasData ? index : data};
+        return {ids::kCannotOpen, hasData ? index : data};
     return {};
 }
 
@@ -104,7 +103,7 @@ ChartExportResult ChartFile::exportRecordings(int position, int k, const QString
         return result;
     }
     if (extension.compare(QStringLiteral("cEcg"), Qt::CaseInsensitive) != 0) {
-        result.message = {storemsg::kNotChartName, {}};
+        result.message = {ids::kNotChartName, {}};
         return result;
     }
     const PatientReadResult patient = PatientRegistry(root_).read(position);
@@ -114,7 +113,7 @@ ChartExportResult ChartFile::exportRecordings(int position, int k, const QString
     }
     const QString id = patient.record->id;
     if (!isValidPatientId(id)) {
-        result.message = {msg::kInvalidPatientId, id};
+        result.message = {ids::kInvalidPatientId, id};
         return result;
     }
     // A refused export creates nothing: opening a store without its files
@@ -138,21 +137,21 @@ ChartExportResult ChartFile::exportRecordings(int position, int k, const QString
             return result;
         const auto n = store.checkedCount();
         if (!n.ok() || store.indexCount(0).value != n.value) {
-            result.message = n.ok() ? Message{storemsg::kDamaged, store.data.path()} : n.message;
+            result.message = n.ok() ? Message{ids::kDamagedFile, store.data.path()} : n.message;
             return result;
         }
         if (k == RecordingStore::kAll && n.value == 0) {
-            result.message = {storemsg::kNoRecordings, id};
+            result.message = {ids::kNoRecordingsOfKind, id};
             return result;
         }
         if (k < RecordingStore::kAll || k >= n.value) {
-            result.message = {storemsg::kNoRecordingNumber, QString::number(k + 1)};
+            result.message = {ids::kNoRecordingNumber, QString::number(k + 1)};
             return result;
         }
         first = k == RecordingStore::kAll ? 0 : k;
         count = k == RecordingStore::kAll ? n.value : 1;
         if (QFileInfo::exists(target) &&
-            !prompter.confirm({storemsg::kReplaceQuestion, QFileInfo(target).fileName()})) {
+            !prompter.confirm({ids::kReplaceQuestion, QFileInfo(target).fileName()})) {
             result.declined = true;
             return result;
         }
@@ -160,15 +159,15 @@ ChartExportResult ChartFile::exportRecordings(int position, int k, const QString
         // only when whole: the recordings leave the store after that.
         SafeFileWriter chartFile(target);
         if (!writeChart(store, mode_, *patient.record, first, count, chartFile)) {
-            result.message = chartFile.failed() ? chartFile.message(filemsg::kChartNotWritten)
-                                                : Message{storemsg::kExportFailed, {}};
+            result.message = chartFile.failed() ? chartFile.message(ids::kChartNotWritten)
+                                                : Message{ids::kExportFailed, {}};
             return result;
         }
     }
     // Recordings leave the store only once the chart holds them.
     if (!RecordingStore(root_, mode_, id).remove(k).isNone()) {
         QFile::remove(target);
-        result.message = {storemsg::kExportFailed, {}};
+        result.message = {ids::kExportFailed, {}};
         return result;
     }
     result.exported = count;

@@ -1,6 +1,7 @@
 #include "records/ChartImport.h"
 
 #include "core/Prompter.h"
+#include "core/StringIds.h"
 #include "records/BinaryFile.h"
 #include "records/CardRecord.h"
 #include "records/DataFolderLock.h"
@@ -8,7 +9,6 @@
 #include "records/RecordingNotes.h"
 #include "records/RecordingStore.h"
 #include "records/StoreJournal.h"
-#include "records/StoreMessages.h"
 #include "records/StoreRewrite.h"
 
 namespace vantora {
@@ -19,7 +19,7 @@ ChartImport::ChartImport(QString dataRoot, int32_t mode)
 namespace {
 
 Message wrongKind(int32_t mode) {
-    return {mode == kModeSnap ? storemsg::kNotSnapChart : storemsg::kNotContinuousFile, {}};
+    return {mode == kModeSnap ? ids::kNotSnapFile : ids::kNotContinuousFile, {}};
 }
 
 // The item count of a chart or card file: positive, within capacity and
@@ -35,7 +35,7 @@ std::optional<int> itemCount(BinaryFile& file, qint64 headerBytes, int itemBytes
 // its patient must not touch the store of a registry it cannot list.
 Message openSource(BinaryFile& file, const QString& path, const QString& root) {
     if (!file.open(path, BinaryFile::Mode::Read))
-        return {storemsg::kCannotOpen, path};
+        return {ids::kCannotOpen, path};
     return PatientRegistry(root).loadAll().message;
 }
 
@@ -77,7 +77,7 @@ ChartImportResult ChartImport::write(const Target& target, int count,
     if (target.registerPatient) {
         const auto n = registry.count();
         if (!n.message.isNone() || n.value > PatientRegistry::kAddLimit) {
-            result.message = n.message.isNone() ? Message{storemsg::kRegistryFull, {}} : n.message;
+            result.message = n.message.isNone() ? Message{ids::kPatientListFull, {}} : n.message;
             return result;
         }
     }
@@ -90,7 +90,7 @@ ChartImportResult ChartImport::write(const Target& target, int count,
     if (result.message = rewrite.begin(start); !result.message.isNone())
         return result;
     if (rewrite.count() + count > kStoreCapacity) {
-        result.message = {storemsg::kStoreFull, target.id};
+        result.message = {ids::kStoreFull, target.id};
         return result;
     }
     QByteArray entry(RecordIndexEntry::kBytes, Qt::Uninitialized);
@@ -101,7 +101,7 @@ ChartImportResult ChartImport::write(const Target& target, int count,
         if (result.message = items(i, e, r); !result.message.isNone())
             return result;
         if (!rewrite.append(e, r)) {
-            result.message = {storemsg::kWriteFailed, {}};
+            result.message = {ids::kWriteFailed, {}};
             return result;
         }
     }
@@ -134,16 +134,16 @@ ChartImportResult ChartImport::importChart(const QString& path, Prompter& prompt
     const auto count = itemCount(file, chart::kItemsOffset, itemBytes);
     QByteArray patientBytes(PatientRecord::kSize, Qt::Uninitialized);
     if (!count || !file.readAt(chart::kPatientOffset, patientBytes.data(), patientBytes.size())) {
-        result.message = {storemsg::kDamaged, path};
+        result.message = {ids::kDamagedFile, path};
         return result;
     }
     const PatientRecord patient = PatientRecord::decode(patientBytes);
     // The id names files: one that is not a file-name stem is refused.
     if (!isValidPatientId(patient.id)) {
-        result.message = {storemsg::kDamaged, path};
+        result.message = {ids::kDamagedFile, path};
         return result;
     }
-    if (ask && !prompter.confirm({storemsg::kImportQuestion, patient.id})) {
+    if (ask && !prompter.confirm({ids::kImportQuestion, patient.id})) {
         result.declined = true;
         return result;
     }
@@ -158,7 +158,7 @@ ChartImportResult ChartImport::importChart(const QString& path, Prompter& prompt
         if (!file.readAt(at, entry, RecordIndexEntry::kBytes) ||
             !file.readAt(at + RecordIndexEntry::kBytes, record, s) ||
             !isWholeItem(entry, record, chart::markerOf(mode_)))
-            return Message{storemsg::kDamaged, path};
+            return Message{ids::kDamagedFile, path};
         return Message{};
     });
 }
@@ -170,7 +170,7 @@ ChartImportResult ChartImport::importCard(const QString& path, int position, Pro
     if (result.message = openSource(file, path, root_); !result.message.isNone())
         return result;
     if (!ChartFile::looksLikeCardFile(path)) {
-        result.message = {storemsg::kNotContinuousFile, {}};
+        result.message = {ids::kNotContinuousFile, {}};
         return result;
     }
     const PatientReadResult patient = PatientRegistry(root_).read(position);
@@ -180,14 +180,14 @@ ChartImportResult ChartImport::importCard(const QString& path, int position, Pro
     }
     const auto count = itemCount(file, card::kHeaderBytes, card::kRecordBytes);
     if (!count) {
-        result.message = {storemsg::kDamaged, path};
+        result.message = {ids::kDamagedFile, path};
         return result;
     }
     if (!isValidPatientId(patient.record->id)) {
-        result.message = {msg::kInvalidPatientId, patient.record->id};
+        result.message = {ids::kInvalidPatientId, patient.record->id};
         return result;
     }
-    if (ask && !prompter.confirm({storemsg::kImportQuestion, patient.record->id})) {
+    if (ask && !prompter.confirm({ids::kImportQuestion, patient.record->id})) {
         result.declined = true;
         return result;
     }
@@ -200,7 +200,7 @@ ChartImportResult ChartImport::importCard(const QString& path, int position, Pro
         auto* c = reinterpret_cast<uint8_t*>(cardRecord.data());
         if (!file.readAt(card::kHeaderBytes + qint64(i) * card::kRecordBytes, c,
                          card::kRecordBytes))
-            return Message{storemsg::kDamaged, path};
+            return Message{ids::kDamagedFile, path};
         const auto e = card::entryOf(c).toBytes();
         std::copy(e.begin(), e.end(), entry);
         const QByteArray r = card::storeRecordOf(c, mode_);

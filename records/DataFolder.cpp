@@ -2,6 +2,7 @@
 
 #include "core/AppSettings.h"
 #include "core/DataPaths.h"
+#include "core/StringIds.h"
 #include "records/BinaryFile.h"
 #include "records/DataFolderLock.h"
 
@@ -58,7 +59,7 @@ DataFolder::Classification DataFolder::classify(const QString& path) {
         result.mode = *mode;
         return result;
     }
-    result.message = Message{msg::kDamagedFile, QFileInfo(path).fileName()};
+    result.message = Message{ids::kDamagedFile, QFileInfo(path).fileName()};
     return result;
 }
 
@@ -103,7 +104,7 @@ Message DataFolder::checkDataFolder(const QString& dataRoot) {
         return lock.message();
     BinaryFile registry;
     if (!registry.open(paths::registry(dataRoot), BinaryFile::Mode::OpenOrCreate))
-        return Message{msg::kCannotOpen, QStringLiteral("UserDA.txt")};
+        return Message{ids::kCannotOpen, QStringLiteral("UserDA.txt")};
     const int32_t count = registry.size() < 4 ? 0 : registry.readInt32At(0).value_or(0);
     // Recordings cannot belong to any patient of an empty registry.
     if (count == 0)

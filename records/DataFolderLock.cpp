@@ -1,4 +1,5 @@
 #include "records/DataFolderLock.h"
+#include "core/StringIds.h"
 
 #include <QDir>
 #include <QFile>
@@ -136,7 +137,7 @@ QString conflictingHolder(int fd, bool exclusive = true) {
 }
 
 Message busy(const QString& holder) {
-    return {msg::kDataFolderBusy, holder.isEmpty() ? QStringLiteral("another program") : holder};
+    return {ids::kDataFolderBusy, holder.isEmpty() ? QStringLiteral("another program") : holder};
 }
 
 } // namespace

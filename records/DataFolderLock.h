@@ -58,9 +58,4 @@ private:
     Message message_;
 };
 
-namespace msg {
-constexpr int kDataFolderBusy = 62600; // "$": the process holding the folder
-constexpr int kFolderReadOnly = 62601; // "$": the process writing the folder
-} // namespace msg
-
 } // namespace vantora

@@ -1,6 +1,7 @@
 #include "records/EdfExport.h"
 
 #include "core/SignalFormat.h"
+#include "core/StringIds.h"
 #include "records/SafeFileWriter.h"
 
 #include <QDate>
@@ -18,7 +19,6 @@ namespace vantora {
 
 namespace {
 
-constexpr int kSeveralFiles = 62622;
 constexpr int kDigitalLimit = 32767; // EDF's 16-bit samples
 constexpr qint64 kRecordingMs = qint64(kSecondsPerRecording) * 1000;
 constexpr qint64 kFollowToleranceMs = 1000;
@@ -277,7 +277,7 @@ EdfExportResult writeEdf(const ExchangeSet& set, const QString& path) {
 }
 
 Message severalFilesNotice(const QStringList& files) {
-    return files.size() > 1 ? Message{kSeveralFiles, files.join(u'\n')} : Message{};
+    return files.size() > 1 ? Message{ids::kSeveralFiles, files.join(u'\n')} : Message{};
 }
 
 } // namespace vantora

@@ -2,6 +2,7 @@
 
 #include "core/Langpack.h"
 #include "core/SignalFormat.h"
+#include "core/StringIds.h"
 #include "records/EdfExport.h"
 #include "records/RecordDialogs.h"
 #include "records/RecordingDescription.h"
@@ -12,8 +13,6 @@
 namespace vantora {
 
 namespace {
-constexpr int kExportTitle = 62304;
-constexpr int kSelectForExport = 62305;
 constexpr double kSecondsPerSample = 1.0 / kSamplesPerSecond;
 
 // One line of header text: line breaks of a note would end the comment.
@@ -91,10 +90,10 @@ Message writeExchangeCsv(const ExchangeSet& set, const QString& path) {
 Message exportForOtherTools(const QString& dataRoot, int32_t mode, const PatientRecord* patient,
                             int k, RecordDialogs& dialogs) {
     if (!patient)
-        return Message{kSelectForExport, {}};
+        return Message{ids::kSelectForExport, {}};
     FileRequest request;
     request.kind = FileRequest::Kind::Save;
-    request.title = Langpack::text(kExportTitle);
+    request.title = Langpack::text(ids::kExportForOtherTools);
     request.filters = {QStringLiteral("EDF+ Files (*.edf)"), QStringLiteral("CSV Files (*.csv)")};
     request.defaultSuffix = QStringLiteral("edf");
     request.proposedName = patient->id + QStringLiteral(".edf");
@@ -106,7 +105,7 @@ Message exportForOtherTools(const QString& dataRoot, int32_t mode, const Patient
     if (!set.ok())
         return set.message;
     if (set.value.recordings.empty())
-        return Message{kSelectForExport, {}};
+        return Message{ids::kSelectForExport, {}};
     if (path->endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
         return writeExchangeCsv(set.value, *path);
     const EdfExportResult written = writeEdf(set.value, *path);

@@ -1,6 +1,7 @@
 #include "records/PatientRecord.h"
 
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "records/BinaryFile.h"
 
 #include <QLocale>
@@ -14,8 +15,6 @@ namespace vantora {
 
 namespace {
 
-constexpr int kSexMale = 61271;
-constexpr int kSexFemale = 61272;
 constexpr double kShownDecimalFloor = 0.000001;
 
 struct TextField {
@@ -194,19 +193,19 @@ QString weightFromLocale(const QString& typed, const QLocale& locale) {
 QString sexText(int choice) {
     if (choice != 0 && choice != 1)
         return {};
-    return Langpack::text(choice == 1 ? kSexFemale : kSexMale);
+    return Langpack::text(choice == 1 ? ids::kFemale : ids::kMale);
 }
 
 int sexChoiceOf(const QString& stored) {
-    if (stored == Langpack::text(kSexMale))
+    if (stored == Langpack::text(ids::kMale))
         return 0;
-    if (stored == Langpack::text(kSexFemale))
+    if (stored == Langpack::text(ids::kFemale))
         return 1;
     return -1;
 }
 
 int sexIconOf(const QString& stored) {
-    return stored.compare(Langpack::text(kSexMale), Qt::CaseInsensitive) == 0 ? 0 : 1;
+    return stored.compare(Langpack::text(ids::kMale), Qt::CaseInsensitive) == 0 ? 0 : 1;
 }
 
 QString formatPatientDate(const QDate& date, const QLocale& locale) {

@@ -1,6 +1,7 @@
 #include "records/PatientRegistry.h"
 
 #include "core/DataPaths.h"
+#include "core/StringIds.h"
 #include "records/BinaryFile.h"
 #include "records/DataFolderLock.h"
 #include "records/StoreJournal.h"
@@ -13,18 +14,6 @@
 namespace vantora {
 
 namespace {
-
-constexpr int kMsgSearchEmpty = 61240;
-constexpr int kMsgNoIdMatch = 61241;
-constexpr int kMsgNoNameMatch = 61242;
-constexpr int kMsgFull = 61265;
-constexpr int kMsgIdEmpty = 61314;
-constexpr int kMsgNameEmpty = 61315;
-constexpr int kMsgSecondPartEmpty = 61316;
-constexpr int kMsgIdTaken = 61317;
-constexpr int kMsgCannotCreateFiles = 61318;
-constexpr int kMsgNoSelection = 61319;
-constexpr int kMsgIdTooLong = 61325;
 
 const QString kRegistryName = QStringLiteral("UserDA.txt");
 
@@ -45,7 +34,7 @@ PatientRegistry::Count readCount(BinaryFile& file, bool whole) {
         return count;
     const auto n = file.size() < 4 ? std::nullopt : file.readInt32At(0);
     if (!n || *n < 0 || (whole && recordOffset(*n) > file.size()))
-        count.message = registryMessage(msg::kDamagedFile);
+        count.message = registryMessage(ids::kDamagedFile);
     else
         count.value = *n;
     return count;
@@ -55,7 +44,7 @@ PatientRegistry::Count readCount(BinaryFile& file, bool whole) {
 PatientRegistry::Count appendableCount(BinaryFile& file) {
     PatientRegistry::Count n = readCount(file, true);
     if (n.message.isNone() && n.value > PatientRegistry::kAddLimit)
-        n.message = Message{kMsgFull, {}};
+        n.message = Message{ids::kPatientListFull, {}};
     return n;
 }
 
@@ -63,7 +52,7 @@ PatientRegistry::Count appendableCount(BinaryFile& file) {
 Message writableWholeRegistry(const QString& path) {
     BinaryFile file;
     if (!file.open(path, BinaryFile::Mode::ReadWrite))
-        return registryMessage(msg::kCannotOpen);
+        return registryMessage(ids::kCannotOpen);
     return readCount(file, true).message;
 }
 
@@ -149,7 +138,7 @@ RegistryBytes wholeRegistry(const QString& path) {
     RegistryBytes out;
     BinaryFile file;
     if (!file.open(path, BinaryFile::Mode::Read)) {
-        out.message = registryMessage(msg::kCannotOpen);
+        out.message = registryMessage(ids::kCannotOpen);
         return out;
     }
     const PatientRegistry::Count n = readCount(file, true);
@@ -157,7 +146,7 @@ RegistryBytes wholeRegistry(const QString& path) {
     out.count = n.value;
     out.bytes.resize(file.size());
     if (out.message.isNone() && !file.readAt(0, out.bytes.data(), out.bytes.size()))
-        out.message = registryMessage(msg::kCannotOpen);
+        out.message = registryMessage(ids::kCannotOpen);
     return out;
 }
 
@@ -193,7 +182,7 @@ PatientRegistry::Count PatientRegistry::count() const {
         return {0, lock.message()};
     BinaryFile file;
     if (!file.open(filePath(), BinaryFile::Mode::Read))
-        return {0, registryMessage(msg::kCannotOpen)};
+        return {0, registryMessage(ids::kCannotOpen)};
     return readCount(file, false);
 }
 
@@ -210,7 +199,7 @@ PatientList PatientRegistry::loadAll() const {
     }
     BinaryFile file;
     if (!file.open(filePath(), BinaryFile::Mode::Read)) {
-        list.message = registryMessage(msg::kCannotOpen);
+        list.message = registryMessage(ids::kCannotOpen);
         return list;
     }
     const Count n = readCount(file, false);
@@ -218,7 +207,7 @@ PatientList PatientRegistry::loadAll() const {
     for (int32_t i = 0; i < n.value; ++i) {
         PatientRecord r;
         if (!readRecord(file, i, r)) {
-            list.message = registryMessage(msg::kDamagedFile);
+            list.message = registryMessage(ids::kDamagedFile);
             break;
         }
         list.records.append(r);
@@ -228,21 +217,21 @@ PatientList PatientRegistry::loadAll() const {
 
 PatientReadResult PatientRegistry::read(int position) const {
     if (position < 1)
-        return {std::nullopt, Message{kMsgNoSelection, {}}};
+        return {std::nullopt, Message{ids::kNoPatientChosen, {}}};
     const DataFolderLock lock = DataFolderLock::shared(dataRoot_);
     if (!lock.held())
         return {std::nullopt, lock.message()};
     BinaryFile file;
     if (!file.open(filePath(), BinaryFile::Mode::Read))
-        return {std::nullopt, registryMessage(msg::kCannotOpen)};
+        return {std::nullopt, registryMessage(ids::kCannotOpen)};
     const Count n = readCount(file, false);
     if (!n.message.isNone())
         return {std::nullopt, n.message};
     if (position > n.value)
-        return {std::nullopt, Message{msg::kNoPatientAtPosition, QString::number(position)}};
+        return {std::nullopt, Message{ids::kNoPatientAtPosition, QString::number(position)}};
     PatientRecord r;
     if (!readRecord(file, position - 1, r))
-        return {std::nullopt, registryMessage(msg::kDamagedFile)};
+        return {std::nullopt, registryMessage(ids::kDamagedFile)};
     return {r, {}};
 }
 
@@ -265,18 +254,18 @@ QStringList PatientRegistry::ids() const {
 PatientAddResult PatientRegistry::add(const PatientFields& fields, PatientIdMap& ids,
                                       bool homeShown) const {
     if (fields.id.isEmpty())
-        return {0, Message{kMsgIdEmpty, {}}};
+        return {0, Message{ids::kEmptyPatientId, {}}};
     if (fields.name.isEmpty())
-        return {0, Message{kMsgNameEmpty, {}}};
+        return {0, Message{ids::kEmptyName, {}}};
     if (!isValidPatientId(fields.id))
-        return {0, Message{msg::kInvalidPatientId, fields.id}};
+        return {0, Message{ids::kInvalidPatientId, fields.id}};
     // The check and the append hold the folder together, and the check also
     // asks the registry itself: another process may have added the id.
     const DataFolderLock lock = DataFolderLock::exclusive(dataRoot_);
     if (!lock.held())
         return {0, lock.message()};
     if (ids.contains(fields.id) || PatientIdMap(loadAll().records).contains(fields.id))
-        return {0, Message{msg::kPatientIdExists, {}}};
+        return {0, Message{ids::kPatientIdExists, {}}};
 
     PatientRecord record = recordFromFields(fields);
     record.id = fields.id;
@@ -293,7 +282,7 @@ PatientAddResult PatientRegistry::add(const PatientFields& fields, PatientIdMap&
     const PatientReadResult back = read(result.position);
     if (!back.record || back.record->id.size() > kMaxPatientIdLength ||
         back.record->id != record.id)
-        result.message = Message{kMsgIdTooLong, {}};
+        result.message = Message{ids::kPatientIdTooLong, {}};
     return result;
 }
 
@@ -301,29 +290,29 @@ PatientAddResult PatientRegistry::quickAdd(const QString& id, const QString& fir
                                            const QString& second,
                                            const QStringList& knownIds) const {
     if (id.isEmpty())
-        return {0, Message{kMsgIdEmpty, {}}};
+        return {0, Message{ids::kEmptyPatientId, {}}};
     if (first.isEmpty())
-        return {0, Message{kMsgNameEmpty, {}}};
+        return {0, Message{ids::kEmptyName, {}}};
     if (second.isEmpty())
-        return {0, Message{kMsgSecondPartEmpty, {}}};
+        return {0, Message{ids::kEmptyLastName, {}}};
     PatientRecord record;
     record.id = id.trimmed();
     record.name = first.trimmed() + u' ' + second.trimmed();
     record.revision = PatientRecord::kRevisionAdded;
     if (!isValidPatientId(record.id))
-        return {0, Message{msg::kInvalidPatientId, record.id}};
+        return {0, Message{ids::kInvalidPatientId, record.id}};
     const DataFolderLock lock = DataFolderLock::exclusive(dataRoot_);
     if (!lock.held())
         return {0, lock.message()};
     if (knownIds.contains(record.id, Qt::CaseInsensitive) ||
         ids().contains(record.id, Qt::CaseInsensitive))
-        return {0, Message{kMsgIdTaken, {}}};
+        return {0, Message{ids::kPatientIdTaken, {}}};
 
     // The registry must take the record before any recording file is made.
     {
         BinaryFile file;
         if (!file.open(filePath(), BinaryFile::Mode::OpenOrCreate))
-            return {0, registryMessage(msg::kCannotOpen)};
+            return {0, registryMessage(ids::kCannotOpen)};
         if (const Count n = appendableCount(file); !n.message.isNone())
             return {0, n.message};
     }
@@ -343,7 +332,7 @@ PatientAddResult PatientRegistry::quickAdd(const QString& id, const QString& fir
                       createUnlessHolding(snapPath, snapCreated) &&
                       (!snapCreated || writeFiller(snapPath, bytes));
     const PatientAddResult result =
-        made ? append(record) : PatientAddResult{0, Message{kMsgCannotCreateFiles, {}}};
+        made ? append(record) : PatientAddResult{0, Message{ids::kPatientFilesFailed, {}}};
     if (!result.added()) {
         if (conCreated)
             QFile::remove(conPath);
@@ -355,7 +344,7 @@ PatientAddResult PatientRegistry::quickAdd(const QString& id, const QString& fir
 
 PatientAddResult PatientRegistry::appendRecord(const PatientRecord& record) const {
     if (!isValidPatientId(record.id))
-        return {0, Message{msg::kInvalidPatientId, record.id}};
+        return {0, Message{ids::kInvalidPatientId, record.id}};
     return append(record);
 }
 
@@ -368,7 +357,7 @@ PatientAddResult PatientRegistry::append(const PatientRecord& record) const {
     dropScratch(dataRoot_);
     BinaryFile file;
     if (!file.open(filePath(), BinaryFile::Mode::OpenOrCreate))
-        return {0, registryMessage(msg::kCannotOpen)};
+        return {0, registryMessage(ids::kCannotOpen)};
     const Count n = appendableCount(file);
     if (!n.message.isNone())
         return {0, n.message};
@@ -383,7 +372,7 @@ PatientAddResult PatientRegistry::append(const PatientRecord& record) const {
         file.close();
         if (QFileInfo(filePath()).size() > oldSize)
             QFile::resize(filePath(), oldSize);
-        return {0, registryMessage(msg::kCannotOpen)};
+        return {0, registryMessage(ids::kCannotOpen)};
     }
     return {n.value + 1, {}};
 }
@@ -404,7 +393,7 @@ Message PatientRegistry::edit(int position, const PatientFields& fields) const {
     const QByteArray bytes = record.encode();
     std::copy(bytes.begin(), bytes.end(), all.bytes.begin() + recordOffset(position - 1));
     if (!rewriteRegistry(dataRoot_, all.bytes))
-        return registryMessage(msg::kCannotOpen);
+        return registryMessage(ids::kCannotOpen);
     return {};
 }
 
@@ -442,12 +431,12 @@ PatientDeleteResult PatientRegistry::remove(int position, PatientIdMap* ids,
     // the patients: only that patient goes.
     const QString id = stored.record->id;
     if (!expectedId.isNull() && id != expectedId)
-        return {false, Message{msg::kNoPatientAtPosition, QString::number(position)}};
+        return {false, Message{ids::kNoPatientAtPosition, QString::number(position)}};
     // The patient leaves the registry first, in one rename: a kill before it
     // keeps everything; after it, the journal has the next open delete the
     // files. Later records move up one place; the last stays behind, uncounted.
     if (!StoreJournal::announceDelete(dataRoot_, id))
-        return {false, registryMessage(msg::kCannotOpen)};
+        return {false, registryMessage(ids::kCannotOpen)};
     char* const at = all.bytes.data() + recordOffset(position - 1);
     std::memmove(at, at + PatientRecord::kSize,
                  size_t(recordOffset(all.count) - recordOffset(position)));
@@ -455,7 +444,7 @@ PatientDeleteResult PatientRegistry::remove(int position, PatientIdMap* ids,
     if (!rewriteRegistry(dataRoot_, all.bytes)) {
         // The rename may have happened before a sync failed.
         StoreJournal::settleDelete(dataRoot_, id);
-        return {false, registryMessage(msg::kCannotOpen)};
+        return {false, registryMessage(ids::kCannotOpen)};
     }
     if (ids)
         ids->remove(id);
@@ -472,7 +461,7 @@ PatientSearchResult PatientRegistry::search(const QVector<PatientRecord>& record
     PatientSearchResult result;
     const QString wanted = text.trimmed();
     if (wanted.isEmpty()) {
-        result.message = Message{kMsgSearchEmpty, {}};
+        result.message = Message{ids::kSearchTextEmpty, {}};
         return result;
     }
     const bool byId = field == PatientSearchField::Id;
@@ -484,7 +473,7 @@ PatientSearchResult PatientRegistry::search(const QVector<PatientRecord>& record
             result.positions.append(i + 1);
     }
     if (result.positions.isEmpty())
-        result.message = Message{byId ? kMsgNoIdMatch : kMsgNoNameMatch, wanted};
+        result.message = Message{byId ? ids::kNoIdMatch : ids::kNoNameMatch, wanted};
     return result;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Message.h"
+#include "core/StringIds.h"
 #include "records/PatientIdMap.h"
 #include "records/PatientRecord.h"
 
@@ -118,7 +119,7 @@ public:
     // rewritten whole. Callers ask deleteQuestion() before remove(): the
     // registry never asks the user itself.
     PatientReadResult removable(int position) const;
-    static Message deleteQuestion(const QString& id) { return {kDeleteQuestion, id}; }
+    static Message deleteQuestion(const QString& id) { return {ids::kDeletePatientQuestion, id}; }
     // Removes the id's value from `ids` (when given), compacts the registry
     // through a scratch file renamed over it (the file is never shortened),
     // then deletes the patient's recording, index and note files. With
@@ -126,7 +127,6 @@ public:
     // at `position` is refused (61902) and nothing changes.
     PatientDeleteResult remove(int position, PatientIdMap* ids,
                                const QString& expectedId = {}) const;
-    static constexpr int kDeleteQuestion = 61321; // "$": the id
 
     // Search over the registry's list.
     PatientSearchResult search(PatientSearchField field, const QString& text) const;

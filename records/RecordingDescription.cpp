@@ -2,14 +2,13 @@
 
 #include "core/DataPaths.h"
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 
 #include <QStringList>
 
 namespace vantora {
 
 namespace {
-constexpr int kTypeNameBase = 61203;  // + kind 1..15
-constexpr int kEventNameBase = 61289; // + bit 0..15
 constexpr int kMaxKind = 15;
 constexpr int kEventBits = 16;
 } // namespace
@@ -17,12 +16,12 @@ constexpr int kEventBits = 16;
 QString recordingDescription(int32_t mode, const RecordIndexEntry& entry) {
     if (mode == kModeSnap)
         return entry.kind >= 1 && entry.kind <= kMaxKind
-                   ? Langpack::text(kTypeNameBase + entry.kind)
+                   ? Langpack::text(ids::kTypeUnclassified + entry.kind)
                    : QString();
     QStringList events;
     for (int bit = 0; bit < kEventBits; ++bit)
         if (entry.kind & (1u << bit))
-            events.append(Langpack::text(kEventNameBase + bit));
+            events.append(Langpack::text(ids::kEventSinusRhythm + bit));
     return events.join(u' ');
 }
 

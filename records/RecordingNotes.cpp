@@ -1,11 +1,11 @@
 #include "records/RecordingNotes.h"
 
 #include "core/DataPaths.h"
+#include "core/StringIds.h"
 #include "records/BinaryFile.h"
 #include "records/DataFolderLock.h"
 #include "records/PatientRecord.h"
 #include "records/RecordingStore.h"
-#include "records/StoreMessages.h"
 
 #include <QDate>
 
@@ -84,7 +84,7 @@ std::optional<double> RecordingNotes::oleDateKey(const SystemTime& t) {
 StoreResult<QString> RecordingNotes::read(const SystemTime& start) const {
     using R = StoreResult<QString>;
     if (!isValidPatientId(id_))
-        return R::failure({msg::kInvalidPatientId, id_});
+        return R::failure({ids::kInvalidPatientId, id_});
     if (keyShared(root_, mode_, id_, start))
         return R::success({});
     const DataFolderLock lock = DataFolderLock::shared(root_);
@@ -92,7 +92,7 @@ StoreResult<QString> RecordingNotes::read(const SystemTime& start) const {
         return R::failure(lock.message());
     BinaryFile file;
     if (!file.open(path(), BinaryFile::Mode::OpenOrCreate))
-        return R::failure({storemsg::kNoteFileFailed, {}});
+        return R::failure({ids::kNotesFileFailed, {}});
     const auto key = oleDateKey(start);
     if (!key)
         return R::success({});
@@ -109,21 +109,21 @@ StoreResult<QString> RecordingNotes::read(const SystemTime& start) const {
 
 Message RecordingNotes::write(const SystemTime& start, const QString& text) const {
     if (!isValidPatientId(id_))
-        return {msg::kInvalidPatientId, id_};
+        return {ids::kInvalidPatientId, id_};
     // A recording whose start time is no date has no key to find its note
     // by: writing one would only grow the file.
     const auto key = oleDateKey(start);
     if (!key)
-        return {storemsg::kNoteFileFailed, {}};
+        return {ids::kNotesFileFailed, {}};
     if (keyShared(root_, mode_, id_, start))
-        return {storemsg::kNoteKeyShared,
+        return {ids::kNoteKeyShared,
                 start.listText() + QString::asprintf(":%02u", unsigned(start.second))};
     const DataFolderLock lock = DataFolderLock::exclusive(root_);
     if (!lock.held())
         return lock.message();
     BinaryFile file;
     if (!file.open(path(), BinaryFile::Mode::OpenOrCreate))
-        return {storemsg::kNoteFileFailed, {}};
+        return {ids::kNotesFileFailed, {}};
     uint8_t record[kRecordBytes] = {};
     putKey(record, *key);
     writeUtf16Field(record + kTextOffset, kTextBytes, text);
@@ -131,7 +131,7 @@ Message RecordingNotes::write(const SystemTime& start, const QString& text) cons
     if (at < 0) // added after the last whole record
         at = file.size() / kRecordBytes * kRecordBytes;
     if (!file.writeAt(at, record, kRecordBytes) || !file.sync())
-        return {storemsg::kNoteFileFailed, {}};
+        return {ids::kNotesFileFailed, {}};
     return {};
 }
 

@@ -1,7 +1,7 @@
+#include "core/StringIds.h"
 #include "records/PatientRecord.h"
 #include "records/RecordingStore.h"
 #include "records/StoreFiles.h"
-#include "records/StoreMessages.h"
 
 #include <QFileInfo>
 
@@ -12,7 +12,7 @@ RecordingPage RecordingStore::readPage(int p) const {
     result.page = p;
     StoreFiles files(root_, mode_, id_);
     if (!isValidPatientId(id_)) {
-        result.message = {msg::kInvalidPatientId, id_};
+        result.message = {ids::kInvalidPatientId, id_};
         return result;
     }
     // Reading never creates a store (see RecordingStore.cpp): a missing file is an empty store.

@@ -1,12 +1,12 @@
 #include "records/RecordingStore.h"
 
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "records/BinaryFile.h"
 #include "records/DataFolderLock.h"
 #include "records/PatientRecord.h"
 #include "records/StoreFiles.h"
 #include "records/StoreJournal.h"
-#include "records/StoreMessages.h"
 #include "records/StoreRewrite.h"
 
 #include <QFileInfo>
@@ -37,7 +37,7 @@ namespace {
 // write: an interrupted replacement is finished, leftover scratch files go.
 Message checkId(const QString& root, const QString& id) {
     if (!isValidPatientId(id))
-        return {msg::kInvalidPatientId, id};
+        return {ids::kInvalidPatientId, id};
     StoreJournal::recover(root, id);
     return {};
 }
@@ -58,14 +58,13 @@ Message startReading(const QString& root, const QString& id, DataFolderLock& loc
 Message openForReading(BinaryFile& file, const QString& path) {
     if (!QFileInfo::exists(path))
         return {};
-    return file.open(path, BinaryFile::Mode::Read) ? Message{}
-                                                   : Message{storemsg::kCannotOpen, path};
+    return file.open(path, BinaryFile::Mode::Read) ? Message{} : Message{ids::kCannotOpen, path};
 }
 
 StoreResult<int> countOf(BinaryFile& file, int itemBytes) {
     const auto n = readBoundedCount(file, kStoreHeaderBytes, itemBytes, kStoreCapacity);
     if (!n)
-        return StoreResult<int>::failure({storemsg::kDamaged, file.path()});
+        return StoreResult<int>::failure({ids::kDamagedFile, file.path()});
     return StoreResult<int>::success(*n);
 }
 
@@ -163,7 +162,7 @@ RecordingListing RecordingStore::listIndex() const {
     if (index.size() >= kStoreHeaderBytes)
         n = index.readInt32At(0).value_or(0);
     if (n < 0 || n > kStoreCapacity) {
-        listing.message = {storemsg::kDamaged, index.path()};
+        listing.message = {ids::kDamagedFile, index.path()};
         return listing;
     }
     // Listing stops where the file ends.
@@ -192,10 +191,10 @@ StoreResult<QByteArray> RecordingStore::readRecordData(int k) const {
     if (!n.ok())
         return R::failure(n.message);
     if (k < 0 || k >= n.value)
-        return R::failure({storemsg::kNoRecordingNumber, QString::number(k + 1)});
+        return R::failure({ids::kNoRecordingNumber, QString::number(k + 1)});
     QByteArray bytes(recordBytes() - 2, Qt::Uninitialized);
     if (!data.readAt(kStoreHeaderBytes + qint64(k) * recordBytes() + 2, bytes.data(), bytes.size()))
-        return R::failure({storemsg::kDamaged, data.path()});
+        return R::failure({ids::kDamagedFile, data.path()});
     return R::success(bytes);
 }
 
@@ -219,18 +218,18 @@ StoreResult<RecordIndexEntry> RecordingStore::readEntry(int k) const {
     if (!n.ok())
         return R::failure(n.message);
     if (k < 0 || k >= n.value)
-        return R::failure({storemsg::kNoRecordingNumber, QString::number(k + 1)});
+        return R::failure({ids::kNoRecordingNumber, QString::number(k + 1)});
     uint8_t bytes[RecordIndexEntry::kBytes];
     if (!index.readAt(kStoreHeaderBytes + qint64(k) * RecordIndexEntry::kBytes, bytes,
                       sizeof bytes))
-        return R::failure({storemsg::kDamaged, index.path()});
+        return R::failure({ids::kDamagedFile, index.path()});
     return R::success(RecordIndexEntry::fromBytes(bytes));
 }
 
 SnapAppendResult RecordingStore::appendSnap(std::span<const SnapRecording> recordings) const {
     SnapAppendResult result;
     if (mode_ != kModeSnap) {
-        result.message = {storemsg::kWriteFailed, {}};
+        result.message = {ids::kWriteFailed, {}};
         return result;
     }
     if (result.message = checkId(root_, id_); !result.message.isNone())
@@ -246,7 +245,7 @@ SnapAppendResult RecordingStore::appendSnap(std::span<const SnapRecording> recor
     int n = counted.value;
     for (const SnapRecording& recording : recordings) {
         if (n >= kStoreCapacity) {
-            result.message = {storemsg::kStoreFull, id_};
+            result.message = {ids::kStoreFull, id_};
             break;
         }
         const DeviceRecordHeader& h = recording.header;
@@ -256,7 +255,7 @@ SnapAppendResult RecordingStore::appendSnap(std::span<const SnapRecording> recor
         entry.heartRate = h.heartRate > kMaxReportedHeartRate ? 0 : h.heartRate;
         entry.extra = {h.extra[0], h.extra[1]};
         if (!writeAppended(files, n, snapRecordBytes(recording.blocks), entry)) {
-            result.message = {storemsg::kWriteFailed, {}};
+            result.message = {ids::kWriteFailed, {}};
             break;
         }
         ++n;
@@ -268,7 +267,7 @@ SnapAppendResult RecordingStore::appendSnap(std::span<const SnapRecording> recor
 Message RecordingStore::appendContinuous(std::span<const AcqPacket> packets,
                                          std::optional<SystemTime> stamp) const {
     if (mode_ != kModeContinuous)
-        return {storemsg::kWriteFailed, {}};
+        return {ids::kWriteFailed, {}};
     if (Message m = checkId(root_, id_); !m.isNone())
         return m;
     StoreFiles files(root_, mode_, id_);
@@ -278,7 +277,7 @@ Message RecordingStore::appendContinuous(std::span<const AcqPacket> packets,
     if (!n.ok())
         return n.message;
     if (n.value >= kStoreCapacity)
-        return {storemsg::kStoreFull, id_};
+        return {ids::kStoreFull, id_};
     const SegmentSummary summary = summariseSegment(packets);
     RecordIndexEntry entry;
     entry.time = stamp.value_or(SystemTime::now());
@@ -286,7 +285,7 @@ Message RecordingStore::appendContinuous(std::span<const AcqPacket> packets,
     entry.heartRate = summary.averageHeartRate;
     const auto stored = packets.first(std::min<size_t>(packets.size(), kPacketsPerSegment));
     if (!writeAppended(files, n.value, continuousRecordBytes(stored), entry))
-        return {storemsg::kWriteFailed, {}};
+        return {ids::kWriteFailed, {}};
     return {};
 }
 
@@ -294,7 +293,7 @@ Message RecordingStore::remove(int k) const {
     if (Message m = checkId(root_, id_); !m.isNone())
         return m;
     if (k < kAll)
-        return {storemsg::kNoRecordingNumber, QString::number(k + 1)};
+        return {ids::kNoRecordingNumber, QString::number(k + 1)};
     StoreRewrite rewrite(root_, mode_, id_);
     const auto start = k == kAll ? StoreRewrite::Start::Empty : StoreRewrite::Start::Keep;
     if (Message m = rewrite.begin(start, k, true); !m.isNone())

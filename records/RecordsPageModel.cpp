@@ -3,11 +3,11 @@
 #include "core/AppState.h"
 #include "core/Langpack.h"
 #include "core/Prompter.h"
+#include "core/StringIds.h"
 #include "records/BinaryFile.h"
 #include "records/ChartFile.h"
 #include "records/RecordingDescription.h"
 #include "records/RecordingNotes.h"
-#include "records/StoreMessages.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -18,19 +18,13 @@
 namespace vantora {
 
 namespace {
-constexpr int kDeleteOneQuestion = 61258;
-constexpr int kDeleteAllQuestion = 61310; // "$": patient id
-constexpr int kImportTitle = 61252;
-constexpr int kExportQuestion = 62681;  // "$": movedRecordingsText
-constexpr int kExported = 62682;        // "$": movedRecordingsText
-constexpr int kMovedRecordings = 62683; // "$ recording(s) to "$""
 
 const QString kChartFilter = QStringLiteral("Chart Files (*.cEcg)");
 
 // How many recordings go to which file, as the export question and its
 // report say it.
 QString movedRecordingsText(int count, const QString& path) {
-    return fillDollar(fillDollar(Langpack::text(kMovedRecordings), QString::number(count)),
+    return fillDollar(fillDollar(Langpack::text(ids::kMovedRecordings), QString::number(count)),
                       QDir::toNativeSeparators(path));
 }
 } // namespace
@@ -154,7 +148,7 @@ Message RecordsPageModel::setGain(int gain) {
 }
 
 QString RecordsPageModel::gainCaption() const {
-    return Langpack::text(kGainCaption) +
+    return Langpack::text(ids::kGain) +
            (gain_ == 2 ? QStringLiteral(" 20mm/1mv") : QStringLiteral(" 10mm/1mv"));
 }
 
@@ -163,18 +157,18 @@ Message RecordsPageModel::deleteRecordings(Prompter& prompter) {
         return deleteSelected(prompter);
     const PatientRecord* patient = selectedPatient();
     if (!patient)
-        return {storemsg::kSelectPatient, {}};
-    if (!prompter.confirm({kDeleteAllQuestion, patient->id}))
+        return {ids::kSelectPatient, {}};
+    if (!prompter.confirm({ids::kDeleteAllQuestion, patient->id}))
         return {};
     return removeAndList(RecordingStore::kAll);
 }
 
 Message RecordsPageModel::deleteSelected(Prompter& prompter) {
     if (!selectedPatient())
-        return {storemsg::kSelectPatient, {}};
+        return {ids::kSelectPatient, {}};
     if (recording_ < 0)
-        return {storemsg::kSelectRecording, {}};
-    if (!prompter.confirm({kDeleteOneQuestion, {}}))
+        return {ids::kSelectItem, {}};
+    if (!prompter.confirm({ids::kDeleteRecordingQuestion, {}}))
         return {};
     return removeAndList(recording_);
 }
@@ -188,9 +182,9 @@ Message RecordsPageModel::removeAndList(int k) {
 Message RecordsPageModel::editNote(RecordDialogs& dialogs) {
     const PatientRecord* patient = selectedPatient();
     if (!patient)
-        return {storemsg::kSelectPatient, {}};
+        return {ids::kSelectPatient, {}};
     if (recording_ < 0)
-        return {storemsg::kSelectRecording, {}};
+        return {ids::kSelectItem, {}};
     const SystemTime& start = recordings_[size_t(recording_)].entry.time;
     if (!RecordingNotes::oleDateKey(start))
         return {}; // no date and time to find the note by
@@ -219,11 +213,11 @@ RecordsPageModel::ExportOutcome RecordsPageModel::exportRecordings(Prompter& pro
                                                                    RecordDialogs& dialogs) {
     ExportOutcome outcome;
     if (!selectedPatient()) {
-        outcome.message = {storemsg::kSelectPatient, {}};
+        outcome.message = {ids::kSelectPatient, {}};
         return outcome;
     }
     if (recording_ < 0) {
-        outcome.message = {storemsg::kSelectRecording, {}};
+        outcome.message = {ids::kSelectItem, {}};
         return outcome;
     }
     const std::optional<QString> target = dialogs.chooseFile(exportRequest());
@@ -234,7 +228,7 @@ RecordsPageModel::ExportOutcome RecordsPageModel::exportRecordings(Prompter& pro
     const int moving = exportAll_ ? int(recordings_.size()) : 1;
     const QString what = movedRecordingsText(moving, *target);
     const bool chart = QFileInfo(*target).suffix().compare(u"cEcg", Qt::CaseInsensitive) == 0;
-    if (chart && !prompter.confirm({kExportQuestion, what}))
+    if (chart && !prompter.confirm({ids::kExportQuestion, what}))
         return outcome;
     const ChartExportResult result =
         ChartFile(root_, mode_)
@@ -250,7 +244,7 @@ RecordsPageModel::ExportOutcome RecordsPageModel::exportRecordings(Prompter& pro
         if (outcome.message.isNone())
             outcome.message = listed;
         if (outcome.message.isNone())
-            outcome.message = {kExported, movedRecordingsText(result.exported, *target)};
+            outcome.message = {ids::kExported, movedRecordingsText(result.exported, *target)};
     }
     return outcome;
 }
@@ -258,7 +252,7 @@ RecordsPageModel::ExportOutcome RecordsPageModel::exportRecordings(Prompter& pro
 FileRequest RecordsPageModel::importRequest() const {
     FileRequest request;
     request.kind = FileRequest::Kind::Open;
-    request.title = Langpack::text(kImportTitle);
+    request.title = Langpack::text(ids::kImportTitle);
     request.filters = {kChartFilter, mode_ == kModeSnap
                                          ? QStringLiteral("SD Card File(ECGDATA.dat) (ECGDATA.DAT)")
                                          : QStringLiteral("SD Card File(*.dat) (*.DAT)")};
@@ -297,10 +291,10 @@ Message RecordsPageModel::importCard(const QString& path, Prompter& prompter,
                                      RecordDialogs& dialogs, bool ask) {
     BinaryFile file;
     if (!file.open(path, BinaryFile::Mode::Read))
-        return {storemsg::kCannotOpen, path};
+        return {ids::kCannotOpen, path};
     file.close();
     if (!ChartFile::looksLikeCardFile(path))
-        return {storemsg::kNotContinuousFile, {}};
+        return {ids::kNotContinuousFile, {}};
     const std::optional<int> picked = dialogs.pickPatient();
     if (!picked || *picked < 0)
         return {};

@@ -23,8 +23,6 @@ struct AppState;
 // 0-based, -1 when none is selected.
 class RecordsPageModel {
 public:
-    static constexpr int kGainCaption = 61219;
-
     RecordsPageModel(QString dataRoot, int32_t mode);
 
     // The store kind listed: Continuous in Continuous mode, else Snap.

@@ -6,9 +6,9 @@
 
 #include "core/Langpack.h"
 #include "core/SampleRange.h"
+#include "core/StringIds.h"
 #include "records/RecordingDescription.h"
 #include "records/RecordingNotes.h"
-#include "records/StoreMessages.h"
 
 #include <QFileInfo>
 
@@ -28,15 +28,12 @@ PagingControls PagingControls::of(const RecordingPage& page) {
 
 QString PagingControls::caption() const {
     return QStringLiteral("%1 %2/%3")
-        .arg(Langpack::text(storemsg::kPageCaption))
+        .arg(Langpack::text(ids::kPage))
         .arg(captionPage)
         .arg(captionCount);
 }
 
-namespace {
-constexpr int kCannotRead = 61340;
-constexpr int kGainCaption = 61219;
-} // namespace
+namespace {} // namespace
 
 Message ReplayPageModel::showPatient(int32_t mode, const QString& patientId) {
     mode_ = mode;
@@ -63,7 +60,7 @@ Message ReplayPageModel::loadPage(int p) {
         const bool pageExists = p >= 0 && p < page_.pageCount;
         const bool failed = !page_.message.isNone() || pageExists;
         page_.recordings.clear();
-        return holdsRecordings && failed ? Message{kCannotRead, {}} : page_.message;
+        return holdsRecordings && failed ? Message{ids::kCannotReadRecordings, {}} : page_.message;
     }
     for (const PagedRecording& r : page_.recordings) {
         ReplayThumbnail thumb{r.number, r.entry, {}};
@@ -125,7 +122,7 @@ QStringList ReplayPageModel::gainItems() {
 }
 
 QString ReplayPageModel::gainCaption(int gain) {
-    return Langpack::text(kGainCaption) +
+    return Langpack::text(ids::kGain) +
            (gain == 2 ? QStringLiteral(" 20mm/1mv") : QStringLiteral("  10mm/1mv"));
 }
 

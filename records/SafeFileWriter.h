@@ -1,16 +1,12 @@
 #pragma once
 
 #include "core/Message.h"
+#include "core/StringIds.h"
 
 #include <QByteArray>
 #include <QString>
 
 namespace vantora {
-
-namespace filemsg {
-constexpr int kNotWritten = 62620;      // "$": "FILE: reason"
-constexpr int kChartNotWritten = 62621; // "$": "FILE: reason"
-} // namespace filemsg
 
 // A file the station writes for the user (report, picture, export, chart).
 // It is written to a temporary file beside the target; every write and the
@@ -49,7 +45,7 @@ public:
     bool failed() const { return error_ != 0; }
     // "FILE: reason" of the first failure (the target's path, strerror text).
     QString failure() const;
-    Message message(int id = filemsg::kNotWritten) const { return {id, failure()}; }
+    Message message(int id = ids::kFileNotWritten) const { return {id, failure()}; }
 
 private:
     bool failWith(int error);

@@ -1,10 +1,10 @@
 #include "records/StoreFiles.h"
 
 #include "core/DataPaths.h"
+#include "core/StringIds.h"
 #include "records/RecordIndexEntry.h"
 #include "records/RecordingStore.h"
 #include "records/StoreJournal.h"
-#include "records/StoreMessages.h"
 
 namespace vantora {
 
@@ -25,9 +25,9 @@ Message StoreFiles::open(DataFolderLock::Kind kind) {
     if (exclusive)
         StoreJournal::recover(root_, id_);
     if (!data.open(dataPath_, BinaryFile::Mode::OpenOrCreate))
-        return {storemsg::kCannotOpen, dataPath_};
+        return {ids::kCannotOpen, dataPath_};
     if (!index.open(indexPath_, BinaryFile::Mode::OpenOrCreate))
-        return {storemsg::kCannotOpen, indexPath_};
+        return {ids::kCannotOpen, indexPath_};
     return {};
 }
 
@@ -47,7 +47,7 @@ StoreResult<int> StoreFiles::boundedCount(BinaryFile& file, int itemBytes, int a
     const auto n = readBoundedCount(file, kStoreHeaderBytes, itemBytes, kStoreCapacity);
     const bool holdsEnough = kStoreHeaderBytes + qint64(atLeast) * itemBytes <= file.size();
     if (!n || (atLeast > 0 && !holdsEnough))
-        return StoreResult<int>::failure({storemsg::kDamaged, file.path()});
+        return StoreResult<int>::failure({ids::kDamagedFile, file.path()});
     return StoreResult<int>::success(*n);
 }
 

@@ -1,10 +1,10 @@
 #include "records/StoreRewrite.h"
 
 #include "core/DataPaths.h"
+#include "core/StringIds.h"
 #include "records/RecordIndexEntry.h"
 #include "records/RecordingStore.h"
 #include "records/StoreJournal.h"
-#include "records/StoreMessages.h"
 
 #include <QFile>
 
@@ -50,7 +50,7 @@ Message StoreRewrite::begin(Start start, int skip, bool equalCounts) {
     // them, and a rewrite that fails must leave no files behind.
     if (start != Start::Fresh && !QFile::exists(dataPath_) && !QFile::exists(indexPath_)) {
         if (skip >= 0)
-            return {storemsg::kNoRecordingNumber, QString::number(skip + 1)};
+            return {ids::kNoRecordingNumber, QString::number(skip + 1)};
         start = Start::Fresh;
     }
     if (start != Start::Fresh) {
@@ -60,19 +60,19 @@ Message StoreRewrite::begin(Start start, int skip, bool equalCounts) {
         if (!n.ok())
             return n.message;
         if (equalCounts && store_.indexCount(0).value != n.value)
-            return {storemsg::kDamaged, dataPath_};
+            return {ids::kDamagedFile, dataPath_};
         original_ = n.value;
         if (skip >= original_)
-            return {storemsg::kNoRecordingNumber, QString::number(skip + 1)};
+            return {ids::kNoRecordingNumber, QString::number(skip + 1)};
     }
     if (!scratchData_.open(scratchDataPath_, BinaryFile::Mode::Truncate))
-        return {storemsg::kCannotOpen, scratchDataPath_};
+        return {ids::kCannotOpen, scratchDataPath_};
     started_ = true;
     if (!scratchIndex_.open(scratchIndexPath_, BinaryFile::Mode::Truncate))
-        return {storemsg::kCannotOpen, scratchIndexPath_};
+        return {ids::kCannotOpen, scratchIndexPath_};
     // Room for the counts, which commit() writes.
     if (!scratchData_.writeInt32At(0, 0) || !scratchIndex_.writeInt32At(0, 0))
-        return {storemsg::kWriteFailed, {}};
+        return {ids::kWriteFailed, {}};
     return start == Start::Keep ? copyKept(skip) : Message{};
 }
 
@@ -93,7 +93,7 @@ Message StoreRewrite::copyKept(int skip) {
                            scratchData_, kStoreHeaderBytes + qint64(count_) * s) ||
             !copyFileRange(store_.index, kStoreHeaderBytes + qint64(run.from) * e, qint64(n) * e,
                            scratchIndex_, kStoreHeaderBytes + qint64(count_) * e))
-            return {storemsg::kWriteFailed, {}};
+            return {ids::kWriteFailed, {}};
         count_ += n;
     }
     return {};
@@ -111,10 +111,10 @@ bool StoreRewrite::append(const uint8_t* entry, const uint8_t* record) {
 
 Message StoreRewrite::finish() {
     if (!started_ || finished_)
-        return {storemsg::kWriteFailed, {}};
+        return {ids::kWriteFailed, {}};
     if (count_ > kStoreCapacity || !scratchData_.writeInt32At(0, count_) ||
         !scratchIndex_.writeInt32At(0, count_) || !scratchData_.sync() || !scratchIndex_.sync())
-        return {storemsg::kWriteFailed, {}};
+        return {ids::kWriteFailed, {}};
     scratchData_.close();
     scratchIndex_.close();
     store_.data.close();
@@ -125,19 +125,19 @@ Message StoreRewrite::finish() {
 
 Message StoreRewrite::replace(const QByteArray& newPatient) {
     if (!finished_)
-        return {storemsg::kWriteFailed, {}};
+        return {ids::kWriteFailed, {}};
     const StoreJournal journal(root_, mode_, id_);
     if (!journal.announce(newPatient))
-        return {storemsg::kWriteFailed, {}};
+        return {ids::kWriteFailed, {}};
     // From here on the replacement is decided: a failed rename leaves the
     // journal and the scratch files for the next open to finish it.
     started_ = false;
     if (!replaceFile(scratchDataPath_, dataPath_))
-        return {storemsg::kCannotOpen, dataPath_};
+        return {ids::kCannotOpen, dataPath_};
     if (!replaceFile(scratchIndexPath_, indexPath_))
-        return {storemsg::kCannotOpen, indexPath_};
+        return {ids::kCannotOpen, indexPath_};
     if (!journal.finish(newPatient))
-        return {storemsg::kRegistryFull, {}};
+        return {ids::kPatientListFull, {}};
     return {};
 }
 

@@ -2,6 +2,7 @@
 
 #include "analysis/AnalysisPageModel.h"
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "render/AveragedBeatPanel.h"
 #include "render/PictureMail.h"
 #include "render/StripRowRenderer.h"
@@ -19,14 +20,8 @@ namespace {
 
 using namespace analysis_picture;
 
-constexpr int kNameLabel = 61221;
-constexpr int kIdLabel = 61232;
-constexpr int kRecordingTitle = 61353;
-constexpr int kTimeLabel = 61234;
-constexpr int kRateLabel = 61235;
-constexpr int kResultsTitle = 61347;
-constexpr int kDiagnosisTitle = 61231;
-constexpr std::array<int, 6> kResultLabels{61235, 61348, 61350, 61349, 61351, 61352};
+constexpr std::array<int, 6> kResultLabels{ids::kHeartRate, ids::kStLevel, ids::kPr,
+                                           ids::kQrs,       ids::kQt,      ids::kQtc};
 constexpr std::array<const char*, 6> kUnits{"bpm", "mm", "ms", "ms", "ms", "ms"};
 constexpr int kBeatPanelWidth = 265; // the page's panel window
 constexpr int kBeatPanelHeight = 210;
@@ -54,9 +49,9 @@ void drawBoxTitle(QPainter& p, int left, int t, int title) {
 }
 
 void drawRecordingBox(QPainter& p, const AnalysisPictureContent& c, int t) {
-    drawBoxTitle(p, kBoxLeft, t, kRecordingTitle);
-    const QString time = Langpack::text(kTimeLabel);
-    const QString rate = Langpack::text(kRateLabel);
+    drawBoxTitle(p, kBoxLeft, t, ids::kRecording);
+    const QString time = Langpack::text(ids::kRecordingTime);
+    const QString rate = Langpack::text(ids::kHeartRate);
     textAt(p, 18, 2 * t + 10, time);
     textAt(p, 18, 3 * t + 15, rate);
     const QFontMetrics fm = p.fontMetrics();
@@ -66,7 +61,7 @@ void drawRecordingBox(QPainter& p, const AnalysisPictureContent& c, int t) {
 }
 
 void drawResultsBox(QPainter& p, const AnalysisPictureContent& c, int q, int t) {
-    drawBoxTitle(p, q + 15, t, kResultsTitle);
+    drawBoxTitle(p, q + 15, t, ids::kAnalysisTitle);
     const QFontMetrics fm = p.fontMetrics();
     int widest = 0;
     for (int id : kResultLabels)
@@ -84,7 +79,7 @@ void drawResultsBox(QPainter& p, const AnalysisPictureContent& c, int q, int t) 
 }
 
 void drawDiagnosisBox(QPainter& p, const AnalysisPictureContent& c, int q, int t, int h) {
-    drawBoxTitle(p, 2 * q + 15, t, kDiagnosisTitle);
+    drawBoxTitle(p, 2 * q + 15, t, ids::kDiagnosis);
     p.setPen(QColor::fromRgb(kDiagnosisColour));
     p.drawText(QRect(QPoint(2 * q + 18, 2 * t + 10), QPoint(3 * q + 6, h - 6)),
                Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, c.diagnosis);
@@ -105,11 +100,11 @@ QImage composeAnalysisPicture(const AnalysisPictureContent& c) {
     QFont font = c.font;
     font.setPixelSize(kFontPixels);
     p.setFont(font);
-    const QString name = Langpack::text(kNameLabel) + u':' + c.patientText;
+    const QString name = Langpack::text(ids::kName) + u':' + c.patientText;
     const int t = p.fontMetrics().boundingRect(name).height();
     p.setPen(Qt::white);
     textAt(p, kBoxLeft, 3, name);
-    textAt(p, q + 15, 3, Langpack::text(kIdLabel) + u':' + c.patientId);
+    textAt(p, q + 15, 3, Langpack::text(ids::kPatientId) + u':' + c.patientId);
 
     drawBoxFrame(p, kBoxLeft, q + 10, t, h - 5);
     drawBoxFrame(p, q + 15, 2 * q + 10, t, h - 5);
@@ -148,9 +143,7 @@ void addModelPictures(const AnalysisPageModel& model, AnalysisPictureContent& co
 
 namespace vantora {
 
-namespace {
-constexpr int kSaveTitle = 62302;
-} // namespace
+namespace {} // namespace
 
 QString recordingTimeText(const SystemTime& t) {
     const QDateTime when(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
@@ -161,7 +154,7 @@ FileRequest analysisPictureRequest(const QString& patientText, const QString& re
                                    const QString& dataRoot) {
     FileRequest request;
     request.kind = FileRequest::Kind::Save;
-    request.title = Langpack::text(kSaveTitle);
+    request.title = Langpack::text(ids::kSavePictureTitle);
     request.filters = {QStringLiteral("Bmp Files (*.bmp)"), QStringLiteral("Jpeg Files (*.jpeg)"),
                        QStringLiteral("Gif Files(*.gif)"), QStringLiteral("TIFF Files(*.tiff)"),
                        QStringLiteral("PNG Files(*.png)")};

@@ -6,6 +6,7 @@
 #include "core/Langpack.h"
 #include "core/SampleRange.h"
 #include "core/SignalFormat.h"
+#include "core/StringIds.h"
 #include "render/DetailStrip.h"
 
 #include <algorithm>
@@ -14,22 +15,20 @@
 namespace vantora {
 
 namespace {
-constexpr int kIntervalLabel = 62207;
-constexpr int kAmplitudeLabel = 62208;
-constexpr int kRateLabel = 62209;
 constexpr int kTraceLeft = 15; // the strip's margin, pixels
 constexpr double kMsPerMinute = 60000.0;
 } // namespace
 
 QString CaliperReading::text() const {
     QString out = QStringLiteral("%1 %2 ms   %3 %4 mV")
-                      .arg(Langpack::text(kIntervalLabel))
+                      .arg(Langpack::text(ids::kCaliperInterval))
                       .arg(intervalMs, 0, 'f', 0)
-                      .arg(Langpack::text(kAmplitudeLabel))
+                      .arg(Langpack::text(ids::kCaliperAmplitude))
                       .arg(deltaMv, 0, 'f', 2);
     if (rateBpm)
-        out +=
-            QStringLiteral("   %1 %2 bpm").arg(Langpack::text(kRateLabel)).arg(*rateBpm, 0, 'f', 0);
+        out += QStringLiteral("   %1 %2 bpm")
+                   .arg(Langpack::text(ids::kCaliperRate))
+                   .arg(*rateBpm, 0, 'f', 0);
     return out;
 }
 

@@ -5,6 +5,7 @@
 
 #include "core/Langpack.h"
 #include "core/SampleRange.h"
+#include "core/StringIds.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -13,7 +14,7 @@ namespace vantora {
 
 namespace {
 
-constexpr int kLegendTexts[3] = {61350, 61349, 61351}; // PR, QRS, QT
+constexpr int kLegendTexts[3] = {ids::kPr, ids::kQrs, ids::kQt}; // PR, QRS, QT
 const QString kGainLabel = QStringLiteral("10mm/1mv");
 
 // Grid pens: lighter on the preview's screen surface.

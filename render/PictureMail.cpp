@@ -1,4 +1,5 @@
 #include "render/PictureMail.h"
+#include "core/StringIds.h"
 
 #include <QDir>
 #include <QProcess>
@@ -9,8 +10,6 @@
 namespace vantora {
 
 namespace {
-constexpr int kNoMailProgram = 61840;
-constexpr int kMailFailed = 61842;
 constexpr int kMailTimeoutMs = 60 * 1000; // xdg-email only starts the mail program
 } // namespace
 
@@ -38,7 +37,7 @@ void cleanMailFolder() {
 Message SendFileByMail(const QString& path, const QString& subject, const QString& program) {
     const QString found = QStandardPaths::findExecutable(program);
     if (found.isEmpty())
-        return Message{kNoMailProgram, {}};
+        return Message{ids::kNoMailProgram, {}};
     QProcess process;
     process.start(found,
                   {QStringLiteral("--subject"), subject.isEmpty() ? mailSubject(path) : subject,
@@ -46,7 +45,7 @@ Message SendFileByMail(const QString& path, const QString& subject, const QStrin
     if (!process.waitForFinished(kMailTimeoutMs) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0) {
         process.kill();
-        return Message{kMailFailed, {}};
+        return Message{ids::kMailFailed, {}};
     }
     return {};
 }

@@ -1,5 +1,6 @@
 #include "render/PictureWriters.h"
 
+#include "core/StringIds.h"
 #include "records/SafeFileWriter.h"
 
 #include <QBuffer>
@@ -17,8 +18,6 @@ namespace vantora {
 
 namespace {
 
-constexpr int kPictureNotSaved = 62300;
-constexpr int kNoPictureWriter = 62301;
 constexpr int kJpegQuality = 90;
 constexpr size_t kGifColours = 256;
 
@@ -143,10 +142,10 @@ QByteArray encodeGif(const QImage& image) {
 Message savePicture(const QImage& image, const QString& path, const QString& extension) {
     const int index = FindEncoder(pictureMimeType(extension));
     if (index < 0)
-        return Message{kNoPictureWriter, path};
+        return Message{ids::kNoPictureWriter, path};
     const QByteArray encoded = encodePicture(image, kWriters[size_t(index)].qtFormat);
     if (encoded.isEmpty())
-        return Message{kPictureNotSaved, path};
+        return Message{ids::kPictureNotSaved, path};
     return writeWholeFile(path, encoded);
 }
 

@@ -4,6 +4,7 @@
 #include "render/PrintPreviewModel.h"
 
 #include "core/AppSettings.h"
+#include "core/StringIds.h"
 
 #include <algorithm>
 
@@ -18,18 +19,18 @@ int PrintPreviewModel::sheetsShown() const {
 
 bool PrintPreviewModel::enabled(int command) const {
     switch (command) {
-    case previewcmd::kClose:
-    case previewcmd::kPrint:
+    case ids::kCmdPreviewClose:
+    case ids::kCmdPreviewPrint:
         return true;
-    case previewcmd::kSheets:
+    case ids::kCmdPreviewSheets:
         return zoom_ == 0 && pageCount_ > 1;
-    case previewcmd::kNext:
+    case ids::kCmdPreviewNext:
         return current_ < lastCurrent();
-    case previewcmd::kPrevious:
+    case ids::kCmdPreviewPrevious:
         return current_ > 0;
-    case previewcmd::kZoomIn:
+    case ids::kCmdPreviewZoomIn:
         return zoom_ < kZoomStates - 1;
-    case previewcmd::kZoomOut:
+    case ids::kCmdPreviewZoomOut:
         return zoom_ > 0;
     default:
         return false;
@@ -40,19 +41,19 @@ bool PrintPreviewModel::run(int command) {
     if (!enabled(command))
         return false;
     switch (command) {
-    case previewcmd::kSheets:
+    case ids::kCmdPreviewSheets:
         sheets_ = 3 - sheets_;
         break;
-    case previewcmd::kNext:
+    case ids::kCmdPreviewNext:
         ++current_;
         break;
-    case previewcmd::kPrevious:
+    case ids::kCmdPreviewPrevious:
         --current_;
         break;
-    case previewcmd::kZoomIn:
+    case ids::kCmdPreviewZoomIn:
         ++zoom_;
         break;
-    case previewcmd::kZoomOut:
+    case ids::kCmdPreviewZoomOut:
         --zoom_;
         break;
     default:
@@ -80,13 +81,13 @@ void PrintPreviewModel::clamp() {
 }
 
 int PrintPreviewModel::sheetsCaption() const {
-    return sheetsShown() == 1 ? previewtext::kTwoSheets : previewtext::kOneSheet;
+    return sheetsShown() == 1 ? ids::kTwoPages : ids::kOnePage;
 }
 
 std::pair<int, QString> PrintPreviewModel::pageText() const {
     if (sheetsShown() == 1)
-        return {previewtext::kPage, QString::number(current_ + 1)};
-    return {previewtext::kPages,
+        return {ids::kPageNumber, QString::number(current_ + 1)};
+    return {ids::kPageNumbers,
             QStringLiteral("%1-%2").arg(current_ + 1).arg(current_ + sheetsShown())};
 }
 

@@ -9,25 +9,6 @@ namespace vantora {
 
 class AppSettings;
 
-// Commands of the print preview's own toolbar.
-namespace previewcmd {
-constexpr int kClose = 58112;
-constexpr int kSheets = 58113; // one or two sheets side by side
-constexpr int kNext = 58114;
-constexpr int kPrevious = 58115;
-constexpr int kPrint = 58116; // close, then the page's print command
-constexpr int kZoomIn = 58117;
-constexpr int kZoomOut = 58118;
-} // namespace previewcmd
-
-// Texts of the preview.
-namespace previewtext {
-constexpr int kOneSheet = 61505;  // the sheets button while two are shown
-constexpr int kTwoSheets = 61506; // the sheets button while one is shown
-constexpr int kPage = 62450;      // "Page $"
-constexpr int kPages = 62451;     // "Pages $", $ as "1-2"
-} // namespace previewtext
-
 // The print preview's state: which report pages are on screen, one or two
 // sheets side by side, the zoom state (0 whole sheets, 1 and 2 magnified)
 // and the enabling of each command. Widget-free; PrintPreviewView shows it.

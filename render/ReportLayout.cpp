@@ -5,6 +5,7 @@
 #include "render/ReportLayout.h"
 
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "records/RecordingDescription.h"
 #include "render/PaperElements.h"
 
@@ -14,23 +15,14 @@ namespace vantora {
 
 namespace {
 
-namespace txt {
-constexpr int kSnapTitle = 61220, kContinuousTitle = 61307, kAnalysisTitle = 61347;
-constexpr int kName = 61221, kPatientId = 61232, kRecordNumber = 61233, kTime = 61234;
-constexpr int kHeartRate = 61235, kFindings = 61236, kHistory = 61230, kDiagnosis = 61231;
-constexpr int kLead = 61237, kSpeed = 61238, kRecordingBox = 61353;
-constexpr int kSt = 61348, kPr = 61350, kQrs = 61349, kQt = 61351, kQtc = 61352;
-constexpr int kFirstEvent = 61289, kFirstType = 61203;
-} // namespace txt
-
 QString label(int id) {
     return Langpack::text(id) + QStringLiteral(":  ");
 }
 
 void addTitle(ReportPage& page) {
-    const int id = page.kind == ReportPage::kSnapRecord         ? txt::kSnapTitle
-                   : page.kind == ReportPage::kContinuousRecord ? txt::kContinuousTitle
-                                                                : txt::kAnalysisTitle;
+    const int id = page.kind == ReportPage::kSnapRecord         ? ids::kSnapReportTitle
+                   : page.kind == ReportPage::kContinuousRecord ? ids::kContinuousReportTitle
+                                                                : ids::kAnalysisTitle;
     const QString title = Langpack::text(id);
     const int w = textWidth(page.titleFont, title);
     const int x = page.left + (page.right - page.left - w) / 2;
@@ -60,12 +52,12 @@ std::unique_ptr<TextRow> rightAligned(const QFont& font, int right, int top, con
 }
 
 QString speedLabel() {
-    return Langpack::text(txt::kSpeed) + QStringLiteral("  25mm/s  ");
+    return Langpack::text(ids::kSpeed) + QStringLiteral("  25mm/s  ");
 }
 
 // Lead text centred under the strip.
 void addLead(ReportPage& page, int top) {
-    const QString lead = Langpack::text(txt::kLead);
+    const QString lead = Langpack::text(ids::kSingleLead);
     const int w = textWidth(page.bodyFont, lead);
     const int x = page.left + (page.right - page.left - w) / 2;
     page.elements.push_back(std::make_unique<TextRow>(
@@ -89,11 +81,11 @@ QString kindFieldText(int pageKind, uint16_t kindField) {
     if (kindField == 0)
         return {};
     if (pageKind == ReportPage::kSnapRecord)
-        return Langpack::text(txt::kFirstType + kindField);
+        return Langpack::text(ids::kTypeUnclassified + kindField);
     QStringList names;
     for (int bit = 0; bit < 16; ++bit)
         if (kindField & (1u << bit))
-            names << Langpack::text(txt::kFirstEvent + bit);
+            names << Langpack::text(ids::kEventSinusRhythm + bit);
     return names.join(QLatin1Char(','));
 }
 
@@ -106,8 +98,8 @@ void BuildAnalysisReport(ReportPage& page, const AnalysisReportInput& in) {
 
     auto block = std::make_unique<FieldBlock>(
         &page.bodyFont, LayoutRect{page.left, page.top, page.right, strip.rect.top});
-    block->addField({label(txt::kName), in.patientText + QStringLiteral("  ")});
-    block->addField({label(txt::kPatientId), in.patientId + QStringLiteral("  ")});
+    block->addField({label(ids::kName), in.patientText + QStringLiteral("  ")});
+    block->addField({label(ids::kPatientId), in.patientId + QStringLiteral("  ")});
     const int y0 = block->rect.bottom;
     page.elements.push_back(std::move(block));
 
@@ -116,30 +108,32 @@ void BuildAnalysisReport(ReportPage& page, const AnalysisReportInput& in) {
     const int inner = y0 + h + 50;
     const QFont* bold = &page.boldFont;
 
-    auto box1 = box(page, page.left, page.left + w - 20, y0, boxBottom, txt::kRecordingBox);
+    auto box1 = box(page, page.left, page.left + w - 20, y0, boxBottom, ids::kRecording);
     const QDateTime time(QDate(in.header.time.year, in.header.time.month, in.header.time.day),
                          QTime(in.header.time.hour, in.header.time.minute, in.header.time.second));
     box1->children.push_back(std::make_unique<ValueTable>(
         &page.bodyFont, LayoutRect{box1->rect.left + 30, inner, box1->rect.right, boxBottom},
         std::vector<ValueTable::Row>{
-            {Langpack::text(txt::kTime), time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), {}},
-            {Langpack::text(txt::kHeartRate), storedHeartRateText(in.header.heartRate), {}}},
+            {Langpack::text(ids::kRecordingTime),
+             time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+             {}},
+            {Langpack::text(ids::kHeartRate), storedHeartRateText(in.header.heartRate), {}}},
         bold));
     page.elements.push_back(std::move(box1));
 
     const int U = page.left + 3 * w - 320;
-    auto box2 = box(page, page.left + w, U, y0, boxBottom, txt::kAnalysisTitle);
+    auto box2 = box(page, page.left + w, U, y0, boxBottom, ids::kAnalysisTitle);
     const auto& pb = in.parameters;
     box2->children.push_back(std::make_unique<ValueTable>(
         &page.bodyFont, LayoutRect{box2->rect.left + 30, inner, U - 660, boxBottom},
         std::vector<ValueTable::Row>{
-            {Langpack::text(txt::kHeartRate), number(pb[kSlotHeartRate]), QStringLiteral("bpm")},
-            {Langpack::text(txt::kSt), QString::asprintf("%.2f", stMillimetres(pb)),
+            {Langpack::text(ids::kHeartRate), number(pb[kSlotHeartRate]), QStringLiteral("bpm")},
+            {Langpack::text(ids::kStLevel), QString::asprintf("%.2f", stMillimetres(pb)),
              QStringLiteral("mm")},
-            {Langpack::text(txt::kPr), number(pb[kSlotPR]), QStringLiteral("ms")},
-            {Langpack::text(txt::kQrs), number(pb[kSlotQRS]), QStringLiteral("ms")},
-            {Langpack::text(txt::kQt), number(pb[kSlotQT]), QStringLiteral("ms")},
-            {Langpack::text(txt::kQtc), number(pb[kSlotQTc]), QStringLiteral("ms")}},
+            {Langpack::text(ids::kPr), number(pb[kSlotPR]), QStringLiteral("ms")},
+            {Langpack::text(ids::kQrs), number(pb[kSlotQRS]), QStringLiteral("ms")},
+            {Langpack::text(ids::kQt), number(pb[kSlotQT]), QStringLiteral("ms")},
+            {Langpack::text(ids::kQtc), number(pb[kSlotQTc]), QStringLiteral("ms")}},
         bold));
     const int beatTop = (y0 + boxBottom) / 2 - PaperAveragedBeat::kSize / 2;
     box2->children.push_back(std::make_unique<PaperAveragedBeat>(
@@ -147,7 +141,7 @@ void BuildAnalysisReport(ReportPage& page, const AnalysisReportInput& in) {
         in.beat, std::array<int32_t, 4>{pb[kSlotPB], pb[kSlotQB], pb[kSlotSE], pb[kSlotTE]}));
     page.elements.push_back(std::move(box2));
 
-    auto box3 = box(page, page.left + 3 * w - 300, page.right, y0, boxBottom, txt::kDiagnosis);
+    auto box3 = box(page, page.left + 3 * w - 300, page.right, y0, boxBottom, ids::kDiagnosis);
     box3->children.push_back(std::make_unique<TextRow>(
         &page.bodyFont, LayoutRect{box3->rect.left + 30, inner, box3->rect.right, boxBottom},
         QStringList{QString(), in.diagnosis}, bold, true));
@@ -170,27 +164,27 @@ void BuildRecordReport(ReportPage& page, const PatientRecord& patient, int recor
     const QDateTime time(QDate(header.time.year, header.time.month, header.time.day),
                          QTime(header.time.hour, header.time.minute, header.time.second));
     const std::pair<int, QString> fields[] = {
-        {61221, patient.name},
-        {61222, patient.sex},
-        {61223, patient.date},
-        {61224, patient.height},
-        {61226, patient.weight},
-        {61228, patient.telephone},
-        {61229, patient.address},
-        {txt::kPatientId, patient.id},
-        {txt::kRecordNumber, number(recordNumber)},
-        {txt::kTime, QLocale::system().toString(time, QLocale::ShortFormat)},
-        {txt::kHeartRate, storedHeartRateText(header.heartRate)},
-        {txt::kFindings, kindFieldText(page.kind, header.kind)},
-        {txt::kHistory, patient.history},
+        {ids::kName, patient.name},
+        {ids::kSex, patient.sex},
+        {ids::kDateOfBirth, patient.date},
+        {ids::kHeight, patient.height},
+        {ids::kWeight, patient.weight},
+        {ids::kTelephone, patient.telephone},
+        {ids::kAddress, patient.address},
+        {ids::kPatientId, patient.id},
+        {ids::kRecordingNumber, number(recordNumber)},
+        {ids::kRecordingTime, QLocale::system().toString(time, QLocale::ShortFormat)},
+        {ids::kHeartRate, storedHeartRateText(header.heartRate)},
+        {ids::kFindings, kindFieldText(page.kind, header.kind)},
+        {ids::kMedicalHistory, patient.history},
     };
     for (const auto& [id, value] : fields) {
         QStringList pieces{label(id), value + gap};
-        if (id == 61224 || id == 61226)
+        if (id == ids::kHeight || id == ids::kWeight)
             pieces << Langpack::text(id + 1); // the unit
         block->addField(pieces);
     }
-    block->addWrappedRow(label(txt::kDiagnosis), diagnosis + gap);
+    block->addWrappedRow(label(ids::kDiagnosis), diagnosis + gap);
     if (block->rect.bottom > strip.rect.top)
         moveStripTop(strip, block->rect.bottom);
     page.elements.push_back(std::move(block));

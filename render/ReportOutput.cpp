@@ -3,6 +3,7 @@
 // of any resolution and in a PDF. Tested by ReportPdfTest.
 #include "render/ReportOutput.h"
 
+#include "core/StringIds.h"
 #include "records/SafeFileWriter.h"
 
 #include <QBuffer>
@@ -69,7 +70,7 @@ Message WriteReportPdf(const QString& path, QPageSize::PageSizeId paper, int cou
     QBuffer document;
     document.open(QIODevice::WriteOnly);
     if (!renderPdf(document, paper, count, build) || !document.data().trimmed().endsWith("%%EOF"))
-        return Message{reportmsg::kPdfNotWritten, QFileInfo(path).fileName()};
+        return Message{ids::kPdfNotWritten, QFileInfo(path).fileName()};
     document.close();
     return writeWholeFile(path, document.data());
 }

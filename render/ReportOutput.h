@@ -14,11 +14,6 @@ class QPainter;
 
 namespace vantora {
 
-// Messages of the report output.
-namespace reportmsg {
-constexpr int kPdfNotWritten = 62250; // "$": the PDF file
-} // namespace reportmsg
-
 // A landscape sheet of `paper` in layout units (A4: 7128 x 5040).
 QSize reportSheetUnits(QPageSize::PageSizeId paper);
 QSize reportSheetUnits(const QSizeF& landscapeMm);

@@ -4,6 +4,7 @@
 #include "render/ReportPage.h"
 
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -14,7 +15,6 @@ namespace vantora {
 
 namespace {
 
-constexpr int kFaceText = 61280;
 // Point sizes in layout units: 1 pt = 25.4 / 72 mm.
 int pointsToUnits(double points) {
     return int(points * 25.4 / 72.0 * kUnitsPerMm + 0.5);
@@ -172,7 +172,7 @@ ReportPage::ReportPage(int width, int height, std::span<const int32_t> samples) 
     left = top = m;
     right = width - m;
     bottom = height - m;
-    const QString face = Langpack::text(kFaceText);
+    const QString face = Langpack::text(ids::kRateFace);
     bodyFont = QFont(face);
     bodyFont.setPixelSize(pointsToUnits(10));
     titleFont = bodyFont;

@@ -2,6 +2,7 @@
 
 #include "app/StationApp.h"
 #include "app/StationPages.h"
+#include "core/StringIds.h"
 #include "ui/frame/MainFrame.h"
 #include "ui/frame/PageIds.h"
 #include "ui/widgets/SplashScreen.h"
@@ -29,7 +30,7 @@ TEST_F(AppStartTest, OrdinaryStartShowsTheHomePageOnTheWorkingFolder) {
     ASSERT_TRUE(app.mainFrame());
     EXPECT_EQ(app.mainFrame()->activePageClass(), page::kHome);
     EXPECT_EQ(app.state().dataRoot, QDir(root_.path()).absolutePath());
-    EXPECT_EQ(app.mainFrame()->windowTitle(), text(Langpack::kAppTitle));
+    EXPECT_EQ(app.mainFrame()->windowTitle(), text(ids::kAppTitle));
     EXPECT_TRUE(QFile::exists(root_.file(QStringLiteral("UserDA.txt"))));
     EXPECT_TRUE(log_.texts.isEmpty());
     app.ExitInstance();
@@ -41,7 +42,7 @@ TEST_F(AppStartTest, SecondCopyWithoutFileShowsTheMessageAndEnds) {
     StationApp second(options());
     EXPECT_FALSE(second.InitInstance(root_.path(), {}));
     EXPECT_EQ(second.mainFrame(), nullptr);
-    EXPECT_EQ(log_.texts, QStringList{text(61273)});
+    EXPECT_EQ(log_.texts, QStringList{text(ids::kAlreadyRunning)});
     EXPECT_TRUE(first.mainFrame()->isVisible());
 }
 
@@ -51,8 +52,8 @@ TEST_F(AppStartTest, UnknownFileOnTheCommandLineEndsTheStart) {
     StationApp app(options());
     EXPECT_FALSE(app.InitInstance(root_.path(), {bad}));
     EXPECT_EQ(app.mainFrame(), nullptr);
-    EXPECT_FALSE(text(61218).isEmpty());
-    EXPECT_EQ(log_.texts, QStringList{text(61218, QStringLiteral("letter.txt"))});
+    EXPECT_FALSE(text(ids::kDamagedFile).isEmpty());
+    EXPECT_EQ(log_.texts, QStringList{text(ids::kDamagedFile, QStringLiteral("letter.txt"))});
 }
 
 TEST_F(AppStartTest, CommandLineHelpers) {
@@ -144,7 +145,8 @@ TEST_F(ProgramInstanceTest, SecondStartWithoutFileSaysSoAndEnds) {
     start(second, {});
     ASSERT_TRUE(second.waitForFinished(15000));
     EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_TRUE(QString::fromUtf8(second.readAllStandardError()).contains(text(61273)));
+    EXPECT_TRUE(
+        QString::fromUtf8(second.readAllStandardError()).contains(text(ids::kAlreadyRunning)));
     EXPECT_EQ(first_.state(), QProcess::Running);
 }
 
@@ -156,9 +158,10 @@ TEST_F(ProgramInstanceTest, SecondStartWithFileHandsItToTheRunningCopy) {
     start(second, {file});
     ASSERT_TRUE(second.waitForFinished(15000));
     EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_FALSE(QString::fromUtf8(second.readAllStandardError()).contains(text(61273)));
+    EXPECT_FALSE(
+        QString::fromUtf8(second.readAllStandardError()).contains(text(ids::kAlreadyRunning)));
     // The running copy judged the file: this one is no recording.
-    const QString expected = text(61218, QStringLiteral("handed.txt"));
+    const QString expected = text(ids::kDamagedFile, QStringLiteral("handed.txt"));
     EXPECT_TRUE(firstStderr(expected).contains(expected));
     EXPECT_EQ(first_.state(), QProcess::Running);
 }

@@ -1,9 +1,10 @@
 #include "app/StartUp.h"
 #include "app/SingleInstance.h"
-#include "records/DataFolder.h"
 #include "core/AppSettings.h"
 #include "core/DataPaths.h"
 #include "core/Langpack.h"
+#include "core/StringIds.h"
+#include "records/DataFolder.h"
 #include "support/TestData.h"
 
 #include <QDir>
@@ -75,7 +76,7 @@ TEST_F(StartUpTest, MixedCaseExtensionIsJudgedByItsMarker) {
     const QString missing = file(QStringLiteral("ECGDATA.Dat"));
     const auto refused = DataFolder::classify(missing);
     EXPECT_FALSE(refused.accepted);
-    EXPECT_EQ(refused.message, (Message{61218, QStringLiteral("ECGDATA.Dat")}));
+    EXPECT_EQ(refused.message, (Message{ids::kDamagedFile, QStringLiteral("ECGDATA.Dat")}));
     writeWithMarker(missing, 1394, 0x55, 0xAA);
     const auto snap = DataFolder::classify(missing);
     EXPECT_TRUE(snap.accepted);
@@ -107,14 +108,15 @@ TEST_F(StartUpTest, ChartMarkersSelectTheMode) {
     // Shorter than 1394 bytes: the second marker byte cannot be read.
     const auto shortFile = DataFolder::classify(file(QStringLiteral("d.cEcg")));
     EXPECT_FALSE(shortFile.accepted);
-    EXPECT_EQ(shortFile.message, (Message{61218, QStringLiteral("d.cEcg")}));
+    EXPECT_EQ(shortFile.message, (Message{ids::kDamagedFile, QStringLiteral("d.cEcg")}));
 }
 
 TEST_F(StartUpTest, ClassifyRecordFileSetsTheSharedStateOnlyOnSuccess) {
     AppState state;
     Message refusal;
-    EXPECT_FALSE(DataFolder::ClassifyRecordFile(file(QStringLiteral("none.cEcg")), state, &refusal));
-    EXPECT_EQ(refusal.id, 61218);
+    EXPECT_FALSE(
+        DataFolder::ClassifyRecordFile(file(QStringLiteral("none.cEcg")), state, &refusal));
+    EXPECT_EQ(refusal.id, ids::kDamagedFile);
     EXPECT_EQ(state.recordingMode, kModeNone);
     EXPECT_FALSE(state.pendingFile);
     EXPECT_TRUE(DataFolder::ClassifyRecordFile(QStringLiteral("/c/ECGDATA.DAT"), state, &refusal));
@@ -127,7 +129,7 @@ TEST_F(StartUpTest, MissingResourceLibraryLeavesTheProgramsOwnTexts) {
     Langpack::unload();
     EXPECT_EQ(StartUp::applicationName(), QStringLiteral("Vantora  System "));
     const auto refused = DataFolder::classify(file(QStringLiteral("x.bin")));
-    EXPECT_EQ(refused.message.id, 61218);
+    EXPECT_EQ(refused.message.id, ids::kDamagedFile);
     EXPECT_TRUE(refused.message.text().isEmpty());
     ASSERT_TRUE(Langpack::load(test::binDir() + QStringLiteral("/langpack.rcc")));
     EXPECT_TRUE(refused.message.text().contains(QStringLiteral("x.bin")));
@@ -161,7 +163,7 @@ TEST_F(StartUpTest, DatAssociationIsWrittenOnlyWhenFreeOrOurs) {
 
 TEST_F(StartUpTest, FileTypeIdComesFromTheTemplateString) {
     Langpack::unload();
-    EXPECT_EQ(StartUp::fileTypeIdOfTemplate(Langpack::text(Langpack::kDocTemplate)),
+    EXPECT_EQ(StartUp::fileTypeIdOfTemplate(Langpack::text(ids::kDocTemplate)),
               QStringLiteral("Corvid.Document"));
     EXPECT_EQ(StartUp::fileTypeIdOfTemplate(QStringLiteral("a\nb\nc")), QString());
 }
@@ -217,7 +219,7 @@ TEST_F(StartUpTest, FirstDisplayCreatesAMissingRegistry) {
     EXPECT_TRUE(QFileInfo::exists(paths::registry(root.path())));
     EXPECT_EQ(recordingFileCount(), 0);
     EXPECT_EQ(DataFolder::checkDataFolder(root.path() + QStringLiteral("/missing")),
-              (Message{61217, QStringLiteral("UserDA.txt")}));
+              (Message{ids::kCannotOpen, QStringLiteral("UserDA.txt")}));
 }
 
 TEST_F(StartUpTest, RecordingFoldersAreCreatedUnderTheDataRoot) {
@@ -274,7 +276,7 @@ TEST_F(StartUpTest, StartWithUnknownFileEnds) {
     const auto outcome =
         StartUp::prepare(state, files.path(), QStringLiteral("notes.txt"), nullptr);
     EXPECT_EQ(outcome.kind, StartUp::Outcome::Kind::RefusedFile);
-    EXPECT_EQ(outcome.message, (Message{61218, QStringLiteral("notes.txt")}));
+    EXPECT_EQ(outcome.message, (Message{ids::kDamagedFile, QStringLiteral("notes.txt")}));
     EXPECT_FALSE(state.pendingFile);
 }
 
@@ -286,7 +288,7 @@ TEST_F(StartUpTest, SecondCopyEndsWithoutTouchingSettings) {
     AppState state;
     const auto outcome = StartUp::prepare(state, files.path(), QString(), &second);
     EXPECT_EQ(outcome.kind, StartUp::Outcome::Kind::SecondCopy);
-    EXPECT_EQ(outcome.message.id, 61273);
+    EXPECT_EQ(outcome.message.id, ids::kAlreadyRunning);
     EXPECT_FALSE(AppSettings().string(AppSettings::kFullPath).has_value());
     EXPECT_FALSE(QFileInfo::exists(paths::snapFolder(files.path())));
 }

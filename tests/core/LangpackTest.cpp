@@ -1,4 +1,5 @@
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "support/TestData.h"
 
 #include <gtest/gtest.h>
@@ -14,28 +15,27 @@ protected:
 TEST_F(LangpackTest, WithoutLibraryOnlyOwnTextsExist) {
     Langpack::unload();
     EXPECT_FALSE(Langpack::isLoaded());
-    EXPECT_EQ(Langpack::text(Langpack::kAppTitle), QStringLiteral("Vantora  System "));
-    EXPECT_TRUE(
-        Langpack::text(Langpack::kDocTemplate).startsWith(QStringLiteral("Vantora System\n")));
-    EXPECT_FALSE(Langpack::text(Langpack::kIdleStatus).isEmpty());
-    EXPECT_TRUE(Langpack::text(61218).isEmpty());
-    EXPECT_TRUE(Langpack::format(61218, QStringLiteral("x.dat")).isEmpty());
+    EXPECT_EQ(Langpack::text(ids::kAppTitle), QStringLiteral("Vantora  System "));
+    EXPECT_TRUE(Langpack::text(ids::kDocTemplate).startsWith(QStringLiteral("Vantora System\n")));
+    EXPECT_FALSE(Langpack::text(ids::kIdleStatus).isEmpty());
+    EXPECT_TRUE(Langpack::text(ids::kDamagedFile).isEmpty());
+    EXPECT_TRUE(Langpack::format(ids::kDamagedFile, QStringLiteral("x.dat")).isEmpty());
     EXPECT_TRUE(Langpack::bitmap(Langpack::kSplashBitmap).isNull());
 }
 
 TEST_F(LangpackTest, MissingFileLeavesOwnTexts) {
     EXPECT_FALSE(Langpack::load(QStringLiteral("/nonexistent/langpack.rcc")));
     EXPECT_FALSE(Langpack::isLoaded());
-    EXPECT_EQ(Langpack::text(Langpack::kAppTitle), QStringLiteral("Vantora  System "));
+    EXPECT_EQ(Langpack::text(ids::kAppTitle), QStringLiteral("Vantora  System "));
 }
 
 TEST_F(LangpackTest, BuiltLibraryReplacesOwnTexts) {
     ASSERT_TRUE(Langpack::load(rcc()));
     EXPECT_TRUE(Langpack::isLoaded());
-    EXPECT_NE(Langpack::text(Langpack::kAppTitle), QStringLiteral("Vantora  System "));
-    const QString damaged = Langpack::text(61218);
+    EXPECT_NE(Langpack::text(ids::kAppTitle), QStringLiteral("Vantora  System "));
+    const QString damaged = Langpack::text(ids::kDamagedFile);
     ASSERT_TRUE(damaged.contains(u'$'));
-    const QString filled = Langpack::format(61218, QStringLiteral("a.cEcg"));
+    const QString filled = Langpack::format(ids::kDamagedFile, QStringLiteral("a.cEcg"));
     EXPECT_TRUE(filled.contains(QStringLiteral("a.cEcg")));
     EXPECT_EQ(filled.size(), damaged.size() - 1 + 6);
 }

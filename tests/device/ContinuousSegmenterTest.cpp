@@ -1,6 +1,7 @@
 // Cutting the live stream into segments, with a store that can refuse.
 #include "ManualClock.h"
 
+#include "core/StringIds.h"
 #include "device/ContinuousSegmenter.h"
 
 #include <gtest/gtest.h>
@@ -72,7 +73,7 @@ TEST(ContinuousSegmenter, ResetDiscardsTheUnfinishedSegment) {
     ContinuousSegmenter s = unpaced(store);
     for (int i = 0; i < 1000; ++i)
         s.addPacket(packet(i));
-    EXPECT_EQ(s.reset(), (Message{ContinuousSegmenter::kNotStored, "16"})); // the link ended
+    EXPECT_EQ(s.reset(), (Message{ids::kNotStored, "16"})); // the link ended
     EXPECT_EQ(s.bufferedPackets(), 0);
     for (int i = 0; i < 1875; ++i)
         s.addPacket(packet(5000 + i));
@@ -82,7 +83,7 @@ TEST(ContinuousSegmenter, ResetDiscardsTheUnfinishedSegment) {
 
 TEST(ContinuousSegmenter, RefusedStoreKeepsTheLatestSegmentAndReportsOnce) {
     FakeStore store;
-    store.answer = Message{61286, QStringLiteral("P1")};
+    store.answer = Message{ids::kStoreFull, QStringLiteral("P1")};
     ContinuousSegmenter s = unpaced(store);
     std::vector<Message> shown;
     for (int i = 0; i < 1875 + 100; ++i) {
@@ -99,7 +100,7 @@ TEST(ContinuousSegmenter, RefusedStoreKeepsTheLatestSegmentAndReportsOnce) {
     EXPECT_EQ(store.calls.back().back().samples[0], 1974);
 
     // Another cause is reported again; then the store takes the segment.
-    store.answer = Message{61217, QStringLiteral("/x/P1-Con.dat")};
+    store.answer = Message{ids::kCannotOpen, QStringLiteral("/x/P1-Con.dat")};
     EXPECT_EQ(s.addPacket(packet(2000)), store.answer);
     EXPECT_TRUE(s.addPacket(packet(2001)).isNone());
     store.answer = {};
@@ -108,7 +109,7 @@ TEST(ContinuousSegmenter, RefusedStoreKeepsTheLatestSegmentAndReportsOnce) {
     EXPECT_EQ(s.bufferedPackets(), 0);
     EXPECT_EQ(s.failedAttempts(), 103);
     // After a success, the first cause is news again.
-    store.answer = Message{61286, QStringLiteral("P1")};
+    store.answer = Message{ids::kStoreFull, QStringLiteral("P1")};
     for (int i = 0; i < 1874; ++i)
         s.addPacket(packet(i));
     EXPECT_EQ(s.addPacket(packet(0)), store.answer);
@@ -116,7 +117,7 @@ TEST(ContinuousSegmenter, RefusedStoreKeepsTheLatestSegmentAndReportsOnce) {
 
 TEST(ContinuousSegmenter, WriteErrorCountsAsHandled) {
     FakeStore store;
-    store.answer = Message{61341, {}};
+    store.answer = Message{ids::kWriteFailed, {}};
     ContinuousSegmenter s = unpaced(store);
     std::vector<Message> shown;
     for (int i = 0; i < 2 * 1875; ++i) {
@@ -149,11 +150,21 @@ TEST(ContinuousSegmenter, ThePaceOfTheClockDecidesWhatIsStoredAndWhen) {
     } cases[] = {
         // A line that buffered minutes while no one read it: nothing stored,
         // only the tolerance (about 0.5 s) of the latest signal kept.
-        {"backlog, clock still", {{0, 5000, 0}}, 0, {}, {}, {62650, "1"}},
+        {"backlog, clock still", {{0, 5000, 0}}, 0, {}, {}, {ids::kNotStored, "1"}},
         // 45 s allow one segment of the four that came at once.
-        {"45 s, four segments at once", {{45000, 7500, 0}}, 0, {0}, {30000}, {62650, "15"}},
+        {"45 s, four segments at once",
+         {{45000, 7500, 0}},
+         0,
+         {0},
+         {30000},
+         {ids::kNotStored, "15"}},
         // Whole a little early: stored with the first packet once 30 s passed.
-        {"held until its time", {{29900, 1875, 0}, {100, 1, 0}}, 0, {0}, {30000}, {62650, "1"}},
+        {"held until its time",
+         {{29900, 1875, 0}, {100, 1, 0}},
+         0,
+         {0},
+         {30000},
+         {ids::kNotStored, "1"}},
         // Paced, every third frame without signal: the frames count in time.
         {"paced with gaps", {{0, 5624, 16}}, 3, {0, 2812}, {44992, 89984}, {}},
     };
@@ -180,8 +191,11 @@ TEST(ContinuousSegmenter, ThePaceOfTheClockDecidesWhatIsStoredAndWhen) {
         EXPECT_EQ(s.bufferedPackets(), 0) << c.name;
     }
     // The seconds said: whole ones, at least one when anything was dropped.
-    const std::pair<int, Message> said[] = {
-        {0, {}}, {1, {62650, "1"}}, {63, {62650, "1"}}, {125, {62650, "2"}}, {1874, {62650, "29"}}};
+    const std::pair<int, Message> said[] = {{0, {}},
+                                            {1, {ids::kNotStored, "1"}},
+                                            {63, {ids::kNotStored, "1"}},
+                                            {125, {ids::kNotStored, "2"}},
+                                            {1874, {ids::kNotStored, "29"}}};
     for (const auto& [packets, message] : said)
         EXPECT_EQ(notStoredMessage(packets), message) << packets;
 }

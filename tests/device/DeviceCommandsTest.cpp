@@ -4,6 +4,7 @@
 #include "support/TestData.h"
 
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingStore.h"
 
@@ -87,9 +88,9 @@ TEST_F(DeviceCommands, DownloadSavesTheChosenRecordingsOnce) {
         int saved;
         std::vector<int> messages;
     } runs[] = {
-        {"1,3", 0, 2, {61335}},
-        {"all", 2, 1, {61335}},
-        {"all", 3, 0, {61335, 62653}},
+        {"1,3", 0, 2, {ids::kTransferComplete}},
+        {"all", 2, 1, {ids::kTransferComplete}},
+        {"all", 3, 0, {ids::kTransferComplete, ids::kAllAlreadyStored}},
     };
     for (const auto& run : runs) {
         const DeviceRun r = cli(root_.path(), {"download", "--patient", "r7", "--port", sim.port(),
@@ -111,7 +112,8 @@ TEST_F(DeviceCommands, DownloadWithoutRecordingsSavesNothing) {
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.json["received"].toInt(), 0);
     EXPECT_EQ(r.json["saved"].toInt(), 0);
-    EXPECT_EQ(ints(r.json["messages"]), (std::vector<int>{61331, 61328}));
+    EXPECT_EQ(ints(r.json["messages"]),
+              (std::vector<int>{ids::kRecorderEmpty, ids::kNothingReceived}));
 }
 
 TEST_F(DeviceCommands, DownloadThatFailsReportsAndExitsWithOne) {
@@ -120,7 +122,8 @@ TEST_F(DeviceCommands, DownloadThatFailsReportsAndExitsWithOne) {
         cli(root_.path(), {"download", "--patient", "R7", "--port", sim.port(), "--yes"});
     EXPECT_EQ(r.exitCode, 1);
     // The failure, then the save step's word that nothing came to save.
-    EXPECT_EQ(ints(r.json["messages"]), (std::vector<int>{61330, 61328}));
+    EXPECT_EQ(ints(r.json["messages"]),
+              (std::vector<int>{ids::kLinkFailed, ids::kNothingReceived}));
     EXPECT_FALSE(r.errors.isEmpty());
     const DeviceRun missing = cli(root_.path(), {"download", "--patient", "R7", "--port",
                                                  root_.file("no-such-port"), "--yes"});
@@ -163,8 +166,9 @@ TEST_F(DeviceCommands, RecordCutShortSaysWhatWasNotStored) {
         cli(root_.path(), {"record", "--patient", "R7", "--port", sim.port(), "--segments", "1"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.json["segments"].toInt(), 0);
-    EXPECT_EQ(ints(r.json["messages"]), (std::vector<int>{61330, 62650}));
-    const QString said = Message{62650, QStringLiteral("0")}.text().mid(1); // after the seconds
+    EXPECT_EQ(ints(r.json["messages"]), (std::vector<int>{ids::kLinkFailed, ids::kNotStored}));
+    const QString said =
+        Message{ids::kNotStored, QStringLiteral("0")}.text().mid(1); // after the seconds
     Langpack::unload();
     EXPECT_FALSE(said.trimmed().isEmpty());
     EXPECT_TRUE(r.errors.contains(said)) << r.errors.toStdString();
@@ -197,7 +201,7 @@ TEST_F(DeviceCommands, PortThatCannotBeOpenedSaysWhy) {
                                                  : QStringList{"--yes"};
             const DeviceRun r = cli(root_.path(), args);
             EXPECT_EQ(r.exitCode, 1) << command;
-            EXPECT_EQ(ints(r.json["messages"]).at(0), 61330) << command;
+            EXPECT_EQ(ints(r.json["messages"]).at(0), ids::kLinkFailed) << command;
             EXPECT_TRUE(r.errors.contains(QString::fromLocal8Bit(std::strerror(c.error))))
                 << command << " " << r.errors.toStdString();
             EXPECT_FALSE(r.errors.contains("link error")) << command;

@@ -1,6 +1,7 @@
 // Opening, stopping and port removal of DeviceLink, over in-memory lines.
 #include "EventSink.h"
 
+#include "core/StringIds.h"
 #include "device/DeviceLink.h"
 #include "device/MemoryLine.h"
 
@@ -56,7 +57,7 @@ TEST(DeviceLinkOpen, NoPortShowsMessageAndReportsTheEnd) {
     DeviceLink link([] { return std::optional<QString>(); }, lines.opener(), kFast);
     EventSink sink;
     EXPECT_EQ(link.openLiveLink(sink), DeviceLink::kNoPort);
-    EXPECT_EQ(sink.messages(), (std::vector<int>{msg::kRecorderNotFound}));
+    EXPECT_EQ(sink.messages(), (std::vector<int>{ids::kRecorderNotFound}));
     ASSERT_EQ(sink.events().size(), 2u);
     EXPECT_EQ(sink.events()[1].message, wm::kEcgLinkStatus);
     EXPECT_EQ(sink.events()[1].value, 0);
@@ -84,7 +85,7 @@ TEST(DeviceLinkOpen, FinishedReaderIsReleasedAndTheNextLinkStarts) {
     EventSink first;
     ASSERT_EQ(link.openDownloadLink(first), DeviceLink::kStarted);
     ASSERT_TRUE(first.waitForEnd(5000)); // count 0: the reader ends by itself
-    EXPECT_EQ(first.messages(), (std::vector<int>{msg::kNoRecords}));
+    EXPECT_EQ(first.messages(), (std::vector<int>{ids::kRecorderEmpty}));
     EventSink second;
     EXPECT_EQ(link.openDownloadLink(second), DeviceLink::kStarted);
     EXPECT_TRUE(second.waitForEnd(5000));

@@ -3,6 +3,7 @@
 #include "EventSink.h"
 #include "SimHarness.h"
 
+#include "core/StringIds.h"
 #include "device/DownloadCollector.h"
 
 #include <gtest/gtest.h>
@@ -92,7 +93,7 @@ TEST(DownloadLink, FullDownloadWithTwoChunkRecording) {
     }
     EXPECT_EQ(got, expected);
     EXPECT_EQ(ends, (std::vector<int>{1, 2, 2}));
-    EXPECT_EQ(sink.messages(), (std::vector<int>{msg::kTransferComplete}));
+    EXPECT_EQ(sink.messages(), (std::vector<int>{ids::kTransferComplete}));
 }
 
 TEST(DownloadLink, CollectorKeepsEachChunkAsItsOwnRecording) {
@@ -129,7 +130,7 @@ TEST(DownloadLink, BadChecksumIsResentAndRecovers) {
     EXPECT_EQ(collector.completeRecordings()[0].blocks, h.sim().entries()[0].blocks);
     // A resent chunk comes again from block 0: 45 blocks delivered in all.
     EXPECT_EQ(collector.blocksDelivered(), 45);
-    EXPECT_EQ(collector.messageIds(), (std::vector<int>{msg::kTransferComplete}));
+    EXPECT_EQ(collector.messageIds(), (std::vector<int>{ids::kTransferComplete}));
 }
 
 TEST(DownloadLink, CommandRefusedAfterFiveTransmissions) {
@@ -140,7 +141,7 @@ TEST(DownloadLink, CommandRefusedAfterFiveTransmissions) {
     DeviceLink link(h.finder());
     ASSERT_EQ(download(link, sink), DeviceLink::kStarted);
     EXPECT_EQ(h.sim().commandsReceived(wire::kRecordCount), 5);
-    EXPECT_EQ(sink.messages(), (std::vector<int>{msg::kLinkFailed}));
+    EXPECT_EQ(sink.messages(), (std::vector<int>{ids::kLinkFailed}));
     EXPECT_EQ(sink.events().back().message, wm::kEcgLinkStatus);
     EXPECT_EQ(sink.events().back().value, 0);
 }
@@ -153,7 +154,7 @@ TEST(DownloadLink, HundredGarbageBytesEndTheLink) {
     DeviceLink link(h.finder());
     ASSERT_EQ(download(link, sink), DeviceLink::kStarted);
     EXPECT_EQ(h.sim().commandsReceived(wire::kRecordTable), 1);
-    EXPECT_EQ(sink.messages(), (std::vector<int>{msg::kLinkFailed}));
+    EXPECT_EQ(sink.messages(), (std::vector<int>{ids::kLinkFailed}));
     EXPECT_EQ(sink.count(wm::kEcgRecordHeader), 0);
 }
 
@@ -175,7 +176,7 @@ TEST(DownloadLink, CountOfZeroEndsNormally) {
     EventSink sink;
     DeviceLink link(h.finder());
     ASSERT_EQ(download(link, sink), DeviceLink::kStarted);
-    EXPECT_EQ(sink.messages(), (std::vector<int>{msg::kNoRecords}));
+    EXPECT_EQ(sink.messages(), (std::vector<int>{ids::kRecorderEmpty}));
     EXPECT_EQ(sink.count(wm::kEcgRecordHeader), 0);
     EXPECT_EQ(sink.count(wm::kEcgData), 0);
     EXPECT_EQ(h.sim().commandsReceived(wire::kRecordTable), 0);
@@ -239,7 +240,7 @@ TEST(DownloadLink, PortVanishingMidTransferEndsWithError) {
     ASSERT_TRUE(collector.waitForEnd(30000));
     link.waitForReaders(5000);
     EXPECT_TRUE(h.sim().vanished());
-    EXPECT_EQ(collector.messageIds(), (std::vector<int>{msg::kLinkFailed}));
+    EXPECT_EQ(collector.messageIds(), (std::vector<int>{ids::kLinkFailed}));
     EXPECT_EQ(collector.completeRecordings().size(), 1u);
     EXPECT_EQ(link.state().portNumber.load(), -1);
     EXPECT_FALSE(link.state().portInUse.load());

@@ -2,6 +2,7 @@
 // repeated headers and blocks, unfinished entries, save marks, saving and
 // the progress figures.
 #include "device/DownloadPageModel.h"
+#include "core/StringIds.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingStore.h"
@@ -125,7 +126,7 @@ TEST_F(DownloadPageModelTest, SaveMarksDecideWhatIsWritten) {
     EXPECT_EQ(store().count().value, 3);
 
     DownloadPageModel fresh; // before any download
-    EXPECT_EQ(fresh.save(root_.path(), kId).id, 61328);
+    EXPECT_EQ(fresh.save(root_.path(), kId).id, ids::kNothingReceived);
     EXPECT_EQ(store().count().value, 3);
 }
 

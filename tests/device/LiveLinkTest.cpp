@@ -6,6 +6,7 @@
 #include "SimHarness.h"
 #include "support/TestData.h"
 
+#include "core/StringIds.h"
 #include "device/LiveReader.h"
 #include "device/LiveRecording.h"
 #include "device/MemoryLine.h"
@@ -99,8 +100,8 @@ TEST(LiveLink, StopAfter1874ValidPacketsWritesNothing) {
     EXPECT_EQ(run.recording->packets(), 1874);
     EXPECT_EQ(run.recording->segments(), 0);
     // The stop says what was dropped: 29.98 s, in whole seconds.
-    EXPECT_EQ(run.recording->notStored(), (Message{62650, QStringLiteral("29")}));
-    EXPECT_EQ(run.recording->messageIds(), (std::vector<int>{62650}));
+    EXPECT_EQ(run.recording->notStored(), (Message{ids::kNotStored, QStringLiteral("29")}));
+    EXPECT_EQ(run.recording->messageIds(), (std::vector<int>{ids::kNotStored}));
     EXPECT_EQ(run.store.count().value, 0);
     EXPECT_EQ(run.link->state().portNumber.load(), -1);
 }
@@ -162,7 +163,7 @@ TEST(LiveLink, ThreeHundredAndOneInvalidFramesEndTheLink) {
     LiveRun run;
     run.run(h, 1);
     // The failure, then the 10 valid packets of the unfinished segment.
-    EXPECT_EQ(run.recording->messageIds(), (std::vector<int>{msg::kLinkFailed, 62650}));
+    EXPECT_EQ(run.recording->messageIds(), (std::vector<int>{ids::kLinkFailed, ids::kNotStored}));
     // 10 valid, then 300 without signal; the 301st is not delivered.
     EXPECT_EQ(run.recording->packets(), 310);
     EXPECT_EQ(run.recording->invalidPackets(), 300);
@@ -176,7 +177,7 @@ TEST(LiveLink, ThreeHundredInvalidFramesAreTolerated) {
     LiveRun run;
     run.stopAtPackets = 400;
     run.run(h, 1);
-    EXPECT_EQ(run.recording->messageIds(), (std::vector<int>{62650})); // only the stop's
+    EXPECT_EQ(run.recording->messageIds(), (std::vector<int>{ids::kNotStored})); // only the stop's
     EXPECT_EQ(run.recording->packets(), 400);
 }
 
@@ -230,8 +231,8 @@ TEST(LiveLink, BacklogIsPurgedAndNoMoreIsStoredThanTimeAllows) {
               SystemTime::fromDateTime(test::ManualClock::wallStart().addSecs(30)));
     // The latest 2844 frames were kept (45 s and the tolerance); 969 of them
     // wait for a second segment when the link stops.
-    EXPECT_EQ(run.recording->notStored(), (Message{62650, QStringLiteral("15")}));
-    EXPECT_EQ(run.recording->messageIds(), (std::vector<int>{62650}));
+    EXPECT_EQ(run.recording->notStored(), (Message{ids::kNotStored, QStringLiteral("15")}));
+    EXPECT_EQ(run.recording->messageIds(), (std::vector<int>{ids::kNotStored}));
 }
 
 namespace {

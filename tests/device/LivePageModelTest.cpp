@@ -4,6 +4,7 @@
 #include "support/TestData.h"
 
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "device/LivePageModel.h"
 
 #include <gtest/gtest.h>
@@ -57,9 +58,12 @@ TEST_F(LivePageModelTest, HeartRateSignalAndIconRulesOfOnePacket) {
         int signal;
         bool moves; // the heart icon follows the packet
     } cases[] = {
-        {packet(1, 75), "75", 61288, true},   {packet(1, 0), "0", 61288, false},
-        {packet(1, 499), "499", 61288, true}, {packet(1, 500), "--", 61288, false},
-        {packet(1, 511), "--", 61288, false}, {packet(0, 75), "--", 61287, false},
+        {packet(1, 75), "75", ids::kGoodSignal, true},
+        {packet(1, 0), "0", ids::kGoodSignal, false},
+        {packet(1, 499), "499", ids::kGoodSignal, true},
+        {packet(1, 500), "--", ids::kGoodSignal, false},
+        {packet(1, 511), "--", ids::kGoodSignal, false},
+        {packet(0, 75), "--", ids::kPoorSignal, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(LivePageModel::heartRateText(c.p), QLatin1String(c.rate)) << c.p.heartRate;
@@ -76,16 +80,16 @@ TEST_F(LivePageModelTest, RhythmFindingsByCodeByteAndSystemLanguage) {
         QString chinese; // on a simplified-Chinese system
         QString other;
     } cases[] = {
-        {packet(1, 70, 0x27, 1), t(61295) + t(61290), none},
-        {packet(1, 70, 0x07, 1), none, t(61295)},
+        {packet(1, 70, 0x27, 1), t(ids::kEventPrematureBeat) + t(ids::kEventTachycardia), none},
+        {packet(1, 70, 0x07, 1), none, t(ids::kEventPrematureBeat)},
         {packet(1, 70, 0x70, 1), none, none},
-        {packet(1, 70, 0x3D, 1), t(61301) + t(61291), none},
-        {packet(1, 70, 0x61, 1), QString(), none}, // neither part is a finding
-        {packet(1, 70, 0x25, 1), t(61290), none},  // low 5 is not used
-        {packet(1, 70, 0x1D, 1), t(61301), none},  // high 1 is not used
-        {packet(1, 70, 0x27, 0), none, none},      // one code, above 15
-        {packet(1, 70, 3, 0), t(61291), t(61291)},
-        {packet(1, 70, 15, 0), t(61303), t(61303)},
+        {packet(1, 70, 0x3D, 1), t(ids::kEventWideQrs) + t(ids::kEventBradycardia), none},
+        {packet(1, 70, 0x61, 1), QString(), none},                 // neither part is a finding
+        {packet(1, 70, 0x25, 1), t(ids::kEventTachycardia), none}, // low 5 is not used
+        {packet(1, 70, 0x1D, 1), t(ids::kEventWideQrs), none},     // high 1 is not used
+        {packet(1, 70, 0x27, 0), none, none},                      // one code, above 15
+        {packet(1, 70, 3, 0), t(ids::kEventBradycardia), t(ids::kEventBradycardia)},
+        {packet(1, 70, 15, 0), t(ids::kEventLeadOff), t(ids::kEventLeadOff)},
         {packet(1, 70, 16, 0), none, none},
         {packet(1, 70, 0, 1), none, none},
         {packet(0, 70, 3, 0), none, none},
@@ -155,7 +159,7 @@ TEST_F(LivePageModelTest, RecordingCutsSegmentsOfValidPacketsOnly) {
 
     for (int k = 0; k < 1000; ++k, ++fed)
         m.packet(packet(1, 70));
-    EXPECT_EQ(m.linkEnded(), (Message{62650, QStringLiteral("16")})); // 16 s not stored
+    EXPECT_EQ(m.linkEnded(), (Message{ids::kNotStored, QStringLiteral("16")})); // 16 s not stored
     EXPECT_EQ(m.texts(), LiveTexts{});
     EXPECT_FALSE(m.running());
     m.packet(packet(1, 70)); // late, after the stop
@@ -166,7 +170,7 @@ TEST_F(LivePageModelTest, RecordingCutsSegmentsOfValidPacketsOnly) {
     EXPECT_EQ(store.segments.size(), 1u);
     EXPECT_EQ(m.packetCount(), 875);
     EXPECT_EQ(m.texts().heartRate, QStringLiteral("70"));
-    EXPECT_EQ(m.texts().signal, t(61288));
+    EXPECT_EQ(m.texts().signal, t(ids::kGoodSignal));
     EXPECT_EQ(m.trace().writePosition(), fed * 4 % 2250); // the late packet is not drawn
 }
 
@@ -175,12 +179,12 @@ TEST_F(LivePageModelTest, RecordingCutsSegmentsOfValidPacketsOnly) {
 TEST_F(LivePageModelTest, OpenFailureSaysWhyThePortCouldNotBeUsed) {
     using P = LivePageModel::PortProblem;
     const QString port = QStringLiteral("/dev/ttyUSB0");
-    EXPECT_EQ(LivePageModel::openFailureMessage(port, P::Missing).id, 61282);
+    EXPECT_EQ(LivePageModel::openFailureMessage(port, P::Missing).id, ids::kRecorderNotFound);
     const Message denied = LivePageModel::openFailureMessage(port, P::NoPermission);
-    EXPECT_EQ(denied.id, 62150);
+    EXPECT_EQ(denied.id, ids::kPortNotPermitted);
     EXPECT_TRUE(denied.text().contains(port));
     EXPECT_TRUE(denied.text().contains(QStringLiteral("dialout")));
-    EXPECT_EQ(LivePageModel::openFailureMessage(port, P::Other), (Message{62151, port}));
+    EXPECT_EQ(LivePageModel::openFailureMessage(port, P::Other), (Message{ids::kPortBusy, port}));
     test::TempDataRoot root;
     EXPECT_EQ(LivePageModel::portProblem(root.file(QStringLiteral("none"))), P::Missing);
     EXPECT_EQ(LivePageModel::portProblem(root.path()), P::Other); // as root or the owner

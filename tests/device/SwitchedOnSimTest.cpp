@@ -4,6 +4,7 @@
 // tried one after the other on one port.
 #include "SimHarness.h"
 
+#include "core/StringIds.h"
 #include "device/DownloadCollector.h"
 #include "device/LiveRecording.h"
 
@@ -27,7 +28,7 @@ int livePackets(DeviceLink& link) {
     EXPECT_TRUE(recording.waitForEnd(10000));
     link.waitForReaders(5000);
     // A second is no segment: the stop says so, and nothing else is said.
-    EXPECT_EQ(recording.messageIds(), (std::vector<int>{62650}));
+    EXPECT_EQ(recording.messageIds(), (std::vector<int>{ids::kNotStored}));
     return recording.packets();
 }
 
@@ -53,7 +54,7 @@ TEST(SwitchedOnSim, StreamsServesADownloadAndStreamsAgain) {
     const auto recordings = collector.completeRecordings();
     ASSERT_EQ(recordings.size(), 1u);
     EXPECT_EQ(recordings[0].blocks, h.sim().entries()[0].blocks);
-    EXPECT_EQ(collector.messageIds(), (std::vector<int>{msg::kTransferComplete}));
+    EXPECT_EQ(collector.messageIds(), (std::vector<int>{ids::kTransferComplete}));
     EXPECT_GE(h.sim().commandsReceived(wire::kHello), 1);
 
     std::this_thread::sleep_for(std::chrono::milliseconds(2 * kIdleReturnMs));

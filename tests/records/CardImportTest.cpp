@@ -1,8 +1,8 @@
 #include "StoreFixtures.h"
 #include "core/Prompter.h"
+#include "core/StringIds.h"
 #include "records/CardRecord.h"
 #include "records/ChartFile.h"
-#include "records/StoreMessages.h"
 
 #include <gtest/gtest.h>
 
@@ -94,7 +94,7 @@ TEST(CardImport, SnapModeStoresTheBlocksUnchanged) {
     const ChartImportResult in = c.import(kModeSnap);
     EXPECT_TRUE(in.message.isNone());
     EXPECT_EQ(in.imported, 2);
-    EXPECT_EQ(c.yes.last(), (Message{storemsg::kImportQuestion, QStringLiteral("CARD")}));
+    EXPECT_EQ(c.yes.last(), (Message{ids::kImportQuestion, QStringLiteral("CARD")}));
     const SystemTime t1{2026, 11, 0, 20, 7, 45, 0, 0};
     const SystemTime t2{2026, 11, 0, 20, 7, 50, 0, 0};
     EXPECT_EQ(readAll(c.store(kModeSnap).indexPath()),
@@ -135,7 +135,7 @@ TEST(CardImport, OneMatchingRecognitionByteIsEnough) {
     writeAll(
         c.path,
         ByteWriter().i32(1).raw(cardRecord(CardHeader{}, blocksOf(4), {0xAA, 0x55, 0x06})).bytes());
-    EXPECT_EQ(c.import(kModeSnap).message, (Message{storemsg::kNotContinuousFile, {}}));
+    EXPECT_EQ(c.import(kModeSnap).message, (Message{ids::kNotContinuousFile, {}}));
     EXPECT_EQ(c.store(kModeSnap).count().value, 0);
 }
 
@@ -144,12 +144,12 @@ TEST(CardImport, DamagedCountsAndCapacity) {
     const QByteArray record = cardRecord(CardHeader{}, blocksOf(5));
     for (int32_t count : {0, -2, 2, 5761}) {
         writeAll(c.path, ByteWriter().i32(count).raw(record).bytes());
-        EXPECT_EQ(c.import(kModeSnap).message, (Message{storemsg::kDamaged, c.path})) << count;
+        EXPECT_EQ(c.import(kModeSnap).message, (Message{ids::kDamagedFile, c.path})) << count;
     }
     writeCountedFile(c.store(kModeSnap).dataPath(), 5759, kSnapRecordBytes);
     writeCountedFile(c.store(kModeSnap).indexPath(), 5759, RecordIndexEntry::kBytes);
     writeAll(c.path, ByteWriter().i32(2).raw(record).raw(record).bytes());
-    EXPECT_EQ(c.import(kModeSnap).message, (Message{storemsg::kStoreFull, QStringLiteral("CARD")}));
+    EXPECT_EQ(c.import(kModeSnap).message, (Message{ids::kStoreFull, QStringLiteral("CARD")}));
     writeAll(c.path, ByteWriter().i32(1).raw(record).bytes());
     EXPECT_EQ(c.import(kModeSnap).imported, 1);
     EXPECT_EQ(c.store(kModeSnap).count().value, 5760);

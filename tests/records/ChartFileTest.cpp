@@ -2,9 +2,9 @@
 #include "StoreFixtures.h"
 #include "core/DataPaths.h"
 #include "core/Prompter.h"
+#include "core/StringIds.h"
 #include "records/BinaryFile.h"
 #include "records/SafeFileWriter.h"
-#include "records/StoreMessages.h"
 
 #include <QDir>
 
@@ -121,21 +121,21 @@ TEST(ChartExport, TargetsQuestionsAndRefusals) {
     EXPECT_TRUE(charts.exportRecordings(position, 0, s.path(QStringLiteral("x.BMP")), s.yes)
                     .pictureRequested);
     EXPECT_EQ(charts.exportRecordings(position, 0, s.path(QStringLiteral("x.txt")), s.yes).message,
-              (Message{storemsg::kNotChartName, {}}));
+              (Message{ids::kNotChartName, {}}));
     EXPECT_EQ(
         charts.exportRecordings(position, 2, s.path(QStringLiteral("x.cEcg")), s.yes).message.id,
-        storemsg::kNoRecordingNumber);
+        ids::kNoRecordingNumber);
     const QString existing = s.path(QStringLiteral("old.cEcg"));
     writeAll(existing, "keep");
     FixedPrompter no(false);
     const auto before = s.snapshot();
     EXPECT_TRUE(charts.exportRecordings(position, 0, existing, no).declined);
-    EXPECT_EQ(no.last(), (Message{storemsg::kReplaceQuestion, QStringLiteral("old.cEcg")}));
+    EXPECT_EQ(no.last(), (Message{ids::kReplaceQuestion, QStringLiteral("old.cEcg")}));
     EXPECT_EQ(s.snapshot(), before);
     EXPECT_EQ(charts.exportRecordings(position, -1, existing, s.yes).exported, 2);
     EXPECT_EQ(readAll(existing).size(), 1392 + 2 * 7541);
     EXPECT_EQ(charts.exportRecordings(position, -1, existing, s.yes).message,
-              (Message{storemsg::kNoRecordings, QStringLiteral("E")}));
+              (Message{ids::kNoRecordingsOfKind, QStringLiteral("E")}));
 }
 
 TEST(ChartExport, FailedWriteLeavesEverythingAsItWas) {
@@ -154,9 +154,9 @@ TEST(ChartExport, FailedWriteLeavesEverythingAsItWas) {
         const qint64 chartBytes = 1392 + 3 * 7541;
         const QString chart = s.path(QStringLiteral("f.cEcg"));
         const Message expected = cut < chartBytes
-                                     ? Message{filemsg::kChartNotWritten,
+                                     ? Message{ids::kChartNotWritten,
                                                chart + QStringLiteral(": No space left on device")}
-                                     : Message{storemsg::kExportFailed, {}};
+                                     : Message{ids::kExportFailed, {}};
         EXPECT_EQ(r.message, expected) << cut;
         EXPECT_EQ(s.snapshot(), before) << cut;
     }
@@ -179,7 +179,7 @@ TEST(ChartImport, RoundTripsBothModes) {
         EXPECT_TRUE(in.message.isNone()) << mode;
         EXPECT_EQ(in.imported, 3);
         EXPECT_FALSE(in.registered);
-        EXPECT_EQ(s.yes.last(), (Message{storemsg::kImportQuestion, QStringLiteral("R")}));
+        EXPECT_EQ(s.yes.last(), (Message{ids::kImportQuestion, QStringLiteral("R")}));
         const auto back = store.listIndex().recordings;
         ASSERT_EQ(back.size(), 3u);
         for (int k = 0; k < 3; ++k) {
@@ -203,11 +203,11 @@ TEST(ChartImport, WrongKindIsRefused) {
     s.charts(kModeSnap).exportRecordings(position, 0, snapChart, s.yes);
     s.charts(kModeContinuous).exportRecordings(position, 0, conChart, s.yes);
     EXPECT_EQ(s.charts(kModeSnap).importChart(conChart, s.yes).message,
-              (Message{storemsg::kNotSnapChart, {}}));
+              (Message{ids::kNotSnapFile, {}}));
     EXPECT_EQ(s.charts(kModeContinuous).importChart(snapChart, s.yes).message,
-              (Message{storemsg::kNotContinuousFile, {}}));
+              (Message{ids::kNotContinuousFile, {}}));
     EXPECT_EQ(s.charts(kModeSnap).importChart(s.path(QStringLiteral("none.cEcg")), s.yes).message,
-              (Message{storemsg::kCannotOpen, s.path(QStringLiteral("none.cEcg"))}));
+              (Message{ids::kCannotOpen, s.path(QStringLiteral("none.cEcg"))}));
 }
 
 TEST(ChartImport, UnknownPatientIsRegisteredWithAllFields) {
@@ -265,7 +265,7 @@ TEST(ChartImport, Capacity5760) {
     writeAll(chart, chartBytes(patientRecord(QStringLiteral("CAP")), 61, one.repeated(61)));
     const QByteArray index = readAll(store.indexPath());
     EXPECT_EQ(s.charts(kModeSnap).importChart(chart, s.yes).message,
-              (Message{storemsg::kStoreFull, QStringLiteral("CAP")}));
+              (Message{ids::kStoreFull, QStringLiteral("CAP")}));
     EXPECT_EQ(readAll(store.indexPath()), index);
     writeAll(chart, chartBytes(patientRecord(QStringLiteral("CAP")), 60, one.repeated(60)));
     EXPECT_EQ(s.charts(kModeSnap).importChart(chart, s.yes).imported, 60);
@@ -325,7 +325,7 @@ TEST(ChartImport, DamagedChartsAndUnusableIdsRegisterNothing) {
             writeAll(chart, c.bytes);
             const auto before = s.snapshot();
             EXPECT_EQ(s.charts(kModeSnap).importChart(chart, s.yes).message,
-                      (Message{storemsg::kDamaged, chart}))
+                      (Message{ids::kDamagedFile, chart}))
                 << c.what << " listed " << listed;
             EXPECT_EQ(s.snapshot(), before) << c.what << " listed " << listed;
         }

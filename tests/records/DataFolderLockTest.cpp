@@ -7,6 +7,7 @@
 #include "StoreFixtures.h"
 #include "core/DataPaths.h"
 #include "core/Prompter.h"
+#include "core/StringIds.h"
 #include "records/ChartFile.h"
 #include "records/RecordingNotes.h"
 #include "records/StoreRewrite.h"
@@ -64,7 +65,7 @@ TEST_F(DataFolderLockTest, SharedHoldersAdmitReadersOnlyAndRefusalsNameTheHolder
         EXPECT_EQ(lock.held(), c.granted);
         const QString pid = QStringLiteral("(process %1)").arg(holder.pid());
         if (!c.granted) {
-            EXPECT_EQ(lock.message().id, msg::kDataFolderBusy);
+            EXPECT_EQ(lock.message().id, ids::kDataFolderBusy);
             EXPECT_TRUE(lock.message().arg.endsWith(pid)) << lock.message().arg.toStdString();
         }
         EXPECT_TRUE(DataFolderLock::otherHolder(root.path()).endsWith(pid));
@@ -166,7 +167,7 @@ TEST_F(DataFolderLockTest, EveryWriteIsRefusedWithTheHolderAndWritesNothing) {
         for (const auto& [name, write] : writes) {
             SCOPED_TRACE(name);
             const Message m = write();
-            EXPECT_EQ(m.id, msg::kDataFolderBusy);
+            EXPECT_EQ(m.id, ids::kDataFolderBusy);
             EXPECT_TRUE(m.arg.endsWith(QStringLiteral("(process %1)").arg(holder.pid())));
         }
         EXPECT_EQ(folderFiles(r), before);
@@ -174,7 +175,7 @@ TEST_F(DataFolderLockTest, EveryWriteIsRefusedWithTheHolderAndWritesNothing) {
     // Free again, the same writes go through.
     for (const auto& [name, write] : writes) {
         SCOPED_TRACE(name);
-        EXPECT_NE(write().id, msg::kDataFolderBusy);
+        EXPECT_NE(write().id, ids::kDataFolderBusy);
     }
 }
 

@@ -2,6 +2,7 @@
 // for EDF+ (header as JSON, samples as ASCII), the CSV text parsed here.
 #include "records/ExchangeExport.h"
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "records/EdfExport.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordDialogs.h"
@@ -227,7 +228,8 @@ struct SavePath : RecordDialogs {
 // The record page's "Export for other tools": the type by the chosen name.
 TEST_F(ExchangeExportTest, ExportForOtherToolsByTheChosenType) {
     SavePath dialogs;
-    EXPECT_EQ(exportForOtherTools(root_.path(), kModeContinuous, nullptr, 0, dialogs).id, 62305);
+    EXPECT_EQ(exportForOtherTools(root_.path(), kModeContinuous, nullptr, 0, dialogs).id,
+              ids::kSelectForExport);
     EXPECT_TRUE(dialogs.asked.isEmpty());
     EXPECT_TRUE(exportForOtherTools(root_.path(), kModeContinuous, &patient_, 0, dialogs).isNone());
     ASSERT_EQ(dialogs.asked.size(), 1);
@@ -243,11 +245,13 @@ TEST_F(ExchangeExportTest, ExportForOtherToolsByTheChosenType) {
     EXPECT_EQ(h["NumberOfSamples"].toInt(), 7500);
     dialogs.path = root_.file("missing/x.edf");
     EXPECT_EQ(exportForOtherTools(root_.path(), kModeContinuous, &patient_, 2, dialogs),
-              (Message{62620, root_.file("missing/x.edf") + ": No such file or directory"}));
+              (Message{ids::kFileNotWritten,
+                       root_.file("missing/x.edf") + ": No such file or directory"}));
     // All four: two runs, two files, and the message lists them.
     dialogs.path = root_.file("all.edf");
-    EXPECT_EQ(exportForOtherTools(root_.path(), kModeContinuous, &patient_, -1, dialogs),
-              (Message{62622, root_.file("all.edf") + '\n' + root_.file("all-2.edf")}));
+    EXPECT_EQ(
+        exportForOtherTools(root_.path(), kModeContinuous, &patient_, -1, dialogs),
+        (Message{ids::kSeveralFiles, root_.file("all.edf") + '\n' + root_.file("all-2.edf")}));
     // The store keeps all four.
     EXPECT_EQ(RecordingStore(root_.path(), kModeContinuous, patient_.id).count().value, 4);
 }

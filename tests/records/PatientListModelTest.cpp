@@ -1,5 +1,6 @@
 #include "records/PatientListModel.h"
 #include "core/DataPaths.h"
+#include "core/StringIds.h"
 #include "support/TestData.h"
 
 #include <gtest/gtest.h>
@@ -73,10 +74,10 @@ TEST(PatientListModelTest, FindMarksEveryMatchAndMovesToTheFirst) {
         {PatientSearchField::Id, QStringLiteral("12"), {0, 2}, 0, 0},
         {PatientSearchField::Id, QStringLiteral("9"), {3}, 0, 3},
         {PatientSearchField::Id, QStringLiteral("7"), {1}, 0, 1}, // "A7" holds 7
-        {PatientSearchField::Id, QStringLiteral("55"), {}, 61241, 1},
-        {PatientSearchField::Id, QString(), {}, 61240, 1},
+        {PatientSearchField::Id, QStringLiteral("55"), {}, ids::kNoIdMatch, 1},
+        {PatientSearchField::Id, QString(), {}, ids::kSearchTextEmpty, 1},
         {PatientSearchField::Name, QStringLiteral("  berg "), {0, 2}, 0, 0},
-        {PatientSearchField::Name, QStringLiteral("ZZ"), {}, 61242, 0},
+        {PatientSearchField::Name, QStringLiteral("ZZ"), {}, ids::kNoNameMatch, 0},
     };
     for (const Case& c : cases) {
         model.setSearchField(c.field);
@@ -84,7 +85,7 @@ TEST(PatientListModelTest, FindMarksEveryMatchAndMovesToTheFirst) {
         const int before = model.currentRow();
         const PatientListModel::FindResult r = model.find();
         EXPECT_EQ(r.message.id, c.messageId) << c.text.toStdString();
-        if (c.messageId == 61241 || c.messageId == 61242) {
+        if (c.messageId == ids::kNoIdMatch || c.messageId == ids::kNoNameMatch) {
             EXPECT_EQ(r.message.arg, c.text.trimmed());
         }
         if (!c.matched.isEmpty()) {
@@ -126,13 +127,13 @@ TEST(PatientListModelTest, EmptyAndDamagedRegistries) {
     EXPECT_EQ(model.selectedRecord(), nullptr);
     EXPECT_EQ(model.selectedPosition(), 0);
     model.setSearchText(QStringLiteral("1"));
-    EXPECT_EQ(model.find().message.id, 61241);
+    EXPECT_EQ(model.find().message.id, ids::kNoIdMatch);
 
     // A 16-character id is a damaged record: the list stops before it.
     writeRegistry(root.path(),
                   {kPatients[0], {QString(16, u'1'), QStringLiteral("X")}, kPatients[1]});
     const Message m = model.load();
-    EXPECT_EQ(m.id, 61218);
+    EXPECT_EQ(m.id, ids::kDamagedFile);
     EXPECT_EQ(m.arg, QStringLiteral("UserDA.txt"));
     EXPECT_EQ(model.rowCount(), 1);
     EXPECT_EQ(model.currentRow(), 0);

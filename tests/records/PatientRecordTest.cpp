@@ -1,5 +1,6 @@
 #include "records/PatientRecord.h"
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "support/TestData.h"
 
 #include <QLocale>
@@ -202,8 +203,8 @@ protected:
 };
 
 TEST_F(PatientSexText, StoredAsTheDisplayText) {
-    const QString first = Langpack::text(61271);
-    const QString second = Langpack::text(61272);
+    const QString first = Langpack::text(ids::kMale);
+    const QString second = Langpack::text(ids::kFemale);
     ASSERT_FALSE(first.isEmpty());
     ASSERT_NE(first, second);
     EXPECT_EQ(sexText(0), first);

@@ -2,6 +2,7 @@
 #include "core/DataPaths.h"
 #include "core/Langpack.h"
 #include "core/Prompter.h"
+#include "core/StringIds.h"
 #include "records/BinaryFile.h"
 #include "support/TestData.h"
 
@@ -104,7 +105,7 @@ TEST_F(PatientRegistryTest, AddWritesTheManagersRecord) {
     const PatientRecord r = registry.read(1).record.value();
     EXPECT_EQ(r.id, QStringLiteral("42"));
     EXPECT_EQ(r.name, QStringLiteral("AnnLee")); // no control character is stored
-    EXPECT_EQ(r.sex, Langpack::text(61272));
+    EXPECT_EQ(r.sex, Langpack::text(ids::kFemale));
     EXPECT_EQ(r.date, QStringLiteral("2 Jan 2026"));
     EXPECT_EQ(r.height, QStringLiteral("170"));
     EXPECT_EQ(r.weight, QStringLiteral("12.5"));
@@ -136,13 +137,14 @@ TEST_F(PatientRegistryTest, WeightEmptyAndZeroAreStoredAsZero) {
 
 TEST_F(PatientRegistryTest, ManagerRefusesEmptyAndUnusableIdsWithoutWriting) {
     writeRegistry(registryBytes(0, {}));
-    EXPECT_EQ(registry.add(fields(QString()), ids, true).message.id, 61314);
-    EXPECT_EQ(registry.add(fields(QStringLiteral("1"), QString()), ids, true).message.id, 61315);
+    EXPECT_EQ(registry.add(fields(QString()), ids, true).message.id, ids::kEmptyPatientId);
+    EXPECT_EQ(registry.add(fields(QStringLiteral("1"), QString()), ids, true).message.id,
+              ids::kEmptyName);
     for (const QString& bad :
          {QStringLiteral("../x"), QStringLiteral("a/b"), QStringLiteral(".."), QString(16, u'1')}) {
         const PatientAddResult r = add(bad);
         EXPECT_FALSE(r.added());
-        EXPECT_EQ(r.message, (Message{msg::kInvalidPatientId, bad}));
+        EXPECT_EQ(r.message, (Message{ids::kInvalidPatientId, bad}));
     }
     EXPECT_EQ(registryFile(), registryBytes(0, {}));
 }
@@ -152,13 +154,13 @@ TEST_F(PatientRegistryTest, ManagerComparesIdsByIntegerValue) {
     const QByteArray before = registryFile();
     const PatientAddResult r = add(QStringLiteral("7"));
     EXPECT_FALSE(r.added());
-    EXPECT_EQ(r.message.id, msg::kPatientIdExists);
+    EXPECT_EQ(r.message.id, ids::kPatientIdExists);
     EXPECT_EQ(r.message.text(), QStringLiteral("User ID already exist,please reinput patient id!"));
     EXPECT_EQ(registryFile(), before);
     // Ids without leading digits all count as 0.
     ASSERT_TRUE(add(QStringLiteral("abc")).added());
-    EXPECT_EQ(add(QStringLiteral("xyz")).message.id, msg::kPatientIdExists);
-    EXPECT_EQ(add(QStringLiteral("0")).message.id, msg::kPatientIdExists);
+    EXPECT_EQ(add(QStringLiteral("xyz")).message.id, ids::kPatientIdExists);
+    EXPECT_EQ(add(QStringLiteral("0")).message.id, ids::kPatientIdExists);
 }
 
 TEST_F(PatientRegistryTest, IdMapBuiltFromTheFileAndShrunkByDelete) {
@@ -179,7 +181,7 @@ TEST_F(PatientRegistryTest, QuickAddComparesWholeIdsIgnoringCase) {
     const PatientAddResult dup = registry.quickAdd(QStringLiteral(" AB1 "), QStringLiteral("x"),
                                                    QStringLiteral("y"), {QStringLiteral("ab1")});
     EXPECT_FALSE(dup.added());
-    EXPECT_EQ(dup.message.id, 61317);
+    EXPECT_EQ(dup.message.id, ids::kPatientIdTaken);
 }
 
 TEST_F(PatientRegistryTest, QuickAddWritesRecordAndBothFillers) {
@@ -195,14 +197,14 @@ TEST_F(PatientRegistryTest, QuickAddWritesRecordAndBothFillers) {
 
 TEST_F(PatientRegistryTest, QuickAddChecksItsFieldsInOrder) {
     EXPECT_EQ(registry.quickAdd({}, QStringLiteral("a"), QStringLiteral("b"), {}).message.id,
-              61314);
+              ids::kEmptyPatientId);
     EXPECT_EQ(registry.quickAdd(QStringLiteral("1"), {}, QStringLiteral("b"), {}).message.id,
-              61315);
+              ids::kEmptyName);
     EXPECT_EQ(registry.quickAdd(QStringLiteral("1"), QStringLiteral("a"), {}, {}).message.id,
-              61316);
+              ids::kEmptyLastName);
     EXPECT_EQ(registry.quickAdd(QStringLiteral("   "), QStringLiteral("a"), QStringLiteral("b"), {})
                   .message.id,
-              msg::kInvalidPatientId);
+              ids::kInvalidPatientId);
     EXPECT_FALSE(QFileInfo::exists(registryPath()));
 }
 
@@ -212,7 +214,7 @@ TEST_F(PatientRegistryTest, QuickAddWithoutRecordingFolderWritesNothing) {
     const PatientAddResult r =
         registry.quickAdd(QStringLiteral("5"), QStringLiteral("a"), QStringLiteral("b"), {});
     EXPECT_FALSE(r.added());
-    EXPECT_EQ(r.message.id, 61318);
+    EXPECT_EQ(r.message.id, ids::kPatientFilesFailed);
     EXPECT_EQ(registryFile(), registryBytes(0, {}));
 }
 
@@ -223,10 +225,10 @@ TEST_F(PatientRegistryTest, CapacityAllowsAnAddAtFiveThousandOnly) {
     EXPECT_EQ(countIn(registryFile()), 5001);
     const PatientAddResult full = add(QStringLiteral("2"));
     EXPECT_FALSE(full.added());
-    EXPECT_EQ(full.message.id, 61265);
+    EXPECT_EQ(full.message.id, ids::kPatientListFull);
     const PatientAddResult quick =
         registry.quickAdd(QStringLiteral("3"), QStringLiteral("a"), QStringLiteral("b"), {});
-    EXPECT_EQ(quick.message.id, 61265);
+    EXPECT_EQ(quick.message.id, ids::kPatientListFull);
     EXPECT_FALSE(QFileInfo::exists(paths::snapData(root.path(), QStringLiteral("3"))));
     EXPECT_EQ(countIn(registryFile()), 5001);
 }
@@ -236,17 +238,17 @@ TEST_F(PatientRegistryTest, DamagedIdStopsTheListAtThatRecord) {
     const PatientList list = registry.loadAll();
     ASSERT_EQ(list.records.size(), 1);
     EXPECT_EQ(list.records[0].id, QStringLiteral("1"));
-    EXPECT_EQ(list.message, (Message{61218, QStringLiteral("UserDA.txt")}));
-    EXPECT_EQ(registry.read(2).message.id, 61218);
+    EXPECT_EQ(list.message, (Message{ids::kDamagedFile, QStringLiteral("UserDA.txt")}));
+    EXPECT_EQ(registry.read(2).message.id, ids::kDamagedFile);
 }
 
 TEST_F(PatientRegistryTest, NegativeCountIsADamagedRegistry) {
     writeRegistry(registryBytes(-1, {QStringLiteral("1")}));
     const QByteArray before = registryFile();
     EXPECT_TRUE(registry.loadAll().records.isEmpty());
-    EXPECT_EQ(registry.loadAll().message.id, 61218);
-    EXPECT_EQ(registry.count().message.id, 61218);
-    EXPECT_EQ(add(QStringLiteral("2")).message.id, 61218);
+    EXPECT_EQ(registry.loadAll().message.id, ids::kDamagedFile);
+    EXPECT_EQ(registry.count().message.id, ids::kDamagedFile);
+    EXPECT_EQ(add(QStringLiteral("2")).message.id, ids::kDamagedFile);
     EXPECT_EQ(registryFile(), before);
 }
 
@@ -256,8 +258,8 @@ TEST_F(PatientRegistryTest, CountBeyondTheFileListsWholeRecordsOnly) {
     writeRegistry(bytes);
     const PatientList list = registry.loadAll();
     ASSERT_EQ(list.records.size(), 1);
-    EXPECT_EQ(list.message.id, 61218);
-    EXPECT_EQ(add(QStringLiteral("9")).message.id, 61218);
+    EXPECT_EQ(list.message.id, ids::kDamagedFile);
+    EXPECT_EQ(add(QStringLiteral("9")).message.id, ids::kDamagedFile);
     EXPECT_EQ(registryFile(), bytes);
 }
 
@@ -281,8 +283,8 @@ TEST_F(PatientRegistryTest, EditRewritesInPlaceAndKeepsTheId) {
     EXPECT_EQ(countIn(registryFile()), 2);
     EXPECT_EQ(registryFile().size(), 4 + 2 * kRecord);
     EXPECT_EQ(registry.read(1).record->name, QStringLiteral("Name 1"));
-    EXPECT_EQ(registry.edit(0, f).id, 61319);
-    EXPECT_EQ(registry.edit(3, f), (Message{msg::kNoPatientAtPosition, QStringLiteral("3")}));
+    EXPECT_EQ(registry.edit(0, f).id, ids::kNoPatientChosen);
+    EXPECT_EQ(registry.edit(3, f), (Message{ids::kNoPatientAtPosition, QStringLiteral("3")}));
 }
 
 TEST_F(PatientRegistryTest, DeleteFirstOfThreeShiftsTheOthers) {
@@ -334,10 +336,14 @@ TEST_F(PatientRegistryTest, ARefusedDeleteKeepsTheRegistryAndTheFiles) {
         Message message;
     };
     const Case cases[] = {
-        {"damaged registry", 3, 1, {}, {61218, QStringLiteral("UserDA.txt")}},
-        {"no position", 2, 0, {}, {61319, {}}},
-        {"beyond the list", 2, 3, {}, {61902, QStringLiteral("3")}},
-        {"another patient now", 2, 1, QStringLiteral("2"), {61902, QStringLiteral("1")}},
+        {"damaged registry", 3, 1, {}, {ids::kDamagedFile, QStringLiteral("UserDA.txt")}},
+        {"no position", 2, 0, {}, {ids::kNoPatientChosen, {}}},
+        {"beyond the list", 2, 3, {}, {ids::kNoPatientAtPosition, QStringLiteral("3")}},
+        {"another patient now",
+         2,
+         1,
+         QStringLiteral("2"),
+         {ids::kNoPatientAtPosition, QStringLiteral("1")}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -355,7 +361,7 @@ TEST_F(PatientRegistryTest, ARefusedDeleteKeepsTheRegistryAndTheFiles) {
         EXPECT_EQ(registryFile(), bytes);
     }
     EXPECT_EQ(PatientRegistry::deleteQuestion(QStringLiteral("1")),
-              (Message{61321, QStringLiteral("1")}));
+              (Message{ids::kDeletePatientQuestion, QStringLiteral("1")}));
     EXPECT_TRUE(registry.remove(1, nullptr, QStringLiteral("1")).deleted);
 }
 
@@ -368,11 +374,12 @@ TEST_F(PatientRegistryTest, SearchByIdAndByName) {
               (QVector<int>{1}));
     EXPECT_EQ(registry.search(PatientSearchField::Name, QStringLiteral("NAME a")).positions,
               (QVector<int>{1, 3}));
-    EXPECT_EQ(registry.search(PatientSearchField::Id, QStringLiteral("  ")).message.id, 61240);
+    EXPECT_EQ(registry.search(PatientSearchField::Id, QStringLiteral("  ")).message.id,
+              ids::kSearchTextEmpty);
     EXPECT_EQ(registry.search(PatientSearchField::Id, QStringLiteral("9 ")).message,
-              (Message{61241, QStringLiteral("9")}));
+              (Message{ids::kNoIdMatch, QStringLiteral("9")}));
     EXPECT_EQ(registry.search(PatientSearchField::Name, QStringLiteral("zed")).message,
-              (Message{61242, QStringLiteral("zed")}));
+              (Message{ids::kNoNameMatch, QStringLiteral("zed")}));
 }
 
 TEST_F(PatientRegistryTest, ChartRecordIsRegisteredUnchanged) {
@@ -386,7 +393,7 @@ TEST_F(PatientRegistryTest, ChartRecordIsRegisteredUnchanged) {
     EXPECT_EQ(registry.findById(QStringLiteral("c1")), 2);
     EXPECT_EQ(registry.findById(QStringLiteral("C2")), 0);
     chart.id = QStringLiteral("../etc");
-    EXPECT_EQ(registry.appendRecord(chart).message.id, msg::kInvalidPatientId);
+    EXPECT_EQ(registry.appendRecord(chart).message.id, ids::kInvalidPatientId);
     EXPECT_EQ(countIn(registryFile()), 2);
 }
 
@@ -396,7 +403,7 @@ TEST_F(PatientRegistryTest, FailedRecordWriteLeavesTheCount) {
     const PatientAddResult r = add(QStringLiteral("2"));
     BinaryFile::failWritesAfter(-1);
     EXPECT_FALSE(r.added());
-    EXPECT_EQ(r.message, (Message{61217, QStringLiteral("UserDA.txt")}));
+    EXPECT_EQ(r.message, (Message{ids::kCannotOpen, QStringLiteral("UserDA.txt")}));
     EXPECT_EQ(countIn(registryFile()), 1);
     EXPECT_EQ(registry.loadAll().records.size(), 1);
 }
@@ -404,6 +411,6 @@ TEST_F(PatientRegistryTest, FailedRecordWriteLeavesTheCount) {
 TEST_F(PatientRegistryTest, UnopenableRegistryReports61217) {
     const PatientRegistry nowhere(root.path() + QStringLiteral("/missing-folder"));
     EXPECT_EQ(nowhere.add(fields(QStringLiteral("1")), ids, true).message,
-              (Message{61217, QStringLiteral("UserDA.txt")}));
-    EXPECT_EQ(nowhere.read(1).message.id, 61217);
+              (Message{ids::kCannotOpen, QStringLiteral("UserDA.txt")}));
+    EXPECT_EQ(nowhere.read(1).message.id, ids::kCannotOpen);
 }

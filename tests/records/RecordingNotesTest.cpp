@@ -1,7 +1,7 @@
 #include "records/RecordingNotes.h"
 #include "StoreFixtures.h"
 #include "core/DataPaths.h"
-#include "records/StoreMessages.h"
+#include "core/StringIds.h"
 
 #include <QDir>
 
@@ -110,7 +110,7 @@ TEST(RecordingNotes, RecordingsOfOneSecondGetNoSharedNote) {
     const SnapRecording twin[] = {snapRecording(3, at(1, 8, 0, 5))};
     ASSERT_EQ(store.appendSnap(twin).saved, 1); // recording 2 shares recording 0's second
     const QByteArray file = n.file();
-    const Message shared{storemsg::kNoteKeyShared, QStringLiteral("2026-11-01 08:00:05")};
+    const Message shared{ids::kNoteKeyShared, QStringLiteral("2026-11-01 08:00:05")};
     struct Case {
         int k;
         Message written; // what setting a note gives
@@ -148,7 +148,7 @@ TEST(RecordingNotes, MissingFileIsCreatedEmptyAndInvalidTimesAreRefused) {
     EXPECT_TRUE(QFile::exists(n.notes.path()));
     for (const SystemTime& invalid :
          {day(2026, 0, 1), day(2026, 13, 1), day(2026, 2, 30), day(2026, 1, 1, 99)}) {
-        EXPECT_EQ(n.notes.write(invalid, QStringLiteral("lost")).id, storemsg::kNoteFileFailed);
+        EXPECT_EQ(n.notes.write(invalid, QStringLiteral("lost")).id, ids::kNotesFileFailed);
         EXPECT_TRUE(n.notes.read(invalid).value.isEmpty());
     }
     EXPECT_EQ(n.file().size(), 0);
@@ -174,8 +174,8 @@ TEST(RecordingNotes, FileThatCannotBeCreatedGives61256) {
     TempDataRoot root;
     QDir(root.path()).rmdir(QStringLiteral("ContinueData"));
     const RecordingNotes notes(root.path(), kModeContinuous, QStringLiteral("N2"));
-    EXPECT_EQ(notes.read(day(2026, 1, 1)).message.id, storemsg::kNoteFileFailed);
-    EXPECT_EQ(notes.write(day(2026, 1, 1), QStringLiteral("x")).id, storemsg::kNoteFileFailed);
+    EXPECT_EQ(notes.read(day(2026, 1, 1)).message.id, ids::kNotesFileFailed);
+    EXPECT_EQ(notes.write(day(2026, 1, 1), QStringLiteral("x")).id, ids::kNotesFileFailed);
     EXPECT_FALSE(QFile::exists(notes.path()));
 }
 

@@ -1,8 +1,8 @@
 #include "StoreFixtures.h"
 #include "core/DataPaths.h"
+#include "core/StringIds.h"
 #include "records/BinaryFile.h"
 #include "records/ReplayPageModel.h"
-#include "records/StoreMessages.h"
 
 #include <QDir>
 #include <QtEndian>
@@ -107,7 +107,7 @@ TEST(RecordingStoreSnap, CapacityIs5760) {
     const SnapRecording r[] = {snapRecording(4, at(4, 8, 0)), snapRecording(5, at(4, 8, 1))};
     const SnapAppendResult result = s.snap.appendSnap(r);
     EXPECT_EQ(result.saved, 1);
-    EXPECT_EQ(result.message, (Message{storemsg::kStoreFull, s.id}));
+    EXPECT_EQ(result.message, (Message{ids::kStoreFull, s.id}));
     EXPECT_EQ(s.snap.count().value, 5760);
     const QByteArray before = s.data(s.snap);
     EXPECT_EQ(s.snap.appendSnap(std::span(r, 1)).saved, 0);
@@ -161,7 +161,7 @@ TEST(RecordingStoreRead, MissingFilesReadAsEmptyAndStayMissing) {
         const auto listing = store->listIndex();
         EXPECT_TRUE(listing.message.isNone());
         EXPECT_TRUE(listing.recordings.empty());
-        const Message none{storemsg::kNoRecordingNumber, QStringLiteral("1")};
+        const Message none{ids::kNoRecordingNumber, QStringLiteral("1")};
         EXPECT_EQ(store->readRecordData(0).message, none);
         EXPECT_EQ(store->readSamples(0).message, none);
         EXPECT_EQ(store->readEntry(0).message, none);
@@ -241,7 +241,7 @@ TEST(RecordingStoreRemove, RemovingKeepsOrderAndLeavesNoScratchFiles) {
     EXPECT_EQ(listing.recordings[1].number, 2);
     EXPECT_EQ(s.con.readSamples(1).value, third);
     EXPECT_EQ(QDir(s.root.path()).entryList(QDir::Files), QStringList());
-    EXPECT_EQ(s.con.remove(2), (Message{storemsg::kNoRecordingNumber, QStringLiteral("3")}));
+    EXPECT_EQ(s.con.remove(2), (Message{ids::kNoRecordingNumber, QStringLiteral("3")}));
 }
 
 TEST(RecordingStoreRemove, RemovingTheOnlyRecordingLeavesTwoFourByteFiles) {
@@ -264,7 +264,7 @@ TEST(RecordingStoreRemove, RemoveAllAndUnequalCounts) {
     ASSERT_TRUE(file.writeInt32At(0, 1));
     file.close();
     const QByteArray data = s.data(s.snap);
-    EXPECT_EQ(s.snap.removeAll(), (Message{storemsg::kDamaged, s.snap.dataPath()}));
+    EXPECT_EQ(s.snap.removeAll(), (Message{ids::kDamagedFile, s.snap.dataPath()}));
     EXPECT_EQ(s.data(s.snap), data);
     ASSERT_TRUE(file.open(s.snap.dataPath(), BinaryFile::Mode::ReadWrite));
     ASSERT_TRUE(file.writeInt32At(0, 2));
@@ -289,8 +289,7 @@ TEST(RecordingStoreDamage, BadCountsAreRefusedWithoutWriting) {
     };
     for (const Case& c : cases) {
         writeAll(path, c.bytes);
-        EXPECT_EQ(s.con.appendContinuous(packets, at(12, 1, 1)),
-                  (Message{storemsg::kDamaged, path}))
+        EXPECT_EQ(s.con.appendContinuous(packets, at(12, 1, 1)), (Message{ids::kDamagedFile, path}))
             << c.what;
         EXPECT_EQ(readAll(path), c.bytes) << c.what;
         EXPECT_FALSE(s.con.readSamples(0).ok()) << c.what;
@@ -298,7 +297,7 @@ TEST(RecordingStoreDamage, BadCountsAreRefusedWithoutWriting) {
         EXPECT_EQ(readAll(path), c.bytes) << c.what;
     }
     writeCountedFile(path, 5761, kContinuousRecordBytes); // above capacity, whatever the size
-    EXPECT_EQ(s.con.appendContinuous(packets, at(12, 1, 1)), (Message{storemsg::kDamaged, path}));
+    EXPECT_EQ(s.con.appendContinuous(packets, at(12, 1, 1)), (Message{ids::kDamagedFile, path}));
     EXPECT_EQ(QFileInfo(path).size(), 4 + 5761LL * kContinuousRecordBytes);
 }
 
@@ -308,7 +307,7 @@ TEST(RecordingStoreDamage, IndexThatDoesNotHoldTheDataCountIsRefused) {
     writeAll(s.snap.indexPath(), ByteWriter().i32(1).raw(entryBytes(at(1, 1, 1), 0, 0)).bytes());
     const SnapRecording r = snapRecording(71, at(12, 2, 2));
     EXPECT_EQ(s.snap.appendSnap(std::span(&r, 1)).message,
-              (Message{storemsg::kDamaged, s.snap.indexPath()}));
+              (Message{ids::kDamagedFile, s.snap.indexPath()}));
 }
 
 TEST(RecordingStoreDamage, ListingStopsWhereTheIndexEnds) {
@@ -323,13 +322,13 @@ TEST(RecordingStoreDamage, ListingStopsWhereTheIndexEnds) {
     ASSERT_EQ(listing.recordings.size(), 2u);
     EXPECT_EQ(listing.recordings[1].entry.heartRate, 61);
     writeAll(s.snap.indexPath(), ByteWriter().i32(-4).bytes());
-    EXPECT_EQ(s.snap.listIndex().message, (Message{storemsg::kDamaged, s.snap.indexPath()}));
+    EXPECT_EQ(s.snap.listIndex().message, (Message{ids::kDamagedFile, s.snap.indexPath()}));
 }
 
 TEST(RecordingStoreDamage, UnusableIdTouchesNoFile) {
     TempDataRoot root;
     const RecordingStore store(root.path(), kModeSnap, QStringLiteral("../x"));
-    EXPECT_EQ(store.listIndex().message.id, msg::kInvalidPatientId);
+    EXPECT_EQ(store.listIndex().message.id, ids::kInvalidPatientId);
     const SnapRecording r = snapRecording(72, at(1, 1, 1));
     EXPECT_EQ(store.appendSnap(std::span(&r, 1)).saved, 0);
     EXPECT_FALSE(QFile::exists(root.file(QStringLiteral("x-idx.dat"))));
@@ -345,7 +344,7 @@ TEST(RecordingStoreInterrupted, FailedAppendLeavesNothingCounted) {
         BinaryFile::failWritesAfter(cut);
         const Message m = s.con.appendContinuous(segment(81), at(13, 1, 1));
         BinaryFile::failWritesAfter(-1);
-        EXPECT_EQ(m, (Message{storemsg::kWriteFailed, {}})) << cut;
+        EXPECT_EQ(m, (Message{ids::kWriteFailed, {}})) << cut;
         EXPECT_EQ(s.con.count().value, 1) << cut;
         EXPECT_EQ(s.con.listIndex().recordings.size(), 1u) << cut;
         ASSERT_TRUE(s.con.appendContinuous(segment(82), at(13, 1, 2)).isNone()) << cut;

@@ -2,6 +2,7 @@
 #include "StoreFixtures.h"
 #include "core/DataPaths.h"
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "records/RecordingNotes.h"
 #include "support/CliRunner.h"
 
@@ -111,39 +112,39 @@ void countBeyondData(const QString& data, const QString&) {
 
 const Case kCases[] = {
     {"import with a damaged registry", damageRegistry,
-     QStringList{"import", "{chart}", "--mode", "snap", "--yes"}, msg::kDamagedFile,
+     QStringList{"import", "{chart}", "--mode", "snap", "--yes"}, ids::kDamagedFile,
      [](const QString&) { return QStringLiteral("UserDA.txt"); }},
     {"export-edf, data count beyond the data", countBeyondData,
      QStringList{"export-edf", "--patient", "1001", "--mode", "snap", "--all", "--out",
                  "{out}/x.edf"},
-     msg::kDamagedFile, snapData},
+     ids::kDamagedFile, snapData},
     {"export-csv, data count beyond the data", countBeyondData,
      QStringList{"export-csv", "--patient", "1001", "--mode", "snap", "--number", "1", "--out",
                  "{out}/x.csv"},
-     msg::kDamagedFile, snapData},
+     ids::kDamagedFile, snapData},
     {"trend, data count beyond the data", countBeyondData,
      QStringList{"analyse", "--patient", "1001", "--mode", "snap", "--all", "--format", "csv"},
-     msg::kDamagedFile, snapData},
+     ids::kDamagedFile, snapData},
     {"index count INT32_MAX",
      [](const QString& data, const QString&) {
          putCount(paths::indexFile(data, kModeSnap, QStringLiteral("1001")), 0, INT32_MAX);
      },
-     QStringList{"recordings", "list", "--patient", "1001", "--mode", "snap"}, msg::kDamagedFile,
+     QStringList{"recordings", "list", "--patient", "1001", "--mode", "snap"}, ids::kDamagedFile,
      [](const QString& data) { return paths::indexFile(data, kModeSnap, QStringLiteral("1001")); }},
     {"chart export of a store without files", [](const QString&, const QString&) {},
      QStringList{"export", "--patient", "1003", "--mode", "continuous", "--all", "--yes", "--out",
                  "{out}/x.cEcg"},
-     61911, [](const QString&) { return QStringLiteral("1003"); }},
+     ids::kNoRecordingsOfKind, [](const QString&) { return QStringLiteral("1003"); }},
     {"chart export of a missing number", [](const QString&, const QString&) {},
      QStringList{"export", "--patient", "1003", "--mode", "continuous", "--number", "2", "--yes",
                  "--out", "{out}/x.cEcg"},
-     61910, [](const QString&) { return QStringLiteral("2"); }},
+     ids::kNoRecordingNumber, [](const QString&) { return QStringLiteral("2"); }},
     {"quick-add, no room for the first file", [](const QString&, const QString&) {},
-     QStringList{"patients", "quick-add", "--id", "77", "--first", "A", "--second", "B"}, 61318,
-     [](const QString&) { return QString(); }, 0},
+     QStringList{"patients", "quick-add", "--id", "77", "--first", "A", "--second", "B"},
+     ids::kPatientFilesFailed, [](const QString&) { return QString(); }, 0},
     {"quick-add, no room for the second file", [](const QString&, const QString&) {},
-     QStringList{"patients", "quick-add", "--id", "77", "--first", "A", "--second", "B"}, 61318,
-     [](const QString&) { return QString(); }, 1},
+     QStringList{"patients", "quick-add", "--id", "77", "--first", "A", "--second", "B"},
+     ids::kPatientFilesFailed, [](const QString&) { return QString(); }, 1},
 };
 
 } // namespace

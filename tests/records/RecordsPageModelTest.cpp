@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/Langpack.h"
 #include "core/Prompter.h"
+#include "core/StringIds.h"
 #include "records/ChartFile.h"
 #include "records/RecordingNotes.h"
 
@@ -86,7 +87,7 @@ TEST_F(RecordsPageModelTest, SelectionReloadsOnlyWhenItMoves) {
     EXPECT_TRUE(model.recordings().empty()); // patient 7 has none
     EXPECT_EQ(model.currentRecording(), -1);
     EXPECT_TRUE(model.previewSamples().empty());
-    EXPECT_EQ(model.gainCaption(), Langpack::text(61219) + QStringLiteral(" 10mm/1mv"));
+    EXPECT_EQ(model.gainCaption(), Langpack::text(ids::kGain) + QStringLiteral(" 10mm/1mv"));
 
     model.selectPatient(1);
     ASSERT_EQ(model.recordings().size(), 3u);
@@ -108,7 +109,7 @@ TEST_F(RecordsPageModelTest, SelectionReloadsOnlyWhenItMoves) {
     EXPECT_EQ(model.currentRecording(), 2);
     EXPECT_EQ(model.previewSamples(), samples);
     EXPECT_EQ(model.listRevision(), revision);
-    EXPECT_EQ(model.gainCaption(), Langpack::text(61219) + QStringLiteral(" 20mm/1mv"));
+    EXPECT_EQ(model.gainCaption(), Langpack::text(ids::kGain) + QStringLiteral(" 20mm/1mv"));
 }
 
 TEST_F(RecordsPageModelTest, InformationLineAndNote) {
@@ -121,9 +122,9 @@ TEST_F(RecordsPageModelTest, InformationLineAndNote) {
         QString line;
         QString note;
     };
-    const Case cases[] = {{0, Langpack::text(61204), {}},
+    const Case cases[] = {{0, Langpack::text(ids::kTypeNormalRhythm), {}},
                           {1, QString(), {}}, // kind 0
-                          {2, Langpack::text(61216), QStringLiteral("tall T")}};
+                          {2, Langpack::text(ids::kTypeManual), QStringLiteral("tall T")}};
     for (const Case& c : cases) {
         model.selectRecording(c.row);
         EXPECT_EQ(model.infoLine(), c.line) << c.row;
@@ -140,7 +141,8 @@ TEST_F(RecordsPageModelTest, InformationLineAndNote) {
     continuous.firstDisplay(state, yes, dialogs);
     ASSERT_EQ(continuous.recordings().size(), 1u);
     EXPECT_EQ(continuous.recordings()[0].entry.kind, 0b1001);
-    EXPECT_EQ(continuous.infoLine(), Langpack::text(61289) + u' ' + Langpack::text(61292));
+    EXPECT_EQ(continuous.infoLine(), Langpack::text(ids::kEventSinusRhythm) + u' ' +
+                                         Langpack::text(ids::kEventIrregularRhythm));
     EXPECT_EQ(continuous.previewSamples(), con.readSamples(0).value);
 
     // The note dialog gets the patient and the start time; its text is shown.
@@ -151,7 +153,7 @@ TEST_F(RecordsPageModelTest, InformationLineAndNote) {
     EXPECT_EQ(dialogs.noteRequests[0].patientId, QStringLiteral("42"));
     EXPECT_EQ(dialogs.noteRequests[0].start, at(3, 9, 0));
     EXPECT_EQ(model.note(), QStringLiteral("new note"));
-    EXPECT_EQ(model.infoLine(), Langpack::text(61204));
+    EXPECT_EQ(model.infoLine(), Langpack::text(ids::kTypeNormalRhythm));
 }
 
 TEST_F(RecordsPageModelTest, DeleteOneAllAndTheQuestions) {
@@ -160,7 +162,7 @@ TEST_F(RecordsPageModelTest, DeleteOneAllAndTheQuestions) {
 
     model.selectRecording(1);
     EXPECT_TRUE(model.deleteRecordings(no).isNone());
-    EXPECT_EQ(no.last().id, 61258);
+    EXPECT_EQ(no.last().id, ids::kDeleteRecordingQuestion);
     EXPECT_EQ(readAll(snap42().dataPath()), before);
     EXPECT_EQ(model.currentRecording(), 1);
 
@@ -172,7 +174,7 @@ TEST_F(RecordsPageModelTest, DeleteOneAllAndTheQuestions) {
 
     model.setDeleteAll(true);
     EXPECT_TRUE(model.deleteRecordings(no).isNone());
-    EXPECT_EQ(no.last(), (Message{61310, QStringLiteral("42")}));
+    EXPECT_EQ(no.last(), (Message{ids::kDeleteAllQuestion, QStringLiteral("42")}));
     EXPECT_EQ(model.recordings().size(), 2u);
 
     // Deleting the only recording leaves the files with count 0.
@@ -184,10 +186,10 @@ TEST_F(RecordsPageModelTest, DeleteOneAllAndTheQuestions) {
     EXPECT_EQ(model.currentRecording(), -1);
     EXPECT_EQ(readAll(snap42().dataPath()).left(4), ByteWriter().i32(0).bytes());
     EXPECT_EQ(readAll(snap42().indexPath()).left(4), ByteWriter().i32(0).bytes());
-    EXPECT_EQ(model.deleteRecordings(yes), (Message{61257, {}}));
+    EXPECT_EQ(model.deleteRecordings(yes), (Message{ids::kSelectItem, {}}));
 
     RecordsPageModel empty(TempDataRoot().path(), kModeSnap);
-    EXPECT_EQ(empty.deleteRecordings(yes), (Message{61309, {}}));
+    EXPECT_EQ(empty.deleteRecordings(yes), (Message{ids::kSelectPatient, {}}));
 }
 
 // The chart and the store afterwards, byte for byte.
@@ -212,8 +214,8 @@ TEST_F(RecordsPageModelTest, ExportOneAndAll) {
     const QString one = root.file(QStringLiteral("one.cEcg"));
     dialogs.files = {one};
     const QString oneMoved = QStringLiteral("1 recording(s) to \"%1\"").arg(one);
-    EXPECT_EQ(model.exportRecordings(yes, dialogs).message, (Message{62682, oneMoved}));
-    EXPECT_EQ(yes.last(), (Message{62681, oneMoved}));
+    EXPECT_EQ(model.exportRecordings(yes, dialogs).message, (Message{ids::kExported, oneMoved}));
+    EXPECT_EQ(yes.last(), (Message{ids::kExportQuestion, oneMoved}));
     ASSERT_EQ(dialogs.fileRequests.size(), 1);
     const FileRequest& asked = dialogs.fileRequests[0];
     EXPECT_EQ(asked.title, QStringLiteral("Export"));
@@ -232,14 +234,14 @@ TEST_F(RecordsPageModelTest, ExportOneAndAll) {
     const QString all = root.file(QStringLiteral("all.cEcg"));
     dialogs.files = {all};
     const QString twoMoved = QStringLiteral("2 recording(s) to \"%1\"").arg(all);
-    EXPECT_EQ(model.exportRecordings(yes, dialogs).message, (Message{62682, twoMoved}));
-    EXPECT_EQ(yes.last(), (Message{62681, twoMoved}));
+    EXPECT_EQ(model.exportRecordings(yes, dialogs).message, (Message{ids::kExported, twoMoved}));
+    EXPECT_EQ(yes.last(), (Message{ids::kExportQuestion, twoMoved}));
     EXPECT_EQ(dialogs.fileRequests.last().proposedName, QStringLiteral("Snap 42.cEcg"));
     EXPECT_EQ(dialogs.fileRequests.last().filters, QStringList{"Chart Files (*.cEcg)"});
     EXPECT_EQ(readAll(all), ByteWriter().i32(2).raw(patient).raw(item(0)).raw(item(2)).bytes());
     EXPECT_TRUE(model.recordings().empty());
     EXPECT_EQ(readAll(snap42().dataPath()).left(4), ByteWriter().i32(0).bytes());
-    EXPECT_EQ(model.exportRecordings(yes, dialogs).message, (Message{61257, {}}));
+    EXPECT_EQ(model.exportRecordings(yes, dialogs).message, (Message{ids::kSelectItem, {}}));
 }
 
 // Declining the question moves nothing and writes no chart; a picture or a
@@ -269,8 +271,8 @@ TEST_F(RecordsPageModelTest, ExportAsksBeforeRecordingsLeave) {
         EXPECT_EQ(decline.asked(), c.asked) << c.name.toStdString();
         if (c.asked > 0) {
             EXPECT_TRUE(out.message.isNone()) << c.name.toStdString();
-            EXPECT_EQ(decline.last(),
-                      (Message{62681, c.moved + QStringLiteral(" \"%1\"").arg(target)}));
+            EXPECT_EQ(decline.last(), (Message{ids::kExportQuestion,
+                                               c.moved + QStringLiteral(" \"%1\"").arg(target)}));
         }
         EXPECT_FALSE(QFileInfo::exists(target)) << c.name.toStdString();
         EXPECT_EQ(readAll(snap42().dataPath()), data);
@@ -288,8 +290,8 @@ TEST_F(RecordsPageModelTest, ExportTargetsOtherThanACharts) {
         bool picture;
     };
     const Case cases[] = {{QStringLiteral("strip.BMP"), 0, true},
-                          {QStringLiteral("strip.png"), 61345, false},
-                          {QStringLiteral("strip"), 61345, false}};
+                          {QStringLiteral("strip.png"), ids::kNotChartName, false},
+                          {QStringLiteral("strip"), ids::kNotChartName, false}};
     for (const Case& c : cases) {
         dialogs.files = {root.file(c.name)};
         const RecordsPageModel::ExportOutcome out = model.exportRecordings(yes, dialogs);
@@ -313,10 +315,10 @@ TEST_F(RecordsPageModelTest, ImportRegistersAnUnknownPatientAndSelectsIt) {
 
     dialogs.files = {chart};
     EXPECT_TRUE(model.importCommand(no, dialogs).isNone());
-    EXPECT_EQ(no.last(), (Message{61264, QStringLiteral("42")}));
+    EXPECT_EQ(no.last(), (Message{ids::kImportQuestion, QStringLiteral("42")}));
     EXPECT_EQ(model.patients().rowCount(), 1);
     const FileRequest& asked = dialogs.fileRequests[0];
-    EXPECT_EQ(asked.title, Langpack::text(61252));
+    EXPECT_EQ(asked.title, Langpack::text(ids::kImportTitle));
     EXPECT_EQ(asked.filters[1], QStringLiteral("SD Card File(ECGDATA.dat) (ECGDATA.DAT)"));
 
     dialogs.files = {chart};
@@ -330,7 +332,7 @@ TEST_F(RecordsPageModelTest, ImportRegistersAnUnknownPatientAndSelectsIt) {
     RecordsPageModel continuous(other.path(), kModeContinuous);
     continuous.firstDisplay(state, yes, dialogs);
     dialogs.files = {chart};
-    EXPECT_EQ(continuous.importCommand(yes, dialogs).id, 61313);
+    EXPECT_EQ(continuous.importCommand(yes, dialogs).id, ids::kNotContinuousFile);
     // An extension the import does not know (compared case-sensitively).
     dialogs.files = {root.file(QStringLiteral("x.cecg"))};
     EXPECT_TRUE(model.importCommand(yes, dialogs).isNone());
@@ -367,9 +369,9 @@ TEST_F(RecordsPageModelTest, CardImportThroughThePicker) {
     const QString foreign = root.file(QStringLiteral("OTHER.DAT"));
     ASSERT_TRUE(writeAll(foreign, ByteWriter().i32(1).zeros(7536).bytes()));
     dialogs.files = {foreign};
-    EXPECT_EQ(model.importCommand(yes, dialogs).id, 61313);
+    EXPECT_EQ(model.importCommand(yes, dialogs).id, ids::kNotContinuousFile);
     dialogs.files = {root.file(QStringLiteral("missing.DAT"))};
-    EXPECT_EQ(model.importCommand(yes, dialogs).id, 61217);
+    EXPECT_EQ(model.importCommand(yes, dialogs).id, ids::kCannotOpen);
     EXPECT_EQ(dialogs.picks, 2);
 }
 
@@ -391,7 +393,8 @@ TEST_F(RecordsPageModelTest, StartedWithAChartImportsWithoutTheQuestion) {
     state.pendingFile = true;
     state.pendingPath = gone;
     RecordsPageModel failed(root.path(), kModeSnap);
-    EXPECT_EQ(failed.firstDisplay(state, no, dialogs), QVector<Message>{(Message{61217, gone})});
+    EXPECT_EQ(failed.firstDisplay(state, no, dialogs),
+              QVector<Message>{(Message{ids::kCannotOpen, gone})});
     EXPECT_FALSE(state.pendingFile);
     EXPECT_EQ(failed.patients().currentRow(), 0);
     EXPECT_EQ(failed.listRevision(), 1);
@@ -402,7 +405,7 @@ TEST_F(RecordsPageModelTest, StartedWithAChartImportsWithoutTheQuestion) {
     EXPECT_EQ(model.patients().currentRow(), 0);
     EXPECT_TRUE(model.recordings().empty());
     model.patients().setSearchText(QStringLiteral("8"));
-    EXPECT_EQ(model.find(), (Message{61241, QStringLiteral("8")}));
+    EXPECT_EQ(model.find(), (Message{ids::kNoIdMatch, QStringLiteral("8")}));
     EXPECT_TRUE(model.showAll().isNone());
     EXPECT_EQ(model.patients().currentRow(), 0);
 }

@@ -3,6 +3,7 @@
 // Patient 1001 "Anna Berg" with generated Snap recordings, as the replay
 // page's report tests list them, and the record report's number as text.
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingStore.h"
@@ -28,7 +29,7 @@ inline void addSnapPatient(const QString& dataRoot, int recordings) {
 
 // "Record number: n" as the record report prints it.
 inline QRegularExpression recordNumber(int n) {
-    return QRegularExpression(QRegularExpression::escape(Langpack::text(61233)) +
+    return QRegularExpression(QRegularExpression::escape(Langpack::text(ids::kRecordingNumber)) +
                               QStringLiteral(":\\s+%1\\b").arg(n));
 }
 

@@ -4,6 +4,7 @@
 #include "StoreFixtures.h"
 
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "records/RecordingNotes.h"
 #include "records/ReplayPageModel.h"
 
@@ -76,7 +77,8 @@ TEST_F(ReplayPageModelTest, SelectionFillsTheFieldsOnlyOnARealChange) {
     EXPECT_TRUE(model.select(2));
     EXPECT_EQ(model.timeText(), start.listText());
     EXPECT_EQ(model.heartRateText(), "62");
-    EXPECT_EQ(model.descriptionText(), Langpack::text(61203 + recordingTypeCode(3)));
+    EXPECT_EQ(model.descriptionText(),
+              Langpack::text(ids::kTypeUnclassified + recordingTypeCode(3)));
     EXPECT_EQ(model.noteLines().value, QStringList({"first line", "second line"}));
     const std::vector<int32_t> expected = decodeSnapBlocks(snapRecording(3, start, 3, 62).blocks);
     EXPECT_EQ(model.selectedThumbnail()->samples, expected);
@@ -110,7 +112,7 @@ TEST_F(ReplayPageModelTest, StoreThatCannotBeReadGives61340) {
     ASSERT_TRUE(index.open(QIODevice::WriteOnly | QIODevice::Truncate)); // entries lost
     index.close();
     ReplayPageModel model(root_.path());
-    EXPECT_EQ(model.showPatient(kModeSnap, kId).id, 61340);
+    EXPECT_EQ(model.showPatient(kModeSnap, kId).id, ids::kCannotReadRecordings);
     EXPECT_TRUE(model.thumbnails().empty());
     EXPECT_EQ(model.descriptionText(), "...");
 }
@@ -148,5 +150,6 @@ TEST_F(ReplayPageModelTest, ContinuousRecordingsReadAsTheirSamples) {
     EXPECT_EQ(model.selectedThumbnail()->samples[10], -3);
     EXPECT_EQ(model.selectedThumbnail()->samples[11], 70000);
     EXPECT_EQ(model.heartRateText(), "80");
-    EXPECT_EQ(model.descriptionText(), Langpack::text(61289 + 1)); // rhythm code 2: bit 1
+    EXPECT_EQ(model.descriptionText(),
+              Langpack::text(ids::kEventSinusRhythm + 1)); // rhythm code 2: bit 1
 }

@@ -4,6 +4,7 @@
 #include "StoreFixtures.h"
 #include "core/DataPaths.h"
 #include "core/Prompter.h"
+#include "core/StringIds.h"
 #include "records/ChartFile.h"
 #include "records/RecordingNotes.h"
 #include "records/StoreJournal.h"
@@ -101,15 +102,15 @@ TEST(StoreRepair, ShortOrOvercountedRegistryIsDamagedAndNothingIsWritten) {
         TempDataRoot root;
         writeAll(paths::registry(root.path()), c.registry);
         const PatientRegistry registry(root.path());
-        EXPECT_EQ(registry.loadAll().message.id, msg::kDamagedFile) << c.what;
+        EXPECT_EQ(registry.loadAll().message.id, ids::kDamagedFile) << c.what;
         EXPECT_EQ(
             registry.quickAdd(QStringLiteral("N1"), QStringLiteral("A"), QStringLiteral("B"), {})
                 .message.id,
-            msg::kDamagedFile)
+            ids::kDamagedFile)
             << c.what;
         if (c.registry.size() > 4) {
             EXPECT_EQ(registry.edit(1, PatientFields::fromRecord(patientRecord(kId))).id,
-                      msg::kDamagedFile)
+                      ids::kDamagedFile)
                 << c.what;
         }
         EXPECT_EQ(readAll(paths::registry(root.path())), c.registry) << c.what;
@@ -127,7 +128,7 @@ TEST(StoreRepair, IdsThatAreNoTextAreRefused) {
     EXPECT_EQ(PatientRegistry(root.path())
                   .quickAdd(lone, QStringLiteral("A"), QStringLiteral("B"), {})
                   .message.id,
-              msg::kInvalidPatientId);
+              ids::kInvalidPatientId);
     EXPECT_EQ(PatientRegistry(root.path()).count().value, 0);
 }
 

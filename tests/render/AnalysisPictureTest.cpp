@@ -1,4 +1,5 @@
 #include "render/AnalysisPicture.h"
+#include "core/StringIds.h"
 #include "render/PictureWriters.h"
 
 #include <QImageReader>
@@ -140,7 +141,7 @@ TEST(PictureWriters, EachFormatWrittenAndReadBack) {
         const QString path = dir.filePath(QStringLiteral("picture.") + c.extension);
         const Message m = savePicture(picture, path, QString::fromLatin1(c.extension));
         if (c.format.isEmpty()) {
-            EXPECT_EQ(m, (Message{62301, path})) << c.extension;
+            EXPECT_EQ(m, (Message{ids::kNoPictureWriter, path})) << c.extension;
             EXPECT_FALSE(QFile::exists(path)) << c.extension;
             continue;
         }
@@ -161,7 +162,7 @@ TEST(PictureWriters, EachFormatWrittenAndReadBack) {
     for (const char* extension : {"bmp", "jpeg", "gif", "tiff", "png"}) {
         const QString path = dir.filePath(QStringLiteral("missing/picture.") + extension);
         EXPECT_EQ(savePicture(picture, path, QString::fromLatin1(extension)),
-                  (Message{62620, path + ": No such file or directory"}))
+                  (Message{ids::kFileNotWritten, path + ": No such file or directory"}))
             << extension;
         EXPECT_FALSE(QFile::exists(path)) << extension;
     }

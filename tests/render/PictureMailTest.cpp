@@ -1,4 +1,5 @@
 #include "render/PictureMail.h"
+#include "core/StringIds.h"
 #include "support/StandInMail.h"
 
 #include <QDir>
@@ -31,7 +32,7 @@ TEST(PictureMail, HandsTheFileToXdgEmailAndKeepsIt) {
     const struct {
         int status;
         int message;
-    } cases[] = {{0, 0}, {1, 61842}, {3, 61842}};
+    } cases[] = {{0, 0}, {1, ids::kMailFailed}, {3, ids::kMailFailed}};
     for (const auto& c : cases) {
         QFile f(picture);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -52,6 +53,6 @@ TEST(PictureMail, NoMailProgramOnThePath) {
     QTemporaryDir empty;
     const QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(empty.path()));
-    EXPECT_EQ(SendFileByMail(mailFolder() + "/x.jpeg"), (Message{61840, {}}));
+    EXPECT_EQ(SendFileByMail(mailFolder() + "/x.jpeg"), (Message{ids::kNoMailProgram, {}}));
     qputenv("PATH", oldPath);
 }

@@ -3,23 +3,25 @@
 // remembered sheet choice, and where the sheets go on screen.
 #include "render/PrintPreviewModel.h"
 #include "core/AppSettings.h"
+#include "core/StringIds.h"
 
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 using namespace vantora;
-using namespace vantora::previewcmd;
 
 namespace {
 
-constexpr int kCommands[] = {kClose, kSheets, kNext, kPrevious, kPrint, kZoomIn, kZoomOut};
+constexpr int kCommands[] = {
+    ids::kCmdPreviewClose, ids::kCmdPreviewSheets, ids::kCmdPreviewNext,   ids::kCmdPreviewPrevious,
+    ids::kCmdPreviewPrint, ids::kCmdPreviewZoomIn, ids::kCmdPreviewZoomOut};
 
 // A model of `pages` pages showing page `current` at `zoom`.
 PrintPreviewModel at(int pages, int sheets, int current, int zoom) {
     PrintPreviewModel m(pages, sheets);
     for (int z = 0; z < zoom; ++z)
-        m.run(kZoomIn);
+        m.run(ids::kCmdPreviewZoomIn);
     m.setCurrent(current);
     return m;
 }
@@ -56,7 +58,8 @@ TEST(PrintPreviewModel, CommandsEnabledByState) {
                                             << c.current << ", zoom " << c.zoom;
         // A disabled command changes nothing.
         for (int command : kCommands) {
-            if (m.enabled(command) || command == kClose || command == kPrint)
+            if (m.enabled(command) || command == ids::kCmdPreviewClose ||
+                command == ids::kCmdPreviewPrint)
                 continue;
             PrintPreviewModel copy = m;
             EXPECT_FALSE(copy.run(command)) << command;
@@ -72,11 +75,11 @@ TEST(PrintPreviewModel, PagingStaysWithinThePagesShown) {
             PrintPreviewModel m(pages, sheets);
             const int shown = std::min(sheets, pages);
             int steps = 0;
-            while (m.run(kNext))
+            while (m.run(ids::kCmdPreviewNext))
                 ++steps;
             EXPECT_EQ(steps, pages - shown) << pages << "/" << sheets;
             EXPECT_EQ(m.current() + m.sheetsShown(), pages); // last page on screen
-            while (m.run(kPrevious))
+            while (m.run(ids::kCmdPreviewPrevious))
                 --steps;
             EXPECT_EQ(steps, 0);
             EXPECT_EQ(m.current(), 0);
@@ -105,20 +108,20 @@ TEST(PrintPreviewModel, ClickCyclesTheZoomAndShowsTheClickedSheet) {
     EXPECT_EQ(m.current(), 2);
     // Zooming out by the button does the same.
     m.clickZoom(1);
-    ASSERT_TRUE(m.run(kZoomOut));
+    ASSERT_TRUE(m.run(ids::kCmdPreviewZoomOut));
     EXPECT_EQ(m.current(), 2);
 }
 
 TEST(PrintPreviewModel, SheetsToggleCaptionAndPageText) {
     PrintPreviewModel m(3, 1);
     m.setCurrent(2);
-    EXPECT_EQ(m.sheetsCaption(), previewtext::kTwoSheets);
-    EXPECT_EQ(m.pageText(), std::make_pair(previewtext::kPage, QStringLiteral("3")));
-    ASSERT_TRUE(m.run(kSheets));
+    EXPECT_EQ(m.sheetsCaption(), ids::kTwoPages);
+    EXPECT_EQ(m.pageText(), std::make_pair(ids::kPageNumber, QStringLiteral("3")));
+    ASSERT_TRUE(m.run(ids::kCmdPreviewSheets));
     EXPECT_EQ(m.sheetsChosen(), 2);
-    EXPECT_EQ(m.sheetsCaption(), previewtext::kOneSheet);
-    EXPECT_EQ(m.pageText(), std::make_pair(previewtext::kPages, QStringLiteral("2-3")));
-    ASSERT_TRUE(m.run(kSheets));
+    EXPECT_EQ(m.sheetsCaption(), ids::kOnePage);
+    EXPECT_EQ(m.pageText(), std::make_pair(ids::kPageNumbers, QStringLiteral("2-3")));
+    ASSERT_TRUE(m.run(ids::kCmdPreviewSheets));
     EXPECT_EQ(m.sheetsChosen(), 1);
     EXPECT_EQ(m.current(), 1);
 }
@@ -163,7 +166,7 @@ TEST(PreviewGeometry, SheetsFitAtWholeSheetsAndGrowWhenMagnified) {
 
         QSize previous = whole.sheets.first().size();
         for (int zoom = 1; zoom < PrintPreviewModel::kZoomStates; ++zoom) {
-            m.run(kZoomIn);
+            m.run(ids::kCmdPreviewZoomIn);
             const PreviewGeometry g = previewGeometry(m, viewport, a4, trueSize);
             ASSERT_EQ(g.sheets.size(), 1);
             const QRect r = g.sheets.first();

@@ -3,6 +3,7 @@
 // by pixel at two resolutions.
 #include "render/ReportLayout.h"
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "render/PaperElements.h"
 #include "render/ReportOutput.h"
 #include "support/TestData.h"
@@ -253,15 +254,15 @@ TEST_F(ReportLayoutTest, KindFieldTexts) {
         QString expected;
     } cases[] = {
         {ReportPage::kContinuousRecord, 0x0009,
-         Langpack::text(61289) + "," + Langpack::text(61292)},
-        {ReportPage::kContinuousRecord, 0x8000, Langpack::text(61304)},
-        {ReportPage::kSnapRecord, 9, Langpack::text(61212)},
+         Langpack::text(ids::kEventSinusRhythm) + "," + Langpack::text(ids::kEventIrregularRhythm)},
+        {ReportPage::kContinuousRecord, 0x8000, Langpack::text(ids::kReceiving)},
+        {ReportPage::kSnapRecord, 9, Langpack::text(ids::kTypeTachycardia)},
         {ReportPage::kSnapRecord, 0, QString()},
         {ReportPage::kContinuousRecord, 0, QString()},
     };
     for (const auto& c : cases)
         EXPECT_EQ(kindFieldText(c.kind, c.field), c.expected) << c.field;
-    EXPECT_FALSE(Langpack::text(61292).isEmpty());
+    EXPECT_FALSE(Langpack::text(ids::kEventIrregularRhythm).isEmpty());
 }
 
 // The fields come from the record's bytes at their offsets.
@@ -271,9 +272,15 @@ TEST_F(ReportLayoutTest, RecordReportFieldsFromPatientBytes) {
         int offset;
         const char16_t* text;
         int label;
-    } fields[] = {{32, u"Grace Hopper", 61221}, {114, u"F", 61222},  {134, u"1906-12-09", 61223},
-                  {244, u"170", 61224},         {274, u"61", 61226}, {304, u"555-0100", 61228},
-                  {434, u"Arlington", 61229},   {0, u"GH1", 61232},  {644, u"none", 61230}};
+    } fields[] = {{32, u"Grace Hopper", ids::kName},
+                  {114, u"F", ids::kSex},
+                  {134, u"1906-12-09", ids::kDateOfBirth},
+                  {244, u"170", ids::kHeight},
+                  {274, u"61", ids::kWeight},
+                  {304, u"555-0100", ids::kTelephone},
+                  {434, u"Arlington", ids::kAddress},
+                  {0, u"GH1", ids::kPatientId},
+                  {644, u"none", ids::kMedicalHistory}};
     for (const auto& f : fields) {
         const QString s = QString::fromUtf16(f.text);
         for (int k = 0; k < s.size(); ++k) {
@@ -294,10 +301,11 @@ TEST_F(ReportLayoutTest, RecordReportFieldsFromPatientBytes) {
         EXPECT_EQ(byLabel.value(Langpack::text(f.label) + ":  ").value(0),
                   QString::fromUtf16(f.text) + "  ")
             << f.label;
-    EXPECT_EQ(byLabel.value(Langpack::text(61224) + ":  ").value(1), Langpack::text(61225));
-    EXPECT_EQ(byLabel.value(Langpack::text(61233) + ":  ").value(0), "17  ");
-    EXPECT_EQ(byLabel.value(Langpack::text(61235) + ":  ").value(0), "64  ");
-    EXPECT_EQ(byLabel.value(Langpack::text(61236) + ":  ").value(0),
+    EXPECT_EQ(byLabel.value(Langpack::text(ids::kHeight) + ":  ").value(1),
+              Langpack::text(ids::kUnitCm));
+    EXPECT_EQ(byLabel.value(Langpack::text(ids::kRecordingNumber) + ":  ").value(0), "17  ");
+    EXPECT_EQ(byLabel.value(Langpack::text(ids::kHeartRate) + ":  ").value(0), "64  ");
+    EXPECT_EQ(byLabel.value(Langpack::text(ids::kFindings) + ":  ").value(0),
               kindFieldText(page.kind, 0x0009) + "  ");
     // A recorder that had no rate stored 0: the report shows a dash.
     header.heartRate = 0;
@@ -306,7 +314,7 @@ TEST_F(ReportLayoutTest, RecordReportFieldsFromPatientBytes) {
     BuildRecordReport(noRate, PatientRecord::decode(bytes), 17, header, "Ok");
     bool dash = false;
     for (const TextRow& row : all<FieldBlock>(noRate).at(0)->rows())
-        dash = dash || row.pieces == QStringList{Langpack::text(61235) + ":  ", "-  "};
+        dash = dash || row.pieces == QStringList{Langpack::text(ids::kHeartRate) + ":  ", "-  "};
     EXPECT_TRUE(dash);
 }
 

@@ -7,6 +7,7 @@
 #include "core/DataPaths.h"
 #include "core/Langpack.h"
 #include "core/Prompter.h"
+#include "core/StringIds.h"
 #include "records/BinaryFile.h"
 #include "records/ChartFile.h"
 #include "records/EcgGenerator.h"
@@ -91,21 +92,21 @@ protected:
             };
         };
         return {
-            {"r.pdf", filemsg::kNotWritten,
+            {"r.pdf", ids::kFileNotWritten,
              [this](const QString& target) {
                  return WriteReportPdf(target, QPageSize::A4, 2, [this](int k, const QSize& sheet) {
                      return MakeRecordReportPage(report_, k, sheet);
                  });
              }},
-            {"p.png", filemsg::kNotWritten, picture("png")},
-            {"p.gif", filemsg::kNotWritten, picture("gif")},
-            {"p.jpeg", filemsg::kNotWritten, picture("jpeg")},
-            {"p.bmp", filemsg::kNotWritten, picture("bmp")},
-            {"e.edf", filemsg::kNotWritten,
+            {"p.png", ids::kFileNotWritten, picture("png")},
+            {"p.gif", ids::kFileNotWritten, picture("gif")},
+            {"p.jpeg", ids::kFileNotWritten, picture("jpeg")},
+            {"p.bmp", ids::kFileNotWritten, picture("bmp")},
+            {"e.edf", ids::kFileNotWritten,
              [this](const QString& target) { return writeEdf(exchange_, target).message; }},
-            {"e.csv", filemsg::kNotWritten,
+            {"e.csv", ids::kFileNotWritten,
              [this](const QString& target) { return writeExchangeCsv(exchange_, target); }},
-            {"c.cEcg", filemsg::kChartNotWritten,
+            {"c.cEcg", ids::kChartNotWritten,
              [this](const QString& target) {
                  return ChartFile(root_.path(), kModeSnap)
                      .exportRecordings(1, RecordingStore::kAll, target, yes_)
@@ -149,7 +150,7 @@ TEST_F(UserFileWritersTest, EachFailedStepKeepsTheEarlierFile) {
         BinaryFile::injectAt(-1);
         ASSERT_TRUE(w.write(fresh.filePath(QLatin1String(w.file))).isNone()) << w.file;
         // The chart's count ends where the store's removal begins.
-        const bool chart = w.message == filemsg::kChartNotWritten;
+        const bool chart = w.message == ids::kChartNotWritten;
         const int steps = chart ? 2 + kChartRecordings + 2 : BinaryFile::operationsSeen();
         EXPECT_GE(steps, 2) << w.file;
         QTemporaryDir dir;

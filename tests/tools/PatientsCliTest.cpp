@@ -1,6 +1,7 @@
 #include "core/DataPaths.h"
 #include "core/Langpack.h"
 #include "core/Message.h"
+#include "core/StringIds.h"
 #include "records/PatientRecord.h"
 #include "support/CliRunner.h"
 #include "support/TestData.h"
@@ -70,7 +71,7 @@ TEST_F(PatientsCliTest, AddStoresEveryFieldAndListShowsThem) {
     EXPECT_EQ(p["position"].toInt(), 1);
     EXPECT_EQ(p["id"].toString(), QStringLiteral("007"));
     EXPECT_EQ(p["name"].toString(), QStringLiteral("Name 007"));
-    EXPECT_EQ(p["sex"].toString(), Langpack::text(61272));
+    EXPECT_EQ(p["sex"].toString(), Langpack::text(ids::kFemale));
     EXPECT_EQ(p["date"].toString(),
               QLocale::system().toString(QDate(1961, 5, 31), QLocale::ShortFormat));
     EXPECT_EQ(p["height"].toString(), QStringLiteral("170"));
@@ -110,7 +111,7 @@ TEST_F(PatientsCliTest, ManagerAndPickerRulesForDuplicateIds) {
              QStringLiteral("007"), QStringLiteral("--first"), QStringLiteral("x"),
              QStringLiteral("--second"), QStringLiteral("y")});
     EXPECT_EQ(again.exitCode, 1);
-    EXPECT_EQ(again.err.trimmed(), Langpack::text(61317));
+    EXPECT_EQ(again.err.trimmed(), Langpack::text(ids::kPatientIdTaken));
     EXPECT_EQ(list().size(), 2);
 }
 
@@ -119,7 +120,7 @@ TEST_F(PatientsCliTest, UnusableIdIsRefusedAndNothingWritten) {
     const QByteArray before = registry();
     const CliRun r = add(QStringLiteral("../up"));
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err.trimmed(), Langpack::format(msg::kInvalidPatientId, QStringLiteral("../up")));
+    EXPECT_EQ(r.err.trimmed(), Langpack::format(ids::kInvalidPatientId, QStringLiteral("../up")));
     EXPECT_EQ(registry(), before);
 }
 
@@ -142,7 +143,7 @@ TEST_F(PatientsCliTest, EditByIdKeepsWhatIsNotGiven) {
     EXPECT_EQ(p["name"].toString(), QStringLiteral("Renamed 007"));
     EXPECT_EQ(p["weight"].toString(), QStringLiteral("65.5"));
     EXPECT_EQ(p["address"].toString(), QStringLiteral("keep"));
-    EXPECT_EQ(p["sex"].toString(), Langpack::text(61271));
+    EXPECT_EQ(p["sex"].toString(), Langpack::text(ids::kMale));
     EXPECT_EQ(p["revision"].toInt(), 10);
     EXPECT_EQ(list()[1].toObject()["name"].toString(), QStringLiteral("Renamed ab1"));
 
@@ -151,7 +152,7 @@ TEST_F(PatientsCliTest, EditByIdKeepsWhatIsNotGiven) {
     for (const QString& id : {QStringLiteral("7"), QStringLiteral("AB1"), QStringLiteral("5")}) {
         const CliRun missing = edit(id);
         EXPECT_EQ(missing.exitCode, 1) << qPrintable(id);
-        EXPECT_EQ(missing.err.trimmed(), Langpack::format(61912, id));
+        EXPECT_EQ(missing.err.trimmed(), Langpack::format(ids::kNoPatientWithId, id));
     }
     EXPECT_EQ(registry(), before);
 }
@@ -168,13 +169,15 @@ TEST_F(PatientsCliTest, DeleteAsksOnATerminalAndRefusesWithoutOne) {
     const CliRun piped = test::runCli(del, "y\n");
     EXPECT_EQ(piped.exitCode, 2);
     EXPECT_TRUE(piped.err.contains(QStringLiteral("--yes")));
-    EXPECT_FALSE(piped.err.contains(Langpack::format(61321, QStringLiteral("1"))));
+    EXPECT_FALSE(
+        piped.err.contains(Langpack::format(ids::kDeletePatientQuestion, QStringLiteral("1"))));
     EXPECT_EQ(registry(), before);
 
     const CliRun no = test::runCliOnTerminal(del, "n\n");
     EXPECT_EQ(no.exitCode, 0);
     EXPECT_EQ(no.json(), QJsonValue(QJsonObject{{"id", QStringLiteral("1")}, {"deleted", false}}));
-    EXPECT_TRUE(no.err.contains(Langpack::format(61321, QStringLiteral("1"))));
+    EXPECT_TRUE(
+        no.err.contains(Langpack::format(ids::kDeletePatientQuestion, QStringLiteral("1"))));
     EXPECT_EQ(registry(), before);
     const CliRun yes = test::runCliOnTerminal(del, "y\n");
     EXPECT_EQ(yes.json().toObject()["deleted"].toBool(), true);
@@ -189,7 +192,7 @@ TEST_F(PatientsCliTest, DeleteAsksOnATerminalAndRefusesWithoutOne) {
     EXPECT_TRUE(list().isEmpty());
     const CliRun gone = cli(forced);
     EXPECT_EQ(gone.exitCode, 1);
-    EXPECT_EQ(gone.err.trimmed(), Langpack::format(61912, QStringLiteral("2")));
+    EXPECT_EQ(gone.err.trimmed(), Langpack::format(ids::kNoPatientWithId, QStringLiteral("2")));
     EXPECT_EQ(registry().size(), 4 + 2 * 1388); // never shortened
 }
 
@@ -219,7 +222,7 @@ TEST_F(PatientsCliTest, SearchReturnsMatchingPositions) {
               QJsonValue(QJsonArray{2}));
     const CliRun none = cli(search + QStringList{QStringLiteral("--id"), QStringLiteral("99")});
     EXPECT_EQ(none.exitCode, 1);
-    EXPECT_EQ(none.err.trimmed(), Langpack::format(61241, QStringLiteral("99")));
+    EXPECT_EQ(none.err.trimmed(), Langpack::format(ids::kNoIdMatch, QStringLiteral("99")));
 }
 
 TEST_F(PatientsCliTest, UsageErrorsExitWithTwo) {
@@ -269,7 +272,7 @@ TEST_F(PatientsCliTest, DamagedRegistryListsWhatCanBeReadThenFails) {
     const CliRun r = cli({QStringLiteral("patients"), QStringLiteral("list")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.json().toArray().size(), 1);
-    EXPECT_EQ(r.err.trimmed(), Langpack::format(61218, QStringLiteral("UserDA.txt")));
+    EXPECT_EQ(r.err.trimmed(), Langpack::format(ids::kDamagedFile, QStringLiteral("UserDA.txt")));
 }
 
 // Control characters typed (a terminal's escape sequences, a bell) are not

@@ -1,6 +1,7 @@
 // vantora-cli report read back with poppler: pdfinfo for pages and paper,
 // pdftotext for the texts, pdftoppm for the strip's measured width.
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "support/CliRunner.h"
 #include "support/TestData.h"
 
@@ -91,7 +92,7 @@ TEST_F(ReportCliTest, AnalysisReportReadBack) {
         EXPECT_NEAR(stripWidthMm(pdf(c.out), root.path() + "/page"), 250.0, 0.5) << c.paper;
     }
     const QString text = run("pdftotext", {"-layout", pdf("a4.pdf"), "-"});
-    QStringList expected{"Anna Berg", "Looks fine", Langpack::text(61347)};
+    QStringList expected{"Anna Berg", "Looks fine", Langpack::text(ids::kAnalysisTitle)};
     for (const int k : {4, 6, 7, 8, 9})
         expected << QString::number(p[k].toInt()) + " ";
     expected << QString::asprintf("%.2f", p[5].toInt() * 10.0 / 175.0);
@@ -120,7 +121,7 @@ TEST_F(ReportCliTest, RecordReportsOnePagePerRecording) {
     };
     EXPECT_TRUE(page(2).contains("Noted for the report"));
     EXPECT_FALSE(page(1).contains("Noted for the report"));
-    EXPECT_TRUE(page(1).contains(Langpack::text(61220)));
+    EXPECT_TRUE(page(1).contains(Langpack::text(ids::kSnapReportTitle)));
 
     // Nothing to report, and an unwritable target.
     ASSERT_EQ(

@@ -2,6 +2,7 @@
 #include "analysis/StripGeometry.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingNotes.h"
@@ -175,7 +176,7 @@ TEST_F(AnalysisPageTest, FromPatientToRecordingToResults) {
     EXPECT_EQ(view->rateField()->text(), "88");
     EXPECT_FALSE(view->dateField()->text().isEmpty());
     EXPECT_TRUE(view->m_bHasRecord);
-    EXPECT_TRUE(frame_->isCommandEnabled(cmd::kPrint));
+    EXPECT_TRUE(frame_->isCommandEnabled(ids::kCmdPrint));
     // The rows show the recording in black.
     const QImage rows = view->rowList()->grab().toImage();
     EXPECT_GT(countPixels(rows.copy(0, 0, 783, kRow), Qt::black), 300);
@@ -187,7 +188,7 @@ TEST_F(AnalysisPageTest, FromPatientToRecordingToResults) {
     EXPECT_EQ(view->rateField()->text(), "...");
     EXPECT_TRUE(view->dateField()->text().isEmpty());
     EXPECT_FALSE(view->m_bHasRecord);
-    EXPECT_FALSE(frame_->isCommandEnabled(cmd::kPrint));
+    EXPECT_FALSE(frame_->isCommandEnabled(ids::kCmdPrint));
 }
 
 TEST_F(AnalysisPageTest, TwoClicksAnalyseTheStretchBetweenThem) {
@@ -254,7 +255,7 @@ TEST_F(AnalysisPageTest, AbsentLibraryStillShowsTheRecording) {
     EXPECT_FALSE(view->m_bHasRecord);
     EXPECT_TRUE(messages.isEmpty());
     // The status bar says which library could not be loaded, from where.
-    EXPECT_EQ(frame_->pageStatus(), Langpack::format(62029, missing));
+    EXPECT_EQ(frame_->pageStatus(), Langpack::format(ids::kLibraryNotLoaded, missing));
     EXPECT_TRUE(frame_->pageStatus().contains(missing));
     // In the status bar itself, not under a message that covers it.
     const auto labels = frame_->statusBar()->findChildren<QLabel*>();
@@ -264,7 +265,7 @@ TEST_F(AnalysisPageTest, AbsentLibraryStillShowsTheRecording) {
     EXPECT_TRUE(frame_->statusBar()->currentMessage().isEmpty());
     click(view, 100, 10);
     click(view, 300, 10);
-    EXPECT_EQ(frame_->pageStatus(), Langpack::format(62029, missing));
+    EXPECT_EQ(frame_->pageStatus(), Langpack::format(ids::kLibraryNotLoaded, missing));
 
     // With the library in place the line is empty.
     view = openPage();
@@ -283,7 +284,7 @@ TEST_F(AnalysisPageTest, ModeCommandsReloadTheTreeForTheirMode) {
     select(view, 0, 1);
     ASSERT_TRUE(view->m_bHasRecord);
 
-    frame_->runCommand(cmd::kContinuous);
+    frame_->runCommand(ids::kCmdContinuous);
     ASSERT_EQ(frame_->activeView(), view);
     EXPECT_EQ(view->storeMode(), kModeContinuous);
     EXPECT_EQ(view->tree()->topLevelItem(0)->childCount(), 0);
@@ -293,18 +294,18 @@ TEST_F(AnalysisPageTest, ModeCommandsReloadTheTreeForTheirMode) {
     EXPECT_EQ(view->rateField()->text(), "...");
     EXPECT_FALSE(view->m_bHasRecord);
     EXPECT_EQ(countPixels(view->rowList()->grab().toImage(), Qt::black), 0);
-    EXPECT_TRUE(frame_->action(cmd::kContinuous)->isChecked());
-    EXPECT_EQ(frame_->modeStatus(), Langpack::text(62020));
+    EXPECT_TRUE(frame_->action(ids::kCmdContinuous)->isChecked());
+    EXPECT_EQ(frame_->modeStatus(), Langpack::text(ids::kStatusContinuousMode));
 
     select(view, 1, 0);
     EXPECT_EQ(view->rateField()->text(), "75");
     EXPECT_FALSE(allDots(fieldsOf(*view)));
-    frame_->runCommand(cmd::kSnap);
+    frame_->runCommand(ids::kCmdSnap);
     EXPECT_EQ(view->tree()->topLevelItem(0)->childCount(), 2);
     EXPECT_EQ(view->tree()->topLevelItem(1)->childCount(), 0);
     EXPECT_TRUE(allDots(fieldsOf(*view)));
     EXPECT_EQ(view->rateField()->text(), "...");
-    EXPECT_EQ(frame_->modeStatus(), Langpack::text(62021));
+    EXPECT_EQ(frame_->modeStatus(), Langpack::text(ids::kStatusSnapMode));
     EXPECT_TRUE(messages.isEmpty());
 }
 
@@ -322,7 +323,7 @@ TEST_F(AnalysisPageTest, PatientManagerClosingReloadsTheTree) {
             PatientRegistry(root_.path()).appendRecord(patient("1003", "Mia Roth")).added());
         return 0;
     });
-    frame_->runCommand(cmd::kPatientManager);
+    frame_->runCommand(ids::kCmdPatients);
     ASSERT_EQ(view->tree()->topLevelItemCount(), 3);
     EXPECT_EQ(view->tree()->topLevelItem(2)->text(0), "1003 Mia Roth");
     ASSERT_NE(view->tree()->currentItem(), nullptr);
@@ -335,7 +336,7 @@ TEST_F(AnalysisPageTest, PatientManagerClosingReloadsTheTree) {
         EXPECT_TRUE(PatientRegistry(root_.path()).remove(1, nullptr).deleted);
         return 0;
     });
-    frame_->runCommand(cmd::kPatientManager);
+    frame_->runCommand(ids::kCmdPatients);
     ASSERT_EQ(view->tree()->topLevelItemCount(), 2);
     EXPECT_EQ(view->tree()->topLevelItem(0)->text(0), "1002 Jonas Weber");
     EXPECT_EQ(view->tree()->currentItem(), nullptr);
@@ -355,7 +356,7 @@ TEST_F(AnalysisPageTest, StaleRecordingGivesAMessage) {
     const RecordingStore store(root_.path(), kModeSnap, QStringLiteral("1001"));
     ASSERT_TRUE(store.remove(0).isNone()); // recording 2 becomes recording 1
     select(view, 0, 1);
-    EXPECT_EQ(messages, QStringList{Langpack::text(62030)});
+    EXPECT_EQ(messages, QStringList{Langpack::text(ids::kRecordingGone)});
     EXPECT_TRUE(allDots(fieldsOf(*view)));
     EXPECT_EQ(view->rateField()->text(), "...");
     EXPECT_FALSE(view->m_bHasRecord);
@@ -370,7 +371,7 @@ TEST_F(AnalysisPageTest, StaleRecordingGivesAMessage) {
     messages.clear();
     select(view, 0, -1);
     select(view, 0, 0);
-    EXPECT_EQ(messages, QStringList{Langpack::text(62030)});
+    EXPECT_EQ(messages, QStringList{Langpack::text(ids::kRecordingGone)});
     QApplication::processEvents();
     EXPECT_EQ(view->tree()->topLevelItem(0)->childCount(), 0);
     EXPECT_FALSE(QFile::exists(store.dataPath()));
@@ -469,16 +470,16 @@ TEST_F(AnalysisPageTest, FrameCommandAndHomeButtonLeadToTheAnalysisPage) {
     auto* view = qobject_cast<AnalysisPage*>(frame_->activeView());
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->tree()->topLevelItemCount(), 2);
-    EXPECT_FALSE(frame_->isCommandEnabled(cmd::kAnalysis)); // already there
+    EXPECT_FALSE(frame_->isCommandEnabled(ids::kCmdAnalysis)); // already there
 
     frame_->ShowPage(page::kHome);
-    ASSERT_TRUE(frame_->isCommandEnabled(cmd::kAnalysis));
-    frame_->runCommand(cmd::kAnalysis);
+    ASSERT_TRUE(frame_->isCommandEnabled(ids::kCmdAnalysis));
+    frame_->runCommand(ids::kCmdAnalysis);
     view = qobject_cast<AnalysisPage*>(frame_->activeView());
     ASSERT_NE(view, nullptr);
     // Results enable the page's picture commands, a first click disables them again.
     select(view, 0, 0);
-    EXPECT_TRUE(frame_->isCommandEnabled(cmd::kSavePicture));
+    EXPECT_TRUE(frame_->isCommandEnabled(ids::kCmdPicture));
     click(view, 100, 10);
-    EXPECT_FALSE(frame_->isCommandEnabled(cmd::kSavePicture));
+    EXPECT_FALSE(frame_->isCommandEnabled(ids::kCmdPicture));
 }

@@ -1,6 +1,7 @@
 // The analysis page's save-picture and mail-picture commands on a real page.
 #include "AnalysisPageFixture.h"
 #include "core/DataPaths.h"
+#include "core/StringIds.h"
 #include "render/PictureMail.h"
 #include "support/StandInMail.h"
 
@@ -93,7 +94,7 @@ TEST_F(AnalysisPictureCommandsTest, MailHandsOneJpegPerRecordingToXdgEmail) {
                 << k;
             EXPECT_EQ(QImageReader::imageFormat(picture), "jpeg") << k;
             const QStringList expected =
-                status == 0 ? QStringList() : QStringList{Message{61842, {}}.text()};
+                status == 0 ? QStringList() : QStringList{Message{ids::kMailFailed, {}}.text()};
             EXPECT_EQ(messages_, expected) << k;
         }
         attached << picture;
@@ -161,5 +162,6 @@ TEST_F(AnalysisPictureCommandsTest, ExportForOtherToolsWritesTheSelection) {
     view->OnExportForOtherTools();
     view->tree()->setCurrentItem(nullptr);
     view->OnExportForOtherTools();
-    EXPECT_EQ(messages_, (QStringList{Message{62030, {}}.text(), Message{62305, {}}.text()}));
+    EXPECT_EQ(messages_, (QStringList{Message{ids::kRecordingGone, {}}.text(),
+                                      Message{ids::kSelectForExport, {}}.text()}));
 }

@@ -3,6 +3,7 @@
 // marks, saving into a patient's store, cancel and a vanishing port.
 #include "device/SimHarness.h"
 
+#include "core/StringIds.h"
 #include "device/StoredRecordings.h"
 #include "records/RecordingStore.h"
 #include "support/PageFixture.h"
@@ -85,7 +86,7 @@ TEST_F(DownloadPageTest, FourRowsChosenThreeSavedByteForByteAndNothingTwice) {
     EXPECT_TRUE(view->saveButton()->isEnabled());
     EXPECT_TRUE(view->downloadButton()->isEnabled());
     EXPECT_TRUE(view->selectAllBox()->isEnabled());
-    EXPECT_EQ(messages_, QStringList(Message{msg::kTransferComplete, {}}.text()));
+    EXPECT_EQ(messages_, QStringList(Message{ids::kTransferComplete, {}}.text()));
     // Every row's trace was drawn from its own blocks.
     EXPECT_GE(view->list()->points().points().size(), 4 * kSamplesPerRecording);
 
@@ -136,8 +137,8 @@ TEST_F(DownloadPageTest, FourRowsChosenThreeSavedByteForByteAndNothingTwice) {
         EXPECT_EQ(questions_, round == 0
                                   ? QStringList(saveQuestion(QStringLiteral("1001"), 1).text())
                                   : QStringList());
-        const Message said = round == 0 ? Message{msg::kTransferComplete, {}}
-                                        : Message{62653, QStringLiteral("1001")};
+        const Message said = round == 0 ? Message{ids::kTransferComplete, {}}
+                                        : Message{ids::kAllAlreadyStored, QStringLiteral("1001")};
         EXPECT_EQ(messages_.last(), said.text());
         EXPECT_EQ(store().count().value, 4);
     }
@@ -154,7 +155,7 @@ TEST_F(DownloadPageTest, CancelStopsTheLinkAndOffersOnlyCompleteRecordings) {
         QTest::qWaitFor([view] { return view->model().rows().size() >= 2; }, kLinkTimeoutMs));
     EXPECT_TRUE(view->progressWindow()->isVisible());
     EXPECT_TRUE(view->progressWindow()->textLabel()->text().contains(
-        QStringLiteral("%1:    2/  4").arg(Langpack::text(61334))));
+        QStringLiteral("%1:    2/  4").arg(Langpack::text(ids::kEcg))));
     QTest::mouseClick(view->progressWindow()->cancelButton(), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([view] { return !view->model().linkRunning(); }, kLinkTimeoutMs));
     EXPECT_FALSE(view->progressWindow()->isVisible());
@@ -171,7 +172,7 @@ TEST_F(DownloadPageTest, VanishingPortShowsTheFailureAndOffersNothingBroken) {
     SimHarness h(c);
     DownloadPage* view = openPage(h);
     ASSERT_TRUE(downloadEnds(view));
-    EXPECT_EQ(messages_, QStringList(Message{msg::kLinkFailed, {}}.text()));
+    EXPECT_EQ(messages_, QStringList(Message{ids::kLinkFailed, {}}.text()));
     ASSERT_EQ(view->model().rows().size(), 1u);
     EXPECT_EQ(view->model().rows()[0].tableIndex, 0);
     EXPECT_TRUE(view->downloadButton()->isEnabled());
@@ -183,7 +184,7 @@ TEST_F(DownloadPageTest, SaveWithNothingReceivedWritesNothing) {
     ASSERT_TRUE(downloadEnds(view));
     view->OnSave();
     EXPECT_TRUE(questions_.isEmpty());
-    EXPECT_EQ(messages_.last(), (Message{61328, {}}.text()));
+    EXPECT_EQ(messages_.last(), (Message{ids::kNothingReceived, {}}.text()));
     EXPECT_FALSE(view->saveButton()->isEnabled());
     EXPECT_EQ(store().count().value, 0);
 }

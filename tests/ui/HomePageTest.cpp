@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/DataPaths.h"
+#include "core/StringIds.h"
 #include "ui/dialogs/PatientManagerDialog.h"
 #include "ui/frame/MainFrame.h"
 #include "ui/frame/PageIds.h"
@@ -140,7 +141,7 @@ TEST_F(HomePageTest, UnopenableRegistryStopsTheSetUpAndIsRetried) {
     state_.dataRoot = root_.file(QStringLiteral("missing/folder"));
     makeFrame(allPages);
     HomePage* view = home();
-    EXPECT_EQ(log_.texts, QStringList{text(61217, QStringLiteral("UserDA.txt"))});
+    EXPECT_EQ(log_.texts, QStringList{text(ids::kCannotOpen, QStringLiteral("UserDA.txt"))});
     EXPECT_FALSE(state_.dataFolderChecked);
     EXPECT_FALSE(state_.homeShown);
     EXPECT_FALSE(qobject_cast<IconButton*>(view->button(HomePage::kContinuous)));

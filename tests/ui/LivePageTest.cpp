@@ -6,6 +6,7 @@
 
 #include "core/AppState.h"
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "records/RecordingStore.h"
 #include "support/TestData.h"
 #include "tools/sim/SimRecordings.h"
@@ -75,7 +76,7 @@ protected:
         pages.add(page::kHome, [](PageHost& frame) { return new Page(frame); });
         frame_ = std::make_unique<MainFrame>(state_, pages);
         EXPECT_TRUE(frame_->OnCreate());
-        frame_->runCommand(cmd::kRealTime);
+        frame_->runCommand(ids::kCmdRealTime);
         auto* view = qobject_cast<LivePage*>(frame_->activeView());
         EXPECT_NE(view, nullptr);
         view->setPatientChooser([this]() -> std::optional<PickedPatient> {
@@ -158,7 +159,7 @@ TEST_F(LivePageTest, RecordsOneSegmentOfValidPacketsForThePickedPatient) {
     EXPECT_EQ(store().readEntry(0).value.heartRate, rateSum / rates);
     EXPECT_EQ(store().readEntry(0).value.kind, mask);
     EXPECT_EQ(mask, 0x4A); // codes 2, 4 and 7
-    EXPECT_EQ(messages_, QStringList(Message{62650, QStringLiteral("1")}.text()));
+    EXPECT_EQ(messages_, QStringList(Message{ids::kNotStored, QStringLiteral("1")}.text()));
 }
 
 // 2342 frames hold 1874 valid ones: stopped there, nothing is stored, and
@@ -175,7 +176,7 @@ TEST_F(LivePageTest, StopBeforeTheSegmentIsFullStoresNothing) {
     EXPECT_FALSE(view->model().running());
     EXPECT_EQ(store().count().value, 0);
     EXPECT_FALSE(QFile::exists(store().dataPath()));
-    EXPECT_EQ(messages_, QStringList(Message{62650, QStringLiteral("29")}.text()));
+    EXPECT_EQ(messages_, QStringList(Message{ids::kNotStored, QStringLiteral("29")}.text()));
 }
 
 TEST_F(LivePageTest, DisplayOnlyAsksNothingAndTouchesNoFile) {
@@ -214,8 +215,8 @@ TEST_F(LivePageTest, VanishingPortReturnsToIdleWithTheFailure) {
     ASSERT_TRUE(waitFor([view] { return !view->model().running(); }));
     EXPECT_TRUE(view->startButton()->isEnabled());
     EXPECT_TRUE(view->text(1231)->text().isEmpty());
-    EXPECT_EQ(messages_, QStringList({Message{msg::kLinkFailed, {}}.text(),
-                                      Message{62650, QStringLiteral("1")}.text()}));
+    EXPECT_EQ(messages_, QStringList({Message{ids::kLinkFailed, {}}.text(),
+                                      Message{ids::kNotStored, QStringLiteral("1")}.text()}));
     EXPECT_EQ(store().count().value, 0);
 }
 
@@ -229,10 +230,11 @@ TEST_F(LivePageTest, StartsThatDoNotReachALink) {
         int message; // 0: none
     } cases[] = {
         {std::nullopt, notATty, 0},
-        {PickedPatient{0, QString(), QStringLiteral("No Id"), {}}, notATty, 61281},
-        {PickedPatient{0, kPatient, {}, {}}, std::nullopt, msg::kRecorderNotFound},
-        {PickedPatient{0, kPatient, {}, {}}, root_.file(QStringLiteral("gone")), 61282},
-        {PickedPatient{0, kPatient, {}, {}}, notATty, 62151},
+        {PickedPatient{0, QString(), QStringLiteral("No Id"), {}}, notATty, ids::kNoPatientId},
+        {PickedPatient{0, kPatient, {}, {}}, std::nullopt, ids::kRecorderNotFound},
+        {PickedPatient{0, kPatient, {}, {}}, root_.file(QStringLiteral("gone")),
+         ids::kRecorderNotFound},
+        {PickedPatient{0, kPatient, {}, {}}, notATty, ids::kPortBusy},
     };
     for (const auto& c : cases) {
         messages_.clear();
@@ -247,7 +249,7 @@ TEST_F(LivePageTest, StartsThatDoNotReachALink) {
         EXPECT_FALSE(view->model().running());
         EXPECT_TRUE(view->startButton()->isEnabled());
         EXPECT_FALSE(view->stopButton()->isEnabled());
-        EXPECT_EQ(looked, c.message == 0 || c.message == 61281 ? 0 : 1);
+        EXPECT_EQ(looked, c.message == 0 || c.message == ids::kNoPatientId ? 0 : 1);
         const QStringList expected =
             c.message ? QStringList(Message{c.message, c.port.value_or(QString())}.text())
                       : QStringList();

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/DataPaths.h"
+#include "core/StringIds.h"
 #include "support/FolderHolder.h"
 #include "ui/frame/MainFrame.h"
 #include "ui/frame/PageIds.h"
@@ -88,46 +89,46 @@ TEST_F(MainFrameTest, UnregisteredPageKeepsTheActivePage) {
     Page* home = frame->ShowPage(page::kHome);
     EXPECT_EQ(frame->ShowPage(page::kAnalysis), nullptr);
     EXPECT_EQ(frame->activeView(), home);
-    EXPECT_FALSE(frame->isCommandEnabled(cmd::kRealTime));
-    EXPECT_TRUE(frame->isCommandEnabled(cmd::kContinuous));
+    EXPECT_FALSE(frame->isCommandEnabled(ids::kCmdRealTime));
+    EXPECT_TRUE(frame->isCommandEnabled(ids::kCmdContinuous));
     // The mode command without its page only changes the mode.
-    frame->runCommand(cmd::kContinuous);
+    frame->runCommand(ids::kCmdContinuous);
     EXPECT_EQ(state_.recordingMode, kModeContinuous);
     EXPECT_EQ(frame->activeView(), home);
-    EXPECT_FALSE(frame->isCommandEnabled(cmd::kAnalysis));
+    EXPECT_FALSE(frame->isCommandEnabled(ids::kCmdAnalysis));
 }
 
 TEST_F(MainFrameTest, ContinuousFromHomeShowsReplayAndEnablesRecordCommands) {
     auto frame = makeFrame(allPages);
     frame->ShowPage(page::kHome);
-    EXPECT_FALSE(frame->isCommandEnabled(cmd::kHome));
-    EXPECT_FALSE(frame->isCommandEnabled(cmd::kReplay));
-    frame->runCommand(cmd::kContinuous);
+    EXPECT_FALSE(frame->isCommandEnabled(ids::kCmdHome));
+    EXPECT_FALSE(frame->isCommandEnabled(ids::kCmdReplay));
+    frame->runCommand(ids::kCmdContinuous);
     EXPECT_EQ(state_.recordingMode, kModeContinuous);
     EXPECT_EQ(frame->activeView()->pageId(), page::kReplayByCommand);
     EXPECT_EQ(frame->activePageClass(), page::kReplay);
-    EXPECT_FALSE(frame->isCommandEnabled(cmd::kReplay));
-    EXPECT_TRUE(frame->isCommandEnabled(cmd::kRecordManagement));
-    EXPECT_TRUE(frame->isCommandEnabled(cmd::kAnalysis));
-    EXPECT_FALSE(frame->isCommandEnabled(cmd::kSnapData));
-    EXPECT_FALSE(frame->isCommandEnabled(cmd::kContinuous));
-    EXPECT_TRUE(frame->isCommandEnabled(cmd::kHome));
+    EXPECT_FALSE(frame->isCommandEnabled(ids::kCmdReplay));
+    EXPECT_TRUE(frame->isCommandEnabled(ids::kCmdRecords));
+    EXPECT_TRUE(frame->isCommandEnabled(ids::kCmdAnalysis));
+    EXPECT_FALSE(frame->isCommandEnabled(ids::kCmdDownload));
+    EXPECT_FALSE(frame->isCommandEnabled(ids::kCmdContinuous));
+    EXPECT_TRUE(frame->isCommandEnabled(ids::kCmdHome));
 
-    frame->runCommand(cmd::kSnap);
+    frame->runCommand(ids::kCmdSnap);
     EXPECT_EQ(state_.recordingMode, kModeSnap);
     EXPECT_EQ(frame->activeView()->pageId(), page::kSnapDataByCommand);
-    EXPECT_FALSE(frame->isCommandEnabled(cmd::kSnapData));
-    frame->runCommand(cmd::kAnalysis);
+    EXPECT_FALSE(frame->isCommandEnabled(ids::kCmdDownload));
+    frame->runCommand(ids::kCmdAnalysis);
     EXPECT_EQ(frame->activePageClass(), page::kAnalysis);
-    EXPECT_TRUE(frame->isCommandEnabled(cmd::kSnapData));
+    EXPECT_TRUE(frame->isCommandEnabled(ids::kCmdDownload));
 
-    frame->runCommand(cmd::kRealTime);
+    frame->runCommand(ids::kCmdRealTime);
     EXPECT_EQ(state_.recordingMode, kModeNone);
     EXPECT_EQ(frame->activePageClass(), page::kRealTime);
-    EXPECT_TRUE(frame->isCommandEnabled(cmd::kAnalysis)); // as the home page's button
-    EXPECT_FALSE(frame->isCommandEnabled(cmd::kReplay));
+    EXPECT_TRUE(frame->isCommandEnabled(ids::kCmdAnalysis)); // as the home page's button
+    EXPECT_FALSE(frame->isCommandEnabled(ids::kCmdReplay));
 
-    frame->runCommand(cmd::kHome);
+    frame->runCommand(ids::kCmdHome);
     EXPECT_EQ(frame->activePageClass(), page::kHome);
 }
 
@@ -139,45 +140,46 @@ TEST_F(MainFrameTest, ModeCommandsShowTheModeAndRefreshThePage) {
     EXPECT_TRUE(frame->modeStatus().isEmpty());
     auto* analysis = static_cast<FakePage*>(frame->ShowPage(page::kAnalysis));
     // Opened without a mode, the analysis page lists Snap recordings.
-    EXPECT_TRUE(frame->action(cmd::kSnap)->isChecked());
-    EXPECT_EQ(frame->modeStatus(), text(62021));
+    EXPECT_TRUE(frame->action(ids::kCmdSnap)->isChecked());
+    EXPECT_EQ(frame->modeStatus(), text(ids::kStatusSnapMode));
 
-    frame->runCommand(cmd::kContinuous);
+    frame->runCommand(ids::kCmdContinuous);
     EXPECT_EQ(frame->activeView(), analysis);
     EXPECT_EQ(analysis->recordsChanged, 1);
-    EXPECT_TRUE(frame->action(cmd::kContinuous)->isChecked());
-    EXPECT_FALSE(frame->action(cmd::kSnap)->isChecked());
-    EXPECT_EQ(frame->modeStatus(), text(62020));
+    EXPECT_TRUE(frame->action(ids::kCmdContinuous)->isChecked());
+    EXPECT_FALSE(frame->action(ids::kCmdSnap)->isChecked());
+    EXPECT_EQ(frame->modeStatus(), text(ids::kStatusContinuousMode));
     // The checked command is the disabled one and says why.
-    EXPECT_FALSE(frame->isCommandEnabled(cmd::kContinuous));
-    EXPECT_EQ(frame->action(cmd::kContinuous)->toolTip(),
-              frame->action(cmd::kContinuous)->text() + u'\n' + text(62027));
+    EXPECT_FALSE(frame->isCommandEnabled(ids::kCmdContinuous));
+    EXPECT_EQ(frame->action(ids::kCmdContinuous)->toolTip(),
+              frame->action(ids::kCmdContinuous)->text() + u'\n' + text(ids::kIsCurrentMode));
 
-    frame->runCommand(cmd::kSnap);
+    frame->runCommand(ids::kCmdSnap);
     EXPECT_EQ(analysis->recordsChanged, 2);
-    EXPECT_TRUE(frame->action(cmd::kSnap)->isChecked());
-    EXPECT_FALSE(frame->action(cmd::kContinuous)->isChecked());
-    EXPECT_EQ(frame->modeStatus(), text(62021));
+    EXPECT_TRUE(frame->action(ids::kCmdSnap)->isChecked());
+    EXPECT_FALSE(frame->action(ids::kCmdContinuous)->isChecked());
+    EXPECT_EQ(frame->modeStatus(), text(ids::kStatusSnapMode));
 
-    frame->runCommand(cmd::kHome);
+    frame->runCommand(ids::kCmdHome);
     EXPECT_TRUE(frame->modeStatus().isEmpty());
-    EXPECT_FALSE(frame->action(cmd::kSnap)->isChecked());
+    EXPECT_FALSE(frame->action(ids::kCmdSnap)->isChecked());
     // Disabled commands name what they need, enabled ones only their label.
     const struct {
         int command;
         int need;
-    } disabled[] = {{cmd::kPrint, 62023},
-                    {cmd::kSavePicture, 62024},
-                    {cmd::kReplay, 62028},
-                    {cmd::kRecordManagement, 62028},
-                    {cmd::kHome, 62022}};
+    } disabled[] = {{ids::kCmdPrint, ids::kNeedsRecording},
+                    {ids::kCmdPicture, ids::kNeedsAnalysedRecording},
+                    {ids::kCmdReplay, ids::kNotInThisVersion},
+                    {ids::kCmdRecords, ids::kNotInThisVersion},
+                    {ids::kCmdHome, ids::kPageAlreadyShown}};
     for (const auto& d : disabled) {
         ASSERT_FALSE(frame->isCommandEnabled(d.command)) << d.command;
         EXPECT_EQ(frame->action(d.command)->toolTip(),
                   frame->action(d.command)->text() + u'\n' + text(d.need))
             << d.command;
     }
-    EXPECT_EQ(frame->action(cmd::kAnalysis)->toolTip(), frame->action(cmd::kAnalysis)->text());
+    EXPECT_EQ(frame->action(ids::kCmdAnalysis)->toolTip(),
+              frame->action(ids::kCmdAnalysis)->text());
 }
 
 // Dialogs and page switches never leave another title; the patient manager
@@ -189,16 +191,16 @@ TEST_F(MainFrameTest, TitleStaysTheProgramsAndPatientManagerRefreshesThePage) {
         dialogs << dialog.windowTitle();
         return 0;
     });
-    const QString title = text(Langpack::kAppTitle).trimmed();
+    const QString title = text(ids::kAppTitle).trimmed();
     frame->ShowPage(page::kHome);
     EXPECT_EQ(frame->windowTitle(), title);
     auto* analysis = static_cast<FakePage*>(frame->ShowPage(page::kAnalysis));
-    frame->runCommand(cmd::kPatientManager);
+    frame->runCommand(ids::kCmdPatients);
     EXPECT_EQ(analysis->recordsChanged, 1);
     EXPECT_EQ(frame->windowTitle(), title);
-    frame->runCommand(cmd::kAbout);
+    frame->runCommand(ids::kCmdAbout);
     EXPECT_EQ(analysis->recordsChanged, 1);
-    frame->runCommand(cmd::kHome);
+    frame->runCommand(ids::kCmdHome);
     EXPECT_EQ(frame->windowTitle(), title);
     EXPECT_EQ(dialogs.size(), 2);
 }
@@ -208,8 +210,8 @@ TEST_F(MainFrameTest, HomeCommandOnTheHomePageOnlyResetsTheMode) {
     Page* home = frame->ShowPage(page::kHome);
     state_.recordingMode = kModeSnap;
     frame->UpdateCommandUI();
-    EXPECT_FALSE(frame->isCommandEnabled(cmd::kHome));
-    frame->OnCommand(cmd::kHome);
+    EXPECT_FALSE(frame->isCommandEnabled(ids::kCmdHome));
+    frame->OnCommand(ids::kCmdHome);
     EXPECT_EQ(state_.recordingMode, kModeNone);
     EXPECT_EQ(frame->activeView(), home);
 }
@@ -218,16 +220,16 @@ TEST_F(MainFrameTest, PrintAndPictureCommandsFollowTheActivePage) {
     auto frame = makeFrame(allPages);
     state_.recordingMode = kModeSnap;
     Page* replay = frame->ShowPage(page::kReplay);
-    EXPECT_FALSE(frame->isCommandEnabled(cmd::kPrint));
+    EXPECT_FALSE(frame->isCommandEnabled(ids::kCmdPrint));
     replay->setHasRecord(true);
-    EXPECT_TRUE(frame->isCommandEnabled(cmd::kPrint));
-    EXPECT_TRUE(frame->isCommandEnabled(cmd::kPrintPreview));
-    EXPECT_FALSE(frame->isCommandEnabled(cmd::kSavePicture));
+    EXPECT_TRUE(frame->isCommandEnabled(ids::kCmdPrint));
+    EXPECT_TRUE(frame->isCommandEnabled(ids::kCmdPreview));
+    EXPECT_FALSE(frame->isCommandEnabled(ids::kCmdPicture));
     Page* analysis = frame->ShowPage(page::kAnalysis);
-    EXPECT_FALSE(frame->isCommandEnabled(cmd::kPrint));
+    EXPECT_FALSE(frame->isCommandEnabled(ids::kCmdPrint));
     analysis->setHasRecord(true);
-    EXPECT_TRUE(frame->isCommandEnabled(cmd::kSavePicture));
-    EXPECT_TRUE(frame->isCommandEnabled(cmd::kMailPicture));
+    EXPECT_TRUE(frame->isCommandEnabled(ids::kCmdPicture));
+    EXPECT_TRUE(frame->isCommandEnabled(ids::kCmdMail));
 }
 
 // ECG.chm in the data folder wins; without it the installed guide, when there
@@ -246,7 +248,7 @@ TEST_F(MainFrameTest, StatusBarNamesAnotherProcessWritingTheDataFolder) {
         else
             EXPECT_EQ(
                 frame->folderStatus(),
-                Langpack::format(msg::kFolderReadOnly, frame->folderStatus().section(u' ', 2, 4)));
+                Langpack::format(ids::kFolderReadOnly, frame->folderStatus().section(u' ', 2, 4)));
         EXPECT_EQ(frame->folderStatus().contains(writer), kind == DataFolderLock::Kind::Exclusive);
         holder.kill();
         frame->refreshFolderStatus();
@@ -277,7 +279,7 @@ TEST_F(MainFrameTest, HelpOpensTheHelpFileElseTheInstalledGuide) {
             opened << url;
             return true;
         });
-        frame->runCommand(cmd::kHelp);
+        frame->runCommand(ids::kCmdHelp);
         ASSERT_EQ(opened.size(), 1);
         EXPECT_EQ(opened.first().toLocalFile(), c.expected) << c.chm << c.guide;
     }
@@ -316,7 +318,7 @@ TEST_F(MainFrameTest, UnrecognisedFileShowsTheMessageAndChangesNothing) {
     const QString bad2 = root_.file(QStringLiteral("other.txt"));
     writeAll(bad2, "more text");
     frame->dropFiles({QUrl::fromLocalFile(bad), QUrl::fromLocalFile(bad2)});
-    EXPECT_EQ(log_.texts, QStringList{text(61218, QStringLiteral("notes.txt"))});
+    EXPECT_EQ(log_.texts, QStringList{text(ids::kDamagedFile, QStringLiteral("notes.txt"))});
     EXPECT_EQ(state_.recordingMode, kModeNone);
     EXPECT_FALSE(state_.pendingFile);
     EXPECT_EQ(frame->activeView(), home);

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/DataPaths.h"
+#include "core/StringIds.h"
 #include "records/PatientRegistry.h"
 #include "ui/dialogs/PatientEditDialog.h"
 #include "ui/dialogs/PatientManagerDialog.h"
@@ -74,7 +75,7 @@ TEST_F(PatientDialogsTest, EditDialogRefusesEmptyIdAndName) {
     dialog.idEdit()->setText(QStringLiteral("12"));
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_EQ(log_.texts, (QStringList{text(61314), text(61315)}));
+    EXPECT_EQ(log_.texts, (QStringList{text(ids::kEmptyPatientId), text(ids::kEmptyName)}));
     dialog.nameEdit()->setText(QStringLiteral("Ada Lind"));
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -100,7 +101,7 @@ TEST_F(PatientDialogsTest, ManagerAddWritesTheRegistryAndSelectsTheRow) {
     manager.setDialogHook(fill(QStringLiteral("7"), QStringLiteral("Bo Kern")));
     manager.onAdd();
     EXPECT_EQ(storedCount(), 1);
-    EXPECT_EQ(log_.texts.last(), text(61901));
+    EXPECT_EQ(log_.texts.last(), text(ids::kPatientIdExists));
 }
 
 TEST_F(PatientDialogsTest, ManagerRowsCarryTheSexIcon) {
@@ -123,7 +124,7 @@ TEST_F(PatientDialogsTest, ManagerRowsCarryTheSexIcon) {
 TEST_F(PatientDialogsTest, ManagerEditRewritesTheSelectedRecord) {
     PatientManagerDialog manager(state_, prompter_);
     manager.onEdit();
-    EXPECT_EQ(log_.texts, QStringList{text(61319)});
+    EXPECT_EQ(log_.texts, QStringList{text(ids::kNoPatientChosen)});
     manager.setDialogHook(fill(QStringLiteral("31"), QStringLiteral("Old Name")));
     manager.onAdd();
     selectRow(manager.list(), 0);
@@ -144,7 +145,7 @@ TEST_F(PatientDialogsTest, ManagerEditRewritesTheSelectedRecord) {
     const PatientRecord r = stored()[0];
     EXPECT_EQ(r.id, QStringLiteral("31"));
     EXPECT_EQ(r.name, QStringLiteral("New Name"));
-    EXPECT_EQ(r.sex, text(61272));
+    EXPECT_EQ(r.sex, text(ids::kFemale));
     EXPECT_EQ(r.weight, QStringLiteral("12.5"));
     EXPECT_EQ(r.revision, PatientRecord::kRevisionEdited);
     EXPECT_EQ(manager.list()->topLevelItem(0)->text(2), QStringLiteral("New Name"));
@@ -315,7 +316,7 @@ TEST_F(PatientDialogsTest, DuplicateIdKeepsTheAddDialogOpen) {
         d.sexBox()->setCurrentIndex(1);
         EXPECT_FALSE(clickOk(d));
         stayedOpen = d.isVisible();
-        EXPECT_EQ(log_.texts, QStringList{text(61901)});
+        EXPECT_EQ(log_.texts, QStringList{text(ids::kPatientIdExists)});
         EXPECT_EQ(storedCount(), 1);
         EXPECT_EQ(d.idEdit()->text(), QStringLiteral("7"));
         for (const Typed& t : typing)
@@ -334,14 +335,14 @@ TEST_F(PatientDialogsTest, DuplicateIdKeepsTheAddDialogOpen) {
     for (const Typed& t : typing)
         EXPECT_EQ(r.*t.member, t.keys);
     EXPECT_EQ(r.remarks, QStringLiteral("Pacemaker"));
-    EXPECT_EQ(r.sex, text(61272));
+    EXPECT_EQ(r.sex, text(ids::kFemale));
     EXPECT_EQ(state_.currentPatient, 2);
 }
 
 TEST_F(PatientDialogsTest, ManagerDeleteAsksAndRemoves) {
     PatientManagerDialog manager(state_, prompter_);
     manager.onDelete();
-    EXPECT_EQ(log_.texts, QStringList{text(61319)});
+    EXPECT_EQ(log_.texts, QStringList{text(ids::kNoPatientChosen)});
     for (const char* id : {"1a", "2b", "3c"}) {
         manager.setDialogHook(fill(QString::fromLatin1(id), QStringLiteral("Name")));
         manager.onAdd();
@@ -352,7 +353,7 @@ TEST_F(PatientDialogsTest, ManagerDeleteAsksAndRemoves) {
 
     log_.setAnswer(false);
     manager.onDelete();
-    EXPECT_EQ(log_.questions, QStringList{text(61321, QStringLiteral("1a"))});
+    EXPECT_EQ(log_.questions, QStringList{text(ids::kDeletePatientQuestion, QStringLiteral("1a"))});
     EXPECT_EQ(storedCount(), 3);
 
     log_.setAnswer(true);
@@ -369,7 +370,7 @@ TEST_F(PatientDialogsTest, ManagerDeleteAsksAndRemoves) {
 TEST_F(PatientDialogsTest, PickerOkNeedsARow) {
     PatientPickerDialog picker(root_.path(), prompter_);
     picker.accept();
-    EXPECT_EQ(log_.texts, QStringList{text(61257)});
+    EXPECT_EQ(log_.texts, QStringList{text(ids::kSelectItem)});
     EXPECT_EQ(picker.result(), QDialog::Rejected);
     EXPECT_FALSE(picker.picked().has_value());
     EXPECT_EQ(picker.list()->columnCount(), 9);
@@ -385,7 +386,8 @@ TEST_F(PatientDialogsTest, QuickAddValidatesItsFields) {
     dialog.accept();
     dialog.secondEdit()->setText(QStringLiteral(" Holt "));
     dialog.accept(); // same id ignoring case
-    EXPECT_EQ(log_.texts, (QStringList{text(61314), text(61315), text(61316), text(61317)}));
+    EXPECT_EQ(log_.texts, (QStringList{text(ids::kEmptyPatientId), text(ids::kEmptyName),
+                                       text(ids::kEmptyLastName), text(ids::kPatientIdTaken)}));
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_EQ(dialog.idEdit()->text(), QStringLiteral("abc"));
     EXPECT_EQ(dialog.secondEdit()->text(), QStringLiteral(" Holt "));
@@ -438,7 +440,7 @@ TEST_F(PatientDialogsTest, DamagedRecordEndsTheListsWithTheMessage) {
     damaged.replace(0, 32, ByteWriter().text(QStringLiteral("ABCDEFGHIJKLMNOP"), 32).bytes());
     writeAll(paths::registry(root_.path()),
              ByteWriter().i32(3).raw(good.encode()).raw(damaged).raw(good.encode()).bytes());
-    const QString expected = text(61218, QStringLiteral("UserDA.txt"));
+    const QString expected = text(ids::kDamagedFile, QStringLiteral("UserDA.txt"));
 
     PatientManagerDialog manager(state_, prompter_);
     EXPECT_EQ(manager.list()->topLevelItemCount(), 1);

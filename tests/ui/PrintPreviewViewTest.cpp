@@ -5,6 +5,7 @@
 // and the one-or-two-sheet choice carried to the next preview.
 #include "ui/pages/PrintPreviewView.h"
 #include "core/AppSettings.h"
+#include "core/StringIds.h"
 #include "render/ReportSources.h"
 #include "support/PreviewSheets.h"
 #include "ui/AnalysisPageFixture.h"
@@ -23,7 +24,6 @@
 #include <cmath>
 
 using namespace vantora;
-using namespace vantora::previewcmd;
 
 namespace {
 
@@ -90,8 +90,8 @@ TEST_F(PrintPreviewViewTest, OpensFromTheAnalysisPageAndClosesBackToIt) {
     const QString notRecording = out_.filePath(QStringLiteral("note.txt"));
     test::writeAll(notRecording, QByteArray("text"));
 
-    ASSERT_TRUE(frame_->isCommandEnabled(cmd::kPrintPreview));
-    frame_->runCommand(cmd::kPrintPreview);
+    ASSERT_TRUE(frame_->isCommandEnabled(ids::kCmdPreview));
+    frame_->runCommand(ids::kCmdPreview);
     QPointer<PrintPreviewView> shown = preview();
     ASSERT_TRUE(shown);
     EXPECT_TRUE(shown->isVisible());
@@ -99,7 +99,8 @@ TEST_F(PrintPreviewViewTest, OpensFromTheAnalysisPageAndClosesBackToIt) {
     EXPECT_FALSE(frame_->toolbarTools()->isVisible());
     EXPECT_EQ(frame_->activeView(), page);
     EXPECT_EQ(shown->model().pageCount(), 1);
-    for (int command : {kNext, kPrevious, kSheets, kZoomOut})
+    for (int command : {ids::kCmdPreviewNext, ids::kCmdPreviewPrevious, ids::kCmdPreviewSheets,
+                        ids::kCmdPreviewZoomOut})
         EXPECT_FALSE(shown->action(command)->isEnabled()) << command;
 
     frame_->dropFiles({QUrl::fromLocalFile(notRecording)}); // ignored while previewing
@@ -128,7 +129,7 @@ TEST_F(PrintPreviewViewTest, OpensFromTheAnalysisPageAndClosesBackToIt) {
     EXPECT_FALSE(shown);
 
     // Again, closed by Esc; then drops are taken again.
-    frame_->runCommand(cmd::kPrintPreview);
+    frame_->runCommand(ids::kCmdPreview);
     ASSERT_TRUE(preview());
     QTest::keyClick(preview()->sheetArea(), Qt::Key_Escape);
     EXPECT_EQ(frame_->previewView(), nullptr);
@@ -138,7 +139,7 @@ TEST_F(PrintPreviewViewTest, OpensFromTheAnalysisPageAndClosesBackToIt) {
     EXPECT_EQ(messages_.size(), 1);
 
     // A page switch closes the preview first.
-    frame_->runCommand(cmd::kPrintPreview);
+    frame_->runCommand(ids::kCmdPreview);
     ASSERT_TRUE(preview());
     Page* next = frame_->ShowPage(page::kAnalysis);
     EXPECT_EQ(frame_->previewView(), nullptr);
@@ -169,7 +170,8 @@ TEST_F(PrintPreviewViewTest, StepsThroughTheReportsByKeyAndClick) {
         QTest::keyClick(area, k.key);
         EXPECT_EQ(preview()->model().current(), k.current) << k.key;
         EXPECT_EQ(preview()->model().zoom(), k.zoom) << k.key;
-        for (int command : {kNext, kPrevious, kSheets, kZoomIn, kZoomOut})
+        for (int command : {ids::kCmdPreviewNext, ids::kCmdPreviewPrevious, ids::kCmdPreviewSheets,
+                            ids::kCmdPreviewZoomIn, ids::kCmdPreviewZoomOut})
             EXPECT_EQ(preview()->action(command)->isEnabled(), preview()->model().enabled(command))
                 << command;
     }
@@ -179,7 +181,7 @@ TEST_F(PrintPreviewViewTest, StepsThroughTheReportsByKeyAndClick) {
     EXPECT_EQ(pages->maximum(), 2);
     pages->setValue(0);
     EXPECT_EQ(preview()->model().current(), 0);
-    EXPECT_FALSE(preview()->action(kPrevious)->isEnabled());
+    EXPECT_FALSE(preview()->action(ids::kCmdPreviewPrevious)->isEnabled());
     // So does the wheel, a page a notch: towards the user is the next page.
     QWheelEvent wheel(QPointF(40, 40), sheets->mapToGlobal(QPointF(40, 40)), QPoint(),
                       QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -188,9 +190,9 @@ TEST_F(PrintPreviewViewTest, StepsThroughTheReportsByKeyAndClick) {
     EXPECT_EQ(pages->value(), 1);
 
     // Two sheets: pages 2 and 3, the caption now offers one.
-    preview()->runCommand(kSheets);
+    preview()->runCommand(ids::kCmdPreviewSheets);
     ASSERT_EQ(preview()->sheetRects().size(), 2);
-    EXPECT_EQ(preview()->action(kSheets)->text(), Langpack::text(previewtext::kOneSheet));
+    EXPECT_EQ(preview()->action(ids::kCmdPreviewSheets)->text(), Langpack::text(ids::kOnePage));
     expectSheetsAre(set, true);
 
     // A click on the right sheet magnifies page 3 around the clicked point:
@@ -223,11 +225,11 @@ TEST_F(PrintPreviewViewTest, StepsThroughTheReportsByKeyAndClick) {
     EXPECT_EQ(preview()->sheetRects().size(), 2);
 
     // The next preview starts with two sheets.
-    preview()->runCommand(kClose);
+    preview()->runCommand(ids::kCmdPreviewClose);
     PrintPreviewView::open(*frame_, 3, build, kA4Landscape);
     EXPECT_EQ(preview()->model().sheetsShown(), 2);
-    preview()->runCommand(kSheets);
-    preview()->runCommand(kClose);
+    preview()->runCommand(ids::kCmdPreviewSheets);
+    preview()->runCommand(ids::kCmdPreviewClose);
     PrintPreviewView::open(*frame_, 3, build, kA4Landscape);
     EXPECT_EQ(preview()->model().sheetsShown(), 1);
 }

@@ -5,6 +5,7 @@
 #include "app/StationApp.h"
 #include "app/StationPages.h"
 #include "core/AppState.h"
+#include "core/StringIds.h"
 #include "records/ChartFile.h"
 #include "ui/dialogs/ExportFileDialog.h"
 #include "ui/frame/MainFrame.h"
@@ -109,7 +110,7 @@ TEST_F(RecordsPageTest, StartedWithAChartTheFirstDisplayImportsIt) {
     EXPECT_EQ(page->recordingList()->topLevelItem(3)->text(2), QStringLiteral("71"));
     EXPECT_EQ(rowOf(page->recordingList()), 0);
     EXPECT_TRUE(page->preview()->hasRecording());
-    EXPECT_TRUE(page->infoBox()->toPlainText().startsWith(text(61204)));
+    EXPECT_TRUE(page->infoBox()->toPlainText().startsWith(text(ids::kTypeNormalRhythm)));
 }
 
 // The whole road: the station started with a chart file opens on this page,
@@ -159,14 +160,14 @@ TEST_F(RecordsPageTest, KeyboardSearchArrowsAndDelete) {
 
     // The gain redraws the same recording.
     page->gainChoice()->setCurrentIndex(1);
-    EXPECT_EQ(page->gainCaption()->text(), text(61219) + QStringLiteral(" 20mm/1mv"));
+    EXPECT_EQ(page->gainCaption()->text(), text(ids::kGain) + QStringLiteral(" 20mm/1mv"));
     EXPECT_EQ(page->model().currentRecording(), 1);
 
     // Delete on the selected recording asks first, even with "all" chosen.
     page->deleteAllChoice()->setChecked(true);
     log_.setAnswer(false);
     QTest::keyClick(page->recordingList(), Qt::Key_Delete);
-    EXPECT_EQ(log_.questions, QStringList{text(61258)});
+    EXPECT_EQ(log_.questions, QStringList{text(ids::kDeleteRecordingQuestion)});
     EXPECT_EQ(page->recordingList()->topLevelItemCount(), 3);
     log_.setAnswer(true);
     QTest::keyClick(page->recordingList(), Qt::Key_Delete);
@@ -181,7 +182,7 @@ TEST_F(RecordsPageTest, KeyboardSearchArrowsAndDelete) {
     page->searchText()->clear();
     QTest::keyClicks(page->searchText(), QStringLiteral("nobody"));
     QTest::keyClick(page->searchText(), Qt::Key_Return);
-    EXPECT_EQ(log_.texts.last(), text(61242, QStringLiteral("nobody")));
+    EXPECT_EQ(log_.texts.last(), text(ids::kNoNameMatch, QStringLiteral("nobody")));
     EXPECT_EQ(rowOf(page->patientList()), 1);
     page->button(RecordsPage::kShowAll)->click();
     EXPECT_TRUE(page->searchText()->text().isEmpty());
@@ -202,7 +203,7 @@ TEST_F(RecordsPageTest, ExportPictureAndRefusedName) {
     EXPECT_EQ(picture.size(), QSize(782, 3 * 130));
     EXPECT_EQ(picture, QImage(page->preview()->grab().toImage()).convertToFormat(picture.format()));
     page->button(RecordsPage::kExport)->click();
-    EXPECT_EQ(log_.texts, QStringList{text(61345)});
+    EXPECT_EQ(log_.texts, QStringList{text(ids::kNotChartName)});
     EXPECT_EQ(readAll(store42().dataPath()), data);
 
     dialogs_.files = {root_.file(QStringLiteral("one.cEcg"))};
@@ -215,14 +216,14 @@ TEST_F(RecordsPageTest, NoteShownInBlueUnderTheRedLine) {
     RecordsPage* page = showPage();
     page->setDialogs(&dialogs_);
     page->button(RecordsPage::kNote)->click();
-    EXPECT_EQ(log_.texts, QStringList{text(61257)}); // patient 7 has no recording
+    EXPECT_EQ(log_.texts, QStringList{text(ids::kSelectItem)}); // patient 7 has no recording
     page->patientList()->setCurrentItem(page->patientList()->topLevelItem(1));
     dialogs_.note = QStringLiteral("ST <depressed>\nrepeat");
     page->button(RecordsPage::kNote)->click();
     EXPECT_EQ(page->infoBox()->toPlainText(),
-              text(61204) + QStringLiteral("\nST <depressed>\nrepeat"));
+              text(ids::kTypeNormalRhythm) + QStringLiteral("\nST <depressed>\nrepeat"));
     const QString html = page->infoBox()->toHtml();
-    EXPECT_TRUE(html.contains(QStringLiteral("color:#ff0000;\">") + text(61204)));
+    EXPECT_TRUE(html.contains(QStringLiteral("color:#ff0000;\">") + text(ids::kTypeNormalRhythm)));
     EXPECT_TRUE(html.contains(QStringLiteral("color:#0000ff;\">ST &lt;depressed&gt;")));
 }
 

@@ -2,6 +2,7 @@
 // time with buttons and Page Up/Down, thumbnails with the arrows, the fields
 // of the selection, the gain and the patient search.
 #include "ui/pages/ReplayPage.h"
+#include "core/StringIds.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingStore.h"
@@ -116,8 +117,8 @@ TEST_F(ReplayPageTest, SelectionFillsTheFieldsArrowsMoveAndGainRedraws) {
     ASSERT_EQ(view->model().selected(), 1);
     EXPECT_EQ(view->rateField()->text(), "61");
     EXPECT_EQ(view->timeField()->text(), "2026-12-01 00:01");
-    EXPECT_TRUE(
-        view->infoBox()->toPlainText().startsWith(Langpack::text(61203 + recordingTypeCode(3))));
+    EXPECT_TRUE(view->infoBox()->toPlainText().startsWith(
+        Langpack::text(ids::kTypeUnclassified + recordingTypeCode(3))));
     EXPECT_TRUE(view->m_bHasRecord);
 
     const QImage gain1 = view->trace()->grab().toImage();

@@ -4,6 +4,7 @@
 // poppler. The preview takes the same recordings.
 #include "core/AppSettings.h"
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "records/ReplayFixtures.h"
 #include "render/ReportSources.h"
 #include "support/PageFixture.h"
@@ -87,7 +88,7 @@ TEST_F(ReplayReportCommandsTest, SavedAndPrintedReportOfTheSecondListPage) {
         const QString text = pdfText(out_.filePath(name));
         EXPECT_TRUE(text.contains(number)) << name << "\n" << text.toStdString();
         EXPECT_TRUE(text.contains("Anna Berg")) << name;
-        EXPECT_TRUE(text.contains(Langpack::text(61220))) << name;
+        EXPECT_TRUE(text.contains(Langpack::text(ids::kSnapReportTitle))) << name;
     }
     EXPECT_TRUE(messages_.isEmpty());
 }
@@ -151,21 +152,21 @@ TEST_F(ReplayReportCommandsTest, PreviewShowsTheRecordingsPrintTakes) {
     ReplayPage* view = open();
     for (const auto& [all, pages] : {std::pair{false, 1}, std::pair{true, 15}}) {
         view->allRecordings()->setChecked(all);
-        ASSERT_TRUE(frame_->isCommandEnabled(cmd::kPrintPreview));
-        frame_->runCommand(cmd::kPrintPreview);
+        ASSERT_TRUE(frame_->isCommandEnabled(ids::kCmdPreview));
+        frame_->runCommand(ids::kCmdPreview);
         auto* preview = qobject_cast<PrintPreviewView*>(frame_->previewView());
         ASSERT_NE(preview, nullptr);
         EXPECT_FALSE(view->isVisible());
         EXPECT_EQ(preview->model().pageCount(), pages);
-        while (preview->action(previewcmd::kNext)->isEnabled())
-            preview->runCommand(previewcmd::kNext);
+        while (preview->action(ids::kCmdPreviewNext)->isEnabled())
+            preview->runCommand(ids::kCmdPreviewNext);
         EXPECT_EQ(preview->model().current(), pages - 1);
         const RecordReportSet last = ReadRecordReports(root_.path(), kModeSnap, 1, {pages - 1});
         ASSERT_EQ(last.items.size(), 1u);
         EXPECT_TRUE(test::sheetShows(
             *preview, 0, *MakeRecordReportPage(last, 0, reportSheetUnits(preview->sheetMm())),
             true));
-        preview->runCommand(previewcmd::kClose);
+        preview->runCommand(ids::kCmdPreviewClose);
         EXPECT_TRUE(view->isVisible());
     }
     AppSettings::setStoreFile(QString());

@@ -4,6 +4,7 @@
 // landscape job per report named "Sample Document" with the patient's name;
 // a queue whose name and device both say XPS is refused on the server's word.
 #include "ui/dialogs/ReportPrinting.h"
+#include "core/StringIds.h"
 #include "records/ReplayFixtures.h"
 #include "support/PrivateCups.h"
 #include "ui/AnalysisPageFixture.h"
@@ -114,8 +115,8 @@ TEST_F(ReportPrintingTest, AnalysisReportIsOneJobUnlessTheQueueIsADocumentWriter
     for (const auto& c : cases) {
         messages_.clear();
         const QStringList jobs = printOn(view, QString::fromLatin1(c.queue));
-        EXPECT_EQ(messages_, c.refused ? QStringList{Langpack::text(reportmsg::kDocumentWriter)}
-                                       : QStringList{})
+        EXPECT_EQ(messages_,
+                  c.refused ? QStringList{Langpack::text(ids::kNotRealPrinter)} : QStringList{})
             << c.queue;
         ASSERT_EQ(jobs.size(), c.refused ? 0 : 1) << c.queue;
         if (!c.refused)

@@ -1,10 +1,10 @@
 // vantora-cli demo --data DIR: a data folder with a few patients and recordings
 // of both kinds from the ECG generator. The same folder results on every run.
+#include "core/StringIds.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientIdMap.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingStore.h"
-#include "records/StoreMessages.h"
 #include "tools/cli/CliContext.h"
 #include "tools/cli/StoreOptions.h"
 
@@ -137,12 +137,12 @@ int runDemo(CliContext& ctx) {
     ctx.finish();
     const QString root = ctx.dataRoot;
     if (!ctx.dataReady)
-        throw CommandFailure{{storemsg::kCannotOpen, root}};
+        throw CommandFailure{{ids::kCannotOpen, root}};
     const PatientRegistry registry(root);
     const auto existing = registry.count();
     failOnMessage(existing.message);
     if (existing.value > 0)
-        throw CommandFailure{{storemsg::kDemoFolderInUse, root}};
+        throw CommandFailure{{ids::kDemoFolderInUse, root}};
     PatientIdMap ids;
     int snap = 0;
     int continuous = 0;

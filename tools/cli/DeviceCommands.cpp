@@ -1,5 +1,6 @@
 // vantora-cli download|record: the recorder link, on the same readers and the
 // same store code the pages use.
+#include "core/StringIds.h"
 #include "device/DeviceLink.h"
 #include "device/DownloadCollector.h"
 #include "device/LiveRecording.h"
@@ -25,7 +26,6 @@ namespace vantora::cli {
 
 namespace {
 
-constexpr int kNothingReceived = 61328;
 constexpr int kWaitSliceMs = 1000;
 
 DeviceLink::PortFinder portFinder(const std::optional<QString>& port) {
@@ -63,7 +63,7 @@ QString openFailureReason(int openResult, const DeviceLink& link, std::vector<in
     if (openResult != DeviceLink::kOpenFailed)
         return {};
     const DeviceLink::OpenFailure& f = link.openFailure();
-    messages.push_back(f.error == ENOENT ? msg::kRecorderNotFound : msg::kLinkFailed);
+    messages.push_back(f.error == ENOENT ? ids::kRecorderNotFound : ids::kLinkFailed);
     return f.port + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(f.error));
 }
 
@@ -71,10 +71,10 @@ QString openFailureReason(int openResult, const DeviceLink& link, std::vector<in
 // the command fail after its report: status 1 with the text on stderr.
 int finishLink(int openResult, const std::vector<int>& messages, const QString& reason) {
     const bool failed =
-        std::find(messages.begin(), messages.end(), msg::kLinkFailed) != messages.end();
+        std::find(messages.begin(), messages.end(), ids::kLinkFailed) != messages.end();
     if (openResult == DeviceLink::kStarted && !failed)
         return 0;
-    const int id = failed ? msg::kLinkFailed : (messages.empty() ? 0 : messages.front());
+    const int id = failed ? ids::kLinkFailed : (messages.empty() ? 0 : messages.front());
     const QString text = id != 0 ? Message{id, {}}.text() : QString();
     QString line = text.isEmpty() ? QStringLiteral("link error %1").arg(openResult) : text;
     if (!reason.isEmpty())
@@ -147,11 +147,11 @@ int runDownload(CliContext& ctx) {
     }
     int saved = 0;
     if (opened == DeviceLink::kStarted && received.empty()) {
-        messages.push_back(kNothingReceived);
+        messages.push_back(ids::kNothingReceived);
     } else if (chosen.empty() && alreadyThere > 0) {
-        messages.push_back(msg::kAllAlreadyStored);
+        messages.push_back(ids::kAllAlreadyStored);
         std::fprintf(stderr, "%s\n",
-                     Message{msg::kAllAlreadyStored, patient.id}.text().toUtf8().constData());
+                     Message{ids::kAllAlreadyStored, patient.id}.text().toUtf8().constData());
     } else if (!chosen.empty() &&
                prompter.get().confirm(saveQuestion(patient.id, int(chosen.size())))) {
         const SnapAppendResult result = store.appendSnap(chosen);

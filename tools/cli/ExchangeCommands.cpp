@@ -1,5 +1,6 @@
 // vantora-cli export-edf and export-csv: recordings for other tools (EDF
 // viewers, MNE, spreadsheets). Nothing leaves the store.
+#include "core/StringIds.h"
 #include "records/EdfExport.h"
 #include "records/ExchangeExport.h"
 #include "records/PatientRegistry.h"
@@ -23,7 +24,7 @@ ExportRequest readRequest(CliContext& ctx) {
     const PatientReadResult record = PatientRegistry(ctx.dataRoot).read(patient.position);
     failOnMessage(record.message);
     if (!record.record)
-        throw CommandFailure{Message{msg::kNoPatientAtPosition, QString::number(patient.position)}};
+        throw CommandFailure{Message{ids::kNoPatientAtPosition, QString::number(patient.position)}};
     requireWholeStore(ctx.dataRoot, mode, record.record->id);
     auto set = readExchangeSet(ctx.dataRoot, mode, *record.record, k);
     failOnMessage(set.message);

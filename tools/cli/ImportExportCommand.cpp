@@ -1,4 +1,5 @@
 // vantora-cli import FILE and export: chart files and the recorder's card file.
+#include "core/StringIds.h"
 #include "records/ChartFile.h"
 #include "tools/cli/CliContext.h"
 #include "tools/cli/StoreOptions.h"
@@ -53,9 +54,9 @@ int runExport(CliContext& ctx) {
     // The recordings leave the store, so the chart may become their only copy:
     // a file already there is never replaced by accident.
     if (QFileInfo::exists(out) && !force)
-        throw CommandFailure{{climsg::kExportTargetExists, out}};
+        throw CommandFailure{{ids::kCliExportTargetExists, out}};
     ChartExportResult result;
-    if (prompter.get().confirm({climsg::kExportQuestion, out})) {
+    if (prompter.get().confirm({ids::kCliExportQuestion, out})) {
         FixedPrompter replace(force);
         result = ChartFile(ctx.dataRoot, mode).exportRecordings(patient.position, k, out, replace);
     } else {

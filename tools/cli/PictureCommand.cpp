@@ -1,5 +1,6 @@
 // vantora-cli picture: the analysis page's picture of a stored recording,
 // composed off-screen as the page's save-picture command does.
+#include "core/StringIds.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingDescription.h"
 #include "records/RecordingNotes.h"
@@ -31,7 +32,7 @@ int runPicture(CliContext& ctx) {
     const PatientReadResult record = PatientRegistry(ctx.dataRoot).read(patient.position);
     failOnMessage(record.message);
     if (!record.record)
-        throw CommandFailure{Message{msg::kNoPatientAtPosition, QString::number(patient.position)}};
+        throw CommandFailure{Message{ids::kNoPatientAtPosition, QString::number(patient.position)}};
     const auto note = RecordingNotes(ctx.dataRoot, mode, patient.id).read(entry.value.time);
     failOnMessage(note.message);
 

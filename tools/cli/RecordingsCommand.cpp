@@ -1,4 +1,5 @@
 // vantora-cli recordings list|samples|remove: the recording stores of a patient.
+#include "core/StringIds.h"
 #include "records/RecordingStore.h"
 #include "tools/cli/CliContext.h"
 #include "tools/cli/StoreOptions.h"
@@ -56,7 +57,7 @@ int remove(CliContext& ctx) {
     ctx.finish();
     const RecordingStore store(ctx.dataRoot, mode, patient.id);
     const int question =
-        k == RecordingStore::kAll ? climsg::kRemoveAllQuestion : climsg::kRemoveOneQuestion;
+        k == RecordingStore::kAll ? ids::kCliRemoveAllQuestion : ids::kCliRemoveOneQuestion;
     const bool removed = prompter.get().confirm({question, patient.id});
     if (removed)
         failOnMessage(store.remove(k));

@@ -3,6 +3,7 @@
 // record reports with each recording's note as the diagnosis.
 #include "analysis/AnalysisPageModel.h"
 #include "core/SignalFormat.h"
+#include "core/StringIds.h"
 #include "records/RecordingStore.h"
 #include "render/ReportOutput.h"
 #include "render/ReportSources.h"
@@ -15,9 +16,6 @@
 namespace vantora::cli {
 
 namespace {
-
-constexpr int kNotAnalysed = 62251;  // the recording gave no analysis to report
-constexpr int kNoRecordings = 62252; // "$": patient id
 
 QPageSize::PageSizeId paperOption(CliContext& ctx) {
     const QString paper = ctx.takeOption("paper").value_or(QStringLiteral("a4"));
@@ -77,7 +75,7 @@ int runReport(CliContext& ctx) {
                                             recordingIndices(ctx, mode, patient.id, k));
     failOnMessage(set.message);
     if (set.items.empty())
-        throw CommandFailure{Message{kNoRecordings, patient.id}};
+        throw CommandFailure{Message{ids::kNoRecordingsToReport, patient.id}};
     Message written;
     if (analysis) {
         const RecordReportItem& item = set.items.at(0);
@@ -86,7 +84,7 @@ int runReport(CliContext& ctx) {
         if (start && !page.RunAnalysis(*start, *end))
             page.clearResults();
         if (!page.analysisValid())
-            throw CommandFailure{Message{kNotAnalysed, {}}};
+            throw CommandFailure{Message{ids::kNotAnalysed, {}}};
         const AnalysisReportInput input = analysisInput(page, set.patient, item.entry, diagnosis);
         written = WriteReportPdf(out, paper, 1, [&](int, const QSize& sheet) {
             return MakeAnalysisReportPage(item.samples, input, sheet);

@@ -1,9 +1,9 @@
 #include "tools/cli/StoreOptions.h"
 
 #include "core/DataPaths.h"
+#include "core/StringIds.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingStore.h"
-#include "records/StoreMessages.h"
 
 #include <unistd.h>
 
@@ -26,7 +26,7 @@ PatientRef findPatient(const QString& dataRoot, const QString& id, Qt::CaseSensi
     }
     // A list that stopped at a damaged record may hold the patient further on.
     failOnMessage(list.message);
-    throw CommandFailure{{storemsg::kNoPatientWithId, id}};
+    throw CommandFailure{{ids::kNoPatientWithId, id}};
 }
 
 void requireWholeStore(const QString& dataRoot, int32_t mode, const QString& id) {

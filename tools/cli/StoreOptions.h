@@ -30,14 +30,6 @@ void requireWholeStore(const QString& dataRoot, int32_t mode, const QString& id)
 // --number K (1-based, as listed) or --all: the 0-based recording, or -1.
 int requireRecordingChoice(CliContext& ctx, bool allowAll);
 
-// Messages of the command line's own questions and refusals.
-namespace climsg {
-constexpr int kExportQuestion = 62060;     // "$": the chart file
-constexpr int kRemoveOneQuestion = 62061;  // "$": patient id
-constexpr int kRemoveAllQuestion = 62062;  // "$": patient id
-constexpr int kExportTargetExists = 62063; // "$": the chart file
-} // namespace climsg
-
 // --yes answers every question with Yes; otherwise the terminal asks.
 class CliPrompter {
 public:

@@ -1,13 +1,14 @@
 #include "tools/cli/TerminalPrompter.h"
 
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 
 #include <QString>
 
 namespace vantora::cli {
 
 bool TerminalPrompter::confirm(const Message& question) {
-    const QByteArray caption = Langpack::text(msg::kConfirmCaption).toUtf8();
+    const QByteArray caption = Langpack::text(ids::kConfirmCaption).toUtf8();
     const QByteArray text = question.text().toUtf8();
     std::fprintf(out_, "%s: %s [y/N] ", caption.constData(), text.constData());
     std::fflush(out_);

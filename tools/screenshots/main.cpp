@@ -6,6 +6,7 @@
 #include "app/StationPages.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "records/RecordingNotes.h"
 #include "ui/dialogs/PatientManagerDialog.h"
 #include "ui/dialogs/PatientPickerDialog.h"
@@ -168,7 +169,7 @@ int main(int argc, char** argv) {
     vantora::MainFrame frame(state, std::move(pages));
     frame.OnCreate();
     frame.ShowPage(vantora::page::kHome);
-    frame.setWindowTitle(vantora::Langpack::text(vantora::Langpack::kAppTitle));
+    frame.setWindowTitle(vantora::Langpack::text(vantora::ids::kAppTitle));
     ok &= save(frame, out.filePath("home.png"));
 
     vantora::PatientManagerDialog manager(state, frame.prompter());
@@ -191,7 +192,7 @@ int main(int argc, char** argv) {
     }
     ok &= save(frame, out.filePath("analysis.png"));
     // Its report in the print preview, which then closes back to the page.
-    frame.runCommand(vantora::cmd::kPrintPreview);
+    frame.runCommand(vantora::ids::kCmdPreview);
     ok &= save(frame, out.filePath("preview.png"));
     frame.ClosePreview();
     ok &= recordsShot(frame, state, out.filePath("records.png"));

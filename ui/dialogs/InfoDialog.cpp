@@ -1,6 +1,7 @@
 #include "ui/dialogs/InfoDialog.h"
 
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -10,13 +11,10 @@
 
 namespace vantora {
 
-namespace {
-constexpr int kTitle = 61950;     // caption of the dialog
-constexpr int kFirstText = 61951; // texts of the three controls, in order
-} // namespace
+namespace {} // namespace
 
 InfoDialog::InfoDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(Langpack::text(kTitle));
+    setWindowTitle(Langpack::text(ids::kAboutTitle));
     auto* outer = new QHBoxLayout;
     auto* icon = new QLabel;
     icon->setPixmap(QIcon(Langpack::resourcePath(QStringLiteral("icons/138.svg"))).pixmap(64, 64));
@@ -25,7 +23,7 @@ InfoDialog::InfoDialog(QWidget* parent) : QDialog(parent) {
     auto* texts = new QVBoxLayout;
     for (int i = 0; i < 3; ++i) {
         const int id = kControls[i];
-        auto* label = new QLabel(Langpack::text(kFirstText + i));
+        auto* label = new QLabel(Langpack::text(ids::kAboutVersion + i));
         label->setObjectName(QString::number(id));
         label->setWordWrap(true);
         label->setAutoFillBackground(true);

@@ -1,6 +1,7 @@
 #include "ui/dialogs/NoteDialog.h"
 
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "records/RecordingNotes.h"
 
 #include <QDialogButtonBox>
@@ -11,21 +12,17 @@
 
 namespace vantora {
 
-namespace {
-constexpr int kCaption = 62010;
-constexpr int kPatientLabel = 62011;
-constexpr int kNoteLabel = 62012;
-} // namespace
+namespace {} // namespace
 
 NoteDialog::NoteDialog(const Target& target, Reporter report, QWidget* parent)
     : QDialog(parent), target_(target), report_(std::move(report)) {
-    setWindowTitle(Langpack::text(kCaption));
+    setWindowTitle(Langpack::text(ids::kNoteTitle));
     auto* form = new QFormLayout;
     auto* patient = new QLineEdit(target.patientText, this);
     patient->setReadOnly(true);
-    form->addRow(Langpack::text(kPatientLabel), patient);
+    form->addRow(Langpack::text(ids::kPatient), patient);
     text_ = new QPlainTextEdit(this);
-    form->addRow(Langpack::text(kNoteLabel), text_);
+    form->addRow(Langpack::text(ids::kNote), text_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &NoteDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &NoteDialog::reject);

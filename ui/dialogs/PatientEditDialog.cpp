@@ -1,7 +1,7 @@
 #include "ui/dialogs/PatientEditDialog.h"
 
 #include "core/Langpack.h"
-#include "records/PatientDialogTexts.h"
+#include "core/StringIds.h"
 #include "ui/frame/MessageBoxPrompter.h"
 
 #include <QComboBox>
@@ -68,7 +68,8 @@ QWidget* withUnit(QWidget* field, int unitText) {
 
 PatientEditDialog::PatientEditDialog(Mode mode, MessageBoxPrompter& prompter, QWidget* parent)
     : QDialog(parent), mode_(mode), prompter_(prompter) {
-    setWindowTitle(Langpack::text(mode == Mode::Add ? texts::kAddCaption : texts::kEditCaption));
+    setWindowTitle(
+        Langpack::text(mode == Mode::Add ? ids::kAddPatientTitle : ids::kEditPatientTitle));
     id_ = lineEdit(kMaxPatientIdLength);
     id_->setReadOnly(mode == Mode::Edit);
     name_ = lineEdit(kNameLength);
@@ -91,16 +92,16 @@ PatientEditDialog::PatientEditDialog(Mode mode, MessageBoxPrompter& prompter, QW
     connect(remarks_, &QPlainTextEdit::textChanged, this, &PatientEditDialog::limitRemarks);
 
     auto* form = new QFormLayout;
-    form->addRow(Langpack::text(texts::kIdLabel), id_);
-    form->addRow(Langpack::text(texts::kNameLabel), name_);
-    form->addRow(Langpack::text(texts::kSexLabel), sex_);
-    form->addRow(Langpack::text(texts::kDateLabel), date_);
-    form->addRow(Langpack::text(texts::kHeightLabel), withUnit(height_, texts::kHeightUnit));
-    form->addRow(Langpack::text(texts::kWeightLabel), withUnit(weight_, texts::kWeightUnit));
-    form->addRow(Langpack::text(texts::kTelephoneLabel), telephone_);
-    form->addRow(Langpack::text(texts::kAddressLabel), address_);
-    form->addRow(Langpack::text(texts::kHistoryLabel), history_);
-    form->addRow(Langpack::text(texts::kRemarksLabel), remarks_);
+    form->addRow(Langpack::text(ids::kPatientId), id_);
+    form->addRow(Langpack::text(ids::kName), name_);
+    form->addRow(Langpack::text(ids::kSex), sex_);
+    form->addRow(Langpack::text(ids::kDateOfBirth), date_);
+    form->addRow(Langpack::text(ids::kHeight), withUnit(height_, ids::kUnitCm));
+    form->addRow(Langpack::text(ids::kWeight), withUnit(weight_, ids::kUnitKg));
+    form->addRow(Langpack::text(ids::kTelephone), telephone_);
+    form->addRow(Langpack::text(ids::kAddress), address_);
+    form->addRow(Langpack::text(ids::kPatientHistory), history_);
+    form->addRow(Langpack::text(ids::kRemarks), remarks_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &PatientEditDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -159,12 +160,12 @@ PatientFields PatientEditDialog::fields() const {
 
 void PatientEditDialog::accept() {
     if (id_->text().isEmpty()) {
-        prompter_.show({texts::kEmptyId, {}});
+        prompter_.show({ids::kEmptyPatientId, {}});
         id_->setFocus();
         return;
     }
     if (name_->text().isEmpty()) {
-        prompter_.show({texts::kEmptyName, {}});
+        prompter_.show({ids::kEmptyName, {}});
         name_->setFocus();
         return;
     }

@@ -2,7 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Langpack.h"
-#include "records/PatientDialogTexts.h"
+#include "core/StringIds.h"
 #include "ui/dialogs/PatientEditDialog.h"
 #include "ui/frame/MessageBoxPrompter.h"
 #include "ui/widgets/PatientDetailPanel.h"
@@ -26,14 +26,14 @@ QIcon sexIcon(int icon) {
 PatientManagerDialog::PatientManagerDialog(AppState& state, MessageBoxPrompter& prompter,
                                            QWidget* parent)
     : QDialog(parent), state_(state), prompter_(prompter), registry_(state.dataRoot) {
-    setWindowTitle(Langpack::text(texts::kManagerCaption));
+    setWindowTitle(Langpack::text(ids::kPatientManagerTitle));
     list_ = new QTreeWidget;
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);
     list_->setAlternatingRowColors(true);
     list_->setIconSize(QSize(20, 20));
-    list_->setHeaderLabels({Langpack::text(texts::kPositionLabel), Langpack::text(texts::kIdLabel),
-                            Langpack::text(texts::kNameLabel)});
+    list_->setHeaderLabels({Langpack::text(ids::kNumberColumn), Langpack::text(ids::kPatientId),
+                            Langpack::text(ids::kName)});
     list_->header()->resizeSection(0, 70);
     list_->header()->resizeSection(1, 130);
     list_->setMinimumWidth(380);
@@ -42,13 +42,13 @@ PatientManagerDialog::PatientManagerDialog(AppState& state, MessageBoxPrompter& 
     connect(list_, &QTreeWidget::itemDoubleClicked, this, &PatientManagerDialog::onEdit);
 
     detail_ = new PatientDetailPanel;
-    auto* detailBox = new QGroupBox(Langpack::text(texts::kDetailCaption));
+    auto* detailBox = new QGroupBox(Langpack::text(ids::kPatientDetailsTitle));
     (new QVBoxLayout(detailBox))->addWidget(detail_);
 
-    add_ = new QPushButton(Langpack::text(texts::kAddButton));
-    edit_ = new QPushButton(Langpack::text(texts::kEditButton));
-    delete_ = new QPushButton(Langpack::text(texts::kDeleteButton));
-    auto* close = new QPushButton(Langpack::text(texts::kCloseButton));
+    add_ = new QPushButton(Langpack::text(ids::kAdd));
+    edit_ = new QPushButton(Langpack::text(ids::kEdit));
+    delete_ = new QPushButton(Langpack::text(ids::kDelete));
+    auto* close = new QPushButton(Langpack::text(ids::kClose));
     for (QPushButton* b : {add_, edit_, delete_, close})
         b->setAutoDefault(false);
     connect(add_, &QPushButton::clicked, this, &PatientManagerDialog::onAdd);
@@ -81,7 +81,7 @@ void PatientManagerDialog::reload() {
         auto* row = new QTreeWidgetItem(list_, {QString::number(i + 1), r.id, r.name});
         row->setIcon(0, sexIcon(sexIconOf(r.sex)));
     }
-    count_->setText(Langpack::format(texts::kPatientCount, QString::number(all.records.size())));
+    count_->setText(Langpack::format(ids::kPatientCount, QString::number(all.records.size())));
     detail_->clear();
     if (!all.message.isNone())
         prompter_.show(all.message);
@@ -137,7 +137,7 @@ void PatientManagerDialog::onAdd() {
 void PatientManagerDialog::onEdit() {
     const int position = selectedPosition();
     if (position <= 0) {
-        prompter_.show({texts::kNoSelection, {}});
+        prompter_.show({ids::kNoPatientChosen, {}});
         return;
     }
     const PatientReadResult read = registry_.read(position);
@@ -160,7 +160,7 @@ void PatientManagerDialog::onEdit() {
 void PatientManagerDialog::onDelete() {
     const int position = selectedPosition();
     if (position <= 0) {
-        prompter_.show({texts::kNoSelection, {}});
+        prompter_.show({ids::kNoPatientChosen, {}});
         return;
     }
     const PatientReadResult stored = registry_.removable(position);

@@ -1,7 +1,7 @@
 #include "ui/dialogs/PatientPickerDialog.h"
 
 #include "core/Langpack.h"
-#include "records/PatientDialogTexts.h"
+#include "core/StringIds.h"
 #include "ui/dialogs/QuickAddDialog.h"
 #include "ui/frame/MessageBoxPrompter.h"
 
@@ -20,21 +20,20 @@ constexpr int kColumnPadding = 18; // px between columns
 PatientPickerDialog::PatientPickerDialog(const QString& dataRoot, MessageBoxPrompter& prompter,
                                          QWidget* parent)
     : QDialog(parent), registry_(dataRoot), prompter_(prompter) {
-    setWindowTitle(Langpack::text(texts::kPickerCaption));
+    setWindowTitle(Langpack::text(ids::kChoosePatientTitle));
     list_ = new QTreeWidget;
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);
     list_->setAlternatingRowColors(true);
     QStringList headers;
-    for (int id : {texts::kPositionLabel, texts::kIdLabel, texts::kNameLabel, texts::kSexLabel,
-                   texts::kDateLabel, texts::kHeightLabel, texts::kWeightLabel,
-                   texts::kTelephoneLabel, texts::kAddressLabel})
+    for (int id : {ids::kNumberColumn, ids::kPatientId, ids::kName, ids::kSex, ids::kDateOfBirth,
+                   ids::kHeight, ids::kWeight, ids::kTelephone, ids::kAddress})
         headers << Langpack::text(id);
     list_->setHeaderLabels(headers);
     list_->header()->resizeSection(0, 60);
     connect(list_, &QTreeWidget::itemDoubleClicked, this, &PatientPickerDialog::accept);
 
-    newPatient_ = new QPushButton(Langpack::text(texts::kNewPatientButton));
+    newPatient_ = new QPushButton(Langpack::text(ids::kNewPatientButton));
     newPatient_->setAutoDefault(false);
     connect(newPatient_, &QPushButton::clicked, this, &PatientPickerDialog::onNewPatient);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
@@ -83,7 +82,7 @@ void PatientPickerDialog::onNewPatient() {
 void PatientPickerDialog::accept() {
     const QList<QTreeWidgetItem*> rows = list_->selectedItems();
     if (rows.isEmpty()) {
-        prompter_.show({texts::kNoRowChosen, {}});
+        prompter_.show({ids::kSelectItem, {}});
         return;
     }
     const int index = list_->indexOfTopLevelItem(rows.first());

@@ -1,9 +1,9 @@
 #include "ui/dialogs/QuickAddDialog.h"
 
-#include "ui/frame/MessageBoxPrompter.h"
 #include "core/Langpack.h"
-#include "records/PatientDialogTexts.h"
+#include "core/StringIds.h"
 #include "records/PatientRegistry.h"
+#include "ui/frame/MessageBoxPrompter.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -35,7 +35,7 @@ private:
 QuickAddDialog::QuickAddDialog(const PatientRegistry& registry, QStringList knownIds,
                                MessageBoxPrompter& prompter, QWidget* parent)
     : QDialog(parent), registry_(registry), knownIds_(std::move(knownIds)), prompter_(prompter) {
-    setWindowTitle(Langpack::text(texts::kQuickAddCaption));
+    setWindowTitle(Langpack::text(ids::kNewPatientTitle));
     id_ = new QLineEdit;
     id_->setMaxLength(kMaxPatientIdLength);
     first_ = new QLineEdit;
@@ -43,9 +43,9 @@ QuickAddDialog::QuickAddDialog(const PatientRegistry& registry, QStringList know
     first_->setValidator(new NamePartValidator(second_, first_));
     second_->setValidator(new NamePartValidator(first_, second_));
     auto* form = new QFormLayout;
-    form->addRow(Langpack::text(texts::kIdLabel), id_);
-    form->addRow(Langpack::text(texts::kFirstNameLabel), first_);
-    form->addRow(Langpack::text(texts::kSecondNameLabel), second_);
+    form->addRow(Langpack::text(ids::kPatientId), id_);
+    form->addRow(Langpack::text(ids::kFirstName), first_);
+    form->addRow(Langpack::text(ids::kLastName), second_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &QuickAddDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -57,7 +57,7 @@ QuickAddDialog::QuickAddDialog(const PatientRegistry& registry, QStringList know
 
 void QuickAddDialog::accept() {
     const std::pair<QLineEdit*, int> required[] = {
-        {id_, texts::kEmptyId}, {first_, texts::kEmptyName}, {second_, texts::kEmptySecondName}};
+        {id_, ids::kEmptyPatientId}, {first_, ids::kEmptyName}, {second_, ids::kEmptyLastName}};
     for (const auto& [edit, message] : required) {
         if (edit->text().trimmed().isEmpty()) {
             prompter_.show({message, {}});

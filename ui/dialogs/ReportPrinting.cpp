@@ -4,6 +4,7 @@
 
 #include "core/AppSettings.h"
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "ui/dialogs/ExportFileDialog.h"
 
 #include <QAction>
@@ -39,9 +40,9 @@ std::optional<QString> printerDeviceUri(const QString& printerName) {
 Message checkPrinter(const QString& printerName) {
     const std::optional<QString> uri = printerDeviceUri(printerName);
     if (!uri)
-        return Message{reportmsg::kNoPrinterInfo, {}};
+        return Message{ids::kNoPrinterInfo, {}};
     if (isDocumentWriter(printerName, *uri))
-        return Message{reportmsg::kDocumentWriter, {}};
+        return Message{ids::kNotRealPrinter, {}};
     return {};
 }
 
@@ -101,7 +102,7 @@ QMenu* paperMenu(QWidget* page) {
     auto* menu = new QMenu(page);
     auto* papers = new QActionGroup(menu);
     const std::pair<int, QPageSize::PageSizeId> choices[] = {
-        {reportmsg::kPaperA4, QPageSize::A4}, {reportmsg::kPaperLetter, QPageSize::Letter}};
+        {ids::kPaperA4, QPageSize::A4}, {ids::kPaperLetter, QPageSize::Letter}};
     for (const auto& [text, paper] : choices) {
         QAction* choice = menu->addAction(Langpack::text(text));
         choice->setCheckable(true);
@@ -115,11 +116,11 @@ QMenu* paperMenu(QWidget* page) {
 
 QAction* addSavePdfAction(QWidget* page, const std::function<void()>& save) {
     // Command strings hold the status prompt, then "\n" and the button label.
-    const QString text = Langpack::text(reportmsg::kSavePdfCommand);
+    const QString text = Langpack::text(ids::kCmdPdf);
     auto* action = new QAction(QIcon(Langpack::resourcePath(QStringLiteral("icons/savepdf.svg"))),
                                text.section(u'\n', 1, 1), page);
     action->setStatusTip(text.section(u'\n', 0, 0));
-    action->setToolTip(Langpack::text(reportmsg::kSavePdfTitle));
+    action->setToolTip(Langpack::text(ids::kSavePdfTitle));
     action->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     action->setMenu(paperMenu(page));
@@ -150,7 +151,7 @@ Message SaveReportPdf(QWidget* parent, const PdfPathChooser& choose, const QStri
 FileRequest reportPdfRequest(const QString& proposedName, const QString& directory) {
     FileRequest request;
     request.kind = FileRequest::Kind::Save;
-    request.title = Langpack::text(reportmsg::kSavePdfTitle);
+    request.title = Langpack::text(ids::kSavePdfTitle);
     request.filters = {QStringLiteral("PDF (*.pdf)")};
     request.defaultSuffix = QStringLiteral("pdf");
     request.proposedName = proposedName;

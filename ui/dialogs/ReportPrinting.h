@@ -15,15 +15,6 @@ class QWidget;
 
 namespace vantora {
 
-namespace reportmsg {
-constexpr int kNoPrinterInfo = 62253;  // "can't get printer!"
-constexpr int kDocumentWriter = 62254; // "Please select real printer!"
-constexpr int kSavePdfTitle = 62255;   // the save dialog's title
-constexpr int kSavePdfCommand = 62500; // prompt and label of the command
-constexpr int kPaperA4 = 62501;        // the paper choices
-constexpr int kPaperLetter = 62502;
-} // namespace reportmsg
-
 // A document writer is refused: its name and its device URI both name "XPS".
 bool isDocumentWriter(const QString& printerName, const QString& deviceUri);
 // The CUPS device URI of a queue (lpstat -v); nothing when CUPS does not say.

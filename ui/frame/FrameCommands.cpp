@@ -1,27 +1,28 @@
 #include "ui/frame/FrameCommands.h"
 
-#include "ui/frame/PageIds.h"
 #include "core/DataPaths.h"
+#include "core/StringIds.h"
+#include "ui/frame/PageIds.h"
 
 namespace vantora {
 
 std::optional<int> commandTargetPage(int command) {
     switch (command) {
-    case cmd::kHome:
+    case ids::kCmdHome:
         return page::kHome;
-    case cmd::kSnapData:
+    case ids::kCmdDownload:
         return page::kSnapData;
-    case cmd::kReplay:
+    case ids::kCmdReplay:
         return page::kReplay;
-    case cmd::kRecordManagement:
+    case ids::kCmdRecords:
         return page::kRecordManagement;
-    case cmd::kAnalysis:
+    case ids::kCmdAnalysis:
         return page::kAnalysis;
-    case cmd::kContinuous:
+    case ids::kCmdContinuous:
         return page::kReplayByCommand;
-    case cmd::kSnap:
+    case ids::kCmdSnap:
         return page::kSnapDataByCommand;
-    case cmd::kRealTime:
+    case ids::kCmdRealTime:
         return page::kRealTime;
     default:
         return std::nullopt;
@@ -39,32 +40,32 @@ std::optional<bool> baseRule(int command, const FrameSituation& s) {
     const int active = s.activePage;
     const bool modeSet = s.recordingMode != kModeNone;
     switch (command) {
-    case cmd::kHome:
+    case ids::kCmdHome:
         return active != page::kHome;
-    case cmd::kSnapData:
+    case ids::kCmdDownload:
         return s.recordingMode == kModeSnap && active != page::kSnapData;
-    case cmd::kReplay:
+    case ids::kCmdReplay:
         return modeSet && active != page::kReplay;
-    case cmd::kRecordManagement:
+    case ids::kCmdRecords:
         return modeSet && active != page::kRecordManagement;
-    case cmd::kAnalysis:
+    case ids::kCmdAnalysis:
         return active != page::kAnalysis;
-    case cmd::kPatientManager:
-    case cmd::kHelp:
-    case cmd::kAbout:
-    case cmd::kExit:
+    case ids::kCmdPatients:
+    case ids::kCmdHelp:
+    case ids::kCmdAbout:
+    case ids::kCmdExit:
         return true;
-    case cmd::kContinuous:
+    case ids::kCmdContinuous:
         return s.recordingMode != kModeContinuous;
-    case cmd::kSnap:
+    case ids::kCmdSnap:
         return s.recordingMode != kModeSnap;
-    case cmd::kRealTime:
+    case ids::kCmdRealTime:
         return active != page::kRealTime;
-    case cmd::kPrint:
-    case cmd::kPrintPreview:
+    case ids::kCmdPrint:
+    case ids::kCmdPreview:
         return active != page::kNone && s.hasRecord;
-    case cmd::kSavePicture:
-    case cmd::kMailPicture:
+    case ids::kCmdPicture:
+    case ids::kCmdMail:
         return active == page::kAnalysis && s.hasRecord;
     default:
         return std::nullopt;
@@ -78,7 +79,7 @@ std::optional<bool> commandEnabled(int command, const FrameSituation& s) {
     if (!rule || !*rule)
         return rule;
     const std::optional<int> target = commandTargetPage(command);
-    const bool modeCommand = command == cmd::kContinuous || command == cmd::kSnap;
+    const bool modeCommand = command == ids::kCmdContinuous || command == ids::kCmdSnap;
     if (target && !modeCommand && !available(s, *target))
         return false;
     return true;
@@ -90,22 +91,22 @@ namespace {
 // availability are ruled out.
 int ruleNeed(int command) {
     switch (command) {
-    case cmd::kSnapData:
-        return frametext::kNeedsSnap;
-    case cmd::kReplay:
-    case cmd::kRecordManagement:
-        return frametext::kNeedsMode;
-    case cmd::kContinuous:
-    case cmd::kSnap:
-        return frametext::kIsCurrentMode;
-    case cmd::kSavePicture:
-    case cmd::kMailPicture:
-        return frametext::kAnalysedRecord;
-    case cmd::kPrint:
-    case cmd::kPrintPreview:
-        return frametext::kRecordShown;
+    case ids::kCmdDownload:
+        return ids::kNeedsSnapMode;
+    case ids::kCmdReplay:
+    case ids::kCmdRecords:
+        return ids::kNeedsMode;
+    case ids::kCmdContinuous:
+    case ids::kCmdSnap:
+        return ids::kIsCurrentMode;
+    case ids::kCmdPicture:
+    case ids::kCmdMail:
+        return ids::kNeedsAnalysedRecording;
+    case ids::kCmdPrint:
+    case ids::kCmdPreview:
+        return ids::kNeedsRecording;
     default:
-        return frametext::kPageShown;
+        return ids::kPageAlreadyShown;
     }
 }
 
@@ -116,12 +117,12 @@ std::optional<int> commandNeed(int command, const FrameSituation& s) {
     if (!enabled || *enabled)
         return std::nullopt;
     const std::optional<int> target = commandTargetPage(command);
-    const bool modeCommand = command == cmd::kContinuous || command == cmd::kSnap;
+    const bool modeCommand = command == ids::kCmdContinuous || command == ids::kCmdSnap;
     if (target && !modeCommand) {
         if (s.activePage == page::classOf(*target))
-            return frametext::kPageShown;
+            return ids::kPageAlreadyShown;
         if (!available(s, *target))
-            return frametext::kPageNotBuilt;
+            return ids::kNotInThisVersion;
     }
     return ruleNeed(command);
 }
@@ -133,16 +134,16 @@ int32_t shownMode(const FrameSituation& s) {
 }
 
 bool commandChecked(int command, const FrameSituation& s) {
-    return (command == cmd::kContinuous && shownMode(s) == kModeContinuous) ||
-           (command == cmd::kSnap && shownMode(s) == kModeSnap);
+    return (command == ids::kCmdContinuous && shownMode(s) == kModeContinuous) ||
+           (command == ids::kCmdSnap && shownMode(s) == kModeSnap);
 }
 
 int modeStatusText(const FrameSituation& s) {
     switch (shownMode(s)) {
     case kModeContinuous:
-        return frametext::kContinuousMode;
+        return ids::kStatusContinuousMode;
     case kModeSnap:
-        return frametext::kSnapMode;
+        return ids::kStatusSnapMode;
     default:
         return 0;
     }

@@ -36,17 +36,4 @@ bool commandChecked(int command, const FrameSituation& s);
 // The status bar's name of the shown mode, 0 when none.
 int modeStatusText(const FrameSituation& s);
 
-// Texts of the frame's status bar and of disabled commands' tooltips.
-namespace frametext {
-constexpr int kContinuousMode = 62020; // status bar: the shown mode
-constexpr int kSnapMode = 62021;
-constexpr int kPageShown = 62022; // tooltips: what a disabled command needs
-constexpr int kRecordShown = 62023;
-constexpr int kAnalysedRecord = 62024;
-constexpr int kNeedsMode = 62025;
-constexpr int kNeedsSnap = 62026;
-constexpr int kIsCurrentMode = 62027;
-constexpr int kPageNotBuilt = 62028;
-} // namespace frametext
-
 } // namespace vantora

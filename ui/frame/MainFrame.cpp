@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/DataPaths.h"
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "records/DataFolderLock.h"
 #include "ui/dialogs/InfoDialog.h"
 #include "ui/dialogs/PatientManagerDialog.h"
@@ -44,16 +45,15 @@ QString installedGuidePath() {
 
 // Toolbar buttons: command and icon resource, in button order.
 const QList<std::pair<int, int>> kMainButtons = {
-    {cmd::kHome, 229},           {cmd::kContinuous, 128}, {cmd::kSnap, 129},  {cmd::kRealTime, 130},
-    {cmd::kPatientManager, 233}, {cmd::kHelp, 234},       {cmd::kAbout, 264}, {cmd::kExit, 235}};
-const QList<std::pair<int, int>> kRecordButtons = {{cmd::kSnapData, 238},
-                                                   {cmd::kReplay, 239},
-                                                   {cmd::kRecordManagement, 253},
-                                                   {cmd::kAnalysis, 241}};
-const QList<std::pair<int, int>> kToolButtons = {{cmd::kPrint, 228},
-                                                 {cmd::kPrintPreview, 230},
-                                                 {cmd::kSavePicture, 231},
-                                                 {cmd::kMailPicture, 232}};
+    {ids::kCmdHome, 229},     {ids::kCmdContinuous, 128}, {ids::kCmdSnap, 129},
+    {ids::kCmdRealTime, 130}, {ids::kCmdPatients, 233},   {ids::kCmdHelp, 234},
+    {ids::kCmdAbout, 264},    {ids::kCmdExit, 235}};
+const QList<std::pair<int, int>> kRecordButtons = {{ids::kCmdDownload, 238},
+                                                   {ids::kCmdReplay, 239},
+                                                   {ids::kCmdRecords, 253},
+                                                   {ids::kCmdAnalysis, 241}};
+const QList<std::pair<int, int>> kToolButtons = {
+    {ids::kCmdPrint, 228}, {ids::kCmdPreview, 230}, {ids::kCmdPicture, 231}, {ids::kCmdMail, 232}};
 
 QString barStyle() {
     return QStringLiteral("QToolBar { background: #B4C8FF; border: none; spacing: 2px; }"
@@ -92,7 +92,7 @@ bool MainFrame::OnCreate() {
         return false;
     // The page's line is a widget, not a temporary message: command prompts
     // shown while hovering pass over it and leave it in place.
-    pageStatus_ = new QLabel(Langpack::text(Langpack::kIdleStatus), this);
+    pageStatus_ = new QLabel(Langpack::text(ids::kIdleStatus), this);
     statusBar()->addWidget(pageStatus_, 1);
     modeLabel_ = new QLabel(this);
     statusBar()->addPermanentWidget(modeLabel_);
@@ -118,7 +118,7 @@ QAction* MainFrame::makeAction(int command, int icon) {
     act->setStatusTip(text.section(u'\n', 0, 0));
     act->setToolTip(act->text());
     // The mode commands show which kind of recordings the user works with.
-    act->setCheckable(command == cmd::kContinuous || command == cmd::kSnap);
+    act->setCheckable(command == ids::kCmdContinuous || command == ids::kCmdSnap);
     connect(act, &QAction::triggered, this, [this, command] { OnCommand(command); });
     actions_.insert(command, act);
     return act;
@@ -246,21 +246,21 @@ void MainFrame::OnAbout() {
 
 // The program's name, whatever page or dialog was shown before.
 void MainFrame::keepProgramTitle() {
-    const QString title = Langpack::text(Langpack::kAppTitle).trimmed();
+    const QString title = Langpack::text(ids::kAppTitle).trimmed();
     setWindowTitle(title.isEmpty() ? doc_->caption() : title);
 }
 
 void MainFrame::showPageStatus(const QString& text) {
     pageStatusText_ = text;
     if (pageStatus_)
-        pageStatus_->setText(text.isEmpty() ? Langpack::text(Langpack::kIdleStatus) : text);
+        pageStatus_->setText(text.isEmpty() ? Langpack::text(ids::kIdleStatus) : text);
 }
 
 void MainFrame::refreshFolderStatus() {
     const QString writer =
         DataFolderLock::otherHolder(state_.dataRoot, DataFolderLock::Kind::Shared);
     folderLabel_->setText(writer.isEmpty() ? QString()
-                                           : Langpack::format(msg::kFolderReadOnly, writer));
+                                           : Langpack::format(ids::kFolderReadOnly, writer));
     folderLabel_->setVisible(!writer.isEmpty());
 }
 
@@ -311,16 +311,16 @@ void MainFrame::runCommand(int command) {
 
 void MainFrame::switchByCommand(int command) {
     switch (command) {
-    case cmd::kHome:
+    case ids::kCmdHome:
         state_.recordingMode = kModeNone;
         if (activePageClass() != page::kHome)
             ShowPage(page::kHome);
         break;
-    case cmd::kContinuous:
-    case cmd::kSnap:
+    case ids::kCmdContinuous:
+    case ids::kCmdSnap:
         switchMode(command);
         break;
-    case cmd::kRealTime:
+    case ids::kCmdRealTime:
         state_.recordingMode = kModeNone;
         ShowPage(page::kRealTime);
         break;
@@ -335,11 +335,11 @@ void MainFrame::switchByCommand(int command) {
 // Until its page is built, a mode command leaves the page where it is, and the
 // page re-reads its list for the new mode: it never shows the other mode's data.
 void MainFrame::switchMode(int command) {
-    state_.recordingMode = command == cmd::kContinuous ? kModeContinuous : kModeSnap;
+    state_.recordingMode = command == ids::kCmdContinuous ? kModeContinuous : kModeSnap;
     if (!active_)
         return;
     const int target =
-        command == cmd::kContinuous ? page::kReplayByCommand : page::kSnapDataByCommand;
+        command == ids::kCmdContinuous ? page::kReplayByCommand : page::kSnapDataByCommand;
     if (pages_.has(page::classOf(target)))
         ShowPage(target);
     else
@@ -348,31 +348,31 @@ void MainFrame::switchMode(int command) {
 
 void MainFrame::OnCommand(int command) {
     switch (command) {
-    case cmd::kPatientManager:
+    case ids::kCmdPatients:
         OnPatientManager();
         break;
-    case cmd::kHelp:
+    case ids::kCmdHelp:
         openHelp();
         break;
-    case cmd::kAbout:
+    case ids::kCmdAbout:
         OnAbout();
         break;
-    case cmd::kExit:
+    case ids::kCmdExit:
         close();
         break;
-    case cmd::kPrint:
+    case ids::kCmdPrint:
         if (active_)
             active_->OnFilePrint();
         break;
-    case cmd::kPrintPreview:
+    case ids::kCmdPreview:
         if (active_)
             active_->OnFilePrintPreview();
         break;
-    case cmd::kSavePicture:
+    case ids::kCmdPicture:
         if (active_)
             active_->OnSavePicture();
         break;
-    case cmd::kMailPicture:
+    case ids::kCmdMail:
         if (active_)
             active_->OnMailPicture();
         break;

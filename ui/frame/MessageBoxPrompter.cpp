@@ -1,13 +1,13 @@
 #include "ui/frame/MessageBoxPrompter.h"
 
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 
 #include <QMessageBox>
 
 namespace vantora {
 
 namespace {
-constexpr int kConfirmCaption = 61308;
 
 MessageBoxPrompter::Hook& hook() {
     static MessageBoxPrompter::Hook h;
@@ -23,7 +23,7 @@ bool MessageBoxPrompter::confirm(const Message& question) {
     const QString text = question.text();
     if (hook())
         return hook()(text, true);
-    return QMessageBox::information(parent_, Langpack::text(kConfirmCaption), text,
+    return QMessageBox::information(parent_, Langpack::text(ids::kConfirmCaption), text,
                                     QMessageBox::Yes | QMessageBox::No,
                                     QMessageBox::No) == QMessageBox::Yes;
 }
@@ -37,7 +37,7 @@ void MessageBoxPrompter::showText(const QString& text) {
         hook()(text, false);
         return;
     }
-    QMessageBox::information(parent_, Langpack::text(Langpack::kAppTitle).trimmed(), text);
+    QMessageBox::information(parent_, Langpack::text(ids::kAppTitle).trimmed(), text);
 }
 
 } // namespace vantora

@@ -1,6 +1,7 @@
 #include "ui/frame/ShellDocument.h"
 
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "records/DataFolder.h"
 #include "ui/frame/MainFrame.h"
 
@@ -10,7 +11,7 @@ ShellDocument::ShellDocument(AppState& state, MessageBoxPrompter& prompter)
     : state_(state), prompter_(prompter) {}
 
 void ShellDocument::OnNewDocument() {
-    title_ = Langpack::text(Langpack::kAppTitle);
+    title_ = Langpack::text(ids::kAppTitle);
 }
 
 bool ShellDocument::OnOpenDocument(const QString& path, MainFrame* frame) {

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "records/ExchangeExport.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingDescription.h"
@@ -36,17 +37,10 @@ namespace vantora {
 
 namespace {
 
-constexpr int kTreeCaption = 62013;
-constexpr int kDateLabel = 62014;
-constexpr int kRateLabel = 62015;
-constexpr int kNoteLabel = 62012;
-constexpr int kBeatLabel = 62016;
-constexpr int kStaleRecording = 62030;
-constexpr int kExportForOtherTools = 62304;
-constexpr int kSelectForExport = 62305;
 constexpr int kNoteLines = 4; // lines the note field shows at least
 // Labels of the six result fields: heart rate, ST level, PR, QRS, QT, QTc.
-constexpr std::array<int, 6> kResultLabels{61354, 61348, 61350, 61349, 61351, 61352};
+constexpr std::array<int, 6> kResultLabels{
+    ids::kHeartRateResult, ids::kStLevel, ids::kPr, ids::kQrs, ids::kQt, ids::kQtc};
 
 // Item data: a patient item holds the patient id, a recording item its index entry.
 constexpr int kPatientIdRole = Qt::UserRole;
@@ -93,7 +87,7 @@ AnalysisPage::AnalysisPage(PageHost& frame, QString libraryPath)
     : Page(frame), model_(std::move(libraryPath)) {
     buildLayout();
     addRecordCommand(addSavePdfAction(this, [this] { OnSavePdf(); }));
-    auto* exportAction = new QAction(Langpack::text(kExportForOtherTools), this);
+    auto* exportAction = new QAction(Langpack::text(ids::kExportForOtherTools), this);
     exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
     exportAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(exportAction, &QAction::triggered, this, &AnalysisPage::OnExportForOtherTools);
@@ -110,23 +104,23 @@ int32_t AnalysisPage::storeMode() const {
 
 void AnalysisPage::buildLayout() {
     tree_ = new QTreeWidget(this);
-    tree_->setHeaderLabel(Langpack::text(kTreeCaption));
+    tree_->setHeaderLabel(Langpack::text(ids::kPatientsAndRecordings));
     tree_->setFixedWidth(205);
     connect(tree_, &QTreeWidget::currentItemChanged, this, &AnalysisPage::OnRecordingSelected);
 
     date_ = readOnlyField(this, 150);
     rate_ = readOnlyField(this, 50);
     auto* record = new QHBoxLayout;
-    record->addWidget(new QLabel(Langpack::text(kDateLabel), this));
+    record->addWidget(new QLabel(Langpack::text(ids::kDateAndTime), this));
     record->addWidget(date_);
-    record->addWidget(new QLabel(Langpack::text(kRateLabel), this));
+    record->addWidget(new QLabel(Langpack::text(ids::kRate), this));
     record->addWidget(rate_);
     record->addStretch(1);
 
     rows_ = new AnalysisRowList(model_, this);
     connect(rows_, &AnalysisRowList::rowClicked, this, &AnalysisPage::OnRowClicked);
     beat_ = new AveragedBeatView(model_, this);
-    beat_->setToolTip(Langpack::text(kBeatLabel));
+    beat_->setToolTip(Langpack::text(ids::kAveragedBeat));
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(beat_);
@@ -148,7 +142,7 @@ void AnalysisPage::buildLayout() {
 QWidget* AnalysisPage::buildResults() {
     auto* box = new QWidget(this);
     auto* grid = new QGridLayout(box);
-    auto* title = new QLabel(Langpack::text(61347), box);
+    auto* title = new QLabel(Langpack::text(ids::kAnalysisTitle), box);
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
@@ -164,7 +158,7 @@ QWidget* AnalysisPage::buildResults() {
     note_->setMinimumHeight(kNoteLines * note_->fontMetrics().lineSpacing() +
                             2 * note_->frameWidth() + 8);
     connect(note_, &NoteField::childClicked, this, &AnalysisPage::OnNoteClicked);
-    grid->addWidget(new QLabel(Langpack::text(kNoteLabel), box), 4, 0, Qt::AlignTop);
+    grid->addWidget(new QLabel(Langpack::text(ids::kNote), box), 4, 0, Qt::AlignTop);
     grid->addWidget(note_, 4, 1, 1, 3);
     grid->setRowStretch(4, 1);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -266,7 +260,7 @@ void AnalysisPage::OnRecordingSelected() {
             // selection change is over.
             model_.showNoRecording();
             showNoRecordFields();
-            showMessage(Message{kStaleRecording, {}});
+            showMessage(Message{ids::kRecordingGone, {}});
             QMetaObject::invokeMethod(this, &AnalysisPage::OnRecordsChanged, Qt::QueuedConnection);
         }
     }
@@ -444,7 +438,7 @@ void AnalysisPage::OnSavePdf() {
 void AnalysisPage::OnExportForOtherTools() {
     const QTreeWidgetItem* item = tree_->currentItem();
     if (!item) {
-        showMessage(Message{kSelectForExport, {}});
+        showMessage(Message{ids::kSelectForExport, {}});
         return;
     }
     const QTreeWidgetItem* patientItem = item->parent() ? item->parent() : item;
@@ -454,7 +448,7 @@ void AnalysisPage::OnExportForOtherTools() {
         k = item->text(0).toInt() - 1;
         const auto entry = RecordingStore(state().dataRoot, listedMode_, id).readEntry(k);
         if (!entry.ok() || entryBytes(entry.value) != item->data(0, kEntryRole).toByteArray()) {
-            showMessage(Message{kStaleRecording, {}});
+            showMessage(Message{ids::kRecordingGone, {}});
             return;
         }
     }

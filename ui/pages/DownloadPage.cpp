@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "device/PortDiscovery.h"
 #include "device/StoredRecordings.h"
 #include "device/UdevPortEnumerator.h"
@@ -18,9 +19,6 @@
 namespace vantora {
 
 namespace {
-constexpr int kDownloadCaption = 62200;
-constexpr int kSaveCaption = 62201;
-constexpr int kSelectAllCaption = 62202;
 
 QString patientLabel(const PickedPatient& patient) {
     return patient.name.isEmpty() ? patient.id
@@ -66,9 +64,9 @@ private:
 
 DownloadPage::DownloadPage(PageHost& frame, DeviceLink::PortFinder finder)
     : Page(frame), list_(new DownloadList(model_, this)), progress_(new DownloadProgressView(this)),
-      download_(new QPushButton(Langpack::text(kDownloadCaption), this)),
-      save_(new QPushButton(Langpack::text(kSaveCaption), this)),
-      selectAll_(new QCheckBox(Langpack::text(kSelectAllCaption), this)),
+      download_(new QPushButton(Langpack::text(ids::kDownload), this)),
+      save_(new QPushButton(Langpack::text(ids::kSaveToPatient), this)),
+      selectAll_(new QCheckBox(Langpack::text(ids::kSelectAll), this)),
       forwarder_(std::make_unique<Forwarder>(*this)),
       link_(std::make_unique<DeviceLink>(finder ? std::move(finder) : stationFinder())) {
     chooser_ = [this] { return PatientPickerDialog::pick(state().dataRoot, prompter(), this); };
@@ -172,7 +170,7 @@ void DownloadPage::OnSave() {
     const int count = model_.chosenCount();
     if (count == 0) {
         if (stored > 0)
-            showMessage(Message{msg::kAllAlreadyStored, who});
+            showMessage(Message{ids::kAllAlreadyStored, who});
         return;
     }
     if (!prompter().confirm(saveQuestion(who, count)))

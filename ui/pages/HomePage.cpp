@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "records/DataFolder.h"
 #include "ui/frame/PageHost.h"
 #include "ui/frame/PageIds.h"
@@ -16,10 +17,6 @@
 namespace vantora {
 
 namespace {
-
-constexpr int kCaptionBase = 61960; // captions 61960..61967 for controls 1000..1007
-constexpr int kBannerTitle = 61968;
-constexpr int kBannerSubtitle = 61969;
 
 // Icon resource of each icon button.
 int iconOf(int control) {
@@ -73,7 +70,7 @@ HomePage::HomePage(PageHost& frame) : Page(frame) {
 }
 
 QAbstractButton* HomePage::makeButton(int control) {
-    const QString caption = Langpack::text(kCaptionBase + control - kContinuous);
+    const QString caption = Langpack::text(ids::kHomeContinuousRecordings + control - kContinuous);
     QAbstractButton* b = nullptr;
     if (control == kAnalysis) {
         auto* plain = new QPushButton(caption, this);
@@ -92,9 +89,9 @@ QAbstractButton* HomePage::makeButton(int control) {
 }
 
 void HomePage::buildLayout() {
-    auto* title = new QLabel(Langpack::text(kBannerTitle), this);
+    auto* title = new QLabel(Langpack::text(ids::kBannerTitle), this);
     title->setStyleSheet(QStringLiteral("color: white; font-size: 30px; font-weight: bold;"));
-    auto* subtitle = new QLabel(Langpack::text(kBannerSubtitle), this);
+    auto* subtitle = new QLabel(Langpack::text(ids::kBannerSubtitle), this);
     subtitle->setStyleSheet(QStringLiteral("color: #1E3278; font-size: 15px;"));
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(24);

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "device/PortDiscovery.h"
 #include "device/PortMonitor.h"
 #include "device/UdevPortEnumerator.h"
@@ -31,18 +32,10 @@ constexpr int kSpeedText = 1232;
 constexpr int kIdText = 1233;
 constexpr int kNameText = 1234;
 constexpr int kSexText = 1235;
-constexpr int kPageTitle = 61269;
-constexpr int kRateFace = 61280;
-constexpr int kTextFace = 61246;
-constexpr int kNoPatientId = 61281;
-constexpr int kLinkFailed = 61330;
-constexpr int kRecordCaption = 62152;
-constexpr int kDisplayOnlyCaption = 62153;
-constexpr int kStartTip = 62154;
-constexpr int kStopTip = 62155;
-constexpr int kHomeTip = 62156;
 // Captions above the texts 1229 ... 1235.
-constexpr int kCaptions[7] = {62157, 62158, 62159, 62160, 62161, 62162, 62163};
+constexpr int kCaptions[7] = {ids::kLiveHeartRate,  ids::kLiveRhythm,    ids::kLiveSignal,
+                              ids::kLivePaperSpeed, ids::kLivePatientId, ids::kLiveName,
+                              ids::kLiveSex};
 const QString kPaperSpeed = QStringLiteral("25mm/s");
 
 DeviceLink::PortFinder stationFinder() {
@@ -112,11 +105,11 @@ LivePage::~LivePage() {
 }
 
 void LivePage::buildLayout() {
-    start_ = imageButton(203, kStartTip, this);
-    stop_ = imageButton(202, kStopTip, this);
-    home_ = imageButton(201, kHomeTip, this);
-    record_ = new QRadioButton(Langpack::text(kRecordCaption), this);
-    displayOnly_ = new QRadioButton(Langpack::text(kDisplayOnlyCaption), this);
+    start_ = imageButton(203, ids::kLiveStart, this);
+    stop_ = imageButton(202, ids::kLiveStop, this);
+    home_ = imageButton(201, ids::kLiveHome, this);
+    record_ = new QRadioButton(Langpack::text(ids::kLiveRecord), this);
+    displayOnly_ = new QRadioButton(Langpack::text(ids::kLiveDisplayOnly), this);
     connect(start_, &QPushButton::clicked, this, &LivePage::OnStart);
     connect(stop_, &QPushButton::clicked, this, &LivePage::OnStop);
     connect(home_, &QPushButton::clicked, this, &LivePage::OnHome);
@@ -131,10 +124,10 @@ void LivePage::buildLayout() {
         grid->addWidget(new QLabel(Langpack::text(kCaptions[k]), this), k / 4 * 2, k % 4);
         grid->addWidget(texts_[k], k / 4 * 2 + 1, k % 4);
     }
-    setTextFont(text(kRateText), 30, kRateFace);
+    setTextFont(text(kRateText), 30, ids::kRateFace);
     for (int id : {kSignalText, kSpeedText, kIdText, kNameText, kSexText})
-        setTextFont(text(id), 20, kTextFace);
-    setTextFont(text(kRhythmText), 15, kTextFace);
+        setTextFont(text(id), 20, ids::kTextFace);
+    setTextFont(text(kRhythmText), 15, ids::kTextFace);
     heart_ = new QLabel(this);
     heart_->setFixedSize(40, 40);
     grid->addWidget(heart_, 0, 4, 2, 1);
@@ -155,7 +148,7 @@ void LivePage::buildLayout() {
 }
 
 void LivePage::OnInitialUpdate() {
-    setWindowTitle(Langpack::text(kPageTitle));
+    setWindowTitle(Langpack::text(ids::kRealTimeTitle));
     record_->setChecked(true);
     showHeartIcon(model_.heartIcon());
     setRunning(false);
@@ -171,7 +164,7 @@ bool LivePage::choosePatient() {
     if (!picked)
         return false;
     if (picked->id.isEmpty()) {
-        showMessage(Message{kNoPatientId, {}});
+        showMessage(Message{ids::kNoPatientId, {}});
         return false;
     }
     patient_ = *picked;
@@ -220,7 +213,7 @@ void LivePage::showOpenFailure(int result) {
         showMessage(
             LivePageModel::openFailureMessage(triedPort_, LivePageModel::portProblem(triedPort_)));
     else
-        showMessage(Message{kLinkFailed, {}});
+        showMessage(Message{ids::kLinkFailed, {}});
 }
 
 void LivePage::OnStop() {

@@ -4,6 +4,7 @@
 
 #include "core/AppSettings.h"
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "ui/frame/PageHost.h"
 #include "ui/frame/PageIds.h"
 
@@ -112,18 +113,18 @@ void PrintPreviewView::buildToolbar() {
                        "QToolButton { color: #14285A; padding: 2px 8px; border: 1px solid #7890D2;"
                        " border-radius: 3px; background: #DCE4FF; }"
                        "QToolButton:disabled { color: #6E7DA0; background: #C8D4F5; }"));
-    addCommand(previewcmd::kPrint, {QKeySequence::Print});
-    addCommand(previewcmd::kNext, {Qt::Key_PageDown});
-    addCommand(previewcmd::kPrevious, {Qt::Key_PageUp});
-    addCommand(previewcmd::kSheets, {});
-    addCommand(previewcmd::kZoomIn, {Qt::Key_Plus, Qt::Key_Equal, QKeySequence::ZoomIn});
-    addCommand(previewcmd::kZoomOut, {Qt::Key_Minus, QKeySequence::ZoomOut});
-    addCommand(previewcmd::kClose, {Qt::Key_Escape});
+    addCommand(ids::kCmdPreviewPrint, {QKeySequence::Print});
+    addCommand(ids::kCmdPreviewNext, {Qt::Key_PageDown});
+    addCommand(ids::kCmdPreviewPrevious, {Qt::Key_PageUp});
+    addCommand(ids::kCmdPreviewSheets, {});
+    addCommand(ids::kCmdPreviewZoomIn, {Qt::Key_Plus, Qt::Key_Equal, QKeySequence::ZoomIn});
+    addCommand(ids::kCmdPreviewZoomOut, {Qt::Key_Minus, QKeySequence::ZoomOut});
+    addCommand(ids::kCmdPreviewClose, {Qt::Key_Escape});
     toolbar_->addSeparator();
     pageLabel_ = new QLabel(toolbar_);
     // Room for "Pages 10-11" from the start, so the buttons never move.
     pageLabel_->setMinimumWidth(pageLabel_->fontMetrics().horizontalAdvance(
-        Langpack::format(previewtext::kPages, QStringLiteral("88-88"))));
+        Langpack::format(ids::kPageNumbers, QStringLiteral("88-88"))));
     toolbar_->addWidget(pageLabel_);
 }
 
@@ -148,16 +149,16 @@ void PrintPreviewView::runCommand(int command) {
 }
 
 void PrintPreviewView::OnCommand(int command) {
-    if (command == previewcmd::kClose || command == previewcmd::kPrint) {
+    if (command == ids::kCmdPreviewClose || command == ids::kCmdPreviewPrint) {
         PageHost& frame = frame_; // this view goes with the preview
         frame.ClosePreview();
-        if (command == previewcmd::kPrint)
-            frame.OnCommand(cmd::kPrint);
+        if (command == ids::kCmdPreviewPrint)
+            frame.OnCommand(ids::kCmdPrint);
         return;
     }
     if (!model_.run(command))
         return;
-    if (command == previewcmd::kSheets) {
+    if (command == ids::kCmdPreviewSheets) {
         AppSettings settings;
         PrintPreviewModel::rememberSheets(settings, model_.sheetsChosen());
     }
@@ -196,7 +197,7 @@ void PrintPreviewView::OnScrolled() {
 void PrintPreviewView::refresh() {
     for (auto it = actions_.cbegin(); it != actions_.cend(); ++it)
         it.value()->setEnabled(model_.enabled(it.key()));
-    actions_.value(previewcmd::kSheets)->setText(Langpack::text(model_.sheetsCaption()));
+    actions_.value(ids::kCmdPreviewSheets)->setText(Langpack::text(model_.sheetsCaption()));
     const auto [text, arg] = model_.pageText();
     pageLabel_->setText(Langpack::format(text, arg));
     if (sheets_)

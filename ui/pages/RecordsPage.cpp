@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "records/ExchangeExport.h"
 #include "records/RecordingDescription.h"
 #include "ui/dialogs/ExportFileDialog.h"
@@ -29,24 +30,17 @@ namespace vantora {
 
 namespace {
 
-constexpr int kButtonTexts[] = {62100, 62101, 62102, 62103, 62104, 62105};
-constexpr int kOneRecording = 62106;
-constexpr int kAllRecordings = 62107;
-constexpr int kSearchCaption = 62108;
-constexpr int kRecordingsCaption = 62109;
-constexpr int kDeleteCaption = 62102;
-constexpr int kExportCaption = 62110;
-constexpr int kOtherToolsCaption = 62304;
-constexpr int kSelectForExport = 62305;
+constexpr int kButtonTexts[] = {ids::kRecordsFind, ids::kRecordsShowAll, ids::kRecordsDelete,
+                                ids::kRecordsNote, ids::kRecordsExport,  ids::kRecordsImport};
 constexpr int kRecordingListWidth = 290; // pixels: number, time and rate shown whole
 constexpr int kNumberColumnWidth = 50;
 constexpr int kTimeColumnWidth = 135;
-constexpr int kIdLabel = 61232;
-constexpr int kNameLabel = 61221;
 // Patient list columns: position, id, name, sex, date, number, decimal, text 1, text 2.
-constexpr int kPatientColumns[] = {61248, 61232, 61221, 61222, 61223, 61224, 61226, 61228, 61229};
+constexpr int kPatientColumns[] = {ids::kNumberColumn, ids::kPatientId,   ids::kName,
+                                   ids::kSex,          ids::kDateOfBirth, ids::kHeight,
+                                   ids::kWeight,       ids::kTelephone,   ids::kAddress};
 // Recording list columns: number, start time, heart rate.
-constexpr int kRecordingColumns[] = {61248, 61234, 61235};
+constexpr int kRecordingColumns[] = {ids::kNumberColumn, ids::kRecordingTime, ids::kHeartRate};
 
 // The program's dialogs for the page's model.
 class PageDialogs : public RecordDialogs {
@@ -123,7 +117,7 @@ void RecordsPage::buildLayout() {
     preview_ = new RecordPreview(this);
 
     auto* recordingPane = new QVBoxLayout;
-    recordingPane->addWidget(new QLabel(Langpack::text(kRecordingsCaption), this));
+    recordingPane->addWidget(new QLabel(Langpack::text(ids::kRecordsList), this));
     recordingPane->addWidget(recordings_);
     auto* top = new QHBoxLayout;
     top->addWidget(buildPatientPane(), 1);
@@ -148,8 +142,8 @@ QWidget* RecordsPage::buildPatientPane() {
     auto* pane = new QWidget(this);
     patients_ = makeList(pane, kPatientColumns);
     patients_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    byId_ = new QRadioButton(Langpack::text(kIdLabel), pane);
-    byName_ = new QRadioButton(Langpack::text(kNameLabel), pane);
+    byId_ = new QRadioButton(Langpack::text(ids::kPatientId), pane);
+    byName_ = new QRadioButton(Langpack::text(ids::kName), pane);
     byId_->setChecked(true);
     auto* choice = new QButtonGroup(pane);
     choice->addButton(byId_);
@@ -163,7 +157,7 @@ QWidget* RecordsPage::buildPatientPane() {
     connect(buttons_[kShowAll], &QPushButton::clicked, this, &RecordsPage::OnShowAll);
 
     auto* search = new QHBoxLayout;
-    search->addWidget(new QLabel(Langpack::text(kSearchCaption), pane));
+    search->addWidget(new QLabel(Langpack::text(ids::kRecordsSearch), pane));
     search->addWidget(byId_);
     search->addWidget(byName_);
     search->addWidget(searchText_, 1);
@@ -190,8 +184,8 @@ QWidget* RecordsPage::buildCommandPane() {
     // One-or-all choices: the selected recording is the initial choice.
     auto choiceBox = [&](int caption, QRadioButton*& all, int command) {
         auto* box = new QGroupBox(Langpack::text(caption), pane);
-        auto* one = new QRadioButton(Langpack::text(kOneRecording), box);
-        all = new QRadioButton(Langpack::text(kAllRecordings), box);
+        auto* one = new QRadioButton(Langpack::text(ids::kRecordsSelected), box);
+        all = new QRadioButton(Langpack::text(ids::kRecordsAll), box);
         one->setChecked(true);
         buttons_[command] = new QPushButton(Langpack::text(kButtonTexts[command]), box);
         auto* v = new QVBoxLayout(box);
@@ -200,10 +194,10 @@ QWidget* RecordsPage::buildCommandPane() {
         v->addWidget(buttons_[command]);
         layout->addWidget(box);
     };
-    choiceBox(kDeleteCaption, deleteAll_, kDelete);
-    choiceBox(kExportCaption, exportAll_, kExport);
+    choiceBox(ids::kRecordsDelete, deleteAll_, kDelete);
+    choiceBox(ids::kRecordsExportBox, exportAll_, kExport);
     // EDF+ or CSV of the export choice's recordings; the store keeps them.
-    auto* otherTools = new QPushButton(Langpack::text(kOtherToolsCaption), pane);
+    auto* otherTools = new QPushButton(Langpack::text(ids::kExportForOtherTools), pane);
     layout->addWidget(otherTools);
     connect(otherTools, &QPushButton::clicked, this, &RecordsPage::OnExportForOtherTools);
     for (int b : {kImport, kNote}) {
@@ -375,7 +369,7 @@ void RecordsPage::OnExport() {
 void RecordsPage::OnExportForOtherTools() {
     const int k = model_.exportAll() ? -1 : model_.currentRecording();
     if (!model_.exportAll() && k < 0) {
-        show(Message{kSelectForExport, {}});
+        show(Message{ids::kSelectForExport, {}});
         return;
     }
     show(exportForOtherTools(state().dataRoot, model_.mode(), model_.selectedPatient(), k,

@@ -3,6 +3,7 @@
 #include "analysis/StripPointBuilder.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "records/PatientRegistry.h"
 #include "render/ReplayRowImage.h"
 #include "render/ReportSources.h"
@@ -28,14 +29,8 @@
 namespace vantora {
 
 namespace {
-constexpr std::array<int, ReplayPage::kPageButtons> kPageButtonCaptions{62203, 62204, 62205, 62206};
-constexpr int kSearchCaption = 62210;
-constexpr int kShowAllCaption = 62211;
-constexpr int kByIdCaption = 62212;
-constexpr int kByNameCaption = 62213;
-constexpr int kAllRecordingsCaption = 62503;
-constexpr int kTimeLabel = 61234;
-constexpr int kRateLabel = 61354;
+constexpr std::array<int, ReplayPage::kPageButtons> kPageButtonCaptions{
+    ids::kReplayFirst, ids::kReplayPrevious, ids::kReplayNext, ids::kReplayLast};
 constexpr int kTraceHeight = 190; // the strip's zero line sits 95 px down
 const QColor kNoteFirstLine(Qt::red);
 const QColor kNoteOtherLines(Qt::blue);
@@ -66,10 +61,10 @@ QWidget* ReplayPage::buildPatientSide() {
     patientList_->setRootIsDecorated(false);
     v->addWidget(patientList_);
     searchField_ = new QComboBox(side);
-    searchField_->addItems({Langpack::text(kByIdCaption), Langpack::text(kByNameCaption)});
+    searchField_->addItems({Langpack::text(ids::kReplayById), Langpack::text(ids::kReplayByName)});
     search_ = new QLineEdit(side);
-    auto* find = new QPushButton(Langpack::text(kSearchCaption), side);
-    auto* all = new QPushButton(Langpack::text(kShowAllCaption), side);
+    auto* find = new QPushButton(Langpack::text(ids::kReplaySearch), side);
+    auto* all = new QPushButton(Langpack::text(ids::kReplayShowAll), side);
     auto* grid = new QGridLayout;
     grid->addWidget(searchField_, 0, 0);
     grid->addWidget(search_, 0, 1);
@@ -109,7 +104,7 @@ QWidget* ReplayPage::buildRecordSide() {
     bar->addWidget(pageButtons_[kNext]);
     bar->addWidget(pageButtons_[kLast]);
     bar->addStretch();
-    all_ = new QCheckBox(Langpack::text(kAllRecordingsCaption), side);
+    all_ = new QCheckBox(Langpack::text(ids::kReplayAllRecordings), side);
     bar->addWidget(all_);
     gainCaption_ = new QLabel(ReplayPageModel::gainCaption(1), side);
     gain_ = new QComboBox(side);
@@ -131,9 +126,9 @@ QWidget* ReplayPage::buildRecordSide() {
     auto* fields = new QHBoxLayout;
     time_ = readOnlyField(side);
     rate_ = readOnlyField(side);
-    fields->addWidget(new QLabel(Langpack::text(kTimeLabel), side));
+    fields->addWidget(new QLabel(Langpack::text(ids::kRecordingTime), side));
     fields->addWidget(time_);
-    fields->addWidget(new QLabel(Langpack::text(kRateLabel), side));
+    fields->addWidget(new QLabel(Langpack::text(ids::kHeartRateResult), side));
     fields->addWidget(rate_);
     v->addLayout(fields);
     info_ = new QTextEdit(side);

@@ -1,6 +1,7 @@
 #include "ui/widgets/DownloadList.h"
 
 #include "core/Langpack.h"
+#include "core/StringIds.h"
 #include "device/DownloadPageModel.h"
 #include "device/StoredRecordings.h"
 #include "render/StripRowRenderer.h"
@@ -15,8 +16,9 @@ namespace vantora {
 
 namespace {
 
-constexpr std::array<int, DownloadList::kColumns> kColumnLabels{61248, 61334, 61337,
-                                                                61354, 61234, 61338};
+constexpr std::array<int, DownloadList::kColumns> kColumnLabels{
+    ids::kNumberColumn,    ids::kEcg,           ids::kListNumber,
+    ids::kHeartRateResult, ids::kRecordingTime, ids::kSave};
 constexpr int kTraceRole = Qt::UserRole; // the row's table entry
 constexpr int kSaveStateRole = Qt::UserRole + 1;
 
@@ -116,7 +118,7 @@ void DownloadList::refreshRows() {
         item->setText(kHeartRate, row.heartRateText());
         item->setText(kStartTime, row.startTimeText());
         item->setData(kSaveMark, kSaveStateRole, row.saveState);
-        item->setToolTip(kSaveMark, row.saveState == kSaveStored ? Langpack::text(msg::kStoredMark)
+        item->setToolTip(kSaveMark, row.saveState == kSaveStored ? Langpack::text(ids::kStoredMark)
                                                                  : QString());
     }
     viewport()->update();

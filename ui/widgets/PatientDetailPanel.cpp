@@ -1,7 +1,7 @@
 #include "ui/widgets/PatientDetailPanel.h"
 
 #include "core/Langpack.h"
-#include "records/PatientDialogTexts.h"
+#include "core/StringIds.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -29,16 +29,16 @@ PatientDetailPanel::PatientDetailPanel(QWidget* parent) : QWidget(parent) {
     remarks_->setWordWrap(true);
     auto* form = new QFormLayout(this);
     form->setContentsMargins(0, 0, 0, 0);
-    form->addRow(Langpack::text(texts::kIdLabel), id_);
-    form->addRow(Langpack::text(texts::kNameLabel), name_);
-    form->addRow(Langpack::text(texts::kSexLabel), sex_);
-    form->addRow(Langpack::text(texts::kDateLabel), date_);
-    form->addRow(Langpack::text(texts::kHeightLabel), height_);
-    form->addRow(Langpack::text(texts::kWeightLabel), weight_);
-    form->addRow(Langpack::text(texts::kTelephoneLabel), telephone_);
-    form->addRow(Langpack::text(texts::kAddressLabel), address_);
-    form->addRow(Langpack::text(texts::kHistoryLabel), history_);
-    form->addRow(Langpack::text(texts::kRemarksLabel), remarks_);
+    form->addRow(Langpack::text(ids::kPatientId), id_);
+    form->addRow(Langpack::text(ids::kName), name_);
+    form->addRow(Langpack::text(ids::kSex), sex_);
+    form->addRow(Langpack::text(ids::kDateOfBirth), date_);
+    form->addRow(Langpack::text(ids::kHeight), height_);
+    form->addRow(Langpack::text(ids::kWeight), weight_);
+    form->addRow(Langpack::text(ids::kTelephone), telephone_);
+    form->addRow(Langpack::text(ids::kAddress), address_);
+    form->addRow(Langpack::text(ids::kPatientHistory), history_);
+    form->addRow(Langpack::text(ids::kRemarks), remarks_);
 }
 
 QLabel* PatientDetailPanel::field(int minimumHeight) {
@@ -72,11 +72,10 @@ void PatientDetailPanel::showRecord(const PatientRecord& r) {
     sex_->setText(r.sex);
     date_->setText(r.date);
     height_->setText(r.height.isEmpty() ? QString()
-                                        : r.height + u' ' + Langpack::text(texts::kHeightUnit));
+                                        : r.height + u' ' + Langpack::text(ids::kUnitCm));
     // An empty weight is stored as "0"; it shows blank like an empty height.
     const QString weight = weightToLocale(r.weight, QLocale());
-    weight_->setText(weight.isEmpty() ? QString()
-                                      : weight + u' ' + Langpack::text(texts::kWeightUnit));
+    weight_->setText(weight.isEmpty() ? QString() : weight + u' ' + Langpack::text(ids::kUnitKg));
     telephone_->setText(r.telephone);
     address_->setText(r.address);
     history_->setText(r.history);
