@@ -38,6 +38,8 @@ MIN_ID = 32000
 # Resource numbers below MIN_ID that a constant names: (file, constant).
 SMALL_IDS = {("core/Langpack.h", "kDocTemplate")}
 # Constants that are not resource numbers although equal to one: page ids.
+# Headers that held nothing but such constants and are gone; their includes go.
+GONE = {"records/StoreMessages.h", "records/PatientDialogTexts.h"}
 KEEP = {("page", "kReplayByCommand"), ("page", "kSnapDataByCommand")}
 
 DEF_RE = re.compile(
@@ -185,8 +187,8 @@ def take_definitions(path, text, ids, rows):
             out.append(f"{m.group('indent')}{m.group('spec')}constexpr int {', '.join(kept)};{tail}")
     text = "\n".join(out)
     # Namespaces left empty go, with the comment lines just above them.
-    empty = re.compile(r"(?:^[ \t]*//[^\n]*\n)*^namespace (\w+) \{\n(?:[ \t]*//[^\n]*\n|\s*\n)*"
-                       r"\} // namespace \1\n\n?", re.M)
+    empty = re.compile(r"(?:^[ \t]*//[^\n]*\n)*^namespace ?(\w*) \{\n(?:[ \t]*//[^\n]*\n|\s*\n)*"
+                       r"\}(?: // namespace ?\1)?\n\n?", re.M)
     return empty.sub("", text)
 
 
@@ -287,8 +289,10 @@ def main():
         if p in gone:
             continue
         t = new[p]
-        for g in gone:
-            t = re.sub(rf'^#include "{re.escape(g)}"\n', "", t, flags=re.M)
+        for g in sorted(gone | GONE):  # the names it held are in HEADER now
+            held = f'#include "{HEADER}"\n' in t
+            t = re.sub(rf'^#include "{re.escape(g)}"\n', "" if held else f'#include "{HEADER}"\n',
+                       t, flags=re.M)
         t = apply_names(p, t, rows, names)
         t, count = apply_numbers(t, ids, names)
         t = add_include(p, t)
