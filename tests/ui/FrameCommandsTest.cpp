@@ -8,7 +8,7 @@
 namespace vantora {
 namespace {
 
-FrameSituation at(int page, int32_t mode, bool hasRecord = false) {
+FrameSituation at(int page, RecordingMode mode, bool hasRecord = false) {
     FrameSituation s;
     s.activePage = page;
     s.recordingMode = mode;
@@ -21,47 +21,49 @@ bool enabled(int command, const FrameSituation& s) {
 }
 
 TEST(FrameCommandsTest, ModeCommandsFollowTheMode) {
-    for (int32_t mode : {kModeNone, kModeContinuous, kModeSnap}) {
+    for (RecordingMode mode :
+         {RecordingMode::None, RecordingMode::Continuous, RecordingMode::Snap}) {
         const FrameSituation s = at(page::kHome, mode);
-        EXPECT_EQ(enabled(ids::kCmdContinuous, s), mode != kModeContinuous);
-        EXPECT_EQ(enabled(ids::kCmdSnap, s), mode != kModeSnap);
-        EXPECT_EQ(enabled(ids::kCmdReplay, s), mode != kModeNone);
-        EXPECT_EQ(enabled(ids::kCmdRecords, s), mode != kModeNone);
+        EXPECT_EQ(enabled(ids::kCmdContinuous, s), mode != RecordingMode::Continuous);
+        EXPECT_EQ(enabled(ids::kCmdSnap, s), mode != RecordingMode::Snap);
+        EXPECT_EQ(enabled(ids::kCmdReplay, s), mode != RecordingMode::None);
+        EXPECT_EQ(enabled(ids::kCmdRecords, s), mode != RecordingMode::None);
         EXPECT_TRUE(enabled(ids::kCmdAnalysis, s)); // as the home page's analysis button
-        EXPECT_EQ(enabled(ids::kCmdDownload, s), mode == kModeSnap);
+        EXPECT_EQ(enabled(ids::kCmdDownload, s), mode == RecordingMode::Snap);
     }
 }
 
 TEST(FrameCommandsTest, CommandOfTheActivePageIsDisabled) {
-    EXPECT_FALSE(enabled(ids::kCmdHome, at(page::kHome, kModeNone)));
-    EXPECT_TRUE(enabled(ids::kCmdHome, at(page::kAnalysis, kModeSnap)));
-    EXPECT_FALSE(enabled(ids::kCmdDownload, at(page::kSnapData, kModeSnap)));
-    EXPECT_FALSE(enabled(ids::kCmdReplay, at(page::kReplay, kModeContinuous)));
-    EXPECT_FALSE(enabled(ids::kCmdRecords, at(page::kRecordManagement, kModeSnap)));
-    EXPECT_FALSE(enabled(ids::kCmdAnalysis, at(page::kAnalysis, kModeSnap)));
-    EXPECT_FALSE(enabled(ids::kCmdRealTime, at(page::kRealTime, kModeNone)));
-    EXPECT_TRUE(enabled(ids::kCmdRealTime, at(page::kHome, kModeNone)));
+    EXPECT_FALSE(enabled(ids::kCmdHome, at(page::kHome, RecordingMode::None)));
+    EXPECT_TRUE(enabled(ids::kCmdHome, at(page::kAnalysis, RecordingMode::Snap)));
+    EXPECT_FALSE(enabled(ids::kCmdDownload, at(page::kSnapData, RecordingMode::Snap)));
+    EXPECT_FALSE(enabled(ids::kCmdReplay, at(page::kReplay, RecordingMode::Continuous)));
+    EXPECT_FALSE(enabled(ids::kCmdRecords, at(page::kRecordManagement, RecordingMode::Snap)));
+    EXPECT_FALSE(enabled(ids::kCmdAnalysis, at(page::kAnalysis, RecordingMode::Snap)));
+    EXPECT_FALSE(enabled(ids::kCmdRealTime, at(page::kRealTime, RecordingMode::None)));
+    EXPECT_TRUE(enabled(ids::kCmdRealTime, at(page::kHome, RecordingMode::None)));
 }
 
 TEST(FrameCommandsTest, DialogsAndHelpAreAlwaysEnabled) {
     for (int page : {page::kNone, page::kHome, page::kAnalysis, page::kRealTime})
         for (int command : {ids::kCmdPatients, ids::kCmdHelp, ids::kCmdAbout, ids::kCmdExit})
-            EXPECT_TRUE(enabled(command, at(page, kModeSnap))) << command << " on " << page;
+            EXPECT_TRUE(enabled(command, at(page, RecordingMode::Snap)))
+                << command << " on " << page;
 }
 
 TEST(FrameCommandsTest, PrintNeedsARecordAndPicturesTheAnalysisPage) {
-    EXPECT_FALSE(enabled(ids::kCmdPrint, at(page::kReplay, kModeSnap, false)));
-    EXPECT_TRUE(enabled(ids::kCmdPrint, at(page::kReplay, kModeSnap, true)));
-    EXPECT_TRUE(enabled(ids::kCmdPreview, at(page::kRecordManagement, kModeSnap, true)));
-    EXPECT_FALSE(enabled(ids::kCmdPrint, at(page::kNone, kModeSnap, true)));
-    EXPECT_FALSE(enabled(ids::kCmdPicture, at(page::kReplay, kModeSnap, true)));
-    EXPECT_FALSE(enabled(ids::kCmdMail, at(page::kAnalysis, kModeSnap, false)));
-    EXPECT_TRUE(enabled(ids::kCmdPicture, at(page::kAnalysis, kModeSnap, true)));
-    EXPECT_TRUE(enabled(ids::kCmdMail, at(page::kAnalysis, kModeContinuous, true)));
+    EXPECT_FALSE(enabled(ids::kCmdPrint, at(page::kReplay, RecordingMode::Snap, false)));
+    EXPECT_TRUE(enabled(ids::kCmdPrint, at(page::kReplay, RecordingMode::Snap, true)));
+    EXPECT_TRUE(enabled(ids::kCmdPreview, at(page::kRecordManagement, RecordingMode::Snap, true)));
+    EXPECT_FALSE(enabled(ids::kCmdPrint, at(page::kNone, RecordingMode::Snap, true)));
+    EXPECT_FALSE(enabled(ids::kCmdPicture, at(page::kReplay, RecordingMode::Snap, true)));
+    EXPECT_FALSE(enabled(ids::kCmdMail, at(page::kAnalysis, RecordingMode::Snap, false)));
+    EXPECT_TRUE(enabled(ids::kCmdPicture, at(page::kAnalysis, RecordingMode::Snap, true)));
+    EXPECT_TRUE(enabled(ids::kCmdMail, at(page::kAnalysis, RecordingMode::Continuous, true)));
 }
 
 TEST(FrameCommandsTest, PagesNotBuiltDisableTheCommandsLeadingThere) {
-    FrameSituation s = at(page::kHome, kModeSnap);
+    FrameSituation s = at(page::kHome, RecordingMode::Snap);
     s.pageAvailable = [](int pageClass) { return pageClass == page::kHome; };
     EXPECT_FALSE(enabled(ids::kCmdAnalysis, s));
     EXPECT_FALSE(enabled(ids::kCmdDownload, s));
@@ -81,33 +83,36 @@ TEST(FrameCommandsTest, DisabledCommandsSayWhatTheyNeed) {
         FrameSituation s;
         std::optional<int> need;
     };
-    FrameSituation bare = at(page::kHome, kModeSnap);
+    FrameSituation bare = at(page::kHome, RecordingMode::Snap);
     bare.pageAvailable = homeOnly;
     const Case cases[] = {
-        {ids::kCmdHome, at(page::kHome, kModeNone), ids::kPageAlreadyShown},
-        {ids::kCmdAnalysis, at(page::kAnalysis, kModeNone), ids::kPageAlreadyShown},
+        {ids::kCmdHome, at(page::kHome, RecordingMode::None), ids::kPageAlreadyShown},
+        {ids::kCmdAnalysis, at(page::kAnalysis, RecordingMode::None), ids::kPageAlreadyShown},
         {ids::kCmdAnalysis, bare, ids::kNotInThisVersion},
-        {ids::kCmdAnalysis, at(page::kHome, kModeNone), std::nullopt},
-        {ids::kCmdDownload, at(page::kAnalysis, kModeContinuous), ids::kNeedsSnapMode},
+        {ids::kCmdAnalysis, at(page::kHome, RecordingMode::None), std::nullopt},
+        {ids::kCmdDownload, at(page::kAnalysis, RecordingMode::Continuous), ids::kNeedsSnapMode},
         {ids::kCmdDownload, bare, ids::kNotInThisVersion},
-        {ids::kCmdReplay, at(page::kAnalysis, kModeNone), ids::kNeedsMode},
-        {ids::kCmdRecords, at(page::kHome, kModeNone), ids::kNeedsMode},
-        {ids::kCmdRecords, at(page::kRecordManagement, kModeSnap), ids::kPageAlreadyShown},
-        {ids::kCmdSnap, at(page::kHome, kModeSnap), ids::kIsCurrentMode},
-        {ids::kCmdContinuous, at(page::kAnalysis, kModeContinuous), ids::kIsCurrentMode},
+        {ids::kCmdReplay, at(page::kAnalysis, RecordingMode::None), ids::kNeedsMode},
+        {ids::kCmdRecords, at(page::kHome, RecordingMode::None), ids::kNeedsMode},
+        {ids::kCmdRecords, at(page::kRecordManagement, RecordingMode::Snap),
+         ids::kPageAlreadyShown},
+        {ids::kCmdSnap, at(page::kHome, RecordingMode::Snap), ids::kIsCurrentMode},
+        {ids::kCmdContinuous, at(page::kAnalysis, RecordingMode::Continuous), ids::kIsCurrentMode},
         {ids::kCmdContinuous, bare, std::nullopt},
-        {ids::kCmdRealTime, at(page::kRealTime, kModeNone), ids::kPageAlreadyShown},
-        {ids::kCmdPrint, at(page::kReplay, kModeSnap, false), ids::kNeedsRecording},
-        {ids::kCmdPreview, at(page::kNone, kModeSnap, true), ids::kNeedsRecording},
-        {ids::kCmdPrint, at(page::kReplay, kModeSnap, true), std::nullopt},
-        {ids::kCmdPicture, at(page::kReplay, kModeSnap, true), ids::kNeedsAnalysedRecording},
-        {ids::kCmdMail, at(page::kAnalysis, kModeSnap, false), ids::kNeedsAnalysedRecording},
-        {ids::kCmdPatients, at(page::kNone, kModeNone), std::nullopt},
-        {12345, at(page::kHome, kModeNone), std::nullopt},
+        {ids::kCmdRealTime, at(page::kRealTime, RecordingMode::None), ids::kPageAlreadyShown},
+        {ids::kCmdPrint, at(page::kReplay, RecordingMode::Snap, false), ids::kNeedsRecording},
+        {ids::kCmdPreview, at(page::kNone, RecordingMode::Snap, true), ids::kNeedsRecording},
+        {ids::kCmdPrint, at(page::kReplay, RecordingMode::Snap, true), std::nullopt},
+        {ids::kCmdPicture, at(page::kReplay, RecordingMode::Snap, true),
+         ids::kNeedsAnalysedRecording},
+        {ids::kCmdMail, at(page::kAnalysis, RecordingMode::Snap, false),
+         ids::kNeedsAnalysedRecording},
+        {ids::kCmdPatients, at(page::kNone, RecordingMode::None), std::nullopt},
+        {12345, at(page::kHome, RecordingMode::None), std::nullopt},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(commandNeed(c.command, c.s), c.need)
-            << c.command << " on " << c.s.activePage << " in mode " << c.s.recordingMode;
+            << c.command << " on " << c.s.activePage << " in mode " << toInt(c.s.recordingMode);
         // A need exactly when the command is disabled.
         if (const auto on = commandEnabled(c.command, c.s)) {
             EXPECT_EQ(commandNeed(c.command, c.s).has_value(), !*on) << c.command;
@@ -119,26 +124,27 @@ TEST(FrameCommandsTest, DisabledCommandsSayWhatTheyNeed) {
 TEST(FrameCommandsTest, ShownModeIsCheckedAndNamed) {
     struct Case {
         int page;
-        int32_t mode;
+        RecordingMode mode;
         bool continuousChecked;
         bool snapChecked;
         int status;
     };
     const Case cases[] = {
-        {page::kHome, kModeNone, false, false, 0},
-        {page::kRealTime, kModeNone, false, false, 0},
-        {page::kHome, kModeContinuous, true, false, ids::kStatusContinuousMode},
-        {page::kAnalysis, kModeContinuous, true, false, ids::kStatusContinuousMode},
-        {page::kReplay, kModeSnap, false, true, ids::kStatusSnapMode},
+        {page::kHome, RecordingMode::None, false, false, 0},
+        {page::kRealTime, RecordingMode::None, false, false, 0},
+        {page::kHome, RecordingMode::Continuous, true, false, ids::kStatusContinuousMode},
+        {page::kAnalysis, RecordingMode::Continuous, true, false, ids::kStatusContinuousMode},
+        {page::kReplay, RecordingMode::Snap, false, true, ids::kStatusSnapMode},
         // Opened from the home page without a mode, the analysis page lists Snap.
-        {page::kAnalysis, kModeNone, false, true, ids::kStatusSnapMode},
+        {page::kAnalysis, RecordingMode::None, false, true, ids::kStatusSnapMode},
     };
     for (const Case& c : cases) {
         const FrameSituation s = at(c.page, c.mode);
-        EXPECT_EQ(commandChecked(ids::kCmdContinuous, s), c.continuousChecked) << c.page << c.mode;
-        EXPECT_EQ(commandChecked(ids::kCmdSnap, s), c.snapChecked) << c.page << c.mode;
+        EXPECT_EQ(commandChecked(ids::kCmdContinuous, s), c.continuousChecked)
+            << c.page << toInt(c.mode);
+        EXPECT_EQ(commandChecked(ids::kCmdSnap, s), c.snapChecked) << c.page << toInt(c.mode);
         EXPECT_FALSE(commandChecked(ids::kCmdAnalysis, s));
-        EXPECT_EQ(modeStatusText(s), c.status) << c.page << c.mode;
+        EXPECT_EQ(modeStatusText(s), c.status) << c.page << toInt(c.mode);
     }
 }
 
@@ -147,7 +153,7 @@ TEST(FrameCommandsTest, TargetsAndUnknownCommands) {
     EXPECT_EQ(commandTargetPage(ids::kCmdSnap), page::kSnapDataByCommand);
     EXPECT_EQ(commandTargetPage(ids::kCmdAnalysis), page::kAnalysis);
     EXPECT_FALSE(commandTargetPage(ids::kCmdHelp).has_value());
-    EXPECT_FALSE(commandEnabled(12345, at(page::kHome, kModeNone)).has_value());
+    EXPECT_FALSE(commandEnabled(12345, at(page::kHome, RecordingMode::None)).has_value());
     EXPECT_EQ(page::classOf(page::kReplayByCommand), page::kReplay);
     EXPECT_EQ(page::classOf(page::kSnapDataByCommand), page::kSnapData);
     EXPECT_EQ(page::classOf(page::kAnalysis), page::kAnalysis);

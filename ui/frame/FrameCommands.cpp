@@ -38,12 +38,12 @@ bool available(const FrameSituation& s, int pageId) {
 // Rule of the command itself, before page availability.
 std::optional<bool> baseRule(int command, const FrameSituation& s) {
     const int active = s.activePage;
-    const bool modeSet = s.recordingMode != kModeNone;
+    const bool modeSet = s.recordingMode != RecordingMode::None;
     switch (command) {
     case ids::kCmdHome:
         return active != page::kHome;
     case ids::kCmdDownload:
-        return s.recordingMode == kModeSnap && active != page::kSnapData;
+        return s.recordingMode == RecordingMode::Snap && active != page::kSnapData;
     case ids::kCmdReplay:
         return modeSet && active != page::kReplay;
     case ids::kCmdRecords:
@@ -56,9 +56,9 @@ std::optional<bool> baseRule(int command, const FrameSituation& s) {
     case ids::kCmdExit:
         return true;
     case ids::kCmdContinuous:
-        return s.recordingMode != kModeContinuous;
+        return s.recordingMode != RecordingMode::Continuous;
     case ids::kCmdSnap:
-        return s.recordingMode != kModeSnap;
+        return s.recordingMode != RecordingMode::Snap;
     case ids::kCmdRealTime:
         return active != page::kRealTime;
     case ids::kCmdPrint:
@@ -127,22 +127,22 @@ std::optional<int> commandNeed(int command, const FrameSituation& s) {
     return ruleNeed(command);
 }
 
-int32_t shownMode(const FrameSituation& s) {
-    if (s.recordingMode == kModeNone && s.activePage == page::kAnalysis)
-        return kModeSnap;
+RecordingMode shownMode(const FrameSituation& s) {
+    if (s.recordingMode == RecordingMode::None && s.activePage == page::kAnalysis)
+        return RecordingMode::Snap;
     return s.recordingMode;
 }
 
 bool commandChecked(int command, const FrameSituation& s) {
-    return (command == ids::kCmdContinuous && shownMode(s) == kModeContinuous) ||
-           (command == ids::kCmdSnap && shownMode(s) == kModeSnap);
+    return (command == ids::kCmdContinuous && shownMode(s) == RecordingMode::Continuous) ||
+           (command == ids::kCmdSnap && shownMode(s) == RecordingMode::Snap);
 }
 
 int modeStatusText(const FrameSituation& s) {
     switch (shownMode(s)) {
-    case kModeContinuous:
+    case RecordingMode::Continuous:
         return ids::kStatusContinuousMode;
-    case kModeSnap:
+    case RecordingMode::Snap:
         return ids::kStatusSnapMode;
     default:
         return 0;
