@@ -36,7 +36,7 @@ bool registerUnlessListed(const QString& root, const QByteArray& record) {
     g_recovering = true;
     const PatientRecord patient = PatientRecord::decode(record);
     const PatientRegistry registry(root);
-    const bool listed = registry.findById(patient.id) > 0 || registry.appendRecord(patient).added();
+    const bool listed = registry.findById(patient.id) > 0 || registry.appendRecord(patient).ok();
     if (outer)
         g_recovering = false;
     return listed;
@@ -131,8 +131,7 @@ static std::optional<int32_t> pendingAppend(const QString& dataRoot, int mode,
 static void finishAppend(const QString& dataRoot, int mode, const QString& patientId) {
     const auto n = pendingAppend(dataRoot, mode, patientId);
     BinaryFile index;
-    if (n &&
-        index.open(paths::indexFile(dataRoot, mode, patientId), BinaryFile::Mode::ReadWrite) &&
+    if (n && index.open(paths::indexFile(dataRoot, mode, patientId), BinaryFile::Mode::ReadWrite) &&
         index.writeInt32At(0, *n))
         index.sync();
 }

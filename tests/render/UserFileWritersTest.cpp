@@ -48,7 +48,7 @@ protected:
         PatientRecord patient;
         patient.id = QStringLiteral("W1");
         patient.name = QStringLiteral("Anna Berg");
-        ASSERT_TRUE(PatientRegistry(root_.path()).appendRecord(patient).added());
+        ASSERT_TRUE(PatientRegistry(root_.path()).appendRecord(patient).ok());
         EcgGenerator generator;
         const QDateTime start(QDate(2026, 3, 14), QTime(9, 0));
         exchange_ = {patient, kModeContinuous, {}};
@@ -72,16 +72,16 @@ protected:
     // each write.
     void fillStore() const {
         const RecordingStore store(root_.path(), kModeSnap, QStringLiteral("W1"));
-        if (store.count().value == kChartRecordings)
+        if (store.count().value() == kChartRecordings)
             return;
-        std::vector<SnapRecording> recordings(size_t(kChartRecordings - store.count().value));
+        std::vector<SnapRecording> recordings(size_t(kChartRecordings - store.count().value()));
         EcgGenerator generator;
         for (SnapRecording& r : recordings)
             r.blocks = generator.nextSnapBlocks();
         ASSERT_EQ(store.appendSnap(recordings).saved, int(recordings.size()));
     }
     int stored() const {
-        return RecordingStore(root_.path(), kModeSnap, QStringLiteral("W1")).count().value;
+        return RecordingStore(root_.path(), kModeSnap, QStringLiteral("W1")).count().value();
     }
 
     std::vector<Writer> writers() {

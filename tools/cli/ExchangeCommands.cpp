@@ -20,16 +20,13 @@ ExportRequest readRequest(CliContext& ctx) {
     const int k = requireRecordingChoice(ctx, true);
     const QString out = ctx.requireOption("out");
     ctx.finish();
-    const PatientReadResult record = PatientRegistry(ctx.dataRoot).read(patient.position);
-    failOnMessage(record.message);
-    if (!record.record)
-        throw CommandFailure{Message{msg::kNoPatientAtPosition, QString::number(patient.position)}};
-    requireWholeStore(ctx.dataRoot, mode, record.record->id);
-    auto set = readExchangeSet(ctx.dataRoot, mode, *record.record, k);
-    failOnMessage(set.message);
-    if (set.value.recordings.empty())
+    const PatientRecord record = valueOf(PatientRegistry(ctx.dataRoot).read(patient.position));
+    requireWholeStore(ctx.dataRoot, mode, record.id);
+    auto set = readExchangeSet(ctx.dataRoot, mode, record, k);
+    failOnMessage(set.message());
+    if (set.value().recordings.empty())
         throw UsageError("no such recording in the store");
-    return {std::move(set.value), out};
+    return {std::move(set.value()), out};
 }
 
 } // namespace
