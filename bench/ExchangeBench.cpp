@@ -77,9 +77,9 @@ void BM_EdfExportFullContinuousStore(benchmark::State& state) {
     const QString out = full.dir.filePath(QStringLiteral("all.edf"));
     for (auto _ : state) {
         const auto set = readExchangeSet(full.dir.path(), kModeContinuous, full.patient, -1);
-        const EdfExportResult written = writeEdf(set.value(), out);
+        const Result<QStringList> written = writeEdf(set.value(), out);
         if (set.value().recordings.size() != size_t(kFullContinuousStore) ||
-            written.files.size() != 1)
+            written.value().size() != 1)
             state.SkipWithError("the store was not exported as one file");
     }
 }

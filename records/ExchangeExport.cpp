@@ -109,8 +109,8 @@ Message exportForOtherTools(const QString& dataRoot, int32_t mode, const Patient
         return Message{kSelectForExport, {}};
     if (path->endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
         return writeExchangeCsv(set.value(), *path);
-    const EdfExportResult written = writeEdf(set.value(), *path);
-    return written.message.isNone() ? severalFilesNotice(written.files) : written.message;
+    const Result<QStringList> written = writeEdf(set.value(), *path);
+    return written.ok() ? severalFilesNotice(written.value()) : written.message();
 }
 
 } // namespace vantora

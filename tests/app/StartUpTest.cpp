@@ -1,9 +1,9 @@
 #include "app/StartUp.h"
 #include "app/SingleInstance.h"
-#include "records/DataFolder.h"
 #include "core/AppSettings.h"
 #include "core/DataPaths.h"
 #include "core/Langpack.h"
+#include "records/DataFolder.h"
 #include "support/TestData.h"
 
 #include <QDir>
@@ -112,12 +112,11 @@ TEST_F(StartUpTest, ChartMarkersSelectTheMode) {
 
 TEST_F(StartUpTest, ClassifyRecordFileSetsTheSharedStateOnlyOnSuccess) {
     AppState state;
-    Message refusal;
-    EXPECT_FALSE(DataFolder::ClassifyRecordFile(file(QStringLiteral("none.cEcg")), state, &refusal));
-    EXPECT_EQ(refusal.id, 61218);
+    EXPECT_EQ(DataFolder::ClassifyRecordFile(file(QStringLiteral("none.cEcg")), state).message().id,
+              61218);
     EXPECT_EQ(state.recordingMode, kModeNone);
     EXPECT_FALSE(state.pendingFile);
-    EXPECT_TRUE(DataFolder::ClassifyRecordFile(QStringLiteral("/c/ECGDATA.DAT"), state, &refusal));
+    EXPECT_TRUE(DataFolder::ClassifyRecordFile(QStringLiteral("/c/ECGDATA.DAT"), state).ok());
     EXPECT_EQ(state.recordingMode, kModeSnap);
     EXPECT_TRUE(state.pendingFile);
     EXPECT_EQ(state.pendingPath, QStringLiteral("/c/ECGDATA.DAT"));

@@ -78,9 +78,9 @@ TEST_F(ExchangeExportTest, EdfPlusHeaderSamplesAndAnnotations) {
     ASSERT_TRUE(set.ok());
     ASSERT_EQ(set.value().recordings.size(), 4u);
     const QString path = root_.file("out.edf");
-    const EdfExportResult written = writeEdf(set.value(), path);
-    ASSERT_TRUE(written.message.isNone());
-    ASSERT_EQ(written.files, (QStringList{path, root_.file("out-2.edf")}));
+    const Result<QStringList> written = writeEdf(set.value(), path);
+    ASSERT_TRUE(written.ok());
+    ASSERT_EQ(written.value(), (QStringList{path, root_.file("out-2.edf")}));
 
     const struct {
         QString file;
@@ -160,7 +160,7 @@ TEST_F(ExchangeExportTest, LongNotesAndAccentedNamesSurviveTheTrip) {
         set.value().patient.name = QString::fromUtf8(c.name);
         set.value().recordings[0].note = QString::fromUtf8(c.note);
         const QString path = root_.file("texts.edf");
-        ASSERT_TRUE(writeEdf(set.value(), path).message.isNone()) << c.name;
+        ASSERT_TRUE(writeEdf(set.value(), path).ok()) << c.name;
         EXPECT_EQ(test::readAll(path).mid(8, 80).trimmed(),
                   QByteArray("P7 F 12-FEB-1964 ") + c.field);
         QString joined;

@@ -102,7 +102,7 @@ protected:
             {"p.jpeg", filemsg::kNotWritten, picture("jpeg")},
             {"p.bmp", filemsg::kNotWritten, picture("bmp")},
             {"e.edf", filemsg::kNotWritten,
-             [this](const QString& target) { return writeEdf(exchange_, target).message; }},
+             [this](const QString& target) { return writeEdf(exchange_, target).message(); }},
             {"e.csv", filemsg::kNotWritten,
              [this](const QString& target) { return writeExchangeCsv(exchange_, target); }},
             {"c.cEcg", filemsg::kChartNotWritten,

@@ -33,11 +33,10 @@ ExportRequest readRequest(CliContext& ctx) {
 
 int runExportEdf(CliContext& ctx) {
     const ExportRequest request = readRequest(ctx);
-    const EdfExportResult written = writeEdf(request.set, request.out);
-    failOnMessage(written.message);
+    const QStringList written = valueOf(writeEdf(request.set, request.out));
     // Several files: say so above the list.
-    const Message several = severalFilesNotice(written.files);
-    ctx.printLine(several.isNone() ? written.files.join(u'\n') : several.text());
+    const Message several = severalFilesNotice(written);
+    ctx.printLine(several.isNone() ? written.join(u'\n') : several.text());
     return 0;
 }
 
