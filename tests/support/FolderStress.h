@@ -131,7 +131,7 @@ inline QString stressStoresAgree(const QString& root) {
                 size_t(data.value()) != index.recordings.size())
                 wrong += QStringLiteral("store %1/%2: data %3, index %4; ")
                              .arg(p.id)
-                             .arg(mode)
+                             .arg(toInt(mode))
                              .arg(data.value())
                              .arg(index.recordings.size());
         }
