@@ -136,6 +136,8 @@ QImage composeAnalysisPicture(const AnalysisPictureContent& c) {
 }
 
 void paintAnalysisPicture(QPainter& p, const AnalysisPictureContent& c) {
+    if (c.rows.empty())
+        return;
     const int w = c.rows.front().width();
     const int h = c.rows.front().height();
     const int q = boxWidth(w);
