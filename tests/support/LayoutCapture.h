@@ -15,6 +15,8 @@
 #include <QStringList>
 #include <QTransform>
 
+#include <algorithm>
+#include <climits>
 #include <vector>
 
 namespace vantora::test {
