@@ -67,7 +67,7 @@ TEST_F(AnalysisPictureCommandsTest, MailHandsOneJpegPerRecordingToXdgEmail) {
     SnapRecording second;
     second.header.startTime = {2026, 3, 0, 14, 9, 5, 7, 0};
     second.blocks = EcgGenerator(EcgParameters{}).nextSnapBlocks();
-    const RecordingStore store(root_.path(), kModeSnap, QStringLiteral("1001"));
+    const RecordingStore store(root_.path(), RecordingMode::Snap, QStringLiteral("1001"));
     ASSERT_EQ(store.appendSnap(std::vector<SnapRecording>{second}).saved, 1);
     view->OnRecordsChanged();
     QTreeWidgetItem* patient = view->tree()->topLevelItem(0);
@@ -109,7 +109,7 @@ TEST_F(AnalysisPictureCommandsTest, ExportForOtherToolsWritesTheSelection) {
     SnapRecording second;
     second.header.heartRate = 80;
     second.blocks = EcgGenerator(EcgParameters{}).nextSnapBlocks();
-    ASSERT_EQ(RecordingStore(root_.path(), kModeSnap, QStringLiteral("1001"))
+    ASSERT_EQ(RecordingStore(root_.path(), RecordingMode::Snap, QStringLiteral("1001"))
                   .appendSnap(std::vector<SnapRecording>{second})
                   .saved,
               1);
@@ -157,7 +157,8 @@ TEST_F(AnalysisPictureCommandsTest, ExportForOtherToolsWritesTheSelection) {
     EXPECT_EQ(header.mid(236, 8).trimmed().toInt(), 30);
 
     // A recording the store no longer holds as listed, and no selection.
-    ASSERT_TRUE(QFile::remove(paths::indexFile(root_.path(), kModeSnap, QStringLiteral("1001"))));
+    ASSERT_TRUE(
+        QFile::remove(paths::indexFile(root_.path(), RecordingMode::Snap, QStringLiteral("1001"))));
     view->OnExportForOtherTools();
     view->tree()->setCurrentItem(nullptr);
     view->OnExportForOtherTools();

@@ -104,8 +104,9 @@ AnalysisPage::AnalysisPage(PageHost& frame, QString libraryPath)
 
 AnalysisPage::~AnalysisPage() = default;
 
-int32_t AnalysisPage::storeMode() const {
-    return state().recordingMode == kModeContinuous ? kModeContinuous : kModeSnap;
+RecordingMode AnalysisPage::storeMode() const {
+    return state().recordingMode == RecordingMode::Continuous ? RecordingMode::Continuous
+                                                              : RecordingMode::Snap;
 }
 
 void AnalysisPage::buildLayout() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/AnalysisPageModel.h"
+#include "core/RecordingMode.h"
 #include "records/RecordIndexEntry.h"
 #include "ui/pages/Page.h"
 
@@ -40,7 +41,7 @@ public:
     void OnRecordsChanged() override;
 
     // The store kind the page lists: Continuous in Continuous mode, else Snap.
-    int32_t storeMode() const;
+    RecordingMode storeMode() const;
 
     const AnalysisPageModel& model() const { return model_; }
     QTreeWidget* tree() const { return tree_; }
@@ -87,7 +88,7 @@ private:
     std::unique_ptr<ReportPage> reportPage(const QSize& sheetUnits) const;
 
     AnalysisPageModel model_;
-    int32_t listedMode_ = 0; // the store kind the tree lists
+    RecordingMode listedMode_ = RecordingMode::None; // the store kind the tree lists
     QTreeWidget* tree_ = nullptr;
     AnalysisRowList* rows_ = nullptr;
     AveragedBeatView* beat_ = nullptr;
