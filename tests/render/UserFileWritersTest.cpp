@@ -49,7 +49,7 @@ protected:
         PatientRecord patient;
         patient.id = QStringLiteral("W1");
         patient.name = QStringLiteral("Anna Berg");
-        ASSERT_TRUE(PatientRegistry(root_.path()).appendRecord(patient).added());
+        ASSERT_TRUE(PatientRegistry(root_.path()).appendRecord(patient).ok());
         EcgGenerator generator;
         const QDateTime start(QDate(2026, 3, 14), QTime(9, 0));
         exchange_ = {patient, RecordingMode::Continuous, {}};
@@ -73,9 +73,9 @@ protected:
     // each write.
     void fillStore() const {
         const RecordingStore store(root_.path(), RecordingMode::Snap, QStringLiteral("W1"));
-        if (store.count().value == kChartRecordings)
+        if (store.count().value() == kChartRecordings)
             return;
-        std::vector<SnapRecording> recordings(size_t(kChartRecordings - store.count().value));
+        std::vector<SnapRecording> recordings(size_t(kChartRecordings - store.count().value()));
         EcgGenerator generator;
         for (SnapRecording& r : recordings)
             r.blocks = generator.nextSnapBlocks();
@@ -84,7 +84,7 @@ protected:
     int stored() const {
         return RecordingStore(root_.path(), RecordingMode::Snap, QStringLiteral("W1"))
             .count()
-            .value;
+            .value();
     }
 
     std::vector<Writer> writers() {
@@ -105,7 +105,7 @@ protected:
             {"p.jpeg", ids::kFileNotWritten, picture("jpeg")},
             {"p.bmp", ids::kFileNotWritten, picture("bmp")},
             {"e.edf", ids::kFileNotWritten,
-             [this](const QString& target) { return writeEdf(exchange_, target).message; }},
+             [this](const QString& target) { return writeEdf(exchange_, target).message(); }},
             {"e.csv", ids::kFileNotWritten,
              [this](const QString& target) { return writeExchangeCsv(exchange_, target); }},
             {"c.cEcg", ids::kChartNotWritten,

@@ -175,7 +175,7 @@ TEST_F(RecordsPageTest, KeyboardSearchArrowsAndDelete) {
     log_.setAnswer(true);
     QTest::keyClick(page->recordingList(), Qt::Key_Delete);
     EXPECT_EQ(page->recordingList()->topLevelItemCount(), 2);
-    EXPECT_EQ(store42().count().value, 2);
+    EXPECT_EQ(store42().count().value(), 2);
     EXPECT_EQ(page->recordingList()->topLevelItem(1)->text(0), QStringLiteral("2"));
     EXPECT_TRUE(page->model().deleteAll());
 

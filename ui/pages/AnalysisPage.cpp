@@ -184,7 +184,7 @@ void AnalysisPage::fillTree() {
         auto* item = new QTreeWidgetItem(tree_, {patient.id + u' ' + patient.name});
         item->setData(0, kPatientIdRole, patient.id);
         const RecordingStore store(root, listedMode_, patient.id);
-        const int held = store.count().value;
+        const int held = store.count().value();
         for (const ListedRecording& r : store.listIndex().recordings) {
             if (r.number > held)
                 break;
@@ -275,13 +275,13 @@ bool AnalysisPage::showSelectedRecording(QTreeWidgetItem* item, int number) {
     const QString id = item->parent()->data(0, kPatientIdRole).toString();
     const RecordingStore store(state().dataRoot, listedMode_, id);
     const auto entry = store.readEntry(number - 1);
-    if (!entry.ok() || entryBytes(entry.value) != item->data(0, kEntryRole).toByteArray())
+    if (!entry.ok() || entryBytes(entry.value()) != item->data(0, kEntryRole).toByteArray())
         return false;
     const auto read = store.readSamples(number - 1);
     if (!read.ok())
         return false;
-    showRecordFields(id, entry.value);
-    model_.showRecording(read.value);
+    showRecordFields(id, entry.value());
+    model_.showRecording(read.value());
     showLibraryStatus();
     return true;
 }
@@ -302,8 +302,8 @@ void AnalysisPage::showRecordFields(const QString& patientId, const RecordIndexE
     rate_->setText(storedHeartRateText(entry.heartRate));
     const auto note = RecordingNotes(state().dataRoot, listedMode_, patientId).read(entry.time);
     if (!note.ok())
-        showMessage(note.message);
-    note_->showNote(note.value);
+        showMessage(note.message());
+    note_->showNote(note.value());
 }
 
 void AnalysisPage::showFields() {
@@ -448,7 +448,7 @@ void AnalysisPage::OnExportForOtherTools() {
     if (item->parent()) {
         k = item->text(0).toInt() - 1;
         const auto entry = RecordingStore(state().dataRoot, listedMode_, id).readEntry(k);
-        if (!entry.ok() || entryBytes(entry.value) != item->data(0, kEntryRole).toByteArray()) {
+        if (!entry.ok() || entryBytes(entry.value()) != item->data(0, kEntryRole).toByteArray()) {
             showMessage(Message{ids::kRecordingGone, {}});
             return;
         }
