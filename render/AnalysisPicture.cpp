@@ -1,7 +1,7 @@
 #include "render/AnalysisPicture.h"
 
-#include "analysis/AnalysisPageModel.h"
 #include "core/Langpack.h"
+#include "render/AnalysisPageModel.h"
 #include "render/AveragedBeatPanel.h"
 #include "render/PictureMail.h"
 #include "render/StripRowRenderer.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "analysis/AnalysisPageModel.h"
 #include "records/RecordIndexEntry.h"
+#include "render/AnalysisPageModel.h"
 #include "ui/pages/Page.h"
 
 #include <array>

@@ -1,11 +1,11 @@
 #include "ui/pages/ReplayPage.h"
 
-#include "analysis/StripPointBuilder.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
 #include "records/PatientRegistry.h"
 #include "render/ReplayRowImage.h"
 #include "render/ReportSources.h"
+#include "render/StripPointBuilder.h"
 #include "ui/dialogs/ReportPrinting.h"
 #include "ui/frame/PageHost.h"
 #include "ui/pages/PrintPreviewView.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/DownloadPointList.h"
+#include "render/DownloadPointList.h"
 
 #include <QTreeWidget>
 
