@@ -2,6 +2,7 @@
 
 // The frame with the analysis page of one patient holding one Snap recording,
 // its save dialog answered by the test.
+#include "ItemViewRows.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordDialogs.h"
@@ -11,7 +12,7 @@
 #include "ui/pages/AnalysisPage.h"
 
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <optional>
 

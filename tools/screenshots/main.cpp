@@ -23,6 +23,7 @@
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QWheelEvent>
 
@@ -183,9 +184,9 @@ int main(int argc, char** argv) {
     // by two clicks on the rows.
     state.recordingMode = vantora::kModeSnap;
     auto* analysis = static_cast<vantora::AnalysisPage*>(frame.ShowPage(vantora::page::kAnalysis));
-    if (QTreeWidgetItem* patient = analysis->tree()->topLevelItem(0)) {
-        patient->setExpanded(true);
-        analysis->tree()->setCurrentItem(patient->child(0));
+    if (const QModelIndex patient = analysis->tree()->model()->index(0, 0); patient.isValid()) {
+        analysis->tree()->expand(patient);
+        analysis->tree()->setCurrentIndex(analysis->tree()->model()->index(0, 0, patient));
         analysis->OnRowClicked(240, 40);
         analysis->OnRowClicked(520, 190);
     }
