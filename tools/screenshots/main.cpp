@@ -21,10 +21,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QListWidget>
+#include <QListView>
 #include <QMouseEvent>
 #include <QTreeView>
-#include <QTreeWidget>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -44,9 +43,9 @@ bool save(QWidget& widget, const QString& file) {
     return ok;
 }
 
-void selectRow(QTreeWidget* list, int row) {
-    if (QTreeWidgetItem* item = list->topLevelItem(row))
-        list->setCurrentItem(item);
+void selectRow(QAbstractItemView* list, int row) {
+    if (const QModelIndex item = list->model()->index(row, 0); item.isValid())
+        list->setCurrentIndex(item);
 }
 
 // The download page after a whole download from the recorder (the page's
@@ -66,7 +65,7 @@ bool downloadShot(vantora::MainFrame& frame, const QString& file) {
 // in and calipers from one R peak to the next.
 bool replayShot(vantora::MainFrame& frame, const QString& file) {
     auto* page = static_cast<vantora::ReplayPage*>(frame.ShowPage(vantora::page::kReplay));
-    page->thumbnails()->setCurrentRow(2);
+    selectRow(page->thumbnails(), 2);
     frame.show();
     QApplication::processEvents();
     vantora::CaliperStripView* trace = page->trace();
