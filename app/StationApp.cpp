@@ -47,7 +47,8 @@ bool StationApp::InitInstance(const QString& currentFolder, const QStringList& a
     frame_ = std::make_unique<MainFrame>(state_, options_.pages);
     if (!frame_->OnCreate())
         return false;
-    const int first = state_.recordingMode == kModeNone ? page::kHome : page::kRecordManagement;
+    const int first =
+        state_.recordingMode == RecordingMode::None ? page::kHome : page::kRecordManagement;
     if (!frame_->ShowPage(first) && first != page::kHome)
         frame_->ShowPage(page::kHome);
     if (options_.splash && splashWanted(arguments))

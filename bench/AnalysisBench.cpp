@@ -47,7 +47,9 @@ public:
         const std::vector<SnapRecording> one{r};
         saved_ = store().appendSnap(one).saved;
     }
-    RecordingStore store() const { return RecordingStore(dir_.path(), kModeSnap, kPatient); }
+    RecordingStore store() const {
+        return RecordingStore(dir_.path(), RecordingMode::Snap, kPatient);
+    }
 
     bool ready() const { return saved_ == 1; }
 

@@ -103,7 +103,7 @@ BENCHMARK(LiveReaderPerPacket)->Unit(benchmark::kMillisecond)->UseRealTime();
 void PageSidePerPacket(benchmark::State& state) {
     QTemporaryDir dir;
     QDir(dir.path()).mkpath(QStringLiteral("ContinueData"));
-    const RecordingStore store(dir.path(), kModeContinuous, QStringLiteral("B1"));
+    const RecordingStore store(dir.path(), RecordingMode::Continuous, QStringLiteral("B1"));
     LiveRecording recording(
         [&store](std::span<const AcqPacket> p, const SystemTime& stamp) {
             return store.appendContinuous(p, stamp);

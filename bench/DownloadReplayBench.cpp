@@ -42,14 +42,14 @@ struct ReplayStore {
             r.blocks = generator.nextSnapBlocks();
             all.push_back(r);
         }
-        RecordingStore(dir.path(), kModeSnap, kId).appendSnap(all);
+        RecordingStore(dir.path(), RecordingMode::Snap, kId).appendSnap(all);
     }
 };
 
 void BM_ReplayPageOf15ToThumbnails(benchmark::State& state) {
     const ReplayStore store(30);
     ReplayPageModel model(store.dir.path());
-    model.showPatient(kModeSnap, kId);
+    model.showPatient(RecordingMode::Snap, kId);
     if (model.thumbnails().size() != size_t(kRecordingsPerPage)) {
         state.SkipWithError("the store was not written");
         return;

@@ -64,7 +64,7 @@ struct FullContinuousStore {
         std::vector<AcqPacket> packets(samples.size() / kAcqSamplesPerPacket);
         for (size_t i = 0; i < samples.size(); ++i)
             packets[i / kAcqSamplesPerPacket].samples[i % kAcqSamplesPerPacket] = samples[i];
-        const RecordingStore store(dir.path(), kModeContinuous, patient.id);
+        const RecordingStore store(dir.path(), RecordingMode::Continuous, patient.id);
         QDateTime end(QDate(2026, 3, 14), QTime(0, 0, 30));
         for (int k = 0; k < kFullContinuousStore; ++k, end = end.addSecs(30))
             store.appendContinuous(packets, SystemTime::fromDateTime(end));
@@ -76,7 +76,8 @@ void BM_EdfExportFullContinuousStore(benchmark::State& state) {
     const FullContinuousStore full;
     const QString out = full.dir.filePath(QStringLiteral("all.edf"));
     for (auto _ : state) {
-        const auto set = readExchangeSet(full.dir.path(), kModeContinuous, full.patient, -1);
+        const auto set =
+            readExchangeSet(full.dir.path(), RecordingMode::Continuous, full.patient, -1);
         const EdfExportResult written = writeEdf(set.value, out);
         if (set.value.recordings.size() != size_t(kFullContinuousStore) ||
             written.files.size() != 1)

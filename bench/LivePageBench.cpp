@@ -48,7 +48,7 @@ void LivePacketOnThePage(benchmark::State& state) {
     for (auto _ : state) {
         QTemporaryDir dir;
         QDir(dir.path()).mkpath(QStringLiteral("ContinueData"));
-        const RecordingStore store(dir.path(), kModeContinuous, QStringLiteral("B1"));
+        const RecordingStore store(dir.path(), RecordingMode::Continuous, QStringLiteral("B1"));
         LivePageModel model(false);
         model.startRecording(
             [&store](std::span<const AcqPacket> p, const SystemTime& stamp) {

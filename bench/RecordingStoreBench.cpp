@@ -25,7 +25,7 @@ struct FullStore {
     QTemporaryDir dir;
     int position = 0;
     // Filled without syncing: the filling is not what is measured.
-    FullStore(int32_t mode, int count) {
+    FullStore(RecordingMode mode, int count) {
         BinaryFile::setSyncing(false);
         QDir(dir.path()).mkpath(QStringLiteral("SnapData"));
         QDir(dir.path()).mkpath(QStringLiteral("ContinueData"));
@@ -33,7 +33,7 @@ struct FullStore {
         patient.id = kId;
         patient.name = QStringLiteral("Bench");
         position = PatientRegistry(dir.path()).appendRecord(patient).position;
-        if (mode == kModeSnap)
+        if (mode == RecordingMode::Snap)
             fillSnap(count);
         BinaryFile::setSyncing(true);
     }
@@ -45,22 +45,22 @@ struct FullStore {
         r.header.heartRate = 72;
         r.blocks = generator.nextSnapBlocks();
         std::vector<SnapRecording> all(size_t(count), r);
-        RecordingStore(dir.path(), kModeSnap, kId).appendSnap(all);
+        RecordingStore(dir.path(), RecordingMode::Snap, kId).appendSnap(all);
     }
-    RecordingStore store(int32_t mode) const { return RecordingStore(dir.path(), mode, kId); }
+    RecordingStore store(RecordingMode mode) const { return RecordingStore(dir.path(), mode, kId); }
 };
 
 void BM_ListIndex5760(benchmark::State& state) {
-    const FullStore full(kModeSnap, kStoreCapacity);
-    const RecordingStore store = full.store(kModeSnap);
+    const FullStore full(RecordingMode::Snap, kStoreCapacity);
+    const RecordingStore store = full.store(RecordingMode::Snap);
     for (auto _ : state)
         benchmark::DoNotOptimize(store.listIndex().recordings.size());
 }
 BENCHMARK(BM_ListIndex5760)->Unit(benchmark::kMillisecond);
 
 void BM_ReadPageOf15(benchmark::State& state) {
-    const FullStore full(kModeSnap, kStoreCapacity);
-    const RecordingStore store = full.store(kModeSnap);
+    const FullStore full(RecordingMode::Snap, kStoreCapacity);
+    const RecordingStore store = full.store(RecordingMode::Snap);
     int page = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(store.readPage(page).recordings.size());
@@ -89,9 +89,9 @@ void appendUntilFull(benchmark::State& state, const RecordingStore& store, Appen
 // Argument 1: durable (record and entry synced before each count, four
 // fdatasync calls); 0: flushed only, to show what durability costs.
 void BM_AppendContinuousSegment(benchmark::State& state) {
-    const FullStore full(kModeContinuous, 0);
+    const FullStore full(RecordingMode::Continuous, 0);
     BinaryFile::setSyncing(state.range(0) != 0);
-    const RecordingStore store = full.store(kModeContinuous);
+    const RecordingStore store = full.store(RecordingMode::Continuous);
     const auto samples = EcgGenerator().nextRecording();
     std::vector<AcqPacket> packets(kPacketsPerSegment);
     for (size_t i = 0; i < packets.size(); ++i) {
@@ -107,7 +107,7 @@ BENCHMARK(BM_AppendContinuousSegment)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosec
 // The data-folder lock every read and write takes: one take and release,
 // exclusive (argument 1) or shared (0): all that it adds to an operation.
 void BM_DataFolderLock(benchmark::State& state) {
-    const FullStore full(kModeSnap, 0);
+    const FullStore full(RecordingMode::Snap, 0);
     const auto kind =
         state.range(0) ? DataFolderLock::Kind::Exclusive : DataFolderLock::Kind::Shared;
     for (auto _ : state)
@@ -117,9 +117,9 @@ BENCHMARK(BM_DataFolderLock)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 
 // One Snap recording appended, durable (argument 1) or flushed only (0).
 void BM_AppendSnapRecording(benchmark::State& state) {
-    const FullStore full(kModeSnap, 0);
+    const FullStore full(RecordingMode::Snap, 0);
     BinaryFile::setSyncing(state.range(0) != 0);
-    const RecordingStore store = full.store(kModeSnap);
+    const RecordingStore store = full.store(RecordingMode::Snap);
     SnapRecording r;
     r.header.startTime = {2026, 12, 0, 8, 1, 2, 3, 0};
     r.blocks = EcgGenerator().nextSnapBlocks();
@@ -139,8 +139,8 @@ void BM_DecodeSnapRecording(benchmark::State& state) {
 BENCHMARK(BM_DecodeSnapRecording)->Unit(benchmark::kMicrosecond);
 
 void BM_ReadSnapRecordingSamples(benchmark::State& state) {
-    const FullStore full(kModeSnap, kStoreCapacity);
-    const RecordingStore store = full.store(kModeSnap);
+    const FullStore full(RecordingMode::Snap, kStoreCapacity);
+    const RecordingStore store = full.store(RecordingMode::Snap);
     int k = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(store.readSamples(k).value.size());
@@ -152,9 +152,9 @@ BENCHMARK(BM_ReadSnapRecordingSamples)->Unit(benchmark::kMicrosecond);
 // One iteration exports all 5760 Snap recordings (emptying the store) and
 // imports the chart back.
 void BM_ExportImportChart5760(benchmark::State& state) {
-    const FullStore full(kModeSnap, kStoreCapacity);
+    const FullStore full(RecordingMode::Snap, kStoreCapacity);
     BinaryFile::setSyncing(state.range(0) != 0);
-    const ChartFile charts(full.dir.path(), kModeSnap);
+    const ChartFile charts(full.dir.path(), RecordingMode::Snap);
     const QString chart = full.dir.filePath(QStringLiteral("all.cEcg"));
     FixedPrompter yes(true);
     for (auto _ : state) {

@@ -51,7 +51,9 @@ public:
         for (int i = 0; i < kStoreCapacity; ++i)
             all[size_t(i)].header.startTime =
                 SystemTime::fromDateTime(start.addSecs(60 * i)).fields();
-        saved_ = RecordingStore(dir_.path(), kModeSnap, QStringLiteral("2")).appendSnap(all).saved;
+        saved_ = RecordingStore(dir_.path(), RecordingMode::Snap, QStringLiteral("2"))
+                     .appendSnap(all)
+                     .saved;
     }
     QString root() const { return dir_.path(); }
     bool ready() const { return saved_ == kStoreCapacity; }
@@ -67,7 +69,7 @@ Fixture& fixture() {
 }
 
 void BM_SelectFullPatientToListAndPreview(benchmark::State& state) {
-    RecordsPageModel page(fixture().root(), kModeSnap);
+    RecordsPageModel page(fixture().root(), RecordingMode::Snap);
     page.patients().load();
     for (auto _ : state) {
         page.selectPatient(1);
@@ -84,17 +86,18 @@ void BM_SelectFullPatientToListAndPreview(benchmark::State& state) {
 BENCHMARK(BM_SelectFullPatientToListAndPreview)->Unit(benchmark::kMillisecond);
 
 void BM_ListFullIndex(benchmark::State& state) {
-    const RecordingStore store(fixture().root(), kModeSnap, QStringLiteral("2"));
+    const RecordingStore store(fixture().root(), RecordingMode::Snap, QStringLiteral("2"));
     for (auto _ : state)
         benchmark::DoNotOptimize(store.listIndex().recordings.data());
 }
 BENCHMARK(BM_ListFullIndex)->Unit(benchmark::kMillisecond);
 
 void BM_RenderPreviewRows(benchmark::State& state) {
-    const auto samples =
-        RecordingStore(fixture().root(), kModeSnap, QStringLiteral("2")).readSamples(0).value;
+    const auto samples = RecordingStore(fixture().root(), RecordingMode::Snap, QStringLiteral("2"))
+                             .readSamples(0)
+                             .value;
     for (auto _ : state)
-        benchmark::DoNotOptimize(renderRecordRows(samples, kModeSnap, 1)[2].constBits());
+        benchmark::DoNotOptimize(renderRecordRows(samples, RecordingMode::Snap, 1)[2].constBits());
 }
 BENCHMARK(BM_RenderPreviewRows)->Unit(benchmark::kMillisecond);
 
@@ -103,7 +106,7 @@ BENCHMARK(BM_RenderPreviewRows)->Unit(benchmark::kMillisecond);
 void BM_PageSelectFullPatient(benchmark::State& state) {
     AppState app;
     app.dataRoot = fixture().root();
-    app.recordingMode = kModeSnap;
+    app.recordingMode = RecordingMode::Snap;
     PageRegistry pages;
     pages.add(page::kRecordManagement, [](PageHost& f) { return new RecordsPage(f); });
     MainFrame frame(app, pages);

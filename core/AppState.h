@@ -9,13 +9,13 @@ namespace vantora {
 // Process-wide state shared by the pages: fixed at start-up (data root) or
 // changed by navigation (recording mode, selected patient).
 struct AppState {
-    QString dataRoot;                  // absolute, without a trailing separator
-    int32_t recordingMode = kModeNone; // RecordingMode
-    bool pendingFile = false;          // m_bPendingFile: a handed-over file waits for import
-    QString pendingPath;               // that file
-    int32_t currentPatient = 0;        // 1-based registry position; <= 0: none
-    bool homeShown = false;            // the home page has been set up in this run
-    bool dataFolderChecked = false;    // the home page's first-display checks are done
+    QString dataRoot; // absolute, without a trailing separator
+    RecordingMode recordingMode = RecordingMode::None;
+    bool pendingFile = false;       // m_bPendingFile: a handed-over file waits for import
+    QString pendingPath;            // that file
+    int32_t currentPatient = 0;     // 1-based registry position; <= 0: none
+    bool homeShown = false;         // the home page has been set up in this run
+    bool dataFolderChecked = false; // the home page's first-display checks are done
 };
 
 } // namespace vantora

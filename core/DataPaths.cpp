@@ -18,8 +18,8 @@ QString helpFile(const QString& root) {
     return root + QStringLiteral("/ECG.chm");
 }
 
-QString modeFolder(const QString& root, int mode) {
-    return mode == kModeSnap ? snapFolder(root) : continueFolder(root);
+QString modeFolder(const QString& root, RecordingMode mode) {
+    return mode == RecordingMode::Snap ? snapFolder(root) : continueFolder(root);
 }
 
 QString snapData(const QString& root, const QString& id) {
@@ -35,26 +35,26 @@ QString continueIndex(const QString& root, const QString& id) {
     return continueFolder(root) + u'/' + id + QStringLiteral("-idx.dat");
 }
 
-QString dataFile(const QString& root, int mode, const QString& id) {
-    return mode == kModeSnap ? snapData(root, id) : continueData(root, id);
+QString dataFile(const QString& root, RecordingMode mode, const QString& id) {
+    return mode == RecordingMode::Snap ? snapData(root, id) : continueData(root, id);
 }
-QString indexFile(const QString& root, int mode, const QString& id) {
-    return mode == kModeSnap ? snapIndex(root, id) : continueIndex(root, id);
+QString indexFile(const QString& root, RecordingMode mode, const QString& id) {
+    return mode == RecordingMode::Snap ? snapIndex(root, id) : continueIndex(root, id);
 }
 
-QString notesFile(const QString& root, int mode, const QString& id) {
+QString notesFile(const QString& root, RecordingMode mode, const QString& id) {
     return modeFolder(root, mode) + u'/' + id + QStringLiteral("_Diag.dat");
 }
-QString scratchDataFile(const QString& root, int mode, const QString& id) {
+QString scratchDataFile(const QString& root, RecordingMode mode, const QString& id) {
     return root + u'/' + id +
-           (mode == kModeSnap ? QStringLiteral("-Snap.dat") : QStringLiteral("-Con.dat"));
+           (mode == RecordingMode::Snap ? QStringLiteral("-Snap.dat") : QStringLiteral("-Con.dat"));
 }
 QString scratchIndexFile(const QString& root, const QString& id) {
     return root + u'/' + id + QStringLiteral("-idx.dat");
 }
-QString journalFile(const QString& root, int mode, const QString& id) {
+QString journalFile(const QString& root, RecordingMode mode, const QString& id) {
     return root + u'/' + id +
-           (mode == kModeSnap ? QStringLiteral("-Snap.jnl") : QStringLiteral("-Con.jnl"));
+           (mode == RecordingMode::Snap ? QStringLiteral("-Snap.jnl") : QStringLiteral("-Con.jnl"));
 }
 QString deleteJournal(const QString& root, const QString& id) {
     return root + u'/' + id + QStringLiteral("-Del.jnl");

@@ -155,7 +155,7 @@ bool DownloadPageModel::allChosen() const {
 int DownloadPageModel::markStored(const QString& dataRoot, const QString& patientId) {
     const std::vector<SnapRecording> complete = collector_->completeRecordings();
     const std::vector<bool> stored =
-        alreadyStored(RecordingStore(dataRoot, kModeSnap, patientId), complete);
+        alreadyStored(RecordingStore(dataRoot, RecordingMode::Snap, patientId), complete);
     int marked = 0;
     for (DownloadRow& row : rows_) {
         if (row.saveState == kSaveDone)
@@ -199,7 +199,7 @@ Message DownloadPageModel::save(const QString& dataRoot, const QString& patientI
     if (chosen.empty())
         return {};
     const SnapAppendResult result =
-        RecordingStore(dataRoot, kModeSnap, patientId).appendSnap(chosen);
+        RecordingStore(dataRoot, RecordingMode::Snap, patientId).appendSnap(chosen);
     for (int i = 0; i < result.saved && i < int(chosenRows.size()); ++i)
         chosenRows[size_t(i)]->saveState = kSaveDone;
     afterSave();

@@ -139,7 +139,7 @@ Input begin(const uint8_t* data, size_t size) {
     FuzzRoot::instance().reset();
     Parts parts(data, size);
     const uint8_t op = parts.byte();
-    return {op, (op & 1) ? kModeContinuous : kModeSnap, parts};
+    return {op, (op & 1) ? RecordingMode::Continuous : RecordingMode::Snap, parts};
 }
 
 void require(bool holds, const char* what) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/RecordingMode.h"
+
 #include <QByteArray>
 #include <QMap>
 #include <QString>
@@ -60,7 +62,7 @@ QByteArray pack(const std::vector<QByteArray>& parts);
 // (its lowest bit picks the store: 1 Continuous, 0 Snap) and its parts.
 struct Input {
     uint8_t op;
-    int32_t mode;
+    RecordingMode mode;
     Parts parts;
 };
 Input begin(const uint8_t* data, size_t size);

@@ -61,8 +61,8 @@ void notesSeeds() {
 }
 
 void chartSeeds() {
-    seed("fuzz_chart", "snap", op(0) + pack({seeds::chartOf(kModeSnap)}));
-    seed("fuzz_chart", "continuous", op(1) + pack({seeds::chartOf(kModeContinuous)}));
+    seed("fuzz_chart", "snap", op(0) + pack({seeds::chartOf(RecordingMode::Snap)}));
+    seed("fuzz_chart", "continuous", op(1) + pack({seeds::chartOf(RecordingMode::Continuous)}));
 }
 
 void cardSeeds() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Prompter.h"
+#include "core/RecordingMode.h"
 #include "fuzz/FuzzRoot.h"
 #include "records/ChartFile.h"
 #include "records/PatientRegistry.h"
@@ -19,7 +20,7 @@ inline void registerTarget() {
 
 // An import that failed or was declined left the data root as it was; one that
 // succeeded left its patient listed with a store that lists every recording.
-inline void checkImport(const ChartImportResult& result, int32_t mode,
+inline void checkImport(const ChartImportResult& result, RecordingMode mode,
                         const QMap<QString, QByteArray>& before) {
     const QString root = FuzzRoot::instance().path();
     if (result.declined || !result.message.isNone()) {

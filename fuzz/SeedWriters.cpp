@@ -52,7 +52,7 @@ SnapBlocks blocks(uint64_t seed) {
     return EcgGenerator(p).nextSnapBlocks();
 }
 
-StoreBytes storeFiles(int32_t mode) {
+StoreBytes storeFiles(RecordingMode mode) {
     const QString r = FuzzRoot::instance().path();
     return {fileBytes(paths::dataFile(r, mode, kId)), fileBytes(paths::indexFile(r, mode, kId)),
             fileBytes(paths::journalFile(r, mode, kId)),
@@ -68,7 +68,7 @@ void fillSnapStore(int recordings) {
         list[size_t(i)].header.heartRate = 72;
         list[size_t(i)].blocks = blocks(uint64_t(i + 1));
     }
-    RecordingStore(FuzzRoot::instance().path(), kModeSnap, kId).appendSnap(list);
+    RecordingStore(FuzzRoot::instance().path(), RecordingMode::Snap, kId).appendSnap(list);
 }
 
 void fillContinuousStore(int recordings) {
@@ -81,7 +81,7 @@ void fillContinuousStore(int recordings) {
             for (int s = 0; s < kAcqSamplesPerPacket; ++s)
                 packets[k].samples[s] = samples[k * kAcqSamplesPerPacket + size_t(s)];
         }
-        RecordingStore(FuzzRoot::instance().path(), kModeContinuous, kId)
+        RecordingStore(FuzzRoot::instance().path(), RecordingMode::Continuous, kId)
             .appendContinuous(packets, at(i));
     }
 }
@@ -99,13 +99,13 @@ QByteArray registryOfTwo() {
 StoreBytes snapStoreFiles(int recordings) {
     FuzzRoot::instance().reset();
     fillSnapStore(recordings);
-    return storeFiles(kModeSnap);
+    return storeFiles(RecordingMode::Snap);
 }
 
 StoreBytes continuousStoreFiles(int recordings) {
     FuzzRoot::instance().reset();
     fillContinuousStore(recordings);
-    return storeFiles(kModeContinuous);
+    return storeFiles(RecordingMode::Continuous);
 }
 
 StoreBytes interruptedSnapRemove() {
@@ -114,10 +114,10 @@ StoreBytes interruptedSnapRemove() {
         FuzzRoot::instance().reset();
         fillSnapStore(2);
         BinaryFile::injectAt(k);
-        const bool failed = !RecordingStore(r, kModeSnap, kId).remove(0).isNone();
+        const bool failed = !RecordingStore(r, RecordingMode::Snap, kId).remove(0).isNone();
         BinaryFile::injectAt(-1);
         require(failed, "no step of a removal stops between its renames");
-        const StoreBytes files = storeFiles(kModeSnap);
+        const StoreBytes files = storeFiles(RecordingMode::Snap);
         if (!files.journal.isEmpty() && files.scratchData.isEmpty() &&
             !files.scratchIndex.isEmpty())
             return files;
@@ -126,7 +126,7 @@ StoreBytes interruptedSnapRemove() {
 
 std::pair<QByteArray, QByteArray> notesOfTwo() {
     FuzzRoot::instance().reset();
-    const RecordingNotes notes(FuzzRoot::instance().path(), kModeSnap, kId);
+    const RecordingNotes notes(FuzzRoot::instance().path(), RecordingMode::Snap, kId);
     notes.write(at(0), QStringLiteral("first note"));
     notes.write(at(1), QStringLiteral("second note"));
     QByteArray time(SystemTime::kBytes, '\0');
@@ -134,11 +134,11 @@ std::pair<QByteArray, QByteArray> notesOfTwo() {
     return {fileBytes(notes.path()), time};
 }
 
-QByteArray chartOf(int32_t mode) {
+QByteArray chartOf(RecordingMode mode) {
     FuzzRoot::instance().reset();
     const QString r = FuzzRoot::instance().path();
     PatientRegistry(r).appendRecord(patient(kId));
-    if (mode == kModeSnap)
+    if (mode == RecordingMode::Snap)
         fillSnapStore(1);
     else
         fillContinuousStore(1);

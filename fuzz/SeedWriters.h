@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/RecordingMode.h"
+
 #include <QByteArray>
 
 #include <cstdint>
@@ -24,7 +26,7 @@ StoreBytes interruptedSnapRemove();
 // A notes file with two notes, and the 16 time bytes of the first one's recording.
 std::pair<QByteArray, QByteArray> notesOfTwo();
 // The chart of patient "P1" with one recording of the mode.
-QByteArray chartOf(int32_t mode);
+QByteArray chartOf(RecordingMode mode);
 // The recorder's card file with this many recordings.
 QByteArray cardFile(int recordings);
 // The recorder's replies to a download of this many one-chunk recordings, in

@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const std::vector<SnapRecording> recordings = collector.completeRecordings();
     const SnapAppendResult saved =
-        RecordingStore(root.path(), kModeSnap, QStringLiteral("P1")).appendSnap(recordings);
+        RecordingStore(root.path(), RecordingMode::Snap, QStringLiteral("P1"))
+            .appendSnap(recordings);
     fuzz::require(saved.saved == int(recordings.size()) || !saved.message.isNone(),
                   "complete recordings were not all saved and nothing says why");
     root.checkFence();

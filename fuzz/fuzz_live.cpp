@@ -20,7 +20,7 @@ public:
     explicit LiveSink(const QString& root)
         : segmenter_(
               [root](std::span<const AcqPacket> packets, const SystemTime& stamp) {
-                  return RecordingStore(root, kModeContinuous, QStringLiteral("P1"))
+                  return RecordingStore(root, RecordingMode::Continuous, QStringLiteral("P1"))
                       .appendContinuous(packets, stamp);
               },
               RecordingClock::unpaced()) {}

@@ -51,11 +51,11 @@ void removeAt(const PatientRegistry& registry, int position) {
     const auto stored = registry.read(position).record;
     const QString id = stored ? stored->id : QString();
     if (isValidPatientId(id))
-        root.write(paths::notesFile(root.path(), kModeSnap, id), QByteArray(416, '\0'));
+        root.write(paths::notesFile(root.path(), RecordingMode::Snap, id), QByteArray(416, '\0'));
     PatientIdMap ids(registry.loadAll().records);
     if (registry.remove(position, &ids).deleted && isValidPatientId(id) &&
         registry.findById(id) == 0)
-        fuzz::require(!QFile::exists(paths::notesFile(root.path(), kModeSnap, id)),
+        fuzz::require(!QFile::exists(paths::notesFile(root.path(), RecordingMode::Snap, id)),
                       "a deleted patient's notes stayed behind");
 }
 

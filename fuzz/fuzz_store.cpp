@@ -71,7 +71,7 @@ void change(const RecordingStore& store, uint8_t op, int countBefore) {
     int expected = countBefore;
     switch ((op >> 1) % 3) {
     case 0:
-        if (store.mode() == kModeSnap) {
+        if (store.mode() == RecordingMode::Snap) {
             const SnapRecording r = snapRecording();
             result = store.appendSnap(std::span(&r, 1)).message;
         } else {

@@ -17,7 +17,7 @@ constexpr int kSelectForExport = 62305;
 
 AnalysisTreeModel::AnalysisTreeModel(QString dataRoot) : root_(std::move(dataRoot)) {}
 
-void AnalysisTreeModel::load(int32_t recordingMode) {
+void AnalysisTreeModel::load(RecordingMode recordingMode) {
     mode_ = RecordsPageModel::storeModeOf(recordingMode);
     selected_ = {};
     clearRecording();
@@ -35,7 +35,7 @@ void AnalysisTreeModel::load(int32_t recordingMode) {
     }
 }
 
-TreePlace AnalysisTreeModel::reload(int32_t recordingMode) {
+TreePlace AnalysisTreeModel::reload(RecordingMode recordingMode) {
     const AnalysisTreePatient* patient = selectedPatient();
     const QString id = patient ? patient->id : QString();
     const ListedRecording* recording = selectedRecording();

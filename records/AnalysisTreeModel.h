@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Message.h"
+#include "core/RecordingMode.h"
 #include "records/RecordingStore.h"
 
 #include <QString>
@@ -43,12 +44,12 @@ public:
 
     // Reads the tree again in the store kind of `recordingMode` (Continuous
     // in Continuous mode, else Snap); nothing is selected afterwards.
-    void load(int32_t recordingMode);
+    void load(RecordingMode recordingMode);
     // Reads again; the selection stays when its patient and recording are
     // still listed alike in the same store kind. The place re-found, or none.
-    TreePlace reload(int32_t recordingMode);
+    TreePlace reload(RecordingMode recordingMode);
 
-    int32_t mode() const { return mode_; }
+    RecordingMode mode() const { return mode_; }
     const std::vector<AnalysisTreePatient>& patients() const { return patients_; }
 
     // Selects a place. A recording is read with its note; false when it is
@@ -75,7 +76,7 @@ private:
     void clearRecording();
 
     QString root_;
-    int32_t mode_ = 0;
+    RecordingMode mode_ = RecordingMode::None;
     std::vector<AnalysisTreePatient> patients_;
     TreePlace selected_;
     std::vector<int32_t> samples_;

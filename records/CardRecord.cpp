@@ -20,13 +20,13 @@ RecordIndexEntry entryOf(const uint8_t* r) {
     return e;
 }
 
-QByteArray storeRecordOf(const uint8_t* r, int32_t mode) {
+QByteArray storeRecordOf(const uint8_t* r, RecordingMode mode) {
     QByteArray record(recordBytesOf(mode), Qt::Uninitialized);
     auto* out = reinterpret_cast<uint8_t*>(record.data());
     out[0] = kStoreMarker[0];
     out[1] = kStoreMarker[1];
     const std::span<const uint8_t, kSnapBlockBytes> blocks(r + kBlocksOffset, kSnapBlockBytes);
-    if (mode == kModeSnap) {
+    if (mode == RecordingMode::Snap) {
         std::copy(blocks.begin(), blocks.end(), out + 2);
         return record;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/RecordingMode.h"
 #include "records/RecordIndexEntry.h"
 
 #include <QByteArray>
@@ -28,7 +29,7 @@ constexpr int kRecognitionOffset = kHeaderBytes + kFrameHeadOffset; // 19
 RecordIndexEntry entryOf(const uint8_t* record);
 // The store record (marker and data) for the mode: the blocks as they are
 // (Snap), or decoded into 7500 32-bit samples (Continuous).
-QByteArray storeRecordOf(const uint8_t* record, int32_t mode);
+QByteArray storeRecordOf(const uint8_t* record, RecordingMode mode);
 } // namespace card
 
 } // namespace vantora

@@ -19,19 +19,20 @@
 
 namespace vantora {
 
-int chart::itemBytes(int32_t mode) {
+int chart::itemBytes(RecordingMode mode) {
     return RecordIndexEntry::kBytes + recordBytesOf(mode);
 }
 
-std::array<uint8_t, 2> chart::markerOf(int32_t mode) {
-    return mode == kModeSnap ? kStoreMarker : kContinuousChartMarker;
+std::array<uint8_t, 2> chart::markerOf(RecordingMode mode) {
+    return mode == RecordingMode::Snap ? kStoreMarker : kContinuousChartMarker;
 }
 
-ChartFile::ChartFile(QString dataRoot, int32_t mode) : root_(std::move(dataRoot)), mode_(mode) {}
+ChartFile::ChartFile(QString dataRoot, RecordingMode mode)
+    : root_(std::move(dataRoot)), mode_(mode) {}
 
-QString ChartFile::proposedName(int32_t mode, const QString& patientId, int k) {
+QString ChartFile::proposedName(RecordingMode mode, const QString& patientId, int k) {
     const QString kind =
-        mode == kModeSnap ? QStringLiteral("Snap ") : QStringLiteral("Continuous ");
+        mode == RecordingMode::Snap ? QStringLiteral("Snap ") : QStringLiteral("Continuous ");
     const QString suffix = k < 0 ? QString() : QStringLiteral("-%1").arg(k + 1);
     return kind + patientId + suffix + QStringLiteral(".cEcg");
 }
@@ -50,8 +51,8 @@ namespace {
 // through `out`: count, patient record, then per item the entry and the
 // record, both behind the chart's marker. False with `out` not failed: the
 // store could not be read.
-bool writeChart(StoreFiles& store, int32_t mode, const PatientRecord& patient, int first, int count,
-                SafeFileWriter& out) {
+bool writeChart(StoreFiles& store, RecordingMode mode, const PatientRecord& patient, int first,
+                int count, SafeFileWriter& out) {
     uint8_t head[4];
     putLE32(head, uint32_t(count));
     if (!out.open() || !out.write(reinterpret_cast<const char*>(head), sizeof head) ||
@@ -78,7 +79,7 @@ bool writeChart(StoreFiles& store, int32_t mode, const PatientRecord& patient, i
 
 // Why a store that lacks a file has nothing to export: no files at all is an
 // empty store; one without the other cannot be read.
-Message missingStoreFile(const QString& root, int32_t mode, const QString& id, int k) {
+Message missingStoreFile(const QString& root, RecordingMode mode, const QString& id, int k) {
     StoreJournal::recover(root, id);
     const QString data = paths::dataFile(root, mode, id);
     const QString index = paths::indexFile(root, mode, id);

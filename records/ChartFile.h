@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Message.h"
+#include "core/RecordingMode.h"
 #include "records/PatientRecord.h"
 
 #include <QString>
@@ -22,8 +23,8 @@ namespace chart {
 constexpr int kCountOffset = 0;
 constexpr int kPatientOffset = 4;
 constexpr int kItemsOffset = 4 + PatientRecord::kSize; // 1392
-int itemBytes(int32_t mode);                           // 7541 Snap, 30026 Continuous
-std::array<uint8_t, 2> markerOf(int32_t mode);         // 0x55 0xAA Snap, 0x77 0xEE Continuous
+int itemBytes(RecordingMode mode);                     // 7541 Snap, 30026 Continuous
+std::array<uint8_t, 2> markerOf(RecordingMode mode);   // 0x55 0xAA Snap, 0x77 0xEE Continuous
 } // namespace chart
 
 struct ChartExportResult {
@@ -52,12 +53,12 @@ struct ChartImportResult {
 // leave the registry and the store as they were.
 class ChartFile {
 public:
-    ChartFile(QString dataRoot, int32_t mode);
+    ChartFile(QString dataRoot, RecordingMode mode);
 
     // The file name the export dialog proposes: "Snap " or "Continuous " + id +
     // ".cEcg" for all recordings, or + "-n.cEcg" with the recording's number as
     // the list counts (k is 0-based, n = k + 1).
-    static QString proposedName(int32_t mode, const QString& patientId, int k);
+    static QString proposedName(RecordingMode mode, const QString& patientId, int k);
 
     // Exports recording k (0-based) or all (k = -1) of the patient at the
     // 1-based registry position to `target`, then removes them from the store.
@@ -86,7 +87,7 @@ public:
 
 private:
     QString root_;
-    int32_t mode_;
+    RecordingMode mode_;
 };
 
 } // namespace vantora

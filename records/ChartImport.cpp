@@ -13,13 +13,14 @@
 
 namespace vantora {
 
-ChartImport::ChartImport(QString dataRoot, int32_t mode)
+ChartImport::ChartImport(QString dataRoot, RecordingMode mode)
     : root_(std::move(dataRoot)), mode_(mode) {}
 
 namespace {
 
-Message wrongKind(int32_t mode) {
-    return {mode == kModeSnap ? storemsg::kNotSnapChart : storemsg::kNotContinuousFile, {}};
+Message wrongKind(RecordingMode mode) {
+    return {mode == RecordingMode::Snap ? storemsg::kNotSnapChart : storemsg::kNotContinuousFile,
+            {}};
 }
 
 // The item count of a chart or card file: positive, within capacity and
@@ -40,7 +41,7 @@ Message openSource(BinaryFile& file, const QString& path, const QString& root) {
 }
 
 // A data file whose count is not 0 (or cannot be read as 0).
-bool holdsRecordings(const QString& root, int32_t mode, const QString& id) {
+bool holdsRecordings(const QString& root, RecordingMode mode, const QString& id) {
     StoreJournal::recover(root, id);
     BinaryFile data;
     if (!data.open(paths::dataFile(root, mode, id), BinaryFile::Mode::Read))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/RecordingMode.h"
 #include "records/ChartFile.h"
 #include "records/PatientRecord.h"
 
@@ -18,7 +19,7 @@ class Prompter;
 // failure at any step leaves registry and store as they were.
 class ChartImport {
 public:
-    ChartImport(QString dataRoot, int32_t mode);
+    ChartImport(QString dataRoot, RecordingMode mode);
 
     ChartImportResult importChart(const QString& path, Prompter& prompter, bool ask) const;
     ChartImportResult importCard(const QString& path, int position, Prompter& prompter,
@@ -40,7 +41,7 @@ private:
     ChartImportResult write(const Target& target, int count, const ItemSource& items) const;
 
     QString root_;
-    int32_t mode_;
+    RecordingMode mode_;
 };
 
 } // namespace vantora

@@ -25,16 +25,16 @@ void deletePlainFiles(const QString& folder) {
         QFile::remove(entry.absoluteFilePath());
 }
 
-std::optional<int32_t> chartMarkerMode(const QString& path) {
+std::optional<RecordingMode> chartMarkerMode(const QString& path) {
     BinaryFile file;
     uint8_t marker[2];
     if (!file.open(path, BinaryFile::Mode::Read) ||
         !file.readAt(kChartMarkerOffset, marker, sizeof marker))
         return std::nullopt;
     if (marker[0] == 0x55 && marker[1] == 0xAA)
-        return kModeSnap;
+        return RecordingMode::Snap;
     if (marker[0] == 0x77 && marker[1] == 0xEE)
-        return kModeContinuous;
+        return RecordingMode::Continuous;
     return std::nullopt;
 }
 
@@ -50,7 +50,7 @@ DataFolder::Classification DataFolder::classify(const QString& path) {
         // Only the recorder's card file has this exact name.
         const bool card = path.mid(separator + 1) == QStringLiteral("ECGDATA.DAT");
         result.accepted = true;
-        result.mode = card ? kModeSnap : kModeContinuous;
+        result.mode = card ? RecordingMode::Snap : RecordingMode::Continuous;
         return result;
     }
     if (const auto mode = chartMarkerMode(path)) {

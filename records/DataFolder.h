@@ -16,8 +16,8 @@ public:
     // The result of classifying a file handed to the program.
     struct Classification {
         bool accepted = false;
-        int32_t mode = kModeNone; // kModeSnap or kModeContinuous when accepted
-        Message message;          // 61218 with the file's name when refused
+        RecordingMode mode = RecordingMode::None; // Snap or Continuous when accepted
+        Message message;                          // 61218 with the file's name when refused
     };
 
     // ".dat"/".DAT" names with a folder part: "ECGDATA.DAT" (case-sensitive) is a

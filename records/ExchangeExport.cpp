@@ -24,17 +24,17 @@ QString oneLine(QString text) {
 }
 } // namespace
 
-QDateTime recordingStart(int32_t mode, const RecordIndexEntry& entry) {
+QDateTime recordingStart(RecordingMode mode, const RecordIndexEntry& entry) {
     const SystemTime& t = entry.time;
     QDateTime at(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second, t.milliseconds));
-    return mode == kModeContinuous ? at.addSecs(-kSecondsPerRecording) : at;
+    return mode == RecordingMode::Continuous ? at.addSecs(-kSecondsPerRecording) : at;
 }
 
 double countToMillivolts(int32_t count) {
     return (count - kSampleBaseline) / double(kUnitsPerMillivolt);
 }
 
-StoreResult<ExchangeSet> readExchangeSet(const QString& dataRoot, int32_t mode,
+StoreResult<ExchangeSet> readExchangeSet(const QString& dataRoot, RecordingMode mode,
                                          const PatientRecord& patient, int k) {
     ExchangeSet set{patient, mode, {}};
     const RecordingStore store(dataRoot, mode, patient.id);
@@ -88,8 +88,8 @@ Message writeExchangeCsv(const ExchangeSet& set, const QString& path) {
     return writeWholeFile(path, exchangeCsv(set));
 }
 
-Message exportForOtherTools(const QString& dataRoot, int32_t mode, const PatientRecord* patient,
-                            int k, RecordDialogs& dialogs) {
+Message exportForOtherTools(const QString& dataRoot, RecordingMode mode,
+                            const PatientRecord* patient, int k, RecordDialogs& dialogs) {
     if (!patient)
         return Message{kSelectForExport, {}};
     FileRequest request;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/RecordingMode.h"
 #include "records/PatientRecord.h"
 #include "records/RecordIndexEntry.h"
 #include "records/StoreResult.h"
@@ -23,17 +24,17 @@ struct ExchangeRecording {
 
 struct ExchangeSet {
     PatientRecord patient;
-    int32_t mode = 0;
+    RecordingMode mode = RecordingMode::None;
     std::vector<ExchangeRecording> recordings;
 };
 
 // Recording `k` (0-based) or, with k < 0, every recording the store holds.
-StoreResult<ExchangeSet> readExchangeSet(const QString& dataRoot, int32_t mode,
+StoreResult<ExchangeSet> readExchangeSet(const QString& dataRoot, RecordingMode mode,
                                          const PatientRecord& patient, int k);
 
 // The start of a recording: Snap entries hold the start, Continuous entries
 // the end of their 30 s.
-QDateTime recordingStart(int32_t mode, const RecordIndexEntry& entry);
+QDateTime recordingStart(RecordingMode mode, const RecordIndexEntry& entry);
 
 // Millivolts of a converter count: (count - 512) / 175.
 double countToMillivolts(int32_t count);
@@ -49,8 +50,8 @@ QByteArray exchangeCsv(const ExchangeSet& set);
 // is removed from the store. 62305 when nothing is selected; 62622 listing
 // the files when the EDF+ export wrote several.
 class RecordDialogs;
-Message exportForOtherTools(const QString& dataRoot, int32_t mode, const PatientRecord* patient,
-                            int k, RecordDialogs& dialogs);
+Message exportForOtherTools(const QString& dataRoot, RecordingMode mode,
+                            const PatientRecord* patient, int k, RecordDialogs& dialogs);
 
 // Writes the CSV text as the whole of `path`, or nothing (62620, "FILE: reason").
 Message writeExchangeCsv(const ExchangeSet& set, const QString& path);

@@ -14,8 +14,8 @@ constexpr int kMaxKind = 15;
 constexpr int kEventBits = 16;
 } // namespace
 
-QString recordingDescription(int32_t mode, const RecordIndexEntry& entry) {
-    if (mode == kModeSnap)
+QString recordingDescription(RecordingMode mode, const RecordIndexEntry& entry) {
+    if (mode == RecordingMode::Snap)
         return entry.kind >= 1 && entry.kind <= kMaxKind
                    ? Langpack::text(kTypeNameBase + entry.kind)
                    : QString();

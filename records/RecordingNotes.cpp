@@ -50,7 +50,8 @@ qint64 findKey(BinaryFile& file, double key) {
 
 // True when two recordings of the store start in the same second: their
 // notes would share one key, so neither can have one of its own.
-bool keyShared(const QString& root, int32_t mode, const QString& id, const SystemTime& start) {
+bool keyShared(const QString& root, RecordingMode mode, const QString& id,
+               const SystemTime& start) {
     const auto key = RecordingNotes::oleDateKey(start);
     if (!key)
         return false;
@@ -62,7 +63,7 @@ bool keyShared(const QString& root, int32_t mode, const QString& id, const Syste
 
 } // namespace
 
-RecordingNotes::RecordingNotes(QString dataRoot, int32_t mode, QString patientId)
+RecordingNotes::RecordingNotes(QString dataRoot, RecordingMode mode, QString patientId)
     : root_(std::move(dataRoot)), mode_(mode), id_(std::move(patientId)) {}
 
 QString RecordingNotes::path() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Message.h"
+#include "core/RecordingMode.h"
 #include "records/RecordIndexEntry.h"
 #include "records/StoreResult.h"
 
@@ -23,7 +24,7 @@ public:
     static constexpr int kTextBytes = 400;
     static constexpr int kMaxChars = 199;
 
-    RecordingNotes(QString dataRoot, int32_t mode, QString patientId);
+    RecordingNotes(QString dataRoot, RecordingMode mode, QString patientId);
     QString path() const;
 
     // The note of the recording that starts at `start`; empty when there is
@@ -42,7 +43,7 @@ public:
 
 private:
     QString root_;
-    int32_t mode_;
+    RecordingMode mode_;
     QString id_;
 };
 

@@ -16,11 +16,11 @@
 
 namespace vantora {
 
-int recordBytesOf(int32_t mode) {
-    return mode == kModeSnap ? kSnapRecordBytes : kContinuousRecordBytes;
+int recordBytesOf(RecordingMode mode) {
+    return mode == RecordingMode::Snap ? kSnapRecordBytes : kContinuousRecordBytes;
 }
 
-RecordingStore::RecordingStore(QString dataRoot, int32_t mode, QString patientId)
+RecordingStore::RecordingStore(QString dataRoot, RecordingMode mode, QString patientId)
     : root_(std::move(dataRoot)), mode_(mode), id_(std::move(patientId)) {}
 
 QString RecordingStore::dataPath() const {
@@ -109,9 +109,9 @@ QByteArray continuousRecordBytes(std::span<const AcqPacket> packets) {
     return record;
 }
 
-std::vector<int32_t> samplesOf(int32_t mode, const QByteArray& data) {
+std::vector<int32_t> samplesOf(RecordingMode mode, const QByteArray& data) {
     const auto* p = reinterpret_cast<const uint8_t*>(data.constData());
-    if (mode == kModeSnap)
+    if (mode == RecordingMode::Snap)
         return decodeSnapData(std::span<const uint8_t, kSnapBlockBytes>(p, kSnapBlockBytes));
     return continuousSamples(p);
 }
@@ -229,7 +229,7 @@ StoreResult<RecordIndexEntry> RecordingStore::readEntry(int k) const {
 
 SnapAppendResult RecordingStore::appendSnap(std::span<const SnapRecording> recordings) const {
     SnapAppendResult result;
-    if (mode_ != kModeSnap) {
+    if (mode_ != RecordingMode::Snap) {
         result.message = {storemsg::kWriteFailed, {}};
         return result;
     }
@@ -267,7 +267,7 @@ SnapAppendResult RecordingStore::appendSnap(std::span<const SnapRecording> recor
 
 Message RecordingStore::appendContinuous(std::span<const AcqPacket> packets,
                                          std::optional<SystemTime> stamp) const {
-    if (mode_ != kModeContinuous)
+    if (mode_ != RecordingMode::Continuous)
         return {storemsg::kWriteFailed, {}};
     if (Message m = checkId(root_, id_); !m.isNone())
         return m;

@@ -28,8 +28,8 @@ constexpr int kStoreCapacity = 5760; // 48 hours of 30-second segments
 constexpr int kRecordingsPerPage = 15;
 constexpr int kStoreHeaderBytes = 4; // the count
 
-// Record size of a RecordingMode (kModeSnap or kModeContinuous).
-int recordBytesOf(int32_t mode);
+// Record size of a recording mode (Snap or Continuous).
+int recordBytesOf(RecordingMode mode);
 
 // The 7500 samples of a Continuous record's 30000 sample bytes. A damaged
 // file's sample can be any 32-bit value; each is clamped (clampSample) before
@@ -91,9 +91,9 @@ struct SnapAppendResult {
 // damaged store (61218) and nothing is written.
 class RecordingStore {
 public:
-    RecordingStore(QString dataRoot, int32_t mode, QString patientId);
+    RecordingStore(QString dataRoot, RecordingMode mode, QString patientId);
 
-    int32_t mode() const { return mode_; }
+    RecordingMode mode() const { return mode_; }
     const QString& patientId() const { return id_; }
     QString dataPath() const;
     QString indexPath() const;
@@ -128,7 +128,7 @@ public:
 
 private:
     QString root_;
-    int32_t mode_;
+    RecordingMode mode_;
     QString id_;
 };
 

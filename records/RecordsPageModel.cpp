@@ -35,11 +35,12 @@ QString movedRecordingsText(int count, const QString& path) {
 }
 } // namespace
 
-RecordsPageModel::RecordsPageModel(QString dataRoot, int32_t mode)
+RecordsPageModel::RecordsPageModel(QString dataRoot, RecordingMode mode)
     : root_(std::move(dataRoot)), mode_(storeModeOf(mode)), patients_(root_) {}
 
-int32_t RecordsPageModel::storeModeOf(int32_t recordingMode) {
-    return recordingMode == kModeContinuous ? kModeContinuous : kModeSnap;
+RecordingMode RecordsPageModel::storeModeOf(RecordingMode recordingMode) {
+    return recordingMode == RecordingMode::Continuous ? RecordingMode::Continuous
+                                                      : RecordingMode::Snap;
 }
 
 QVector<Message> RecordsPageModel::firstDisplay(AppState& state, Prompter& prompter,
@@ -67,7 +68,7 @@ QVector<Message> RecordsPageModel::firstDisplay(AppState& state, Prompter& promp
     return messages;
 }
 
-Message RecordsPageModel::reload(int32_t mode) {
+Message RecordsPageModel::reload(RecordingMode mode) {
     mode_ = storeModeOf(mode);
     const PatientRecord* selected = selectedPatient();
     const QString id = selected ? selected->id : QString();
@@ -259,7 +260,7 @@ FileRequest RecordsPageModel::importRequest() const {
     FileRequest request;
     request.kind = FileRequest::Kind::Open;
     request.title = Langpack::text(kImportTitle);
-    request.filters = {kChartFilter, mode_ == kModeSnap
+    request.filters = {kChartFilter, mode_ == RecordingMode::Snap
                                          ? QStringLiteral("SD Card File(ECGDATA.dat) (ECGDATA.DAT)")
                                          : QStringLiteral("SD Card File(*.dat) (*.DAT)")};
     request.defaultSuffix = QStringLiteral("cEcg");

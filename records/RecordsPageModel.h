@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Message.h"
+#include "core/RecordingMode.h"
 #include "records/PatientListModel.h"
 #include "records/RecordDialogs.h"
 #include "records/RecordingStore.h"
@@ -25,11 +26,11 @@ class RecordsPageModel {
 public:
     static constexpr int kGainCaption = 61219;
 
-    RecordsPageModel(QString dataRoot, int32_t mode);
+    RecordsPageModel(QString dataRoot, RecordingMode mode);
 
     // The store kind listed: Continuous in Continuous mode, else Snap.
-    int32_t mode() const { return mode_; }
-    static int32_t storeModeOf(int32_t recordingMode);
+    RecordingMode mode() const { return mode_; }
+    static RecordingMode storeModeOf(RecordingMode recordingMode);
 
     // First display: gain 1, search by id, one recording for delete and export;
     // the patient list with the first row selected; then the file the program
@@ -38,7 +39,7 @@ public:
     QVector<Message> firstDisplay(AppState& state, Prompter& prompter, RecordDialogs& dialogs);
     // The mode changed or the registry may have: lists read again in `mode`,
     // the same patient selected when still listed.
-    Message reload(int32_t mode);
+    Message reload(RecordingMode mode);
 
     PatientListModel& patients() { return patients_; }
     const PatientListModel& patients() const { return patients_; }
@@ -107,7 +108,7 @@ private:
     Message importCard(const QString& path, Prompter& prompter, RecordDialogs& dialogs, bool ask);
 
     QString root_;
-    int32_t mode_;
+    RecordingMode mode_;
     PatientListModel patients_;
     std::vector<ListedRecording> recordings_;
     int recording_ = -1;

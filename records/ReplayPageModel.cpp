@@ -38,7 +38,7 @@ constexpr int kCannotRead = 61340;
 constexpr int kGainCaption = 61219;
 } // namespace
 
-Message ReplayPageModel::showPatient(int32_t mode, const QString& patientId) {
+Message ReplayPageModel::showPatient(RecordingMode mode, const QString& patientId) {
     mode_ = mode;
     id_ = patientId;
     if (id_.isEmpty()) {
@@ -68,7 +68,7 @@ Message ReplayPageModel::loadPage(int p) {
     for (const PagedRecording& r : page_.recordings) {
         ReplayThumbnail thumb{r.number, r.entry, {}};
         const auto* bytes = reinterpret_cast<const uint8_t*>(r.data.constData());
-        if (mode_ == kModeSnap && r.data.size() == kSnapBlockBytes) {
+        if (mode_ == RecordingMode::Snap && r.data.size() == kSnapBlockBytes) {
             thumb.samples = decodeSnapData(
                 std::span<const uint8_t, kSnapBlockBytes>(bytes, size_t(kSnapBlockBytes)));
         } else if (r.data.size() == 4 * kSamplesPerRecording) {

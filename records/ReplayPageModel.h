@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Message.h"
+#include "core/RecordingMode.h"
 #include "records/RecordingStore.h"
 
 #include <QString>
@@ -42,7 +43,7 @@ public:
     explicit ReplayPageModel(QString dataRoot) : root_(std::move(dataRoot)) {}
 
     // A patient was selected (empty id: none): page 0 of the kind's store.
-    Message showPatient(int32_t mode, const QString& patientId);
+    Message showPatient(RecordingMode mode, const QString& patientId);
     // Page p (0-based); the first thumbnail selected. A store that holds
     // recordings but cannot be read gives 61340 and no thumbnails.
     Message loadPage(int p);
@@ -54,7 +55,7 @@ public:
     const RecordingPage& page() const { return page_; }
     PagingControls paging() const { return PagingControls::of(page_); }
     const std::vector<ReplayThumbnail>& thumbnails() const { return thumbs_; }
-    int32_t mode() const { return mode_; }
+    RecordingMode mode() const { return mode_; }
     const QString& patientId() const { return id_; }
 
     // Only a real change to a valid thumbnail counts; true when it did.
@@ -81,7 +82,7 @@ public:
 
 private:
     QString root_;
-    int32_t mode_ = kModeSnap;
+    RecordingMode mode_ = RecordingMode::Snap;
     QString id_;
     RecordingPage page_;
     std::vector<ReplayThumbnail> thumbs_;

@@ -8,7 +8,7 @@
 
 namespace vantora {
 
-StoreFiles::StoreFiles(const QString& dataRoot, int32_t mode, const QString& patientId)
+StoreFiles::StoreFiles(const QString& dataRoot, RecordingMode mode, const QString& patientId)
     : recordBytes(recordBytesOf(mode)), root_(dataRoot), id_(patientId),
       dataPath_(paths::dataFile(dataRoot, mode, patientId)),
       indexPath_(paths::indexFile(dataRoot, mode, patientId)) {}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Message.h"
+#include "core/RecordingMode.h"
 #include "records/BinaryFile.h"
 #include "records/DataFolderLock.h"
 #include "records/StoreResult.h"
@@ -15,7 +16,7 @@ class StoreFiles {
     DataFolderLock lock_; // released after the files close
 
 public:
-    StoreFiles(const QString& dataRoot, int32_t mode, const QString& patientId);
+    StoreFiles(const QString& dataRoot, RecordingMode mode, const QString& patientId);
 
     // 61217 with the path of the file that cannot be opened or created. An
     // interrupted replacement of the patient's stores is finished first. The

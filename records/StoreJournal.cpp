@@ -19,9 +19,9 @@ constexpr int kJournalBytes = sizeof(kJournalTag); // with the terminating zero
 
 constexpr char kDeleteTag[] = "VANTORA-DELETE";
 
-QByteArray journalBytes(int mode) {
+QByteArray journalBytes(RecordingMode mode) {
     QByteArray bytes(kJournalTag, kJournalBytes);
-    bytes.append(char(mode));
+    bytes.append(char(toInt(mode)));
     return bytes;
 }
 
@@ -43,7 +43,7 @@ bool registerUnlessListed(const QString& root, const QByteArray& record) {
 }
 } // namespace
 
-StoreJournal::StoreJournal(QString dataRoot, int mode, QString patientId)
+StoreJournal::StoreJournal(QString dataRoot, RecordingMode mode, QString patientId)
     : root_(std::move(dataRoot)), mode_(mode), id_(std::move(patientId)) {}
 
 bool StoreJournal::announce(const QByteArray& newPatient) const {
@@ -108,7 +108,7 @@ void StoreJournal::recoverAll(const QString& dataRoot) {
 // stopped between the two has its record and entry whole (both were synced
 // before the first count). The data count the index count must be raised to,
 // or nullopt when the two belong together.
-static std::optional<int32_t> pendingAppend(const QString& dataRoot, int mode,
+static std::optional<int32_t> pendingAppend(const QString& dataRoot, RecordingMode mode,
                                             const QString& patientId) {
     const QString indexPath = paths::indexFile(dataRoot, mode, patientId);
     const QString dataPath = paths::dataFile(dataRoot, mode, patientId);
@@ -128,11 +128,10 @@ static std::optional<int32_t> pendingAppend(const QString& dataRoot, int mode,
     return *n;
 }
 
-static void finishAppend(const QString& dataRoot, int mode, const QString& patientId) {
+static void finishAppend(const QString& dataRoot, RecordingMode mode, const QString& patientId) {
     const auto n = pendingAppend(dataRoot, mode, patientId);
     BinaryFile index;
-    if (n &&
-        index.open(paths::indexFile(dataRoot, mode, patientId), BinaryFile::Mode::ReadWrite) &&
+    if (n && index.open(paths::indexFile(dataRoot, mode, patientId), BinaryFile::Mode::ReadWrite) &&
         index.writeInt32At(0, *n))
         index.sync();
 }
@@ -143,7 +142,7 @@ static bool hasLeftovers(const QString& dataRoot, const QString& patientId) {
     if (QFile::exists(paths::deleteJournal(dataRoot, patientId)) ||
         QFile::exists(paths::scratchIndexFile(dataRoot, patientId)))
         return true;
-    for (const int mode : {int(kModeSnap), int(kModeContinuous)}) {
+    for (const RecordingMode mode : {RecordingMode::Snap, RecordingMode::Continuous}) {
         if (QFile::exists(paths::journalFile(dataRoot, mode, patientId)) ||
             QFile::exists(paths::scratchDataFile(dataRoot, mode, patientId)) ||
             pendingAppend(dataRoot, mode, patientId))
@@ -162,7 +161,7 @@ bool StoreJournal::announceDelete(const QString& dataRoot, const QString& patien
 void StoreJournal::finishDelete(const QString& dataRoot, const QString& patientId) {
     // A missing file or one that cannot be deleted is skipped. Notes go too:
     // a later patient of the same id must not inherit them.
-    for (const int mode : {int(kModeContinuous), int(kModeSnap)}) {
+    for (const RecordingMode mode : {RecordingMode::Continuous, RecordingMode::Snap}) {
         QFile::remove(paths::indexFile(dataRoot, mode, patientId));
         QFile::remove(paths::dataFile(dataRoot, mode, patientId));
         QFile::remove(paths::notesFile(dataRoot, mode, patientId));
@@ -215,7 +214,7 @@ void StoreJournal::recover(const QString& dataRoot, const QString& patientId) {
         return;
     settleDelete(dataRoot, patientId);
     bool leftovers = false;
-    for (const int mode : {int(kModeSnap), int(kModeContinuous)}) {
+    for (const RecordingMode mode : {RecordingMode::Snap, RecordingMode::Continuous}) {
         const StoreJournal journal(dataRoot, mode, patientId);
         // A replacement that cannot be finished now keeps its journal and its
         // scratch files for the next open.
@@ -230,13 +229,13 @@ void StoreJournal::recover(const QString& dataRoot, const QString& patientId) {
                     QFile::exists(paths::scratchDataFile(dataRoot, mode, patientId));
     }
     // Only once no replacement is pending do the two counts belong together.
-    for (const int mode : {int(kModeSnap), int(kModeContinuous)})
+    for (const RecordingMode mode : {RecordingMode::Snap, RecordingMode::Continuous})
         finishAppend(dataRoot, mode, patientId);
     leftovers = leftovers || QFile::exists(paths::scratchIndexFile(dataRoot, patientId));
     if (!leftovers)
         return;
     // No whole journal announces these: the rewrite stopped before its renames.
-    for (const int mode : {int(kModeSnap), int(kModeContinuous)}) {
+    for (const RecordingMode mode : {RecordingMode::Snap, RecordingMode::Continuous}) {
         QFile::remove(paths::journalFile(dataRoot, mode, patientId));
         QFile::remove(paths::scratchDataFile(dataRoot, mode, patientId));
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/RecordingMode.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -16,7 +18,7 @@ namespace vantora {
 // no journal announces (a rewrite that had not reached its renames).
 class StoreJournal {
 public:
-    StoreJournal(QString dataRoot, int mode, QString patientId);
+    StoreJournal(QString dataRoot, RecordingMode mode, QString patientId);
 
     // Writes and syncs the journal; false when it cannot. `newPatient` (an
     // encoded PatientRecord, or empty) is registered with the replacement:
@@ -54,7 +56,7 @@ private:
     std::optional<QByteArray> readIntent() const;
 
     QString root_;
-    int mode_;
+    RecordingMode mode_;
     QString id_;
 };
 

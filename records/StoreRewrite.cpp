@@ -30,7 +30,7 @@ bool copyFileRange(BinaryFile& from, qint64 fromOffset, qint64 len, BinaryFile& 
     return true;
 }
 
-StoreRewrite::StoreRewrite(const QString& dataRoot, int32_t mode, const QString& patientId)
+StoreRewrite::StoreRewrite(const QString& dataRoot, RecordingMode mode, const QString& patientId)
     : store_(dataRoot, mode, patientId), root_(dataRoot), mode_(mode), id_(patientId),
       dataPath_(paths::dataFile(dataRoot, mode, patientId)),
       indexPath_(paths::indexFile(dataRoot, mode, patientId)),

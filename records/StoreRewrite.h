@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Message.h"
+#include "core/RecordingMode.h"
 #include "records/BinaryFile.h"
 #include "records/DataFolderLock.h"
 #include "records/StoreFiles.h"
@@ -24,7 +25,7 @@ public:
         Fresh, // no records; the store's files are not read (a newly registered patient)
     };
 
-    StoreRewrite(const QString& dataRoot, int32_t mode, const QString& patientId);
+    StoreRewrite(const QString& dataRoot, RecordingMode mode, const QString& patientId);
     ~StoreRewrite();
     StoreRewrite(const StoreRewrite&) = delete;
     StoreRewrite& operator=(const StoreRewrite&) = delete;
@@ -57,7 +58,7 @@ private:
 
     StoreFiles store_;
     QString root_;
-    int32_t mode_;
+    RecordingMode mode_;
     QString id_;
     QString dataPath_;
     QString indexPath_;

@@ -9,11 +9,11 @@
 
 namespace vantora {
 
-RecordRowImages renderRecordRows(std::span<const int32_t> samples, int32_t mode, int gain,
+RecordRowImages renderRecordRows(std::span<const int32_t> samples, RecordingMode mode, int gain,
                                  QSize rowSize) {
     const StripRow row{0, rowSize.height()};
     const StripRows rows{row, row, row};
-    const StripPointList list = mode == kModeContinuous
+    const StripPointList list = mode == RecordingMode::Continuous
                                     ? buildColumnStripPoints(samples, rows, gain, rowSize.width())
                                     : buildStripPoints(samples, rows, gain);
     RecordRowImages images;

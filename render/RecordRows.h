@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Message.h"
+#include "core/RecordingMode.h"
 
 #include <QImage>
 #include <QSize>
@@ -25,7 +26,7 @@ using RecordRowImages = std::array<QImage, 3>;
 
 // The three rows of `samples` (7500, or none for empty grids) at `gain` (1 or
 // 2) for the store kind `mode`.
-RecordRowImages renderRecordRows(std::span<const int32_t> samples, int32_t mode, int gain,
+RecordRowImages renderRecordRows(std::span<const int32_t> samples, RecordingMode mode, int gain,
                                  QSize rowSize = {record_rows::kRowWidth, record_rows::kRowHeight});
 
 // SaveStripPicture: the rows one below the other, as wide as the last row,

@@ -9,10 +9,11 @@
 
 namespace vantora {
 
-RecordReportSet ReadRecordReports(const QString& dataRoot, int32_t mode, int position,
+RecordReportSet ReadRecordReports(const QString& dataRoot, RecordingMode mode, int position,
                                   const std::vector<int>& indices) {
     RecordReportSet set;
-    set.kind = mode == kModeContinuous ? ReportPage::kContinuousRecord : ReportPage::kSnapRecord;
+    set.kind =
+        mode == RecordingMode::Continuous ? ReportPage::kContinuousRecord : ReportPage::kSnapRecord;
     const PatientReadResult read = PatientRegistry(dataRoot).read(position);
     if (!read.record) {
         set.message = read.message;

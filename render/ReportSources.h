@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Message.h"
+#include "core/RecordingMode.h"
 #include "records/PatientRecord.h"
 #include "records/RecordIndexEntry.h"
 #include "render/ReportLayout.h"
@@ -30,7 +31,7 @@ struct RecordReportSet {
 
 // Reads recordings `indices` (0-based) of the patient at registry position
 // `position` (1-based) from the store of `mode`, with their notes.
-RecordReportSet ReadRecordReports(const QString& dataRoot, int32_t mode, int position,
+RecordReportSet ReadRecordReports(const QString& dataRoot, RecordingMode mode, int position,
                                   const std::vector<int>& indices);
 
 // Report page `index` of the set on a sheet of `sheetUnits`.

@@ -1,9 +1,9 @@
 #include "app/StartUp.h"
 #include "app/SingleInstance.h"
-#include "records/DataFolder.h"
 #include "core/AppSettings.h"
 #include "core/DataPaths.h"
 #include "core/Langpack.h"
+#include "records/DataFolder.h"
 #include "support/TestData.h"
 
 #include <QDir>
@@ -61,14 +61,14 @@ protected:
 TEST_F(StartUpTest, DatNamesAreClassifiedByNameWithoutOpening) {
     const auto card = DataFolder::classify(QStringLiteral("/media/card/ECGDATA.DAT"));
     EXPECT_TRUE(card.accepted);
-    EXPECT_EQ(card.mode, kModeSnap);
+    EXPECT_EQ(card.mode, RecordingMode::Snap);
     // The name comparison is case-sensitive.
     const auto lower = DataFolder::classify(QStringLiteral("/media/card/ecgdata.dat"));
     EXPECT_TRUE(lower.accepted);
-    EXPECT_EQ(lower.mode, kModeContinuous);
+    EXPECT_EQ(lower.mode, RecordingMode::Continuous);
     const auto recording = DataFolder::classify(QStringLiteral("/data/ContinueData/7-Con.dat"));
     EXPECT_TRUE(recording.accepted);
-    EXPECT_EQ(recording.mode, kModeContinuous);
+    EXPECT_EQ(recording.mode, RecordingMode::Continuous);
 }
 
 TEST_F(StartUpTest, MixedCaseExtensionIsJudgedByItsMarker) {
@@ -79,7 +79,7 @@ TEST_F(StartUpTest, MixedCaseExtensionIsJudgedByItsMarker) {
     writeWithMarker(missing, 1394, 0x55, 0xAA);
     const auto snap = DataFolder::classify(missing);
     EXPECT_TRUE(snap.accepted);
-    EXPECT_EQ(snap.mode, kModeSnap);
+    EXPECT_EQ(snap.mode, RecordingMode::Snap);
 }
 
 TEST_F(StartUpTest, DatNameWithoutSeparatorIsJudgedByItsMarker) {
@@ -93,7 +93,7 @@ TEST_F(StartUpTest, DatNameWithoutSeparatorIsJudgedByItsMarker) {
     EXPECT_FALSE(plain.accepted);
     EXPECT_EQ(plain.message.arg, QStringLiteral("ECGDATA.DAT"));
     EXPECT_TRUE(chart.accepted);
-    EXPECT_EQ(chart.mode, kModeContinuous);
+    EXPECT_EQ(chart.mode, RecordingMode::Continuous);
 }
 
 TEST_F(StartUpTest, ChartMarkersSelectTheMode) {
@@ -101,8 +101,8 @@ TEST_F(StartUpTest, ChartMarkersSelectTheMode) {
     writeWithMarker(file(QStringLiteral("b.cEcg")), 9000, 0x77, 0xEE);
     writeWithMarker(file(QStringLiteral("c.cEcg")), 9000, 0xAA, 0x55);
     writeWithMarker(file(QStringLiteral("d.cEcg")), 1393, 0, 0);
-    EXPECT_EQ(DataFolder::classify(file(QStringLiteral("a.cEcg"))).mode, kModeSnap);
-    EXPECT_EQ(DataFolder::classify(file(QStringLiteral("b.cEcg"))).mode, kModeContinuous);
+    EXPECT_EQ(DataFolder::classify(file(QStringLiteral("a.cEcg"))).mode, RecordingMode::Snap);
+    EXPECT_EQ(DataFolder::classify(file(QStringLiteral("b.cEcg"))).mode, RecordingMode::Continuous);
     EXPECT_FALSE(DataFolder::classify(file(QStringLiteral("c.cEcg"))).accepted);
     // Shorter than 1394 bytes: the second marker byte cannot be read.
     const auto shortFile = DataFolder::classify(file(QStringLiteral("d.cEcg")));
@@ -113,12 +113,13 @@ TEST_F(StartUpTest, ChartMarkersSelectTheMode) {
 TEST_F(StartUpTest, ClassifyRecordFileSetsTheSharedStateOnlyOnSuccess) {
     AppState state;
     Message refusal;
-    EXPECT_FALSE(DataFolder::ClassifyRecordFile(file(QStringLiteral("none.cEcg")), state, &refusal));
+    EXPECT_FALSE(
+        DataFolder::ClassifyRecordFile(file(QStringLiteral("none.cEcg")), state, &refusal));
     EXPECT_EQ(refusal.id, 61218);
-    EXPECT_EQ(state.recordingMode, kModeNone);
+    EXPECT_EQ(state.recordingMode, RecordingMode::None);
     EXPECT_FALSE(state.pendingFile);
     EXPECT_TRUE(DataFolder::ClassifyRecordFile(QStringLiteral("/c/ECGDATA.DAT"), state, &refusal));
-    EXPECT_EQ(state.recordingMode, kModeSnap);
+    EXPECT_EQ(state.recordingMode, RecordingMode::Snap);
     EXPECT_TRUE(state.pendingFile);
     EXPECT_EQ(state.pendingPath, QStringLiteral("/c/ECGDATA.DAT"));
 }
@@ -235,7 +236,7 @@ TEST_F(StartUpTest, StartWithoutFileUsesAndSavesTheCurrentFolder) {
     const auto outcome = StartUp::prepare(state, current.path(), QString(), nullptr);
     EXPECT_TRUE(outcome.proceed());
     EXPECT_EQ(state.dataRoot, current.path());
-    EXPECT_EQ(state.recordingMode, kModeNone);
+    EXPECT_EQ(state.recordingMode, RecordingMode::None);
     EXPECT_FALSE(state.pendingFile);
     EXPECT_EQ(AppSettings().string(AppSettings::kFullPath), current.path());
     EXPECT_TRUE(QFileInfo(paths::snapFolder(current.path())).isDir());
@@ -250,7 +251,7 @@ TEST_F(StartUpTest, StartWithFileUsesTheSavedDataRoot) {
     const auto outcome = StartUp::prepare(state, files.path(), QStringLiteral("p.cEcg"), nullptr);
     EXPECT_TRUE(outcome.proceed());
     EXPECT_EQ(state.dataRoot, root.path());
-    EXPECT_EQ(state.recordingMode, kModeContinuous);
+    EXPECT_EQ(state.recordingMode, RecordingMode::Continuous);
     EXPECT_TRUE(state.pendingFile);
     EXPECT_EQ(state.pendingPath, file(QStringLiteral("p.cEcg")));
     EXPECT_EQ(AppSettings().string(AppSettings::kFullPath), root.path());
@@ -264,7 +265,7 @@ TEST_F(StartUpTest, StartWithFileWithoutSavedRootUsesTheWorkingFolderUnsaved) {
     EXPECT_TRUE(outcome.proceed());
     EXPECT_EQ(state.dataRoot, files.path());
     EXPECT_TRUE(QFileInfo(paths::snapFolder(files.path())).isDir());
-    EXPECT_EQ(state.recordingMode, kModeSnap);
+    EXPECT_EQ(state.recordingMode, RecordingMode::Snap);
     EXPECT_FALSE(AppSettings().string(AppSettings::kFullPath).has_value());
 }
 

@@ -100,7 +100,7 @@ TEST_F(DeviceCommands, DownloadSavesTheChosenRecordingsOnce) {
         EXPECT_EQ(r.json["saved"].toInt(), run.saved) << run.select;
         EXPECT_EQ(ints(r.json["messages"]), run.messages) << run.select;
     }
-    const RecordingStore store(root_.path(), kModeSnap, QStringLiteral("R7"));
+    const RecordingStore store(root_.path(), RecordingMode::Snap, QStringLiteral("R7"));
     EXPECT_EQ(store.count().value, 3);
 }
 
@@ -143,7 +143,7 @@ TEST_F(DeviceCommands, RecordStoresOnlySignalFromAfterTheStart) {
     EXPECT_GT(r.json["packets"].toInt(), 4 * 1875); // the backlog did arrive
     EXPECT_TRUE(r.json["messages"].toArray().isEmpty());
     EXPECT_TRUE(r.errors.isEmpty()) << r.errors.toStdString();
-    const RecordingStore store(root_.path(), kModeContinuous, QStringLiteral("R7"));
+    const RecordingStore store(root_.path(), RecordingMode::Continuous, QStringLiteral("R7"));
     ASSERT_EQ(store.count().value, 1);
     const RecordIndexEntry entry = store.readEntry(0).value;
     EXPECT_EQ(entry.kind, 2); // rhythm code 2 sets bit 1
@@ -168,7 +168,9 @@ TEST_F(DeviceCommands, RecordCutShortSaysWhatWasNotStored) {
     Langpack::unload();
     EXPECT_FALSE(said.trimmed().isEmpty());
     EXPECT_TRUE(r.errors.contains(said)) << r.errors.toStdString();
-    EXPECT_EQ(RecordingStore(root_.path(), kModeContinuous, QStringLiteral("R7")).count().value, 0);
+    EXPECT_EQ(
+        RecordingStore(root_.path(), RecordingMode::Continuous, QStringLiteral("R7")).count().value,
+        0);
 }
 
 TEST_F(DeviceCommands, UsageErrors) {

@@ -51,7 +51,7 @@ protected:
         for (SnapBlocks& b : blocks_)
             b = generator.nextSnapBlocks();
     }
-    RecordingStore store() const { return RecordingStore(root_.path(), kModeSnap, kId); }
+    RecordingStore store() const { return RecordingStore(root_.path(), RecordingMode::Snap, kId); }
 
     test::TempDataRoot root_;
     std::array<SnapBlocks, 4> blocks_;

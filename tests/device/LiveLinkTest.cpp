@@ -36,7 +36,7 @@ SimConfig liveConfig(int frames) {
 // recording's own stop condition; returns the sink after the link ended.
 struct LiveRun {
     TempDataRoot root;
-    RecordingStore store{root.path(), kModeContinuous, kPatient};
+    RecordingStore store{root.path(), RecordingMode::Continuous, kPatient};
     std::unique_ptr<LiveRecording> recording;
     std::atomic<int> stopAtPackets{-1};
     // The simulator runs unpaced here; the pace has a test of its own.

@@ -49,20 +49,23 @@ protected:
         std::vector<SnapRecording> recordings;
         for (int i = 0; i < 3; ++i)
             recordings.push_back(snapRecording(uint64_t(10 + i), at(3, 9, i), 3, 60 + i));
-        ASSERT_EQ(store(kModeSnap, "42").appendSnap(recordings).saved, 3);
-        ASSERT_TRUE(RecordingNotes(root, kModeSnap, QStringLiteral("42"))
+        ASSERT_EQ(store(RecordingMode::Snap, "42").appendSnap(recordings).saved, 3);
+        ASSERT_TRUE(RecordingNotes(root, RecordingMode::Snap, QStringLiteral("42"))
                         .write(at(3, 9, 2), QStringLiteral("tall T"))
                         .isNone());
-        ASSERT_TRUE(
-            store(kModeContinuous, "99").appendContinuous(segment(5), at(4, 8, 0)).isNone());
-        ASSERT_EQ(
-            store(kModeSnap, "99").appendSnap(std::vector{snapRecording(1, at(5, 1, 0))}).saved, 1);
+        ASSERT_TRUE(store(RecordingMode::Continuous, "99")
+                        .appendContinuous(segment(5), at(4, 8, 0))
+                        .isNone());
+        ASSERT_EQ(store(RecordingMode::Snap, "99")
+                      .appendSnap(std::vector{snapRecording(1, at(5, 1, 0))})
+                      .saved,
+                  1);
     }
 
-    RecordingStore store(int32_t mode, const char* id) const {
+    RecordingStore store(RecordingMode mode, const char* id) const {
         return RecordingStore(root, mode, QString::fromLatin1(id));
     }
-    AnalysisTreeModel loaded(int32_t mode) {
+    AnalysisTreeModel loaded(RecordingMode mode) {
         AnalysisTreeModel tree(root);
         tree.load(mode);
         return tree;
@@ -74,14 +77,15 @@ protected:
 
 TEST_F(AnalysisTreeModelTest, ListsEveryPatientAndTheRecordingsBothFilesHold) {
     struct Case {
-        int32_t mode;
-        int32_t listed;
+        RecordingMode mode;
+        RecordingMode listed;
         std::vector<std::vector<int>> numbers;
     };
-    for (const Case& c : {Case{kModeSnap, kModeSnap, {{}, {1, 2, 3}, {1}}},
-                          Case{kModeNone, kModeSnap, {{}, {1, 2, 3}, {1}}},
-                          Case{kModeContinuous, kModeContinuous, {{}, {}, {1}}}}) {
-        SCOPED_TRACE(c.mode);
+    for (const Case& c :
+         {Case{RecordingMode::Snap, RecordingMode::Snap, {{}, {1, 2, 3}, {1}}},
+          Case{RecordingMode::None, RecordingMode::Snap, {{}, {1, 2, 3}, {1}}},
+          Case{RecordingMode::Continuous, RecordingMode::Continuous, {{}, {}, {1}}}}) {
+        SCOPED_TRACE(toInt(c.mode));
         const AnalysisTreeModel tree = loaded(c.mode);
         EXPECT_EQ(tree.mode(), c.listed);
         ASSERT_EQ(tree.patients().size(), 3u);
@@ -111,13 +115,13 @@ TEST_F(AnalysisTreeModelTest, SelectingReadsTheRecordingItsFieldsAndNote) {
              Case{{}, {}, -1, {}, QStringLiteral("..."), none},
          }) {
         SCOPED_TRACE(testing::Message() << c.place.patient << "/" << c.place.recording);
-        AnalysisTreeModel tree = loaded(kModeSnap);
+        AnalysisTreeModel tree = loaded(RecordingMode::Snap);
         tree.select({1, 0}); // something shown before
         EXPECT_TRUE(tree.select(c.place));
         EXPECT_EQ(tree.selected(), c.selected);
-        EXPECT_EQ(tree.samples(), c.sampleOf < 0
-                                      ? std::vector<int32_t>{}
-                                      : store(kModeSnap, "42").readSamples(c.sampleOf).value);
+        EXPECT_EQ(tree.samples(),
+                  c.sampleOf < 0 ? std::vector<int32_t>{}
+                                 : store(RecordingMode::Snap, "42").readSamples(c.sampleOf).value);
         const ListedRecording* shown = tree.selectedRecording();
         ASSERT_EQ(shown != nullptr, c.recorded.has_value());
         if (shown) {
@@ -133,13 +137,15 @@ TEST_F(AnalysisTreeModelTest, SelectingReadsTheRecordingItsFieldsAndNote) {
 // or reading it again: a recording no longer held as listed is stale and
 // dropped; the selection otherwise stays.
 TEST_F(AnalysisTreeModelTest, StaleRecordingsAreRefusedAndReloadKeepsWhatIsStillListed) {
-    const auto removeFirst = [this] { ASSERT_TRUE(store(kModeSnap, "42").remove(0).isNone()); };
+    const auto removeFirst = [this] {
+        ASSERT_TRUE(store(RecordingMode::Snap, "42").remove(0).isNone());
+    };
     const auto replaceAll = [this] {
-        ASSERT_TRUE(store(kModeSnap, "42").removeAll().isNone());
+        ASSERT_TRUE(store(RecordingMode::Snap, "42").removeAll().isNone());
         std::vector<SnapRecording> others;
         for (int i = 0; i < 3; ++i)
             others.push_back(snapRecording(uint64_t(30 + i), at(6, 9, i)));
-        ASSERT_EQ(store(kModeSnap, "42").appendSnap(others).saved, 3);
+        ASSERT_EQ(store(RecordingMode::Snap, "42").appendSnap(others).saved, 3);
     };
     const auto removePatient7 = [this] {
         PatientRegistry registry(root);
@@ -149,23 +155,28 @@ TEST_F(AnalysisTreeModelTest, StaleRecordingsAreRefusedAndReloadKeepsWhatIsStill
         const char* name;
         TreePlace selected;
         std::function<void()> change;
-        int32_t reloadMode;
+        RecordingMode reloadMode;
         bool stale; // selecting the old place again fails
         TreePlace after;
     };
     for (const Case& c : {
-             Case{"unchanged", {1, 2}, [] {}, kModeSnap, false, {1, 2}},
-             Case{"first removed", {1, 2}, removeFirst, kModeSnap, true, {}},
-             Case{"before it removed", {1, 0}, removeFirst, kModeSnap, true, {}},
-             Case{"replaced", {1, 0}, replaceAll, kModeSnap, true, {}},
-             Case{"patient kept", {1, -1}, replaceAll, kModeSnap, false, {1, -1}},
-             Case{"patient above removed", {1, 1}, removePatient7, kModeSnap, false, {0, 1}},
-             Case{"other store", {1, 1}, [] {}, kModeContinuous, false, {}},
-             Case{"nothing", {}, [] {}, kModeSnap, false, {}},
+             Case{"unchanged", {1, 2}, [] {}, RecordingMode::Snap, false, {1, 2}},
+             Case{"first removed", {1, 2}, removeFirst, RecordingMode::Snap, true, {}},
+             Case{"before it removed", {1, 0}, removeFirst, RecordingMode::Snap, true, {}},
+             Case{"replaced", {1, 0}, replaceAll, RecordingMode::Snap, true, {}},
+             Case{"patient kept", {1, -1}, replaceAll, RecordingMode::Snap, false, {1, -1}},
+             Case{"patient above removed",
+                  {1, 1},
+                  removePatient7,
+                  RecordingMode::Snap,
+                  false,
+                  {0, 1}},
+             Case{"other store", {1, 1}, [] {}, RecordingMode::Continuous, false, {}},
+             Case{"nothing", {}, [] {}, RecordingMode::Snap, false, {}},
          }) {
         SCOPED_TRACE(c.name);
         fresh();
-        AnalysisTreeModel tree = loaded(kModeSnap);
+        AnalysisTreeModel tree = loaded(RecordingMode::Snap);
         ASSERT_TRUE(tree.select(c.selected));
         c.change();
         if (c.stale) {
@@ -190,10 +201,10 @@ TEST_F(AnalysisTreeModelTest, ExportWritesTheSelectionUnlessItIsStale) {
         SCOPED_TRACE(testing::Message() << c.place.patient << "/" << c.place.recording);
         fresh();
         const QString out = root + QStringLiteral("/out.csv");
-        AnalysisTreeModel tree = loaded(kModeSnap);
+        AnalysisTreeModel tree = loaded(RecordingMode::Snap);
         tree.select(c.place);
         if (c.removeFirst) {
-            ASSERT_TRUE(store(kModeSnap, "42").remove(0).isNone());
+            ASSERT_TRUE(store(RecordingMode::Snap, "42").remove(0).isNone());
         }
         SaveAs dialogs;
         dialogs.path = out;

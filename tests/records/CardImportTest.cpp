@@ -52,10 +52,10 @@ struct Card {
     FixedPrompter yes{true};
     int position = registerPatient(root.path(), QStringLiteral("CARD"));
     QString path = root.file(QStringLiteral("ECGDATA.DAT"));
-    ChartImportResult import(int32_t mode) {
+    ChartImportResult import(RecordingMode mode) {
         return ChartFile(root.path(), mode).importCard(path, position, yes);
     }
-    RecordingStore store(int32_t mode) const {
+    RecordingStore store(RecordingMode mode) const {
         return RecordingStore(root.path(), mode, QStringLiteral("CARD"));
     }
 };
@@ -91,30 +91,30 @@ TEST(CardImport, SnapModeStoresTheBlocksUnchanged) {
                          .raw(cardRecord(CardHeader{}, blocksOf(1)))
                          .raw(cardRecord(second, blocksOf(2)))
                          .bytes());
-    const ChartImportResult in = c.import(kModeSnap);
+    const ChartImportResult in = c.import(RecordingMode::Snap);
     EXPECT_TRUE(in.message.isNone());
     EXPECT_EQ(in.imported, 2);
     EXPECT_EQ(c.yes.last(), (Message{storemsg::kImportQuestion, QStringLiteral("CARD")}));
     const SystemTime t1{2026, 11, 0, 20, 7, 45, 0, 0};
     const SystemTime t2{2026, 11, 0, 20, 7, 50, 0, 0};
-    EXPECT_EQ(readAll(c.store(kModeSnap).indexPath()),
+    EXPECT_EQ(readAll(c.store(RecordingMode::Snap).indexPath()),
               ByteWriter().i32(2).raw(entryBytes(t1, 1, 72)).raw(entryBytes(t2, 13, 0)).bytes());
-    EXPECT_EQ(readAll(c.store(kModeSnap).dataPath()), ByteWriter()
-                                                          .i32(2)
-                                                          .u8(0x55)
-                                                          .u8(0xAA)
-                                                          .raw(blockBytes(blocksOf(1)))
-                                                          .u8(0x55)
-                                                          .u8(0xAA)
-                                                          .raw(blockBytes(blocksOf(2)))
-                                                          .bytes());
+    EXPECT_EQ(readAll(c.store(RecordingMode::Snap).dataPath()), ByteWriter()
+                                                                    .i32(2)
+                                                                    .u8(0x55)
+                                                                    .u8(0xAA)
+                                                                    .raw(blockBytes(blocksOf(1)))
+                                                                    .u8(0x55)
+                                                                    .u8(0xAA)
+                                                                    .raw(blockBytes(blocksOf(2)))
+                                                                    .bytes());
 }
 
 TEST(CardImport, ContinuousModeDecodesToSamples) {
     Card c;
     writeAll(c.path, ByteWriter().i32(1).raw(cardRecord(CardHeader{}, blocksOf(3))).bytes());
-    ASSERT_TRUE(c.import(kModeContinuous).message.isNone());
-    const QByteArray data = readAll(c.store(kModeContinuous).dataPath());
+    ASSERT_TRUE(c.import(RecordingMode::Continuous).message.isNone());
+    const QByteArray data = readAll(c.store(RecordingMode::Continuous).dataPath());
     ByteWriter expected;
     expected.i32(1).u8(0x55).u8(0xAA);
     for (int32_t v : decodeSnapBlocks(blocksOf(3)))
@@ -129,14 +129,14 @@ TEST(CardImport, OneMatchingRecognitionByteIsEnough) {
         writeAll(c.path,
                  ByteWriter().i32(1).raw(cardRecord(CardHeader{}, blocksOf(4), head)).bytes());
         EXPECT_TRUE(ChartFile::looksLikeCardFile(c.path));
-        EXPECT_EQ(c.import(kModeSnap).imported, 1);
+        EXPECT_EQ(c.import(RecordingMode::Snap).imported, 1);
     }
     Card c;
     writeAll(
         c.path,
         ByteWriter().i32(1).raw(cardRecord(CardHeader{}, blocksOf(4), {0xAA, 0x55, 0x06})).bytes());
-    EXPECT_EQ(c.import(kModeSnap).message, (Message{storemsg::kNotContinuousFile, {}}));
-    EXPECT_EQ(c.store(kModeSnap).count().value, 0);
+    EXPECT_EQ(c.import(RecordingMode::Snap).message, (Message{storemsg::kNotContinuousFile, {}}));
+    EXPECT_EQ(c.store(RecordingMode::Snap).count().value, 0);
 }
 
 TEST(CardImport, DamagedCountsAndCapacity) {
@@ -144,15 +144,17 @@ TEST(CardImport, DamagedCountsAndCapacity) {
     const QByteArray record = cardRecord(CardHeader{}, blocksOf(5));
     for (int32_t count : {0, -2, 2, 5761}) {
         writeAll(c.path, ByteWriter().i32(count).raw(record).bytes());
-        EXPECT_EQ(c.import(kModeSnap).message, (Message{storemsg::kDamaged, c.path})) << count;
+        EXPECT_EQ(c.import(RecordingMode::Snap).message, (Message{storemsg::kDamaged, c.path}))
+            << count;
     }
-    writeCountedFile(c.store(kModeSnap).dataPath(), 5759, kSnapRecordBytes);
-    writeCountedFile(c.store(kModeSnap).indexPath(), 5759, RecordIndexEntry::kBytes);
+    writeCountedFile(c.store(RecordingMode::Snap).dataPath(), 5759, kSnapRecordBytes);
+    writeCountedFile(c.store(RecordingMode::Snap).indexPath(), 5759, RecordIndexEntry::kBytes);
     writeAll(c.path, ByteWriter().i32(2).raw(record).raw(record).bytes());
-    EXPECT_EQ(c.import(kModeSnap).message, (Message{storemsg::kStoreFull, QStringLiteral("CARD")}));
+    EXPECT_EQ(c.import(RecordingMode::Snap).message,
+              (Message{storemsg::kStoreFull, QStringLiteral("CARD")}));
     writeAll(c.path, ByteWriter().i32(1).raw(record).bytes());
-    EXPECT_EQ(c.import(kModeSnap).imported, 1);
-    EXPECT_EQ(c.store(kModeSnap).count().value, 5760);
+    EXPECT_EQ(c.import(RecordingMode::Snap).imported, 1);
+    EXPECT_EQ(c.store(RecordingMode::Snap).count().value, 5760);
 }
 
 TEST(CardImport, FileNamesThatSelectACardImport) {

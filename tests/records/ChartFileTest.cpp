@@ -19,8 +19,8 @@ struct Station {
     TempDataRoot root;
     FixedPrompter yes{true};
     QString path(const QString& name) const { return root.file(name); }
-    ChartFile charts(int32_t mode) const { return ChartFile(root.path(), mode); }
-    RecordingStore store(int32_t mode, const QString& id) const {
+    ChartFile charts(RecordingMode mode) const { return ChartFile(root.path(), mode); }
+    RecordingStore store(RecordingMode mode, const QString& id) const {
         return RecordingStore(root.path(), mode, id);
     }
     // Files of the data root and both folders with their contents.
@@ -38,12 +38,12 @@ void fillSnap(const Station& s, const QString& id, int n, int seed = 0) {
     std::vector<SnapRecording> r;
     for (int i = 0; i < n; ++i)
         r.push_back(snapRecording(uint64_t(seed + i), at(2, 8, i), 3 + i, 60 + i));
-    ASSERT_EQ(s.store(kModeSnap, id).appendSnap(r).saved, n);
+    ASSERT_EQ(s.store(RecordingMode::Snap, id).appendSnap(r).saved, n);
 }
 
 void fillContinuous(const Station& s, const QString& id, int n, int seed = 0) {
     for (int i = 0; i < n; ++i)
-        ASSERT_TRUE(s.store(kModeContinuous, id)
+        ASSERT_TRUE(s.store(RecordingMode::Continuous, id)
                         .appendContinuous(segment(uint64_t(seed + i)), at(3, 9, i))
                         .isNone());
 }
@@ -66,9 +66,9 @@ QByteArray snapItem(const SnapRecording& r, const SystemTime& t, uint16_t kind, 
 } // namespace
 
 TEST(ChartExport, ProposedNames) {
-    EXPECT_EQ(ChartFile::proposedName(kModeSnap, QStringLiteral("42"), 3),
+    EXPECT_EQ(ChartFile::proposedName(RecordingMode::Snap, QStringLiteral("42"), 3),
               QStringLiteral("Snap 42-4.cEcg"));
-    EXPECT_EQ(ChartFile::proposedName(kModeContinuous, QStringLiteral("42"), -1),
+    EXPECT_EQ(ChartFile::proposedName(RecordingMode::Continuous, QStringLiteral("42"), -1),
               QStringLiteral("Continuous 42.cEcg"));
 }
 
@@ -76,11 +76,12 @@ TEST(ChartExport, OneSnapRecordingByteForByte) {
     Station s;
     const int position = registerPatient(s.root.path(), QStringLiteral("42"));
     fillSnap(s, QStringLiteral("42"), 5);
-    const auto store = s.store(kModeSnap, QStringLiteral("42"));
+    const auto store = s.store(RecordingMode::Snap, QStringLiteral("42"));
     const QByteArray record3 = store.readRecordData(3).value;
-    const QString target = s.path(ChartFile::proposedName(kModeSnap, QStringLiteral("42"), 3));
+    const QString target =
+        s.path(ChartFile::proposedName(RecordingMode::Snap, QStringLiteral("42"), 3));
     const ChartExportResult result =
-        s.charts(kModeSnap).exportRecordings(position, 3, target, s.yes);
+        s.charts(RecordingMode::Snap).exportRecordings(position, 3, target, s.yes);
     EXPECT_TRUE(result.message.isNone());
     EXPECT_EQ(result.exported, 1);
     const QByteArray item = ByteWriter()
@@ -103,21 +104,23 @@ TEST(ChartExport, AllContinuousCarryTheirOwnMarkers) {
     const int position = registerPatient(s.root.path(), QStringLiteral("C1"));
     fillContinuous(s, QStringLiteral("C1"), 2);
     const QString target = s.path(QStringLiteral("all.CECG"));
-    EXPECT_EQ(s.charts(kModeContinuous).exportRecordings(position, -1, target, s.yes).exported, 2);
+    EXPECT_EQ(
+        s.charts(RecordingMode::Continuous).exportRecordings(position, -1, target, s.yes).exported,
+        2);
     const QByteArray chart = readAll(target);
     ASSERT_EQ(chart.size(), 1392 + 2 * 30026);
     for (int j = 0; j < 2; ++j) {
         EXPECT_EQ(chart.mid(1392 + j * 30026, 2), QByteArray("\x77\xEE"));
         EXPECT_EQ(chart.mid(1392 + j * 30026 + 24, 2), QByteArray("\x77\xEE"));
     }
-    EXPECT_EQ(s.store(kModeContinuous, QStringLiteral("C1")).count().value, 0);
+    EXPECT_EQ(s.store(RecordingMode::Continuous, QStringLiteral("C1")).count().value, 0);
 }
 
 TEST(ChartExport, TargetsQuestionsAndRefusals) {
     Station s;
     const int position = registerPatient(s.root.path(), QStringLiteral("E"));
     fillSnap(s, QStringLiteral("E"), 2);
-    const ChartFile charts = s.charts(kModeSnap);
+    const ChartFile charts = s.charts(RecordingMode::Snap);
     EXPECT_TRUE(charts.exportRecordings(position, 0, s.path(QStringLiteral("x.BMP")), s.yes)
                     .pictureRequested);
     EXPECT_EQ(charts.exportRecordings(position, 0, s.path(QStringLiteral("x.txt")), s.yes).message,
@@ -146,8 +149,9 @@ TEST(ChartExport, FailedWriteLeavesEverythingAsItWas) {
         fillSnap(s, QStringLiteral("F"), 3);
         const auto before = s.snapshot();
         BinaryFile::failWritesAfter(cut);
-        const ChartExportResult r = s.charts(kModeSnap).exportRecordings(
-            position, -1, s.path(QStringLiteral("f.cEcg")), s.yes);
+        const ChartExportResult r =
+            s.charts(RecordingMode::Snap)
+                .exportRecordings(position, -1, s.path(QStringLiteral("f.cEcg")), s.yes);
         BinaryFile::failWritesAfter(-1);
         // A full disk while the chart is written names the chart and why;
         // past the chart's end it is the store's removal that fails.
@@ -163,11 +167,11 @@ TEST(ChartExport, FailedWriteLeavesEverythingAsItWas) {
 }
 
 TEST(ChartImport, RoundTripsBothModes) {
-    for (int32_t mode : {kModeSnap, kModeContinuous}) {
+    for (RecordingMode mode : {RecordingMode::Snap, RecordingMode::Continuous}) {
         Station s;
         const int position = registerPatient(s.root.path(), QStringLiteral("R"));
-        mode == kModeSnap ? fillSnap(s, QStringLiteral("R"), 3)
-                          : fillContinuous(s, QStringLiteral("R"), 3);
+        mode == RecordingMode::Snap ? fillSnap(s, QStringLiteral("R"), 3)
+                                    : fillContinuous(s, QStringLiteral("R"), 3);
         const auto store = s.store(mode, QStringLiteral("R"));
         const auto entries = store.listIndex().recordings;
         std::vector<std::vector<int32_t>> samples;
@@ -176,7 +180,7 @@ TEST(ChartImport, RoundTripsBothModes) {
         const QString chart = s.path(QStringLiteral("r.cEcg"));
         ASSERT_EQ(s.charts(mode).exportRecordings(position, -1, chart, s.yes).exported, 3);
         const ChartImportResult in = s.charts(mode).importChart(chart, s.yes);
-        EXPECT_TRUE(in.message.isNone()) << mode;
+        EXPECT_TRUE(in.message.isNone()) << toInt(mode);
         EXPECT_EQ(in.imported, 3);
         EXPECT_FALSE(in.registered);
         EXPECT_EQ(s.yes.last(), (Message{storemsg::kImportQuestion, QStringLiteral("R")}));
@@ -189,7 +193,8 @@ TEST(ChartImport, RoundTripsBothModes) {
         }
         // Continuous records keep the chart's markers in the store.
         const QByteArray marker = readAll(store.dataPath()).mid(4, 2);
-        EXPECT_EQ(marker, mode == kModeSnap ? QByteArray("\x55\xAA") : QByteArray("\x77\xEE"));
+        EXPECT_EQ(marker,
+                  mode == RecordingMode::Snap ? QByteArray("\x55\xAA") : QByteArray("\x77\xEE"));
     }
 }
 
@@ -200,13 +205,15 @@ TEST(ChartImport, WrongKindIsRefused) {
     fillContinuous(s, QStringLiteral("W"), 1);
     const QString snapChart = s.path(QStringLiteral("s.cEcg"));
     const QString conChart = s.path(QStringLiteral("c.cEcg"));
-    s.charts(kModeSnap).exportRecordings(position, 0, snapChart, s.yes);
-    s.charts(kModeContinuous).exportRecordings(position, 0, conChart, s.yes);
-    EXPECT_EQ(s.charts(kModeSnap).importChart(conChart, s.yes).message,
+    s.charts(RecordingMode::Snap).exportRecordings(position, 0, snapChart, s.yes);
+    s.charts(RecordingMode::Continuous).exportRecordings(position, 0, conChart, s.yes);
+    EXPECT_EQ(s.charts(RecordingMode::Snap).importChart(conChart, s.yes).message,
               (Message{storemsg::kNotSnapChart, {}}));
-    EXPECT_EQ(s.charts(kModeContinuous).importChart(snapChart, s.yes).message,
+    EXPECT_EQ(s.charts(RecordingMode::Continuous).importChart(snapChart, s.yes).message,
               (Message{storemsg::kNotContinuousFile, {}}));
-    EXPECT_EQ(s.charts(kModeSnap).importChart(s.path(QStringLiteral("none.cEcg")), s.yes).message,
+    EXPECT_EQ(s.charts(RecordingMode::Snap)
+                  .importChart(s.path(QStringLiteral("none.cEcg")), s.yes)
+                  .message,
               (Message{storemsg::kCannotOpen, s.path(QStringLiteral("none.cEcg"))}));
 }
 
@@ -222,13 +229,13 @@ TEST(ChartImport, UnknownPatientIsRegisteredWithAllFields) {
     writeAll(chart, chartBytes(patient, 1, item));
     // A stale index of an id nobody owns must not survive.
     writeAll(paths::snapIndex(s.root.path(), QStringLiteral("NEW9")), ByteWriter().i32(7).bytes());
-    const ChartImportResult in = s.charts(kModeSnap).importChart(chart, s.yes);
+    const ChartImportResult in = s.charts(RecordingMode::Snap).importChart(chart, s.yes);
     EXPECT_TRUE(in.message.isNone());
     EXPECT_TRUE(in.registered);
     const PatientList list = PatientRegistry(s.root.path()).loadAll();
     ASSERT_EQ(list.records.size(), 2);
     EXPECT_EQ(list.records[1], patient);
-    const auto store = s.store(kModeSnap, QStringLiteral("NEW9"));
+    const auto store = s.store(RecordingMode::Snap, QStringLiteral("NEW9"));
     EXPECT_EQ(readAll(store.indexPath()),
               ByteWriter().i32(1).raw(entryBytes(at(4, 4, 4), 2, 66)).bytes());
     EXPECT_EQ(store.readSamples(0).value, decodeSnapBlocks(r.blocks));
@@ -243,11 +250,11 @@ TEST(ChartImport, IdsMatchingUpToCaseGoToTheRegisteredSpelling) {
     const QByteArray item = snapItem(r, at(5, 5, 5), 1, 70);
     const QString chart = s.path(QStringLiteral("abc.cEcg"));
     writeAll(chart, chartBytes(lower, 1, item));
-    const ChartImportResult in = s.charts(kModeSnap).importChart(chart, s.yes);
+    const ChartImportResult in = s.charts(RecordingMode::Snap).importChart(chart, s.yes);
     EXPECT_TRUE(in.message.isNone());
     EXPECT_EQ(in.patientId, QStringLiteral("ABC"));
     EXPECT_FALSE(in.registered);
-    EXPECT_EQ(s.store(kModeSnap, QStringLiteral("ABC")).count().value, 2);
+    EXPECT_EQ(s.store(RecordingMode::Snap, QStringLiteral("ABC")).count().value, 2);
     EXPECT_FALSE(QFile::exists(paths::snapData(s.root.path(), QStringLiteral("abc"))));
     EXPECT_EQ(PatientRegistry(s.root.path()).loadAll().records.size(), 1);
     Q_UNUSED(position);
@@ -256,7 +263,7 @@ TEST(ChartImport, IdsMatchingUpToCaseGoToTheRegisteredSpelling) {
 TEST(ChartImport, Capacity5760) {
     Station s;
     registerPatient(s.root.path(), QStringLiteral("CAP"));
-    const auto store = s.store(kModeSnap, QStringLiteral("CAP"));
+    const auto store = s.store(RecordingMode::Snap, QStringLiteral("CAP"));
     writeCountedFile(store.dataPath(), 5700, kSnapRecordBytes);
     writeCountedFile(store.indexPath(), 5700, RecordIndexEntry::kBytes);
     const SnapRecording r = snapRecording(9, at(6, 6, 6));
@@ -264,11 +271,11 @@ TEST(ChartImport, Capacity5760) {
     const QString chart = s.path(QStringLiteral("cap.cEcg"));
     writeAll(chart, chartBytes(patientRecord(QStringLiteral("CAP")), 61, one.repeated(61)));
     const QByteArray index = readAll(store.indexPath());
-    EXPECT_EQ(s.charts(kModeSnap).importChart(chart, s.yes).message,
+    EXPECT_EQ(s.charts(RecordingMode::Snap).importChart(chart, s.yes).message,
               (Message{storemsg::kStoreFull, QStringLiteral("CAP")}));
     EXPECT_EQ(readAll(store.indexPath()), index);
     writeAll(chart, chartBytes(patientRecord(QStringLiteral("CAP")), 60, one.repeated(60)));
-    EXPECT_EQ(s.charts(kModeSnap).importChart(chart, s.yes).imported, 60);
+    EXPECT_EQ(s.charts(RecordingMode::Snap).importChart(chart, s.yes).imported, 60);
     EXPECT_EQ(store.count().value, 5760);
     EXPECT_EQ(store.readEntry(5759).value.time, at(6, 6, 6));
 }
@@ -324,7 +331,7 @@ TEST(ChartImport, DamagedChartsAndUnusableIdsRegisterNothing) {
         for (const Case& c : cases) {
             writeAll(chart, c.bytes);
             const auto before = s.snapshot();
-            EXPECT_EQ(s.charts(kModeSnap).importChart(chart, s.yes).message,
+            EXPECT_EQ(s.charts(RecordingMode::Snap).importChart(chart, s.yes).message,
                       (Message{storemsg::kDamaged, chart}))
                 << c.what << " listed " << listed;
             EXPECT_EQ(s.snapshot(), before) << c.what << " listed " << listed;
@@ -337,11 +344,11 @@ TEST(ChartImport, DeclinedQuestionAndPendingFileSkipsIt) {
     const int position = registerPatient(s.root.path(), QStringLiteral("Q"));
     fillSnap(s, QStringLiteral("Q"), 1);
     const QString chart = s.path(QStringLiteral("q.cEcg"));
-    s.charts(kModeSnap).exportRecordings(position, 0, chart, s.yes);
+    s.charts(RecordingMode::Snap).exportRecordings(position, 0, chart, s.yes);
     FixedPrompter no(false);
-    EXPECT_TRUE(s.charts(kModeSnap).importChart(chart, no).declined);
-    EXPECT_EQ(s.store(kModeSnap, QStringLiteral("Q")).count().value, 0);
-    EXPECT_EQ(s.charts(kModeSnap).importChart(chart, no, false).imported, 1);
+    EXPECT_TRUE(s.charts(RecordingMode::Snap).importChart(chart, no).declined);
+    EXPECT_EQ(s.store(RecordingMode::Snap, QStringLiteral("Q")).count().value, 0);
+    EXPECT_EQ(s.charts(RecordingMode::Snap).importChart(chart, no, false).imported, 1);
     EXPECT_EQ(no.asked(), 1);
 }
 
@@ -352,7 +359,9 @@ TEST(ChartImport, FailedWritesLeaveEverythingAsItWas) {
         const int position = registerPatient(s.root.path(), QStringLiteral("T"));
         fillContinuous(s, QStringLiteral("T"), 3);
         const QString chart = s.path(QStringLiteral("t.cEcg"));
-        ASSERT_EQ(s.charts(kModeContinuous).exportRecordings(position, -1, chart, s.yes).exported,
+        ASSERT_EQ(s.charts(RecordingMode::Continuous)
+                      .exportRecordings(position, -1, chart, s.yes)
+                      .exported,
                   3);
         if (known)
             fillContinuous(s, QStringLiteral("T"), 2, 30);
@@ -362,13 +371,15 @@ TEST(ChartImport, FailedWritesLeaveEverythingAsItWas) {
         const qint64 total = 8 + (known ? 5 : 3) * (30002 + 24) + (known ? 0 : 1392);
         for (qint64 cut = 0; cut < total; cut += 7001) {
             BinaryFile::failWritesAfter(cut);
-            const ChartImportResult r = s.charts(kModeContinuous).importChart(chart, s.yes);
+            const ChartImportResult r =
+                s.charts(RecordingMode::Continuous).importChart(chart, s.yes);
             BinaryFile::failWritesAfter(-1);
             EXPECT_FALSE(r.message.isNone()) << cut;
             EXPECT_EQ(s.snapshot(), before) << known << " " << cut;
         }
-        const ChartImportResult r = s.charts(kModeContinuous).importChart(chart, s.yes);
+        const ChartImportResult r = s.charts(RecordingMode::Continuous).importChart(chart, s.yes);
         EXPECT_TRUE(r.message.isNone());
-        EXPECT_EQ(s.store(kModeContinuous, QStringLiteral("T")).count().value, known ? 5 : 3);
+        EXPECT_EQ(s.store(RecordingMode::Continuous, QStringLiteral("T")).count().value,
+                  known ? 5 : 3);
     }
 }

@@ -41,7 +41,8 @@ protected:
         std::vector<SnapRecording> recordings;
         for (int i = 0; i < 3; ++i)
             recordings.push_back(snapRecording(uint64_t(i), at(2, 8, i)));
-        ASSERT_EQ(RecordingStore(root.path(), kModeSnap, kId).appendSnap(recordings).saved, 3);
+        ASSERT_EQ(
+            RecordingStore(root.path(), RecordingMode::Snap, kId).appendSnap(recordings).saved, 3);
     }
     void TearDown() override { qunsetenv("VANTORA_LOCK_WAIT_MS"); }
     TempDataRoot root;
@@ -92,7 +93,7 @@ TEST_F(DataFolderLockTest, AKilledHolderBlocksNobody) {
     EXPECT_FALSE(DataFolderLock::exclusive(root.path()).held());
     holder.kill();
     EXPECT_TRUE(DataFolderLock::exclusive(root.path()).held());
-    EXPECT_TRUE(RecordingStore(root.path(), kModeSnap, kId).remove(0).isNone());
+    EXPECT_TRUE(RecordingStore(root.path(), RecordingMode::Snap, kId).remove(0).isNone());
 }
 
 TEST_F(DataFolderLockTest, NestedHoldsAndAnUpgradeKeepOtherProcessesOut) {
@@ -126,7 +127,8 @@ TEST_F(DataFolderLockTest, EveryWriteIsRefusedWithTheHolderAndWritesNothing) {
     const QString r = root.path();
     const QString chart = root.file(QStringLiteral("out.cEcg"));
     FixedPrompter yes(true);
-    ASSERT_TRUE(ChartFile(r, kModeSnap).exportRecordings(1, 0, chart, yes).message.isNone());
+    ASSERT_TRUE(
+        ChartFile(r, RecordingMode::Snap).exportRecordings(1, 0, chart, yes).message.isNone());
     PatientIdMap ids;
     PatientFields fields;
     fields.id = QStringLiteral("77");
@@ -144,17 +146,23 @@ TEST_F(DataFolderLockTest, EveryWriteIsRefusedWithTheHolderAndWritesNothing) {
         {"append snap",
          [&] {
              const SnapRecording one = snapRecording(9, at(4, 1, 0));
-             return RecordingStore(r, kModeSnap, kId).appendSnap({&one, 1}).message;
+             return RecordingStore(r, RecordingMode::Snap, kId).appendSnap({&one, 1}).message;
          }},
         {"append continuous",
-         [&] { return RecordingStore(r, kModeContinuous, kId).appendContinuous(segment(1)); }},
-        {"remove", [&] { return RecordingStore(r, kModeSnap, kId).remove(0); }},
+         [&] {
+             return RecordingStore(r, RecordingMode::Continuous, kId).appendContinuous(segment(1));
+         }},
+        {"remove", [&] { return RecordingStore(r, RecordingMode::Snap, kId).remove(0); }},
         {"note",
-         [&] { return RecordingNotes(r, kModeSnap, kId).write(at(2, 8, 1), QStringLiteral("x")); }},
-        {"import", [&] { return ChartFile(r, kModeSnap).importChart(chart, yes, false).message; }},
+         [&] {
+             return RecordingNotes(r, RecordingMode::Snap, kId)
+                 .write(at(2, 8, 1), QStringLiteral("x"));
+         }},
+        {"import",
+         [&] { return ChartFile(r, RecordingMode::Snap).importChart(chart, yes, false).message; }},
         {"export",
          [&] {
-             return ChartFile(r, kModeSnap)
+             return ChartFile(r, RecordingMode::Snap)
                  .exportRecordings(1, 0, root.file(QStringLiteral("2.cEcg")), yes)
                  .message;
          }},
@@ -185,7 +193,7 @@ TEST_F(DataFolderLockTest, ReadersLeaveAnotherProcesssRewriteInProgressAlone) {
     StoreRewrite* rewrite = nullptr;
     Holder writer(
         [&] {
-            rewrite = new StoreRewrite(r, kModeSnap, kId);
+            rewrite = new StoreRewrite(r, RecordingMode::Snap, kId);
             if (!rewrite->begin(StoreRewrite::Start::Keep).isNone())
                 ::_exit(4);
             const QByteArray entry = entryBytes(at(5, 5, 5), 3, 70);
@@ -200,15 +208,15 @@ TEST_F(DataFolderLockTest, ReadersLeaveAnotherProcesssRewriteInProgressAlone) {
     // Every reader meets the scratch files; none may touch them.
     PatientRegistry(r).loadAll();
     PatientRegistry(r).count();
-    RecordingStore(r, kModeSnap, kId).listIndex();
-    RecordingStore(r, kModeSnap, kId).count();
-    RecordingStore(r, kModeSnap, kId).readPage(0);
-    EXPECT_TRUE(QFile::exists(paths::scratchDataFile(r, kModeSnap, kId)));
+    RecordingStore(r, RecordingMode::Snap, kId).listIndex();
+    RecordingStore(r, RecordingMode::Snap, kId).count();
+    RecordingStore(r, RecordingMode::Snap, kId).readPage(0);
+    EXPECT_TRUE(QFile::exists(paths::scratchDataFile(r, RecordingMode::Snap, kId)));
     EXPECT_EQ(writer.release(), 0);
-    const RecordingStore store(r, kModeSnap, kId);
+    const RecordingStore store(r, RecordingMode::Snap, kId);
     EXPECT_EQ(store.count().value, 4);
     EXPECT_EQ(store.listIndex().recordings.size(), 4u);
-    EXPECT_FALSE(QFile::exists(paths::scratchDataFile(r, kModeSnap, kId)));
+    EXPECT_FALSE(QFile::exists(paths::scratchDataFile(r, RecordingMode::Snap, kId)));
 }
 
 } // namespace

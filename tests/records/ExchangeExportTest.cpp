@@ -57,13 +57,13 @@ protected:
         patient_.date = formatPatientDate(QDate(1964, 2, 12));
         patient_.revision = 8;
         ASSERT_TRUE(PatientRegistry(root_.path()).appendRecord(patient_).added());
-        const RecordingStore store(root_.path(), kModeContinuous, patient_.id);
+        const RecordingStore store(root_.path(), RecordingMode::Continuous, patient_.id);
         // Three segments that follow each other, then one after a gap.
         const SystemTime ends[] = {endAt(9, 0, 30), endAt(9, 1, 0), endAt(9, 1, 30),
                                    endAt(10, 0, 30)};
         for (int s = 0; s < 4; ++s)
             ASSERT_TRUE(store.appendContinuous(segment(s), ends[s]).isNone());
-        ASSERT_TRUE(RecordingNotes(root_.path(), kModeContinuous, patient_.id)
+        ASSERT_TRUE(RecordingNotes(root_.path(), RecordingMode::Continuous, patient_.id)
                         .write(ends[1], "ST up after stairs")
                         .isNone());
     }
@@ -74,7 +74,7 @@ protected:
 } // namespace
 
 TEST_F(ExchangeExportTest, EdfPlusHeaderSamplesAndAnnotations) {
-    auto set = readExchangeSet(root_.path(), kModeContinuous, patient_, -1);
+    auto set = readExchangeSet(root_.path(), RecordingMode::Continuous, patient_, -1);
     ASSERT_TRUE(set.ok());
     ASSERT_EQ(set.value.recordings.size(), 4u);
     const QString path = root_.file("out.edf");
@@ -141,7 +141,7 @@ TEST_F(ExchangeExportTest, EdfPlusHeaderSamplesAndAnnotations) {
 // UTF-8 and the annotations at the recording's start give the whole note
 // back; the ASCII patient field gets the name without its accents.
 TEST_F(ExchangeExportTest, LongNotesAndAccentedNamesSurviveTheTrip) {
-    auto set = readExchangeSet(root_.path(), kModeContinuous, patient_, 3);
+    auto set = readExchangeSet(root_.path(), RecordingMode::Continuous, patient_, 3);
     ASSERT_TRUE(set.ok());
     ASSERT_EQ(set.value.recordings.size(), 1u);
     const struct {
@@ -177,7 +177,7 @@ TEST_F(ExchangeExportTest, LongNotesAndAccentedNamesSurviveTheTrip) {
 }
 
 TEST_F(ExchangeExportTest, CsvRowsInSecondsAndMillivolts) {
-    auto set = readExchangeSet(root_.path(), kModeContinuous, patient_, -1);
+    auto set = readExchangeSet(root_.path(), RecordingMode::Continuous, patient_, -1);
     ASSERT_TRUE(set.ok());
     const QList<QByteArray> lines = exchangeCsv(set.value).split('\n');
     ASSERT_TRUE(lines[0].startsWith("# patient: P7, Anna Berg"));
@@ -227,27 +227,32 @@ struct SavePath : RecordDialogs {
 // The record page's "Export for other tools": the type by the chosen name.
 TEST_F(ExchangeExportTest, ExportForOtherToolsByTheChosenType) {
     SavePath dialogs;
-    EXPECT_EQ(exportForOtherTools(root_.path(), kModeContinuous, nullptr, 0, dialogs).id, 62305);
+    EXPECT_EQ(exportForOtherTools(root_.path(), RecordingMode::Continuous, nullptr, 0, dialogs).id,
+              62305);
     EXPECT_TRUE(dialogs.asked.isEmpty());
-    EXPECT_TRUE(exportForOtherTools(root_.path(), kModeContinuous, &patient_, 0, dialogs).isNone());
+    EXPECT_TRUE(exportForOtherTools(root_.path(), RecordingMode::Continuous, &patient_, 0, dialogs)
+                    .isNone());
     ASSERT_EQ(dialogs.asked.size(), 1);
     EXPECT_EQ(dialogs.asked[0].proposedName, "P7.edf");
     EXPECT_EQ(dialogs.asked[0].filters.size(), 2);
 
     dialogs.path = root_.file("two.CSV");
-    ASSERT_TRUE(exportForOtherTools(root_.path(), kModeContinuous, &patient_, 1, dialogs).isNone());
+    ASSERT_TRUE(exportForOtherTools(root_.path(), RecordingMode::Continuous, &patient_, 1, dialogs)
+                    .isNone());
     EXPECT_EQ(test::readAll(root_.file("two.CSV")).count('\n'), 3 + 7500);
     dialogs.path = root_.file("three.edf");
-    ASSERT_TRUE(exportForOtherTools(root_.path(), kModeContinuous, &patient_, 2, dialogs).isNone());
+    ASSERT_TRUE(exportForOtherTools(root_.path(), RecordingMode::Continuous, &patient_, 2, dialogs)
+                    .isNone());
     const QJsonObject h = QJsonDocument::fromJson(run({"-JSON", root_.file("three.edf")})).object();
     EXPECT_EQ(h["NumberOfSamples"].toInt(), 7500);
     dialogs.path = root_.file("missing/x.edf");
-    EXPECT_EQ(exportForOtherTools(root_.path(), kModeContinuous, &patient_, 2, dialogs),
+    EXPECT_EQ(exportForOtherTools(root_.path(), RecordingMode::Continuous, &patient_, 2, dialogs),
               (Message{62620, root_.file("missing/x.edf") + ": No such file or directory"}));
     // All four: two runs, two files, and the message lists them.
     dialogs.path = root_.file("all.edf");
-    EXPECT_EQ(exportForOtherTools(root_.path(), kModeContinuous, &patient_, -1, dialogs),
+    EXPECT_EQ(exportForOtherTools(root_.path(), RecordingMode::Continuous, &patient_, -1, dialogs),
               (Message{62622, root_.file("all.edf") + '\n' + root_.file("all-2.edf")}));
     // The store keeps all four.
-    EXPECT_EQ(RecordingStore(root_.path(), kModeContinuous, patient_.id).count().value, 4);
+    EXPECT_EQ(RecordingStore(root_.path(), RecordingMode::Continuous, patient_.id).count().value,
+              4);
 }

@@ -27,7 +27,7 @@ SystemTime day(int year, int month, int d, int hour = 0, int minute = 0, int sec
 
 struct Notes {
     TempDataRoot root;
-    RecordingNotes notes{root.path(), kModeSnap, QStringLiteral("N1")};
+    RecordingNotes notes{root.path(), RecordingMode::Snap, QStringLiteral("N1")};
     QByteArray file() const { return readAll(notes.path()); }
 };
 
@@ -101,7 +101,7 @@ TEST(RecordingNotes, SameSecondSharesOneKey) {
 // recorder with a wrong clock): a note on one must not show on the other.
 TEST(RecordingNotes, RecordingsOfOneSecondGetNoSharedNote) {
     Notes n;
-    const RecordingStore store(n.root.path(), kModeSnap, QStringLiteral("N1"));
+    const RecordingStore store(n.root.path(), RecordingMode::Snap, QStringLiteral("N1"));
     const SnapRecording first[] = {snapRecording(1, at(1, 8, 0, 5)),
                                    snapRecording(2, at(1, 8, 0, 6))};
     ASSERT_EQ(store.appendSnap(first).saved, 2);
@@ -173,7 +173,7 @@ TEST(RecordingNotes, TrailingPieceIsReadAndNewNotesStayAligned) {
 TEST(RecordingNotes, FileThatCannotBeCreatedGives61256) {
     TempDataRoot root;
     QDir(root.path()).rmdir(QStringLiteral("ContinueData"));
-    const RecordingNotes notes(root.path(), kModeContinuous, QStringLiteral("N2"));
+    const RecordingNotes notes(root.path(), RecordingMode::Continuous, QStringLiteral("N2"));
     EXPECT_EQ(notes.read(day(2026, 1, 1)).message.id, storemsg::kNoteFileFailed);
     EXPECT_EQ(notes.write(day(2026, 1, 1), QStringLiteral("x")).id, storemsg::kNoteFileFailed);
     EXPECT_FALSE(QFile::exists(notes.path()));
@@ -182,8 +182,8 @@ TEST(RecordingNotes, FileThatCannotBeCreatedGives61256) {
 TEST(RecordingNotes, RemovingARecordingKeepsItsNote) {
     TempDataRoot root;
     const QString id = QStringLiteral("N3");
-    const RecordingStore store(root.path(), kModeContinuous, id);
-    const RecordingNotes notes(root.path(), kModeContinuous, id);
+    const RecordingStore store(root.path(), RecordingMode::Continuous, id);
+    const RecordingNotes notes(root.path(), RecordingMode::Continuous, id);
     const SystemTime t = at(9, 9, 9, 9);
     ASSERT_TRUE(store.appendContinuous(segment(1), t).isNone());
     ASSERT_TRUE(notes.write(store.readEntry(0).value.time, QStringLiteral("kept")).isNone());

@@ -17,8 +17,8 @@ namespace {
 struct Store {
     TempDataRoot root;
     QString id = QStringLiteral("P7");
-    RecordingStore snap{root.path(), kModeSnap, id};
-    RecordingStore con{root.path(), kModeContinuous, id};
+    RecordingStore snap{root.path(), RecordingMode::Snap, id};
+    RecordingStore con{root.path(), RecordingMode::Continuous, id};
     QByteArray data(const RecordingStore& s) const { return readAll(s.dataPath()); }
     QByteArray index(const RecordingStore& s) const { return readAll(s.indexPath()); }
 };
@@ -328,7 +328,7 @@ TEST(RecordingStoreDamage, ListingStopsWhereTheIndexEnds) {
 
 TEST(RecordingStoreDamage, UnusableIdTouchesNoFile) {
     TempDataRoot root;
-    const RecordingStore store(root.path(), kModeSnap, QStringLiteral("../x"));
+    const RecordingStore store(root.path(), RecordingMode::Snap, QStringLiteral("../x"));
     EXPECT_EQ(store.listIndex().message.id, msg::kInvalidPatientId);
     const SnapRecording r = snapRecording(72, at(1, 1, 1));
     EXPECT_EQ(store.appendSnap(std::span(&r, 1)).saved, 0);

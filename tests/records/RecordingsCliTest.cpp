@@ -93,7 +93,7 @@ struct Case {
 };
 
 QString snapData(const QString& data) {
-    return paths::dataFile(data, kModeSnap, QStringLiteral("1001"));
+    return paths::dataFile(data, RecordingMode::Snap, QStringLiteral("1001"));
 }
 
 // The registry's first record gets an id of 16 characters: the list stops
@@ -126,10 +126,13 @@ const Case kCases[] = {
      msg::kDamagedFile, snapData},
     {"index count INT32_MAX",
      [](const QString& data, const QString&) {
-         putCount(paths::indexFile(data, kModeSnap, QStringLiteral("1001")), 0, INT32_MAX);
+         putCount(paths::indexFile(data, RecordingMode::Snap, QStringLiteral("1001")), 0,
+                  INT32_MAX);
      },
      QStringList{"recordings", "list", "--patient", "1001", "--mode", "snap"}, msg::kDamagedFile,
-     [](const QString& data) { return paths::indexFile(data, kModeSnap, QStringLiteral("1001")); }},
+     [](const QString& data) {
+         return paths::indexFile(data, RecordingMode::Snap, QStringLiteral("1001"));
+     }},
     {"chart export of a store without files", [](const QString&, const QString&) {},
      QStringList{"export", "--patient", "1003", "--mode", "continuous", "--all", "--yes", "--out",
                  "{out}/x.cEcg"},
@@ -167,8 +170,8 @@ TEST(RecordingsCli, DemoIsDeterministicAndRefusesAFolderInUse) {
 
 TEST(RecordingsCli, ListAndSamplesMatchTheStore) {
     Demo d;
-    for (const auto& [mode, name] :
-         {std::pair{kModeSnap, "snap"}, std::pair{kModeContinuous, "continuous"}}) {
+    for (const auto& [mode, name] : {std::pair{RecordingMode::Snap, "snap"},
+                                     std::pair{RecordingMode::Continuous, "continuous"}}) {
         const CliRun list = cli(d.data, args("recordings list --patient 1001 --mode") << name);
         ASSERT_EQ(list.exitCode, 0) << list.err.toStdString();
         const RecordingStore store(d.data, mode, QStringLiteral("1001"));
@@ -212,7 +215,7 @@ TEST(RecordingsCli, NotesRoundTrip) {
 
     // A recording stamped in the same second as recording 1 gets no note of
     // its own, and no longer shows recording 1's.
-    const RecordingStore store(d.data, kModeSnap, QStringLiteral("1002"));
+    const RecordingStore store(d.data, RecordingMode::Snap, QStringLiteral("1002"));
     const SnapRecording twin[] = {
         snapRecording(5, SystemTime::fromFields(store.readEntry(0).value.time.fields()))};
     ASSERT_EQ(store.appendSnap(twin).saved, 1);
@@ -301,7 +304,7 @@ TEST(RecordingsCli, UsageAndFailures) {
     // Ids are found ignoring case, and the registered spelling names the files.
     registerPatient(d.data, QStringLiteral("AbC"));
     const SnapRecording r = snapRecording(4, at(3, 4, 5));
-    RecordingStore(d.data, kModeSnap, QStringLiteral("AbC")).appendSnap(std::span(&r, 1));
+    RecordingStore(d.data, RecordingMode::Snap, QStringLiteral("AbC")).appendSnap(std::span(&r, 1));
     const CliRun lower = cli(d.data, args("recordings list --patient abc --mode snap"));
     ASSERT_EQ(lower.exitCode, 0) << lower.err.toStdString();
     EXPECT_EQ(lower.json().toArray().size(), 1);

@@ -62,11 +62,11 @@ protected:
     void TearDown() override { Langpack::unload(); }
 
     RecordingStore snap42() const {
-        return RecordingStore(root.path(), kModeSnap, QStringLiteral("42"));
+        return RecordingStore(root.path(), RecordingMode::Snap, QStringLiteral("42"));
     }
     // A model after its first display with patient 42 selected.
     RecordsPageModel shown() {
-        RecordsPageModel model(root.path(), kModeSnap);
+        RecordsPageModel model(root.path(), RecordingMode::Snap);
         EXPECT_TRUE(model.firstDisplay(state, yes, dialogs).isEmpty());
         model.selectPatient(1);
         return model;
@@ -80,7 +80,7 @@ protected:
 };
 
 TEST_F(RecordsPageModelTest, SelectionReloadsOnlyWhenItMoves) {
-    RecordsPageModel model(root.path(), kModeSnap);
+    RecordsPageModel model(root.path(), RecordingMode::Snap);
     ASSERT_TRUE(model.firstDisplay(state, yes, dialogs).isEmpty());
     EXPECT_EQ(model.patients().currentRow(), 0);
     EXPECT_TRUE(model.recordings().empty()); // patient 7 has none
@@ -112,7 +112,7 @@ TEST_F(RecordsPageModelTest, SelectionReloadsOnlyWhenItMoves) {
 }
 
 TEST_F(RecordsPageModelTest, InformationLineAndNote) {
-    ASSERT_TRUE(RecordingNotes(root.path(), kModeSnap, QStringLiteral("42"))
+    ASSERT_TRUE(RecordingNotes(root.path(), RecordingMode::Snap, QStringLiteral("42"))
                     .write(at(3, 9, 2), "tall T")
                     .isNone());
     RecordsPageModel model = shown();
@@ -134,9 +134,9 @@ TEST_F(RecordsPageModelTest, InformationLineAndNote) {
     std::vector<AcqPacket> packets = segment(5);
     packets[0].rhythmCode = 1;
     packets[1].rhythmCode = 4;
-    const RecordingStore con(root.path(), kModeContinuous, QStringLiteral("7"));
+    const RecordingStore con(root.path(), RecordingMode::Continuous, QStringLiteral("7"));
     ASSERT_TRUE(con.appendContinuous(packets, at(4, 10, 0)).isNone());
-    RecordsPageModel continuous(root.path(), kModeContinuous);
+    RecordsPageModel continuous(root.path(), RecordingMode::Continuous);
     continuous.firstDisplay(state, yes, dialogs);
     ASSERT_EQ(continuous.recordings().size(), 1u);
     EXPECT_EQ(continuous.recordings()[0].entry.kind, 0b1001);
@@ -186,7 +186,7 @@ TEST_F(RecordsPageModelTest, DeleteOneAllAndTheQuestions) {
     EXPECT_EQ(readAll(snap42().indexPath()).left(4), ByteWriter().i32(0).bytes());
     EXPECT_EQ(model.deleteRecordings(yes), (Message{61257, {}}));
 
-    RecordsPageModel empty(TempDataRoot().path(), kModeSnap);
+    RecordsPageModel empty(TempDataRoot().path(), RecordingMode::Snap);
     EXPECT_EQ(empty.deleteRecordings(yes), (Message{61309, {}}));
 }
 
@@ -305,10 +305,12 @@ TEST_F(RecordsPageModelTest, ExportTargetsOtherThanACharts) {
 TEST_F(RecordsPageModelTest, ImportRegistersAnUnknownPatientAndSelectsIt) {
     // A chart of patient 42 taken to another station that does not know 42.
     const QString chart = root.file(QStringLiteral("Snap 42.cEcg"));
-    ASSERT_EQ(ChartFile(root.path(), kModeSnap).exportRecordings(2, -1, chart, yes).exported, 3);
+    ASSERT_EQ(
+        ChartFile(root.path(), RecordingMode::Snap).exportRecordings(2, -1, chart, yes).exported,
+        3);
     TempDataRoot other;
     registerPatient(other.path(), QStringLiteral("5"));
-    RecordsPageModel model(other.path(), kModeSnap);
+    RecordsPageModel model(other.path(), RecordingMode::Snap);
     model.firstDisplay(state, yes, dialogs);
 
     dialogs.files = {chart};
@@ -327,7 +329,7 @@ TEST_F(RecordsPageModelTest, ImportRegistersAnUnknownPatientAndSelectsIt) {
     EXPECT_EQ(model.recordings().size(), 3u);
 
     // The same chart offered in Continuous mode is refused.
-    RecordsPageModel continuous(other.path(), kModeContinuous);
+    RecordsPageModel continuous(other.path(), RecordingMode::Continuous);
     continuous.firstDisplay(state, yes, dialogs);
     dialogs.files = {chart};
     EXPECT_EQ(continuous.importCommand(yes, dialogs).id, 61313);
@@ -344,7 +346,7 @@ TEST_F(RecordsPageModelTest, CardImportThroughThePicker) {
     t.month = 12;
     ASSERT_TRUE(
         writeAll(card, ByteWriter().i32(1).raw(cardFileRecord(t, 600, 84, blocks)).bytes()));
-    RecordsPageModel model(root.path(), kModeSnap);
+    RecordsPageModel model(root.path(), RecordingMode::Snap);
     model.firstDisplay(state, yes, dialogs);
 
     dialogs.files = {card};
@@ -375,10 +377,11 @@ TEST_F(RecordsPageModelTest, CardImportThroughThePicker) {
 
 TEST_F(RecordsPageModelTest, StartedWithAChartImportsWithoutTheQuestion) {
     const QString chart = root.file(QStringLiteral("Snap 42-0.cEcg"));
-    ASSERT_EQ(ChartFile(root.path(), kModeSnap).exportRecordings(2, 0, chart, yes).exported, 1);
+    ASSERT_EQ(
+        ChartFile(root.path(), RecordingMode::Snap).exportRecordings(2, 0, chart, yes).exported, 1);
     state.pendingFile = true;
     state.pendingPath = chart;
-    RecordsPageModel model(root.path(), kModeSnap);
+    RecordsPageModel model(root.path(), RecordingMode::Snap);
     EXPECT_TRUE(model.firstDisplay(state, no, dialogs).isEmpty());
     EXPECT_EQ(no.asked(), 0);
     EXPECT_FALSE(state.pendingFile);
@@ -390,7 +393,7 @@ TEST_F(RecordsPageModelTest, StartedWithAChartImportsWithoutTheQuestion) {
     const QString gone = root.file(QStringLiteral("gone.cEcg"));
     state.pendingFile = true;
     state.pendingPath = gone;
-    RecordsPageModel failed(root.path(), kModeSnap);
+    RecordsPageModel failed(root.path(), RecordingMode::Snap);
     EXPECT_EQ(failed.firstDisplay(state, no, dialogs), QVector<Message>{(Message{61217, gone})});
     EXPECT_FALSE(state.pendingFile);
     EXPECT_EQ(failed.patients().currentRow(), 0);

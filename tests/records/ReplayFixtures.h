@@ -3,6 +3,7 @@
 // Patient 1001 "Anna Berg" with generated Snap recordings, as the replay
 // page's report tests list them, and the record report's number as text.
 #include "core/Langpack.h"
+#include "core/RecordingMode.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingStore.h"
@@ -23,7 +24,8 @@ inline void addSnapPatient(const QString& dataRoot, int recordings) {
     EcgGenerator generator;
     for (SnapRecording& r : snaps)
         r.blocks = generator.nextSnapBlocks();
-    EXPECT_EQ(RecordingStore(dataRoot, kModeSnap, p.id).appendSnap(snaps).saved, recordings);
+    EXPECT_EQ(RecordingStore(dataRoot, RecordingMode::Snap, p.id).appendSnap(snaps).saved,
+              recordings);
 }
 
 // "Record number: n" as the record report prints it.

@@ -21,7 +21,7 @@ void fillStore(const QString& root, int count) {
     for (int i = 0; i < count; ++i)
         recordings.push_back(
             snapRecording(uint64_t(i + 1), at(1 + i / 24, i % 24, i % 60), 3, 60 + i));
-    ASSERT_EQ(RecordingStore(root, kModeSnap, kId).appendSnap(recordings).saved, count);
+    ASSERT_EQ(RecordingStore(root, RecordingMode::Snap, kId).appendSnap(recordings).saved, count);
 }
 
 class ReplayPageModelTest : public ::testing::Test {
@@ -46,7 +46,7 @@ TEST_F(ReplayPageModelTest, PagesOfFifteenWithTheirEnabling) {
         registerPatient(root.path(), kId);
         fillStore(root.path(), c.stored);
         ReplayPageModel model(root.path());
-        EXPECT_TRUE(model.showPatient(kModeSnap, kId).isNone());
+        EXPECT_TRUE(model.showPatient(RecordingMode::Snap, kId).isNone());
         const RecordingPage& page = model.page();
         EXPECT_EQ(page.pageCount, c.pageCount) << c.stored;
         EXPECT_EQ(model.thumbnails().size(), 15u);
@@ -66,11 +66,11 @@ TEST_F(ReplayPageModelTest, PagesOfFifteenWithTheirEnabling) {
 TEST_F(ReplayPageModelTest, SelectionFillsTheFieldsOnlyOnARealChange) {
     fillStore(root_.path(), 3);
     const SystemTime start = at(1, 2, 2);
-    ASSERT_TRUE(RecordingNotes(root_.path(), kModeSnap, kId)
+    ASSERT_TRUE(RecordingNotes(root_.path(), RecordingMode::Snap, kId)
                     .write(start, QStringLiteral("first line\nsecond line"))
                     .isNone());
     ReplayPageModel model(root_.path());
-    model.showPatient(kModeSnap, kId);
+    model.showPatient(RecordingMode::Snap, kId);
     EXPECT_FALSE(model.select(0)); // already selected
     EXPECT_FALSE(model.select(3)); // no such thumbnail
     EXPECT_TRUE(model.select(2));
@@ -81,7 +81,7 @@ TEST_F(ReplayPageModelTest, SelectionFillsTheFieldsOnlyOnARealChange) {
     const std::vector<int32_t> expected = decodeSnapBlocks(snapRecording(3, start, 3, 62).blocks);
     EXPECT_EQ(model.selectedThumbnail()->samples, expected);
 
-    model.showPatient(kModeSnap, QStringLiteral("1002")); // no store
+    model.showPatient(RecordingMode::Snap, QStringLiteral("1002")); // no store
     EXPECT_EQ(model.selectedThumbnail(), nullptr);
     EXPECT_EQ(model.descriptionText(), "...");
     EXPECT_TRUE(model.timeText().isEmpty());
@@ -94,9 +94,10 @@ TEST_F(ReplayPageModelTest, StoredHeartRateOfZeroShowsADash) {
     for (const auto& [rate, shown] : rates)
         recordings.push_back(
             snapRecording(uint64_t(rate + 1), at(2, 8, int(recordings.size())), 3, rate));
-    ASSERT_EQ(RecordingStore(root_.path(), kModeSnap, kId).appendSnap(recordings).saved, 4);
+    ASSERT_EQ(RecordingStore(root_.path(), RecordingMode::Snap, kId).appendSnap(recordings).saved,
+              4);
     ReplayPageModel model(root_.path());
-    model.showPatient(kModeSnap, kId);
+    model.showPatient(RecordingMode::Snap, kId);
     for (int k = 0; k < 4; ++k) {
         model.select(k);
         EXPECT_EQ(model.heartRateText(), rates[k].second) << k;
@@ -105,12 +106,12 @@ TEST_F(ReplayPageModelTest, StoredHeartRateOfZeroShowsADash) {
 
 TEST_F(ReplayPageModelTest, StoreThatCannotBeReadGives61340) {
     fillStore(root_.path(), 2);
-    const RecordingStore store(root_.path(), kModeSnap, kId);
+    const RecordingStore store(root_.path(), RecordingMode::Snap, kId);
     QFile index(store.indexPath());
     ASSERT_TRUE(index.open(QIODevice::WriteOnly | QIODevice::Truncate)); // entries lost
     index.close();
     ReplayPageModel model(root_.path());
-    EXPECT_EQ(model.showPatient(kModeSnap, kId).id, 61340);
+    EXPECT_EQ(model.showPatient(RecordingMode::Snap, kId).id, 61340);
     EXPECT_TRUE(model.thumbnails().empty());
     EXPECT_EQ(model.descriptionText(), "...");
 }
@@ -134,7 +135,7 @@ TEST(ReplayReduction, KeepsTheSampleFarthestFromTheZeroLinePerColumn) {
 }
 
 TEST_F(ReplayPageModelTest, ContinuousRecordingsReadAsTheirSamples) {
-    const RecordingStore store(root_.path(), kModeContinuous, kId);
+    const RecordingStore store(root_.path(), RecordingMode::Continuous, kId);
     EcgParameters p;
     p.seed = 5;
     std::vector<int32_t> samples = EcgGenerator(p).nextRecording();
@@ -142,7 +143,7 @@ TEST_F(ReplayPageModelTest, ContinuousRecordingsReadAsTheirSamples) {
     samples[11] = 70000;
     ASSERT_TRUE(store.appendContinuous(packetsOf(samples, 80, 2), at(3, 4, 5)).isNone());
     ReplayPageModel model(root_.path());
-    model.showPatient(kModeContinuous, kId);
+    model.showPatient(RecordingMode::Continuous, kId);
     ASSERT_EQ(model.thumbnails().size(), 1u);
     EXPECT_EQ(model.selectedThumbnail()->samples, store.readSamples(0).value);
     EXPECT_EQ(model.selectedThumbnail()->samples[10], -3);

@@ -84,11 +84,11 @@ void seed(const QString& root) {
     registerPatient(root, QStringLiteral("P8"));
     const SnapRecording snaps[] = {snapRecording(1, at(1, 8, 0)), snapRecording(2, at(1, 9, 0)),
                                    snapRecording(3, at(1, 10, 0))};
-    RecordingStore(root, kModeSnap, kId).appendSnap(snaps);
-    const RecordingStore con(root, kModeContinuous, kId);
+    RecordingStore(root, RecordingMode::Snap, kId).appendSnap(snaps);
+    const RecordingStore con(root, RecordingMode::Continuous, kId);
     con.appendContinuous(segment(4), at(2, 8, 0));
     con.appendContinuous(segment(5), at(2, 8, 1));
-    RecordingNotes(root, kModeSnap, kId).write(at(1, 8, 0), QStringLiteral("first"));
+    RecordingNotes(root, RecordingMode::Snap, kId).write(at(1, 8, 0), QStringLiteral("first"));
 }
 
 struct Operation {
@@ -100,34 +100,40 @@ const Operation kOperations[] = {
     {"append Snap",
      [](const QString& root, const QString&) {
          const SnapRecording r[] = {snapRecording(9, at(3, 8, 0))};
-         RecordingStore(root, kModeSnap, kId).appendSnap(r);
+         RecordingStore(root, RecordingMode::Snap, kId).appendSnap(r);
      }},
     {"append Continuous",
      [](const QString& root, const QString&) {
-         RecordingStore(root, kModeContinuous, kId).appendContinuous(segment(9), at(3, 9, 0));
+         RecordingStore(root, RecordingMode::Continuous, kId)
+             .appendContinuous(segment(9), at(3, 9, 0));
      }},
     {"remove one",
-     [](const QString& root, const QString&) { RecordingStore(root, kModeSnap, kId).remove(1); }},
-    {"remove all", [](const QString& root,
-                      const QString&) { RecordingStore(root, kModeContinuous, kId).removeAll(); }},
+     [](const QString& root, const QString&) {
+         RecordingStore(root, RecordingMode::Snap, kId).remove(1);
+     }},
+    {"remove all",
+     [](const QString& root, const QString&) {
+         RecordingStore(root, RecordingMode::Continuous, kId).removeAll();
+     }},
     {"export",
      [](const QString& root, const QString& outside) {
          FixedPrompter yes(true);
-         ChartFile(root, kModeSnap).exportRecordings(1, 0, outside + "/out.cEcg", yes);
+         ChartFile(root, RecordingMode::Snap).exportRecordings(1, 0, outside + "/out.cEcg", yes);
      }},
     {"import",
      [](const QString& root, const QString& outside) {
          FixedPrompter yes(true);
-         ChartFile(root, kModeSnap).importChart(outside + "/in.cEcg", yes);
+         ChartFile(root, RecordingMode::Snap).importChart(outside + "/in.cEcg", yes);
      }},
     {"import of a new patient",
      [](const QString& root, const QString& outside) {
          FixedPrompter yes(true);
-         ChartFile(root, kModeSnap).importChart(outside + "/new.cEcg", yes);
+         ChartFile(root, RecordingMode::Snap).importChart(outside + "/new.cEcg", yes);
      }},
     {"notes set",
      [](const QString& root, const QString&) {
-         RecordingNotes(root, kModeSnap, kId).write(at(1, 9, 0), QStringLiteral("second"));
+         RecordingNotes(root, RecordingMode::Snap, kId)
+             .write(at(1, 9, 0), QStringLiteral("second"));
      }},
     {"patient add",
      [](const QString& root, const QString&) { registerPatient(root, QStringLiteral("Q1")); }},
@@ -154,12 +160,13 @@ void writeImportChart(const QString& outside) {
     TempDataRoot other;
     registerPatient(other.path(), kId);
     const SnapRecording r[] = {snapRecording(7, at(4, 8, 0))};
-    RecordingStore(other.path(), kModeSnap, kId).appendSnap(r);
+    RecordingStore(other.path(), RecordingMode::Snap, kId).appendSnap(r);
     FixedPrompter yes(true);
-    ChartFile(other.path(), kModeSnap).exportRecordings(1, -1, outside + "/in.cEcg", yes);
+    ChartFile(other.path(), RecordingMode::Snap).exportRecordings(1, -1, outside + "/in.cEcg", yes);
     registerPatient(other.path(), QStringLiteral("N5"));
-    RecordingStore(other.path(), kModeSnap, QStringLiteral("N5")).appendSnap(r);
-    ChartFile(other.path(), kModeSnap).exportRecordings(2, -1, outside + "/new.cEcg", yes);
+    RecordingStore(other.path(), RecordingMode::Snap, QStringLiteral("N5")).appendSnap(r);
+    ChartFile(other.path(), RecordingMode::Snap)
+        .exportRecordings(2, -1, outside + "/new.cEcg", yes);
 }
 
 struct CleanRun {
@@ -182,7 +189,7 @@ CleanRun cleanRun(const Operation& op, const QString& outside) {
 
 // Any open of the patient's stores finishes or clears what was interrupted.
 Folder reopened(const QString& root) {
-    RecordingStore(root, kModeSnap, kId).count();
+    RecordingStore(root, RecordingMode::Snap, kId).count();
     return visible(root);
 }
 

@@ -55,8 +55,8 @@ int nextLabel(std::mt19937& random) {
 void seed(const QString& root) {
     BinaryFile::setSyncing(false);
     registerPatient(root, kId);
-    const RecordingStore con(root, kModeContinuous, kId);
-    const RecordingStore snap(root, kModeSnap, kId);
+    const RecordingStore con(root, RecordingMode::Continuous, kId);
+    const RecordingStore snap(root, RecordingMode::Snap, kId);
     std::vector<SnapRecording> snaps;
     for (int i = 1; i <= kSeedRecordings; ++i) {
         con.appendContinuous(labelledSegment(i), at(2, 8, i % 60));
@@ -76,22 +76,22 @@ void keepFilled(const RecordingStore& store, std::mt19937& random) {
 const std::pair<const char*, Step> kSteps[] = {
     {"append",
      [](const QString& root, std::mt19937& random) {
-         RecordingStore(root, kModeContinuous, kId)
+         RecordingStore(root, RecordingMode::Continuous, kId)
              .appendContinuous(labelledSegment(nextLabel(random)), at(3, 3, 3));
          const SnapRecording r[] = {labelledSnap(nextLabel(random))};
-         RecordingStore(root, kModeSnap, kId).appendSnap(r);
+         RecordingStore(root, RecordingMode::Snap, kId).appendSnap(r);
      }},
     {"remove",
      [](const QString& root, std::mt19937& random) {
-         const RecordingStore store(root, kModeContinuous, kId);
+         const RecordingStore store(root, RecordingMode::Continuous, kId);
          keepFilled(store, random);
          store.remove(int(random() % uint32_t(std::max(1, store.count().value))));
      }},
     {"export and import",
      [](const QString& root, std::mt19937& random) {
          FixedPrompter yes(true);
-         const ChartFile charts(root, kModeContinuous);
-         keepFilled(RecordingStore(root, kModeContinuous, kId), random);
+         const ChartFile charts(root, RecordingMode::Continuous);
+         keepFilled(RecordingStore(root, RecordingMode::Continuous, kId), random);
          const QString chart = root + QStringLiteral("/k.cEcg");
          QFile::remove(chart);
          if (charts.exportRecordings(1, int(random() % 3), chart, yes).exported > 0)
@@ -99,7 +99,7 @@ const std::pair<const char*, Step> kSteps[] = {
      }},
     {"notes set",
      [](const QString& root, std::mt19937& random) {
-         RecordingNotes(root, kModeSnap, kId)
+         RecordingNotes(root, RecordingMode::Snap, kId)
              .write(at(1 + int(random() % 9), 8, 0), QStringLiteral("note %1").arg(random()));
      }},
     {"patients",
@@ -128,7 +128,7 @@ void checkInvariants(const QString& root, const char* step, int kill) {
     }
     ASSERT_FALSE(patients.records.isEmpty());
     EXPECT_EQ(patients.records[0].id, kId);
-    for (const int mode : {int(kModeContinuous), int(kModeSnap)}) {
+    for (const RecordingMode mode : {RecordingMode::Continuous, RecordingMode::Snap}) {
         const RecordingStore store(root, mode, kId);
         const auto n = store.count();
         ASSERT_TRUE(n.ok());
@@ -141,7 +141,7 @@ void checkInvariants(const QString& root, const char* step, int kill) {
             EXPECT_EQ(samples.value[0], listing.recordings[size_t(k)].entry.heartRate) << k;
         }
     }
-    const RecordingStore con(root, kModeContinuous, kId);
+    const RecordingStore con(root, RecordingMode::Continuous, kId);
     const int before = con.count().value;
     ASSERT_TRUE(con.appendContinuous(labelledSegment(7), at(5, 5, 5)).isNone());
     EXPECT_EQ(con.count().value, before + 1);

@@ -24,7 +24,7 @@ const QString kId = QStringLiteral("P7");
 void unlistedStore(const QString& root) {
     registerPatient(root, kId);
     const SnapRecording r[] = {snapRecording(1, at(1, 8, 0)), snapRecording(2, at(1, 9, 0))};
-    RecordingStore(root, kModeSnap, kId).appendSnap(r);
+    RecordingStore(root, RecordingMode::Snap, kId).appendSnap(r);
     writeAll(paths::registry(root), QByteArray(4, '\0'));
     registerPatient(root, QStringLiteral("other"));
 }
@@ -40,9 +40,11 @@ TEST(StoreRepair, AddingAnUnlistedIdKeepsItsRecordingsUnlessDeleted) {
         TempDataRoot source;
         registerPatient(source.path(), kId);
         const SnapRecording r[] = {snapRecording(3, at(2, 8, 0))};
-        RecordingStore(source.path(), kModeSnap, kId).appendSnap(r);
+        RecordingStore(source.path(), RecordingMode::Snap, kId).appendSnap(r);
         FixedPrompter yes(true);
-        ASSERT_EQ(ChartFile(source.path(), kModeSnap).exportRecordings(1, -1, chart, yes).exported,
+        ASSERT_EQ(ChartFile(source.path(), RecordingMode::Snap)
+                      .exportRecordings(1, -1, chart, yes)
+                      .exported,
                   1);
     }
     struct Case {
@@ -58,7 +60,7 @@ TEST(StoreRepair, AddingAnUnlistedIdKeepsItsRecordingsUnlessDeleted) {
     };
     const auto import = [&chart](const QString& root) {
         FixedPrompter yes(true);
-        return ChartFile(root, kModeSnap).importChart(chart, yes).message;
+        return ChartFile(root, RecordingMode::Snap).importChart(chart, yes).message;
     };
     const Case cases[] = {{"quick add", quickAdd, false, 2},
                           {"chart import", import, false, 3},
@@ -67,16 +69,17 @@ TEST(StoreRepair, AddingAnUnlistedIdKeepsItsRecordingsUnlessDeleted) {
     for (const Case& c : cases) {
         TempDataRoot root;
         unlistedStore(root.path());
-        RecordingNotes(root.path(), kModeSnap, kId).write(at(1, 8, 0), QStringLiteral("old"));
+        RecordingNotes(root.path(), RecordingMode::Snap, kId)
+            .write(at(1, 8, 0), QStringLiteral("old"));
         if (c.deleted) {
             ASSERT_TRUE(StoreJournal::announceDelete(root.path(), kId));
         }
-        const RecordingStore store(root.path(), kModeSnap, kId);
+        const RecordingStore store(root.path(), RecordingMode::Snap, kId);
         const QByteArray first = readAll(store.dataPath()).mid(4, kSnapRecordBytes * 2);
         EXPECT_TRUE(c.add(root.path()).isNone()) << c.how;
         EXPECT_EQ(PatientRegistry(root.path()).findById(kId), 2) << c.how;
         ASSERT_EQ(store.count().value, c.recordings) << c.how;
-        EXPECT_EQ(RecordingNotes(root.path(), kModeSnap, kId).read(at(1, 8, 0)).value,
+        EXPECT_EQ(RecordingNotes(root.path(), RecordingMode::Snap, kId).read(at(1, 8, 0)).value,
                   c.deleted ? QString() : QStringLiteral("old"))
             << c.how;
         if (!c.deleted) {
@@ -134,14 +137,15 @@ TEST(StoreRepair, IdsThatAreNoTextAreRefused) {
 TEST(StoreRepair, LeftoversOfInterruptedRewritesGoAtTheNextOpen) {
     TempDataRoot root;
     registerPatient(root.path(), kId);
-    const QString leftovers[] = {paths::scratchDataFile(root.path(), kModeSnap, kId),
-                                 paths::scratchDataFile(root.path(), kModeContinuous, kId),
-                                 paths::scratchIndexFile(root.path(), kId),
-                                 paths::journalFile(root.path(), kModeSnap, kId) /* cut short */,
-                                 paths::scratchRegistry(root.path())};
+    const QString leftovers[] = {
+        paths::scratchDataFile(root.path(), RecordingMode::Snap, kId),
+        paths::scratchDataFile(root.path(), RecordingMode::Continuous, kId),
+        paths::scratchIndexFile(root.path(), kId),
+        paths::journalFile(root.path(), RecordingMode::Snap, kId) /* cut short */,
+        paths::scratchRegistry(root.path())};
     for (const QString& path : leftovers)
         writeAll(path, QByteArray(3, 'x'));
-    EXPECT_EQ(RecordingStore(root.path(), kModeSnap, kId).count().value, 0);
+    EXPECT_EQ(RecordingStore(root.path(), RecordingMode::Snap, kId).count().value, 0);
     EXPECT_EQ(PatientRegistry(root.path()).count().value, 1);
     for (const QString& path : leftovers)
         EXPECT_FALSE(QFileInfo::exists(path)) << path.toStdString();
@@ -150,13 +154,13 @@ TEST(StoreRepair, LeftoversOfInterruptedRewritesGoAtTheNextOpen) {
 TEST(StoreRepair, DeletedPatientsNotesAreNotInherited) {
     TempDataRoot root;
     registerPatient(root.path(), kId);
-    for (const int mode : {int(kModeSnap), int(kModeContinuous)})
+    for (const RecordingMode mode : {RecordingMode::Snap, RecordingMode::Continuous})
         ASSERT_TRUE(RecordingNotes(root.path(), mode, kId)
                         .write(at(1, 8, 0), QStringLiteral("old patient"))
                         .isNone());
     ASSERT_TRUE(PatientRegistry(root.path()).remove(1, nullptr).deleted);
     registerPatient(root.path(), kId);
-    for (const int mode : {int(kModeSnap), int(kModeContinuous)}) {
+    for (const RecordingMode mode : {RecordingMode::Snap, RecordingMode::Continuous}) {
         EXPECT_FALSE(QFileInfo::exists(paths::notesFile(root.path(), mode, kId)));
         EXPECT_EQ(RecordingNotes(root.path(), mode, kId).read(at(1, 8, 0)).value, QString());
     }

@@ -51,7 +51,7 @@ protected:
         ASSERT_TRUE(PatientRegistry(root_.path()).appendRecord(patient).added());
         EcgGenerator generator;
         const QDateTime start(QDate(2026, 3, 14), QTime(9, 0));
-        exchange_ = {patient, kModeContinuous, {}};
+        exchange_ = {patient, RecordingMode::Continuous, {}};
         for (int k = 0; k < 2; ++k)
             exchange_.recordings.push_back({k + 1, start.addSecs(30 * k), QString(),
                                             QStringLiteral("note"), generator.nextRecording()});
@@ -71,7 +71,7 @@ protected:
     // The chart export moves its recordings out of the store: refilled before
     // each write.
     void fillStore() const {
-        const RecordingStore store(root_.path(), kModeSnap, QStringLiteral("W1"));
+        const RecordingStore store(root_.path(), RecordingMode::Snap, QStringLiteral("W1"));
         if (store.count().value == kChartRecordings)
             return;
         std::vector<SnapRecording> recordings(size_t(kChartRecordings - store.count().value));
@@ -81,7 +81,9 @@ protected:
         ASSERT_EQ(store.appendSnap(recordings).saved, int(recordings.size()));
     }
     int stored() const {
-        return RecordingStore(root_.path(), kModeSnap, QStringLiteral("W1")).count().value;
+        return RecordingStore(root_.path(), RecordingMode::Snap, QStringLiteral("W1"))
+            .count()
+            .value;
     }
 
     std::vector<Writer> writers() {
@@ -107,7 +109,7 @@ protected:
              [this](const QString& target) { return writeExchangeCsv(exchange_, target); }},
             {"c.cEcg", filemsg::kChartNotWritten,
              [this](const QString& target) {
-                 return ChartFile(root_.path(), kModeSnap)
+                 return ChartFile(root_.path(), RecordingMode::Snap)
                      .exportRecordings(1, RecordingStore::kAll, target, yes_)
                      .message;
              }},

@@ -4,6 +4,7 @@
 // its command a number of rounds in a shell loop, both loops at the same
 // time, and afterwards the folder must account for every success exactly
 // once. Shared by the suite's short run and the stress benchmark.
+#include "core/RecordingMode.h"
 #include "records/ChartFile.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingStore.h"
@@ -113,7 +114,7 @@ inline StressRun runStressPair(const StressPair& pair, const QString& cli, const
 
 // --- What the folder must hold afterwards ---------------------------------
 
-inline int stressCount(const QString& root, int32_t mode, const QString& id) {
+inline int stressCount(const QString& root, RecordingMode mode, const QString& id) {
     return RecordingStore(root, mode, id).count().value;
 }
 
@@ -122,7 +123,7 @@ inline int stressCount(const QString& root, int32_t mode, const QString& id) {
 inline QString stressStoresAgree(const QString& root) {
     QString wrong;
     for (const PatientRecord& p : PatientRegistry(root).loadAll().records)
-        for (const int32_t mode : {int32_t(kModeSnap), int32_t(kModeContinuous)}) {
+        for (const RecordingMode mode : {RecordingMode::Snap, RecordingMode::Continuous}) {
             const RecordingStore store(root, mode, p.id);
             const auto data = store.count();
             const auto index = store.listIndex();
@@ -130,7 +131,7 @@ inline QString stressStoresAgree(const QString& root) {
                 size_t(data.value) != index.recordings.size())
                 wrong += QStringLiteral("store %1/%2: data %3, index %4; ")
                              .arg(p.id)
-                             .arg(mode)
+                             .arg(toInt(mode))
                              .arg(data.value)
                              .arg(index.recordings.size());
         }
@@ -178,13 +179,13 @@ inline std::vector<StressPair> stressPairs() {
     };
     const QString import = QStringLiteral("import chart.cEcg --mode snap --yes");
     const auto snap1002 = [](const StressRun& r) {
-        return stressCount(r.root, kModeSnap, QStringLiteral("1002"));
+        return stressCount(r.root, RecordingMode::Snap, QStringLiteral("1002"));
     };
     // The count set-up leaves: the demo's 1002 Snap store less the exported one.
     static int startCount = 0;
     const auto setUpImports = [makeChart](const QString& root, const QString& cli) {
         makeChart(root, cli);
-        startCount = stressCount(root, kModeSnap, QStringLiteral("1002"));
+        startCount = stressCount(root, RecordingMode::Snap, QStringLiteral("1002"));
     };
     return {
         {"import-import", import, import,

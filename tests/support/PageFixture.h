@@ -25,7 +25,7 @@ protected:
             return true;
         });
         state_.dataRoot = root_.path();
-        state_.recordingMode = kModeSnap;
+        state_.recordingMode = RecordingMode::Snap;
     }
     void TearDown() override { MessageBoxPrompter::setHook({}); }
 

@@ -203,7 +203,7 @@ TEST_F(PatientsCliTest, QuickAddInANewFolder) {
                       QStringLiteral("Bo"), QStringLiteral("--second"), QStringLiteral("Li")});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.json(), QJsonValue(QJsonObject{{"position", 1}}));
-    for (int mode : {kModeSnap, kModeContinuous})
+    for (RecordingMode mode : {RecordingMode::Snap, RecordingMode::Continuous})
         EXPECT_TRUE(QFileInfo::exists(paths::dataFile(fresh, mode, QStringLiteral("43"))));
     EXPECT_EQ(test::readAll(paths::registry(fresh)).size(), 4 + 1388);
 }

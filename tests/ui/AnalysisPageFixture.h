@@ -3,6 +3,7 @@
 // The frame with the analysis page of one patient holding one Snap recording,
 // its save dialog answered by the test.
 #include "ItemViewRows.h"
+#include "core/RecordingMode.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordDialogs.h"
@@ -31,7 +32,7 @@ protected:
         r.header.recordingType = 3;
         r.header.heartRate = 70;
         r.blocks = EcgGenerator(EcgParameters{}).nextSnapBlocks();
-        EXPECT_EQ(RecordingStore(root_.path(), kModeSnap, p.id)
+        EXPECT_EQ(RecordingStore(root_.path(), RecordingMode::Snap, p.id)
                       .appendSnap(std::vector<SnapRecording>{r})
                       .saved,
                   1);

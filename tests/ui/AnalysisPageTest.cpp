@@ -115,12 +115,12 @@ protected:
             return true;
         });
         state_.dataRoot = root_.path();
-        state_.recordingMode = kModeSnap;
+        state_.recordingMode = RecordingMode::Snap;
         PatientRegistry registry(root_.path());
         ASSERT_TRUE(registry.appendRecord(patient("1001", "Anna Berg")).added());
         ASSERT_TRUE(registry.appendRecord(patient("1002", "Jonas Weber")).added());
         const std::vector<SnapRecording> recordings{snap(1, 10, 71), snap(2, 20, 88)};
-        const RecordingStore store(root_.path(), kModeSnap, QStringLiteral("1001"));
+        const RecordingStore store(root_.path(), RecordingMode::Snap, QStringLiteral("1001"));
         ASSERT_EQ(store.appendSnap(recordings).saved, 2);
     }
     void TearDown() override { MessageBoxPrompter::setHook({}); }
@@ -277,7 +277,7 @@ TEST_F(AnalysisPageTest, AbsentLibraryStillShowsTheRecording) {
 // The mode commands, while their pages are not built, re-read the tree for
 // the new mode: the page never shows the other mode's recordings or results.
 TEST_F(AnalysisPageTest, ModeCommandsReloadTheTreeForTheirMode) {
-    const RecordingStore con(root_.path(), kModeContinuous, QStringLiteral("1002"));
+    const RecordingStore con(root_.path(), RecordingMode::Continuous, QStringLiteral("1002"));
     ASSERT_TRUE(con.appendContinuous(continuousSegment(5), startAt(30)).isNone());
     AnalysisPage* view = openPage();
     select(view, 0, 1);
@@ -285,7 +285,7 @@ TEST_F(AnalysisPageTest, ModeCommandsReloadTheTreeForTheirMode) {
 
     frame_->runCommand(cmd::kContinuous);
     ASSERT_EQ(frame_->activeView(), view);
-    EXPECT_EQ(view->storeMode(), kModeContinuous);
+    EXPECT_EQ(view->storeMode(), RecordingMode::Continuous);
     EXPECT_EQ(test::rowCount(view->tree(), 0), 0);
     EXPECT_EQ(test::rowCount(view->tree(), 1), 1);
     EXPECT_FALSE(test::hasCurrent(view->tree()));
@@ -330,7 +330,7 @@ TEST_F(AnalysisPageTest, PatientManagerClosingReloadsTheTree) {
     EXPECT_EQ(fieldsOf(*view), shown);
     EXPECT_TRUE(view->m_bHasRecord);
 
-    const RecordingStore store(root_.path(), kModeSnap, QStringLiteral("1001"));
+    const RecordingStore store(root_.path(), RecordingMode::Snap, QStringLiteral("1001"));
     frame_->setDialogRunner([this](QDialog&) {
         EXPECT_TRUE(PatientRegistry(root_.path()).remove(1, nullptr).deleted);
         return 0;
@@ -352,7 +352,7 @@ TEST_F(AnalysisPageTest, PatientManagerClosingReloadsTheTree) {
 // not an empty strip, and the tree is read again.
 TEST_F(AnalysisPageTest, StaleRecordingGivesAMessage) {
     AnalysisPage* view = openPage();
-    const RecordingStore store(root_.path(), kModeSnap, QStringLiteral("1001"));
+    const RecordingStore store(root_.path(), RecordingMode::Snap, QStringLiteral("1001"));
     ASSERT_TRUE(store.remove(0).isNone()); // recording 2 becomes recording 1
     select(view, 0, 1);
     EXPECT_EQ(messages, QStringList{Langpack::text(62030)});
@@ -388,7 +388,7 @@ TEST_F(AnalysisPageTest, NoteClickEditsTheNoteOfTheSelectedRecording) {
     QTest::mouseClick(view->noteField()->viewport(), Qt::LeftButton);
     EXPECT_EQ(view->noteField()->toPlainText(), QString(199, 'n'));
     EXPECT_EQ(view->noteField()->textColor(), QColor(0, 0, 255));
-    const RecordingNotes notes(root_.path(), kModeSnap, QStringLiteral("1001"));
+    const RecordingNotes notes(root_.path(), RecordingMode::Snap, QStringLiteral("1001"));
     EXPECT_EQ(notes.read(startAt(20)).value, QString(199, 'n'));
     EXPECT_EQ(notes.read(startAt(10)).value, QString());
 
@@ -412,7 +412,7 @@ TEST_F(AnalysisPageTest, NoteOfSeveralLinesIsShownWhole) {
                                         "at 8:00.\n") +
                          QString(120, u'x'); // one long word wraps too
     ASSERT_LE(note.size(), RecordingNotes::kMaxChars);
-    ASSERT_TRUE(RecordingNotes(root_.path(), kModeSnap, QStringLiteral("1001"))
+    ASSERT_TRUE(RecordingNotes(root_.path(), RecordingMode::Snap, QStringLiteral("1001"))
                     .write(startAt(20), note)
                     .isNone());
     AnalysisPage* view = openPage();
@@ -449,9 +449,9 @@ TEST_F(AnalysisPageTest, NoteClickWithoutARecordingOpensNothing) {
 }
 
 TEST_F(AnalysisPageTest, ContinuousModeListsTheContinuousStore) {
-    state_.recordingMode = kModeContinuous;
+    state_.recordingMode = RecordingMode::Continuous;
     AnalysisPage* view = openPage();
-    EXPECT_EQ(view->storeMode(), kModeContinuous);
+    EXPECT_EQ(view->storeMode(), RecordingMode::Continuous);
     EXPECT_EQ(test::rowCount(view->tree(), 0), 0);
 }
 

@@ -66,7 +66,7 @@ TEST_F(AnalysisPictureCommandsTest, MailHandsOneJpegPerRecordingToXdgEmail) {
     SnapRecording second;
     second.header.startTime = {2026, 3, 0, 14, 9, 5, 7, 0};
     second.blocks = EcgGenerator(EcgParameters{}).nextSnapBlocks();
-    const RecordingStore store(root_.path(), kModeSnap, QStringLiteral("1001"));
+    const RecordingStore store(root_.path(), RecordingMode::Snap, QStringLiteral("1001"));
     ASSERT_EQ(store.appendSnap(std::vector<SnapRecording>{second}).saved, 1);
     view->OnRecordsChanged();
     ASSERT_EQ(test::rowCount(view->tree(), 0), 2);
@@ -107,7 +107,7 @@ TEST_F(AnalysisPictureCommandsTest, ExportForOtherToolsWritesTheSelection) {
     SnapRecording second;
     second.header.heartRate = 80;
     second.blocks = EcgGenerator(EcgParameters{}).nextSnapBlocks();
-    ASSERT_EQ(RecordingStore(root_.path(), kModeSnap, QStringLiteral("1001"))
+    ASSERT_EQ(RecordingStore(root_.path(), RecordingMode::Snap, QStringLiteral("1001"))
                   .appendSnap(std::vector<SnapRecording>{second})
                   .saved,
               1);
@@ -153,7 +153,8 @@ TEST_F(AnalysisPictureCommandsTest, ExportForOtherToolsWritesTheSelection) {
     EXPECT_EQ(header.mid(236, 8).trimmed().toInt(), 30);
 
     // A recording the store no longer holds as listed, and no selection.
-    ASSERT_TRUE(QFile::remove(paths::indexFile(root_.path(), kModeSnap, QStringLiteral("1001"))));
+    ASSERT_TRUE(
+        QFile::remove(paths::indexFile(root_.path(), RecordingMode::Snap, QStringLiteral("1001"))));
     view->OnExportForOtherTools();
     view->tree()->setCurrentIndex({});
     view->OnExportForOtherTools();

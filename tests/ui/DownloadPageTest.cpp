@@ -57,7 +57,7 @@ protected:
         QTest::mouseClick(view->list()->viewport(), Qt::LeftButton, {}, mark.center() + offset);
     }
     RecordingStore store() const {
-        return RecordingStore(root_.path(), kModeSnap, QStringLiteral("1001"));
+        return RecordingStore(root_.path(), RecordingMode::Snap, QStringLiteral("1001"));
     }
 };
 

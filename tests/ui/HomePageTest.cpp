@@ -64,19 +64,19 @@ TEST_F(HomePageTest, ButtonsShowIconsAndLeadToTheirPages) {
     EXPECT_FALSE(qobject_cast<IconButton*>(view->button(HomePage::kAnalysis)));
 
     view->button(HomePage::kContinuous)->click();
-    EXPECT_EQ(state_.recordingMode, kModeContinuous);
+    EXPECT_EQ(state_.recordingMode, RecordingMode::Continuous);
     EXPECT_EQ(frame_->activeView()->pageId(), page::kReplayByCommand);
 
     home()->button(HomePage::kSnap)->click();
-    EXPECT_EQ(state_.recordingMode, kModeSnap);
+    EXPECT_EQ(state_.recordingMode, RecordingMode::Snap);
     EXPECT_EQ(frame_->activeView()->pageId(), page::kSnapDataByCommand);
 
     home()->button(HomePage::kAnalysis)->click();
-    EXPECT_EQ(state_.recordingMode, kModeSnap); // unchanged
+    EXPECT_EQ(state_.recordingMode, RecordingMode::Snap); // unchanged
     EXPECT_EQ(frame_->activePageClass(), page::kAnalysis);
 
     home()->button(HomePage::kRealTime)->click();
-    EXPECT_EQ(state_.recordingMode, kModeNone);
+    EXPECT_EQ(state_.recordingMode, RecordingMode::None);
     EXPECT_EQ(frame_->activePageClass(), page::kRealTime);
     EXPECT_TRUE(state_.homeShown);
 }
@@ -101,10 +101,10 @@ TEST_F(HomePageTest, EnterIsSwallowed) {
     QTest::keyClick(button, Qt::Key_Enter);
     QTest::keyClick(view, Qt::Key_Return);
     EXPECT_EQ(frame_->activeView(), view);
-    EXPECT_EQ(state_.recordingMode, kModeNone);
+    EXPECT_EQ(state_.recordingMode, RecordingMode::None);
     // Space still presses the focused button.
     QTest::keyClick(button, Qt::Key_Space);
-    EXPECT_EQ(state_.recordingMode, kModeContinuous);
+    EXPECT_EQ(state_.recordingMode, RecordingMode::Continuous);
 }
 
 TEST_F(HomePageTest, FirstDisplayWithEmptyRegistryDeletesRecordingsOnce) {

@@ -88,7 +88,9 @@ protected:
     static bool waitFor(const std::function<bool()>& condition) {
         return QTest::qWaitFor(condition, kLinkTimeoutMs);
     }
-    RecordingStore store() const { return RecordingStore(root_.path(), kModeContinuous, kPatient); }
+    RecordingStore store() const {
+        return RecordingStore(root_.path(), RecordingMode::Continuous, kPatient);
+    }
     static std::vector<AcqPacket> validSent(const sim::SimConfig& c, int frames) {
         sim::LiveSource source(c);
         std::vector<AcqPacket> out;

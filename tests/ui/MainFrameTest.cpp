@@ -92,7 +92,7 @@ TEST_F(MainFrameTest, UnregisteredPageKeepsTheActivePage) {
     EXPECT_TRUE(frame->isCommandEnabled(cmd::kContinuous));
     // The mode command without its page only changes the mode.
     frame->runCommand(cmd::kContinuous);
-    EXPECT_EQ(state_.recordingMode, kModeContinuous);
+    EXPECT_EQ(state_.recordingMode, RecordingMode::Continuous);
     EXPECT_EQ(frame->activeView(), home);
     EXPECT_FALSE(frame->isCommandEnabled(cmd::kAnalysis));
 }
@@ -103,7 +103,7 @@ TEST_F(MainFrameTest, ContinuousFromHomeShowsReplayAndEnablesRecordCommands) {
     EXPECT_FALSE(frame->isCommandEnabled(cmd::kHome));
     EXPECT_FALSE(frame->isCommandEnabled(cmd::kReplay));
     frame->runCommand(cmd::kContinuous);
-    EXPECT_EQ(state_.recordingMode, kModeContinuous);
+    EXPECT_EQ(state_.recordingMode, RecordingMode::Continuous);
     EXPECT_EQ(frame->activeView()->pageId(), page::kReplayByCommand);
     EXPECT_EQ(frame->activePageClass(), page::kReplay);
     EXPECT_FALSE(frame->isCommandEnabled(cmd::kReplay));
@@ -114,7 +114,7 @@ TEST_F(MainFrameTest, ContinuousFromHomeShowsReplayAndEnablesRecordCommands) {
     EXPECT_TRUE(frame->isCommandEnabled(cmd::kHome));
 
     frame->runCommand(cmd::kSnap);
-    EXPECT_EQ(state_.recordingMode, kModeSnap);
+    EXPECT_EQ(state_.recordingMode, RecordingMode::Snap);
     EXPECT_EQ(frame->activeView()->pageId(), page::kSnapDataByCommand);
     EXPECT_FALSE(frame->isCommandEnabled(cmd::kSnapData));
     frame->runCommand(cmd::kAnalysis);
@@ -122,7 +122,7 @@ TEST_F(MainFrameTest, ContinuousFromHomeShowsReplayAndEnablesRecordCommands) {
     EXPECT_TRUE(frame->isCommandEnabled(cmd::kSnapData));
 
     frame->runCommand(cmd::kRealTime);
-    EXPECT_EQ(state_.recordingMode, kModeNone);
+    EXPECT_EQ(state_.recordingMode, RecordingMode::None);
     EXPECT_EQ(frame->activePageClass(), page::kRealTime);
     EXPECT_TRUE(frame->isCommandEnabled(cmd::kAnalysis)); // as the home page's button
     EXPECT_FALSE(frame->isCommandEnabled(cmd::kReplay));
@@ -206,17 +206,17 @@ TEST_F(MainFrameTest, TitleStaysTheProgramsAndPatientManagerRefreshesThePage) {
 TEST_F(MainFrameTest, HomeCommandOnTheHomePageOnlyResetsTheMode) {
     auto frame = makeFrame(allPages);
     Page* home = frame->ShowPage(page::kHome);
-    state_.recordingMode = kModeSnap;
+    state_.recordingMode = RecordingMode::Snap;
     frame->UpdateCommandUI();
     EXPECT_FALSE(frame->isCommandEnabled(cmd::kHome));
     frame->OnCommand(cmd::kHome);
-    EXPECT_EQ(state_.recordingMode, kModeNone);
+    EXPECT_EQ(state_.recordingMode, RecordingMode::None);
     EXPECT_EQ(frame->activeView(), home);
 }
 
 TEST_F(MainFrameTest, PrintAndPictureCommandsFollowTheActivePage) {
     auto frame = makeFrame(allPages);
-    state_.recordingMode = kModeSnap;
+    state_.recordingMode = RecordingMode::Snap;
     Page* replay = frame->ShowPage(page::kReplay);
     EXPECT_FALSE(frame->isCommandEnabled(cmd::kPrint));
     replay->setHasRecord(true);
@@ -289,18 +289,18 @@ TEST_F(MainFrameTest, TwoDroppedFilesOpenOnlyTheFirst) {
     const QString first = chartFile(QStringLiteral("a.cEcg"), 0x77, 0xEE);
     const QString second = chartFile(QStringLiteral("b.cEcg"), 0x55, 0xAA);
     frame->dropFiles({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
-    EXPECT_EQ(state_.recordingMode, kModeContinuous);
+    EXPECT_EQ(state_.recordingMode, RecordingMode::Continuous);
     EXPECT_TRUE(state_.pendingFile);
     EXPECT_EQ(frame->activePageClass(), page::kRecordManagement);
     EXPECT_TRUE(log_.texts.isEmpty());
     // While the first waits for import, another drop is ignored.
     frame->dropFiles({QUrl::fromLocalFile(second)});
-    EXPECT_EQ(state_.recordingMode, kModeContinuous);
+    EXPECT_EQ(state_.recordingMode, RecordingMode::Continuous);
 }
 
 TEST_F(MainFrameTest, FileForAnActiveRecordManagementPageGoesToItsImport) {
     auto frame = makeFrame(allPages);
-    state_.recordingMode = kModeSnap;
+    state_.recordingMode = RecordingMode::Snap;
     auto* records = static_cast<FakePage*>(frame->ShowPage(page::kRecordManagement));
     const QString chart = chartFile(QStringLiteral("c.cEcg"), 0x55, 0xAA);
     frame->dropFiles({QUrl::fromLocalFile(chart)});
@@ -317,7 +317,7 @@ TEST_F(MainFrameTest, UnrecognisedFileShowsTheMessageAndChangesNothing) {
     writeAll(bad2, "more text");
     frame->dropFiles({QUrl::fromLocalFile(bad), QUrl::fromLocalFile(bad2)});
     EXPECT_EQ(log_.texts, QStringList{text(61218, QStringLiteral("notes.txt"))});
-    EXPECT_EQ(state_.recordingMode, kModeNone);
+    EXPECT_EQ(state_.recordingMode, RecordingMode::None);
     EXPECT_FALSE(state_.pendingFile);
     EXPECT_EQ(frame->activeView(), home);
 }

@@ -48,7 +48,7 @@ protected:
     void SetUp() override {
         ShellFixture::SetUp();
         state_.dataRoot = root_.path();
-        state_.recordingMode = kModeSnap;
+        state_.recordingMode = RecordingMode::Snap;
         registerPatient(root_.path(), QStringLiteral("7"));
         registerPatient(root_.path(), QStringLiteral("42"));
         std::vector<SnapRecording> recordings;
@@ -67,7 +67,7 @@ protected:
     }
 
     RecordingStore store42() const {
-        return RecordingStore(root_.path(), kModeSnap, QStringLiteral("42"));
+        return RecordingStore(root_.path(), RecordingMode::Snap, QStringLiteral("42"));
     }
     // The page shown with the scripted dialogs (given before its first display).
     RecordsPage* showPage() {
@@ -79,13 +79,16 @@ protected:
         // Exported from a copy so that the store keeps its recordings.
         TempDataRoot other;
         registerPatient(other.path(), QStringLiteral("42"));
-        writeAll(RecordingStore(other.path(), kModeSnap, QStringLiteral("42")).dataPath(),
+        writeAll(RecordingStore(other.path(), RecordingMode::Snap, QStringLiteral("42")).dataPath(),
                  readAll(store42().dataPath()));
-        writeAll(RecordingStore(other.path(), kModeSnap, QStringLiteral("42")).indexPath(),
-                 readAll(store42().indexPath()));
+        writeAll(
+            RecordingStore(other.path(), RecordingMode::Snap, QStringLiteral("42")).indexPath(),
+            readAll(store42().indexPath()));
         const QString path = root_.file(QStringLiteral("Snap 42-%1.cEcg").arg(k));
         FixedPrompter yes(true);
-        EXPECT_EQ(ChartFile(other.path(), kModeSnap).exportRecordings(1, k, path, yes).exported, 1);
+        EXPECT_EQ(
+            ChartFile(other.path(), RecordingMode::Snap).exportRecordings(1, k, path, yes).exported,
+            1);
         return path;
     }
     static int rowOf(QTreeView* list) { return list->currentIndex().row(); }

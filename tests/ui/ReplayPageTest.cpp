@@ -65,7 +65,9 @@ protected:
         std::vector<SnapRecording> recordings;
         for (int i = 0; i < count; ++i)
             recordings.push_back(snap(i));
-        ASSERT_EQ(RecordingStore(root_.path(), kModeSnap, id).appendSnap(recordings).saved, count);
+        ASSERT_EQ(
+            RecordingStore(root_.path(), RecordingMode::Snap, id).appendSnap(recordings).saved,
+            count);
     }
     ReplayPage* openPage() {
         return PageFixture::openPage<ReplayPage>(page::kReplay, page::kReplay,

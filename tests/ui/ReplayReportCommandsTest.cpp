@@ -160,7 +160,8 @@ TEST_F(ReplayReportCommandsTest, PreviewShowsTheRecordingsPrintTakes) {
         while (preview->action(previewcmd::kNext)->isEnabled())
             preview->runCommand(previewcmd::kNext);
         EXPECT_EQ(preview->model().current(), pages - 1);
-        const RecordReportSet last = ReadRecordReports(root_.path(), kModeSnap, 1, {pages - 1});
+        const RecordReportSet last =
+            ReadRecordReports(root_.path(), RecordingMode::Snap, 1, {pages - 1});
         ASSERT_EQ(last.items.size(), 1u);
         EXPECT_TRUE(test::sheetShows(
             *preview, 0, *MakeRecordReportPage(last, 0, reportSheetUnits(preview->sheetMm())),

@@ -44,8 +44,8 @@ QJsonObject resultJson(const AnalysisPageModel& page) {
 
 // One row per recording: number, start, and the six results as the page shows
 // them (empty where the page shows "...").
-int printTrendCsv(CliContext& ctx, int32_t mode, const QString& id, int k, const Stretch& stretch,
-                  const QString& library) {
+int printTrendCsv(CliContext& ctx, RecordingMode mode, const QString& id, int k,
+                  const Stretch& stretch, const QString& library) {
     requireWholeStore(ctx.dataRoot, mode, id);
     const RecordingStore store(ctx.dataRoot, mode, id);
     const RecordingListing listing = store.listIndex();
@@ -89,7 +89,7 @@ void analyseOnPage(AnalysisPageModel& page, std::span<const int32_t> samples,
 }
 
 int runAnalyse(CliContext& ctx) {
-    const int32_t mode = requireMode(ctx);
+    const RecordingMode mode = requireMode(ctx);
     const PatientRef patient = requirePatient(ctx);
     const int k = requireRecordingChoice(ctx, true);
     const Stretch stretch = takeStretch(ctx, "analyse");

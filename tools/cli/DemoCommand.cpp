@@ -106,14 +106,15 @@ int addSnap(const QString& root, const QString& id, const std::vector<DemoRecord
         rec.blocks = EcgGenerator(r.shape).nextSnapBlocks();
         recordings.push_back(rec);
     }
-    const SnapAppendResult result = RecordingStore(root, kModeSnap, id).appendSnap(recordings);
+    const SnapAppendResult result =
+        RecordingStore(root, RecordingMode::Snap, id).appendSnap(recordings);
     failOnMessage(result.message);
     return result.saved;
 }
 
 int addContinuous(const QString& root, const QString& id, const std::vector<DemoRecording>& list,
                   int day) {
-    const RecordingStore store(root, kModeContinuous, id);
+    const RecordingStore store(root, RecordingMode::Continuous, id);
     int minute = 30;
     for (const DemoRecording& r : list) {
         const auto samples = EcgGenerator(r.shape).nextRecording();

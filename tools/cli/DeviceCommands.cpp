@@ -132,7 +132,7 @@ int runDownload(CliContext& ctx) {
     const QString reason = openFailureReason(opened, link, messages);
 
     // What the patient's store already holds is never saved again.
-    const RecordingStore store(ctx.dataRoot, kModeSnap, patient.id);
+    const RecordingStore store(ctx.dataRoot, RecordingMode::Snap, patient.id);
     const std::vector<SnapRecording> received = collector.completeRecordings();
     const std::vector<bool> stored = alreadyStored(store, received);
     std::vector<SnapRecording> chosen;
@@ -174,7 +174,7 @@ int runRecord(CliContext& ctx) {
     if (wanted < 1)
         throw UsageError("--segments takes a number from 1");
 
-    const RecordingStore store(ctx.dataRoot, kModeContinuous, patient.id);
+    const RecordingStore store(ctx.dataRoot, RecordingMode::Continuous, patient.id);
     DeviceLink link(portFinder(port));
     // The real clock: a segment is stored only once its 30 s have passed.
     LiveRecording recording(

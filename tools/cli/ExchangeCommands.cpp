@@ -15,7 +15,7 @@ struct ExportRequest {
 };
 
 ExportRequest readRequest(CliContext& ctx) {
-    const int32_t mode = requireMode(ctx);
+    const RecordingMode mode = requireMode(ctx);
     const PatientRef patient = requirePatient(ctx);
     const int k = requireRecordingChoice(ctx, true);
     const QString out = ctx.requireOption("out");

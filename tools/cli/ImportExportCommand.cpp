@@ -10,7 +10,7 @@ namespace vantora::cli {
 
 int runImport(CliContext& ctx) {
     const QString file = ctx.takeWord("file to import");
-    const int32_t mode = requireMode(ctx);
+    const RecordingMode mode = requireMode(ctx);
     const auto patientId = ctx.takeOption("patient");
     CliPrompter prompter(ctx.takeFlag("yes"));
     ctx.finish();
@@ -43,7 +43,7 @@ int runImport(CliContext& ctx) {
 }
 
 int runExport(CliContext& ctx) {
-    const int32_t mode = requireMode(ctx);
+    const RecordingMode mode = requireMode(ctx);
     const PatientRef patient = requirePatient(ctx);
     const int k = requireRecordingChoice(ctx, true);
     const QString out = ctx.requireOption("out");

@@ -17,7 +17,7 @@ struct NoteTarget {
 };
 
 NoteTarget noteTarget(CliContext& ctx) {
-    const int32_t mode = requireMode(ctx);
+    const RecordingMode mode = requireMode(ctx);
     const PatientRef patient = requirePatient(ctx);
     const int k = requireRecordingChoice(ctx, false);
     const auto entry = RecordingStore(ctx.dataRoot, mode, patient.id).readEntry(k);

@@ -15,7 +15,7 @@
 namespace vantora::cli {
 
 int runPicture(CliContext& ctx) {
-    const int32_t mode = requireMode(ctx);
+    const RecordingMode mode = requireMode(ctx);
     const PatientRef patient = requirePatient(ctx);
     const int k = requireRecordingChoice(ctx, false);
     const Stretch stretch = takeStretch(ctx, "picture");

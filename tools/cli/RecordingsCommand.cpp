@@ -22,7 +22,7 @@ QJsonObject listedJson(const ListedRecording& r) {
 }
 
 int list(CliContext& ctx) {
-    const int32_t mode = requireMode(ctx);
+    const RecordingMode mode = requireMode(ctx);
     const PatientRef patient = requirePatient(ctx);
     ctx.finish();
     const RecordingListing listing = RecordingStore(ctx.dataRoot, mode, patient.id).listIndex();
@@ -35,7 +35,7 @@ int list(CliContext& ctx) {
 }
 
 int samples(CliContext& ctx) {
-    const int32_t mode = requireMode(ctx);
+    const RecordingMode mode = requireMode(ctx);
     const PatientRef patient = requirePatient(ctx);
     const int k = requireRecordingChoice(ctx, false);
     ctx.finish();
@@ -49,7 +49,7 @@ int samples(CliContext& ctx) {
 }
 
 int remove(CliContext& ctx) {
-    const int32_t mode = requireMode(ctx);
+    const RecordingMode mode = requireMode(ctx);
     const PatientRef patient = requirePatient(ctx);
     const int k = requireRecordingChoice(ctx, true);
     CliPrompter prompter = CliPrompter::forRemoval(ctx.takeFlag("yes"), "recordings remove");

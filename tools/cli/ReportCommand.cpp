@@ -28,7 +28,8 @@ QPageSize::PageSizeId paperOption(CliContext& ctx) {
     throw UsageError("report: --paper is a4 or letter");
 }
 
-std::vector<int> recordingIndices(const CliContext& ctx, int32_t mode, const QString& id, int k) {
+std::vector<int> recordingIndices(const CliContext& ctx, RecordingMode mode, const QString& id,
+                                  int k) {
     if (k >= 0)
         return {k};
     const auto count = RecordingStore(ctx.dataRoot, mode, id).count();
@@ -56,7 +57,7 @@ AnalysisReportInput analysisInput(const AnalysisPageModel& page, const PatientRe
 } // namespace
 
 int runReport(CliContext& ctx) {
-    const int32_t mode = requireMode(ctx);
+    const RecordingMode mode = requireMode(ctx);
     const PatientRef patient = requirePatient(ctx);
     const bool analysis = ctx.takeFlag("analysis");
     const int k = requireRecordingChoice(ctx, !analysis);

@@ -9,12 +9,12 @@
 
 namespace vantora::cli {
 
-int32_t requireMode(CliContext& ctx) {
+RecordingMode requireMode(CliContext& ctx) {
     const QString mode = ctx.requireOption("mode");
     if (mode == QStringLiteral("snap"))
-        return kModeSnap;
+        return RecordingMode::Snap;
     if (mode == QStringLiteral("continuous"))
-        return kModeContinuous;
+        return RecordingMode::Continuous;
     throw UsageError("--mode takes snap or continuous");
 }
 
@@ -29,7 +29,7 @@ PatientRef findPatient(const QString& dataRoot, const QString& id, Qt::CaseSensi
     throw CommandFailure{{storemsg::kNoPatientWithId, id}};
 }
 
-void requireWholeStore(const QString& dataRoot, int32_t mode, const QString& id) {
+void requireWholeStore(const QString& dataRoot, RecordingMode mode, const QString& id) {
     const RecordingStore store(dataRoot, mode, id);
     failOnMessage(store.count().message);
     failOnMessage(store.listIndex().message);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Prompter.h"
+#include "core/RecordingMode.h"
 #include "tools/cli/CliContext.h"
 #include "tools/cli/TerminalPrompter.h"
 
@@ -9,7 +10,7 @@
 namespace vantora::cli {
 
 // --mode snap|continuous: the RecordingMode of the store a command works on.
-int32_t requireMode(CliContext& ctx);
+RecordingMode requireMode(CliContext& ctx);
 
 // --patient ID: a registered patient, found by id ignoring case; the id is
 // the registered spelling. Unknown ids fail with 61912. findPatient compares
@@ -25,7 +26,7 @@ PatientRef findPatient(const QString& dataRoot, const QString& id,
 // Commands that go over the listed recordings refuse a store whose data
 // count the file cannot hold (61218 with its path): the listing would end
 // early and the recordings it lacks would look missing, not damaged.
-void requireWholeStore(const QString& dataRoot, int32_t mode, const QString& id);
+void requireWholeStore(const QString& dataRoot, RecordingMode mode, const QString& id);
 
 // --number K (1-based, as listed) or --all: the 0-based recording, or -1.
 int requireRecordingChoice(CliContext& ctx, bool allowAll);

@@ -102,13 +102,13 @@ bool replayShot(vantora::MainFrame& frame, const QString& file) {
 // The record management page on the first patient's second Snap recording,
 // with a note written for it so that the information box shows one.
 bool recordsShot(vantora::MainFrame& frame, vantora::AppState& state, const QString& file) {
-    state.recordingMode = vantora::kModeSnap;
+    state.recordingMode = vantora::RecordingMode::Snap;
     auto* page =
         static_cast<vantora::RecordsPage*>(frame.ShowPage(vantora::page::kRecordManagement));
     const vantora::RecordsPageModel& model = page->model();
     if (const vantora::PatientRecord* patient = model.patients().selectedRecord();
         patient && model.recordings().size() > 1) {
-        vantora::RecordingNotes(state.dataRoot, vantora::kModeSnap, patient->id)
+        vantora::RecordingNotes(state.dataRoot, vantora::RecordingMode::Snap, patient->id)
             .write(model.recordings()[1].entry.time,
                    QStringLiteral("Sinus rhythm, rate normal.\nFollow-up in three months."));
         selectRow(page->recordingList(), 1);
@@ -120,7 +120,7 @@ bool recordsShot(vantora::MainFrame& frame, vantora::AppState& state, const QStr
 // (the recorder streams at its own pace, 9 s a sweep).
 bool realTimeShot(vantora::MainFrame& frame, const QString& port, const QString& file) {
     vantora::AppState& state = frame.state();
-    state.recordingMode = vantora::kModeNone; // as command 32787 sets it
+    state.recordingMode = vantora::RecordingMode::None; // as command 32787 sets it
     auto* page = static_cast<vantora::LivePage*>(frame.ShowPage(vantora::page::kRealTime));
     page->setPatientChooser([&state, &frame] {
         vantora::PatientPickerDialog picker(state.dataRoot, frame.prompter());
@@ -181,7 +181,7 @@ int main(int argc, char** argv) {
 
     // The analysis page on the first Snap recording, with a stretch selected
     // by two clicks on the rows.
-    state.recordingMode = vantora::kModeSnap;
+    state.recordingMode = vantora::RecordingMode::Snap;
     auto* analysis = static_cast<vantora::AnalysisPage*>(frame.ShowPage(vantora::page::kAnalysis));
     if (const QModelIndex patient = analysis->tree()->model()->index(0, 0); patient.isValid()) {
         analysis->tree()->expand(patient);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Message.h"
+#include "core/RecordingMode.h"
 #include "records/RecordIndexEntry.h"
 
 #include <QDialog>
@@ -23,7 +24,7 @@ public:
 
     struct Target {
         QString dataRoot;
-        int32_t mode = 0;
+        RecordingMode mode = RecordingMode::None;
         QString patientId;
         QString patientText; // as the caller's list shows the patient
         SystemTime start;    // the recording's start time, the note's key

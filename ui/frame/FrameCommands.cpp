@@ -1,7 +1,7 @@
 #include "ui/frame/FrameCommands.h"
 
-#include "ui/frame/PageIds.h"
 #include "core/DataPaths.h"
+#include "ui/frame/PageIds.h"
 
 namespace vantora {
 
@@ -37,12 +37,12 @@ bool available(const FrameSituation& s, int pageId) {
 // Rule of the command itself, before page availability.
 std::optional<bool> baseRule(int command, const FrameSituation& s) {
     const int active = s.activePage;
-    const bool modeSet = s.recordingMode != kModeNone;
+    const bool modeSet = s.recordingMode != RecordingMode::None;
     switch (command) {
     case cmd::kHome:
         return active != page::kHome;
     case cmd::kSnapData:
-        return s.recordingMode == kModeSnap && active != page::kSnapData;
+        return s.recordingMode == RecordingMode::Snap && active != page::kSnapData;
     case cmd::kReplay:
         return modeSet && active != page::kReplay;
     case cmd::kRecordManagement:
@@ -55,9 +55,9 @@ std::optional<bool> baseRule(int command, const FrameSituation& s) {
     case cmd::kExit:
         return true;
     case cmd::kContinuous:
-        return s.recordingMode != kModeContinuous;
+        return s.recordingMode != RecordingMode::Continuous;
     case cmd::kSnap:
-        return s.recordingMode != kModeSnap;
+        return s.recordingMode != RecordingMode::Snap;
     case cmd::kRealTime:
         return active != page::kRealTime;
     case cmd::kPrint:
@@ -126,22 +126,22 @@ std::optional<int> commandNeed(int command, const FrameSituation& s) {
     return ruleNeed(command);
 }
 
-int32_t shownMode(const FrameSituation& s) {
-    if (s.recordingMode == kModeNone && s.activePage == page::kAnalysis)
-        return kModeSnap;
+RecordingMode shownMode(const FrameSituation& s) {
+    if (s.recordingMode == RecordingMode::None && s.activePage == page::kAnalysis)
+        return RecordingMode::Snap;
     return s.recordingMode;
 }
 
 bool commandChecked(int command, const FrameSituation& s) {
-    return (command == cmd::kContinuous && shownMode(s) == kModeContinuous) ||
-           (command == cmd::kSnap && shownMode(s) == kModeSnap);
+    return (command == cmd::kContinuous && shownMode(s) == RecordingMode::Continuous) ||
+           (command == cmd::kSnap && shownMode(s) == RecordingMode::Snap);
 }
 
 int modeStatusText(const FrameSituation& s) {
     switch (shownMode(s)) {
-    case kModeContinuous:
+    case RecordingMode::Continuous:
         return frametext::kContinuousMode;
-    case kModeSnap:
+    case RecordingMode::Snap:
         return frametext::kSnapMode;
     default:
         return 0;

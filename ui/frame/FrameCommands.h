@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/RecordingMode.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -9,7 +11,7 @@ namespace vantora {
 // What the frame knows when it decides whether a command is enabled.
 struct FrameSituation {
     int activePage = 0; // page class of the active view (page::classOf), 0: none
-    int32_t recordingMode = 0;
+    RecordingMode recordingMode = RecordingMode::None;
     bool hasRecord = false; // the active page's m_bHasRecord
     // Whether a page class can be built (its page is registered with the frame).
     std::function<bool(int pageClass)> pageAvailable;
@@ -30,7 +32,7 @@ std::optional<int> commandNeed(int command, const FrameSituation& s);
 
 // The kind of recordings the user works with: the mode, or Snap on an analysis
 // page opened without one (that page then lists the Snap store).
-int32_t shownMode(const FrameSituation& s);
+RecordingMode shownMode(const FrameSituation& s);
 // Whether the mode command shows checked: the command of the shown mode.
 bool commandChecked(int command, const FrameSituation& s);
 // The status bar's name of the shown mode, 0 when none.

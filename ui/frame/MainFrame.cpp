@@ -312,7 +312,7 @@ void MainFrame::runCommand(int command) {
 void MainFrame::switchByCommand(int command) {
     switch (command) {
     case cmd::kHome:
-        state_.recordingMode = kModeNone;
+        state_.recordingMode = RecordingMode::None;
         if (activePageClass() != page::kHome)
             ShowPage(page::kHome);
         break;
@@ -321,7 +321,7 @@ void MainFrame::switchByCommand(int command) {
         switchMode(command);
         break;
     case cmd::kRealTime:
-        state_.recordingMode = kModeNone;
+        state_.recordingMode = RecordingMode::None;
         ShowPage(page::kRealTime);
         break;
     default:
@@ -335,7 +335,8 @@ void MainFrame::switchByCommand(int command) {
 // Until its page is built, a mode command leaves the page where it is, and the
 // page re-reads its list for the new mode: it never shows the other mode's data.
 void MainFrame::switchMode(int command) {
-    state_.recordingMode = command == cmd::kContinuous ? kModeContinuous : kModeSnap;
+    state_.recordingMode =
+        command == cmd::kContinuous ? RecordingMode::Continuous : RecordingMode::Snap;
     if (!active_)
         return;
     const int target =

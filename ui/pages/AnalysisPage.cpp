@@ -84,7 +84,7 @@ AnalysisPage::AnalysisPage(PageHost& frame, QString libraryPath)
 
 AnalysisPage::~AnalysisPage() = default;
 
-int32_t AnalysisPage::storeMode() const {
+RecordingMode AnalysisPage::storeMode() const {
     return RecordsPageModel::storeModeOf(state().recordingMode);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/RecordingMode.h"
 #include "records/AnalysisTreeModel.h"
 #include "render/AnalysisPageModel.h"
 #include "ui/pages/Page.h"
@@ -41,7 +42,7 @@ public:
     void OnRecordsChanged() override;
 
     // The store kind the page lists: Continuous in Continuous mode, else Snap.
-    int32_t storeMode() const;
+    RecordingMode storeMode() const;
 
     const AnalysisPageModel& model() const { return model_; }
     const AnalysisTreeModel& treeModel() const { return treeModel_; }

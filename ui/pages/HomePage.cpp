@@ -154,13 +154,13 @@ void HomePage::onButton(int control) {
     AppState& s = state();
     switch (control) {
     case kContinuous:
-        s.recordingMode = kModeContinuous;
+        s.recordingMode = RecordingMode::Continuous;
         break;
     case kRealTime:
-        s.recordingMode = kModeNone;
+        s.recordingMode = RecordingMode::None;
         break;
     case kSnap:
-        s.recordingMode = kModeSnap;
+        s.recordingMode = RecordingMode::Snap;
         break;
     case kExit:
         frame().quit();

@@ -186,8 +186,8 @@ void LivePage::OnStart() {
         return;
     ++linkNumber_;
     if (recording) {
-        auto store =
-            std::make_shared<RecordingStore>(state().dataRoot, kModeContinuous, patient_.id);
+        auto store = std::make_shared<RecordingStore>(state().dataRoot, RecordingMode::Continuous,
+                                                      patient_.id);
         model_.startRecording(
             [store](std::span<const AcqPacket> p, const SystemTime& stamp) {
                 return store->appendContinuous(p, stamp);

@@ -179,8 +179,9 @@ QWidget* ReplayPage::buildRecordSide() {
     return side;
 }
 
-int32_t ReplayPage::storeMode() const {
-    return state().recordingMode == kModeContinuous ? kModeContinuous : kModeSnap;
+RecordingMode ReplayPage::storeMode() const {
+    return state().recordingMode == RecordingMode::Continuous ? RecordingMode::Continuous
+                                                              : RecordingMode::Snap;
 }
 
 void ReplayPage::OnInitialUpdate() {

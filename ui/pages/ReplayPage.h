@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/RecordingMode.h"
 #include "records/PatientListModel.h"
 #include "records/RecordDialogs.h"
 #include "records/ReplayPageModel.h"
@@ -44,7 +45,7 @@ public:
     void OnRecordsChanged() override;
 
     // The store kind shown: Continuous in Continuous mode, else Snap.
-    int32_t storeMode() const;
+    RecordingMode storeMode() const;
 
     // Handlers (also driven by tests).
     void OnPatientSelected(int row);

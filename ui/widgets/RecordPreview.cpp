@@ -6,10 +6,11 @@ namespace vantora {
 
 RecordPreview::RecordPreview(QWidget* parent) : QWidget(parent) {
     setFixedSize(record_rows::kRowWidth, 3 * record_rows::kRowHeight);
-    rows_ = renderRecordRows({}, 0, 1);
+    rows_ = renderRecordRows({}, RecordingMode::None, 1);
 }
 
-void RecordPreview::showRecording(const std::vector<int32_t>& samples, int32_t mode, int gain) {
+void RecordPreview::showRecording(const std::vector<int32_t>& samples, RecordingMode mode,
+                                  int gain) {
     hasRecording_ = !samples.empty();
     rows_ = renderRecordRows(samples, mode, gain);
     update();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/RecordingMode.h"
 #include "render/RecordRows.h"
 
 #include <QWidget>
@@ -16,7 +17,7 @@ public:
     explicit RecordPreview(QWidget* parent = nullptr);
 
     // Renders the rows of `samples` (none: empty grids).
-    void showRecording(const std::vector<int32_t>& samples, int32_t mode, int gain);
+    void showRecording(const std::vector<int32_t>& samples, RecordingMode mode, int gain);
     const RecordRowImages& rows() const { return rows_; }
     bool hasRecording() const { return hasRecording_; }
 
