@@ -71,9 +71,9 @@ StartUp::Outcome StartUp::prepare(AppState& state, const QString& currentFolder,
         QString saved;
         if (LoadDataRoot(saved) && !saved.isEmpty())
             state.dataRoot = saved;
-        Message refusal;
-        if (!DataFolder::ClassifyRecordFile(file, state, &refusal))
-            return {Outcome::Kind::RefusedFile, refusal};
+        if (const Result<> classified = DataFolder::ClassifyRecordFile(file, state);
+            !classified.ok())
+            return {Outcome::Kind::RefusedFile, classified.message()};
     }
     DataFolder::ensureRecordingFolders(state.dataRoot);
 

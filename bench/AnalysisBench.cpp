@@ -35,7 +35,7 @@ public:
         PatientRecord patient;
         patient.id = kPatient;
         patient.name = QStringLiteral("Bench");
-        PatientRegistry(dir_.path()).appendRecord(patient);
+        (void)PatientRegistry(dir_.path()).appendRecord(patient);
         SnapRecording r;
         r.header.startTime = SystemTime::now().fields();
         r.header.recordingType = 3;
@@ -79,7 +79,7 @@ void BM_SelectRecordingToRowsDrawn(benchmark::State& state) {
     AveragedBeatPanel panel;
     for (auto _ : state) {
         const auto read = store.readSamples(0);
-        page.showRecording(read.value);
+        page.showRecording(read.value());
         renderAll(page, panel);
     }
     if (!page.analysisValid())
@@ -90,12 +90,12 @@ BENCHMARK(BM_SelectRecordingToRowsDrawn)->Unit(benchmark::kMillisecond);
 void BM_ReadAndDecode(benchmark::State& state) {
     const RecordingStore store = fixture().store();
     for (auto _ : state)
-        benchmark::DoNotOptimize(store.readSamples(0).value.data());
+        benchmark::DoNotOptimize(store.readSamples(0).value().data());
 }
 BENCHMARK(BM_ReadAndDecode)->Unit(benchmark::kMillisecond);
 
 void BM_AnalysisRunWithLoadAndUnload(benchmark::State& state) {
-    const auto samples = fixture().store().readSamples(0).value;
+    const auto samples = fixture().store().readSamples(0).value();
     AnalysisRun run(kLibrary);
     for (auto _ : state)
         benchmark::DoNotOptimize(run.run(samples, 0, 7499));
@@ -103,7 +103,7 @@ void BM_AnalysisRunWithLoadAndUnload(benchmark::State& state) {
 BENCHMARK(BM_AnalysisRunWithLoadAndUnload)->Unit(benchmark::kMillisecond);
 
 void BM_BuildStripPoints(benchmark::State& state) {
-    const auto samples = fixture().store().readSamples(0).value;
+    const auto samples = fixture().store().readSamples(0).value();
     StripRows rows;
     rows.fill(StripRow{0, strip::kAnalysisRowHeight});
     for (auto _ : state)
@@ -113,7 +113,7 @@ BENCHMARK(BM_BuildStripPoints)->Unit(benchmark::kMicrosecond);
 
 void BM_RenderRowsAndPanel(benchmark::State& state) {
     AnalysisPageModel page(kLibrary);
-    page.showRecording(fixture().store().readSamples(0).value);
+    page.showRecording(fixture().store().readSamples(0).value());
     AveragedBeatPanel panel;
     for (auto _ : state)
         renderAll(page, panel);

@@ -45,7 +45,7 @@ void DownloadTenRecordingsPaced(benchmark::State& state) {
         DeviceLink link([path] { return std::optional<QString>(path); });
         DownloadCollector collector;
         const auto start = std::chrono::steady_clock::now();
-        link.openDownloadLink(collector);
+        (void)link.openDownloadLink(collector);
         collector.waitForEnd(600000);
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

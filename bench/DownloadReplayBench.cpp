@@ -31,7 +31,7 @@ struct ReplayStore {
         PatientRecord patient;
         patient.id = kId;
         patient.name = QStringLiteral("Bench");
-        PatientRegistry(dir.path()).appendRecord(patient);
+        (void)PatientRegistry(dir.path()).appendRecord(patient);
         EcgGenerator generator;
         std::vector<SnapRecording> all;
         for (int i = 0; i < count; ++i) {

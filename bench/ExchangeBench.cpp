@@ -59,7 +59,7 @@ struct FullContinuousStore {
         QDir(dir.path()).mkpath(QStringLiteral("ContinueData"));
         patient.id = QStringLiteral("B1");
         patient.name = QStringLiteral("Bench");
-        PatientRegistry(dir.path()).appendRecord(patient);
+        (void)PatientRegistry(dir.path()).appendRecord(patient);
         const std::vector<int32_t> samples = EcgGenerator().nextRecording();
         std::vector<AcqPacket> packets(samples.size() / kAcqSamplesPerPacket);
         for (size_t i = 0; i < samples.size(); ++i)
@@ -78,9 +78,9 @@ void BM_EdfExportFullContinuousStore(benchmark::State& state) {
     for (auto _ : state) {
         const auto set =
             readExchangeSet(full.dir.path(), RecordingMode::Continuous, full.patient, -1);
-        const EdfExportResult written = writeEdf(set.value, out);
-        if (set.value.recordings.size() != size_t(kFullContinuousStore) ||
-            written.files.size() != 1)
+        const Result<QStringList> written = writeEdf(set.value(), out);
+        if (set.value().recordings.size() != size_t(kFullContinuousStore) ||
+            written.value().size() != 1)
             state.SkipWithError("the store was not exported as one file");
     }
 }

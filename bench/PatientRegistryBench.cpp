@@ -23,7 +23,7 @@ public:
             f.id = QString::number(i + 1);
             f.name = QStringLiteral("Patient %1").arg(i);
             f.weight = QStringLiteral("65.50");
-            registry_.add(f, ids, true);
+            (void)registry_.add(f, ids, true);
         }
     }
     const PatientRegistry& registry() const { return registry_; }
@@ -69,8 +69,8 @@ void BM_AddAndDeleteLast(benchmark::State& state) {
     f.name = QStringLiteral("Ann");
     for (auto _ : state) {
         PatientIdMap ids;
-        const PatientAddResult r = registry.add(f, ids, true);
-        registry.remove(r.position, &ids);
+        const Result<PatientAdded> r = registry.add(f, ids, true);
+        benchmark::DoNotOptimize(registry.remove(r.value().position, &ids).ok());
     }
 }
 BENCHMARK(BM_AddAndDeleteLast)->Unit(benchmark::kMicrosecond);

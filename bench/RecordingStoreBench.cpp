@@ -32,7 +32,7 @@ struct FullStore {
         PatientRecord patient;
         patient.id = kId;
         patient.name = QStringLiteral("Bench");
-        position = PatientRegistry(dir.path()).appendRecord(patient).position;
+        position = PatientRegistry(dir.path()).appendRecord(patient).value().position;
         if (mode == RecordingMode::Snap)
             fillSnap(count);
         BinaryFile::setSyncing(true);
@@ -143,7 +143,7 @@ void BM_ReadSnapRecordingSamples(benchmark::State& state) {
     const RecordingStore store = full.store(RecordingMode::Snap);
     int k = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(store.readSamples(k).value.size());
+        benchmark::DoNotOptimize(store.readSamples(k).value().size());
         k = (k + 977) % kStoreCapacity;
     }
 }

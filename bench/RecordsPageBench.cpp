@@ -38,7 +38,7 @@ public:
             PatientRecord patient;
             patient.id = QString::fromLatin1(id);
             patient.name = QStringLiteral("Bench");
-            PatientRegistry(dir_.path()).appendRecord(patient);
+            (void)PatientRegistry(dir_.path()).appendRecord(patient);
         }
         EcgParameters p;
         p.noiseMv = 0.02;
@@ -95,7 +95,7 @@ BENCHMARK(BM_ListFullIndex)->Unit(benchmark::kMillisecond);
 void BM_RenderPreviewRows(benchmark::State& state) {
     const auto samples = RecordingStore(fixture().root(), RecordingMode::Snap, QStringLiteral("2"))
                              .readSamples(0)
-                             .value;
+                             .value();
     for (auto _ : state)
         benchmark::DoNotOptimize(renderRecordRows(samples, RecordingMode::Snap, 1)[2].constBits());
 }

@@ -35,10 +35,10 @@ bool waitFor(const std::atomic<bool>& flag, int timeoutMs) {
 DeviceLink::OpenedLine DeviceLink::openTermiosLine(const QString& path) {
     auto line = std::make_unique<TermiosLine>();
     if (!line->open(path))
-        return {nullptr, kOpenFailed, line->openError()};
+        return {nullptr, Refusal::OpenFailed, line->openError()};
     if (!line->configure())
-        return {nullptr, kSetupFailed};
-    return {std::move(line), kStarted};
+        return {nullptr, Refusal::SetupFailed};
+    return {std::move(line)};
 }
 
 DeviceLink::DeviceLink(PortFinder finder, LineOpener opener, LinkTiming timing)
@@ -57,11 +57,11 @@ std::atomic<int>& DeviceLink::runFlagOf(Kind kind) {
     return kind == Kind::Download ? state_.downloadRunning : state_.liveRunning;
 }
 
-int DeviceLink::openDownloadLink(LinkSink& sink) {
+Result<> DeviceLink::openDownloadLink(LinkSink& sink) {
     return open(Kind::Download, sink);
 }
 
-int DeviceLink::openLiveLink(LinkSink& sink) {
+Result<> DeviceLink::openLiveLink(LinkSink& sink) {
     return open(Kind::Live, sink);
 }
 
@@ -78,11 +78,12 @@ bool DeviceLink::releaseReader(Reader& reader, std::atomic<int>& running, int ti
     return true;
 }
 
-int DeviceLink::fail(LinkSink& sink, int code) {
+Result<> DeviceLink::fail(LinkSink& sink, Refusal why) {
     sink.linkStatus(0);
     state_.portNumber.store(-1);
     state_.portInUse.store(false);
-    return code;
+    openFailure_.why = why;
+    return Message{why == Refusal::NoPort ? msg::kRecorderNotFound : msg::kLinkFailed, {}};
 }
 
 void DeviceLink::sendHello(SerialLine& line) {
@@ -93,20 +94,21 @@ void DeviceLink::sendHello(SerialLine& line) {
     std::this_thread::sleep_for(std::chrono::milliseconds(kHelloPauseMs));
 }
 
-int DeviceLink::open(Kind kind, LinkSink& sink) {
+Result<> DeviceLink::open(Kind kind, LinkSink& sink) {
     // Both kinds share the one port: any earlier reader must have let go of it.
     if (!releaseReader(download_, state_.downloadRunning, kStaleReaderWaitMs) ||
         !releaseReader(live_, state_.liveRunning, kStaleReaderWaitMs))
-        return fail(sink, kStaleReader);
+        return fail(sink, Refusal::StaleReader);
     const std::optional<QString> path = finder_ ? finder_() : std::nullopt;
     if (!path) {
         sink.showMessage(Message{msg::kRecorderNotFound, {}});
-        return fail(sink, kNoPort);
+        return fail(sink, Refusal::NoPort);
     }
     OpenedLine opened = opener_(*path);
     if (!opened.line) {
-        openFailure_ = {*path, opened.error};
-        return fail(sink, opened.result == kSetupFailed ? kSetupFailed : kOpenFailed);
+        openFailure_ = {opened.refusal, *path, opened.error};
+        return fail(sink, opened.refusal == Refusal::SetupFailed ? Refusal::SetupFailed
+                                                                 : Refusal::OpenFailed);
     }
     portPath_ = *path;
     portCanonical_ = QFileInfo(*path).canonicalFilePath();
@@ -128,9 +130,9 @@ int DeviceLink::open(Kind kind, LinkSink& sink) {
         runFlagOf(kind).store(0);
         reader.finished.store(true);
         reader.recorded.store(false);
-        return fail(sink, kThreadFailed);
+        return fail(sink, Refusal::ThreadFailed);
     }
-    return kStarted;
+    return {};
 }
 
 void DeviceLink::runReader(Kind kind, LinkPort& port, LinkSink& sink) {

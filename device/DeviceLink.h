@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Result.h"
 #include "device/LinkPort.h"
 #include "device/LinkSink.h"
 #include "device/LinkState.h"
@@ -20,25 +21,29 @@ namespace vantora {
 // own reader thread. Open and stop are called from one controlling thread
 // (the user-interface thread); stop may also be called from inside a sink
 // call. Every link end, and every failed open, is reported to the sink with
-// linkStatus(0).
+// linkStatus(0). An open that starts no reader fails with 61282 when no port
+// was found (the sink has shown it) and 61330 otherwise; openFailure() says why.
 class DeviceLink {
 public:
-    enum Result {
-        kStarted = 1,
-        kStaleReader = 0,  // an earlier reader did not end in time
-        kNoPort = -1,      // message 61282 was shown
-        kOpenFailed = -2,  // missing, busy or not permitted
-        kSetupFailed = -3, // the line refused 38400 8N1
-        kThreadFailed = -5,
+    // Why an open started no reader. The numbers are the ones the command
+    // line prints ("link error N") when the recorder said nothing.
+    enum class Refusal {
+        StaleReader = 0,  // an earlier reader did not end in time
+        NoPort = -1,      // message 61282 was shown
+        OpenFailed = -2,  // missing, busy or not permitted
+        SetupFailed = -3, // the line refused 38400 8N1
+        ThreadFailed = -5,
     };
 
     struct OpenedLine {
-        std::unique_ptr<SerialLine> line; // set when opened and configured
-        int result = kStarted;            // kOpenFailed or kSetupFailed otherwise
-        int error = 0;                    // errno of a failed open
+        std::unique_ptr<SerialLine> line;      // set when opened and configured
+        Refusal refusal = Refusal::OpenFailed; // OpenFailed or SetupFailed without a line
+        int error = 0;                         // errno of a failed open
     };
-    // The port of the last open that failed with kOpenFailed, and why.
+    // The last open that started no reader: why, and the port and errno of
+    // one that could not be opened or set up.
     struct OpenFailure {
+        Refusal why = Refusal::StaleReader;
         QString port;
         int error = 0;
     };
@@ -56,8 +61,8 @@ public:
     DeviceLink& operator=(const DeviceLink&) = delete;
 
     // The sink must outlive the link it is given to.
-    int openDownloadLink(LinkSink& sink);
-    int openLiveLink(LinkSink& sink);
+    Result<> openDownloadLink(LinkSink& sink);
+    Result<> openLiveLink(LinkSink& sink);
     // True when a reader of that kind was recorded; it ends at its next check.
     bool stopDownloadLink();
     bool stopLiveLink();
@@ -76,8 +81,8 @@ private:
         std::atomic<bool> finished{true};
     };
 
-    int open(Kind kind, LinkSink& sink);
-    int fail(LinkSink& sink, int code);
+    Result<> open(Kind kind, LinkSink& sink);
+    Result<> fail(LinkSink& sink, Refusal why);
     bool releaseReader(Reader& reader, std::atomic<int>& running, int timeoutMs);
     void sendHello(SerialLine& line);
     void runReader(Kind kind, LinkPort& port, LinkSink& sink);

@@ -36,7 +36,7 @@ std::vector<bool> alreadyStored(const RecordingStore& store,
                 continue;
             if (!data) {
                 const auto read = store.readRecordData(listed.number - 1);
-                data = read.ok() ? read.value : QByteArray();
+                data = read.ok() ? read.value() : QByteArray();
             }
             stored[i] = sameBlocks(*data, received[i].blocks);
         }

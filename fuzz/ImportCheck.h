@@ -14,7 +14,7 @@ inline void registerTarget() {
     PatientRecord p;
     p.id = QStringLiteral("P1");
     p.name = QStringLiteral("Target");
-    require(PatientRegistry(FuzzRoot::instance().path()).appendRecord(p).added(),
+    require(PatientRegistry(FuzzRoot::instance().path()).appendRecord(p).ok(),
             "cannot register the import target");
 }
 

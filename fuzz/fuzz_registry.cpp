@@ -53,8 +53,7 @@ void removeAt(const PatientRegistry& registry, int position) {
     if (isValidPatientId(id))
         root.write(paths::notesFile(root.path(), RecordingMode::Snap, id), QByteArray(416, '\0'));
     PatientIdMap ids(registry.loadAll().records);
-    if (registry.remove(position, &ids).deleted && isValidPatientId(id) &&
-        registry.findById(id) == 0)
+    if (registry.remove(position, &ids).ok() && isValidPatientId(id) && registry.findById(id) == 0)
         fuzz::require(!QFile::exists(paths::notesFile(root.path(), RecordingMode::Snap, id)),
                       "a deleted patient's notes stayed behind");
 }

@@ -25,7 +25,7 @@ void AnalysisTreeModel::load(RecordingMode recordingMode) {
     for (const PatientRecord& patient : PatientRegistry(root_).loadAll().records) {
         AnalysisTreePatient listed{patient.id, patient.id + u' ' + patient.name, {}};
         const RecordingStore store(root_, mode_, patient.id);
-        const int held = store.count().value;
+        const int held = store.count().value();
         for (const ListedRecording& r : store.listIndex().recordings) {
             if (r.number > held)
                 break;
@@ -78,7 +78,7 @@ void AnalysisTreeModel::clearRecording() {
 bool AnalysisTreeModel::stillStored(const AnalysisTreePatient& patient,
                                     const ListedRecording& r) const {
     const auto entry = RecordingStore(root_, mode_, patient.id).readEntry(r.number - 1);
-    return entry.ok() && entry.value.toBytes() == r.entry.toBytes();
+    return entry.ok() && entry.value().toBytes() == r.entry.toBytes();
 }
 
 bool AnalysisTreeModel::select(TreePlace place) {
@@ -96,10 +96,10 @@ bool AnalysisTreeModel::select(TreePlace place) {
         message_ = Message{kStaleRecording, {}};
         return false;
     }
-    samples_ = std::move(read.value);
+    samples_ = std::move(read).value();
     const auto note = RecordingNotes(root_, mode_, patient.id).read(r->entry.time);
-    note_ = note.value;
-    message_ = note.message;
+    note_ = note.value();
+    message_ = note.message();
     return true;
 }
 

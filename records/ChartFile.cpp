@@ -108,12 +108,12 @@ ChartExportResult ChartFile::exportRecordings(int position, int k, const QString
         result.message = {storemsg::kNotChartName, {}};
         return result;
     }
-    const PatientReadResult patient = PatientRegistry(root_).read(position);
-    if (!patient.record) {
-        result.message = patient.message;
+    const Result<PatientRecord> patient = PatientRegistry(root_).read(position);
+    if (!patient.ok()) {
+        result.message = patient.message();
         return result;
     }
-    const QString id = patient.record->id;
+    const QString id = patient.value().id;
     if (!isValidPatientId(id)) {
         result.message = {msg::kInvalidPatientId, id};
         return result;
@@ -138,20 +138,20 @@ ChartExportResult ChartFile::exportRecordings(int position, int k, const QString
         if (result.message = store.open(); !result.message.isNone())
             return result;
         const auto n = store.checkedCount();
-        if (!n.ok() || store.indexCount(0).value != n.value) {
-            result.message = n.ok() ? Message{storemsg::kDamaged, store.data.path()} : n.message;
+        if (!n.ok() || store.indexCount(0).value() != n.value()) {
+            result.message = n.ok() ? Message{storemsg::kDamaged, store.data.path()} : n.message();
             return result;
         }
-        if (k == RecordingStore::kAll && n.value == 0) {
+        if (k == RecordingStore::kAll && n.value() == 0) {
             result.message = {storemsg::kNoRecordings, id};
             return result;
         }
-        if (k < RecordingStore::kAll || k >= n.value) {
+        if (k < RecordingStore::kAll || k >= n.value()) {
             result.message = {storemsg::kNoRecordingNumber, QString::number(k + 1)};
             return result;
         }
         first = k == RecordingStore::kAll ? 0 : k;
-        count = k == RecordingStore::kAll ? n.value : 1;
+        count = k == RecordingStore::kAll ? n.value() : 1;
         if (QFileInfo::exists(target) &&
             !prompter.confirm({storemsg::kReplaceQuestion, QFileInfo(target).fileName()})) {
             result.declined = true;
@@ -160,7 +160,7 @@ ChartExportResult ChartFile::exportRecordings(int position, int k, const QString
         // The chart is written beside the target and put in place, synced,
         // only when whole: the recordings leave the store after that.
         SafeFileWriter chartFile(target);
-        if (!writeChart(store, mode_, *patient.record, first, count, chartFile)) {
+        if (!writeChart(store, mode_, patient.value(), first, count, chartFile)) {
             result.message = chartFile.failed() ? chartFile.message(filemsg::kChartNotWritten)
                                                 : Message{storemsg::kExportFailed, {}};
             return result;

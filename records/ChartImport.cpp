@@ -64,8 +64,8 @@ ChartImport::Target ChartImport::targetFor(const PatientRecord& record) const {
     // Ids match ignoring case; the recordings go to the registered spelling,
     // whose files the patient owns.
     if (const int position = registry.findById(record.id); position > 0) {
-        if (const auto registered = registry.read(position).record)
-            return {registered->id, false, {}};
+        if (const Result<PatientRecord> registered = registry.read(position); registered.ok())
+            return {registered.value().id, false, {}};
     }
     return {record.id, true, record};
 }
@@ -77,8 +77,8 @@ ChartImportResult ChartImport::write(const Target& target, int count,
     const PatientRegistry registry(root_);
     if (target.registerPatient) {
         const auto n = registry.count();
-        if (!n.message.isNone() || n.value > PatientRegistry::kAddLimit) {
-            result.message = n.message.isNone() ? Message{storemsg::kRegistryFull, {}} : n.message;
+        if (!n.ok() || n.value() > PatientRegistry::kAddLimit) {
+            result.message = n.ok() ? Message{storemsg::kRegistryFull, {}} : n.message();
             return result;
         }
     }
@@ -174,9 +174,9 @@ ChartImportResult ChartImport::importCard(const QString& path, int position, Pro
         result.message = {storemsg::kNotContinuousFile, {}};
         return result;
     }
-    const PatientReadResult patient = PatientRegistry(root_).read(position);
-    if (!patient.record) {
-        result.message = patient.message;
+    const Result<PatientRecord> patient = PatientRegistry(root_).read(position);
+    if (!patient.ok()) {
+        result.message = patient.message();
         return result;
     }
     const auto count = itemCount(file, card::kHeaderBytes, card::kRecordBytes);
@@ -184,11 +184,11 @@ ChartImportResult ChartImport::importCard(const QString& path, int position, Pro
         result.message = {storemsg::kDamaged, path};
         return result;
     }
-    if (!isValidPatientId(patient.record->id)) {
-        result.message = {msg::kInvalidPatientId, patient.record->id};
+    if (!isValidPatientId(patient.value().id)) {
+        result.message = {msg::kInvalidPatientId, patient.value().id};
         return result;
     }
-    if (ask && !prompter.confirm({storemsg::kImportQuestion, patient.record->id})) {
+    if (ask && !prompter.confirm({storemsg::kImportQuestion, patient.value().id})) {
         result.declined = true;
         return result;
     }
@@ -196,7 +196,7 @@ ChartImportResult ChartImport::importCard(const QString& path, int position, Pro
     if (!lock.held())
         return ChartImportResult::refused(lock.message());
     QByteArray cardRecord(card::kRecordBytes, Qt::Uninitialized);
-    const Target target{patient.record->id, false, {}};
+    const Target target{patient.value().id, false, {}};
     return write(target, *count, [&](int i, uint8_t* entry, uint8_t* record) {
         auto* c = reinterpret_cast<uint8_t*>(cardRecord.data());
         if (!file.readAt(card::kHeaderBytes + qint64(i) * card::kRecordBytes, c,

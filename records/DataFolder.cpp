@@ -62,17 +62,14 @@ DataFolder::Classification DataFolder::classify(const QString& path) {
     return result;
 }
 
-bool DataFolder::ClassifyRecordFile(const QString& path, AppState& state, Message* refusal) {
+Result<> DataFolder::ClassifyRecordFile(const QString& path, AppState& state) {
     const Classification c = classify(path);
-    if (!c.accepted) {
-        if (refusal)
-            *refusal = c.message;
-        return false;
-    }
+    if (!c.accepted)
+        return c.message;
     state.recordingMode = c.mode;
     state.pendingFile = true;
     state.pendingPath = path;
-    return true;
+    return {};
 }
 
 void DataFolder::CheckFirstStart(const QString& dataRoot) {

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Message.h"
+#include "core/Result.h"
 
 #include <QString>
 
@@ -26,9 +27,8 @@ public:
     // Continuous; a file without one is refused with 61218.
     static Classification classify(const QString& path);
     // classify() applied to the shared state: sets the recording mode and the
-    // pending file. False leaves the state alone and puts 61218 in *refusal.
-    static bool ClassifyRecordFile(const QString& path, AppState& state,
-                                   Message* refusal = nullptr);
+    // pending file. A refusal (61218) leaves the state alone.
+    static Result<> ClassifyRecordFile(const QString& path, AppState& state);
 
     // First-start handling: with "FirstStart" = 0 truncates the registry, deletes
     // every recording file and sets "FirstStart" to 1. A missing value, or a

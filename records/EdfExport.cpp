@@ -254,26 +254,23 @@ std::vector<std::vector<size_t>> contiguousRuns(const std::vector<ExchangeRecord
     return runs;
 }
 
-EdfExportResult writeEdf(const ExchangeSet& set, const QString& path) {
-    EdfExportResult result;
+Result<QStringList> writeEdf(const ExchangeSet& set, const QString& path) {
     const auto runs = contiguousRuns(set.recordings);
     // All files are made whole before the first replaces anything: a failed
     // export leaves every earlier file as it was.
     std::vector<std::unique_ptr<SafeFileWriter>> files;
     for (size_t r = 0; r < runs.size(); ++r) {
         files.push_back(std::make_unique<SafeFileWriter>(runPath(path, r)));
-        result.message = writeRun(*files.back(), set, runs[r]);
-        if (!result.message.isNone())
-            return result;
+        if (const Message why = writeRun(*files.back(), set, runs[r]); !why.isNone())
+            return why;
     }
+    QStringList written;
     for (size_t r = 0; r < runs.size(); ++r) {
-        if (!files[r]->commit()) {
-            result.message = files[r]->message();
-            return result;
-        }
-        result.files << runPath(path, r);
+        if (!files[r]->commit())
+            return files[r]->message();
+        written << runPath(path, r);
     }
-    return result;
+    return written;
 }
 
 Message severalFilesNotice(const QStringList& files) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Result.h"
 #include "records/ExchangeExport.h"
 
 #include <QStringList>
@@ -22,15 +23,12 @@ namespace vantora {
 // other (each starting 30 s +- 1 s after the one before, as Continuous
 // segments do) share a file; every further run goes to its own file, named
 // after the first with "-2", "-3", ... before ".edf".
-struct EdfExportResult {
-    QStringList files;
-    Message message; // 62620 with "FILE: reason" of the file that could not be written
-};
-
 // Index runs of recordings that follow each other in time.
 std::vector<std::vector<size_t>> contiguousRuns(const std::vector<ExchangeRecording>& recordings);
 
-EdfExportResult writeEdf(const ExchangeSet& set, const QString& path);
+// The files written, or 62620 with "FILE: reason" of the file that could not
+// be written.
+Result<QStringList> writeEdf(const ExchangeSet& set, const QString& path);
 
 // 62622 listing the files when an export wrote more than one; none otherwise.
 Message severalFilesNotice(const QStringList& files);

@@ -34,29 +34,29 @@ double countToMillivolts(int32_t count) {
     return (count - kSampleBaseline) / double(kUnitsPerMillivolt);
 }
 
-StoreResult<ExchangeSet> readExchangeSet(const QString& dataRoot, RecordingMode mode,
-                                         const PatientRecord& patient, int k) {
+Result<ExchangeSet> readExchangeSet(const QString& dataRoot, RecordingMode mode,
+                                    const PatientRecord& patient, int k) {
     ExchangeSet set{patient, mode, {}};
     const RecordingStore store(dataRoot, mode, patient.id);
     const RecordingNotes notes(dataRoot, mode, patient.id);
     const RecordingListing listing = store.listIndex();
     if (!listing.message.isNone())
-        return {{}, listing.message};
-    const int held = store.count().value;
+        return listing.message;
+    const int held = store.count().value();
     for (const ListedRecording& r : listing.recordings) {
         if (r.number > held || (k >= 0 && r.number != k + 1))
             continue;
         auto samples = store.readSamples(r.number - 1);
         if (!samples.ok())
-            return {{}, samples.message};
+            return samples.message();
         const auto note = notes.read(r.entry.time);
         if (!note.ok())
-            return {{}, note.message};
+            return note.message();
         set.recordings.push_back({r.number, recordingStart(mode, r.entry),
-                                  recordingDescription(mode, r.entry), note.value,
-                                  std::move(samples.value)});
+                                  recordingDescription(mode, r.entry), note.value(),
+                                  std::move(samples).value()});
     }
-    return {std::move(set), {}};
+    return set;
 }
 
 QByteArray exchangeCsv(const ExchangeSet& set) {
@@ -104,13 +104,13 @@ Message exportForOtherTools(const QString& dataRoot, RecordingMode mode,
         return {};
     const auto set = readExchangeSet(dataRoot, mode, *patient, k);
     if (!set.ok())
-        return set.message;
-    if (set.value.recordings.empty())
+        return set.message();
+    if (set.value().recordings.empty())
         return Message{kSelectForExport, {}};
     if (path->endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
-        return writeExchangeCsv(set.value, *path);
-    const EdfExportResult written = writeEdf(set.value, *path);
-    return written.message.isNone() ? severalFilesNotice(written.files) : written.message;
+        return writeExchangeCsv(set.value(), *path);
+    const Result<QStringList> written = writeEdf(set.value(), *path);
+    return written.ok() ? severalFilesNotice(written.value()) : written.message();
 }
 
 } // namespace vantora

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/RecordingMode.h"
+#include "core/Result.h"
 #include "records/PatientRecord.h"
 #include "records/RecordIndexEntry.h"
-#include "records/StoreResult.h"
 
 #include <QDateTime>
 #include <QString>
@@ -29,8 +29,8 @@ struct ExchangeSet {
 };
 
 // Recording `k` (0-based) or, with k < 0, every recording the store holds.
-StoreResult<ExchangeSet> readExchangeSet(const QString& dataRoot, RecordingMode mode,
-                                         const PatientRecord& patient, int k);
+Result<ExchangeSet> readExchangeSet(const QString& dataRoot, RecordingMode mode,
+                                    const PatientRecord& patient, int k);
 
 // The start of a recording: Snap entries hold the start, Continuous entries
 // the end of their 30 s.

@@ -66,12 +66,12 @@ QString PatientListModel::setSearchText(const QString& typed) {
 
 PatientListModel::FindResult PatientListModel::find() {
     FindResult result;
-    PatientSearchResult found = PatientRegistry::search(records_, field_, text_);
-    result.message = found.message;
-    if (found.positions.isEmpty())
+    const Result<QVector<int>> found = PatientRegistry::search(records_, field_, text_);
+    result.message = found.message();
+    if (found.value().isEmpty())
         return result;
     matched_.clear();
-    for (int position : std::as_const(found.positions))
+    for (int position : found.value())
         matched_.append(position - 1);
     result.moved = select(matched_.first());
     return result;

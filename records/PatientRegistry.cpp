@@ -39,23 +39,20 @@ qint64 recordOffset(int32_t index) {
 // The count at offset 0 (0 for an empty file). A file of 1 to 3 bytes or a
 // negative count is damaged; so is, when `whole`, a count the file's length
 // cannot hold.
-PatientRegistry::Count readCount(BinaryFile& file, bool whole) {
-    PatientRegistry::Count count;
+Result<int32_t> readCount(BinaryFile& file, bool whole) {
     if (file.size() == 0)
-        return count;
+        return 0;
     const auto n = file.size() < 4 ? std::nullopt : file.readInt32At(0);
     if (!n || *n < 0 || (whole && recordOffset(*n) > file.size()))
-        count.message = registryMessage(msg::kDamagedFile);
-    else
-        count.value = *n;
-    return count;
+        return registryMessage(msg::kDamagedFile);
+    return *n;
 }
 
 // The count of a registry that can take one more record, or why it cannot.
-PatientRegistry::Count appendableCount(BinaryFile& file) {
-    PatientRegistry::Count n = readCount(file, true);
-    if (n.message.isNone() && n.value > PatientRegistry::kAddLimit)
-        n.message = Message{kMsgFull, {}};
+Result<int32_t> appendableCount(BinaryFile& file) {
+    Result<int32_t> n = readCount(file, true);
+    if (n.ok() && n.value() > PatientRegistry::kAddLimit)
+        return Message{kMsgFull, {}};
     return n;
 }
 
@@ -64,7 +61,7 @@ Message writableWholeRegistry(const QString& path) {
     BinaryFile file;
     if (!file.open(path, BinaryFile::Mode::ReadWrite))
         return registryMessage(msg::kCannotOpen);
-    return readCount(file, true).message;
+    return readCount(file, true).message();
 }
 
 // Reads the record at a 0-based index; false for a short read or a stored id
@@ -152,9 +149,9 @@ RegistryBytes wholeRegistry(const QString& path) {
         out.message = registryMessage(msg::kCannotOpen);
         return out;
     }
-    const PatientRegistry::Count n = readCount(file, true);
-    out.message = n.message;
-    out.count = n.value;
+    const Result<int32_t> n = readCount(file, true);
+    out.message = n.message();
+    out.count = n.value();
     out.bytes.resize(file.size());
     if (out.message.isNone() && !file.readAt(0, out.bytes.data(), out.bytes.size()))
         out.message = registryMessage(msg::kCannotOpen);
@@ -184,16 +181,16 @@ QString PatientRegistry::filePath() const {
     return paths::registry(dataRoot_);
 }
 
-PatientRegistry::Count PatientRegistry::count() const {
+Result<int32_t> PatientRegistry::count() const {
     dropScratch(dataRoot_);
     if (!QFileInfo::exists(filePath()))
-        return {};
+        return 0;
     const DataFolderLock lock = DataFolderLock::shared(dataRoot_);
     if (!lock.held())
-        return {0, lock.message()};
+        return lock.message();
     BinaryFile file;
     if (!file.open(filePath(), BinaryFile::Mode::Read))
-        return {0, registryMessage(msg::kCannotOpen)};
+        return registryMessage(msg::kCannotOpen);
     return readCount(file, false);
 }
 
@@ -213,9 +210,9 @@ PatientList PatientRegistry::loadAll() const {
         list.message = registryMessage(msg::kCannotOpen);
         return list;
     }
-    const Count n = readCount(file, false);
-    list.message = n.message;
-    for (int32_t i = 0; i < n.value; ++i) {
+    const Result<int32_t> n = readCount(file, false);
+    list.message = n.message();
+    for (int32_t i = 0; i < n.value(); ++i) {
         PatientRecord r;
         if (!readRecord(file, i, r)) {
             list.message = registryMessage(msg::kDamagedFile);
@@ -226,24 +223,24 @@ PatientList PatientRegistry::loadAll() const {
     return list;
 }
 
-PatientReadResult PatientRegistry::read(int position) const {
+Result<PatientRecord> PatientRegistry::read(int position) const {
     if (position < 1)
-        return {std::nullopt, Message{kMsgNoSelection, {}}};
+        return Message{kMsgNoSelection, {}};
     const DataFolderLock lock = DataFolderLock::shared(dataRoot_);
     if (!lock.held())
-        return {std::nullopt, lock.message()};
+        return lock.message();
     BinaryFile file;
     if (!file.open(filePath(), BinaryFile::Mode::Read))
-        return {std::nullopt, registryMessage(msg::kCannotOpen)};
-    const Count n = readCount(file, false);
-    if (!n.message.isNone())
-        return {std::nullopt, n.message};
-    if (position > n.value)
-        return {std::nullopt, Message{msg::kNoPatientAtPosition, QString::number(position)}};
+        return registryMessage(msg::kCannotOpen);
+    const Result<int32_t> n = readCount(file, false);
+    if (!n.ok())
+        return n.message();
+    if (position > n.value())
+        return Message{msg::kNoPatientAtPosition, QString::number(position)};
     PatientRecord r;
     if (!readRecord(file, position - 1, r))
-        return {std::nullopt, registryMessage(msg::kDamagedFile)};
-    return {r, {}};
+        return registryMessage(msg::kDamagedFile);
+    return r;
 }
 
 int PatientRegistry::findById(const QString& id) const {
@@ -262,21 +259,21 @@ QStringList PatientRegistry::ids() const {
     return out;
 }
 
-PatientAddResult PatientRegistry::add(const PatientFields& fields, PatientIdMap& ids,
-                                      bool homeShown) const {
+Result<PatientAdded> PatientRegistry::add(const PatientFields& fields, PatientIdMap& ids,
+                                          bool homeShown) const {
     if (fields.id.isEmpty())
-        return {0, Message{kMsgIdEmpty, {}}};
+        return Message{kMsgIdEmpty, {}};
     if (fields.name.isEmpty())
-        return {0, Message{kMsgNameEmpty, {}}};
+        return Message{kMsgNameEmpty, {}};
     if (!isValidPatientId(fields.id))
-        return {0, Message{msg::kInvalidPatientId, fields.id}};
+        return Message{msg::kInvalidPatientId, fields.id};
     // The check and the append hold the folder together, and the check also
     // asks the registry itself: another process may have added the id.
     const DataFolderLock lock = DataFolderLock::exclusive(dataRoot_);
     if (!lock.held())
-        return {0, lock.message()};
+        return lock.message();
     if (ids.contains(fields.id) || PatientIdMap(loadAll().records).contains(fields.id))
-        return {0, Message{msg::kPatientIdExists, {}}};
+        return Message{msg::kPatientIdExists, {}};
 
     PatientRecord record = recordFromFields(fields);
     record.id = fields.id;
@@ -286,46 +283,45 @@ PatientAddResult PatientRegistry::add(const PatientFields& fields, PatientIdMap&
     record.revision =
         homeShown ? PatientRecord::kRevisionAdded : PatientRecord::kRevisionBeforeHome;
 
-    PatientAddResult result = append(record);
-    if (!result.added())
+    Result<PatientAdded> result = append(record);
+    if (!result.ok())
         return result;
     ids.insert(record);
-    const PatientReadResult back = read(result.position);
-    if (!back.record || back.record->id.size() > kMaxPatientIdLength ||
-        back.record->id != record.id)
-        result.message = Message{kMsgIdTooLong, {}};
+    const Result<PatientRecord> back = read(result.value().position);
+    if (!back.ok() || back.value().id.size() > kMaxPatientIdLength || back.value().id != record.id)
+        result.value().notice = Message{kMsgIdTooLong, {}};
     return result;
 }
 
-PatientAddResult PatientRegistry::quickAdd(const QString& id, const QString& first,
-                                           const QString& second,
-                                           const QStringList& knownIds) const {
+Result<PatientAdded> PatientRegistry::quickAdd(const QString& id, const QString& first,
+                                               const QString& second,
+                                               const QStringList& knownIds) const {
     if (id.isEmpty())
-        return {0, Message{kMsgIdEmpty, {}}};
+        return Message{kMsgIdEmpty, {}};
     if (first.isEmpty())
-        return {0, Message{kMsgNameEmpty, {}}};
+        return Message{kMsgNameEmpty, {}};
     if (second.isEmpty())
-        return {0, Message{kMsgSecondPartEmpty, {}}};
+        return Message{kMsgSecondPartEmpty, {}};
     PatientRecord record;
     record.id = id.trimmed();
     record.name = first.trimmed() + u' ' + second.trimmed();
     record.revision = PatientRecord::kRevisionAdded;
     if (!isValidPatientId(record.id))
-        return {0, Message{msg::kInvalidPatientId, record.id}};
+        return Message{msg::kInvalidPatientId, record.id};
     const DataFolderLock lock = DataFolderLock::exclusive(dataRoot_);
     if (!lock.held())
-        return {0, lock.message()};
+        return lock.message();
     if (knownIds.contains(record.id, Qt::CaseInsensitive) ||
         ids().contains(record.id, Qt::CaseInsensitive))
-        return {0, Message{kMsgIdTaken, {}}};
+        return Message{kMsgIdTaken, {}};
 
     // The registry must take the record before any recording file is made.
     {
         BinaryFile file;
         if (!file.open(filePath(), BinaryFile::Mode::OpenOrCreate))
-            return {0, registryMessage(msg::kCannotOpen)};
-        if (const Count n = appendableCount(file); !n.message.isNone())
-            return {0, n.message};
+            return registryMessage(msg::kCannotOpen);
+        if (const Result<int32_t> n = appendableCount(file); !n.ok())
+            return n.message();
     }
     // A delete of this id stopped after its registry rename is finished
     // first: its recordings are not the new patient's.
@@ -342,9 +338,9 @@ PatientAddResult PatientRegistry::quickAdd(const QString& id, const QString& fir
                       (!conCreated || writeFiller(conPath, bytes)) &&
                       createUnlessHolding(snapPath, snapCreated) &&
                       (!snapCreated || writeFiller(snapPath, bytes));
-    const PatientAddResult result =
-        made ? append(record) : PatientAddResult{0, Message{kMsgCannotCreateFiles, {}}};
-    if (!result.added()) {
+    const Result<PatientAdded> result =
+        made ? append(record) : Result<PatientAdded>(Message{kMsgCannotCreateFiles, {}});
+    if (!result.ok()) {
         if (conCreated)
             QFile::remove(conPath);
         if (snapCreated)
@@ -353,53 +349,54 @@ PatientAddResult PatientRegistry::quickAdd(const QString& id, const QString& fir
     return result;
 }
 
-PatientAddResult PatientRegistry::appendRecord(const PatientRecord& record) const {
+Result<PatientAdded> PatientRegistry::appendRecord(const PatientRecord& record) const {
     if (!isValidPatientId(record.id))
-        return {0, Message{msg::kInvalidPatientId, record.id}};
+        return Message{msg::kInvalidPatientId, record.id};
     return append(record);
 }
 
 // Writes the record behind the last counted one, then raises the count, so an
 // interrupted append leaves at worst an uncounted record.
-PatientAddResult PatientRegistry::append(const PatientRecord& record) const {
+Result<PatientAdded> PatientRegistry::append(const PatientRecord& record) const {
     const DataFolderLock lock = DataFolderLock::exclusive(dataRoot_);
     if (!lock.held())
-        return {0, lock.message()};
+        return lock.message();
     dropScratch(dataRoot_);
     BinaryFile file;
     if (!file.open(filePath(), BinaryFile::Mode::OpenOrCreate))
-        return {0, registryMessage(msg::kCannotOpen)};
-    const Count n = appendableCount(file);
-    if (!n.message.isNone())
-        return {0, n.message};
+        return registryMessage(msg::kCannotOpen);
+    const Result<int32_t> counted = appendableCount(file);
+    if (!counted.ok())
+        return counted.message();
+    const int32_t n = counted.value();
     const QByteArray bytes = record.encode();
     const qint64 oldSize = file.size();
-    if (!file.writeAt(recordOffset(n.value), bytes.constData(), bytes.size()) || !file.sync() ||
-        !file.writeInt32At(0, n.value + 1) || !file.sync()) {
+    if (!file.writeAt(recordOffset(n), bytes.constData(), bytes.size()) || !file.sync() ||
+        !file.writeInt32At(0, n + 1) || !file.sync()) {
         // A failed append (a full disk) takes back what it wrote: the count
         // as it was, the file at its old length.
-        if (file.writeInt32At(0, n.value))
+        if (file.writeInt32At(0, n))
             file.sync();
         file.close();
         if (QFileInfo(filePath()).size() > oldSize)
             QFile::resize(filePath(), oldSize);
-        return {0, registryMessage(msg::kCannotOpen)};
+        return registryMessage(msg::kCannotOpen);
     }
-    return {n.value + 1, {}};
+    return PatientAdded{n + 1, {}};
 }
 
-Message PatientRegistry::edit(int position, const PatientFields& fields) const {
+Result<> PatientRegistry::edit(int position, const PatientFields& fields) const {
     const DataFolderLock lock = DataFolderLock::exclusive(dataRoot_);
     if (!lock.held())
         return lock.message();
-    const PatientReadResult stored = read(position);
-    if (!stored.record)
-        return stored.message;
+    const Result<PatientRecord> stored = read(position);
+    if (!stored.ok())
+        return stored.message();
     RegistryBytes all = wholeRegistry(filePath());
     if (!all.message.isNone())
         return all.message;
     PatientRecord record = recordFromFields(fields);
-    record.id = stored.record->id;
+    record.id = stored.value().id;
     record.revision = PatientRecord::kRevisionEdited;
     const QByteArray bytes = record.encode();
     std::copy(bytes.begin(), bytes.end(), all.bytes.begin() + recordOffset(position - 1));
@@ -411,43 +408,42 @@ Message PatientRegistry::edit(int position, const PatientFields& fields) const {
 // The patient at `position` when it can be removed, with the whole registry
 // to rewrite: a registry that could not be rewritten keeps the patient's
 // files too.
-static PatientReadResult removableIn(const PatientRegistry& registry, int position,
-                                     RegistryBytes& all) {
-    const PatientReadResult stored = registry.read(position);
-    if (!stored.record)
+static Result<PatientRecord> removableIn(const PatientRegistry& registry, int position,
+                                         RegistryBytes& all) {
+    Result<PatientRecord> stored = registry.read(position);
+    if (!stored.ok())
         return stored;
     if (const Message why = writableWholeRegistry(registry.filePath()); !why.isNone())
-        return {std::nullopt, why};
+        return why;
     all = wholeRegistry(registry.filePath());
     if (!all.message.isNone())
-        return {std::nullopt, all.message};
+        return all.message;
     return stored;
 }
 
-PatientReadResult PatientRegistry::removable(int position) const {
+Result<PatientRecord> PatientRegistry::removable(int position) const {
     RegistryBytes all;
     return removableIn(*this, position, all);
 }
 
-PatientDeleteResult PatientRegistry::remove(int position, PatientIdMap* ids,
-                                            const QString& expectedId) const {
+Result<> PatientRegistry::remove(int position, PatientIdMap* ids, const QString& expectedId) const {
     const DataFolderLock lock = DataFolderLock::exclusive(dataRoot_);
     if (!lock.held())
-        return {false, lock.message()};
+        return lock.message();
     RegistryBytes all;
-    const PatientReadResult stored = removableIn(*this, position, all);
-    if (!stored.record)
-        return {false, stored.message};
+    const Result<PatientRecord> stored = removableIn(*this, position, all);
+    if (!stored.ok())
+        return stored.message();
     // The user was asked about this id, perhaps while another process moved
     // the patients: only that patient goes.
-    const QString id = stored.record->id;
+    const QString id = stored.value().id;
     if (!expectedId.isNull() && id != expectedId)
-        return {false, Message{msg::kNoPatientAtPosition, QString::number(position)}};
+        return Message{msg::kNoPatientAtPosition, QString::number(position)};
     // The patient leaves the registry first, in one rename: a kill before it
     // keeps everything; after it, the journal has the next open delete the
     // files. Later records move up one place; the last stays behind, uncounted.
     if (!StoreJournal::announceDelete(dataRoot_, id))
-        return {false, registryMessage(msg::kCannotOpen)};
+        return registryMessage(msg::kCannotOpen);
     char* const at = all.bytes.data() + recordOffset(position - 1);
     std::memmove(at, at + PatientRecord::kSize,
                  size_t(recordOffset(all.count) - recordOffset(position)));
@@ -455,37 +451,35 @@ PatientDeleteResult PatientRegistry::remove(int position, PatientIdMap* ids,
     if (!rewriteRegistry(dataRoot_, all.bytes)) {
         // The rename may have happened before a sync failed.
         StoreJournal::settleDelete(dataRoot_, id);
-        return {false, registryMessage(msg::kCannotOpen)};
+        return registryMessage(msg::kCannotOpen);
     }
     if (ids)
         ids->remove(id);
     StoreJournal::finishDelete(dataRoot_, id);
-    return {true, {}};
+    return {};
 }
 
-PatientSearchResult PatientRegistry::search(PatientSearchField field, const QString& text) const {
+Result<QVector<int>> PatientRegistry::search(PatientSearchField field, const QString& text) const {
     return search(loadAll().records, field, text);
 }
 
-PatientSearchResult PatientRegistry::search(const QVector<PatientRecord>& records,
-                                            PatientSearchField field, const QString& text) {
-    PatientSearchResult result;
+Result<QVector<int>> PatientRegistry::search(const QVector<PatientRecord>& records,
+                                             PatientSearchField field, const QString& text) {
+    QVector<int> positions;
     const QString wanted = text.trimmed();
-    if (wanted.isEmpty()) {
-        result.message = Message{kMsgSearchEmpty, {}};
-        return result;
-    }
+    if (wanted.isEmpty())
+        return Message{kMsgSearchEmpty, {}};
     const bool byId = field == PatientSearchField::Id;
     const QString lowered = wanted.toLower();
     for (int i = 0; i < records.size(); ++i) {
         const bool hit =
             byId ? records[i].id.contains(wanted) : records[i].name.toLower().contains(lowered);
         if (hit)
-            result.positions.append(i + 1);
+            positions.append(i + 1);
     }
-    if (result.positions.isEmpty())
-        result.message = Message{byId ? kMsgNoIdMatch : kMsgNoNameMatch, wanted};
-    return result;
+    if (positions.isEmpty())
+        return Message{byId ? kMsgNoIdMatch : kMsgNoNameMatch, wanted};
+    return positions;
 }
 
 } // namespace vantora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Message.h"
+#include "core/Result.h"
 #include "records/PatientIdMap.h"
 #include "records/PatientRecord.h"
 
@@ -39,28 +40,11 @@ struct PatientList {
     Message message;
 };
 
-struct PatientReadResult {
-    std::optional<PatientRecord> record;
-    Message message;
-};
-
-// Outcome of an add: the new patient's 1-based position, 0 when nothing was
-// written; `message` tells why (or, with a position, 61325 after a read-back
-// that did not give the id back).
-struct PatientAddResult {
+// A successful add: the new patient's 1-based position, and 61325 in
+// `notice` after a read-back that did not give the id back.
+struct PatientAdded {
     int position = 0;
-    Message message;
-    bool added() const { return position > 0; }
-};
-
-struct PatientDeleteResult {
-    bool deleted = false;
-    Message message; // none when the user declined
-};
-
-struct PatientSearchResult {
-    QVector<int> positions; // 1-based, in list order
-    Message message;        // 61240 empty text, 61241/61242 no match
+    Message notice;
 };
 
 enum class PatientSearchField { Id, Name };
@@ -80,14 +64,10 @@ public:
 
     // The count at offset 0: 0 for a missing or short file; a negative count is
     // a damaged registry (61218).
-    struct Count {
-        int32_t value = 0;
-        Message message;
-    };
-    Count count() const;
+    Result<int32_t> count() const;
 
     PatientList loadAll() const;
-    PatientReadResult read(int position) const;
+    Result<PatientRecord> read(int position) const;
     // 1-based position of the first patient whose id equals `id` ignoring case
     // (chart and card import), or 0.
     int findById(const QString& id) const;
@@ -95,50 +75,50 @@ public:
     // The patient manager's add: empty id 61314, empty name 61315, unusable id
     // 61900, id value already in `ids` "User ID already exist...", full 61265.
     // On success the id joins `ids`. homeShown selects the revision marker.
-    PatientAddResult add(const PatientFields& fields, PatientIdMap& ids, bool homeShown) const;
+    Result<PatientAdded> add(const PatientFields& fields, PatientIdMap& ids, bool homeShown) const;
     // The picker's quick add: trims the parts, refuses an id equal ignoring case
     // to one of `knownIds` (61317), creates the two recording files with their
     // filler (61318), then appends.
-    PatientAddResult quickAdd(const QString& id, const QString& first, const QString& second,
-                              const QStringList& knownIds) const;
+    Result<PatientAdded> quickAdd(const QString& id, const QString& first, const QString& second,
+                                  const QStringList& knownIds) const;
     // Registers a record taken from a chart file unchanged (all its fields and
     // its revision marker). Refuses an unusable id (61900) and a full registry
     // (61265). Creates no recording files and does not look for the id: the
     // caller asks findById first.
-    PatientAddResult appendRecord(const PatientRecord& record) const;
+    Result<PatientAdded> appendRecord(const PatientRecord& record) const;
 
     // Rewrites the record at `position` from the dialog's fields, keeping the
     // stored id; revision marker 10; the count is untouched. 61319 without a
     // valid position, 61218 for a count the file cannot hold. Written through
     // a scratch file renamed over the registry.
-    Message edit(int position, const PatientFields& fields) const;
+    Result<> edit(int position, const PatientFields& fields) const;
 
     // The patient at `position` if it can be removed, or why not: 61319
     // without a valid position, 61217/61218 for a registry that cannot be
     // rewritten whole. Callers ask deleteQuestion() before remove(): the
     // registry never asks the user itself.
-    PatientReadResult removable(int position) const;
+    Result<PatientRecord> removable(int position) const;
     static Message deleteQuestion(const QString& id) { return {kDeleteQuestion, id}; }
     // Removes the id's value from `ids` (when given), compacts the registry
     // through a scratch file renamed over it (the file is never shortened),
     // then deletes the patient's recording, index and note files. With
     // `expectedId` (the id the user was asked about) a different patient now
     // at `position` is refused (61902) and nothing changes.
-    PatientDeleteResult remove(int position, PatientIdMap* ids,
-                               const QString& expectedId = {}) const;
+    Result<> remove(int position, PatientIdMap* ids, const QString& expectedId = {}) const;
     static constexpr int kDeleteQuestion = 61321; // "$": the id
 
-    // Search over the registry's list.
-    PatientSearchResult search(PatientSearchField field, const QString& text) const;
+    // Search over the registry's list: the 1-based positions in list order;
+    // 61240 for an empty text, 61241/61242 when nothing matches.
+    Result<QVector<int>> search(PatientSearchField field, const QString& text) const;
     // The same over a list a page already holds.
-    static PatientSearchResult search(const QVector<PatientRecord>& records,
-                                      PatientSearchField field, const QString& text);
+    static Result<QVector<int>> search(const QVector<PatientRecord>& records,
+                                       PatientSearchField field, const QString& text);
 
     // The ids of the current list (the picker's quick-add check).
     QStringList ids() const;
 
 private:
-    PatientAddResult append(const PatientRecord& record) const;
+    Result<PatientAdded> append(const PatientRecord& record) const;
     QString dataRoot_;
 };
 

@@ -82,8 +82,8 @@ std::optional<double> RecordingNotes::oleDateKey(const SystemTime& t) {
     return days >= 0 ? double(days) + fraction : double(days) - fraction;
 }
 
-StoreResult<QString> RecordingNotes::read(const SystemTime& start) const {
-    using R = StoreResult<QString>;
+Result<QString> RecordingNotes::read(const SystemTime& start) const {
+    using R = Result<QString>;
     if (!isValidPatientId(id_))
         return R::failure({msg::kInvalidPatientId, id_});
     if (keyShared(root_, mode_, id_, start))

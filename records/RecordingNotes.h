@@ -2,8 +2,8 @@
 
 #include "core/Message.h"
 #include "core/RecordingMode.h"
+#include "core/Result.h"
 #include "records/RecordIndexEntry.h"
-#include "records/StoreResult.h"
 
 #include <QString>
 
@@ -31,7 +31,7 @@ public:
     // none, the time has no key, or two recordings of the store start in that
     // second (the note could be either's). A file that cannot be opened or
     // created: 61256.
-    StoreResult<QString> read(const SystemTime& start) const;
+    Result<QString> read(const SystemTime& start) const;
     // Overwrites the note with the same key, or adds one at the end; text
     // beyond 199 characters is cut. Failure: 61256, nothing written. Refused
     // (62680) when two recordings of the store start in that second.

@@ -22,14 +22,14 @@ RecordingPage RecordingStore::readPage(int p) const {
         return result;
     const auto n = files.dataCount();
     if (!n.ok()) {
-        result.message = n.message;
+        result.message = n.message();
         return result;
     }
-    result.pageCount = (n.value + kRecordingsPerPage - 1) / kRecordingsPerPage;
+    result.pageCount = (n.value() + kRecordingsPerPage - 1) / kRecordingsPerPage;
     if (p < 0 || p >= result.pageCount)
         return result;
     const int s = recordBytes();
-    const int end = std::min(n.value, kRecordingsPerPage * p + kRecordingsPerPage);
+    const int end = std::min(n.value(), kRecordingsPerPage * p + kRecordingsPerPage);
     for (int k = kRecordingsPerPage * p; k < end; ++k) {
         PagedRecording r;
         r.number = k + 1;

@@ -62,11 +62,11 @@ Message openForReading(BinaryFile& file, const QString& path) {
                                                    : Message{storemsg::kCannotOpen, path};
 }
 
-StoreResult<int> countOf(BinaryFile& file, int itemBytes) {
+Result<int> countOf(BinaryFile& file, int itemBytes) {
     const auto n = readBoundedCount(file, kStoreHeaderBytes, itemBytes, kStoreCapacity);
     if (!n)
-        return StoreResult<int>::failure({storemsg::kDamaged, file.path()});
-    return StoreResult<int>::success(*n);
+        return Result<int>::failure({storemsg::kDamaged, file.path()});
+    return Result<int>::success(*n);
 }
 
 // Writes record n and its entry, then raises the data count and the index
@@ -141,13 +141,13 @@ SegmentSummary summariseSegment(std::span<const AcqPacket> packets) {
     return {uint16_t(counted ? sum / counted : 0), uint16_t(mask)};
 }
 
-StoreResult<int> RecordingStore::count() const {
+Result<int> RecordingStore::count() const {
     DataFolderLock lock;
     if (Message m = startReading(root_, id_, lock); !m.isNone())
-        return StoreResult<int>::failure(m);
+        return Result<int>::failure(m);
     BinaryFile data;
     if (Message m = openForReading(data, dataPath()); !m.isNone())
-        return StoreResult<int>::failure(m);
+        return Result<int>::failure(m);
     return countOf(data, recordBytes());
 }
 
@@ -180,8 +180,8 @@ RecordingListing RecordingStore::listIndex() const {
     return listing;
 }
 
-StoreResult<QByteArray> RecordingStore::readRecordData(int k) const {
-    using R = StoreResult<QByteArray>;
+Result<QByteArray> RecordingStore::readRecordData(int k) const {
+    using R = Result<QByteArray>;
     DataFolderLock lock;
     if (Message m = startReading(root_, id_, lock); !m.isNone())
         return R::failure(m);
@@ -190,8 +190,8 @@ StoreResult<QByteArray> RecordingStore::readRecordData(int k) const {
         return R::failure(m);
     const auto n = countOf(data, recordBytes());
     if (!n.ok())
-        return R::failure(n.message);
-    if (k < 0 || k >= n.value)
+        return R::failure(n.message());
+    if (k < 0 || k >= n.value())
         return R::failure({storemsg::kNoRecordingNumber, QString::number(k + 1)});
     QByteArray bytes(recordBytes() - 2, Qt::Uninitialized);
     if (!data.readAt(kStoreHeaderBytes + qint64(k) * recordBytes() + 2, bytes.data(), bytes.size()))
@@ -199,16 +199,16 @@ StoreResult<QByteArray> RecordingStore::readRecordData(int k) const {
     return R::success(bytes);
 }
 
-StoreResult<std::vector<int32_t>> RecordingStore::readSamples(int k) const {
-    using R = StoreResult<std::vector<int32_t>>;
+Result<std::vector<int32_t>> RecordingStore::readSamples(int k) const {
+    using R = Result<std::vector<int32_t>>;
     const auto data = readRecordData(k);
     if (!data.ok())
-        return R::failure(data.message);
-    return R::success(samplesOf(mode_, data.value));
+        return R::failure(data.message());
+    return R::success(samplesOf(mode_, data.value()));
 }
 
-StoreResult<RecordIndexEntry> RecordingStore::readEntry(int k) const {
-    using R = StoreResult<RecordIndexEntry>;
+Result<RecordIndexEntry> RecordingStore::readEntry(int k) const {
+    using R = Result<RecordIndexEntry>;
     DataFolderLock lock;
     if (Message m = startReading(root_, id_, lock); !m.isNone())
         return R::failure(m);
@@ -217,8 +217,8 @@ StoreResult<RecordIndexEntry> RecordingStore::readEntry(int k) const {
         return R::failure(m);
     const auto n = countOf(index, RecordIndexEntry::kBytes);
     if (!n.ok())
-        return R::failure(n.message);
-    if (k < 0 || k >= n.value)
+        return R::failure(n.message());
+    if (k < 0 || k >= n.value())
         return R::failure({storemsg::kNoRecordingNumber, QString::number(k + 1)});
     uint8_t bytes[RecordIndexEntry::kBytes];
     if (!index.readAt(kStoreHeaderBytes + qint64(k) * RecordIndexEntry::kBytes, bytes,
@@ -240,10 +240,10 @@ SnapAppendResult RecordingStore::appendSnap(std::span<const SnapRecording> recor
         return result;
     const auto counted = files.checkedCount();
     if (!counted.ok()) {
-        result.message = counted.message;
+        result.message = counted.message();
         return result;
     }
-    int n = counted.value;
+    int n = counted.value();
     for (const SnapRecording& recording : recordings) {
         if (n >= kStoreCapacity) {
             result.message = {storemsg::kStoreFull, id_};
@@ -276,8 +276,8 @@ Message RecordingStore::appendContinuous(std::span<const AcqPacket> packets,
         return m;
     const auto n = files.checkedCount();
     if (!n.ok())
-        return n.message;
-    if (n.value >= kStoreCapacity)
+        return n.message();
+    if (n.value() >= kStoreCapacity)
         return {storemsg::kStoreFull, id_};
     const SegmentSummary summary = summariseSegment(packets);
     RecordIndexEntry entry;
@@ -285,7 +285,7 @@ Message RecordingStore::appendContinuous(std::span<const AcqPacket> packets,
     entry.kind = summary.eventMask;
     entry.heartRate = summary.averageHeartRate;
     const auto stored = packets.first(std::min<size_t>(packets.size(), kPacketsPerSegment));
-    if (!writeAppended(files, n.value, continuousRecordBytes(stored), entry))
+    if (!writeAppended(files, n.value(), continuousRecordBytes(stored), entry))
         return {storemsg::kWriteFailed, {}};
     return {};
 }

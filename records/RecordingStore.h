@@ -4,10 +4,10 @@
 #include "core/DataPaths.h"
 #include "core/DeviceRecordHeader.h"
 #include "core/Message.h"
+#include "core/Result.h"
 #include "core/SampleRange.h"
 #include "records/RecordIndexEntry.h"
 #include "records/SampleBlock.h"
-#include "records/StoreResult.h"
 
 #include <QByteArray>
 #include <QString>
@@ -101,13 +101,13 @@ public:
 
     // The number of recordings (the data file's count). Readers never create
     // files: a missing file counts 0 and lists, reads and pages as empty.
-    StoreResult<int> count() const;
+    Result<int> count() const;
     RecordingListing listIndex() const;
     // Record k (0-based) without its marker: 7515 or 30000 bytes.
-    StoreResult<QByteArray> readRecordData(int k) const;
+    Result<QByteArray> readRecordData(int k) const;
     // Record k as 7500 samples (Snap decoded).
-    StoreResult<std::vector<int32_t>> readSamples(int k) const;
-    StoreResult<RecordIndexEntry> readEntry(int k) const;
+    Result<std::vector<int32_t>> readSamples(int k) const;
+    Result<RecordIndexEntry> readEntry(int k) const;
     RecordingPage readPage(int page) const;
 
     // Snap store only. Appends in order; stops at capacity (61286 with the id)

@@ -114,7 +114,7 @@ Message RecordsPageModel::listRecordings() {
         return {};
     const RecordingStore store(root_, mode_, patient->id);
     RecordingListing listing = store.listIndex();
-    const int held = store.count().value;
+    const int held = store.count().value();
     if (int(listing.recordings.size()) > held)
         listing.recordings.resize(size_t(std::max(held, 0)));
     recordings_ = std::move(listing.recordings);
@@ -130,21 +130,21 @@ Message RecordsPageModel::selectRecording(int row) {
     recording_ = row;
     const RecordIndexEntry& entry = recordings_[size_t(row)].entry;
     infoLine_ = recordingDescription(mode_, entry);
-    const StoreResult<QString> note =
+    const Result<QString> note =
         RecordingNotes(root_, mode_, selectedPatient()->id).read(entry.time);
-    note_ = note.value;
+    note_ = note.value();
     const Message shown = showRecording();
-    return note.message.isNone() ? shown : note.message;
+    return note.ok() ? shown : note.message();
 }
 
 Message RecordsPageModel::showRecording() {
     preview_.clear();
     if (recording_ < 0)
         return {};
-    StoreResult<std::vector<int32_t>> samples =
+    Result<std::vector<int32_t>> samples =
         RecordingStore(root_, mode_, selectedPatient()->id).readSamples(recording_);
-    preview_ = std::move(samples.value);
-    return samples.message;
+    preview_ = std::move(samples).value();
+    return samples.message();
 }
 
 Message RecordsPageModel::setGain(int gain) {

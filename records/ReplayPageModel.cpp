@@ -108,16 +108,16 @@ QString ReplayPageModel::descriptionText() const {
     return t ? recordingDescription(mode_, t->entry) : QStringLiteral("...");
 }
 
-StoreResult<QStringList> ReplayPageModel::noteLines() const {
+Result<QStringList> ReplayPageModel::noteLines() const {
     const ReplayThumbnail* t = selectedThumbnail();
     if (t == nullptr)
         return {};
     const auto note = RecordingNotes(root_, mode_, id_).read(t->entry.time);
-    StoreResult<QStringList> out;
-    out.message = note.message;
-    if (!note.value.isEmpty())
-        out.value = note.value.split(u'\n');
-    return out;
+    if (!note.ok())
+        return note.message();
+    if (note.value().isEmpty())
+        return QStringList{};
+    return note.value().split(u'\n');
 }
 
 QStringList ReplayPageModel::gainItems() {

@@ -68,7 +68,7 @@ public:
     QString heartRateText() const;
     QString descriptionText() const;
     // The note's lines (first shown red, the rest blue); 61256 on failure.
-    StoreResult<QStringList> noteLines() const;
+    Result<QStringList> noteLines() const;
 
     int gain() const { return gain_; }
     void setGain(int gain) { gain_ = gain == 2 ? 2 : 1; }

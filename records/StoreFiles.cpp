@@ -43,27 +43,27 @@ std::optional<int> readBoundedCount(BinaryFile& file, qint64 headerBytes, int it
     return *n;
 }
 
-StoreResult<int> StoreFiles::boundedCount(BinaryFile& file, int itemBytes, int atLeast) {
+Result<int> StoreFiles::boundedCount(BinaryFile& file, int itemBytes, int atLeast) {
     const auto n = readBoundedCount(file, kStoreHeaderBytes, itemBytes, kStoreCapacity);
     const bool holdsEnough = kStoreHeaderBytes + qint64(atLeast) * itemBytes <= file.size();
     if (!n || (atLeast > 0 && !holdsEnough))
-        return StoreResult<int>::failure({storemsg::kDamaged, file.path()});
-    return StoreResult<int>::success(*n);
+        return Result<int>::failure({storemsg::kDamaged, file.path()});
+    return Result<int>::success(*n);
 }
 
-StoreResult<int> StoreFiles::dataCount() {
+Result<int> StoreFiles::dataCount() {
     return boundedCount(data, recordBytes, 0);
 }
 
-StoreResult<int> StoreFiles::indexCount(int atLeast) {
+Result<int> StoreFiles::indexCount(int atLeast) {
     return boundedCount(index, RecordIndexEntry::kBytes, atLeast);
 }
 
-StoreResult<int> StoreFiles::checkedCount() {
+Result<int> StoreFiles::checkedCount() {
     auto n = dataCount();
     if (!n.ok())
         return n;
-    const auto entries = indexCount(n.value);
+    const auto entries = indexCount(n.value());
     if (!entries.ok())
         return entries;
     return n;

@@ -2,9 +2,9 @@
 
 #include "core/Message.h"
 #include "core/RecordingMode.h"
+#include "core/Result.h"
 #include "records/BinaryFile.h"
 #include "records/DataFolderLock.h"
-#include "records/StoreResult.h"
 
 #include <QString>
 
@@ -26,19 +26,19 @@ public:
     // The data file's count, checked: a missing or short file counts 0; a
     // negative count, one above capacity or one the file cannot hold is a
     // damaged store (61218 with the data file's path).
-    StoreResult<int> dataCount();
+    Result<int> dataCount();
     // The same for the index file, which must also hold at least `atLeast`
     // entries (those the data file counts).
-    StoreResult<int> indexCount(int atLeast);
+    Result<int> indexCount(int atLeast);
     // dataCount() and indexCount(), both usable for an append or a rewrite.
-    StoreResult<int> checkedCount();
+    Result<int> checkedCount();
 
     BinaryFile data;
     BinaryFile index;
     const int recordBytes;
 
 private:
-    StoreResult<int> boundedCount(BinaryFile& file, int itemBytes, int atLeast);
+    Result<int> boundedCount(BinaryFile& file, int itemBytes, int atLeast);
     QString root_;
     QString id_;
     QString dataPath_;

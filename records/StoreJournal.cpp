@@ -36,7 +36,7 @@ bool registerUnlessListed(const QString& root, const QByteArray& record) {
     g_recovering = true;
     const PatientRecord patient = PatientRecord::decode(record);
     const PatientRegistry registry(root);
-    const bool listed = registry.findById(patient.id) > 0 || registry.appendRecord(patient).added();
+    const bool listed = registry.findById(patient.id) > 0 || registry.appendRecord(patient).ok();
     if (outer)
         g_recovering = false;
     return listed;

@@ -58,10 +58,10 @@ Message StoreRewrite::begin(Start start, int skip, bool equalCounts) {
             return m;
         const auto n = store_.checkedCount();
         if (!n.ok())
-            return n.message;
-        if (equalCounts && store_.indexCount(0).value != n.value)
+            return n.message();
+        if (equalCounts && store_.indexCount(0).value() != n.value())
             return {storemsg::kDamaged, dataPath_};
-        original_ = n.value;
+        original_ = n.value();
         if (skip >= original_)
             return {storemsg::kNoRecordingNumber, QString::number(skip + 1)};
     }

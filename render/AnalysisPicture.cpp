@@ -37,6 +37,19 @@ void textAt(QPainter& p, int x, int y, const QString& text) {
     p.drawText(QPoint(x, y + p.fontMetrics().ascent()), text);
 }
 
+// Draws text at (x, y) in the painter's font, made smaller when needed so
+// that it ends before `right`: a long name or time stays inside its box.
+void fittedTextAt(QPainter& p, int x, int y, int right, const QString& text) {
+    p.save();
+    QFont font = p.font();
+    while (font.pixelSize() > kMinFontPixels &&
+           QFontMetrics(font).horizontalAdvance(text) > right - x)
+        font.setPixelSize(font.pixelSize() - 1);
+    p.setFont(font);
+    textAt(p, x, y, text);
+    p.restore();
+}
+
 // A box from (left, t + 5) to (right, bottom), the right and bottom edges
 // outside it, filled white.
 void drawBoxFrame(QPainter& p, int left, int right, int t, int bottom) {
@@ -53,7 +66,7 @@ void drawBoxTitle(QPainter& p, int left, int t, int title) {
     p.drawLine(left + 3, 2 * t + 5, left + p.fontMetrics().horizontalAdvance(text) + 30, 2 * t + 5);
 }
 
-void drawRecordingBox(QPainter& p, const AnalysisPictureContent& c, int t) {
+void drawRecordingBox(QPainter& p, const AnalysisPictureContent& c, int q, int t) {
     drawBoxTitle(p, kBoxLeft, t, kRecordingTitle);
     const QString time = Langpack::text(kTimeLabel);
     const QString rate = Langpack::text(kRateLabel);
@@ -61,11 +74,13 @@ void drawRecordingBox(QPainter& p, const AnalysisPictureContent& c, int t) {
     textAt(p, 18, 3 * t + 15, rate);
     const QFontMetrics fm = p.fontMetrics();
     const int x = 18 + std::max(fm.horizontalAdvance(time), fm.horizontalAdvance(rate)) + 28;
-    textAt(p, x, 2 * t + 10, QStringLiteral(":  ") + c.recordingTime);
-    textAt(p, x, 3 * t + 15, QStringLiteral(":  ") + c.secondField);
+    const int right = q + 10 - kTextInset;
+    fittedTextAt(p, x, 2 * t + 10, right, QStringLiteral(":  ") + c.recordingTime);
+    fittedTextAt(p, x, 3 * t + 15, right, QStringLiteral(":  ") + c.secondField);
 }
 
-void drawResultsBox(QPainter& p, const AnalysisPictureContent& c, int q, int t) {
+// The six results; returns the right end of the widest unit.
+int drawResultsBox(QPainter& p, const AnalysisPictureContent& c, int q, int t) {
     drawBoxTitle(p, q + 15, t, kResultsTitle);
     const QFontMetrics fm = p.fontMetrics();
     int widest = 0;
@@ -74,13 +89,17 @@ void drawResultsBox(QPainter& p, const AnalysisPictureContent& c, int q, int t) 
     const int labelX = q + 18;
     const int columnX = labelX + widest + 16;
     const int columnWidth = fm.horizontalAdvance(QStringLiteral("666666"));
+    int unitsRight = 0;
     for (size_t k = 0; k < kResultLabels.size(); ++k) {
         const int y = t + 5 + int(k + 1) * t;
         textAt(p, labelX, y, Langpack::text(kResultLabels[k]));
         textAt(p, labelX + widest + 13, y, QStringLiteral(":"));
         p.drawText(QRect(columnX, y, columnWidth, t), Qt::AlignRight | Qt::AlignTop, c.results[k]);
-        textAt(p, columnX + columnWidth + 10, y, QLatin1String(kUnits[k]));
+        const QString unit = QLatin1String(kUnits[k]);
+        textAt(p, columnX + columnWidth + 10, y, unit);
+        unitsRight = std::max(unitsRight, columnX + columnWidth + 10 + fm.horizontalAdvance(unit));
     }
+    return unitsRight;
 }
 
 void drawDiagnosisBox(QPainter& p, const AnalysisPictureContent& c, int q, int t, int h) {
@@ -90,45 +109,58 @@ void drawDiagnosisBox(QPainter& p, const AnalysisPictureContent& c, int q, int t
                Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, c.diagnosis);
 }
 
+// The averaged beat in box 2 right of the units, at 0.7 or smaller so that
+// it stays inside the box and off the results, its shape kept.
+void drawBeat(QPainter& p, const QImage& panel, QRect room) {
+    if (panel.isNull() || room.width() <= 0 || room.height() <= 0)
+        return;
+    const QImage beat = panel.copy(0, 0, panel.width() - kBeatCutRight, panel.height());
+    const double scale = std::min(
+        {kBeatScale, double(room.width()) / beat.width(), double(room.height()) / beat.height()});
+    const QSize size(int(beat.width() * scale), int(beat.height() * scale));
+    const QPoint at(room.left() + (room.width() - size.width()) / 2, room.top());
+    p.drawImage(at, beat.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+}
+
 } // namespace
 
 QImage composeAnalysisPicture(const AnalysisPictureContent& c) {
     if (c.rows.empty() || c.rows.front().isNull())
         return {};
+    const QSize row = c.rows.front().size();
+    QImage picture(row.width(), row.height() * int(c.rows.size() + 1), QImage::Format_RGB32);
+    picture.fill(QColor::fromRgb(kBackground));
+    QPainter p(&picture);
+    paintAnalysisPicture(p, c);
+    return picture;
+}
+
+void paintAnalysisPicture(QPainter& p, const AnalysisPictureContent& c) {
+    if (c.rows.empty())
+        return;
     const int w = c.rows.front().width();
     const int h = c.rows.front().height();
     const int q = boxWidth(w);
-    QImage picture(w, h * int(c.rows.size() + 1), QImage::Format_RGB32);
-    picture.fill(QColor::fromRgb(kBackground));
-
-    QPainter p(&picture);
     QFont font = c.font;
     font.setPixelSize(kFontPixels);
     p.setFont(font);
     const QString name = Langpack::text(kNameLabel) + u':' + c.patientText;
     const int t = p.fontMetrics().boundingRect(name).height();
     p.setPen(Qt::white);
-    textAt(p, kBoxLeft, 3, name);
-    textAt(p, q + 15, 3, Langpack::text(kIdLabel) + u':' + c.patientId);
+    fittedTextAt(p, kBoxLeft, 3, q + 15 - kTextInset, name);
+    fittedTextAt(p, q + 15, 3, w - kTextInset, Langpack::text(kIdLabel) + u':' + c.patientId);
 
     drawBoxFrame(p, kBoxLeft, q + 10, t, h - 5);
     drawBoxFrame(p, q + 15, 2 * q + 10, t, h - 5);
     drawBoxFrame(p, 2 * q + 15, 3 * q + 10, t, h - 5);
-    // The beat spans box 2's values and box 3's left part at the page's row
-    // size: it goes under the texts so that they stay readable.
-    if (!c.beatPicture.isNull()) {
-        const QImage beat =
-            c.beatPicture.copy(0, 0, c.beatPicture.width() - kBeatCutRight, c.beatPicture.height());
-        p.drawImage(QPoint(q + kBeatLeft, t + kBeatTop),
-                    beat.scaled(int(beat.width() * kBeatScale), int(beat.height() * kBeatScale),
-                                Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    }
-    drawRecordingBox(p, c, t);
-    drawResultsBox(p, c, q, t);
+    drawRecordingBox(p, c, q, t);
+    const int unitsRight = drawResultsBox(p, c, q, t);
+    drawBeat(p, c.beatPicture,
+             QRect(QPoint(unitsRight + kTextInset, t + kBeatTop),
+                   QPoint(2 * q + 10 - 1 - kTextInset, h - 5 - 1 - kTextInset)));
     drawDiagnosisBox(p, c, q, t, h);
     for (size_t r = 0; r < c.rows.size(); ++r)
         p.drawImage(0, h * int(r + 1), c.rows[r]);
-    return picture;
 }
 
 void addModelPictures(const AnalysisPageModel& model, AnalysisPictureContent& content) {

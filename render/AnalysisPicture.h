@@ -8,6 +8,8 @@
 
 #include <vector>
 
+class QPainter;
+
 namespace vantora {
 
 class AnalysisPageModel;
@@ -35,8 +37,9 @@ constexpr int kFontPixels = 12;
 constexpr int kBoxLeft = 15;
 constexpr int kBeatCutRight = 15; // the panel's rightmost columns are left out
 constexpr double kBeatScale = 0.7;
-constexpr int kBeatLeft = 135; // from q
-constexpr int kBeatTop = 8;    // from t
+constexpr int kBeatTop = 8;       // from t
+constexpr int kTextInset = 3;     // the least room between a text and a box's edge
+constexpr int kMinFontPixels = 7; // a long name or time shrinks no further
 inline int boxWidth(int rowWidth) {
     return (rowWidth - 15) / 3;
 }
@@ -44,9 +47,13 @@ inline int boxWidth(int rowWidth) {
 
 // RenderAnalysisPicture's composition: W x H(n + 1) filled with the page
 // colour, the header band with the name, id and the three boxes (recording,
-// results, diagnosis), the averaged beat at 0.7 and the rows below. A null
+// results, diagnosis), the averaged beat at 0.7 or smaller in the results
+// box right of the units, and the rows below. A null
 // image when there is no row.
 QImage composeAnalysisPicture(const AnalysisPictureContent& content);
+// Draws that composition on the painter's device (W x H(n + 1), already
+// filled), so that other devices can record where everything lands.
+void paintAnalysisPicture(QPainter& painter, const AnalysisPictureContent& content);
 
 // The rows and the averaged beat of `model` as the page draws them.
 void addModelPictures(const AnalysisPageModel& model, AnalysisPictureContent& content);

@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+
 namespace vantora {
 
 namespace {
@@ -139,10 +141,30 @@ void PaperStrip::Draw(const ReportSurface& surface) const {
 
 PaperAveragedBeat::PaperAveragedBeat(const QFont* labelFont, LayoutRect rect, AveragedBeat beat,
                                      std::array<int32_t, 4> bounds)
-    : ReportElement(labelFont, kPaper, rect), beat(beat), bounds(bounds), legendFont(*labelFont) {
+    : ReportElement(labelFont, kPaper, rect), beat(beat), bounds(bounds), legendFont(*labelFont),
+      gainFont(*labelFont) {
     legendFont.setPixelSize(50);
     legendFont.setStretch(130); // 30 units wide at 50 high
     legendFont.setWeight(QFont::Bold);
+    // The gain label runs down from the bracket's top (240 units below the
+    // grid's top) and must end above the grid's bottom, inside the box.
+    const int room = kSize - 240 - 20;
+    for (double scale = 1.0; scale > 0.5 && textWidth(gainFont, kGainLabel) > room; scale -= 0.02)
+        gainFont = scaledFont(*labelFont, scale);
+}
+
+int PaperAveragedBeat::legendLeft() const {
+    // The widest text ends 20 units before the sample lines.
+    int widest = 0;
+    for (const int id : kLegendTexts)
+        widest = std::max(widest, textWidth(legendFont, Langpack::text(id)));
+    return rect.left - widest - 100 - 20;
+}
+
+int PaperAveragedBeat::annotationLeft() const {
+    const int legend = legendLeft();
+    const int gain = rect.left - 50 - textHeight(gainFont);
+    return std::min({legend, gain, rect.left - 100});
 }
 
 std::vector<PaperPoint> PaperAveragedBeat::tracePoints() const {
@@ -171,7 +193,7 @@ void PaperAveragedBeat::drawGrid(QPainter& p, bool preview) const {
         if (y == rect.top + 240) {
             drawBracket(p, rect.left, rect.left - 30, y, y + 240);
             p.setPen(Qt::black);
-            drawSideText(p, *font, rect.left - 50, y, kGainLabel);
+            drawSideText(p, gainFont, rect.left - 50, y, kGainLabel);
         }
     }
 }
@@ -196,7 +218,7 @@ void PaperAveragedBeat::drawMarks(QPainter& p) const {
 
 void PaperAveragedBeat::drawLegend(QPainter& p) const {
     const int h = textHeight(legendFont);
-    const int x = rect.left - textWidth(legendFont, Langpack::text(kLegendTexts[1])) - 100;
+    const int x = legendLeft();
     const QPen pens[3] = {QPen(Qt::black, 1, Qt::DotLine), blackPen(2), blackPen(5)};
     for (int k = 0; k < 3; ++k) {
         const int top = rect.top + k * (h + 20);

@@ -58,15 +58,19 @@ public:
                       std::array<int32_t, 4> bounds);
     std::vector<PaperPoint> tracePoints() const;
     void Draw(const ReportSurface& surface) const override;
+    // The left end of what is drawn left of the grid (legend, gain label).
+    int annotationLeft() const;
 
     AveragedBeat beat;
     std::array<int32_t, 4> bounds;
     QFont legendFont;
+    QFont gainFont; // the label font, smaller if the gain label would pass the grid's bottom
 
 private:
     void drawGrid(QPainter& p, bool preview) const;
     void drawMarks(QPainter& p) const;
     void drawLegend(QPainter& p) const;
+    int legendLeft() const;
 };
 
 } // namespace vantora

@@ -21,7 +21,14 @@ constexpr int kHeartRate = 61235, kFindings = 61236, kHistory = 61230, kDiagnosi
 constexpr int kLead = 61237, kSpeed = 61238, kRecordingBox = 61353;
 constexpr int kSt = 61348, kPr = 61350, kQrs = 61349, kQt = 61351, kQtc = 61352;
 constexpr int kFirstEvent = 61289, kFirstType = 61203;
+constexpr int kHeight = 61224, kWeight = 61226; // each followed by its unit's text
 } // namespace txt
+
+constexpr int kTitleGap = 12;   // 0.5 mm between the title and the header rule
+constexpr int kBoxPadding = 30; // texts keep this far from a box's right edge
+// Texts of the boxes shrink to fit, to no less than these shares of their size.
+constexpr double kLeastTableScale = 0.7;
+constexpr double kLeastDiagnosisScale = 0.6;
 
 QString label(int id) {
     return Langpack::text(id) + QStringLiteral(":  ");
@@ -34,8 +41,9 @@ void addTitle(ReportPage& page) {
     const QString title = Langpack::text(id);
     const int w = textWidth(page.titleFont, title);
     const int x = page.left + (page.right - page.left - w) / 2;
+    const int bottom = page.top - kTitleGap; // descenders clear of the header rule
     page.elements.push_back(std::make_unique<TextRow>(
-        &page.titleFont, LayoutRect{x, page.top - textHeight(page.titleFont), x + w, page.top},
+        &page.titleFont, LayoutRect{x, bottom - textHeight(page.titleFont), x + w, bottom},
         QStringList{title}));
 }
 
@@ -83,6 +91,72 @@ std::unique_ptr<TitledBox> box(const ReportPage& page, int left, int right, int 
                                        Langpack::text(title));
 }
 
+// The vertical extent the three boxes share, and where their contents start.
+struct BoxBand {
+    int top, bottom, inner;
+};
+
+void addRecordingBox(ReportPage& page, const BoxBand& band, const RecordIndexEntry& header) {
+    const int w = (page.right - page.left) / 4;
+    auto box1 = box(page, page.left, page.left + w - 20, band.top, band.bottom, txt::kRecordingBox);
+    const QDateTime time(QDate(header.time.year, header.time.month, header.time.day),
+                         QTime(header.time.hour, header.time.minute, header.time.second));
+    auto times = std::make_unique<ValueTable>(
+        &page.bodyFont,
+        LayoutRect{box1->rect.left + 30, band.inner, box1->rect.right - kBoxPadding, band.bottom},
+        std::vector<ValueTable::Row>{
+            {Langpack::text(txt::kTime), time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), {}},
+            {Langpack::text(txt::kHeartRate), storedHeartRateText(header.heartRate), {}}},
+        &page.boldFont);
+    times->fitWidth(kLeastTableScale);
+    box1->children.push_back(std::move(times));
+    page.elements.push_back(std::move(box1));
+}
+
+void addResultsBox(ReportPage& page, const BoxBand& band, const AnalysisReportInput& in) {
+    const int w = (page.right - page.left) / 4;
+    const int U = page.left + 3 * w - 320;
+    auto box2 = box(page, page.left + w, U, band.top, band.bottom, txt::kAnalysisTitle);
+    const auto& pb = in.parameters;
+    const int beatTop = (band.top + band.bottom) / 2 - PaperAveragedBeat::kSize / 2;
+    auto beat = std::make_unique<PaperAveragedBeat>(
+        &page.sideFont, LayoutRect{U - 660, beatTop, U - 60, beatTop + PaperAveragedBeat::kSize},
+        in.beat, std::array<int32_t, 4>{pb[kSlotPB], pb[kSlotQB], pb[kSlotSE], pb[kSlotTE]});
+    // The results end before the beat's legend and gain label.
+    auto results = std::make_unique<ValueTable>(
+        &page.bodyFont,
+        LayoutRect{box2->rect.left + 30, band.inner, beat->annotationLeft() - kBoxPadding,
+                   band.bottom},
+        std::vector<ValueTable::Row>{
+            {Langpack::text(txt::kHeartRate), number(pb[kSlotHeartRate]), QStringLiteral("bpm")},
+            {Langpack::text(txt::kSt), QString::asprintf("%.2f", stMillimetres(pb)),
+             QStringLiteral("mm")},
+            {Langpack::text(txt::kPr), number(pb[kSlotPR]), QStringLiteral("ms")},
+            {Langpack::text(txt::kQrs), number(pb[kSlotQRS]), QStringLiteral("ms")},
+            {Langpack::text(txt::kQt), number(pb[kSlotQT]), QStringLiteral("ms")},
+            {Langpack::text(txt::kQtc), number(pb[kSlotQTc]), QStringLiteral("ms")}},
+        &page.boldFont);
+    results->fitWidth(kLeastTableScale);
+    box2->children.push_back(std::move(results));
+    box2->children.push_back(std::move(beat));
+    page.elements.push_back(std::move(box2));
+}
+
+// The diagnosis, bold and word-wrapped, smaller when it would pass the box.
+void addDiagnosisBox(ReportPage& page, const BoxBand& band, const QString& text) {
+    const int w = (page.right - page.left) / 4;
+    auto box3 =
+        box(page, page.left + 3 * w - 300, page.right, band.top, band.bottom, txt::kDiagnosis);
+    auto diagnosis = std::make_unique<TextRow>(&page.bodyFont,
+                                               LayoutRect{box3->rect.left + 30, band.inner,
+                                                          box3->rect.right - kBoxPadding,
+                                                          band.bottom - kBoxPadding},
+                                               QStringList{QString(), text}, &page.boldFont, true);
+    diagnosis->fitWrappedHeight(kLeastDiagnosisScale);
+    box3->children.push_back(std::move(diagnosis));
+    page.elements.push_back(std::move(box3));
+}
+
 } // namespace
 
 QString kindFieldText(int pageKind, uint16_t kindField) {
@@ -100,7 +174,6 @@ QString kindFieldText(int pageKind, uint16_t kindField) {
 void BuildAnalysisReport(ReportPage& page, const AnalysisReportInput& in) {
     page.elements.clear();
     page.kind = ReportPage::kAnalysis;
-    const int w = (page.right - page.left) / 4;
     addTitle(page);
     PaperStrip& strip = addStrip(page, in.start, in.end);
 
@@ -112,48 +185,12 @@ void BuildAnalysisReport(ReportPage& page, const AnalysisReportInput& in) {
     page.elements.push_back(std::move(block));
 
     const int h = textHeight(page.bodyFont);
-    const int boxBottom = std::max(strip.rect.top - 50, y0 + 5 * h + 200);
-    const int inner = y0 + h + 50;
-    const QFont* bold = &page.boldFont;
+    const BoxBand band{y0, std::max(strip.rect.top - 50, y0 + 5 * h + 200), y0 + h + 50};
+    addRecordingBox(page, band, in.header);
+    addResultsBox(page, band, in);
+    addDiagnosisBox(page, band, in.diagnosis);
 
-    auto box1 = box(page, page.left, page.left + w - 20, y0, boxBottom, txt::kRecordingBox);
-    const QDateTime time(QDate(in.header.time.year, in.header.time.month, in.header.time.day),
-                         QTime(in.header.time.hour, in.header.time.minute, in.header.time.second));
-    box1->children.push_back(std::make_unique<ValueTable>(
-        &page.bodyFont, LayoutRect{box1->rect.left + 30, inner, box1->rect.right, boxBottom},
-        std::vector<ValueTable::Row>{
-            {Langpack::text(txt::kTime), time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), {}},
-            {Langpack::text(txt::kHeartRate), storedHeartRateText(in.header.heartRate), {}}},
-        bold));
-    page.elements.push_back(std::move(box1));
-
-    const int U = page.left + 3 * w - 320;
-    auto box2 = box(page, page.left + w, U, y0, boxBottom, txt::kAnalysisTitle);
-    const auto& pb = in.parameters;
-    box2->children.push_back(std::make_unique<ValueTable>(
-        &page.bodyFont, LayoutRect{box2->rect.left + 30, inner, U - 660, boxBottom},
-        std::vector<ValueTable::Row>{
-            {Langpack::text(txt::kHeartRate), number(pb[kSlotHeartRate]), QStringLiteral("bpm")},
-            {Langpack::text(txt::kSt), QString::asprintf("%.2f", stMillimetres(pb)),
-             QStringLiteral("mm")},
-            {Langpack::text(txt::kPr), number(pb[kSlotPR]), QStringLiteral("ms")},
-            {Langpack::text(txt::kQrs), number(pb[kSlotQRS]), QStringLiteral("ms")},
-            {Langpack::text(txt::kQt), number(pb[kSlotQT]), QStringLiteral("ms")},
-            {Langpack::text(txt::kQtc), number(pb[kSlotQTc]), QStringLiteral("ms")}},
-        bold));
-    const int beatTop = (y0 + boxBottom) / 2 - PaperAveragedBeat::kSize / 2;
-    box2->children.push_back(std::make_unique<PaperAveragedBeat>(
-        &page.sideFont, LayoutRect{U - 660, beatTop, U - 60, beatTop + PaperAveragedBeat::kSize},
-        in.beat, std::array<int32_t, 4>{pb[kSlotPB], pb[kSlotQB], pb[kSlotSE], pb[kSlotTE]}));
-    page.elements.push_back(std::move(box2));
-
-    auto box3 = box(page, page.left + 3 * w - 300, page.right, y0, boxBottom, txt::kDiagnosis);
-    box3->children.push_back(std::make_unique<TextRow>(
-        &page.bodyFont, LayoutRect{box3->rect.left + 30, inner, box3->rect.right, boxBottom},
-        QStringList{QString(), in.diagnosis}, bold, true));
-    page.elements.push_back(std::move(box3));
-
-    moveStripTop(strip, boxBottom + 50);
+    moveStripTop(strip, band.bottom + 50);
     const int footer = strip.rect.bottom + 60;
     addLead(page, footer);
     page.elements.push_back(rightAligned(page.bodyFont, page.right, footer, speedLabel()));
@@ -173,8 +210,8 @@ void BuildRecordReport(ReportPage& page, const PatientRecord& patient, int recor
         {61221, patient.name},
         {61222, patient.sex},
         {61223, patient.date},
-        {61224, patient.height},
-        {61226, patient.weight},
+        {txt::kHeight, patient.height},
+        {txt::kWeight, patient.weight},
         {61228, patient.telephone},
         {61229, patient.address},
         {txt::kPatientId, patient.id},
@@ -186,19 +223,21 @@ void BuildRecordReport(ReportPage& page, const PatientRecord& patient, int recor
     };
     for (const auto& [id, value] : fields) {
         QStringList pieces{label(id), value + gap};
-        if (id == 61224 || id == 61226)
-            pieces << Langpack::text(id + 1); // the unit
+        if ((id == txt::kHeight || id == txt::kWeight) && !value.isEmpty())
+            pieces << Langpack::text(id + 1); // the unit, never alone
         block->addField(pieces);
     }
     block->addWrappedRow(label(txt::kDiagnosis), diagnosis + gap);
-    if (block->rect.bottom > strip.rect.top)
-        moveStripTop(strip, block->rect.bottom);
+    // The speed label ends at the strip's top, on a line of its own under
+    // the block: a block that reaches it pushes the strip down.
+    const int speedHeight = textHeight(page.bodyFont);
+    if (block->rect.bottom + speedHeight > strip.rect.top)
+        moveStripTop(strip, block->rect.bottom + speedHeight);
     page.elements.push_back(std::move(block));
 
     addLead(page, strip.rect.bottom + 60);
-    // Here the speed label ends at the strip's top.
-    page.elements.push_back(rightAligned(page.bodyFont, page.right,
-                                         strip.rect.top - textHeight(page.bodyFont), speedLabel()));
+    page.elements.push_back(
+        rightAligned(page.bodyFont, page.right, strip.rect.top - speedHeight, speedLabel()));
 }
 
 } // namespace vantora

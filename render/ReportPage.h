@@ -36,6 +36,8 @@ int textWidth(const QFont& font, const QString& text);
 int textHeight(const QFont& font);
 // Height of text word-wrapped into `width` units.
 int wrappedTextHeight(const QFont& font, const QString& text, int width);
+// `font` at `scale` times its pixel size: texts shrink to fit their box.
+QFont scaledFont(const QFont& font, double scale);
 
 // Where a report is drawn: the preview's screen surface takes the lighter
 // paper colours.
@@ -66,12 +68,18 @@ public:
         : ReportElement(font, kTextRow, rect), pieces(std::move(pieces)), bold(bold), wrap(wrap) {}
     void Draw(const ReportSurface& surface) const override;
 
+    // Shrinks the wrapped pieces until they end above the row's bottom, to
+    // no less than `least` of their size; beyond that they run on below.
+    void fitWrappedHeight(double least);
+    int wrappedBottom() const;
+
     QStringList pieces;
     const QFont* bold;
     bool wrap;
+    double wrapScale = 1.0; // of the wrapped pieces' font
 
 private:
-    const QFont& pieceFont(int k) const { return k == 1 && bold ? *bold : *font; }
+    QFont pieceFont(int k) const;
 };
 
 // Fields flowing in quarter columns; the block's bottom follows its last row.
@@ -126,9 +134,20 @@ public:
         : ReportElement(font, kTextRow, rect), rows(std::move(rows)), bold(bold) {}
     Cells layout() const;
     void Draw(const ReportSurface& surface) const override;
+    // Whether no two cells overlap and every cell lies within left..right.
+    bool fits() const;
+    // Shrinks the texts until the table fits, to no less than `least` of
+    // their size: a long time or a narrow box keeps every text inside.
+    void fitWidth(double least);
 
     std::vector<Row> rows;
     const QFont* bold;
+    double scale = 1.0; // of both fonts
+
+private:
+    QFont labelFont() const { return scaledFont(*font, scale); }
+    QFont valueFont() const { return scaledFont(*bold, scale); }
+    LayoutRect cellRect(const Cell& cell, const QFont& f) const;
 };
 
 // One report sheet: the frame, the fonts and the positioned elements.

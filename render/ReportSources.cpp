@@ -14,12 +14,12 @@ RecordReportSet ReadRecordReports(const QString& dataRoot, RecordingMode mode, i
     RecordReportSet set;
     set.kind =
         mode == RecordingMode::Continuous ? ReportPage::kContinuousRecord : ReportPage::kSnapRecord;
-    const PatientReadResult read = PatientRegistry(dataRoot).read(position);
-    if (!read.record) {
-        set.message = read.message;
+    const Result<PatientRecord> read = PatientRegistry(dataRoot).read(position);
+    if (!read.ok()) {
+        set.message = read.message();
         return set;
     }
-    set.patient = *read.record;
+    set.patient = read.value();
     const RecordingStore store(dataRoot, mode, set.patient.id);
     const RecordingNotes notes(dataRoot, mode, set.patient.id);
     for (const int k : indices) {
@@ -27,13 +27,13 @@ RecordReportSet ReadRecordReports(const QString& dataRoot, RecordingMode mode, i
         auto samples = store.readSamples(k);
         auto entry = store.readEntry(k);
         if (!samples.ok() || !entry.ok()) {
-            set.message = samples.ok() ? entry.message : samples.message;
+            set.message = samples.ok() ? entry.message() : samples.message();
             return set;
         }
-        item.samples = std::move(samples.value);
-        item.entry = entry.value;
+        item.samples = std::move(samples).value();
+        item.entry = entry.value();
         item.number = k + 1;
-        item.diagnosis = notes.read(entry.value.time).value; // no note: no diagnosis
+        item.diagnosis = notes.read(entry.value().time).value(); // no note: no diagnosis
         set.items.push_back(std::move(item));
     }
     return set;

@@ -112,13 +112,11 @@ TEST_F(StartUpTest, ChartMarkersSelectTheMode) {
 
 TEST_F(StartUpTest, ClassifyRecordFileSetsTheSharedStateOnlyOnSuccess) {
     AppState state;
-    Message refusal;
-    EXPECT_FALSE(
-        DataFolder::ClassifyRecordFile(file(QStringLiteral("none.cEcg")), state, &refusal));
-    EXPECT_EQ(refusal.id, 61218);
+    EXPECT_EQ(DataFolder::ClassifyRecordFile(file(QStringLiteral("none.cEcg")), state).message().id,
+              61218);
     EXPECT_EQ(state.recordingMode, RecordingMode::None);
     EXPECT_FALSE(state.pendingFile);
-    EXPECT_TRUE(DataFolder::ClassifyRecordFile(QStringLiteral("/c/ECGDATA.DAT"), state, &refusal));
+    EXPECT_TRUE(DataFolder::ClassifyRecordFile(QStringLiteral("/c/ECGDATA.DAT"), state).ok());
     EXPECT_EQ(state.recordingMode, RecordingMode::Snap);
     EXPECT_TRUE(state.pendingFile);
     EXPECT_EQ(state.pendingPath, QStringLiteral("/c/ECGDATA.DAT"));

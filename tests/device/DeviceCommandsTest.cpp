@@ -69,7 +69,7 @@ protected:
     void SetUp() override {
         const auto added =
             PatientRegistry(root_.path()).quickAdd(QStringLiteral("R7"), "Ada", "Ray", {});
-        ASSERT_TRUE(added.added());
+        ASSERT_TRUE(added.ok());
     }
     TempDataRoot root_;
 };
@@ -101,7 +101,7 @@ TEST_F(DeviceCommands, DownloadSavesTheChosenRecordingsOnce) {
         EXPECT_EQ(ints(r.json["messages"]), run.messages) << run.select;
     }
     const RecordingStore store(root_.path(), RecordingMode::Snap, QStringLiteral("R7"));
-    EXPECT_EQ(store.count().value, 3);
+    EXPECT_EQ(store.count().value(), 3);
 }
 
 TEST_F(DeviceCommands, DownloadWithoutRecordingsSavesNothing) {
@@ -144,8 +144,8 @@ TEST_F(DeviceCommands, RecordStoresOnlySignalFromAfterTheStart) {
     EXPECT_TRUE(r.json["messages"].toArray().isEmpty());
     EXPECT_TRUE(r.errors.isEmpty()) << r.errors.toStdString();
     const RecordingStore store(root_.path(), RecordingMode::Continuous, QStringLiteral("R7"));
-    ASSERT_EQ(store.count().value, 1);
-    const RecordIndexEntry entry = store.readEntry(0).value;
+    ASSERT_EQ(store.count().value(), 1);
+    const RecordIndexEntry entry = store.readEntry(0).value();
     EXPECT_EQ(entry.kind, 2); // rhythm code 2 sets bit 1
     const QDateTime stamp(
         QDate(entry.time.year, entry.time.month, entry.time.day),
@@ -168,9 +168,10 @@ TEST_F(DeviceCommands, RecordCutShortSaysWhatWasNotStored) {
     Langpack::unload();
     EXPECT_FALSE(said.trimmed().isEmpty());
     EXPECT_TRUE(r.errors.contains(said)) << r.errors.toStdString();
-    EXPECT_EQ(
-        RecordingStore(root_.path(), RecordingMode::Continuous, QStringLiteral("R7")).count().value,
-        0);
+    EXPECT_EQ(RecordingStore(root_.path(), RecordingMode::Continuous, QStringLiteral("R7"))
+                  .count()
+                  .value(),
+              0);
 }
 
 TEST_F(DeviceCommands, UsageErrors) {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using namespace vantora;
 using namespace vantora::test;
 
@@ -21,12 +23,12 @@ constexpr LinkTiming kLive{300, 1, 10, 1, 1, 10};
 struct Lines {
     int opened = 0;
     QString lastPath;
-    int failWith = DeviceLink::kStarted;
+    std::optional<DeviceLink::Refusal> failWith;
     DeviceLink::LineOpener opener() {
         return [this](const QString& path) -> DeviceLink::OpenedLine {
             lastPath = path;
-            if (failWith != DeviceLink::kStarted)
-                return {nullptr, failWith};
+            if (failWith)
+                return {nullptr, *failWith};
             ++opened;
             auto line = std::make_unique<MemoryLine>();
             line->setResponder([](MemoryLine& l, const uint8_t* d, int n) {
@@ -40,7 +42,7 @@ struct Lines {
                 else if (code == wire::kRecordCount)
                     l.feed(wire::encodeReply(code, {0, 0x1D, 0x5B}));
             });
-            return {std::move(line), DeviceLink::kStarted};
+            return {std::move(line)};
         };
     }
 };
@@ -55,7 +57,8 @@ TEST(DeviceLinkOpen, NoPortShowsMessageAndReportsTheEnd) {
     Lines lines;
     DeviceLink link([] { return std::optional<QString>(); }, lines.opener(), kFast);
     EventSink sink;
-    EXPECT_EQ(link.openLiveLink(sink), DeviceLink::kNoPort);
+    EXPECT_EQ(link.openLiveLink(sink).message(), (Message{msg::kRecorderNotFound, {}}));
+    EXPECT_EQ(link.openFailure().why, DeviceLink::Refusal::NoPort);
     EXPECT_EQ(sink.messages(), (std::vector<int>{msg::kRecorderNotFound}));
     ASSERT_EQ(sink.events().size(), 2u);
     EXPECT_EQ(sink.events()[1].message, wm::kEcgLinkStatus);
@@ -67,10 +70,12 @@ TEST(DeviceLinkOpen, NoPortShowsMessageAndReportsTheEnd) {
 TEST(DeviceLinkOpen, PortThatCannotBeOpenedOrSetUp) {
     Lines lines;
     DeviceLink link(port("/dev/ttyUSB2"), lines.opener(), kFast);
-    for (int code : {DeviceLink::kOpenFailed, DeviceLink::kSetupFailed}) {
-        lines.failWith = code;
+    for (DeviceLink::Refusal why :
+         {DeviceLink::Refusal::OpenFailed, DeviceLink::Refusal::SetupFailed}) {
+        lines.failWith = why;
         EventSink sink;
-        EXPECT_EQ(link.openDownloadLink(sink), code);
+        EXPECT_EQ(link.openDownloadLink(sink).message(), (Message{msg::kLinkFailed, {}}));
+        EXPECT_EQ(link.openFailure().why, why);
         EXPECT_TRUE(sink.messages().empty()); // no message box for these
         EXPECT_EQ(sink.count(wm::kEcgLinkStatus), 1);
         EXPECT_EQ(link.state().portNumber.load(), -1);
@@ -82,11 +87,11 @@ TEST(DeviceLinkOpen, FinishedReaderIsReleasedAndTheNextLinkStarts) {
     Lines lines;
     DeviceLink link(port("/dev/ttyUSB2"), lines.opener(), kFast);
     EventSink first;
-    ASSERT_EQ(link.openDownloadLink(first), DeviceLink::kStarted);
+    ASSERT_TRUE(link.openDownloadLink(first).ok());
     ASSERT_TRUE(first.waitForEnd(5000)); // count 0: the reader ends by itself
     EXPECT_EQ(first.messages(), (std::vector<int>{msg::kNoRecords}));
     EventSink second;
-    EXPECT_EQ(link.openDownloadLink(second), DeviceLink::kStarted);
+    EXPECT_TRUE(link.openDownloadLink(second).ok());
     EXPECT_TRUE(second.waitForEnd(5000));
     EXPECT_EQ(lines.opened, 2);
     EXPECT_TRUE(link.waitForReaders(5000));
@@ -98,11 +103,11 @@ TEST(DeviceLinkOpen, RunningLiveReaderIsStoppedBeforeTheNextLink) {
     Lines lines;
     DeviceLink link(port("/dev/ttyUSB2"), lines.opener(), kLive);
     EventSink live;
-    ASSERT_EQ(link.openLiveLink(live), DeviceLink::kStarted);
+    ASSERT_TRUE(link.openLiveLink(live).ok());
     EXPECT_EQ(link.state().portNumber.load(), 2);
     EXPECT_TRUE(link.state().portInUse.load());
     EventSink download;
-    EXPECT_EQ(link.openDownloadLink(download), DeviceLink::kStarted);
+    EXPECT_TRUE(link.openDownloadLink(download).ok());
     EXPECT_TRUE(live.waitForEnd(100)); // ended before the new link took the port
     EXPECT_TRUE(live.messages().empty());
     EXPECT_TRUE(download.waitForEnd(5000));
@@ -112,7 +117,7 @@ TEST(DeviceLinkStop, StopEndsTheLiveLinkNormally) {
     Lines lines;
     DeviceLink link(port("/dev/ttyUSB5"), lines.opener(), kLive);
     EventSink sink;
-    ASSERT_EQ(link.openLiveLink(sink), DeviceLink::kStarted);
+    ASSERT_TRUE(link.openLiveLink(sink).ok());
     EXPECT_TRUE(link.stopLiveLink());
     EXPECT_FALSE(link.stopLiveLink());
     EXPECT_FALSE(link.stopDownloadLink());
@@ -129,7 +134,7 @@ TEST(PortRemoval, OnlyThePortInUseCounts) {
     // No link: no refresh, whatever port goes.
     EXPECT_FALSE(link.onPortRemoved(QStringLiteral("/dev/ttyUSB4")));
     EventSink sink;
-    ASSERT_EQ(link.openLiveLink(sink), DeviceLink::kStarted);
+    ASSERT_TRUE(link.openLiveLink(sink).ok());
     EXPECT_FALSE(link.onPortRemoved(QStringLiteral("/dev/ttyUSB3")));
     EXPECT_EQ(link.state().portNumber.load(), 4);
     EXPECT_FALSE(link.state().portRemoved.load());
@@ -149,7 +154,7 @@ TEST(PortRemoval, PortZeroIsAPortLikeAnyOther) {
     Lines lines;
     DeviceLink link(port("/dev/ttyUSB0"), lines.opener(), kLive);
     EventSink sink;
-    ASSERT_EQ(link.openLiveLink(sink), DeviceLink::kStarted);
+    ASSERT_TRUE(link.openLiveLink(sink).ok());
     EXPECT_EQ(link.state().portNumber.load(), 0);
     EXPECT_FALSE(link.onPortRemoved(QStringLiteral("/dev/ttyUSB1")));
     EXPECT_TRUE(link.onPortRemoved(QStringLiteral("/dev/ttyUSB0")));

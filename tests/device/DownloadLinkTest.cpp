@@ -22,8 +22,8 @@ SimConfig unpaced(int recordings) {
 }
 
 // Runs one download to its end and returns the open result.
-int download(DeviceLink& link, LinkSink& sink) {
-    const int result = link.openDownloadLink(sink);
+Result<> download(DeviceLink& link, LinkSink& sink) {
+    Result<> result = link.openDownloadLink(sink);
     link.waitForReaders(60000);
     return result;
 }
@@ -44,7 +44,7 @@ TEST(DownloadLink, FullDownloadWithTwoChunkRecording) {
     ASSERT_TRUE(h.opened());
     EventSink sink;
     DeviceLink link(h.finder());
-    ASSERT_EQ(download(link, sink), DeviceLink::kStarted);
+    ASSERT_TRUE(download(link, sink).ok());
 
     const auto events = sink.events();
     // Progress 1 to 4, then every header before any data.
@@ -99,7 +99,7 @@ TEST(DownloadLink, CollectorKeepsEachChunkAsItsOwnRecording) {
     SimHarness h(unpaced(3));
     DownloadCollector collector;
     DeviceLink link(h.finder());
-    ASSERT_EQ(download(link, collector), DeviceLink::kStarted);
+    ASSERT_TRUE(download(link, collector).ok());
     const auto recordings = collector.completeRecordings();
     const auto& entries = h.sim().entries();
     ASSERT_EQ(recordings.size(), entries.size());
@@ -121,7 +121,7 @@ TEST(DownloadLink, BadChecksumIsResentAndRecovers) {
     SimHarness h(c);
     DownloadCollector collector;
     DeviceLink link(h.finder());
-    ASSERT_EQ(download(link, collector), DeviceLink::kStarted);
+    ASSERT_TRUE(download(link, collector).ok());
     EXPECT_EQ(h.sim().commandsReceived(wire::kRecordData), 3);
     EXPECT_EQ(h.sim().commandsReceived(wire::kRecordHeader), 2);
     EXPECT_EQ(h.sim().commandsReceived(wire::kInformation), 2);
@@ -138,7 +138,7 @@ TEST(DownloadLink, CommandRefusedAfterFiveTransmissions) {
     SimHarness h(c);
     EventSink sink;
     DeviceLink link(h.finder());
-    ASSERT_EQ(download(link, sink), DeviceLink::kStarted);
+    ASSERT_TRUE(download(link, sink).ok());
     EXPECT_EQ(h.sim().commandsReceived(wire::kRecordCount), 5);
     EXPECT_EQ(sink.messages(), (std::vector<int>{msg::kLinkFailed}));
     EXPECT_EQ(sink.events().back().message, wm::kEcgLinkStatus);
@@ -151,7 +151,7 @@ TEST(DownloadLink, HundredGarbageBytesEndTheLink) {
     SimHarness h(c);
     EventSink sink;
     DeviceLink link(h.finder());
-    ASSERT_EQ(download(link, sink), DeviceLink::kStarted);
+    ASSERT_TRUE(download(link, sink).ok());
     EXPECT_EQ(h.sim().commandsReceived(wire::kRecordTable), 1);
     EXPECT_EQ(sink.messages(), (std::vector<int>{msg::kLinkFailed}));
     EXPECT_EQ(sink.count(wm::kEcgRecordHeader), 0);
@@ -164,7 +164,7 @@ TEST(DownloadLink, NinetyNineGarbageBytesAreSkipped) {
     SimHarness h(c);
     DownloadCollector collector;
     DeviceLink link(h.finder());
-    ASSERT_EQ(download(link, collector), DeviceLink::kStarted);
+    ASSERT_TRUE(download(link, collector).ok());
     // The table request is resent after the second of silence and answered.
     EXPECT_EQ(h.sim().commandsReceived(wire::kRecordTable), 2);
     EXPECT_EQ(collector.completeRecordings().size(), 1u);
@@ -174,7 +174,7 @@ TEST(DownloadLink, CountOfZeroEndsNormally) {
     SimHarness h(unpaced(0));
     EventSink sink;
     DeviceLink link(h.finder());
-    ASSERT_EQ(download(link, sink), DeviceLink::kStarted);
+    ASSERT_TRUE(download(link, sink).ok());
     EXPECT_EQ(sink.messages(), (std::vector<int>{msg::kNoRecords}));
     EXPECT_EQ(sink.count(wm::kEcgRecordHeader), 0);
     EXPECT_EQ(sink.count(wm::kEcgData), 0);
@@ -218,7 +218,7 @@ TEST(DownloadLink, StopBetweenBlocksEndsNormallyWithoutPartialRecording) {
         if (t.tableIndex == 1 && t.blockNumber == 3)
             link.stopDownloadLink();
     };
-    ASSERT_EQ(link.openDownloadLink(both), DeviceLink::kStarted);
+    ASSERT_TRUE(link.openDownloadLink(both).ok());
     ASSERT_TRUE(link.waitForReaders(30000));
     EXPECT_TRUE(events.messages().empty()); // a normal end: no message
     EXPECT_EQ(events.events().back().message, wm::kEcgLinkStatus);
@@ -235,7 +235,7 @@ TEST(DownloadLink, PortVanishingMidTransferEndsWithError) {
     SimHarness h(c);
     DownloadCollector collector;
     DeviceLink link(h.finder());
-    ASSERT_EQ(link.openDownloadLink(collector), DeviceLink::kStarted);
+    ASSERT_TRUE(link.openDownloadLink(collector).ok());
     ASSERT_TRUE(collector.waitForEnd(30000));
     link.waitForReaders(5000);
     EXPECT_TRUE(h.sim().vanished());
@@ -252,7 +252,7 @@ TEST(DownloadLink, SilentReplyIsRequestedAgain) {
     SimHarness h(c);
     DownloadCollector collector;
     DeviceLink link(h.finder());
-    ASSERT_EQ(download(link, collector), DeviceLink::kStarted);
+    ASSERT_TRUE(download(link, collector).ok());
     EXPECT_EQ(h.sim().commandsReceived(wire::kRecordCount), 2);
     EXPECT_EQ(collector.completeRecordings().size(), 1u);
 }
@@ -261,7 +261,7 @@ TEST(DownloadLink, HeartRateAboveFiveHundredReadsAsZero) {
     SimHarness h(unpaced(4)); // entry 3 reports 600
     DownloadCollector collector;
     DeviceLink link(h.finder());
-    ASSERT_EQ(download(link, collector), DeviceLink::kStarted);
+    ASSERT_TRUE(download(link, collector).ok());
     const auto r = collector.completeRecordings();
     ASSERT_EQ(r.size(), 5u);
     EXPECT_EQ(h.sim().entries()[3].header.heartRate, 600);

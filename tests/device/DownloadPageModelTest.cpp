@@ -46,7 +46,7 @@ protected:
         PatientRecord p;
         p.id = kId;
         p.name = QStringLiteral("Anna Berg");
-        ASSERT_TRUE(PatientRegistry(root_.path()).appendRecord(p).added());
+        ASSERT_TRUE(PatientRegistry(root_.path()).appendRecord(p).ok());
         EcgGenerator generator;
         for (SnapBlocks& b : blocks_)
             b = generator.nextSnapBlocks();
@@ -88,9 +88,9 @@ TEST_F(DownloadPageModelTest, RepeatsAndUnfinishedEntriesPerTableEntry) {
     EXPECT_EQ(m.rows()[1].startTimeText(), "2026-12-08 09:10");
     EXPECT_TRUE(m.saveEnabled());
     EXPECT_TRUE(m.save(root_.path(), kId).isNone());
-    ASSERT_EQ(store().count().value, 2);
-    EXPECT_EQ(store().readRecordData(0).value, bytesOf(blocks_[0])); // the copy sent last
-    EXPECT_EQ(store().readEntry(1).value.heartRate, 71);
+    ASSERT_EQ(store().count().value(), 2);
+    EXPECT_EQ(store().readRecordData(0).value(), bytesOf(blocks_[0])); // the copy sent last
+    EXPECT_EQ(store().readEntry(1).value().heartRate, 71);
     EXPECT_FALSE(m.saveEnabled()); // everything saved
     EXPECT_FALSE(m.selectAllEnabled());
 }
@@ -106,7 +106,7 @@ TEST_F(DownloadPageModelTest, SaveMarksDecideWhatIsWritten) {
 
     m.chooseAll(false);
     EXPECT_TRUE(m.save(root_.path(), kId).isNone());
-    EXPECT_EQ(store().count().value, 0); // nothing chosen: nothing written
+    EXPECT_EQ(store().count().value(), 0); // nothing chosen: nothing written
     EXPECT_TRUE(m.saveEnabled());
 
     EXPECT_TRUE(m.toggle(2));
@@ -118,15 +118,15 @@ TEST_F(DownloadPageModelTest, SaveMarksDecideWhatIsWritten) {
     EXPECT_EQ(m.chosenCount(), 2);
     EXPECT_EQ(m.rows()[2].saveState, kSaveDone);
     m.save(root_.path(), kId);
-    ASSERT_EQ(store().count().value, 3);
-    EXPECT_EQ(store().readRecordData(0).value, bytesOf(blocks_[2]));
-    EXPECT_EQ(store().readRecordData(2).value, bytesOf(blocks_[1]));
+    ASSERT_EQ(store().count().value(), 3);
+    EXPECT_EQ(store().readRecordData(0).value(), bytesOf(blocks_[2]));
+    EXPECT_EQ(store().readRecordData(2).value(), bytesOf(blocks_[1]));
     EXPECT_TRUE(m.save(root_.path(), kId).isNone());
-    EXPECT_EQ(store().count().value, 3);
+    EXPECT_EQ(store().count().value(), 3);
 
     DownloadPageModel fresh; // before any download
     EXPECT_EQ(fresh.save(root_.path(), kId).id, 61328);
-    EXPECT_EQ(store().count().value, 3);
+    EXPECT_EQ(store().count().value(), 3);
 }
 
 // A second download of recordings the patient already has: those rows are
@@ -145,7 +145,7 @@ TEST_F(DownloadPageModelTest, RecordingsAlreadyStoredAreMarkedAndNotSavedAgain) 
     DownloadPageModel first;
     download(first, {headerOf(0, 3, 60), headerOf(1, 3, 61), headerOf(2, 3, 62)});
     ASSERT_TRUE(first.save(root_.path(), kId).isNone());
-    ASSERT_EQ(store().count().value, 3);
+    ASSERT_EQ(store().count().value(), 3);
 
     // Entries 0-2 again (all with one start time, so the blocks decide), and
     // entry 3: the blocks of entry 0 at another time.
@@ -175,8 +175,8 @@ TEST_F(DownloadPageModelTest, RecordingsAlreadyStoredAreMarkedAndNotSavedAgain) 
     EXPECT_EQ(again.markStored(root_.path(), kId), 3);
     EXPECT_TRUE(again.save(root_.path(), kId).isNone());
     EXPECT_EQ(states(), (std::vector<int>{2, 2, 2, 3}));
-    ASSERT_EQ(store().count().value, 4);
-    EXPECT_EQ(store().readRecordData(3).value, bytesOf(blocks_[0]));
+    ASSERT_EQ(store().count().value(), 4);
+    EXPECT_EQ(store().readRecordData(3).value(), bytesOf(blocks_[0]));
     EXPECT_FALSE(again.saveEnabled()); // nothing left to save
     EXPECT_FALSE(again.allChosen());
 }

@@ -120,8 +120,9 @@ TEST_F(AnalysisTreeModelTest, SelectingReadsTheRecordingItsFieldsAndNote) {
         EXPECT_TRUE(tree.select(c.place));
         EXPECT_EQ(tree.selected(), c.selected);
         EXPECT_EQ(tree.samples(),
-                  c.sampleOf < 0 ? std::vector<int32_t>{}
-                                 : store(RecordingMode::Snap, "42").readSamples(c.sampleOf).value);
+                  c.sampleOf < 0
+                      ? std::vector<int32_t>{}
+                      : store(RecordingMode::Snap, "42").readSamples(c.sampleOf).value());
         const ListedRecording* shown = tree.selectedRecording();
         ASSERT_EQ(shown != nullptr, c.recorded.has_value());
         if (shown) {
@@ -149,7 +150,7 @@ TEST_F(AnalysisTreeModelTest, StaleRecordingsAreRefusedAndReloadKeepsWhatIsStill
     };
     const auto removePatient7 = [this] {
         PatientRegistry registry(root);
-        ASSERT_TRUE(registry.remove(1, nullptr, QStringLiteral("7")).deleted);
+        ASSERT_TRUE(registry.remove(1, nullptr, QStringLiteral("7")).ok());
     };
     struct Case {
         const char* name;

@@ -136,7 +136,7 @@ TEST(CardImport, OneMatchingRecognitionByteIsEnough) {
         c.path,
         ByteWriter().i32(1).raw(cardRecord(CardHeader{}, blocksOf(4), {0xAA, 0x55, 0x06})).bytes());
     EXPECT_EQ(c.import(RecordingMode::Snap).message, (Message{storemsg::kNotContinuousFile, {}}));
-    EXPECT_EQ(c.store(RecordingMode::Snap).count().value, 0);
+    EXPECT_EQ(c.store(RecordingMode::Snap).count().value(), 0);
 }
 
 TEST(CardImport, DamagedCountsAndCapacity) {
@@ -154,7 +154,7 @@ TEST(CardImport, DamagedCountsAndCapacity) {
               (Message{storemsg::kStoreFull, QStringLiteral("CARD")}));
     writeAll(c.path, ByteWriter().i32(1).raw(record).bytes());
     EXPECT_EQ(c.import(RecordingMode::Snap).imported, 1);
-    EXPECT_EQ(c.store(RecordingMode::Snap).count().value, 5760);
+    EXPECT_EQ(c.store(RecordingMode::Snap).count().value(), 5760);
 }
 
 TEST(CardImport, FileNamesThatSelectACardImport) {

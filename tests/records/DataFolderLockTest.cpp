@@ -134,15 +134,15 @@ TEST_F(DataFolderLockTest, EveryWriteIsRefusedWithTheHolderAndWritesNothing) {
     fields.id = QStringLiteral("77");
     fields.name = QStringLiteral("New");
     const std::vector<std::pair<const char*, std::function<Message()>>> writes = {
-        {"add", [&] { return PatientRegistry(r).add(fields, ids, true).message; }},
+        {"add", [&] { return PatientRegistry(r).add(fields, ids, true).message(); }},
         {"quick add",
          [&] {
              return PatientRegistry(r)
                  .quickAdd(QStringLiteral("Q"), QStringLiteral("A"), QStringLiteral("B"), {})
-                 .message;
+                 .message();
          }},
-        {"edit", [&] { return PatientRegistry(r).edit(1, fields); }},
-        {"delete", [&] { return PatientRegistry(r).remove(1, nullptr).message; }},
+        {"edit", [&] { return PatientRegistry(r).edit(1, fields).message(); }},
+        {"delete", [&] { return PatientRegistry(r).remove(1, nullptr).message(); }},
         {"append snap",
          [&] {
              const SnapRecording one = snapRecording(9, at(4, 1, 0));
@@ -207,14 +207,14 @@ TEST_F(DataFolderLockTest, ReadersLeaveAnotherProcesssRewriteInProgressAlone) {
     ASSERT_TRUE(writer.ready());
     // Every reader meets the scratch files; none may touch them.
     PatientRegistry(r).loadAll();
-    PatientRegistry(r).count();
+    (void)PatientRegistry(r).count();
     RecordingStore(r, RecordingMode::Snap, kId).listIndex();
-    RecordingStore(r, RecordingMode::Snap, kId).count();
+    (void)RecordingStore(r, RecordingMode::Snap, kId).count();
     RecordingStore(r, RecordingMode::Snap, kId).readPage(0);
     EXPECT_TRUE(QFile::exists(paths::scratchDataFile(r, RecordingMode::Snap, kId)));
     EXPECT_EQ(writer.release(), 0);
     const RecordingStore store(r, RecordingMode::Snap, kId);
-    EXPECT_EQ(store.count().value, 4);
+    EXPECT_EQ(store.count().value(), 4);
     EXPECT_EQ(store.listIndex().recordings.size(), 4u);
     EXPECT_FALSE(QFile::exists(paths::scratchDataFile(r, RecordingMode::Snap, kId)));
 }

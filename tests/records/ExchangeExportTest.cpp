@@ -56,7 +56,7 @@ protected:
         patient_.sex = sexText(1);
         patient_.date = formatPatientDate(QDate(1964, 2, 12));
         patient_.revision = 8;
-        ASSERT_TRUE(PatientRegistry(root_.path()).appendRecord(patient_).added());
+        ASSERT_TRUE(PatientRegistry(root_.path()).appendRecord(patient_).ok());
         const RecordingStore store(root_.path(), RecordingMode::Continuous, patient_.id);
         // Three segments that follow each other, then one after a gap.
         const SystemTime ends[] = {endAt(9, 0, 30), endAt(9, 1, 0), endAt(9, 1, 30),
@@ -76,11 +76,11 @@ protected:
 TEST_F(ExchangeExportTest, EdfPlusHeaderSamplesAndAnnotations) {
     auto set = readExchangeSet(root_.path(), RecordingMode::Continuous, patient_, -1);
     ASSERT_TRUE(set.ok());
-    ASSERT_EQ(set.value.recordings.size(), 4u);
+    ASSERT_EQ(set.value().recordings.size(), 4u);
     const QString path = root_.file("out.edf");
-    const EdfExportResult written = writeEdf(set.value, path);
-    ASSERT_TRUE(written.message.isNone());
-    ASSERT_EQ(written.files, (QStringList{path, root_.file("out-2.edf")}));
+    const Result<QStringList> written = writeEdf(set.value(), path);
+    ASSERT_TRUE(written.ok());
+    ASSERT_EQ(written.value(), (QStringList{path, root_.file("out-2.edf")}));
 
     const struct {
         QString file;
@@ -117,7 +117,7 @@ TEST_F(ExchangeExportTest, EdfPlusHeaderSamplesAndAnnotations) {
         const QList<QByteArray> values = test::readAll(ascii + ".a01").split('\n');
         ASSERT_GE(values.size(), qsizetype(7500 * f.segments.size()));
         for (size_t n = 0; n < f.segments.size(); ++n) {
-            const auto& samples = set.value.recordings[size_t(f.segments[n])].samples;
+            const auto& samples = set.value().recordings[size_t(f.segments[n])].samples;
             for (size_t i = 0; i < 7500; i += 37)
                 ASSERT_NEAR(values[qsizetype(n * 7500 + i)].toDouble(), (samples[i] - 512) / 175.0,
                             5e-6)
@@ -143,7 +143,7 @@ TEST_F(ExchangeExportTest, EdfPlusHeaderSamplesAndAnnotations) {
 TEST_F(ExchangeExportTest, LongNotesAndAccentedNamesSurviveTheTrip) {
     auto set = readExchangeSet(root_.path(), RecordingMode::Continuous, patient_, 3);
     ASSERT_TRUE(set.ok());
-    ASSERT_EQ(set.value.recordings.size(), 1u);
+    ASSERT_EQ(set.value().recordings.size(), 1u);
     const struct {
         const char* name;
         const char* field; // the EDF+ name subfield
@@ -157,10 +157,10 @@ TEST_F(ExchangeExportTest, LongNotesAndAccentedNamesSurviveTheTrip) {
          "心电图显示窦性心律，无明显异常，建议复查 🫀🫀🫀 ✓"},
     };
     for (const auto& c : cases) {
-        set.value.patient.name = QString::fromUtf8(c.name);
-        set.value.recordings[0].note = QString::fromUtf8(c.note);
+        set.value().patient.name = QString::fromUtf8(c.name);
+        set.value().recordings[0].note = QString::fromUtf8(c.note);
         const QString path = root_.file("texts.edf");
-        ASSERT_TRUE(writeEdf(set.value, path).message.isNone()) << c.name;
+        ASSERT_TRUE(writeEdf(set.value(), path).ok()) << c.name;
         EXPECT_EQ(test::readAll(path).mid(8, 80).trimmed(),
                   QByteArray("P7 F 12-FEB-1964 ") + c.field);
         QString joined;
@@ -179,7 +179,7 @@ TEST_F(ExchangeExportTest, LongNotesAndAccentedNamesSurviveTheTrip) {
 TEST_F(ExchangeExportTest, CsvRowsInSecondsAndMillivolts) {
     auto set = readExchangeSet(root_.path(), RecordingMode::Continuous, patient_, -1);
     ASSERT_TRUE(set.ok());
-    const QList<QByteArray> lines = exchangeCsv(set.value).split('\n');
+    const QList<QByteArray> lines = exchangeCsv(set.value()).split('\n');
     ASSERT_TRUE(lines[0].startsWith("# patient: P7, Anna Berg"));
     EXPECT_TRUE(lines[2].contains("start 2026-03-14T09:00:30") &&
                 lines[2].contains("note: ST up after stairs"))
@@ -202,7 +202,7 @@ TEST_F(ExchangeExportTest, CsvRowsInSecondsAndMillivolts) {
         EXPECT_EQ(cells[0].toInt(), r.recording) << r.row;
         EXPECT_DOUBLE_EQ(cells[1].toDouble(), r.seconds) << r.row;
         const int32_t count =
-            set.value.recordings[size_t(r.recording - 1)].samples[size_t(r.sample)];
+            set.value().recordings[size_t(r.recording - 1)].samples[size_t(r.sample)];
         EXPECT_NEAR(cells[2].toDouble(), (count - 512) / 175.0, 5e-7) << r.row;
     }
     EXPECT_EQ(lines.size(), 6 + 30000 + 1); // the last line ends with a newline
@@ -253,6 +253,6 @@ TEST_F(ExchangeExportTest, ExportForOtherToolsByTheChosenType) {
     EXPECT_EQ(exportForOtherTools(root_.path(), RecordingMode::Continuous, &patient_, -1, dialogs),
               (Message{62622, root_.file("all.edf") + '\n' + root_.file("all-2.edf")}));
     // The store keeps all four.
-    EXPECT_EQ(RecordingStore(root_.path(), RecordingMode::Continuous, patient_.id).count().value,
+    EXPECT_EQ(RecordingStore(root_.path(), RecordingMode::Continuous, patient_.id).count().value(),
               4);
 }

@@ -80,9 +80,9 @@ TEST(RecordingNotes, WrittenTwiceKeepsOneRecord) {
     ASSERT_TRUE(n.notes.write(other, QStringLiteral("other")).isNone());
     ASSERT_TRUE(n.notes.write(t, QStringLiteral("second")).isNone());
     EXPECT_EQ(n.file().size(), 2 * 416);
-    EXPECT_EQ(n.notes.read(t).value, QStringLiteral("second"));
-    EXPECT_EQ(n.notes.read(other).value, QStringLiteral("other"));
-    EXPECT_EQ(n.notes.read(day(2026, 11, 3, 8, 0, 3)).value, QString());
+    EXPECT_EQ(n.notes.read(t).value(), QStringLiteral("second"));
+    EXPECT_EQ(n.notes.read(other).value(), QStringLiteral("other"));
+    EXPECT_EQ(n.notes.read(day(2026, 11, 3, 8, 0, 3)).value(), QString());
 }
 
 TEST(RecordingNotes, SameSecondSharesOneKey) {
@@ -94,7 +94,7 @@ TEST(RecordingNotes, SameSecondSharesOneKey) {
     n.notes.write(a, QStringLiteral("a"));
     n.notes.write(b, QStringLiteral("b"));
     EXPECT_EQ(n.file().size(), 416);
-    EXPECT_EQ(n.notes.read(a).value, QStringLiteral("b"));
+    EXPECT_EQ(n.notes.read(a).value(), QStringLiteral("b"));
 }
 
 // Two recordings of one store stamped in the same second (an import, a
@@ -105,7 +105,7 @@ TEST(RecordingNotes, RecordingsOfOneSecondGetNoSharedNote) {
     const SnapRecording first[] = {snapRecording(1, at(1, 8, 0, 5)),
                                    snapRecording(2, at(1, 8, 0, 6))};
     ASSERT_EQ(store.appendSnap(first).saved, 2);
-    const auto time = [&](int k) { return store.readEntry(k).value.time; };
+    const auto time = [&](int k) { return store.readEntry(k).value().time; };
     ASSERT_TRUE(n.notes.write(time(0), QStringLiteral("old")).isNone());
     const SnapRecording twin[] = {snapRecording(3, at(1, 8, 0, 5))};
     ASSERT_EQ(store.appendSnap(twin).saved, 1); // recording 2 shares recording 0's second
@@ -121,13 +121,13 @@ TEST(RecordingNotes, RecordingsOfOneSecondGetNoSharedNote) {
         const QString text = QStringLiteral("note %1").arg(c.k);
         EXPECT_EQ(n.notes.write(time(c.k), text), c.written) << c.k;
         for (int k : {0, 2})
-            EXPECT_EQ(n.notes.read(time(k)).value, QString()) << c.k;
-        EXPECT_EQ(n.notes.read(time(c.k)).value, c.shown) << c.k;
+            EXPECT_EQ(n.notes.read(time(k)).value(), QString()) << c.k;
+        EXPECT_EQ(n.notes.read(time(c.k)).value(), c.shown) << c.k;
     }
     EXPECT_EQ(n.file().left(file.size()), file); // the old note is kept
     // Once the twin is gone the note is its recording's again.
     ASSERT_TRUE(store.remove(2).isNone());
-    EXPECT_EQ(n.notes.read(time(0)).value, QStringLiteral("old"));
+    EXPECT_EQ(n.notes.read(time(0)).value(), QStringLiteral("old"));
 }
 
 TEST(RecordingNotes, TextsUpTo199Characters) {
@@ -135,21 +135,21 @@ TEST(RecordingNotes, TextsUpTo199Characters) {
     const QString full(199, QChar(u'x'));
     const SystemTime t = day(2026, 11, 5, 1, 1, 1);
     n.notes.write(t, full);
-    EXPECT_EQ(n.notes.read(t).value, full);
+    EXPECT_EQ(n.notes.read(t).value(), full);
     n.notes.write(t, full + QStringLiteral("yz"));
-    EXPECT_EQ(n.notes.read(t).value, full);
+    EXPECT_EQ(n.notes.read(t).value(), full);
     EXPECT_EQ(n.file().size(), 416);
     EXPECT_EQ(n.file().mid(16 + 398, 2), QByteArray(2, '\0')); // the terminator
 }
 
 TEST(RecordingNotes, MissingFileIsCreatedEmptyAndInvalidTimesAreRefused) {
     Notes n;
-    EXPECT_TRUE(n.notes.read(day(2026, 1, 1)).value.isEmpty());
+    EXPECT_TRUE(n.notes.read(day(2026, 1, 1)).value().isEmpty());
     EXPECT_TRUE(QFile::exists(n.notes.path()));
     for (const SystemTime& invalid :
          {day(2026, 0, 1), day(2026, 13, 1), day(2026, 2, 30), day(2026, 1, 1, 99)}) {
         EXPECT_EQ(n.notes.write(invalid, QStringLiteral("lost")).id, storemsg::kNoteFileFailed);
-        EXPECT_TRUE(n.notes.read(invalid).value.isEmpty());
+        EXPECT_TRUE(n.notes.read(invalid).value().isEmpty());
     }
     EXPECT_EQ(n.file().size(), 0);
 }
@@ -162,19 +162,19 @@ TEST(RecordingNotes, TrailingPieceIsReadAndNewNotesStayAligned) {
     n.notes.write(cut, QStringLiteral("ab"));
     const QByteArray bytes = n.file();
     writeAll(n.notes.path(), bytes.left(416 + 20)); // key, zeros and two characters
-    EXPECT_EQ(n.notes.read(cut).value, QStringLiteral("ab"));
+    EXPECT_EQ(n.notes.read(cut).value(), QStringLiteral("ab"));
     const SystemTime next = day(2026, 11, 6, 2, 2, 4);
     n.notes.write(next, QStringLiteral("next"));
     EXPECT_EQ(n.file().size(), 2 * 416); // written over the piece, not behind it
-    EXPECT_EQ(n.notes.read(next).value, QStringLiteral("next"));
-    EXPECT_EQ(n.notes.read(whole).value, QStringLiteral("whole"));
+    EXPECT_EQ(n.notes.read(next).value(), QStringLiteral("next"));
+    EXPECT_EQ(n.notes.read(whole).value(), QStringLiteral("whole"));
 }
 
 TEST(RecordingNotes, FileThatCannotBeCreatedGives61256) {
     TempDataRoot root;
     QDir(root.path()).rmdir(QStringLiteral("ContinueData"));
     const RecordingNotes notes(root.path(), RecordingMode::Continuous, QStringLiteral("N2"));
-    EXPECT_EQ(notes.read(day(2026, 1, 1)).message.id, storemsg::kNoteFileFailed);
+    EXPECT_EQ(notes.read(day(2026, 1, 1)).message().id, storemsg::kNoteFileFailed);
     EXPECT_EQ(notes.write(day(2026, 1, 1), QStringLiteral("x")).id, storemsg::kNoteFileFailed);
     EXPECT_FALSE(QFile::exists(notes.path()));
 }
@@ -186,10 +186,10 @@ TEST(RecordingNotes, RemovingARecordingKeepsItsNote) {
     const RecordingNotes notes(root.path(), RecordingMode::Continuous, id);
     const SystemTime t = at(9, 9, 9, 9);
     ASSERT_TRUE(store.appendContinuous(segment(1), t).isNone());
-    ASSERT_TRUE(notes.write(store.readEntry(0).value.time, QStringLiteral("kept")).isNone());
+    ASSERT_TRUE(notes.write(store.readEntry(0).value().time, QStringLiteral("kept")).isNone());
     const QByteArray before = readAll(notes.path());
     ASSERT_TRUE(store.remove(0).isNone());
     EXPECT_EQ(readAll(notes.path()), before);
     ASSERT_TRUE(store.appendContinuous(segment(2), t).isNone());
-    EXPECT_EQ(notes.read(store.readEntry(0).value.time).value, QStringLiteral("kept"));
+    EXPECT_EQ(notes.read(store.readEntry(0).value().time).value(), QStringLiteral("kept"));
 }

@@ -29,8 +29,8 @@ void expectConsistent(const RecordingStore& s) {
     ASSERT_TRUE(n.ok());
     const auto listing = s.listIndex();
     ASSERT_TRUE(listing.message.isNone());
-    EXPECT_EQ(int(listing.recordings.size()), n.value);
-    for (int k = 0; k < n.value; ++k)
+    EXPECT_EQ(int(listing.recordings.size()), n.value());
+    for (int k = 0; k < n.value(); ++k)
         EXPECT_TRUE(s.readSamples(k).ok()) << k;
 }
 
@@ -87,7 +87,7 @@ TEST(RecordingStoreSnap, AppendWritesTheLayoutByteForByte) {
     EXPECT_EQ(s.index(s.snap), index.bytes());
     const auto samples = s.snap.readSamples(1);
     ASSERT_TRUE(samples.ok());
-    EXPECT_EQ(samples.value, decodeSnapBlocks(r1.blocks));
+    EXPECT_EQ(samples.value(), decodeSnapBlocks(r1.blocks));
 }
 
 TEST(RecordingStoreSnap, FirstRecordOverwritesTheQuickAddFiller) {
@@ -108,11 +108,11 @@ TEST(RecordingStoreSnap, CapacityIs5760) {
     const SnapAppendResult result = s.snap.appendSnap(r);
     EXPECT_EQ(result.saved, 1);
     EXPECT_EQ(result.message, (Message{storemsg::kStoreFull, s.id}));
-    EXPECT_EQ(s.snap.count().value, 5760);
+    EXPECT_EQ(s.snap.count().value(), 5760);
     const QByteArray before = s.data(s.snap);
     EXPECT_EQ(s.snap.appendSnap(std::span(r, 1)).saved, 0);
     EXPECT_EQ(s.data(s.snap), before);
-    EXPECT_EQ(s.snap.readEntry(5759).value.time, at(4, 8, 0));
+    EXPECT_EQ(s.snap.readEntry(5759).value().time, at(4, 8, 0));
 }
 
 TEST(RecordingStoreContinuous, AppendWritesSamplesAverageAndEventMask) {
@@ -162,10 +162,10 @@ TEST(RecordingStoreRead, MissingFilesReadAsEmptyAndStayMissing) {
         EXPECT_TRUE(listing.message.isNone());
         EXPECT_TRUE(listing.recordings.empty());
         const Message none{storemsg::kNoRecordingNumber, QStringLiteral("1")};
-        EXPECT_EQ(store->readRecordData(0).message, none);
-        EXPECT_EQ(store->readSamples(0).message, none);
-        EXPECT_EQ(store->readEntry(0).message, none);
-        EXPECT_EQ(store->count().value, 0);
+        EXPECT_EQ(store->readRecordData(0).message(), none);
+        EXPECT_EQ(store->readSamples(0).message(), none);
+        EXPECT_EQ(store->readEntry(0).message(), none);
+        EXPECT_EQ(store->count().value(), 0);
         const RecordingPage page = store->readPage(0);
         EXPECT_TRUE(page.message.isNone());
         EXPECT_TRUE(page.recordings.empty());
@@ -175,7 +175,7 @@ TEST(RecordingStoreRead, MissingFilesReadAsEmptyAndStayMissing) {
     }
     // The first write creates the store.
     ASSERT_TRUE(s.con.appendContinuous(segment(3), at(6, 1, 2)).isNone());
-    EXPECT_EQ(s.con.count().value, 1);
+    EXPECT_EQ(s.con.count().value(), 1);
 }
 
 TEST(RecordingStoreRead, ContinuousSamplesRoundTrip) {
@@ -184,9 +184,9 @@ TEST(RecordingStoreRead, ContinuousSamplesRoundTrip) {
     ASSERT_TRUE(s.con.appendContinuous(packets, at(6, 1, 2)).isNone());
     const auto samples = s.con.readSamples(0);
     ASSERT_TRUE(samples.ok());
-    ASSERT_EQ(samples.value.size(), size_t(kSamplesPerRecording));
-    EXPECT_EQ(samples.value[7499], packets[1874].samples[3]);
-    EXPECT_EQ(samples.value[4], packets[1].samples[0]);
+    ASSERT_EQ(samples.value().size(), size_t(kSamplesPerRecording));
+    EXPECT_EQ(samples.value()[7499], packets[1874].samples[3]);
+    EXPECT_EQ(samples.value()[4], packets[1].samples[0]);
     EXPECT_FALSE(s.con.readSamples(1).ok());
     EXPECT_FALSE(s.con.readSamples(-1).ok());
 }
@@ -233,13 +233,13 @@ TEST(RecordingStoreRemove, RemovingKeepsOrderAndLeavesNoScratchFiles) {
     Store s;
     for (int i = 0; i < 3; ++i)
         ASSERT_TRUE(s.con.appendContinuous(segment(50 + i), at(9, 1, i)).isNone());
-    const auto third = s.con.readSamples(2).value;
+    const auto third = s.con.readSamples(2).value();
     ASSERT_TRUE(s.con.remove(1).isNone());
     const auto listing = s.con.listIndex();
     ASSERT_EQ(listing.recordings.size(), 2u);
     EXPECT_EQ(listing.recordings[1].entry.time, at(9, 1, 2));
     EXPECT_EQ(listing.recordings[1].number, 2);
-    EXPECT_EQ(s.con.readSamples(1).value, third);
+    EXPECT_EQ(s.con.readSamples(1).value(), third);
     EXPECT_EQ(QDir(s.root.path()).entryList(QDir::Files), QStringList());
     EXPECT_EQ(s.con.remove(2), (Message{storemsg::kNoRecordingNumber, QStringLiteral("3")}));
 }
@@ -270,7 +270,7 @@ TEST(RecordingStoreRemove, RemoveAllAndUnequalCounts) {
     ASSERT_TRUE(file.writeInt32At(0, 2));
     file.close();
     ASSERT_TRUE(s.snap.removeAll().isNone());
-    EXPECT_EQ(s.snap.count().value, 0);
+    EXPECT_EQ(s.snap.count().value(), 0);
     EXPECT_EQ(s.data(s.snap).size(), 4);
 }
 
@@ -346,10 +346,10 @@ TEST(RecordingStoreInterrupted, FailedAppendLeavesNothingCounted) {
         const Message m = s.con.appendContinuous(segment(81), at(13, 1, 1));
         BinaryFile::failWritesAfter(-1);
         EXPECT_EQ(m, (Message{storemsg::kWriteFailed, {}})) << cut;
-        EXPECT_EQ(s.con.count().value, 1) << cut;
+        EXPECT_EQ(s.con.count().value(), 1) << cut;
         EXPECT_EQ(s.con.listIndex().recordings.size(), 1u) << cut;
         ASSERT_TRUE(s.con.appendContinuous(segment(82), at(13, 1, 2)).isNone()) << cut;
-        EXPECT_EQ(s.con.readEntry(1).value.time, at(13, 1, 2)) << cut;
+        EXPECT_EQ(s.con.readEntry(1).value().time, at(13, 1, 2)) << cut;
         expectConsistent(s.con);
     }
 }
@@ -388,6 +388,6 @@ TEST(RecordingStoreDamage, ExtremeContinuousSamplesAreClampedOnRead) {
     const auto read = s.con.readSamples(0);
     ASSERT_TRUE(read.ok());
     for (size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(read.value[i * 1000], cases[i].read) << cases[i].stored;
-    EXPECT_EQ(read.value[1], 512);
+        EXPECT_EQ(read.value()[i * 1000], cases[i].read) << cases[i].stored;
+    EXPECT_EQ(read.value()[1], 512);
 }

@@ -195,7 +195,7 @@ TEST(RecordingsCli, ListAndSamplesMatchTheStore) {
             cli(d.data, args("recordings samples --patient 1001 --number 2 --mode") << name);
         ASSERT_EQ(samples.exitCode, 0);
         const QJsonArray values = samples.json().toArray();
-        const auto expected = store.readSamples(1).value;
+        const auto expected = store.readSamples(1).value();
         ASSERT_EQ(values.size(), 7500);
         for (int i = 0; i < 7500; i += 101)
             EXPECT_EQ(values[i].toInt(), expected[size_t(i)]);
@@ -217,7 +217,7 @@ TEST(RecordingsCli, NotesRoundTrip) {
     // its own, and no longer shows recording 1's.
     const RecordingStore store(d.data, RecordingMode::Snap, QStringLiteral("1002"));
     const SnapRecording twin[] = {
-        snapRecording(5, SystemTime::fromFields(store.readEntry(0).value.time.fields()))};
+        snapRecording(5, SystemTime::fromFields(store.readEntry(0).value().time.fields()))};
     ASSERT_EQ(store.appendSnap(twin).saved, 1);
     const CliRun refused =
         cli(d.data, args("notes set --patient 1002 --number 3 --mode snap --text x"));

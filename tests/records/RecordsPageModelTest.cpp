@@ -98,7 +98,7 @@ TEST_F(RecordsPageModelTest, SelectionReloadsOnlyWhenItMoves) {
     EXPECT_EQ(model.listRevision(), revision);
 
     model.selectRecording(2);
-    const std::vector<int32_t> samples = snap42().readSamples(2).value;
+    const std::vector<int32_t> samples = snap42().readSamples(2).value();
     ASSERT_EQ(samples.size(), 7500u);
     EXPECT_EQ(model.previewSamples(), samples);
 
@@ -141,7 +141,7 @@ TEST_F(RecordsPageModelTest, InformationLineAndNote) {
     ASSERT_EQ(continuous.recordings().size(), 1u);
     EXPECT_EQ(continuous.recordings()[0].entry.kind, 0b1001);
     EXPECT_EQ(continuous.infoLine(), Langpack::text(61289) + u' ' + Langpack::text(61292));
-    EXPECT_EQ(continuous.previewSamples(), con.readSamples(0).value);
+    EXPECT_EQ(continuous.previewSamples(), con.readSamples(0).value());
 
     // The note dialog gets the patient and the start time; its text is shown.
     dialogs.noteText = QStringLiteral("new note");
@@ -205,7 +205,7 @@ TEST_F(RecordsPageModelTest, ExportOneAndAll) {
             .raw(data.mid(4 + k * S + 2, S - 2))
             .bytes();
     };
-    const QByteArray patient = PatientRegistry(root.path()).read(2).record->encode();
+    const QByteArray patient = PatientRegistry(root.path()).read(2).value().encode();
 
     RecordsPageModel model = shown();
     model.selectRecording(1);
@@ -324,7 +324,7 @@ TEST_F(RecordsPageModelTest, ImportRegistersAnUnknownPatientAndSelectsIt) {
     dialogs.files = {chart};
     EXPECT_TRUE(model.importCommand(yes, dialogs).isNone());
     ASSERT_EQ(model.patients().rowCount(), 2);
-    EXPECT_EQ(model.patients().record(1), PatientRegistry(root.path()).read(2).record);
+    EXPECT_EQ(model.patients().record(1), PatientRegistry(root.path()).read(2).value());
     EXPECT_EQ(model.patients().currentRow(), 1);
     EXPECT_EQ(model.recordings().size(), 3u);
 
@@ -352,7 +352,7 @@ TEST_F(RecordsPageModelTest, CardImportThroughThePicker) {
     dialogs.files = {card};
     EXPECT_TRUE(model.importCommand(yes, dialogs).isNone()); // picker cancelled
     EXPECT_EQ(dialogs.picks, 1);
-    EXPECT_EQ(snap42().count().value, 3);
+    EXPECT_EQ(snap42().count().value(), 3);
 
     dialogs.patient = 1; // 0-based: patient 42
     dialogs.files = {card};
@@ -363,7 +363,7 @@ TEST_F(RecordsPageModelTest, CardImportThroughThePicker) {
     EXPECT_EQ(entry.kind, 13);
     EXPECT_EQ(entry.heartRate, 0);
     EXPECT_EQ(entry.time.listText(), QStringLiteral("2026-12-01 08:30"));
-    EXPECT_EQ(snap42().readRecordData(3).value, blocks);
+    EXPECT_EQ(snap42().readRecordData(3).value(), blocks);
 
     // A file whose recognition bytes all differ never reaches the picker.
     const QString foreign = root.file(QStringLiteral("OTHER.DAT"));

@@ -19,7 +19,7 @@ inline void addSnapPatient(const QString& dataRoot, int recordings) {
     p.id = QStringLiteral("1001");
     p.name = QStringLiteral("Anna Berg");
     p.revision = 8;
-    EXPECT_TRUE(PatientRegistry(dataRoot).appendRecord(p).added());
+    EXPECT_TRUE(PatientRegistry(dataRoot).appendRecord(p).ok());
     std::vector<SnapRecording> snaps(static_cast<size_t>(recordings));
     EcgGenerator generator;
     for (SnapRecording& r : snaps)

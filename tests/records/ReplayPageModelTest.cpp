@@ -77,7 +77,7 @@ TEST_F(ReplayPageModelTest, SelectionFillsTheFieldsOnlyOnARealChange) {
     EXPECT_EQ(model.timeText(), start.listText());
     EXPECT_EQ(model.heartRateText(), "62");
     EXPECT_EQ(model.descriptionText(), Langpack::text(61203 + recordingTypeCode(3)));
-    EXPECT_EQ(model.noteLines().value, QStringList({"first line", "second line"}));
+    EXPECT_EQ(model.noteLines().value(), QStringList({"first line", "second line"}));
     const std::vector<int32_t> expected = decodeSnapBlocks(snapRecording(3, start, 3, 62).blocks);
     EXPECT_EQ(model.selectedThumbnail()->samples, expected);
 
@@ -145,7 +145,7 @@ TEST_F(ReplayPageModelTest, ContinuousRecordingsReadAsTheirSamples) {
     ReplayPageModel model(root_.path());
     model.showPatient(RecordingMode::Continuous, kId);
     ASSERT_EQ(model.thumbnails().size(), 1u);
-    EXPECT_EQ(model.selectedThumbnail()->samples, store.readSamples(0).value);
+    EXPECT_EQ(model.selectedThumbnail()->samples, store.readSamples(0).value());
     EXPECT_EQ(model.selectedThumbnail()->samples[10], -3);
     EXPECT_EQ(model.selectedThumbnail()->samples[11], 70000);
     EXPECT_EQ(model.heartRateText(), "80");

@@ -139,19 +139,19 @@ const Operation kOperations[] = {
      [](const QString& root, const QString&) { registerPatient(root, QStringLiteral("Q1")); }},
     {"patient quick add",
      [](const QString& root, const QString&) {
-         PatientRegistry(root).quickAdd(QStringLiteral("Q2"), QStringLiteral("A"),
-                                        QStringLiteral("B"), {});
+         (void)PatientRegistry(root).quickAdd(QStringLiteral("Q2"), QStringLiteral("A"),
+                                              QStringLiteral("B"), {});
      }},
     {"patient edit",
      [](const QString& root, const QString&) {
          PatientFields f = PatientFields::fromRecord(patientRecord(kId));
          f.name = QStringLiteral("Edited");
-         PatientRegistry(root).edit(1, f);
+         (void)PatientRegistry(root).edit(1, f);
      }},
     {"patient delete",
      [](const QString& root, const QString&) {
          FixedPrompter yes(true);
-         PatientRegistry(root).remove(1, nullptr);
+         (void)PatientRegistry(root).remove(1, nullptr);
      }},
 };
 
@@ -189,7 +189,7 @@ CleanRun cleanRun(const Operation& op, const QString& outside) {
 
 // Any open of the patient's stores finishes or clears what was interrupted.
 Folder reopened(const QString& root) {
-    RecordingStore(root, RecordingMode::Snap, kId).count();
+    (void)RecordingStore(root, RecordingMode::Snap, kId).count();
     return visible(root);
 }
 

@@ -39,7 +39,7 @@ inline PatientRecord patientRecord(const QString& id) {
 
 // Registers a patient and returns its 1-based position.
 inline int registerPatient(const QString& root, const QString& id) {
-    return PatientRegistry(root).appendRecord(patientRecord(id)).position;
+    return PatientRegistry(root).appendRecord(patientRecord(id)).value().position;
 }
 
 inline SnapRecording snapRecording(uint64_t seed, const SystemTime& start, int type = 3,

@@ -69,7 +69,7 @@ void seed(const QString& root) {
 using Step = std::function<void(const QString& root, std::mt19937& random)>;
 
 void keepFilled(const RecordingStore& store, std::mt19937& random) {
-    if (store.count().value < kSeedRecordings / 2)
+    if (store.count().value() < kSeedRecordings / 2)
         store.appendContinuous(labelledSegment(nextLabel(random)), at(3, 3, 3));
 }
 
@@ -85,7 +85,7 @@ const std::pair<const char*, Step> kSteps[] = {
      [](const QString& root, std::mt19937& random) {
          const RecordingStore store(root, RecordingMode::Continuous, kId);
          keepFilled(store, random);
-         store.remove(int(random() % uint32_t(std::max(1, store.count().value))));
+         store.remove(int(random() % uint32_t(std::max(1, store.count().value()))));
      }},
     {"export and import",
      [](const QString& root, std::mt19937& random) {
@@ -107,13 +107,13 @@ const std::pair<const char*, Step> kSteps[] = {
          const PatientRegistry registry(root);
          const QString id = QStringLiteral("Q%1").arg(random() % 50);
          if (registry.findById(id) == 0)
-             registry.appendRecord(patientRecord(id));
-         const int n = registry.count().value;
+             (void)registry.appendRecord(patientRecord(id));
+         const int n = registry.count().value();
          PatientFields f = PatientFields::fromRecord(patientRecord(id));
          f.name = QStringLiteral("edited %1").arg(random());
-         registry.edit(n, f);
+         (void)registry.edit(n, f);
          if (n > 20)
-             registry.remove(2 + int(random() % uint32_t(n - 1)), nullptr);
+             (void)registry.remove(2 + int(random() % uint32_t(n - 1)), nullptr);
      }},
 };
 
@@ -134,17 +134,17 @@ void checkInvariants(const QString& root, const char* step, int kill) {
         ASSERT_TRUE(n.ok());
         const RecordingListing listing = store.listIndex();
         ASSERT_TRUE(listing.message.isNone());
-        ASSERT_EQ(int(listing.recordings.size()), n.value);
-        for (int k = 0; k < n.value; ++k) {
+        ASSERT_EQ(int(listing.recordings.size()), n.value());
+        for (int k = 0; k < n.value(); ++k) {
             const auto samples = store.readSamples(k);
             ASSERT_TRUE(samples.ok()) << k;
-            EXPECT_EQ(samples.value[0], listing.recordings[size_t(k)].entry.heartRate) << k;
+            EXPECT_EQ(samples.value()[0], listing.recordings[size_t(k)].entry.heartRate) << k;
         }
     }
     const RecordingStore con(root, RecordingMode::Continuous, kId);
-    const int before = con.count().value;
+    const int before = con.count().value();
     ASSERT_TRUE(con.appendContinuous(labelledSegment(7), at(5, 5, 5)).isNone());
-    EXPECT_EQ(con.count().value, before + 1);
+    EXPECT_EQ(con.count().value(), before + 1);
 }
 
 } // namespace

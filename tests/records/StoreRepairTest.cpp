@@ -56,7 +56,7 @@ TEST(StoreRepair, AddingAnUnlistedIdKeepsItsRecordingsUnlessDeleted) {
     const auto quickAdd = [](const QString& root) {
         return PatientRegistry(root)
             .quickAdd(kId, QStringLiteral("A"), QStringLiteral("B"), {QStringLiteral("other")})
-            .message;
+            .message();
     };
     const auto import = [&chart](const QString& root) {
         FixedPrompter yes(true);
@@ -78,8 +78,8 @@ TEST(StoreRepair, AddingAnUnlistedIdKeepsItsRecordingsUnlessDeleted) {
         const QByteArray first = readAll(store.dataPath()).mid(4, kSnapRecordBytes * 2);
         EXPECT_TRUE(c.add(root.path()).isNone()) << c.how;
         EXPECT_EQ(PatientRegistry(root.path()).findById(kId), 2) << c.how;
-        ASSERT_EQ(store.count().value, c.recordings) << c.how;
-        EXPECT_EQ(RecordingNotes(root.path(), RecordingMode::Snap, kId).read(at(1, 8, 0)).value,
+        ASSERT_EQ(store.count().value(), c.recordings) << c.how;
+        EXPECT_EQ(RecordingNotes(root.path(), RecordingMode::Snap, kId).read(at(1, 8, 0)).value(),
                   c.deleted ? QString() : QStringLiteral("old"))
             << c.how;
         if (!c.deleted) {
@@ -107,11 +107,12 @@ TEST(StoreRepair, ShortOrOvercountedRegistryIsDamagedAndNothingIsWritten) {
         EXPECT_EQ(registry.loadAll().message.id, msg::kDamagedFile) << c.what;
         EXPECT_EQ(
             registry.quickAdd(QStringLiteral("N1"), QStringLiteral("A"), QStringLiteral("B"), {})
-                .message.id,
+                .message()
+                .id,
             msg::kDamagedFile)
             << c.what;
         if (c.registry.size() > 4) {
-            EXPECT_EQ(registry.edit(1, PatientFields::fromRecord(patientRecord(kId))).id,
+            EXPECT_EQ(registry.edit(1, PatientFields::fromRecord(patientRecord(kId))).message().id,
                       msg::kDamagedFile)
                 << c.what;
         }
@@ -129,9 +130,10 @@ TEST(StoreRepair, IdsThatAreNoTextAreRefused) {
     EXPECT_TRUE(isValidPatientId(paired));
     EXPECT_EQ(PatientRegistry(root.path())
                   .quickAdd(lone, QStringLiteral("A"), QStringLiteral("B"), {})
-                  .message.id,
+                  .message()
+                  .id,
               msg::kInvalidPatientId);
-    EXPECT_EQ(PatientRegistry(root.path()).count().value, 0);
+    EXPECT_EQ(PatientRegistry(root.path()).count().value(), 0);
 }
 
 TEST(StoreRepair, LeftoversOfInterruptedRewritesGoAtTheNextOpen) {
@@ -145,8 +147,8 @@ TEST(StoreRepair, LeftoversOfInterruptedRewritesGoAtTheNextOpen) {
         paths::scratchRegistry(root.path())};
     for (const QString& path : leftovers)
         writeAll(path, QByteArray(3, 'x'));
-    EXPECT_EQ(RecordingStore(root.path(), RecordingMode::Snap, kId).count().value, 0);
-    EXPECT_EQ(PatientRegistry(root.path()).count().value, 1);
+    EXPECT_EQ(RecordingStore(root.path(), RecordingMode::Snap, kId).count().value(), 0);
+    EXPECT_EQ(PatientRegistry(root.path()).count().value(), 1);
     for (const QString& path : leftovers)
         EXPECT_FALSE(QFileInfo::exists(path)) << path.toStdString();
 }
@@ -158,10 +160,10 @@ TEST(StoreRepair, DeletedPatientsNotesAreNotInherited) {
         ASSERT_TRUE(RecordingNotes(root.path(), mode, kId)
                         .write(at(1, 8, 0), QStringLiteral("old patient"))
                         .isNone());
-    ASSERT_TRUE(PatientRegistry(root.path()).remove(1, nullptr).deleted);
+    ASSERT_TRUE(PatientRegistry(root.path()).remove(1, nullptr).ok());
     registerPatient(root.path(), kId);
     for (const RecordingMode mode : {RecordingMode::Snap, RecordingMode::Continuous}) {
         EXPECT_FALSE(QFileInfo::exists(paths::notesFile(root.path(), mode, kId)));
-        EXPECT_EQ(RecordingNotes(root.path(), mode, kId).read(at(1, 8, 0)).value, QString());
+        EXPECT_EQ(RecordingNotes(root.path(), mode, kId).read(at(1, 8, 0)).value(), QString());
     }
 }

@@ -1,7 +1,11 @@
 #include "render/AnalysisPicture.h"
+#include "core/Langpack.h"
 #include "render/PictureWriters.h"
+#include "support/LayoutCapture.h"
+#include "support/TestData.h"
 
 #include <QImageReader>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -22,14 +26,27 @@ QImage filled(QSize size, const QColor& colour) {
     return image;
 }
 
-AnalysisPictureContent content(int rows) {
+// The page's texts: patient, id, recording time, rate, results, diagnosis.
+struct Texts {
+    QString patientText, patientId, recordingTime, secondField;
+    ResultFieldTexts results;
+    QString diagnosis;
+};
+const Texts kDemoTexts{"1001 Anna",
+                       "1001",
+                       "12/8/26 5:30 AM",
+                       "72",
+                       {"72", "0.1", "164", "96", "396", "420"},
+                       QString("sinus rhythm with occasional premature beats ").repeated(8)};
+
+AnalysisPictureContent content(int rows, const Texts& texts = kDemoTexts) {
     AnalysisPictureContent c;
-    c.patientText = QStringLiteral("1001 Anna");
-    c.patientId = QStringLiteral("1001");
-    c.recordingTime = QStringLiteral("12/8/26 5:30 AM");
-    c.secondField = QStringLiteral("72");
-    c.results = {"72", "0.1", "164", "96", "396", "420"};
-    c.diagnosis = QString("sinus rhythm with occasional premature beats ").repeated(8);
+    c.patientText = texts.patientText;
+    c.patientId = texts.patientId;
+    c.recordingTime = texts.recordingTime;
+    c.secondField = texts.secondField;
+    c.results = texts.results;
+    c.diagnosis = texts.diagnosis;
     c.beatPicture = filled(QSize(265, 210), kBeat);
     for (int y = 0; y < 210; ++y)
         for (int x = 250; x < 265; ++x)
@@ -94,8 +111,7 @@ TEST(AnalysisPicture, SizeBandBoxesBeatAndRowsByPixel) {
     EXPECT_GE(t, 10);
     EXPECT_LE(t, 20);
     EXPECT_EQ(bottom, h - 6);
-    // (2q + 9 and 2q + 15 lie under the beat at this row size.)
-    for (int edge : {15, q + 15, 3 * q + 9})
+    for (int edge : {15, q + 15, 2 * q + 9, 2 * q + 15, 3 * q + 9})
         EXPECT_EQ(blackSpan(p, edge, t + 10, h), std::make_pair(t + 10, h - 6)) << edge;
     for (int gap : {q + 10, q + 14, 3 * q + 10})
         EXPECT_EQ(p.pixelColor(gap, h - 20), kBand) << gap;
@@ -103,16 +119,18 @@ TEST(AnalysisPicture, SizeBandBoxesBeatAndRowsByPixel) {
     // The white name and id above the boxes.
     EXPECT_GT(countIn(p, QRect(15, 0, q, t + 3), isWhite), 10);
     EXPECT_GT(countIn(p, QRect(q + 15, 0, q, t + 3), isWhite), 10);
-    // The beat at 0.7 (250 x 210 -> 175 x 147) at (q + 135, t + 8), its cut
-    // columns nowhere.
-    const QRect beat(q + 135, t + 8, 175, 147);
-    EXPECT_EQ(p.pixelColor(beat.topLeft()), kBeat);
-    EXPECT_EQ(p.pixelColor(beat.right(), h - 1), kBeat);
-    EXPECT_NE(p.pixelColor(beat.right() + 1, h - 1), kBeat);
-    EXPECT_NE(p.pixelColor(beat.left() - 1, h - 1), kBeat);
-    EXPECT_EQ(p.pixelColor(beat.left() + 5, beat.top() - 1), QColor(Qt::white)); // box 2
-    // The rows cover the beat's last lines (it reaches y = t + 154 > H).
-    EXPECT_EQ(p.pixelColor(beat.left() + 80, h), kRowColours[0]);
+    // The beat, its cut columns left out, inside box 2 right of the results,
+    // its shape kept (250 x 210).
+    QRect beat;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < p.width(); ++x)
+            if (p.pixelColor(x, y) == kBeat)
+                beat |= QRect(x, y, 1, 1);
+    ASSERT_FALSE(beat.isEmpty());
+    EXPECT_TRUE(QRect(QPoint(q + 16, t + 6), QPoint(2 * q + 8, h - 7)).contains(beat))
+        << beat.x() << "," << beat.y() << " " << beat.width() << "x" << beat.height();
+    EXPECT_NEAR(double(beat.width()) / beat.height(), 250.0 / 210.0, 0.03);
+    EXPECT_LE(beat.width(), 175);
     EXPECT_EQ(countIn(p, QRect(0, 0, p.width(), h), [](QRgb c) { return c == kBeatCut.rgb(); }), 0);
     // The diagnosis in blue, wrapped over several lines inside box 3 only.
     const QRect diagnosis(QPoint(2 * q + 18, 2 * t + 10), QPoint(3 * q + 6, h - 6));
@@ -120,6 +138,33 @@ TEST(AnalysisPicture, SizeBandBoxesBeatAndRowsByPixel) {
     EXPECT_EQ(countIn(p, QRect(0, 0, 2 * q + 15, h), isBlue), 0);
     EXPECT_EQ(countIn(p, QRect(3 * q + 7, 0, p.width() - 3 * q - 7, h), isBlue), 0);
     EXPECT_TRUE(composeAnalysisPicture(content(0)).isNull());
+}
+
+// No text of the picture overlaps another text, a box's edge, the beat or a
+// row, or leaves its box: with the demo's values and with the longest ones.
+TEST(AnalysisPicture, TextsKeepClearOfEachOtherAndOfDrawing) {
+    ASSERT_TRUE(Langpack::load(test::binDir() + QStringLiteral("/langpack.rcc")));
+    Texts shortDiagnosis = kDemoTexts;
+    shortDiagnosis.diagnosis = QStringLiteral("Sinus rhythm");
+    const AnalysisPictureContent demo = content(3, shortDiagnosis);
+    const AnalysisPictureContent longest =
+        content(3, {"WMW-2026-000123 Maximiliane Wolkenstein-Hohenberg MW",
+                    "WMW-2026-000123",
+                    "28/12/2026, 23:58:59",
+                    "188",
+                    {"188", "-12.34", "888", "188", "888", "1024"},
+                    QString("premature beats, ").repeated(6)});
+    const struct {
+        const char* what;
+        const AnalysisPictureContent& content;
+    } cases[] = {{"demo", demo}, {"longest values", longest}};
+    for (const auto& c : cases) {
+        test::LayoutCapture capture(QSize(kRow.width(), kRow.height() * 4));
+        QPainter painter(&capture);
+        paintAnalysisPicture(painter, c.content);
+        painter.end();
+        EXPECT_EQ(test::layoutFaults(capture).join(u'\n').toStdString(), "") << c.what;
+    }
 }
 
 // Every typed extension is written in its format, read back by Qt's readers

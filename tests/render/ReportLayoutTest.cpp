@@ -5,6 +5,7 @@
 #include "core/Langpack.h"
 #include "render/PaperElements.h"
 #include "render/ReportOutput.h"
+#include "support/LayoutCapture.h"
 #include "support/TestData.h"
 
 #include <QImage>
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 using namespace vantora;
@@ -64,7 +66,115 @@ PatientRecord patient(QString history = {}) {
     return r;
 }
 
+// The longest values a report meets: a 40-character name, a 15-character id,
+// three-digit rates and intervals, a diagnosis of several lines.
+AnalysisReportInput longAnalysisInput() {
+    AnalysisReportInput in = analysisInput(
+        QString("Atrial fibrillation with rapid ventricular response, left axis deviation. ")
+            .repeated(3));
+    in.patientId = QStringLiteral("WMW-2026-000123");
+    in.patientText = in.patientId + QStringLiteral(" Maximiliane Wolkenstein-Hohenberg MW");
+    in.header.time = SystemTime::fromFields({2026, 12, 3, 28, 23, 58, 59, 0});
+    in.header.heartRate = 188;
+    in.parameters = {80, 110, 140, 200, 188, -1234, 888, 188, 888, 1024};
+    return in;
+}
+
+PatientRecord longPatient() {
+    PatientRecord r = patient(QString("Hypertension since 2009, beta blockers. ").repeated(4));
+    r.id = QStringLiteral("WMW-2026-000123");
+    r.name = QStringLiteral("Maximiliane Wolkenstein-Hohenberg MW");
+    r.telephone = QStringLiteral("+49 (0)30 5550 1001 ext 12");
+    r.address = QStringLiteral("Hinterer Hohenbergweg 128, Apartment 14, 10999 Berlin-Kreuzberg");
+    return r;
+}
+
+QStringList faultsOf(const ReportPage& page, QSize sheet) {
+    test::LayoutCapture capture(sheet);
+    QPainter painter(&capture);
+    page.Render(ReportSurface{&painter, false});
+    painter.end();
+    return test::layoutFaults(capture);
+}
+
 } // namespace
+
+// Nothing written on a report overlaps another text or a drawn element or
+// leaves its box, for ordinary and longest values, on A4 and Letter.
+TEST_F(ReportLayoutTest, TextsKeepClearOfEachOtherAndOfDrawing) {
+    const QSize letter = reportSheetUnits(QPageSize::Letter);
+    const struct {
+        const char* what;
+        int kind;
+        bool longValues;
+    } cases[] = {{"analysis", ReportPage::kAnalysis, false},
+                 {"analysis, long values", ReportPage::kAnalysis, true},
+                 {"snap record", ReportPage::kSnapRecord, false},
+                 {"continuous record, long values", ReportPage::kContinuousRecord, true}};
+    for (const QSize sheet : {kA4, letter}) {
+        for (const auto& c : cases) {
+            ReportPage page(sheet.width(), sheet.height(), samples);
+            page.kind = c.kind;
+            RecordIndexEntry header;
+            header.time = SystemTime::fromFields({2026, 12, 3, 28, 23, 58, 59, 0});
+            header.heartRate = c.longValues ? 188 : 72;
+            header.kind = c.longValues ? 0x8009 : 1;
+            if (c.kind == ReportPage::kAnalysis)
+                BuildAnalysisReport(page, c.longValues ? longAnalysisInput() : analysisInput());
+            else
+                BuildRecordReport(page, c.longValues ? longPatient() : patient(), 12, header,
+                                  c.longValues ? QString("Premature beats. ").repeated(12) : "Ok");
+            EXPECT_EQ(faultsOf(page, sheet).join(u'\n').toStdString(), "")
+                << c.what << " " << sheet.width();
+        }
+    }
+}
+
+// The check itself: each kind of fault drawn on purpose is found, and a
+// clean drawing passes.
+TEST_F(ReportLayoutTest, LayoutCheckFindsEachFault) {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(40);
+    const struct {
+        const char* what;
+        std::function<void(QPainter&)> draw;
+        QStringList expectedStarts;
+    } cases[] = {
+        {"apart",
+         [](QPainter& p) {
+             p.drawRect(0, 0, 400, 200);
+             p.drawText(20, 60, "ms");
+             p.drawText(20, 160, "bpm");
+         },
+         {}},
+        {"two texts",
+         [](QPainter& p) { p.drawText(20, 60, "QT"), p.drawText(30, 70, "ms"); },
+         {"\"QT\" ["}},
+        {"text on a line",
+         [](QPainter& p) { p.drawLine(0, 50, 300, 50), p.drawText(20, 60, "ms"); },
+         {"\"ms\" ["}},
+        {"rotated text across a box edge",
+         [](QPainter& p) {
+             p.drawRect(0, 0, 400, 200);
+             p.translate(100, 60);
+             p.rotate(90);
+             p.drawText(0, 0, "10mm/1mv");
+         },
+         {"\"10mm/1mv\" [", "\"10mm/1mv\" ["}},
+    };
+    for (const auto& c : cases) {
+        test::LayoutCapture capture(QSize(1000, 1000));
+        QPainter painter(&capture);
+        painter.setFont(font);
+        c.draw(painter);
+        painter.end();
+        const QStringList faults = test::layoutFaults(capture);
+        ASSERT_EQ(faults.size(), c.expectedStarts.size())
+            << c.what << faults.join('\n').toStdString();
+        for (int k = 0; k < faults.size(); ++k)
+            EXPECT_TRUE(faults[k].startsWith(c.expectedStarts[k])) << faults[k].toStdString();
+    }
+}
 
 TEST_F(ReportLayoutTest, AnalysisReportRectangles) {
     ReportPage page(kA4.width(), kA4.height(), samples);
@@ -78,7 +188,12 @@ TEST_F(ReportLayoutTest, AnalysisReportRectangles) {
     ASSERT_EQ(blocks.size(), 1u);
     const auto& rows = blocks[0]->rows();
     ASSERT_EQ(rows.size(), 2u);
-    const int nameWidth = textWidth(page.bodyFont, rows[0].pieces.join(QString()));
+    // Fields are measured as drawn: the value in the block's bold font.
+    const auto drawnWidth = [&](const TextRow& row) {
+        return textWidth(page.bodyFont, row.pieces.at(0)) +
+               textWidth(blocks[0]->boldFont(), row.pieces.at(1));
+    };
+    const int nameWidth = drawnWidth(rows[0]);
     const int y0 = m + h + 50;
     const int boxBottom = std::max(int(bottom - kStripHeightUnits) - 50, y0 + 5 * h + 200);
     const int U = left + 3 * w - 320;
@@ -98,15 +213,14 @@ TEST_F(ReportLayoutTest, AnalysisReportRectangles) {
         {"first field", rows[0].rect, {left, m, left + nameWidth, m + h + 50}},
         {"second field on a quarter column",
          rows[1].rect,
-         {left + q * (nameWidth / q + 1), m,
-          left + q * (nameWidth / q + 1) + textWidth(page.bodyFont, rows[1].pieces.join(QString())),
+         {left + q * (nameWidth / q + 1), m, left + q * (nameWidth / q + 1) + drawnWidth(rows[1]),
           m + h + 50}},
         {"box 1", boxes[0]->rect, {left, y0, left + w - 20, boxBottom}},
         {"box 2", boxes[1]->rect, {left + w, y0, U, boxBottom}},
         {"box 3", boxes[2]->rect, {left + 3 * w - 300, y0, right, boxBottom}},
-        {"value table",
+        {"value table, ending 30 units before the beat's legend and gain label",
          boxes[1]->children.at(0)->rect,
-         {left + w + 30, y0 + h + 50, U - 660, boxBottom}},
+         {left + w + 30, y0 + h + 50, beat->annotationLeft() - 30, boxBottom}},
         {"averaged beat", beat->rect, {U - 660, beatTop, U - 60, beatTop + 600}},
         {"strip under the boxes",
          strips[0]->rect,
@@ -122,6 +236,7 @@ TEST_F(ReportLayoutTest, AnalysisReportRectangles) {
     EXPECT_EQ(strips[0]->start, 1000);
     EXPECT_EQ(strips[0]->end, 3000);
     EXPECT_EQ(beat->bounds, (std::array<int32_t, 4>{80, 110, 140, 200}));
+    EXPECT_LT(beat->annotationLeft(), U - 660 - 100) << "legend lines start 100 left of the beat";
 }
 
 TEST_F(ReportLayoutTest, AnalysisValuesAndFooter) {
@@ -206,9 +321,11 @@ TEST_F(ReportLayoutTest, RecordReportStripPushedDownByGrowingBlock) {
         const auto* block = all<FieldBlock>(page).at(0);
         const int fixedTop = int(page.bottom - kStripHeightUnits);
         const int height = page.bottom - fixedTop;
+        // The speed label has its own line between the block and the strip.
+        const int speed = textHeight(page.bodyFont);
         EXPECT_EQ(strip->rect.height(), height) << c.what;
-        EXPECT_EQ(strip->rect.top, c.pushed ? block->rect.bottom : fixedTop) << c.what;
-        EXPECT_EQ(block->rect.bottom > fixedTop, c.pushed) << c.what;
+        EXPECT_EQ(strip->rect.top, c.pushed ? block->rect.bottom + speed : fixedTop) << c.what;
+        EXPECT_EQ(block->rect.bottom + speed > fixedTop, c.pushed) << c.what;
         // The wrapped diagnosis row spans the block from its left to its right.
         const TextRow& last = block->rows().back();
         EXPECT_TRUE(last.wrap);
@@ -308,6 +425,22 @@ TEST_F(ReportLayoutTest, RecordReportFieldsFromPatientBytes) {
     for (const TextRow& row : all<FieldBlock>(noRate).at(0)->rows())
         dash = dash || row.pieces == QStringList{Langpack::text(61235) + ":  ", "-  "};
     EXPECT_TRUE(dash);
+
+    // Empty height and weight print empty: no unit standing alone.
+    PatientRecord unmeasured = patient();
+    unmeasured.height.clear();
+    unmeasured.weight.clear();
+    ReportPage empty(kA4.width(), kA4.height(), samples);
+    empty.kind = ReportPage::kSnapRecord;
+    BuildRecordReport(empty, unmeasured, 1, header, "Ok");
+    int checked = 0;
+    for (const TextRow& row : all<FieldBlock>(empty).at(0)->rows())
+        for (const int id : {61224, 61226})
+            if (row.pieces.at(0) == Langpack::text(id) + ":  ") {
+                EXPECT_EQ(row.pieces, (QStringList{row.pieces.at(0), "  "})) << id;
+                ++checked;
+            }
+    EXPECT_EQ(checked, 2);
 }
 
 TEST(PaperClip, MoveLineRule) {

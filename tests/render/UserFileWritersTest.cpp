@@ -48,7 +48,7 @@ protected:
         PatientRecord patient;
         patient.id = QStringLiteral("W1");
         patient.name = QStringLiteral("Anna Berg");
-        ASSERT_TRUE(PatientRegistry(root_.path()).appendRecord(patient).added());
+        ASSERT_TRUE(PatientRegistry(root_.path()).appendRecord(patient).ok());
         EcgGenerator generator;
         const QDateTime start(QDate(2026, 3, 14), QTime(9, 0));
         exchange_ = {patient, RecordingMode::Continuous, {}};
@@ -72,9 +72,9 @@ protected:
     // each write.
     void fillStore() const {
         const RecordingStore store(root_.path(), RecordingMode::Snap, QStringLiteral("W1"));
-        if (store.count().value == kChartRecordings)
+        if (store.count().value() == kChartRecordings)
             return;
-        std::vector<SnapRecording> recordings(size_t(kChartRecordings - store.count().value));
+        std::vector<SnapRecording> recordings(size_t(kChartRecordings - store.count().value()));
         EcgGenerator generator;
         for (SnapRecording& r : recordings)
             r.blocks = generator.nextSnapBlocks();
@@ -83,7 +83,7 @@ protected:
     int stored() const {
         return RecordingStore(root_.path(), RecordingMode::Snap, QStringLiteral("W1"))
             .count()
-            .value;
+            .value();
     }
 
     std::vector<Writer> writers() {
@@ -104,7 +104,7 @@ protected:
             {"p.jpeg", filemsg::kNotWritten, picture("jpeg")},
             {"p.bmp", filemsg::kNotWritten, picture("bmp")},
             {"e.edf", filemsg::kNotWritten,
-             [this](const QString& target) { return writeEdf(exchange_, target).message; }},
+             [this](const QString& target) { return writeEdf(exchange_, target).message(); }},
             {"e.csv", filemsg::kNotWritten,
              [this](const QString& target) { return writeExchangeCsv(exchange_, target); }},
             {"c.cEcg", filemsg::kChartNotWritten,

@@ -115,7 +115,7 @@ inline StressRun runStressPair(const StressPair& pair, const QString& cli, const
 // --- What the folder must hold afterwards ---------------------------------
 
 inline int stressCount(const QString& root, RecordingMode mode, const QString& id) {
-    return RecordingStore(root, mode, id).count().value;
+    return RecordingStore(root, mode, id).count().value();
 }
 
 // Every store of every listed patient: its two counts agree and every entry
@@ -128,11 +128,11 @@ inline QString stressStoresAgree(const QString& root) {
             const auto data = store.count();
             const auto index = store.listIndex();
             if (!data.ok() || !index.message.isNone() ||
-                size_t(data.value) != index.recordings.size())
+                size_t(data.value()) != index.recordings.size())
                 wrong += QStringLiteral("store %1/%2: data %3, index %4; ")
                              .arg(p.id)
                              .arg(toInt(mode))
-                             .arg(data.value)
+                             .arg(data.value())
                              .arg(index.recordings.size());
         }
     return wrong;

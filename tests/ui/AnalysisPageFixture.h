@@ -27,7 +27,7 @@ protected:
         p.id = QStringLiteral("1001");
         p.name = name;
         p.revision = 8;
-        EXPECT_TRUE(PatientRegistry(root_.path()).appendRecord(p).added());
+        EXPECT_TRUE(PatientRegistry(root_.path()).appendRecord(p).ok());
         SnapRecording r;
         r.header.recordingType = 3;
         r.header.heartRate = 70;

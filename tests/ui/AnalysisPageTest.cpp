@@ -117,8 +117,8 @@ protected:
         state_.dataRoot = root_.path();
         state_.recordingMode = RecordingMode::Snap;
         PatientRegistry registry(root_.path());
-        ASSERT_TRUE(registry.appendRecord(patient("1001", "Anna Berg")).added());
-        ASSERT_TRUE(registry.appendRecord(patient("1002", "Jonas Weber")).added());
+        ASSERT_TRUE(registry.appendRecord(patient("1001", "Anna Berg")).ok());
+        ASSERT_TRUE(registry.appendRecord(patient("1002", "Jonas Weber")).ok());
         const std::vector<SnapRecording> recordings{snap(1, 10, 71), snap(2, 20, 88)};
         const RecordingStore store(root_.path(), RecordingMode::Snap, QStringLiteral("1001"));
         ASSERT_EQ(store.appendSnap(recordings).saved, 2);
@@ -318,8 +318,7 @@ TEST_F(AnalysisPageTest, PatientManagerClosingReloadsTheTree) {
     ASSERT_FALSE(allDots(shown));
 
     frame_->setDialogRunner([this](QDialog&) {
-        EXPECT_TRUE(
-            PatientRegistry(root_.path()).appendRecord(patient("1003", "Mia Roth")).added());
+        EXPECT_TRUE(PatientRegistry(root_.path()).appendRecord(patient("1003", "Mia Roth")).ok());
         return 0;
     });
     frame_->runCommand(cmd::kPatientManager);
@@ -332,7 +331,7 @@ TEST_F(AnalysisPageTest, PatientManagerClosingReloadsTheTree) {
 
     const RecordingStore store(root_.path(), RecordingMode::Snap, QStringLiteral("1001"));
     frame_->setDialogRunner([this](QDialog&) {
-        EXPECT_TRUE(PatientRegistry(root_.path()).remove(1, nullptr).deleted);
+        EXPECT_TRUE(PatientRegistry(root_.path()).remove(1, nullptr).ok());
         return 0;
     });
     frame_->runCommand(cmd::kPatientManager);
@@ -389,8 +388,8 @@ TEST_F(AnalysisPageTest, NoteClickEditsTheNoteOfTheSelectedRecording) {
     EXPECT_EQ(view->noteField()->toPlainText(), QString(199, 'n'));
     EXPECT_EQ(view->noteField()->textColor(), QColor(0, 0, 255));
     const RecordingNotes notes(root_.path(), RecordingMode::Snap, QStringLiteral("1001"));
-    EXPECT_EQ(notes.read(startAt(20)).value, QString(199, 'n'));
-    EXPECT_EQ(notes.read(startAt(10)).value, QString());
+    EXPECT_EQ(notes.read(startAt(20)).value(), QString(199, 'n'));
+    EXPECT_EQ(notes.read(startAt(10)).value(), QString());
 
     // Cancel changes nothing; the stored note shows on the next selection.
     QTimer::singleShot(0, [] {
@@ -400,7 +399,7 @@ TEST_F(AnalysisPageTest, NoteClickEditsTheNoteOfTheSelectedRecording) {
         }
     });
     QTest::mouseClick(view->noteField()->viewport(), Qt::LeftButton);
-    EXPECT_EQ(notes.read(startAt(20)).value, QString(199, 'n'));
+    EXPECT_EQ(notes.read(startAt(20)).value(), QString(199, 'n'));
     select(view, 0, 0);
     EXPECT_TRUE(view->noteField()->toPlainText().isEmpty());
     select(view, 0, 1);

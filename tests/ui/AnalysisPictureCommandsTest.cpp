@@ -72,7 +72,7 @@ TEST_F(AnalysisPictureCommandsTest, MailHandsOneJpegPerRecordingToXdgEmail) {
     ASSERT_EQ(test::rowCount(view->tree(), 0), 2);
     QStringList attached;
     for (int k = 0; k < 2; ++k) {
-        const SystemTime t = store.readEntry(k).value.time;
+        const SystemTime t = store.readEntry(k).value().time;
         const QString date = QString::asprintf("%04d-%02d-%02d ", t.year, t.month, t.day);
         const QStringList hms{QString::asprintf("%02d", t.hour),
                               QString::asprintf("%02d", t.minute),

@@ -113,16 +113,16 @@ TEST_F(DownloadPageTest, FourRowsChosenThreeSavedByteForByteAndNothingTwice) {
     EXPECT_TRUE(questions_.value(0).contains(QStringLiteral("3 ")));
     EXPECT_TRUE(questions_.value(0).contains(QStringLiteral("1001")));
     EXPECT_EQ(saveStates(view), (std::vector<int>{3, 0, 3, 3}));
-    ASSERT_EQ(store().count().value, 3);
+    ASSERT_EQ(store().count().value(), 3);
     const std::array<size_t, 3> saved{0, 2, 3};
     for (int k = 0; k < 3; ++k)
-        EXPECT_EQ(store().readRecordData(k).value, blockBytes(entries[saved[size_t(k)]].blocks))
+        EXPECT_EQ(store().readRecordData(k).value(), blockBytes(entries[saved[size_t(k)]].blocks))
             << "record " << k;
     clickMark(view, 0); // a saved row stays saved
     EXPECT_EQ(saveStates(view)[0], kSaveDone);
 
     QTest::mouseClick(view->saveButton(), Qt::LeftButton);
-    EXPECT_EQ(store().count().value, 3);
+    EXPECT_EQ(store().count().value(), 3);
     EXPECT_TRUE(view->saveButton()->isEnabled()); // row 2 is still there to choose
 
     // Downloaded again: what the patient has is marked stored and left out.
@@ -140,9 +140,9 @@ TEST_F(DownloadPageTest, FourRowsChosenThreeSavedByteForByteAndNothingTwice) {
         const Message said = round == 0 ? Message{msg::kTransferComplete, {}}
                                         : Message{62653, QStringLiteral("1001")};
         EXPECT_EQ(messages_.last(), said.text());
-        EXPECT_EQ(store().count().value, 4);
+        EXPECT_EQ(store().count().value(), 4);
     }
-    EXPECT_EQ(store().readRecordData(3).value, blockBytes(entries[1].blocks));
+    EXPECT_EQ(store().readRecordData(3).value(), blockBytes(entries[1].blocks));
 }
 
 TEST_F(DownloadPageTest, CancelStopsTheLinkAndOffersOnlyCompleteRecordings) {
@@ -162,8 +162,8 @@ TEST_F(DownloadPageTest, CancelStopsTheLinkAndOffersOnlyCompleteRecordings) {
     ASSERT_EQ(test::rowCount(view->list()), 1);
     EXPECT_EQ(view->model().rows()[0].tableIndex, 0);
     QTest::mouseClick(view->saveButton(), Qt::LeftButton);
-    ASSERT_EQ(store().count().value, 1);
-    EXPECT_EQ(store().readRecordData(0).value, blockBytes(h.sim().entries()[0].blocks));
+    ASSERT_EQ(store().count().value(), 1);
+    EXPECT_EQ(store().readRecordData(0).value(), blockBytes(h.sim().entries()[0].blocks));
 }
 
 TEST_F(DownloadPageTest, VanishingPortShowsTheFailureAndOffersNothingBroken) {
@@ -186,5 +186,5 @@ TEST_F(DownloadPageTest, SaveWithNothingReceivedWritesNothing) {
     EXPECT_TRUE(questions_.isEmpty());
     EXPECT_EQ(messages_.last(), (Message{61328, {}}.text()));
     EXPECT_FALSE(view->saveButton()->isEnabled());
-    EXPECT_EQ(store().count().value, 0);
+    EXPECT_EQ(store().count().value(), 0);
 }

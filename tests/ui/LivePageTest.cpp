@@ -139,7 +139,7 @@ TEST_F(LivePageTest, RecordsOneSegmentOfValidPacketsForThePickedPatient) {
     EXPECT_TRUE(view->text(1233)->text().isEmpty());
     QTest::qWait(300); // packets still under way change nothing
 
-    ASSERT_EQ(store().count().value, 1);
+    ASSERT_EQ(store().count().value(), 1);
     const std::vector<AcqPacket> valid = validSent(c, c.liveFrames);
     ASSERT_EQ(valid.size(), 1875u + 93u);
     std::vector<int32_t> samples;
@@ -155,10 +155,10 @@ TEST_F(LivePageTest, RecordsOneSegmentOfValidPacketsForThePickedPatient) {
         if (valid[k].rhythmCode > 0)
             mask |= uint16_t(1u << (valid[k].rhythmCode - 1));
     }
-    EXPECT_EQ(store().readSamples(0).value, samples);
+    EXPECT_EQ(store().readSamples(0).value(), samples);
     ASSERT_GT(rates, 0);
-    EXPECT_EQ(store().readEntry(0).value.heartRate, rateSum / rates);
-    EXPECT_EQ(store().readEntry(0).value.kind, mask);
+    EXPECT_EQ(store().readEntry(0).value().heartRate, rateSum / rates);
+    EXPECT_EQ(store().readEntry(0).value().kind, mask);
     EXPECT_EQ(mask, 0x4A); // codes 2, 4 and 7
     EXPECT_EQ(messages_, QStringList(Message{62650, QStringLiteral("1")}.text()));
 }
@@ -175,7 +175,7 @@ TEST_F(LivePageTest, StopBeforeTheSegmentIsFullStoresNothing) {
     view->OnStop();
     QTest::qWait(300);
     EXPECT_FALSE(view->model().running());
-    EXPECT_EQ(store().count().value, 0);
+    EXPECT_EQ(store().count().value(), 0);
     EXPECT_FALSE(QFile::exists(store().dataPath()));
     EXPECT_EQ(messages_, QStringList(Message{62650, QStringLiteral("29")}.text()));
 }
@@ -218,7 +218,7 @@ TEST_F(LivePageTest, VanishingPortReturnsToIdleWithTheFailure) {
     EXPECT_TRUE(view->text(1231)->text().isEmpty());
     EXPECT_EQ(messages_, QStringList({Message{msg::kLinkFailed, {}}.text(),
                                       Message{62650, QStringLiteral("1")}.text()}));
-    EXPECT_EQ(store().count().value, 0);
+    EXPECT_EQ(store().count().value(), 0);
 }
 
 // Starts that end before a link: cancelled picker, empty id, no port, a
@@ -255,5 +255,5 @@ TEST_F(LivePageTest, StartsThatDoNotReachALink) {
                       : QStringList();
         EXPECT_EQ(messages_, expected) << c.message;
     }
-    EXPECT_EQ(store().count().value, 0);
+    EXPECT_EQ(store().count().value(), 0);
 }

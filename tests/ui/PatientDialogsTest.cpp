@@ -35,7 +35,7 @@ protected:
     }
     PatientRegistry registry() const { return PatientRegistry(root_.path()); }
     QVector<PatientRecord> stored() const { return registry().loadAll().records; }
-    int32_t storedCount() const { return registry().count().value; }
+    int32_t storedCount() const { return registry().count().value(); }
 
     // Accepts the add dialog with the given id and name.
     static PatientManagerDialog::DialogHook fill(const QString& id, const QString& name) {
@@ -107,7 +107,7 @@ TEST_F(PatientDialogsTest, ManagerRowsCarryTheSexIcon) {
     female.name = QStringLiteral("Eva");
     female.sexChoice = 1;
     PatientIdMap ids;
-    ASSERT_TRUE(registry().add(female, ids, true).added());
+    ASSERT_TRUE(registry().add(female, ids, true).ok());
     PatientManagerDialog manager(state_, prompter_);
     manager.setDialogHook(fill(QStringLiteral("2"), QStringLiteral("Tom")));
     manager.onAdd();
@@ -267,9 +267,9 @@ TEST_F(PatientDialogsTest, HeightAndWeightFollowTheLocale) {
         PatientEditDialog add(PatientEditDialog::Mode::Add, prompter_);
         int position = 0;
         add.setCommit([&](const PatientFields& f) {
-            const PatientAddResult r = registry().add(f, ids, true);
-            position = r.position;
-            return r.message;
+            const Result<PatientAdded> r = registry().add(f, ids, true);
+            position = r.value().position;
+            return r.message();
         });
         add.show();
         QTest::keyClicks(add.idEdit(), QString::number(i + 1));
@@ -280,7 +280,7 @@ TEST_F(PatientDialogsTest, HeightAndWeightFollowTheLocale) {
         EXPECT_EQ(add.weightEdit()->text(), row.weightShown) << where;
         ASSERT_TRUE(clickOk(add)) << where;
 
-        const PatientRecord record = *registry().read(position).record;
+        const PatientRecord record = registry().read(position).value();
         EXPECT_EQ(record.height, row.height) << where;
         EXPECT_EQ(record.weight, row.weightStored) << where;
         PatientEditDialog edit(PatientEditDialog::Mode::Edit, prompter_);
@@ -402,7 +402,7 @@ TEST_F(PatientDialogsTest, PickerSelectsTheQuickAddedPatient) {
         PatientFields f;
         f.id = QString::fromLatin1(id);
         f.name = QStringLiteral("Someone");
-        ASSERT_TRUE(registry().add(f, ids, true).added());
+        ASSERT_TRUE(registry().add(f, ids, true).ok());
     }
     PatientPickerDialog picker(root_.path(), prompter_);
     picker.setQuickAddHook([](QuickAddDialog& d) {

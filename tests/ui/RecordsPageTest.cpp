@@ -175,7 +175,7 @@ TEST_F(RecordsPageTest, KeyboardSearchArrowsAndDelete) {
     log_.setAnswer(true);
     QTest::keyClick(page->recordingList(), Qt::Key_Delete);
     EXPECT_EQ(test::rowCount(page->recordingList()), 2);
-    EXPECT_EQ(store42().count().value, 2);
+    EXPECT_EQ(store42().count().value(), 2);
     EXPECT_EQ(test::rowText(page->recordingList(), 1, -1, 0), QStringLiteral("2"));
     EXPECT_TRUE(page->model().deleteAll());
 

@@ -55,8 +55,8 @@ protected:
     void SetUp() override {
         PageFixture::SetUp();
         PatientRegistry registry(root_.path());
-        ASSERT_TRUE(registry.appendRecord(patient("1001", "Anna Berg")).added());
-        ASSERT_TRUE(registry.appendRecord(patient("1002", "Jonas Weber")).added());
+        ASSERT_TRUE(registry.appendRecord(patient("1001", "Anna Berg")).ok());
+        ASSERT_TRUE(registry.appendRecord(patient("1002", "Jonas Weber")).ok());
         store("1001", 16);
         store("1002", 15);
     }

@@ -50,15 +50,15 @@ int printTrendCsv(CliContext& ctx, RecordingMode mode, const QString& id, int k,
     const RecordingStore store(ctx.dataRoot, mode, id);
     const RecordingListing listing = store.listIndex();
     failOnMessage(listing.message);
-    const int held = store.count().value;
+    const int held = store.count().value();
     ctx.printLine(QStringLiteral("number,start,heart_rate_bpm,st_mm,pr_ms,qrs_ms,qt_ms,qtc_ms"));
     AnalysisPageModel page(library);
     for (const ListedRecording& r : listing.recordings) {
         if (r.number > held || (k >= 0 && r.number != k + 1))
             continue;
         const auto read = store.readSamples(r.number - 1);
-        failOnMessage(read.message);
-        analyseOnPage(page, read.value, stretch);
+        failOnMessage(read.message());
+        analyseOnPage(page, read.value(), stretch);
         QStringList row{QString::number(r.number),
                         recordingStart(mode, r.entry).toString(Qt::ISODate)};
         for (const QString& field : page.fields())
@@ -104,9 +104,9 @@ int runAnalyse(CliContext& ctx) {
         throw UsageError("analyse: --all needs --format csv");
 
     const auto read = RecordingStore(ctx.dataRoot, mode, patient.id).readSamples(k);
-    failOnMessage(read.message);
+    failOnMessage(read.message());
     AnalysisPageModel page(library);
-    analyseOnPage(page, read.value, stretch);
+    analyseOnPage(page, read.value(), stretch);
     ctx.printJson(resultJson(page));
     return 0;
 }

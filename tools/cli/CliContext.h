@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Message.h"
+#include "core/Result.h"
 
 #include <QJsonValue>
 #include <QString>
@@ -20,6 +21,18 @@ struct UsageError : std::runtime_error {
 struct CommandFailure {
     Message message;
 };
+
+// The one way a failed result leaves a command: as a CommandFailure, which
+// main turns into exit status 1 with the message on stderr.
+template <class T> T valueOf(Result<T> result) {
+    if (!result.ok())
+        throw CommandFailure{result.message()};
+    return std::move(result).value();
+}
+template <class T> void check(const Result<T>& result) {
+    if (!result.ok())
+        throw CommandFailure{result.message()};
+}
 
 // The arguments of one run. Options are taken as commands ask for them; what is
 // left over when the command finishes is a usage error.

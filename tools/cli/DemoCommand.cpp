@@ -141,8 +141,8 @@ int runDemo(CliContext& ctx) {
         throw CommandFailure{{storemsg::kCannotOpen, root}};
     const PatientRegistry registry(root);
     const auto existing = registry.count();
-    failOnMessage(existing.message);
-    if (existing.value > 0)
+    failOnMessage(existing.message());
+    if (existing.value() > 0)
         throw CommandFailure{{storemsg::kDemoFolderInUse, root}};
     PatientIdMap ids;
     int snap = 0;
@@ -151,8 +151,7 @@ int runDemo(CliContext& ctx) {
     int patients = 0;
     for (DemoPatient& p : demoPatients()) {
         p.fields.date = formatPatientDate(QDate(1950 + day * 7, day, 10 + day));
-        const PatientAddResult added = registry.add(p.fields, ids, true);
-        failOnMessage(added.added() ? Message{} : added.message);
+        valueOf(registry.add(p.fields, ids, true));
         snap += addSnap(root, p.fields.id, p.snap, day);
         continuous += addContinuous(root, p.fields.id, p.continuous, day);
         day += 3;

@@ -59,24 +59,28 @@ QJsonArray idsJson(const std::vector<int>& ids) {
 
 // A port found but not opened: 61282 when it has gone, otherwise 61330, with
 // the system's reason (permission, busy, not a terminal) for stderr.
-QString openFailureReason(int openResult, const DeviceLink& link, std::vector<int>& messages) {
-    if (openResult != DeviceLink::kOpenFailed)
-        return {};
+QString openFailureReason(const Result<>& opened, const DeviceLink& link,
+                          std::vector<int>& messages) {
     const DeviceLink::OpenFailure& f = link.openFailure();
+    if (opened.ok() || f.why != DeviceLink::Refusal::OpenFailed)
+        return {};
     messages.push_back(f.error == ENOENT ? msg::kRecorderNotFound : msg::kLinkFailed);
     return f.port + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(f.error));
 }
 
 // A link that did not start, or ended with a communication failure, makes
 // the command fail after its report: status 1 with the text on stderr.
-int finishLink(int openResult, const std::vector<int>& messages, const QString& reason) {
+int finishLink(const Result<>& opened, const DeviceLink& link, const std::vector<int>& messages,
+               const QString& reason) {
     const bool failed =
         std::find(messages.begin(), messages.end(), msg::kLinkFailed) != messages.end();
-    if (openResult == DeviceLink::kStarted && !failed)
+    if (opened.ok() && !failed)
         return 0;
     const int id = failed ? msg::kLinkFailed : (messages.empty() ? 0 : messages.front());
     const QString text = id != 0 ? Message{id, {}}.text() : QString();
-    QString line = text.isEmpty() ? QStringLiteral("link error %1").arg(openResult) : text;
+    // A started link always has a text here; one that did not start says why.
+    const int code = opened.ok() ? 1 : int(link.openFailure().why);
+    QString line = text.isEmpty() ? QStringLiteral("link error %1").arg(code) : text;
     if (!reason.isEmpty())
         line += QStringLiteral(" (") + reason + u')';
     std::fprintf(stderr, "%s\n", line.toUtf8().constData());
@@ -126,7 +130,7 @@ int runDownload(CliContext& ctx) {
 
     DeviceLink link(portFinder(port));
     DownloadCollector collector;
-    const int opened = link.openDownloadLink(collector);
+    const Result<> opened = link.openDownloadLink(collector);
     waitForLinkEnd(collector, link);
     std::vector<int> messages = collector.messageIds();
     const QString reason = openFailureReason(opened, link, messages);
@@ -146,7 +150,7 @@ int runDownload(CliContext& ctx) {
             chosen.push_back(received[i]);
     }
     int saved = 0;
-    if (opened == DeviceLink::kStarted && received.empty()) {
+    if (opened.ok() && received.empty()) {
         messages.push_back(kNothingReceived);
     } else if (chosen.empty() && alreadyThere > 0) {
         messages.push_back(msg::kAllAlreadyStored);
@@ -163,7 +167,7 @@ int runDownload(CliContext& ctx) {
                               {"alreadyStored", alreadyThere},
                               {"saved", saved},
                               {"messages", idsJson(messages)}});
-    return finishLink(opened, messages, reason);
+    return finishLink(opened, link, messages, reason);
 }
 
 int runRecord(CliContext& ctx) {
@@ -183,7 +187,7 @@ int runRecord(CliContext& ctx) {
         },
         wanted, [&link] { link.stopLiveLink(); });
     const InterruptStopsLink interrupt;
-    const int opened = link.openLiveLink(recording);
+    const Result<> opened = link.openLiveLink(recording);
     waitForLinkEnd(recording, link);
     std::vector<int> messages = recording.messageIds();
     const QString reason = openFailureReason(opened, link, messages);
@@ -193,7 +197,7 @@ int runRecord(CliContext& ctx) {
                               {"packets", recording.packets()},
                               {"invalidPackets", recording.invalidPackets()},
                               {"messages", idsJson(messages)}});
-    return finishLink(opened, messages, reason);
+    return finishLink(opened, link, messages, reason);
 }
 
 } // namespace vantora::cli

@@ -20,27 +20,23 @@ ExportRequest readRequest(CliContext& ctx) {
     const int k = requireRecordingChoice(ctx, true);
     const QString out = ctx.requireOption("out");
     ctx.finish();
-    const PatientReadResult record = PatientRegistry(ctx.dataRoot).read(patient.position);
-    failOnMessage(record.message);
-    if (!record.record)
-        throw CommandFailure{Message{msg::kNoPatientAtPosition, QString::number(patient.position)}};
-    requireWholeStore(ctx.dataRoot, mode, record.record->id);
-    auto set = readExchangeSet(ctx.dataRoot, mode, *record.record, k);
-    failOnMessage(set.message);
-    if (set.value.recordings.empty())
+    const PatientRecord record = valueOf(PatientRegistry(ctx.dataRoot).read(patient.position));
+    requireWholeStore(ctx.dataRoot, mode, record.id);
+    auto set = readExchangeSet(ctx.dataRoot, mode, record, k);
+    failOnMessage(set.message());
+    if (set.value().recordings.empty())
         throw UsageError("no such recording in the store");
-    return {std::move(set.value), out};
+    return {std::move(set.value()), out};
 }
 
 } // namespace
 
 int runExportEdf(CliContext& ctx) {
     const ExportRequest request = readRequest(ctx);
-    const EdfExportResult written = writeEdf(request.set, request.out);
-    failOnMessage(written.message);
+    const QStringList written = valueOf(writeEdf(request.set, request.out));
     // Several files: say so above the list.
-    const Message several = severalFilesNotice(written.files);
-    ctx.printLine(several.isNone() ? written.files.join(u'\n') : several.text());
+    const Message several = severalFilesNotice(written);
+    ctx.printLine(several.isNone() ? written.join(u'\n') : several.text());
     return 0;
 }
 

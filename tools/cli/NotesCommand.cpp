@@ -21,8 +21,8 @@ NoteTarget noteTarget(CliContext& ctx) {
     const PatientRef patient = requirePatient(ctx);
     const int k = requireRecordingChoice(ctx, false);
     const auto entry = RecordingStore(ctx.dataRoot, mode, patient.id).readEntry(k);
-    failOnMessage(entry.message);
-    return {RecordingNotes(ctx.dataRoot, mode, patient.id), entry.value.time, k + 1};
+    failOnMessage(entry.message());
+    return {RecordingNotes(ctx.dataRoot, mode, patient.id), entry.value().time, k + 1};
 }
 
 void printNote(const CliContext& ctx, const NoteTarget& target, const QString& text) {
@@ -40,8 +40,8 @@ int runNotes(CliContext& ctx) {
         const NoteTarget target = noteTarget(ctx);
         ctx.finish();
         const auto note = target.notes.read(target.start);
-        failOnMessage(note.message);
-        printNote(ctx, target, note.value);
+        failOnMessage(note.message());
+        printNote(ctx, target, note.value());
         return 0;
     }
     if (sub == QStringLiteral("set")) {

@@ -85,11 +85,6 @@ struct FieldOptions {
     }
 };
 
-void failOn(const Message& message) {
-    if (!message.isNone())
-        throw CommandFailure{message};
-}
-
 void printPosition(CliContext& ctx, int position) {
     if (ctx.json)
         ctx.printJson(QJsonObject{{"position", position}});
@@ -97,11 +92,9 @@ void printPosition(CliContext& ctx, int position) {
         ctx.printLine(QString::number(position));
 }
 
-void reportAdded(CliContext& ctx, const PatientAddResult& result) {
-    if (!result.added())
-        throw CommandFailure{result.message};
-    printPosition(ctx, result.position);
-    failOn(result.message);
+void reportAdded(CliContext& ctx, const Result<PatientAdded>& result) {
+    printPosition(ctx, valueOf(result).position);
+    failOnMessage(result.value().notice);
 }
 
 int listPatients(CliContext& ctx, const PatientRegistry& registry) {
@@ -118,7 +111,7 @@ int listPatients(CliContext& ctx, const PatientRegistry& registry) {
     }
     if (ctx.json)
         ctx.printJson(rows);
-    failOn(list.message);
+    failOnMessage(list.message);
     return 0;
 }
 
@@ -129,7 +122,7 @@ int addPatient(CliContext& ctx, const PatientRegistry& registry) {
     const PatientFields fields = FieldOptions(ctx).over(start);
     ctx.finish();
     const PatientList list = registry.loadAll();
-    failOn(list.message);
+    failOnMessage(list.message);
     PatientIdMap ids(list.records);
     reportAdded(ctx, registry.add(fields, ids, true));
     return 0;
@@ -141,7 +134,7 @@ int quickAddPatient(CliContext& ctx, const PatientRegistry& registry) {
     const QString second = ctx.requireOption("second");
     ctx.finish();
     const PatientList list = registry.loadAll();
-    failOn(list.message);
+    failOnMessage(list.message);
     QStringList known;
     for (const PatientRecord& r : list.records)
         known.append(r.id);
@@ -160,10 +153,8 @@ int editPatient(CliContext& ctx, const PatientRegistry& registry) {
     if (!lock.held())
         throw CommandFailure{lock.message()};
     const int position = findPatient(ctx.dataRoot, id, Qt::CaseSensitive).position;
-    const PatientReadResult stored = registry.read(position);
-    if (!stored.record)
-        throw CommandFailure{stored.message};
-    failOn(registry.edit(position, options.over(PatientFields::fromRecord(*stored.record))));
+    const PatientRecord stored = valueOf(registry.read(position));
+    check(registry.edit(position, options.over(PatientFields::fromRecord(stored))));
     printPosition(ctx, position);
     return 0;
 }
@@ -174,17 +165,14 @@ int deletePatient(CliContext& ctx, const PatientRegistry& registry) {
     ctx.finish();
     // The removal checks after the question that the id still stands there.
     const int position = findPatient(ctx.dataRoot, id, Qt::CaseSensitive).position;
-    const PatientReadResult stored = registry.removable(position);
-    if (!stored.record)
-        throw CommandFailure{stored.message};
-    PatientDeleteResult result;
-    if (prompter.get().confirm(PatientRegistry::deleteQuestion(id)))
-        result = registry.remove(position, nullptr, id);
-    failOn(result.message);
+    check(registry.removable(position));
+    const bool deleted = prompter.get().confirm(PatientRegistry::deleteQuestion(id));
+    if (deleted)
+        check(registry.remove(position, nullptr, id));
     if (ctx.json)
-        ctx.printJson(QJsonObject{{"id", id}, {"deleted", result.deleted}});
+        ctx.printJson(QJsonObject{{"id", id}, {"deleted", deleted}});
     else
-        ctx.printLine(result.deleted ? QStringLiteral("deleted") : QStringLiteral("kept"));
+        ctx.printLine(deleted ? QStringLiteral("deleted") : QStringLiteral("kept"));
     return 0;
 }
 
@@ -194,16 +182,15 @@ int searchPatients(CliContext& ctx, const PatientRegistry& registry) {
     ctx.finish();
     if (byId.has_value() == byName.has_value())
         throw UsageError("patients search takes either --id or --name");
-    const PatientSearchResult result = byId ? registry.search(PatientSearchField::Id, *byId)
-                                            : registry.search(PatientSearchField::Name, *byName);
-    failOn(result.message);
+    const QVector<int> found = valueOf(byId ? registry.search(PatientSearchField::Id, *byId)
+                                            : registry.search(PatientSearchField::Name, *byName));
     QJsonArray positions;
-    for (int p : result.positions)
+    for (int p : found)
         positions.append(p);
     if (ctx.json) {
         ctx.printJson(positions);
     } else {
-        for (int p : result.positions)
+        for (int p : found)
             ctx.printLine(QString::number(p));
     }
     return 0;

@@ -25,24 +25,21 @@ int runPicture(CliContext& ctx) {
 
     const RecordingStore store(ctx.dataRoot, mode, patient.id);
     const auto entry = store.readEntry(k);
-    failOnMessage(entry.message);
+    failOnMessage(entry.message());
     const auto read = store.readSamples(k);
-    failOnMessage(read.message);
-    const PatientReadResult record = PatientRegistry(ctx.dataRoot).read(patient.position);
-    failOnMessage(record.message);
-    if (!record.record)
-        throw CommandFailure{Message{msg::kNoPatientAtPosition, QString::number(patient.position)}};
-    const auto note = RecordingNotes(ctx.dataRoot, mode, patient.id).read(entry.value.time);
-    failOnMessage(note.message);
+    failOnMessage(read.message());
+    const PatientRecord record = valueOf(PatientRegistry(ctx.dataRoot).read(patient.position));
+    const auto note = RecordingNotes(ctx.dataRoot, mode, patient.id).read(entry.value().time);
+    failOnMessage(note.message());
 
     AnalysisPageModel page(library);
-    analyseOnPage(page, read.value, stretch);
+    analyseOnPage(page, read.value(), stretch);
     AnalysisPictureContent content;
-    content.patientText = patient.id + u' ' + record.record->name; // as the page's tree
+    content.patientText = patient.id + u' ' + record.name; // as the page's tree
     content.patientId = patient.id;
-    content.recordingTime = recordingTimeText(entry.value.time);
-    content.secondField = storedHeartRateText(entry.value.heartRate);
-    content.diagnosis = note.value;
+    content.recordingTime = recordingTimeText(entry.value().time);
+    content.secondField = storedHeartRateText(entry.value().heartRate);
+    content.diagnosis = note.value();
     content.font = QGuiApplication::font();
     addModelPictures(page, content);
     failOnMessage(savePicture(composeAnalysisPicture(content), out, QFileInfo(out).suffix()));

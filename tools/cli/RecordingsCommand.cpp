@@ -40,9 +40,9 @@ int samples(CliContext& ctx) {
     const int k = requireRecordingChoice(ctx, false);
     ctx.finish();
     const auto read = RecordingStore(ctx.dataRoot, mode, patient.id).readSamples(k);
-    failOnMessage(read.message);
+    failOnMessage(read.message());
     QJsonArray out;
-    for (int32_t v : read.value)
+    for (int32_t v : read.value())
         out.append(v);
     ctx.printJson(out);
     return 0;
@@ -61,12 +61,12 @@ int remove(CliContext& ctx) {
     if (removed)
         failOnMessage(store.remove(k));
     const auto left = store.count();
-    failOnMessage(left.message);
+    failOnMessage(left.message());
     if (ctx.json)
-        ctx.printJson(
-            QJsonObject{{"patient", patient.id}, {"removed", removed}, {"remaining", left.value}});
+        ctx.printJson(QJsonObject{
+            {"patient", patient.id}, {"removed", removed}, {"remaining", left.value()}});
     else
-        ctx.printLine(QStringLiteral("%1 recordings remain").arg(left.value));
+        ctx.printLine(QStringLiteral("%1 recordings remain").arg(left.value()));
     return 0;
 }
 

@@ -33,9 +33,9 @@ std::vector<int> recordingIndices(const CliContext& ctx, RecordingMode mode, con
     if (k >= 0)
         return {k};
     const auto count = RecordingStore(ctx.dataRoot, mode, id).count();
-    failOnMessage(count.message);
+    failOnMessage(count.message());
     std::vector<int> all;
-    for (int i = 0; i < count.value; ++i)
+    for (int i = 0; i < count.value(); ++i)
         all.push_back(i);
     return all;
 }

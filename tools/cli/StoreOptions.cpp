@@ -31,7 +31,7 @@ PatientRef findPatient(const QString& dataRoot, const QString& id, Qt::CaseSensi
 
 void requireWholeStore(const QString& dataRoot, RecordingMode mode, const QString& id) {
     const RecordingStore store(dataRoot, mode, id);
-    failOnMessage(store.count().message);
+    failOnMessage(store.count().message());
     failOnMessage(store.listIndex().message);
 }
 

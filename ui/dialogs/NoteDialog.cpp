@@ -34,10 +34,10 @@ NoteDialog::NoteDialog(const Target& target, Reporter report, QWidget* parent)
     layout->addWidget(buttons);
 
     const RecordingNotes notes(target.dataRoot, target.mode, target.patientId);
-    const StoreResult<QString> current = notes.read(target.start);
+    const Result<QString> current = notes.read(target.start);
     if (!current.ok() && report_)
-        report_(current.message);
-    text_->setPlainText(current.value);
+        report_(current.message());
+    text_->setPlainText(current.value());
     connect(text_, &QPlainTextEdit::textChanged, this, &NoteDialog::limitText);
 }
 

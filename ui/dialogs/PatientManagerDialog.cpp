@@ -116,11 +116,11 @@ void PatientManagerDialog::onSelectionChanged() {
         return;
     }
     state_.currentPatient = position;
-    const PatientReadResult read = registry_.read(position);
-    if (read.record)
-        detail_->showRecord(*read.record);
-    else if (!read.message.isNone())
-        prompter_.show(read.message);
+    const Result<PatientRecord> read = registry_.read(position);
+    if (read.ok())
+        detail_->showRecord(read.value());
+    else
+        prompter_.show(read.message());
 }
 
 bool PatientManagerDialog::runDialog(PatientEditDialog& dialog) {
@@ -129,19 +129,19 @@ bool PatientManagerDialog::runDialog(PatientEditDialog& dialog) {
 
 void PatientManagerDialog::onAdd() {
     PatientEditDialog dialog(PatientEditDialog::Mode::Add, prompter_, this);
-    PatientAddResult result;
+    Result<PatientAdded> result;
     dialog.setCommit([&](const PatientFields& fields) {
         result = registry_.add(fields, ids_, state_.homeShown);
-        return result.added() ? Message{} : result.message;
+        return result.ok() ? Message{} : result.message();
     });
-    if (!runDialog(dialog) || !result.added())
+    if (!runDialog(dialog) || !result.ok())
         return;
     reload();
-    if (!result.message.isNone()) {
-        prompter_.show(result.message);
+    if (!result.value().notice.isNone()) {
+        prompter_.show(result.value().notice);
         return;
     }
-    select(result.position);
+    select(result.value().position);
 }
 
 void PatientManagerDialog::onEdit() {
@@ -150,21 +150,22 @@ void PatientManagerDialog::onEdit() {
         prompter_.show({texts::kNoSelection, {}});
         return;
     }
-    const PatientReadResult read = registry_.read(position);
-    if (!read.record) {
-        prompter_.show(read.message);
+    const Result<PatientRecord> read = registry_.read(position);
+    if (!read.ok()) {
+        prompter_.show(read.message());
         return;
     }
     PatientEditDialog dialog(PatientEditDialog::Mode::Edit, prompter_, this);
-    dialog.setRecord(*read.record);
-    dialog.setCommit([&](const PatientFields& fields) { return registry_.edit(position, fields); });
+    dialog.setRecord(read.value());
+    dialog.setCommit(
+        [&](const PatientFields& fields) { return registry_.edit(position, fields).message(); });
     if (!runDialog(dialog))
         return;
-    if (const PatientReadResult now = registry_.read(position); now.record) {
-        records_[position - 1].name = now.record->name;
-        records_[position - 1].sex = now.record->sex;
+    if (const Result<PatientRecord> now = registry_.read(position); now.ok()) {
+        records_[position - 1].name = now.value().name;
+        records_[position - 1].sex = now.value().sex;
         rows_->rowChanged(position - 1);
-        detail_->showRecord(*now.record);
+        detail_->showRecord(now.value());
     }
 }
 
@@ -174,17 +175,17 @@ void PatientManagerDialog::onDelete() {
         prompter_.show({texts::kNoSelection, {}});
         return;
     }
-    const PatientReadResult stored = registry_.removable(position);
-    if (!stored.record) {
-        prompter_.show(stored.message);
+    const Result<PatientRecord> stored = registry_.removable(position);
+    if (!stored.ok()) {
+        prompter_.show(stored.message());
         return;
     }
-    if (!prompter_.confirm(PatientRegistry::deleteQuestion(stored.record->id)))
+    if (!prompter_.confirm(PatientRegistry::deleteQuestion(stored.value().id)))
         return;
-    const PatientDeleteResult result = registry_.remove(position, &ids_, stored.record->id);
-    if (!result.message.isNone())
-        prompter_.show(result.message);
-    if (!result.deleted)
+    const Result<> result = registry_.remove(position, &ids_, stored.value().id);
+    if (!result.message().isNone())
+        prompter_.show(result.message());
+    if (!result.ok())
         return;
     state_.currentPatient = 0;
     reload();

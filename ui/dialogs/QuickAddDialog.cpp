@@ -1,9 +1,9 @@
 #include "ui/dialogs/QuickAddDialog.h"
 
-#include "ui/frame/MessageBoxPrompter.h"
 #include "core/Langpack.h"
 #include "records/PatientDialogTexts.h"
 #include "records/PatientRegistry.h"
+#include "ui/frame/MessageBoxPrompter.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -65,15 +65,16 @@ void QuickAddDialog::accept() {
             return;
         }
     }
-    const PatientAddResult result =
+    const Result<PatientAdded> result =
         registry_.quickAdd(id_->text(), first_->text(), second_->text(), knownIds_);
-    if (!result.message.isNone())
-        prompter_.show(result.message);
-    if (!result.added()) {
+    if (!result.ok()) {
+        prompter_.show(result.message());
         id_->setFocus();
         return;
     }
-    added_ = result.position;
+    if (!result.value().notice.isNone())
+        prompter_.show(result.value().notice);
+    added_ = result.value().position;
     QDialog::accept();
 }
 

@@ -16,9 +16,9 @@ void ShellDocument::OnNewDocument() {
 bool ShellDocument::OnOpenDocument(const QString& path, MainFrame* frame) {
     if (state_.pendingFile)
         return true;
-    Message refusal;
-    if (!DataFolder::ClassifyRecordFile(path, state_, &refusal)) {
-        prompter_.show(refusal);
+    if (const Result<> classified = DataFolder::ClassifyRecordFile(path, state_);
+        !classified.ok()) {
+        prompter_.show(classified.message());
         return true;
     }
     if (frame) {

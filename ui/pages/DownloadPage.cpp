@@ -101,7 +101,7 @@ void DownloadPage::OnDownload() {
     showControls();
     download_->setEnabled(false);
     progress_->show(model_.progress());
-    link_->openDownloadLink(*forwarder_); // a failed open still reports the end
+    (void)link_->openDownloadLink(*forwarder_); // a failed open still reports the end
 }
 
 void DownloadPage::OnCancelDownload() {

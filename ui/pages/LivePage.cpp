@@ -204,19 +204,18 @@ void LivePage::OnStart() {
         text(kSexText)->setText(patient_.sex);
     }
     forwarders_.push_back(std::make_unique<Forwarder>(*this, linkNumber_));
-    const int opened = link_->openLiveLink(*forwarders_.back());
-    if (opened != DeviceLink::kStarted)
-        showOpenFailure(opened);
+    if (!link_->openLiveLink(*forwarders_.back()).ok())
+        showOpenFailure(link_->openFailure().why);
 }
 
 // The link reports its end itself; here the page says why when the port was
 // found but not opened (a missing port has had 61282 from the link).
-void LivePage::showOpenFailure(int result) {
+void LivePage::showOpenFailure(DeviceLink::Refusal why) {
     model_.linkEnded();
     setRunning(false);
-    if (result == DeviceLink::kNoPort)
+    if (why == DeviceLink::Refusal::NoPort)
         return;
-    if (result == DeviceLink::kOpenFailed)
+    if (why == DeviceLink::Refusal::OpenFailed)
         showMessage(
             LivePageModel::openFailureMessage(triedPort_, LivePageModel::portProblem(triedPort_)));
     else

@@ -72,7 +72,7 @@ private:
     void onPacket(int link, const AcqPacket& packet);
     void onLinkStatus(int link, int status);
     void onLinkMessage(int link, const Message& message);
-    void showOpenFailure(int result);
+    void showOpenFailure(DeviceLink::Refusal why);
     void endRecording();
     void showTexts();
     void showHeartIcon(int icon);

@@ -299,15 +299,15 @@ void ReplayPage::showSelected() {
     }
     info_->setTextColor(palette().color(QPalette::Text));
     info_->append(replay_.descriptionText());
-    const StoreResult<QStringList> note = replay_.noteLines();
-    for (int i = 0; i < note.value.size(); ++i) {
+    const Result<QStringList> note = replay_.noteLines();
+    for (int i = 0; i < note.value().size(); ++i) {
         info_->setTextColor(i == 0 ? kNoteFirstLine : kNoteOtherLines);
-        info_->append(note.value[i]);
+        info_->append(note.value()[i]);
     }
     trace_->showRecording(t->samples, replay_.gain());
     setHasRecord(true);
-    if (!note.message.isNone())
-        showMessage(note.message);
+    if (!note.message().isNone())
+        showMessage(note.message());
 }
 
 void ReplayPage::OnGainChosen(int item) {
