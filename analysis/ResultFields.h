@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/AveragedBeatLayout.h"
+#include "core/SignalFormat.h"
 
 #include <QString>
 

@@ -3,13 +3,13 @@
 // loaded and unloaded by file name, build the strip points, render the three
 // rows and the averaged-beat panel. Goal: median under 8 ms. Run with
 // --benchmark_repetitions=10 for the median.
-#include "analysis/AnalysisPageModel.h"
-#include "analysis/StripGeometry.h"
-#include "analysis/StripPointBuilder.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingStore.h"
+#include "render/AnalysisPageModel.h"
 #include "render/AveragedBeatPanel.h"
+#include "render/StripGeometry.h"
+#include "render/StripPointBuilder.h"
 #include "render/StripRowRenderer.h"
 
 #include <QDir>

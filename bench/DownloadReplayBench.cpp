@@ -2,13 +2,13 @@
 // read, decoded and drawn to thumbnails (goal < 30 ms median) plus the large
 // trace of the selection. Download: the page's cost per received block (the
 // model's bookkeeping, the decode and the block's trace points).
-#include "analysis/DownloadPointList.h"
-#include "analysis/StripPointBuilder.h"
 #include "device/DownloadPageModel.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"
 #include "records/ReplayPageModel.h"
+#include "render/DownloadPointList.h"
 #include "render/ReplayRowImage.h"
+#include "render/StripPointBuilder.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -2,13 +2,13 @@
 // encoded as PNG (goal: median < 50 ms), and a full Continuous store (5760
 // segments, 48 hours that follow each other) read and written as one EDF+
 // file (goal < 3 s).
-#include "analysis/AnalysisPageModel.h"
 #include "records/BinaryFile.h"
 #include "records/EcgGenerator.h"
 #include "records/EdfExport.h"
 #include "records/ExchangeExport.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingStore.h"
+#include "render/AnalysisPageModel.h"
 #include "render/AnalysisPicture.h"
 #include "render/PictureWriters.h"
 

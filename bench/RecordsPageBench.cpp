@@ -18,7 +18,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <benchmark/benchmark.h>
 
@@ -112,16 +112,16 @@ void BM_PageSelectFullPatient(benchmark::State& state) {
     MainFrame frame(app, pages);
     frame.OnCreate();
     auto* page = static_cast<RecordsPage*>(frame.ShowPage(page::kRecordManagement));
-    QTreeWidget* patients = page->patientList();
+    QTreeView* patients = page->patientList();
     for (auto _ : state) {
-        patients->setCurrentItem(patients->topLevelItem(1));
+        patients->setCurrentIndex(patients->model()->index(1, 0));
         benchmark::DoNotOptimize(page->preview()->rows()[2].constBits());
         state.PauseTiming();
-        patients->setCurrentItem(patients->topLevelItem(0));
+        patients->setCurrentIndex(patients->model()->index(0, 0));
         state.ResumeTiming();
     }
-    patients->setCurrentItem(patients->topLevelItem(1));
-    if (page->recordingList()->topLevelItemCount() != kStoreCapacity)
+    patients->setCurrentIndex(patients->model()->index(1, 0));
+    if (page->recordingList()->model()->rowCount() != kStoreCapacity)
         state.SkipWithError("the page did not list the full store");
 }
 BENCHMARK(BM_PageSelectFullPatient)->Unit(benchmark::kMillisecond);

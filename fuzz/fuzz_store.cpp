@@ -3,10 +3,10 @@
 // Every reader and the strip point builders run over it, then an append or a
 // removal chosen by the input's first byte. A change that fails leaves the
 // files as they were; one that succeeds changes the count by its recordings.
-#include "analysis/StripPointBuilder.h"
 #include "core/DataPaths.h"
 #include "fuzz/FuzzRoot.h"
 #include "records/RecordingStore.h"
+#include "render/StripPointBuilder.h"
 
 #include <algorithm>
 

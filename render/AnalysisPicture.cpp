@@ -1,8 +1,8 @@
 #include "render/AnalysisPicture.h"
 
-#include "analysis/AnalysisPageModel.h"
 #include "core/Langpack.h"
 #include "core/StringIds.h"
+#include "render/AnalysisPageModel.h"
 #include "render/AveragedBeatPanel.h"
 #include "render/PictureMail.h"
 #include "render/StripRowRenderer.h"

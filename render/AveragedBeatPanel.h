@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/AveragedBeatLayout.h"
+#include "render/AveragedBeatLayout.h"
 
 #include <QImage>
 #include <QSize>

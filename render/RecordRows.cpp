@@ -1,8 +1,8 @@
 #include "render/RecordRows.h"
 
-#include "analysis/StripPointBuilder.h"
 #include "core/DataPaths.h"
 #include "render/PictureWriters.h"
+#include "render/StripPointBuilder.h"
 #include "render/StripRowRenderer.h"
 
 #include <QPainter>

@@ -5,8 +5,8 @@
 // stretch; cached rows equal rows drawn whole).
 #include "render/StripRowRenderer.h"
 
-#include "analysis/StripGeometry.h"
 #include "render/ScreenPalette.h"
+#include "render/StripGeometry.h"
 #include "render/StripGrid.h"
 
 #include <QPainter>

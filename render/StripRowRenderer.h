@@ -1,7 +1,7 @@
 #pragma once
 
-#include "analysis/StripGeometry.h"
-#include "analysis/StripPointList.h"
+#include "render/StripGeometry.h"
+#include "render/StripPointList.h"
 
 #include <QColor>
 #include <QImage>

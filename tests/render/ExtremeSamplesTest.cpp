@@ -1,15 +1,15 @@
 // Samples from damaged files can hold any 32-bit value. Every point builder
 // and renderer draws a sample past the limit where it draws the limit, with
 // no overflow on the way (the sanitizer pass runs this test).
-#include "analysis/AveragedBeatLayout.h"
-#include "analysis/DetailReduction.h"
-#include "analysis/DownloadPointList.h"
-#include "analysis/StripPointBuilder.h"
 #include "core/SampleRange.h"
 #include "device/LiveTrace.h"
 #include "records/ReplayPageModel.h"
+#include "render/AveragedBeatLayout.h"
 #include "render/Calipers.h"
+#include "render/DetailReduction.h"
+#include "render/DownloadPointList.h"
 #include "render/PaperElements.h"
+#include "render/StripPointBuilder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "render/ReplayRowImage.h"
-#include "analysis/StripPointBuilder.h"
+#include "render/StripPointBuilder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "render/StripRowRenderer.h"
-#include "analysis/StripPointBuilder.h"
+#include "render/StripPointBuilder.h"
 
 #include <QPainter>
 

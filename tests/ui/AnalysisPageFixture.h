@@ -2,6 +2,7 @@
 
 // The frame with the analysis page of one patient holding one Snap recording,
 // its save dialog answered by the test.
+#include "ItemViewRows.h"
 #include "core/RecordingMode.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"
@@ -12,7 +13,7 @@
 #include "ui/pages/AnalysisPage.h"
 
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <optional>
 

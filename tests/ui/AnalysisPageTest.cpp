@@ -1,5 +1,5 @@
 #include "ui/pages/AnalysisPage.h"
-#include "analysis/StripGeometry.h"
+#include "ItemViewRows.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
 #include "core/StringIds.h"
@@ -7,6 +7,7 @@
 #include "records/PatientRegistry.h"
 #include "records/RecordingNotes.h"
 #include "records/RecordingStore.h"
+#include "render/StripGeometry.h"
 #include "support/TestData.h"
 #include "ui/dialogs/NoteDialog.h"
 #include "ui/frame/MainFrame.h"
@@ -31,7 +32,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -135,8 +136,7 @@ protected:
     AnalysisPage* openPage() { return openPage(test::binDir() + "/libbeatscan.so"); }
 
     static void select(AnalysisPage* view, int patientIndex, int recording) {
-        QTreeWidgetItem* p = view->tree()->topLevelItem(patientIndex);
-        view->tree()->setCurrentItem(recording < 0 ? p : p->child(recording));
+        test::selectRow(view->tree(), patientIndex, recording);
     }
     static void click(AnalysisPage* view, int x, int y) {
         QTest::mouseClick(view->rowList(), Qt::LeftButton, {}, QPoint(x, y));
@@ -153,11 +153,11 @@ protected:
 TEST_F(AnalysisPageTest, TreeListsPatientsAndTheirRecordings) {
     AnalysisPage* view = openPage();
     ASSERT_NE(view, nullptr);
-    ASSERT_EQ(view->tree()->topLevelItemCount(), 2);
-    EXPECT_EQ(view->tree()->topLevelItem(0)->text(0), "1001 Anna Berg");
-    ASSERT_EQ(view->tree()->topLevelItem(0)->childCount(), 2);
-    EXPECT_EQ(view->tree()->topLevelItem(0)->child(1)->text(0), "2");
-    EXPECT_EQ(view->tree()->topLevelItem(1)->childCount(), 0);
+    ASSERT_EQ(test::rowCount(view->tree()), 2);
+    EXPECT_EQ(test::rowText(view->tree(), 0), "1001 Anna Berg");
+    ASSERT_EQ(test::rowCount(view->tree(), 0), 2);
+    EXPECT_EQ(test::rowText(view->tree(), 0, 1), "2");
+    EXPECT_EQ(test::rowCount(view->tree(), 1), 0);
     EXPECT_TRUE(allDots(fieldsOf(*view)));
     EXPECT_FALSE(view->m_bHasRecord);
 }
@@ -287,9 +287,9 @@ TEST_F(AnalysisPageTest, ModeCommandsReloadTheTreeForTheirMode) {
     frame_->runCommand(ids::kCmdContinuous);
     ASSERT_EQ(frame_->activeView(), view);
     EXPECT_EQ(view->storeMode(), RecordingMode::Continuous);
-    EXPECT_EQ(view->tree()->topLevelItem(0)->childCount(), 0);
-    EXPECT_EQ(view->tree()->topLevelItem(1)->childCount(), 1);
-    EXPECT_EQ(view->tree()->currentItem(), nullptr);
+    EXPECT_EQ(test::rowCount(view->tree(), 0), 0);
+    EXPECT_EQ(test::rowCount(view->tree(), 1), 1);
+    EXPECT_FALSE(test::hasCurrent(view->tree()));
     EXPECT_TRUE(allDots(fieldsOf(*view)));
     EXPECT_EQ(view->rateField()->text(), "...");
     EXPECT_FALSE(view->m_bHasRecord);
@@ -301,8 +301,8 @@ TEST_F(AnalysisPageTest, ModeCommandsReloadTheTreeForTheirMode) {
     EXPECT_EQ(view->rateField()->text(), "75");
     EXPECT_FALSE(allDots(fieldsOf(*view)));
     frame_->runCommand(ids::kCmdSnap);
-    EXPECT_EQ(view->tree()->topLevelItem(0)->childCount(), 2);
-    EXPECT_EQ(view->tree()->topLevelItem(1)->childCount(), 0);
+    EXPECT_EQ(test::rowCount(view->tree(), 0), 2);
+    EXPECT_EQ(test::rowCount(view->tree(), 1), 0);
     EXPECT_TRUE(allDots(fieldsOf(*view)));
     EXPECT_EQ(view->rateField()->text(), "...");
     EXPECT_EQ(frame_->modeStatus(), Langpack::text(ids::kStatusSnapMode));
@@ -323,10 +323,10 @@ TEST_F(AnalysisPageTest, PatientManagerClosingReloadsTheTree) {
         return 0;
     });
     frame_->runCommand(ids::kCmdPatients);
-    ASSERT_EQ(view->tree()->topLevelItemCount(), 3);
-    EXPECT_EQ(view->tree()->topLevelItem(2)->text(0), "1003 Mia Roth");
-    ASSERT_NE(view->tree()->currentItem(), nullptr);
-    EXPECT_EQ(view->tree()->currentItem(), view->tree()->topLevelItem(0)->child(1));
+    ASSERT_EQ(test::rowCount(view->tree()), 3);
+    EXPECT_EQ(test::rowText(view->tree(), 2), "1003 Mia Roth");
+    ASSERT_TRUE(test::hasCurrent(view->tree()));
+    EXPECT_EQ(view->tree()->currentIndex(), test::rowIndex(view->tree(), 0, 1));
     EXPECT_EQ(fieldsOf(*view), shown);
     EXPECT_TRUE(view->m_bHasRecord);
 
@@ -336,9 +336,9 @@ TEST_F(AnalysisPageTest, PatientManagerClosingReloadsTheTree) {
         return 0;
     });
     frame_->runCommand(ids::kCmdPatients);
-    ASSERT_EQ(view->tree()->topLevelItemCount(), 2);
-    EXPECT_EQ(view->tree()->topLevelItem(0)->text(0), "1002 Jonas Weber");
-    EXPECT_EQ(view->tree()->currentItem(), nullptr);
+    ASSERT_EQ(test::rowCount(view->tree()), 2);
+    EXPECT_EQ(test::rowText(view->tree(), 0), "1002 Jonas Weber");
+    EXPECT_FALSE(test::hasCurrent(view->tree()));
     EXPECT_TRUE(allDots(fieldsOf(*view)));
     EXPECT_TRUE(view->dateField()->text().isEmpty());
     EXPECT_FALSE(view->m_bHasRecord);
@@ -360,8 +360,8 @@ TEST_F(AnalysisPageTest, StaleRecordingGivesAMessage) {
     EXPECT_EQ(view->rateField()->text(), "...");
     EXPECT_FALSE(view->m_bHasRecord);
     QApplication::processEvents();
-    ASSERT_EQ(view->tree()->topLevelItem(0)->childCount(), 1);
-    EXPECT_EQ(view->tree()->currentItem(), nullptr);
+    ASSERT_EQ(test::rowCount(view->tree(), 0), 1);
+    EXPECT_FALSE(test::hasCurrent(view->tree()));
 
     // Recording 1 is now the one that was listed second; all files gone next.
     select(view, 0, 0);
@@ -372,7 +372,7 @@ TEST_F(AnalysisPageTest, StaleRecordingGivesAMessage) {
     select(view, 0, 0);
     EXPECT_EQ(messages, QStringList{Langpack::text(ids::kRecordingGone)});
     QApplication::processEvents();
-    EXPECT_EQ(view->tree()->topLevelItem(0)->childCount(), 0);
+    EXPECT_EQ(test::rowCount(view->tree(), 0), 0);
     EXPECT_FALSE(QFile::exists(store.dataPath()));
 }
 
@@ -452,7 +452,7 @@ TEST_F(AnalysisPageTest, ContinuousModeListsTheContinuousStore) {
     state_.recordingMode = RecordingMode::Continuous;
     AnalysisPage* view = openPage();
     EXPECT_EQ(view->storeMode(), RecordingMode::Continuous);
-    EXPECT_EQ(view->tree()->topLevelItem(0)->childCount(), 0);
+    EXPECT_EQ(test::rowCount(view->tree(), 0), 0);
 }
 
 TEST_F(AnalysisPageTest, FrameCommandAndHomeButtonLeadToTheAnalysisPage) {
@@ -468,7 +468,7 @@ TEST_F(AnalysisPageTest, FrameCommandAndHomeButtonLeadToTheAnalysisPage) {
     QTest::mouseClick(home->button(HomePage::kAnalysis), Qt::LeftButton);
     auto* view = qobject_cast<AnalysisPage*>(frame_->activeView());
     ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view->tree()->topLevelItemCount(), 2);
+    EXPECT_EQ(test::rowCount(view->tree()), 2);
     EXPECT_FALSE(frame_->isCommandEnabled(ids::kCmdAnalysis)); // already there
 
     frame_->ShowPage(page::kHome);

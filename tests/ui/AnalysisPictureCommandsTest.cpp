@@ -15,8 +15,7 @@ class AnalysisPictureCommandsTest : public test::AnalysisPageFixture {
 protected:
     AnalysisPage* open() { return AnalysisPageFixture::open(QStringLiteral("A.Berg")); }
     static void selectRecording(AnalysisPage* view, bool recording) {
-        QTreeWidgetItem* patient = view->tree()->topLevelItem(0);
-        view->tree()->setCurrentItem(recording ? patient->child(0) : patient);
+        test::selectRow(view->tree(), 0, recording ? 0 : -1);
     }
 
     test::PrivateTempDir tmp_; // its own mail folder
@@ -71,8 +70,7 @@ TEST_F(AnalysisPictureCommandsTest, MailHandsOneJpegPerRecordingToXdgEmail) {
     const RecordingStore store(root_.path(), RecordingMode::Snap, QStringLiteral("1001"));
     ASSERT_EQ(store.appendSnap(std::vector<SnapRecording>{second}).saved, 1);
     view->OnRecordsChanged();
-    QTreeWidgetItem* patient = view->tree()->topLevelItem(0);
-    ASSERT_EQ(patient->childCount(), 2);
+    ASSERT_EQ(test::rowCount(view->tree(), 0), 2);
     QStringList attached;
     for (int k = 0; k < 2; ++k) {
         const SystemTime t = store.readEntry(k).value().time;
@@ -81,7 +79,7 @@ TEST_F(AnalysisPictureCommandsTest, MailHandsOneJpegPerRecordingToXdgEmail) {
                               QString::asprintf("%02d", t.minute),
                               QString::asprintf("%02d", t.second)};
         const QString picture = mailFolder() + "/1001 " + date + hms.join('-') + ".jpeg";
-        view->tree()->setCurrentItem(patient->child(k));
+        test::selectRow(view->tree(), 0, k);
         for (int status : {0, 4}) {
             QFile::remove(picture);
             messages_.clear();
@@ -115,8 +113,7 @@ TEST_F(AnalysisPictureCommandsTest, ExportForOtherToolsWritesTheSelection) {
                   .saved,
               1);
     view->OnRecordsChanged();
-    QTreeWidgetItem* patient = view->tree()->topLevelItem(0);
-    ASSERT_EQ(patient->childCount(), 2);
+    ASSERT_EQ(test::rowCount(view->tree(), 0), 2);
 
     // Rows per recording number in a written CSV.
     const auto csvRows = [](const QString& path) {
@@ -130,14 +127,13 @@ TEST_F(AnalysisPictureCommandsTest, ExportForOtherToolsWritesTheSelection) {
         return rows;
     };
     const struct {
-        QTreeWidgetItem* selected;
+        int selected;     // recording row of patient 0, -1: the patient
         const char* name; // empty: cancelled
         QMap<QByteArray, int> rows;
-    } cases[] = {{patient, "all.csv", {{"1", 7500}, {"2", 7500}}},
-                 {patient->child(1), "second.csv", {{"2", 7500}}},
-                 {patient->child(0), "", {}}};
+    } cases[] = {
+        {-1, "all.csv", {{"1", 7500}, {"2", 7500}}}, {1, "second.csv", {{"2", 7500}}}, {0, "", {}}};
     for (const auto& c : cases) {
-        view->tree()->setCurrentItem(c.selected);
+        test::selectRow(view->tree(), 0, c.selected);
         const QString path = out_.filePath(QString::fromLatin1(c.name));
         answer_ = *c.name ? std::optional<QString>(path) : std::nullopt;
         messages_.clear();
@@ -148,7 +144,7 @@ TEST_F(AnalysisPictureCommandsTest, ExportForOtherToolsWritesTheSelection) {
     EXPECT_EQ(requests_.last().proposedName, "1001.edf");
 
     // EDF+ by any other extension; one data record a second.
-    view->tree()->setCurrentItem(patient->child(0));
+    test::selectRow(view->tree(), 0, 0);
     answer_ = out_.filePath("first.edf");
     view->OnExportForOtherTools();
     QFile edf(*answer_);
@@ -161,7 +157,7 @@ TEST_F(AnalysisPictureCommandsTest, ExportForOtherToolsWritesTheSelection) {
     ASSERT_TRUE(
         QFile::remove(paths::indexFile(root_.path(), RecordingMode::Snap, QStringLiteral("1001"))));
     view->OnExportForOtherTools();
-    view->tree()->setCurrentItem(nullptr);
+    view->tree()->setCurrentIndex({});
     view->OnExportForOtherTools();
     EXPECT_EQ(messages_, (QStringList{Message{ids::kRecordingGone, {}}.text(),
                                       Message{ids::kSelectForExport, {}}.text()}));

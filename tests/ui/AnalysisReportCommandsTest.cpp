@@ -30,8 +30,7 @@ protected:
 
 TEST_F(AnalysisReportCommandsTest, SavePdfOfTheSelectedRecording) {
     AnalysisPage* view = open();
-    QTreeWidgetItem* patient = view->tree()->topLevelItem(0);
-    view->tree()->setCurrentItem(patient);
+    test::selectRow(view->tree(), 0);
     view->OnSavePdf(); // no recording: nothing asked
     EXPECT_TRUE(requests_.isEmpty());
     // The command's toolbar button beside print and preview follows the report.
@@ -42,7 +41,7 @@ TEST_F(AnalysisReportCommandsTest, SavePdfOfTheSelectedRecording) {
     ASSERT_NE(button, nullptr);
     EXPECT_FALSE(button->isEnabled());
 
-    view->tree()->setCurrentItem(patient->child(0));
+    test::selectRow(view->tree(), 0, 0);
     ASSERT_TRUE(view->model().analysisValid());
     EXPECT_TRUE(button->isEnabled());
     view->window()->activateWindow();
@@ -76,7 +75,7 @@ TEST_F(AnalysisReportCommandsTest, PrintGoesToTheChosenPrinterInLandscape) {
     view->setPrinter(&printer);
     view->OnFilePrint(); // nothing selected: nothing printed
     EXPECT_FALSE(QFile::exists(out_.filePath("printed.pdf")));
-    view->tree()->setCurrentItem(view->tree()->topLevelItem(0)->child(0));
+    test::selectRow(view->tree(), 0, 0);
     ASSERT_TRUE(view->model().analysisValid());
     view->OnFilePrint();
     ASSERT_TRUE(QFile::exists(out_.filePath("printed.pdf")));

@@ -3,6 +3,7 @@
 // marks, saving into a patient's store, cancel and a vanishing port.
 #include "device/SimHarness.h"
 
+#include "ItemViewRows.h"
 #include "core/StringIds.h"
 #include "device/StoredRecordings.h"
 #include "records/RecordingStore.h"
@@ -78,9 +79,9 @@ TEST_F(DownloadPageTest, FourRowsChosenThreeSavedByteForByteAndNothingTwice) {
     EXPECT_FALSE(view->progressWindow()->isVisible());
     const auto& entries = h.sim().entries();
     ASSERT_EQ(entries.size(), 4u);
-    ASSERT_EQ(view->list()->topLevelItemCount(), 4);
-    EXPECT_EQ(view->list()->topLevelItem(3)->text(DownloadList::kNumber), "4");
-    EXPECT_EQ(view->list()->topLevelItem(2)->text(DownloadList::kHeartRate),
+    ASSERT_EQ(test::rowCount(view->list()), 4);
+    EXPECT_EQ(test::rowText(view->list(), 3, -1, DownloadList::kNumber), "4");
+    EXPECT_EQ(test::rowText(view->list(), 2, -1, DownloadList::kHeartRate),
               QString::number(entries[2].header.heartRate));
     EXPECT_EQ(view->model().received(), 4);
     EXPECT_TRUE(view->saveButton()->isEnabled());
@@ -93,7 +94,7 @@ TEST_F(DownloadPageTest, FourRowsChosenThreeSavedByteForByteAndNothingTwice) {
     EXPECT_TRUE(view->selectAllBox()->isChecked());
     clickMark(view, 1, QPoint(DownloadList::kMarkSize / 2 + 2, 0)); // beside the square
     EXPECT_EQ(saveStates(view), (std::vector<int>{1, 1, 1, 1}));
-    view->list()->setCurrentItem(view->list()->topLevelItem(1));
+    test::selectRow(view->list(), 1);
     QTest::keyClick(view->list(), Qt::Key_Space);
     EXPECT_EQ(saveStates(view), (std::vector<int>{1, 0, 1, 1}));
     EXPECT_FALSE(view->selectAllBox()->isChecked()); // the box follows the marks
@@ -159,7 +160,7 @@ TEST_F(DownloadPageTest, CancelStopsTheLinkAndOffersOnlyCompleteRecordings) {
     QTest::mouseClick(view->progressWindow()->cancelButton(), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([view] { return !view->model().linkRunning(); }, kLinkTimeoutMs));
     EXPECT_FALSE(view->progressWindow()->isVisible());
-    ASSERT_EQ(view->list()->topLevelItemCount(), 1);
+    ASSERT_EQ(test::rowCount(view->list()), 1);
     EXPECT_EQ(view->model().rows()[0].tableIndex, 0);
     QTest::mouseClick(view->saveButton(), Qt::LeftButton);
     ASSERT_EQ(store().count().value(), 1);

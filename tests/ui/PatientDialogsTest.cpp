@@ -1,3 +1,4 @@
+#include "ItemViewRows.h"
 #include "app/ShellTestSupport.h"
 
 #include "core/AppState.h"
@@ -16,7 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace vantora::test {
 namespace {
@@ -46,9 +47,6 @@ protected:
             d.accept();
             return d.result() == QDialog::Accepted;
         };
-    }
-    static void selectRow(QTreeWidget* list, int row) {
-        list->setCurrentItem(list->topLevelItem(row));
     }
     // Presses OK as the user does; true when the dialog closed accepted.
     static bool clickOk(QDialog& d) {
@@ -84,16 +82,16 @@ TEST_F(PatientDialogsTest, EditDialogRefusesEmptyIdAndName) {
 
 TEST_F(PatientDialogsTest, ManagerAddWritesTheRegistryAndSelectsTheRow) {
     PatientManagerDialog manager(state_, prompter_);
-    EXPECT_EQ(manager.list()->topLevelItemCount(), 0);
+    EXPECT_EQ(test::rowCount(manager.list()), 0);
     manager.setDialogHook(fill(QStringLiteral("007"), QStringLiteral("Ada Lind")));
     manager.onAdd();
     ASSERT_EQ(storedCount(), 1);
     EXPECT_EQ(QFileInfo(paths::registry(root_.path())).size(), 4 + PatientRecord::kSize);
     EXPECT_EQ(stored()[0].id, QStringLiteral("007"));
     EXPECT_EQ(stored()[0].revision, PatientRecord::kRevisionAdded);
-    ASSERT_EQ(manager.list()->topLevelItemCount(), 1);
-    EXPECT_EQ(manager.list()->topLevelItem(0)->text(1), QStringLiteral("007"));
-    EXPECT_TRUE(manager.list()->topLevelItem(0)->isSelected());
+    ASSERT_EQ(test::rowCount(manager.list()), 1);
+    EXPECT_EQ(test::rowText(manager.list(), 0, -1, 1), QStringLiteral("007"));
+    EXPECT_TRUE(manager.list()->selectionModel()->isRowSelected(0));
     EXPECT_EQ(state_.currentPatient, 1);
     EXPECT_EQ(manager.detail()->idShown(), QStringLiteral("007"));
 
@@ -114,9 +112,15 @@ TEST_F(PatientDialogsTest, ManagerRowsCarryTheSexIcon) {
     PatientManagerDialog manager(state_, prompter_);
     manager.setDialogHook(fill(QStringLiteral("2"), QStringLiteral("Tom")));
     manager.onAdd();
-    ASSERT_EQ(manager.list()->topLevelItemCount(), 2);
-    const QImage f = manager.list()->topLevelItem(0)->icon(0).pixmap(16).toImage();
-    const QImage m = manager.list()->topLevelItem(1)->icon(0).pixmap(16).toImage();
+    ASSERT_EQ(test::rowCount(manager.list()), 2);
+    const QImage f =
+        qvariant_cast<QIcon>(test::rowIndex(manager.list(), 0).data(Qt::DecorationRole))
+            .pixmap(16)
+            .toImage();
+    const QImage m =
+        qvariant_cast<QIcon>(test::rowIndex(manager.list(), 1).data(Qt::DecorationRole))
+            .pixmap(16)
+            .toImage();
     EXPECT_FALSE(f.isNull());
     EXPECT_NE(f, m);
 }
@@ -127,7 +131,7 @@ TEST_F(PatientDialogsTest, ManagerEditRewritesTheSelectedRecord) {
     EXPECT_EQ(log_.texts, QStringList{text(ids::kNoPatientChosen)});
     manager.setDialogHook(fill(QStringLiteral("31"), QStringLiteral("Old Name")));
     manager.onAdd();
-    selectRow(manager.list(), 0);
+    test::selectRow(manager.list(), 0);
     QString idShownInEdit;
     manager.setDialogHook([&](PatientEditDialog& d) {
         QTest::keyClicks(d.idEdit(), QStringLiteral("99"));
@@ -148,8 +152,8 @@ TEST_F(PatientDialogsTest, ManagerEditRewritesTheSelectedRecord) {
     EXPECT_EQ(r.sex, text(ids::kFemale));
     EXPECT_EQ(r.weight, QStringLiteral("12.5"));
     EXPECT_EQ(r.revision, PatientRecord::kRevisionEdited);
-    EXPECT_EQ(manager.list()->topLevelItem(0)->text(2), QStringLiteral("New Name"));
-    EXPECT_TRUE(manager.list()->topLevelItem(0)->isSelected());
+    EXPECT_EQ(test::rowText(manager.list(), 0, -1, 2), QStringLiteral("New Name"));
+    EXPECT_TRUE(manager.list()->selectionModel()->isRowSelected(0));
 }
 
 // Each field stops at its limit while typing: what its record field holds
@@ -208,7 +212,7 @@ TEST_F(PatientDialogsTest, EveryFieldStopsAtItsLimitAndTheRecordKeepsIt) {
     for (const Row& row : rows)
         EXPECT_EQ(stored()[0].*row.member, row.keys.left(row.limit)) << row.field;
 
-    selectRow(manager.list(), 0);
+    test::selectRow(manager.list(), 0);
     manager.setDialogHook(typeInto(true));
     manager.onEdit();
     EXPECT_EQ(stored()[0].revision, PatientRecord::kRevisionEdited);
@@ -349,7 +353,7 @@ TEST_F(PatientDialogsTest, ManagerDeleteAsksAndRemoves) {
     }
     const QString con = paths::continueData(root_.path(), QStringLiteral("1a"));
     writeAll(con, "x");
-    selectRow(manager.list(), 0);
+    test::selectRow(manager.list(), 0);
 
     log_.setAnswer(false);
     manager.onDelete();
@@ -361,9 +365,9 @@ TEST_F(PatientDialogsTest, ManagerDeleteAsksAndRemoves) {
     ASSERT_EQ(storedCount(), 2);
     EXPECT_EQ(stored()[0].id, QStringLiteral("2b"));
     EXPECT_FALSE(QFile::exists(con));
-    EXPECT_EQ(manager.list()->topLevelItemCount(), 2);
-    EXPECT_EQ(manager.list()->topLevelItem(0)->text(0), QStringLiteral("1"));
-    EXPECT_TRUE(manager.list()->selectedItems().isEmpty());
+    EXPECT_EQ(test::rowCount(manager.list()), 2);
+    EXPECT_EQ(test::rowText(manager.list(), 0, -1, 0), QStringLiteral("1"));
+    EXPECT_TRUE(!manager.list()->selectionModel()->hasSelection());
     EXPECT_EQ(state_.currentPatient, 0);
 }
 
@@ -373,7 +377,7 @@ TEST_F(PatientDialogsTest, PickerOkNeedsARow) {
     EXPECT_EQ(log_.texts, QStringList{text(ids::kSelectItem)});
     EXPECT_EQ(picker.result(), QDialog::Rejected);
     EXPECT_FALSE(picker.picked().has_value());
-    EXPECT_EQ(picker.list()->columnCount(), 9);
+    EXPECT_EQ(picker.list()->model()->columnCount(), 9);
 }
 
 TEST_F(PatientDialogsTest, QuickAddValidatesItsFields) {
@@ -411,11 +415,10 @@ TEST_F(PatientDialogsTest, PickerSelectsTheQuickAddedPatient) {
         return d.result() == QDialog::Accepted;
     });
     picker.onNewPatient();
-    ASSERT_EQ(picker.list()->topLevelItemCount(), 3);
-    QTreeWidgetItem* last = picker.list()->topLevelItem(2);
-    EXPECT_TRUE(last->isSelected());
-    EXPECT_EQ(last->text(1), QStringLiteral("013"));
-    EXPECT_EQ(last->text(2), QStringLiteral("Ann Holt"));
+    ASSERT_EQ(test::rowCount(picker.list()), 3);
+    EXPECT_TRUE(picker.list()->selectionModel()->isRowSelected(2));
+    EXPECT_EQ(test::rowText(picker.list(), 2, -1, 1), QStringLiteral("013"));
+    EXPECT_EQ(test::rowText(picker.list(), 2, -1, 2), QStringLiteral("Ann Holt"));
     EXPECT_TRUE(QFile::exists(paths::snapData(root_.path(), QStringLiteral("013"))));
     picker.accept();
     ASSERT_TRUE(picker.picked().has_value());
@@ -428,7 +431,7 @@ TEST_F(PatientDialogsTest, CancelledQuickAddLeavesThePicker) {
     PatientPickerDialog picker(root_.path(), prompter_);
     picker.setQuickAddHook([](QuickAddDialog&) { return false; });
     picker.onNewPatient();
-    EXPECT_EQ(picker.list()->topLevelItemCount(), 0);
+    EXPECT_EQ(test::rowCount(picker.list()), 0);
     EXPECT_EQ(storedCount(), 0);
 }
 
@@ -443,9 +446,9 @@ TEST_F(PatientDialogsTest, DamagedRecordEndsTheListsWithTheMessage) {
     const QString expected = text(ids::kDamagedFile, QStringLiteral("UserDA.txt"));
 
     PatientManagerDialog manager(state_, prompter_);
-    EXPECT_EQ(manager.list()->topLevelItemCount(), 1);
+    EXPECT_EQ(test::rowCount(manager.list()), 1);
     PatientPickerDialog picker(root_.path(), prompter_);
-    EXPECT_EQ(picker.list()->topLevelItemCount(), 1);
+    EXPECT_EQ(test::rowCount(picker.list()), 1);
     EXPECT_EQ(log_.texts, (QStringList{expected, expected}));
 }
 

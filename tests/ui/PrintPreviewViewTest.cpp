@@ -47,7 +47,7 @@ protected:
     // The analysis page with its recording selected and analysed.
     AnalysisPage* analysed() {
         AnalysisPage* view = open(QStringLiteral("Berg"));
-        view->tree()->setCurrentItem(view->tree()->topLevelItem(0)->child(0));
+        test::selectRow(view->tree(), 0, 0);
         EXPECT_TRUE(view->model().analysisValid());
         frame_->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(frame_.get()));

@@ -1,3 +1,4 @@
+#include "ItemViewRows.h"
 #include "app/ShellTestSupport.h"
 #include "records/StoreFixtures.h"
 
@@ -20,7 +21,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTextEdit>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <deque>
 
@@ -91,7 +92,7 @@ protected:
             1);
         return path;
     }
-    static int rowOf(QTreeWidget* list) { return list->indexOfTopLevelItem(list->currentItem()); }
+    static int rowOf(QTreeView* list) { return list->currentIndex().row(); }
 
     AppState state_;
     std::unique_ptr<MainFrame> frame_;
@@ -108,9 +109,9 @@ TEST_F(RecordsPageTest, StartedWithAChartTheFirstDisplayImportsIt) {
     EXPECT_TRUE(log_.texts.isEmpty());
     EXPECT_FALSE(state_.pendingFile);
     EXPECT_EQ(rowOf(page->patientList()), 1);
-    ASSERT_EQ(page->recordingList()->topLevelItemCount(), 4);
-    EXPECT_EQ(page->recordingList()->topLevelItem(3)->text(1), QStringLiteral("2026-11-05 08:01"));
-    EXPECT_EQ(page->recordingList()->topLevelItem(3)->text(2), QStringLiteral("71"));
+    ASSERT_EQ(test::rowCount(page->recordingList()), 4);
+    EXPECT_EQ(test::rowText(page->recordingList(), 3, -1, 1), QStringLiteral("2026-11-05 08:01"));
+    EXPECT_EQ(test::rowText(page->recordingList(), 3, -1, 2), QStringLiteral("71"));
     EXPECT_EQ(rowOf(page->recordingList()), 0);
     EXPECT_TRUE(page->preview()->hasRecording());
     EXPECT_TRUE(page->infoBox()->toPlainText().startsWith(text(ids::kTypeNormalRhythm)));
@@ -131,9 +132,9 @@ TEST_F(RecordsPageTest, StationStartedWithAChartShowsItsRecordings) {
     EXPECT_EQ(log_.texts, QStringList());
     ASSERT_TRUE(page->model().patients().selectedRecord());
     EXPECT_EQ(page->model().patients().selectedRecord()->id, QStringLiteral("42"));
-    const int rows = page->recordingList()->topLevelItemCount();
+    const int rows = test::rowCount(page->recordingList());
     ASSERT_GT(rows, 0);
-    EXPECT_EQ(page->recordingList()->topLevelItem(rows - 1)->text(1),
+    EXPECT_EQ(test::rowText(page->recordingList(), rows - 1, -1, 1),
               QStringLiteral("2026-11-05 08:01"));
     app.ExitInstance();
 }
@@ -142,21 +143,21 @@ TEST_F(RecordsPageTest, KeyboardSearchArrowsAndDelete) {
     RecordsPage* page = showPage();
     ASSERT_TRUE(page);
     EXPECT_EQ(rowOf(page->patientList()), 0);
-    EXPECT_EQ(page->recordingList()->topLevelItemCount(), 0);
+    EXPECT_EQ(test::rowCount(page->recordingList()), 0);
 
     // By id the search text takes digits only; Enter finds.
     QTest::keyClicks(page->searchText(), QStringLiteral("4x2"));
     EXPECT_EQ(page->searchText()->text(), QStringLiteral("42"));
     QTest::keyClick(page->searchText(), Qt::Key_Return);
     EXPECT_EQ(rowOf(page->patientList()), 1);
-    ASSERT_EQ(page->recordingList()->topLevelItemCount(), 3);
+    ASSERT_EQ(test::rowCount(page->recordingList()), 3);
 
     // Arrows move through both lists.
     QTest::keyClick(page->recordingList(), Qt::Key_Down);
     EXPECT_EQ(page->model().currentRecording(), 1);
     QTest::keyClick(page->patientList(), Qt::Key_Up);
     EXPECT_EQ(page->model().patients().currentRow(), 0);
-    EXPECT_EQ(page->recordingList()->topLevelItemCount(), 0);
+    EXPECT_EQ(test::rowCount(page->recordingList()), 0);
     QTest::keyClick(page->patientList(), Qt::Key_Down);
     QTest::keyClick(page->recordingList(), Qt::Key_Down);
     ASSERT_EQ(page->model().currentRecording(), 1);
@@ -171,12 +172,12 @@ TEST_F(RecordsPageTest, KeyboardSearchArrowsAndDelete) {
     log_.setAnswer(false);
     QTest::keyClick(page->recordingList(), Qt::Key_Delete);
     EXPECT_EQ(log_.questions, QStringList{text(ids::kDeleteRecordingQuestion)});
-    EXPECT_EQ(page->recordingList()->topLevelItemCount(), 3);
+    EXPECT_EQ(test::rowCount(page->recordingList()), 3);
     log_.setAnswer(true);
     QTest::keyClick(page->recordingList(), Qt::Key_Delete);
-    EXPECT_EQ(page->recordingList()->topLevelItemCount(), 2);
+    EXPECT_EQ(test::rowCount(page->recordingList()), 2);
     EXPECT_EQ(store42().count().value(), 2);
-    EXPECT_EQ(page->recordingList()->topLevelItem(1)->text(0), QStringLiteral("2"));
+    EXPECT_EQ(test::rowText(page->recordingList(), 1, -1, 0), QStringLiteral("2"));
     EXPECT_TRUE(page->model().deleteAll());
 
     // A name that matches nothing keeps the selection and says so.
@@ -195,7 +196,7 @@ TEST_F(RecordsPageTest, KeyboardSearchArrowsAndDelete) {
 TEST_F(RecordsPageTest, ExportPictureAndRefusedName) {
     RecordsPage* page = showPage();
     page->setDialogs(&dialogs_);
-    page->patientList()->setCurrentItem(page->patientList()->topLevelItem(1));
+    test::selectRow(page->patientList(), 1);
     const QByteArray data = readAll(store42().dataPath());
 
     dialogs_.files = {root_.file(QStringLiteral("strip.bmp")),
@@ -211,7 +212,7 @@ TEST_F(RecordsPageTest, ExportPictureAndRefusedName) {
 
     dialogs_.files = {root_.file(QStringLiteral("one.cEcg"))};
     page->button(RecordsPage::kExport)->click();
-    EXPECT_EQ(page->recordingList()->topLevelItemCount(), 2);
+    EXPECT_EQ(test::rowCount(page->recordingList()), 2);
     EXPECT_EQ(QFileInfo(root_.file(QStringLiteral("one.cEcg"))).size(), 4 + 1388 + 7541);
 }
 
@@ -220,7 +221,7 @@ TEST_F(RecordsPageTest, NoteShownInBlueUnderTheRedLine) {
     page->setDialogs(&dialogs_);
     page->button(RecordsPage::kNote)->click();
     EXPECT_EQ(log_.texts, QStringList{text(ids::kSelectItem)}); // patient 7 has no recording
-    page->patientList()->setCurrentItem(page->patientList()->topLevelItem(1));
+    test::selectRow(page->patientList(), 1);
     dialogs_.note = QStringLiteral("ST <depressed>\nrepeat");
     page->button(RecordsPage::kNote)->click();
     EXPECT_EQ(page->infoBox()->toPlainText(),
@@ -237,10 +238,10 @@ TEST_F(RecordsPageTest, ADroppedChartWhileThePageIsShown) {
     EXPECT_EQ(frame_->activeView(), page);
     EXPECT_FALSE(state_.pendingFile);
     EXPECT_EQ(rowOf(page->patientList()), 1);
-    EXPECT_EQ(page->recordingList()->topLevelItemCount(), 4);
+    EXPECT_EQ(test::rowCount(page->recordingList()), 4);
     // The next file is taken as well.
     frame_->dropFiles({QUrl::fromLocalFile(chart(2))});
-    EXPECT_EQ(page->recordingList()->topLevelItemCount(), 5);
+    EXPECT_EQ(test::rowCount(page->recordingList()), 5);
     EXPECT_TRUE(log_.texts.isEmpty());
 }
 

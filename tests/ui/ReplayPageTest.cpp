@@ -2,6 +2,7 @@
 // time with buttons and Page Up/Down, thumbnails with the arrows, the fields
 // of the selection, the gain and the patient search.
 #include "ui/pages/ReplayPage.h"
+#include "ItemViewRows.h"
 #include "core/StringIds.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"
@@ -13,11 +14,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QTest>
 #include <QTextEdit>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -85,27 +86,27 @@ protected:
 
 TEST_F(ReplayPageTest, SixteenRecordingsGiveTwoPagesFifteenGiveOne) {
     ReplayPage* view = openPage();
-    ASSERT_EQ(view->patientList()->topLevelItemCount(), 2);
-    EXPECT_EQ(view->thumbnails()->count(), 15);
+    ASSERT_EQ(test::rowCount(view->patientList()), 2);
+    EXPECT_EQ(view->thumbnails()->model()->rowCount(), 15);
     EXPECT_EQ(enabling(view), (std::vector<bool>{false, false, true, true}));
     EXPECT_EQ(view->pageCaption()->text(), view->model().paging().caption());
 
     QTest::mouseClick(view->pageButton(ReplayPage::kNext), Qt::LeftButton);
-    EXPECT_EQ(view->thumbnails()->count(), 1);
+    EXPECT_EQ(view->thumbnails()->model()->rowCount(), 1);
     EXPECT_EQ(enabling(view), (std::vector<bool>{true, true, false, false}));
     view->thumbnails()->setFocus();
     QTest::keyClick(view->thumbnails(), Qt::Key_PageDown); // no further page
     EXPECT_EQ(view->model().page().page, 1);
     QTest::keyClick(view->thumbnails(), Qt::Key_PageUp);
     EXPECT_EQ(view->model().page().page, 0);
-    EXPECT_EQ(view->thumbnails()->count(), 15);
+    EXPECT_EQ(view->thumbnails()->model()->rowCount(), 15);
 
-    view->patientList()->setCurrentItem(view->patientList()->topLevelItem(1));
+    test::selectRow(view->patientList(), 1);
     EXPECT_EQ(view->model().patientId(), "1002");
     view->OnRecordsChanged(); // e.g. the patient manager closed
     EXPECT_EQ(view->model().patientId(), "1002");
-    EXPECT_EQ(view->patientList()->currentItem(), view->patientList()->topLevelItem(1));
-    EXPECT_EQ(view->thumbnails()->count(), 15);
+    EXPECT_EQ(view->patientList()->currentIndex(), test::rowIndex(view->patientList(), 1));
+    EXPECT_EQ(view->thumbnails()->model()->rowCount(), 15);
     EXPECT_EQ(enabling(view), (std::vector<bool>{false, false, false, false}));
     EXPECT_TRUE(messages_.isEmpty());
 }

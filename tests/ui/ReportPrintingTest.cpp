@@ -106,7 +106,7 @@ protected:
 
 TEST_F(ReportPrintingTest, AnalysisReportIsOneJobUnlessTheQueueIsADocumentWriter) {
     AnalysisPage* view = open(QStringLiteral("Berg"));
-    view->tree()->setCurrentItem(view->tree()->topLevelItem(0)->child(0));
+    test::selectRow(view->tree(), 0, 0);
     ASSERT_TRUE(view->model().analysisValid());
     const struct {
         const char* queue;

@@ -1,9 +1,9 @@
 // vantora-cli analyse: the analysis page's run on a stored recording, with the
 // library loaded by its file name beside the program for every run.
-#include "analysis/AnalysisPageModel.h"
 #include "core/SignalFormat.h"
 #include "records/ExchangeExport.h"
 #include "records/RecordingStore.h"
+#include "render/AnalysisPageModel.h"
 #include "tools/cli/AnalysedStretch.h"
 #include "tools/cli/CliContext.h"
 #include "tools/cli/StoreOptions.h"

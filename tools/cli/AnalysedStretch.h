@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/AnalysisPageModel.h"
+#include "render/AnalysisPageModel.h"
 #include "tools/cli/CliContext.h"
 
 #include <optional>

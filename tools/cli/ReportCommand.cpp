@@ -1,10 +1,10 @@
 // vantora-cli report: the report pages the analysis and replay pages print,
 // written as one PDF: an analysis report after the same run as `analyse`, or
 // record reports with each recording's note as the diagnosis.
-#include "analysis/AnalysisPageModel.h"
 #include "core/SignalFormat.h"
 #include "core/StringIds.h"
 #include "records/RecordingStore.h"
+#include "render/AnalysisPageModel.h"
 #include "render/ReportOutput.h"
 #include "render/ReportSources.h"
 #include "tools/cli/CliContext.h"

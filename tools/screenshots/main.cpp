@@ -22,9 +22,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QListWidget>
+#include <QListView>
 #include <QMouseEvent>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -44,9 +44,9 @@ bool save(QWidget& widget, const QString& file) {
     return ok;
 }
 
-void selectRow(QTreeWidget* list, int row) {
-    if (QTreeWidgetItem* item = list->topLevelItem(row))
-        list->setCurrentItem(item);
+void selectRow(QAbstractItemView* list, int row) {
+    if (const QModelIndex item = list->model()->index(row, 0); item.isValid())
+        list->setCurrentIndex(item);
 }
 
 // The download page after a whole download from the recorder (the page's
@@ -66,7 +66,7 @@ bool downloadShot(vantora::MainFrame& frame, const QString& file) {
 // in and calipers from one R peak to the next.
 bool replayShot(vantora::MainFrame& frame, const QString& file) {
     auto* page = static_cast<vantora::ReplayPage*>(frame.ShowPage(vantora::page::kReplay));
-    page->thumbnails()->setCurrentRow(2);
+    selectRow(page->thumbnails(), 2);
     frame.show();
     QApplication::processEvents();
     vantora::CaliperStripView* trace = page->trace();
@@ -184,9 +184,9 @@ int main(int argc, char** argv) {
     // by two clicks on the rows.
     state.recordingMode = vantora::RecordingMode::Snap;
     auto* analysis = static_cast<vantora::AnalysisPage*>(frame.ShowPage(vantora::page::kAnalysis));
-    if (QTreeWidgetItem* patient = analysis->tree()->topLevelItem(0)) {
-        patient->setExpanded(true);
-        analysis->tree()->setCurrentItem(patient->child(0));
+    if (const QModelIndex patient = analysis->tree()->model()->index(0, 0); patient.isValid()) {
+        analysis->tree()->expand(patient);
+        analysis->tree()->setCurrentIndex(analysis->tree()->model()->index(0, 0, patient));
         analysis->OnRowClicked(240, 40);
         analysis->OnRowClicked(520, 190);
     }

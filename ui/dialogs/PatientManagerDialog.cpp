@@ -5,6 +5,7 @@
 #include "core/StringIds.h"
 #include "ui/dialogs/PatientEditDialog.h"
 #include "ui/frame/MessageBoxPrompter.h"
+#include "ui/models/RowTableModel.h"
 #include "ui/widgets/PatientDetailPanel.h"
 
 #include <QGroupBox>
@@ -12,7 +13,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace vantora {
@@ -27,19 +28,32 @@ PatientManagerDialog::PatientManagerDialog(AppState& state, MessageBoxPrompter& 
                                            QWidget* parent)
     : QDialog(parent), state_(state), prompter_(prompter), registry_(state.dataRoot) {
     setWindowTitle(Langpack::text(ids::kPatientManagerTitle));
-    list_ = new QTreeWidget;
+    list_ = new QTreeView;
+    // Position, id and name, the position with an icon by sex.
+    rows_ = new RowTableModel(
+        {Langpack::text(ids::kNumberColumn), Langpack::text(ids::kPatientId),
+         Langpack::text(ids::kName)},
+        [this] { return int(records_.size()); },
+        [this](int row, int column, int role) -> QVariant {
+            const PatientRecord& r = records_[row];
+            if (role == Qt::DecorationRole && column == 0)
+                return sexIcon(sexIconOf(r.sex));
+            if (role != Qt::DisplayRole)
+                return {};
+            return column == 0 ? QString::number(row + 1) : column == 1 ? r.id : r.name;
+        },
+        list_);
+    list_->setModel(rows_);
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);
     list_->setAlternatingRowColors(true);
     list_->setIconSize(QSize(20, 20));
-    list_->setHeaderLabels({Langpack::text(ids::kNumberColumn), Langpack::text(ids::kPatientId),
-                            Langpack::text(ids::kName)});
     list_->header()->resizeSection(0, 70);
     list_->header()->resizeSection(1, 130);
     list_->setMinimumWidth(380);
-    connect(list_, &QTreeWidget::itemSelectionChanged, this,
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &PatientManagerDialog::onSelectionChanged);
-    connect(list_, &QTreeWidget::itemDoubleClicked, this, &PatientManagerDialog::onEdit);
+    connect(list_, &QTreeView::doubleClicked, this, &PatientManagerDialog::onEdit);
 
     detail_ = new PatientDetailPanel;
     auto* detailBox = new QGroupBox(Langpack::text(ids::kPatientDetailsTitle));
@@ -75,12 +89,8 @@ PatientManagerDialog::PatientManagerDialog(AppState& state, MessageBoxPrompter& 
 void PatientManagerDialog::reload() {
     const PatientList all = registry_.loadAll();
     ids_ = PatientIdMap(all.records);
-    list_->clear();
-    for (int i = 0; i < all.records.size(); ++i) {
-        const PatientRecord& r = all.records[i];
-        auto* row = new QTreeWidgetItem(list_, {QString::number(i + 1), r.id, r.name});
-        row->setIcon(0, sexIcon(sexIconOf(r.sex)));
-    }
+    records_ = all.records;
+    rows_->refresh();
     count_->setText(Langpack::format(ids::kPatientCount, QString::number(all.records.size())));
     detail_->clear();
     if (!all.message.isNone())
@@ -88,14 +98,14 @@ void PatientManagerDialog::reload() {
 }
 
 int PatientManagerDialog::selectedPosition() const {
-    const QList<QTreeWidgetItem*> rows = list_->selectedItems();
-    return rows.isEmpty() ? 0 : list_->indexOfTopLevelItem(rows.first()) + 1;
+    const QModelIndexList rows = list_->selectionModel()->selectedRows();
+    return rows.isEmpty() ? 0 : rows.first().row() + 1;
 }
 
 void PatientManagerDialog::select(int position) {
-    if (QTreeWidgetItem* row = list_->topLevelItem(position - 1)) {
-        list_->setCurrentItem(row);
-        list_->scrollToItem(row);
+    if (const QModelIndex row = rows_->index(position - 1, 0); row.isValid()) {
+        list_->setCurrentIndex(row);
+        list_->scrollTo(row);
     }
 }
 
@@ -152,8 +162,9 @@ void PatientManagerDialog::onEdit() {
     if (!runDialog(dialog))
         return;
     if (const Result<PatientRecord> now = registry_.read(position); now.ok()) {
-        list_->topLevelItem(position - 1)->setText(2, now.value().name);
-        list_->topLevelItem(position - 1)->setIcon(0, sexIcon(sexIconOf(now.value().sex)));
+        records_[position - 1].name = now.value().name;
+        records_[position - 1].sex = now.value().sex;
+        rows_->rowChanged(position - 1);
         detail_->showRecord(now.value());
     }
 }

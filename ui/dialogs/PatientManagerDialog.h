@@ -7,13 +7,14 @@
 
 class QLabel;
 class QPushButton;
-class QTreeWidget;
+class QTreeView;
 
 namespace vantora {
 
 class MessageBoxPrompter;
 class PatientDetailPanel;
 class PatientEditDialog;
+class RowTableModel;
 struct AppState;
 
 // The patient manager: the registry's list (position, id, name, an icon by
@@ -23,7 +24,7 @@ class PatientManagerDialog : public QDialog {
 public:
     PatientManagerDialog(AppState& state, MessageBoxPrompter& prompter, QWidget* parent = nullptr);
 
-    QTreeWidget* list() const { return list_; }
+    QTreeView* list() const { return list_; }
     PatientDetailPanel* detail() const { return detail_; }
     QPushButton* addButton() const { return add_; }
     QPushButton* editButton() const { return edit_; }
@@ -49,7 +50,9 @@ private:
     MessageBoxPrompter& prompter_;
     PatientRegistry registry_;
     PatientIdMap ids_;
-    QTreeWidget* list_;
+    QVector<PatientRecord> records_; // as listed
+    RowTableModel* rows_;
+    QTreeView* list_;
     PatientDetailPanel* detail_;
     QLabel* count_;
     QPushButton* add_;

@@ -4,11 +4,12 @@
 #include "core/StringIds.h"
 #include "ui/dialogs/QuickAddDialog.h"
 #include "ui/frame/MessageBoxPrompter.h"
+#include "ui/models/RowTableModel.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace vantora {
@@ -21,17 +22,31 @@ PatientPickerDialog::PatientPickerDialog(const QString& dataRoot, MessageBoxProm
                                          QWidget* parent)
     : QDialog(parent), registry_(dataRoot), prompter_(prompter) {
     setWindowTitle(Langpack::text(ids::kChoosePatientTitle));
-    list_ = new QTreeWidget;
-    list_->setRootIsDecorated(false);
-    list_->setUniformRowHeights(true);
-    list_->setAlternatingRowColors(true);
+    list_ = new QTreeView;
     QStringList headers;
     for (int id : {ids::kNumberColumn, ids::kPatientId, ids::kName, ids::kSex, ids::kDateOfBirth,
                    ids::kHeight, ids::kWeight, ids::kTelephone, ids::kAddress})
         headers << Langpack::text(id);
-    list_->setHeaderLabels(headers);
+    rows_ = new RowTableModel(
+        headers, [this] { return int(records_.size()); }, RowTableModel::texts([this](int i) {
+            const PatientRecord& r = records_[i];
+            return QStringList{QString::number(i + 1),
+                               r.id,
+                               r.name,
+                               r.sex,
+                               r.date,
+                               r.height,
+                               weightToLocale(r.weight, QLocale()),
+                               r.telephone,
+                               r.address};
+        }),
+        list_);
+    list_->setModel(rows_);
+    list_->setRootIsDecorated(false);
+    list_->setUniformRowHeights(true);
+    list_->setAlternatingRowColors(true);
     list_->header()->resizeSection(0, 60);
-    connect(list_, &QTreeWidget::itemDoubleClicked, this, &PatientPickerDialog::accept);
+    connect(list_, &QTreeView::doubleClicked, this, &PatientPickerDialog::accept);
 
     newPatient_ = new QPushButton(Langpack::text(ids::kNewPatientButton));
     newPatient_->setAutoDefault(false);
@@ -50,13 +65,8 @@ PatientPickerDialog::PatientPickerDialog(const QString& dataRoot, MessageBoxProm
 void PatientPickerDialog::reload() {
     const PatientList all = registry_.loadAll();
     records_ = all.records;
-    list_->clear();
-    for (int i = 0; i < records_.size(); ++i) {
-        const PatientRecord& r = records_[i];
-        new QTreeWidgetItem(list_, {QString::number(i + 1), r.id, r.name, r.sex, r.date, r.height,
-                                    weightToLocale(r.weight, QLocale()), r.telephone, r.address});
-    }
-    for (int c = 1; c < list_->columnCount(); ++c) {
+    rows_->refresh();
+    for (int c = 1; c < rows_->columnCount(); ++c) {
         list_->resizeColumnToContents(c);
         list_->setColumnWidth(c, list_->columnWidth(c) + kColumnPadding);
     }
@@ -73,19 +83,19 @@ void PatientPickerDialog::onNewPatient() {
     if (!added || dialog.addedPosition() <= 0)
         return;
     reload();
-    if (QTreeWidgetItem* last = list_->topLevelItem(list_->topLevelItemCount() - 1)) {
-        list_->setCurrentItem(last);
-        list_->scrollToItem(last);
+    if (const QModelIndex last = rows_->index(rows_->rowCount() - 1, 0); last.isValid()) {
+        list_->setCurrentIndex(last);
+        list_->scrollTo(last);
     }
 }
 
 void PatientPickerDialog::accept() {
-    const QList<QTreeWidgetItem*> rows = list_->selectedItems();
+    const QModelIndexList rows = list_->selectionModel()->selectedRows();
     if (rows.isEmpty()) {
         prompter_.show({ids::kSelectItem, {}});
         return;
     }
-    const int index = list_->indexOfTopLevelItem(rows.first());
+    const int index = rows.first().row();
     const PatientRecord& r = records_[index];
     picked_ = PickedPatient{index, r.id, r.name, r.sex};
     QDialog::accept();

@@ -7,13 +7,14 @@
 #include <functional>
 #include <optional>
 
-class QTreeWidget;
+class QTreeView;
 class QPushButton;
 
 namespace vantora {
 
 class MessageBoxPrompter;
 class QuickAddDialog;
+class RowTableModel;
 
 // The patient a recording is assigned to.
 struct PickedPatient {
@@ -36,7 +37,7 @@ public:
                                              QWidget* parent = nullptr);
 
     std::optional<PickedPatient> picked() const { return picked_; }
-    QTreeWidget* list() const { return list_; }
+    QTreeView* list() const { return list_; }
     QPushButton* newPatientButton() const { return newPatient_; }
 
     // Tests fill the quick-add dialog instead of exec(); returns acceptance.
@@ -51,7 +52,8 @@ private:
 
     PatientRegistry registry_;
     MessageBoxPrompter& prompter_;
-    QTreeWidget* list_;
+    QTreeView* list_;
+    RowTableModel* rows_;
     QPushButton* newPatient_;
     QVector<PatientRecord> records_;
     std::optional<PickedPatient> picked_;

@@ -3,11 +3,8 @@
 #include "core/AppState.h"
 #include "core/Langpack.h"
 #include "core/StringIds.h"
-#include "records/ExchangeExport.h"
-#include "records/PatientRegistry.h"
-#include "records/RecordingDescription.h"
-#include "records/RecordingNotes.h"
-#include "records/RecordingStore.h"
+#include "records/RecordDialogs.h"
+#include "records/RecordsPageModel.h"
 #include "render/AnalysisPicture.h"
 #include "render/PictureMail.h"
 #include "render/PictureWriters.h"
@@ -16,6 +13,7 @@
 #include "ui/dialogs/NoteDialog.h"
 #include "ui/dialogs/ReportPrinting.h"
 #include "ui/frame/PageHost.h"
+#include "ui/models/AnalysisTreeItemModel.h"
 #include "ui/pages/PrintPreviewView.h"
 #include "ui/widgets/AnalysisRowList.h"
 #include "ui/widgets/AveragedBeatView.h"
@@ -30,7 +28,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace vantora {
@@ -42,20 +40,11 @@ constexpr int kNoteLines = 4; // lines the note field shows at least
 constexpr std::array<int, 6> kResultLabels{
     ids::kHeartRateResult, ids::kStLevel, ids::kPr, ids::kQrs, ids::kQt, ids::kQtc};
 
-// Item data: a patient item holds the patient id, a recording item its index entry.
-constexpr int kPatientIdRole = Qt::UserRole;
-constexpr int kEntryRole = Qt::UserRole + 1;
-
 QLineEdit* readOnlyField(QWidget* parent, int width) {
     auto* field = new QLineEdit(parent);
     field->setReadOnly(true);
     field->setFixedWidth(width);
     return field;
-}
-
-QByteArray entryBytes(const RecordIndexEntry& entry) {
-    const auto bytes = entry.toBytes();
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
 }
 
 // The save dialog of the export: the page's chooser (tests) or the program's.
@@ -74,17 +63,10 @@ private:
     QWidget& page_;
 };
 
-RecordIndexEntry entryOf(const QTreeWidgetItem* item) {
-    const QByteArray bytes = item->data(0, kEntryRole).toByteArray();
-    if (bytes.size() != RecordIndexEntry::kBytes)
-        return {};
-    return RecordIndexEntry::fromBytes(reinterpret_cast<const uint8_t*>(bytes.constData()));
-}
-
 } // namespace
 
 AnalysisPage::AnalysisPage(PageHost& frame, QString libraryPath)
-    : Page(frame), model_(std::move(libraryPath)) {
+    : Page(frame), model_(std::move(libraryPath)), treeModel_(frame.state().dataRoot) {
     buildLayout();
     addRecordCommand(addSavePdfAction(this, [this] { OnSavePdf(); }));
     auto* exportAction = new QAction(Langpack::text(ids::kExportForOtherTools), this);
@@ -99,15 +81,17 @@ AnalysisPage::AnalysisPage(PageHost& frame, QString libraryPath)
 AnalysisPage::~AnalysisPage() = default;
 
 RecordingMode AnalysisPage::storeMode() const {
-    return state().recordingMode == RecordingMode::Continuous ? RecordingMode::Continuous
-                                                              : RecordingMode::Snap;
+    return RecordsPageModel::storeModeOf(state().recordingMode);
 }
 
 void AnalysisPage::buildLayout() {
-    tree_ = new QTreeWidget(this);
-    tree_->setHeaderLabel(Langpack::text(ids::kPatientsAndRecordings));
+    tree_ = new QTreeView(this);
+    treeItems_ =
+        new AnalysisTreeItemModel(treeModel_, Langpack::text(ids::kPatientsAndRecordings), tree_);
+    tree_->setModel(treeItems_);
     tree_->setFixedWidth(205);
-    connect(tree_, &QTreeWidget::currentItemChanged, this, &AnalysisPage::OnRecordingSelected);
+    connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &AnalysisPage::OnRecordingSelected);
 
     date_ = readOnlyField(this, 150);
     rate_ = readOnlyField(this, 50);
@@ -136,7 +120,7 @@ void AnalysisPage::buildLayout() {
     layout->setSpacing(6);
     layout->addWidget(tree_);
     layout->addLayout(right, 1);
-    showNoRecordFields();
+    showRecordFields(false);
     showFields();
 }
 
@@ -170,120 +154,44 @@ void AnalysisPage::OnInitialUpdate() {
     fillTree();
 }
 
-// Lists the registry's patients and, under each, the recordings both files of
-// its store hold: an entry without its record is never shown.
+// Reads the tree again (nothing selected) and opens the current patient.
 void AnalysisPage::fillTree() {
-    const QString root = state().dataRoot;
-    listedMode_ = storeMode();
-    const PatientList patients = PatientRegistry(root).loadAll();
-    const QSignalBlocker block(tree_);
-    tree_->clear();
-    int position = 0;
-    for (const PatientRecord& patient : patients.records) {
-        ++position;
-        auto* item = new QTreeWidgetItem(tree_, {patient.id + u' ' + patient.name});
-        item->setData(0, kPatientIdRole, patient.id);
-        const RecordingStore store(root, listedMode_, patient.id);
-        const int held = store.count().value();
-        for (const ListedRecording& r : store.listIndex().recordings) {
-            if (r.number > held)
-                break;
-            auto* child = new QTreeWidgetItem(item, {QString::number(r.number)});
-            child->setData(0, kEntryRole, entryBytes(r.entry));
-        }
-        if (position == state().currentPatient)
-            item->setExpanded(true);
-    }
+    treeItems_->change([this](AnalysisTreeModel& t) { t.load(state().recordingMode); });
+    tree_->expand(treeItems_->indexOf({state().currentPatient - 1, -1}));
 }
 
 void AnalysisPage::OnRecordsChanged() {
-    QString patientId;
-    int number = 0;
-    QByteArray entry;
-    if (const QTreeWidgetItem* item = tree_->currentItem()) {
-        const QTreeWidgetItem* patient = item->parent() ? item->parent() : item;
-        patientId = patient->data(0, kPatientIdRole).toString();
-        if (item->parent()) {
-            number = item->text(0).toInt();
-            entry = item->data(0, kEntryRole).toByteArray();
-        }
-    }
-    const bool sameStore = listedMode_ == storeMode();
-    fillTree();
-    QTreeWidgetItem* again = sameStore ? findItem(patientId, number, entry) : nullptr;
-    if (!again) {
+    // A reset leaves nothing current and tells no one: the page selects again.
+    TreePlace again;
+    treeItems_->change(
+        [this, &again](AnalysisTreeModel& t) { again = t.reload(state().recordingMode); });
+    tree_->expand(treeItems_->indexOf({state().currentPatient - 1, -1}));
+    if (again.patient < 0) {
         OnRecordingSelected(); // nothing selected: the page shows no recording
         return;
     }
-    if (again->parent())
-        again->parent()->setExpanded(true);
-    tree_->setCurrentItem(again);
-}
-
-// The patient item (number 0) or the recording item with this number and entry.
-QTreeWidgetItem* AnalysisPage::findItem(const QString& patientId, int number,
-                                        const QByteArray& entry) const {
-    if (patientId.isEmpty())
-        return nullptr;
-    for (int p = 0; p < tree_->topLevelItemCount(); ++p) {
-        QTreeWidgetItem* patient = tree_->topLevelItem(p);
-        if (patient->data(0, kPatientIdRole).toString() != patientId)
-            continue;
-        if (number == 0)
-            return patient;
-        QTreeWidgetItem* child =
-            number <= patient->childCount() ? patient->child(number - 1) : nullptr;
-        return child && child->data(0, kEntryRole).toByteArray() == entry ? child : nullptr;
-    }
-    return nullptr;
-}
-
-QTreeWidgetItem* AnalysisPage::selectedRecordingItem() const {
-    QTreeWidgetItem* item = tree_->currentItem();
-    return item && item->parent() ? item : nullptr;
+    tree_->expand(treeItems_->indexOf({again.patient, -1}));
+    tree_->setCurrentIndex(treeItems_->indexOf(again));
 }
 
 void AnalysisPage::OnRecordingSelected() {
-    QTreeWidgetItem* item = selectedRecordingItem();
-    if (!item) {
-        model_.showNoRecording();
-        showNoRecordFields();
+    const TreePlace place = AnalysisTreeItemModel::placeOf(tree_->currentIndex());
+    const bool shown = treeModel_.select(place);
+    if (shown && treeModel_.selectedRecording()) {
+        showRecordFields(true);
+        model_.showRecording(treeModel_.samples());
+        showLibraryStatus();
     } else {
-        bool ok = false;
-        const int n = item->text(0).toInt(&ok);
-        if (!ok || n <= 0) {
-            model_.forgetClicks();
-            return;
-        }
-        if (!showSelectedRecording(item, n)) {
-            // Deleted or replaced since the tree was read: say so instead of
-            // showing an empty strip, and read the tree again once the
-            // selection change is over.
-            model_.showNoRecording();
-            showNoRecordFields();
-            showMessage(Message{ids::kRecordingGone, {}});
-            QMetaObject::invokeMethod(this, &AnalysisPage::OnRecordsChanged, Qt::QueuedConnection);
-        }
+        model_.showNoRecording();
+        showRecordFields(false);
+    }
+    if (!shown) {
+        // Read the tree again once the selection change is over.
+        showMessage(treeModel_.message());
+        QMetaObject::invokeMethod(this, &AnalysisPage::OnRecordsChanged, Qt::QueuedConnection);
     }
     rows_->redrawRows();
     showFields();
-}
-
-// Loads and analyses recording `number` of the item's patient; false when the
-// store no longer holds the recording the item was listed with.
-bool AnalysisPage::showSelectedRecording(QTreeWidgetItem* item, int number) {
-    const QString id = item->parent()->data(0, kPatientIdRole).toString();
-    const RecordingStore store(state().dataRoot, listedMode_, id);
-    const auto entry = store.readEntry(number - 1);
-    if (!entry.ok() || entryBytes(entry.value()) != item->data(0, kEntryRole).toByteArray())
-        return false;
-    const auto read = store.readSamples(number - 1);
-    if (!read.ok())
-        return false;
-    showRecordFields(id, entry.value());
-    model_.showRecording(read.value());
-    showLibraryStatus();
-    return true;
 }
 
 void AnalysisPage::showLibraryStatus() {
@@ -291,19 +199,14 @@ void AnalysisPage::showLibraryStatus() {
     frame().showPageStatus(problem.isNone() ? QString() : problem.text());
 }
 
-void AnalysisPage::showNoRecordFields() {
-    date_->clear();
-    rate_->setText(QStringLiteral("..."));
-    note_->showNote(QString());
-}
-
-void AnalysisPage::showRecordFields(const QString& patientId, const RecordIndexEntry& entry) {
-    date_->setText(recordingTimeText(entry.time));
-    rate_->setText(storedHeartRateText(entry.heartRate));
-    const auto note = RecordingNotes(state().dataRoot, listedMode_, patientId).read(entry.time);
-    if (!note.ok())
-        showMessage(note.message());
-    note_->showNote(note.value());
+// The date, rate and note of the recording shown; "", "..." and no note for none.
+void AnalysisPage::showRecordFields(bool shown) {
+    date_->setText(shown ? recordingTimeText(treeModel_.selectedRecording()->entry.time)
+                         : QString());
+    rate_->setText(shown ? treeModel_.rateText() : QStringLiteral("..."));
+    note_->showNote(shown ? treeModel_.note() : QString());
+    if (shown && !treeModel_.message().isNone())
+        showMessage(treeModel_.message());
 }
 
 void AnalysisPage::showFields() {
@@ -314,7 +217,7 @@ void AnalysisPage::showFields() {
 }
 
 void AnalysisPage::OnRowClicked(int x, int y) {
-    if (!selectedRecordingItem())
+    if (!treeModel_.selectedRecording())
         return;
     const RowClickOutcome outcome = model_.rowClicked(x, y);
     if (outcome.ignored)
@@ -326,23 +229,24 @@ void AnalysisPage::OnRowClicked(int x, int y) {
 }
 
 void AnalysisPage::OnNoteClicked() {
-    QTreeWidgetItem* item = tree_->currentItem();
-    if (!item || item->childCount() > 0 || !item->parent() ||
-        item->data(0, kEntryRole).toByteArray().isEmpty())
+    const ListedRecording* recording = treeModel_.selectedRecording();
+    if (!recording)
         return;
-    const NoteDialog::Target target{state().dataRoot, listedMode_,
-                                    item->parent()->data(0, kPatientIdRole).toString(),
-                                    item->parent()->text(0), entryOf(item).time};
+    const AnalysisTreePatient& patient = *treeModel_.selectedPatient();
+    const NoteDialog::Target target{state().dataRoot, treeModel_.mode(), patient.id, patient.text,
+                                    recording->entry.time};
     NoteDialog dialog(
         target, [this](const Message& m) { showMessage(m); }, this);
-    if (dialog.exec() == QDialog::Accepted)
-        note_->showNote(dialog.noteText());
+    if (dialog.exec() == QDialog::Accepted) {
+        treeModel_.setNote(dialog.noteText());
+        note_->showNote(treeModel_.note());
+    }
 }
 
-AnalysisPictureContent AnalysisPage::pictureContent(const QTreeWidgetItem* item) const {
+AnalysisPictureContent AnalysisPage::pictureContent() const {
     AnalysisPictureContent content;
-    content.patientText = item->parent()->text(0);
-    content.patientId = item->parent()->data(0, kPatientIdRole).toString();
+    content.patientText = treeModel_.selectedPatient()->text;
+    content.patientId = treeModel_.selectedPatient()->id;
     content.recordingTime = date_->text();
     content.secondField = rate_->text();
     content.diagnosis = note_->toPlainText();
@@ -352,16 +256,16 @@ AnalysisPictureContent AnalysisPage::pictureContent(const QTreeWidgetItem* item)
 }
 
 void AnalysisPage::OnSavePicture() {
-    const QTreeWidgetItem* item = selectedRecordingItem();
-    if (!item)
+    const ListedRecording* recording = treeModel_.selectedRecording();
+    if (!recording)
         return;
     const QString folder = QDir::currentPath();
-    const FileRequest request =
-        analysisPictureRequest(item->parent()->text(0), item->text(0), state().dataRoot);
+    const FileRequest request = analysisPictureRequest(
+        treeModel_.selectedPatient()->text, QString::number(recording->number), state().dataRoot);
     const std::optional<QString> path =
         chooseFile_ ? chooseFile_(request) : ExportFileDialog::choose(request, this);
     if (path) {
-        const QImage picture = composeAnalysisPicture(pictureContent(item));
+        const QImage picture = composeAnalysisPicture(pictureContent());
         const Message saved = savePicture(picture, *path, QFileInfo(*path).suffix());
         if (!saved.isNone())
             showMessage(saved);
@@ -370,21 +274,17 @@ void AnalysisPage::OnSavePicture() {
 }
 
 void AnalysisPage::OnMailPicture() {
-    const QTreeWidgetItem* item = selectedRecordingItem();
-    if (!item)
+    const ListedRecording* recording = treeModel_.selectedRecording();
+    if (!recording)
         return;
-    const QByteArray entry = item->data(0, kEntryRole).toByteArray();
-    if (entry.size() != RecordIndexEntry::kBytes)
-        return;
-    const SystemTime recorded =
-        RecordIndexEntry::fromBytes(reinterpret_cast<const uint8_t*>(entry.constData())).time;
-    const QString path =
-        mailPicturePath(item->parent()->data(0, kPatientIdRole).toString(), recorded);
+    const AnalysisTreePatient& patient = *treeModel_.selectedPatient();
+    const SystemTime recorded = recording->entry.time;
+    const QString path = mailPicturePath(patient.id, recorded);
     Message result =
-        savePicture(composeAnalysisPicture(pictureContent(item)), path, QStringLiteral("jpeg"));
+        savePicture(composeAnalysisPicture(pictureContent()), path, QStringLiteral("jpeg"));
     if (result.isNone()) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        result = SendFileByMail(path, mailPictureSubject(item->parent()->text(0), recorded));
+        result = SendFileByMail(path, mailPictureSubject(patient.text, recorded));
         QGuiApplication::restoreOverrideCursor();
     }
     if (!result.isNone())
@@ -393,14 +293,14 @@ void AnalysisPage::OnMailPicture() {
 
 // The analysis report of the selected recording with the last analysis.
 std::unique_ptr<ReportPage> AnalysisPage::reportPage(const QSize& sheetUnits) const {
-    const QTreeWidgetItem* item = selectedRecordingItem();
-    if (!item || !model_.analysisValid())
+    const ListedRecording* recording = treeModel_.selectedRecording();
+    if (!recording || !model_.analysisValid())
         return nullptr;
     AnalysisReportInput in;
-    in.patientId = item->parent()->data(0, kPatientIdRole).toString();
-    in.patientText = item->parent()->text(0);
+    in.patientId = treeModel_.selectedPatient()->id;
+    in.patientText = treeModel_.selectedPatient()->text;
     in.diagnosis = note_->toPlainText();
-    in.header = entryOf(item);
+    in.header = recording->entry;
     in.beat = model_.run().beat();
     in.parameters = model_.run().parameters();
     in.start = model_.run().windowStart();
@@ -423,11 +323,11 @@ void AnalysisPage::OnFilePrintPreview() {
 }
 
 void AnalysisPage::OnSavePdf() {
-    const QTreeWidgetItem* item = selectedRecordingItem();
-    if (!item || !model_.analysisValid())
+    const ListedRecording* recording = treeModel_.selectedRecording();
+    if (!recording || !model_.analysisValid())
         return;
-    const QString name = item->parent()->data(0, kPatientIdRole).toString() + u'-' + item->text(0) +
-                         QStringLiteral(".pdf");
+    const QString name = treeModel_.selectedPatient()->id + u'-' +
+                         QString::number(recording->number) + QStringLiteral(".pdf");
     const Message written = SaveReportPdf(
         this, chooseFile_, name, 1, [this](int, const QSize& units) { return reportPage(units); });
     if (!written.isNone())
@@ -437,33 +337,8 @@ void AnalysisPage::OnSavePdf() {
 // A recording item exports that recording, a patient item all of its
 // recordings; a recording the store no longer holds as listed is refused.
 void AnalysisPage::OnExportForOtherTools() {
-    const QTreeWidgetItem* item = tree_->currentItem();
-    if (!item) {
-        showMessage(Message{ids::kSelectForExport, {}});
-        return;
-    }
-    const QTreeWidgetItem* patientItem = item->parent() ? item->parent() : item;
-    const QString id = patientItem->data(0, kPatientIdRole).toString();
-    int k = -1;
-    if (item->parent()) {
-        k = item->text(0).toInt() - 1;
-        const auto entry = RecordingStore(state().dataRoot, listedMode_, id).readEntry(k);
-        if (!entry.ok() || entryBytes(entry.value()) != item->data(0, kEntryRole).toByteArray()) {
-            showMessage(Message{ids::kRecordingGone, {}});
-            return;
-        }
-    }
-    const PatientList patients = PatientRegistry(state().dataRoot).loadAll();
-    const PatientRecord* patient = nullptr;
-    for (const PatientRecord& p : patients.records)
-        if (p.id == id)
-            patient = &p;
-    if (!patient && !patients.message.isNone()) {
-        showMessage(patients.message);
-        return;
-    }
     ExportDialogs dialogs(chooseFile_, *this);
-    const Message result = exportForOtherTools(state().dataRoot, listedMode_, patient, k, dialogs);
+    const Message result = treeModel_.exportForOtherTools(dialogs);
     if (!result.isNone())
         showMessage(result);
 }

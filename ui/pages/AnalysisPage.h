@@ -1,8 +1,8 @@
 #pragma once
 
-#include "analysis/AnalysisPageModel.h"
 #include "core/RecordingMode.h"
-#include "records/RecordIndexEntry.h"
+#include "records/AnalysisTreeModel.h"
+#include "render/AnalysisPageModel.h"
 #include "ui/pages/Page.h"
 
 #include <array>
@@ -12,12 +12,12 @@
 
 class QLineEdit;
 class QPrinter;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 
 namespace vantora {
 
 class AnalysisRowList;
+class AnalysisTreeItemModel;
 class AveragedBeatView;
 class NoteField;
 struct AnalysisPictureContent;
@@ -27,7 +27,8 @@ struct FileRequest;
 // The analysis page (page 1007): a patient and recording tree, the record
 // fields, the recording in three 10 s rows, the averaged beat and six results.
 // Selecting a recording analyses all of it; two clicks on the rows analyse the
-// stretch between them. The logic lives in AnalysisPageModel.
+// stretch between them. The tree lives in AnalysisTreeModel, the rows, the
+// analysis and its results in AnalysisPageModel; the page forwards and draws.
 class AnalysisPage : public Page {
     Q_OBJECT
 public:
@@ -44,7 +45,8 @@ public:
     RecordingMode storeMode() const;
 
     const AnalysisPageModel& model() const { return model_; }
-    QTreeWidget* tree() const { return tree_; }
+    const AnalysisTreeModel& treeModel() const { return treeModel_; }
+    QTreeView* tree() const { return tree_; }
     AnalysisRowList* rowList() const { return rows_; }
     AveragedBeatView* beatWindow() const { return beat_; }
     NoteField* noteField() const { return note_; }
@@ -77,19 +79,16 @@ private:
     void buildLayout();
     QWidget* buildResults();
     void fillTree();
-    QTreeWidgetItem* findItem(const QString& patientId, int number, const QByteArray& entry) const;
-    bool showSelectedRecording(QTreeWidgetItem* item, int number);
     void showLibraryStatus();
     void showFields();
-    void showNoRecordFields();
-    void showRecordFields(const QString& patientId, const RecordIndexEntry& entry);
-    QTreeWidgetItem* selectedRecordingItem() const;
-    AnalysisPictureContent pictureContent(const QTreeWidgetItem* item) const;
+    void showRecordFields(bool shown);
+    AnalysisPictureContent pictureContent() const;
     std::unique_ptr<ReportPage> reportPage(const QSize& sheetUnits) const;
 
     AnalysisPageModel model_;
-    RecordingMode listedMode_ = RecordingMode::None; // the store kind the tree lists
-    QTreeWidget* tree_ = nullptr;
+    AnalysisTreeModel treeModel_;
+    AnalysisTreeItemModel* treeItems_ = nullptr;
+    QTreeView* tree_ = nullptr;
     AnalysisRowList* rows_ = nullptr;
     AveragedBeatView* beat_ = nullptr;
     NoteField* note_ = nullptr;

@@ -115,10 +115,10 @@ void DownloadPage::onBlock(const BlockTag& tag, const SampleBlock& block) {
     const int row = model_.dataBlock(tag, block);
     const auto samples = block.decode();
     list_->addBlock(tag.tableIndex, tag.blockNumber % kBlocksPerRecording, samples);
-    if (row >= list_->topLevelItemCount())
+    if (row >= list_->model()->rowCount())
         list_->refreshRows();
-    if (QTreeWidgetItem* item = list_->topLevelItem(row))
-        list_->scrollToItem(item);
+    if (const QModelIndex item = list_->model()->index(row, 0); item.isValid())
+        list_->scrollTo(item);
     list_->viewport()->update();
     if (progress_->isVisible())
         progress_->show(model_.progress());

@@ -9,6 +9,7 @@
 #include "ui/dialogs/NoteDialog.h"
 #include "ui/dialogs/PatientPickerDialog.h"
 #include "ui/frame/PageHost.h"
+#include "ui/models/RowTableModel.h"
 #include "ui/widgets/RecordPreview.h"
 
 #include <QButtonGroup>
@@ -22,8 +23,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScopedValueRollback>
 #include <QTextEdit>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace vantora {
@@ -73,12 +75,17 @@ private:
     MessageBoxPrompter& prompter_;
 };
 
-QTreeWidget* makeList(QWidget* parent, std::span<const int> columns) {
-    auto* list = new QTreeWidget(parent);
+QStringList headers(std::span<const int> columns) {
     QStringList labels;
     for (int id : columns)
         labels << Langpack::text(id);
-    list->setHeaderLabels(labels);
+    return labels;
+}
+
+QTreeView* makeList(QWidget* parent, RowTableModel* rows) {
+    auto* list = new QTreeView(parent);
+    rows->setParent(list);
+    list->setModel(rows);
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);
     list->setAllColumnsShowFocus(true);
@@ -107,7 +114,15 @@ QPushButton* RecordsPage::button(int which) const {
 }
 
 void RecordsPage::buildLayout() {
-    recordings_ = makeList(this, kRecordingColumns);
+    recordingRows_ = new RowTableModel(
+        headers(kRecordingColumns), [this] { return int(model_.recordings().size()); },
+        RowTableModel::texts([this](int row) {
+            const ListedRecording& r = model_.recordings()[size_t(row)];
+            return QStringList{QString::number(r.number), r.timeText(),
+                               storedHeartRateText(r.entry.heartRate)};
+        }),
+        this);
+    recordings_ = makeList(this, recordingRows_);
     recordings_->setFixedWidth(kRecordingListWidth);
     recordings_->setColumnWidth(0, kNumberColumnWidth);
     recordings_->setColumnWidth(1, kTimeColumnWidth);
@@ -134,13 +149,18 @@ void RecordsPage::buildLayout() {
     layout->addLayout(bottom, 0);
     layout->setContentsMargins(6, 6, 6, 6);
 
-    connect(patients_, &QTreeWidget::currentItemChanged, this, &RecordsPage::onPatientRow);
-    connect(recordings_, &QTreeWidget::currentItemChanged, this, &RecordsPage::onRecordingRow);
+    connect(patients_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &RecordsPage::onPatientRow);
+    connect(recordings_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &RecordsPage::onRecordingRow);
 }
 
 QWidget* RecordsPage::buildPatientPane() {
     auto* pane = new QWidget(this);
-    patients_ = makeList(pane, kPatientColumns);
+    patientRows_ = new RowTableModel(
+        headers(kPatientColumns), [this] { return model_.patients().rowCount(); },
+        RowTableModel::texts([this](int row) { return model_.patients().rowTexts(row); }), this);
+    patients_ = makeList(pane, patientRows_);
     patients_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     byId_ = new QRadioButton(Langpack::text(ids::kPatientId), pane);
     byName_ = new QRadioButton(Langpack::text(ids::kName), pane);
@@ -246,48 +266,39 @@ void RecordsPage::show(const Message& message) {
 }
 
 void RecordsPage::showPatients() {
-    const QSignalBlocker block(patients_);
-    patients_->clear();
-    const PatientListModel& list = model_.patients();
-    QList<QTreeWidgetItem*> items;
-    items.reserve(list.rowCount());
-    for (int row = 0; row < list.rowCount(); ++row)
-        items.append(new QTreeWidgetItem(list.rowTexts(row)));
-    patients_->addTopLevelItems(items);
+    {
+        const QScopedValueRollback guard(syncing_, true);
+        patientRows_->refresh();
+    }
     syncPatientSelection();
     shownRevision_ = -1;
     showRecordings();
 }
 
 void RecordsPage::syncPatientSelection() {
-    const QSignalBlocker block(patients_);
+    const QScopedValueRollback guard(syncing_, true);
     const PatientListModel& list = model_.patients();
     patients_->clearSelection();
-    QTreeWidgetItem* current = patients_->topLevelItem(list.currentRow());
-    patients_->setCurrentItem(current);
+    const QModelIndex current = patientRows_->index(list.currentRow(), 0);
+    patients_->setCurrentIndex(current);
     for (int row : list.matchedRows())
-        if (QTreeWidgetItem* item = patients_->topLevelItem(row))
-            item->setSelected(true);
-    if (current)
-        patients_->scrollToItem(current);
+        if (const QModelIndex item = patientRows_->index(row, 0); item.isValid())
+            patients_->selectionModel()->select(item, QItemSelectionModel::Select |
+                                                          QItemSelectionModel::Rows);
+    if (current.isValid())
+        patients_->scrollTo(current);
 }
 
 // The recording rows, rebuilt when the model read its list again.
 void RecordsPage::showRecordings() {
     if (shownRevision_ != model_.listRevision()) {
         shownRevision_ = model_.listRevision();
-        const QSignalBlocker block(recordings_);
-        recordings_->clear();
-        QList<QTreeWidgetItem*> items;
-        items.reserve(int(model_.recordings().size()));
-        for (const ListedRecording& r : model_.recordings())
-            items.append(new QTreeWidgetItem(
-                {QString::number(r.number), r.timeText(), storedHeartRateText(r.entry.heartRate)}));
-        recordings_->addTopLevelItems(items);
+        const QScopedValueRollback guard(syncing_, true);
+        recordingRows_->refresh();
     }
     {
-        const QSignalBlocker block(recordings_);
-        recordings_->setCurrentItem(recordings_->topLevelItem(model_.currentRecording()));
+        const QScopedValueRollback guard(syncing_, true);
+        recordings_->setCurrentIndex(recordingRows_->index(model_.currentRecording(), 0));
     }
     showRecording();
 }
@@ -314,13 +325,17 @@ void RecordsPage::onSearchChoice() {
 }
 
 void RecordsPage::onPatientRow() {
-    const int row = patients_->indexOfTopLevelItem(patients_->currentItem());
+    if (syncing_)
+        return;
+    const int row = patients_->currentIndex().row();
     show(model_.selectPatient(row));
     showRecordings();
 }
 
 void RecordsPage::onRecordingRow() {
-    const int row = recordings_->indexOfTopLevelItem(recordings_->currentItem());
+    if (syncing_)
+        return;
+    const int row = recordings_->currentIndex().row();
     show(model_.selectRecording(row));
     showRecording();
 }

@@ -13,11 +13,12 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTextEdit;
-class QTreeWidget;
+class QTreeView;
 
 namespace vantora {
 
 class RecordPreview;
+class RowTableModel;
 
 // The record management page (page 1001): patients with search, the selected
 // patient's recordings in the current mode, the information box, the preview
@@ -38,8 +39,8 @@ public:
     void setDialogs(RecordDialogs* dialogs) { dialogs_ = dialogs; }
 
     const RecordsPageModel& model() const { return model_; }
-    QTreeWidget* patientList() const { return patients_; }
-    QTreeWidget* recordingList() const { return recordings_; }
+    QTreeView* patientList() const { return patients_; }
+    QTreeView* recordingList() const { return recordings_; }
     QTextEdit* infoBox() const { return info_; }
     QLineEdit* searchText() const { return searchText_; }
     QRadioButton* searchById() const { return byId_; }
@@ -82,8 +83,11 @@ private:
     std::unique_ptr<RecordDialogs> ownDialogs_;
     RecordDialogs* dialogs_ = nullptr;
     int shownRevision_ = -1;
-    QTreeWidget* patients_ = nullptr;
-    QTreeWidget* recordings_ = nullptr;
+    bool syncing_ = false; // the page itself moves the lists' selection
+    QTreeView* patients_ = nullptr;
+    QTreeView* recordings_ = nullptr;
+    RowTableModel* patientRows_ = nullptr;
+    RowTableModel* recordingRows_ = nullptr;
     QTextEdit* info_ = nullptr;
     QLineEdit* searchText_ = nullptr;
     QRadioButton* byId_ = nullptr;

@@ -1,14 +1,15 @@
 #include "ui/pages/ReplayPage.h"
 
-#include "analysis/StripPointBuilder.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
 #include "core/StringIds.h"
 #include "records/PatientRegistry.h"
 #include "render/ReplayRowImage.h"
 #include "render/ReportSources.h"
+#include "render/StripPointBuilder.h"
 #include "ui/dialogs/ReportPrinting.h"
 #include "ui/frame/PageHost.h"
+#include "ui/models/RowTableModel.h"
 #include "ui/pages/PrintPreviewView.h"
 #include "ui/widgets/CaliperStripView.h"
 
@@ -20,11 +21,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QTextEdit>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace vantora {
 
@@ -55,8 +58,14 @@ QWidget* ReplayPage::buildPatientSide() {
     side->setFixedWidth(260);
     auto* v = new QVBoxLayout(side);
     v->setContentsMargins(0, 0, 0, 0);
-    patientList_ = new QTreeWidget(side);
-    patientList_->setColumnCount(2);
+    patientList_ = new QTreeView(side);
+    patientRows_ = new RowTableModel(
+        {QString(), QString()}, [this] { return patients_.rowCount(); },
+        RowTableModel::texts([this](int row) {
+            return QStringList{patients_.record(row).id, patients_.record(row).name};
+        }),
+        patientList_);
+    patientList_->setModel(patientRows_);
     patientList_->setHeaderHidden(true);
     patientList_->setRootIsDecorated(false);
     v->addWidget(patientList_);
@@ -72,10 +81,11 @@ QWidget* ReplayPage::buildPatientSide() {
     grid->addWidget(all, 1, 1);
     v->addLayout(grid);
 
-    connect(patientList_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
-        if (!filling_ && item)
-            OnPatientSelected(patientList_->indexOfTopLevelItem(item));
-    });
+    connect(patientList_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& item) {
+                if (!filling_ && item.isValid())
+                    OnPatientSelected(item.row());
+            });
     connect(searchField_, &QComboBox::currentIndexChanged, this, [this](int i) {
         patients_.setSearchField(i == 0 ? PatientSearchField::Id : PatientSearchField::Name);
         search_->setText(patients_.searchText());
@@ -113,7 +123,23 @@ QWidget* ReplayPage::buildRecordSide() {
     bar->addWidget(gain_);
     v->addLayout(bar);
 
-    thumbs_ = new QListWidget(side);
+    thumbs_ = new QListView(side);
+    // A thumbnail: its trace, number and start time, in a cell of the grid.
+    thumbRows_ = new RowTableModel(
+        {QString()},
+        [this] { return int(std::min<size_t>(thumbIcons_.size(), replay_.thumbnails().size())); },
+        [this](int row, int, int role) -> QVariant {
+            const ReplayThumbnail& t = replay_.thumbnails()[size_t(row)];
+            if (role == Qt::DisplayRole)
+                return QStringLiteral("%1  %2").arg(t.number).arg(t.entry.time.listText());
+            if (role == Qt::DecorationRole)
+                return thumbIcons_[row];
+            if (role == Qt::SizeHintRole)
+                return thumbs_->gridSize();
+            return {};
+        },
+        thumbs_);
+    thumbs_->setModel(thumbRows_);
     thumbs_->setViewMode(QListView::IconMode);
     thumbs_->setMovement(QListView::Static);
     thumbs_->setResizeMode(QListView::Adjust);
@@ -139,10 +165,11 @@ QWidget* ReplayPage::buildRecordSide() {
     trace_->setFixedHeight(kTraceHeight);
     v->addWidget(trace_);
 
-    connect(thumbs_, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!filling_)
-            OnThumbnailSelected(row);
-    });
+    connect(thumbs_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& item) {
+                if (!filling_)
+                    OnThumbnailSelected(item.row());
+            });
     connect(gain_, &QComboBox::activated, this, &ReplayPage::OnGainChosen);
     return side;
 }
@@ -173,13 +200,9 @@ void ReplayPage::OnRecordsChanged() {
 
 void ReplayPage::fillPatients() {
     filling_ = true;
-    patientList_->clear();
-    for (int row = 0; row < patients_.rowCount(); ++row) {
-        const PatientRecord& r = patients_.record(row);
-        new QTreeWidgetItem(patientList_, {r.id, r.name});
-    }
+    patientRows_->refresh();
     if (patients_.hasSelection())
-        patientList_->setCurrentItem(patientList_->topLevelItem(patients_.currentRow()));
+        patientList_->setCurrentIndex(patientRows_->index(patients_.currentRow(), 0));
     filling_ = false;
 }
 
@@ -196,7 +219,7 @@ void ReplayPage::OnFind() {
     if (!r.moved)
         return;
     filling_ = true;
-    patientList_->setCurrentItem(patientList_->topLevelItem(patients_.currentRow()));
+    patientList_->setCurrentIndex(patientRows_->index(patients_.currentRow(), 0));
     filling_ = false;
     OnPatientSelected(patients_.currentRow());
 }
@@ -234,17 +257,13 @@ void ReplayPage::OnPageButton(int button) {
 
 void ReplayPage::showPage(const Message& message) {
     filling_ = true;
-    thumbs_->clear();
-    for (const ReplayThumbnail& t : replay_.thumbnails()) {
-        const QImage image = ReplayRowImage::render(
-            kThumbnailWidth, buildReplayRowPoints(t.samples, 0, kThumbnailWidth));
-        auto* item = new QListWidgetItem(
-            QIcon(QPixmap::fromImage(image)),
-            QStringLiteral("%1  %2").arg(t.number).arg(t.entry.time.listText()), thumbs_);
-        item->setSizeHint(thumbs_->gridSize());
-    }
+    thumbIcons_.clear();
+    for (const ReplayThumbnail& t : replay_.thumbnails())
+        thumbIcons_.append(QIcon(QPixmap::fromImage(ReplayRowImage::render(
+            kThumbnailWidth, buildReplayRowPoints(t.samples, 0, kThumbnailWidth)))));
+    thumbRows_->refresh();
     if (replay_.selected() >= 0)
-        thumbs_->setCurrentRow(replay_.selected());
+        thumbs_->setCurrentIndex(thumbRows_->index(replay_.selected(), 0));
     filling_ = false;
     const PagingControls paging = replay_.paging();
     pageButtons_[kFirst]->setEnabled(paging.first);

@@ -6,6 +6,9 @@
 #include "records/ReplayPageModel.h"
 #include "ui/pages/Page.h"
 
+#include <QIcon>
+#include <QList>
+
 #include <functional>
 #include <optional>
 
@@ -13,15 +16,16 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QPrinter;
 class QPushButton;
 class QTextEdit;
-class QTreeWidget;
+class QTreeView;
 
 namespace vantora {
 
 class CaliperStripView;
+class RowTableModel;
 struct RecordReportSet;
 
 // The replay page (pages 1002 and 32785): the patients with search and show
@@ -65,8 +69,8 @@ public:
 
     const ReplayPageModel& model() const { return replay_; }
     const PatientListModel& patients() const { return patients_; }
-    QTreeWidget* patientList() const { return patientList_; }
-    QListWidget* thumbnails() const { return thumbs_; }
+    QTreeView* patientList() const { return patientList_; }
+    QListView* thumbnails() const { return thumbs_; }
     QPushButton* pageButton(int button) const { return pageButtons_[size_t(button)]; }
     QLabel* pageCaption() const { return caption_; }
     QLineEdit* timeField() const { return time_; }
@@ -90,10 +94,13 @@ private:
 
     PatientListModel patients_;
     ReplayPageModel replay_;
-    QTreeWidget* patientList_ = nullptr;
+    QTreeView* patientList_ = nullptr;
+    RowTableModel* patientRows_ = nullptr;
     QLineEdit* search_ = nullptr;
     QComboBox* searchField_ = nullptr;
-    QListWidget* thumbs_ = nullptr;
+    QListView* thumbs_ = nullptr;
+    RowTableModel* thumbRows_ = nullptr;
+    QList<QIcon> thumbIcons_; // one per thumbnail of the page shown
     std::array<QPushButton*, kPageButtons> pageButtons_{};
     QLabel* caption_ = nullptr;
     QLineEdit* time_ = nullptr;

@@ -1,7 +1,7 @@
 #include "ui/widgets/AnalysisRowList.h"
 
-#include "analysis/AnalysisPageModel.h"
-#include "analysis/StripGeometry.h"
+#include "render/AnalysisPageModel.h"
+#include "render/StripGeometry.h"
 #include "render/StripRowRenderer.h"
 
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
 #include "ui/widgets/AveragedBeatView.h"
 
-#include "analysis/AnalysisPageModel.h"
+#include "render/AnalysisPageModel.h"
 
 #include <QPainter>
 

@@ -5,6 +5,7 @@
 #include "device/DownloadPageModel.h"
 #include "device/StoredRecordings.h"
 #include "render/StripRowRenderer.h"
+#include "ui/models/RowTableModel.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -21,6 +22,32 @@ constexpr std::array<int, DownloadList::kColumns> kColumnLabels{
     ids::kHeartRateResult, ids::kRecordingTime, ids::kSave};
 constexpr int kTraceRole = Qt::UserRole; // the row's table entry
 constexpr int kSaveStateRole = Qt::UserRole + 1;
+
+// A cell of the model's row: its text, the trace's table entry, the save
+// state and the save mark's tip.
+QVariant cellOf(const DownloadRow& row, int column, int role) {
+    if (role == Qt::DisplayRole) {
+        switch (column) {
+        case DownloadList::kNumber:
+            return row.numberText();
+        case DownloadList::kListByte:
+            return row.listByteText();
+        case DownloadList::kHeartRate:
+            return row.heartRateText();
+        case DownloadList::kStartTime:
+            return row.startTimeText();
+        default:
+            return {};
+        }
+    }
+    if (role == kTraceRole && column == DownloadList::kTrace)
+        return row.tableIndex;
+    if (role == kSaveStateRole && column == DownloadList::kSaveMark)
+        return row.saveState;
+    if (role == Qt::ToolTipRole && column == DownloadList::kSaveMark)
+        return row.saveState == kSaveStored ? Langpack::text(ids::kStoredMark) : QString();
+    return {};
+}
 
 // Draws the trace and the save mark cells; the text cells as usual.
 class DownloadRowDelegate : public QStyledItemDelegate {
@@ -84,12 +111,17 @@ private:
 } // namespace
 
 DownloadList::DownloadList(const DownloadPageModel& model, QWidget* parent)
-    : QTreeWidget(parent), model_(model) {
-    setColumnCount(kColumns);
+    : QTreeView(parent), model_(model) {
     QStringList labels;
     for (int id : kColumnLabels)
         labels << Langpack::text(id);
-    setHeaderLabels(labels);
+    rows_ = new RowTableModel(
+        labels, [this] { return int(model_.rows().size()); },
+        [this](int row, int column, int role) {
+            return cellOf(model_.rows()[size_t(row)], column, role);
+        },
+        this);
+    setModel(rows_);
     setRootIsDecorated(false);
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -104,23 +136,7 @@ DownloadList::DownloadList(const DownloadPageModel& model, QWidget* parent)
 }
 
 void DownloadList::refreshRows() {
-    const auto& rows = model_.rows();
-    while (topLevelItemCount() > int(rows.size()))
-        delete takeTopLevelItem(topLevelItemCount() - 1);
-    for (size_t i = 0; i < rows.size(); ++i) {
-        QTreeWidgetItem* item = topLevelItem(int(i));
-        if (item == nullptr)
-            item = new QTreeWidgetItem(this);
-        const DownloadRow& row = rows[i];
-        item->setText(kNumber, row.numberText());
-        item->setData(kTrace, kTraceRole, row.tableIndex);
-        item->setText(kListByte, row.listByteText());
-        item->setText(kHeartRate, row.heartRateText());
-        item->setText(kStartTime, row.startTimeText());
-        item->setData(kSaveMark, kSaveStateRole, row.saveState);
-        item->setToolTip(kSaveMark, row.saveState == kSaveStored ? Langpack::text(ids::kStoredMark)
-                                                                 : QString());
-    }
+    rows_->sync();
     viewport()->update();
 }
 
@@ -129,31 +145,31 @@ void DownloadList::addBlock(int tableIndex, int blockInChunk, std::span<const in
 }
 
 QRect DownloadList::markRect(int row) const {
-    const QTreeWidgetItem* item = topLevelItem(row);
-    if (item == nullptr)
+    const QModelIndex item = rows_->index(row, 0);
+    if (!item.isValid())
         return {};
-    const QRect cell = visualItemRect(item);
+    const QRect cell = visualRect(item);
     const int left = header()->sectionViewportPosition(kSaveMark);
     const QPoint centre(left + header()->sectionSize(kSaveMark) / 2, cell.center().y());
     return QRect(centre - QPoint(kMarkSize / 2, kMarkSize / 2), QSize(kMarkSize, kMarkSize));
 }
 
 void DownloadList::mousePressEvent(QMouseEvent* event) {
-    QTreeWidget::mousePressEvent(event);
-    QTreeWidgetItem* item = itemAt(event->position().toPoint());
-    if (item == nullptr || event->button() != Qt::LeftButton)
+    QTreeView::mousePressEvent(event);
+    const QModelIndex item = indexAt(event->position().toPoint());
+    if (!item.isValid() || event->button() != Qt::LeftButton)
         return;
-    const int row = indexOfTopLevelItem(item);
+    const int row = item.row();
     if (markRect(row).contains(event->position().toPoint()))
         emit markToggleRequested(row);
 }
 
 void DownloadList::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Space && currentItem() != nullptr) {
-        emit markToggleRequested(indexOfTopLevelItem(currentItem()));
+    if (event->key() == Qt::Key_Space && currentIndex().isValid()) {
+        emit markToggleRequested(currentIndex().row());
         return;
     }
-    QTreeWidget::keyPressEvent(event);
+    QTreeView::keyPressEvent(event);
 }
 
 } // namespace vantora

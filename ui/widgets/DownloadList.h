@@ -1,18 +1,19 @@
 #pragma once
 
-#include "analysis/DownloadPointList.h"
+#include "render/DownloadPointList.h"
 
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace vantora {
 
 class DownloadPageModel;
+class RowTableModel;
 
 // The download list: number, drawn trace, list byte, heart rate, start time
 // and save mark of every received recording. The trace and the save mark are
 // drawn from the page's model; a click inside the 30 x 30 square of a row's
 // save mark, or Space on the current row, asks to toggle it.
-class DownloadList : public QTreeWidget {
+class DownloadList : public QTreeView {
     Q_OBJECT
 public:
     enum Column { kNumber, kTrace, kListByte, kHeartRate, kStartTime, kSaveMark, kColumns };
@@ -40,6 +41,7 @@ protected:
 
 private:
     const DownloadPageModel& model_;
+    RowTableModel* rows_;
     DownloadPointList points_;
 };
 

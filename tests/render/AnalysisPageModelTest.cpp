@@ -1,5 +1,5 @@
-#include "analysis/AnalysisPageModel.h"
-#include "analysis/StripGeometry.h"
+#include "render/AnalysisPageModel.h"
+#include "render/StripGeometry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Download thumbnails on the recorder's display scale (32 px band, zero line
-// at y = 27), clipped to the band 6..32. Tested by tests/analysis/DownloadPointListTest.cpp.
-#include "analysis/DownloadPointList.h"
+// at y = 27), clipped to the band 6..32. Tested by tests/render/DownloadPointListTest.cpp.
+#include "render/DownloadPointList.h"
 
-#include "analysis/StripPointBuilder.h"
 #include "core/SignalFormat.h"
+#include "render/StripPointBuilder.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "analysis/AveragedBeatLayout.h"
+#include "render/AveragedBeatLayout.h"
 #include "analysis/ResultFields.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 
 #include "analysis/AnalysisRun.h"
 #include "analysis/ResultFields.h"
-#include "analysis/StripGeometry.h"
-#include "analysis/StripPointList.h"
 #include "core/Message.h"
+#include "render/StripGeometry.h"
+#include "render/StripPointList.h"
 
 #include <QPoint>
 #include <QSize>

@@ -1,4 +1,4 @@
-#include "analysis/DetailReduction.h"
+#include "render/DetailReduction.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // The analysis page's logic: recording selection, the two-click window
 // selection on the rows (click x back to samples at 3.2594524119947845 per
 // pixel) and the analysis run with its result fields.
-// Tested by tests/analysis/AnalysisPageModelTest.cpp.
-#include "analysis/AnalysisPageModel.h"
+// Tested by tests/render/AnalysisPageModelTest.cpp.
+#include "render/AnalysisPageModel.h"
 
-#include "analysis/StripGeometry.h"
-#include "analysis/StripPointBuilder.h"
 #include "core/StringIds.h"
+#include "render/StripGeometry.h"
+#include "render/StripPointBuilder.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
-#include "analysis/DownloadPointList.h"
-#include "analysis/StripPointBuilder.h"
+#include "render/DownloadPointList.h"
+#include "render/StripPointBuilder.h"
 
 #include <gtest/gtest.h>
 

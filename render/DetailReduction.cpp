@@ -1,8 +1,8 @@
 // Replay detail reduction: every entry keeps the sample farthest from the zero
 // line among the samples since the previous entry, so peaks survive the
 // reduction from the sample rate to one entry per pixel column.
-// Tested by tests/analysis/DetailReductionTest.cpp.
-#include "analysis/DetailReduction.h"
+// Tested by tests/render/DetailReductionTest.cpp.
+#include "render/DetailReduction.h"
 
 #include "core/SampleRange.h"
 #include "core/SignalFormat.h"

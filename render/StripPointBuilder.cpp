@@ -1,11 +1,11 @@
 // Strip point lists: one point per pixel column for the three 10 s rows of a
 // recording, and one
 // point per sample for the replay list's 32 px thumbnails. Tested by
-// tests/analysis/StripPointBuilderTest.cpp on the column, level and clip rules.
-#include "analysis/StripPointBuilder.h"
+// tests/render/StripPointBuilderTest.cpp on the column, level and clip rules.
+#include "render/StripPointBuilder.h"
 
-#include "analysis/StripGeometry.h"
 #include "core/SampleRange.h"
+#include "render/StripGeometry.h"
 
 #include <algorithm>
 

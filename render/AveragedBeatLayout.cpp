@@ -1,7 +1,7 @@
 // Averaged-beat layout: one second of samples over
 // width - 15 pixels; each column shows the sample farthest from the zero line
-// among those since the previous column. Tested by tests/analysis/AveragedBeatLayoutTest.cpp.
-#include "analysis/AveragedBeatLayout.h"
+// among those since the previous column. Tested by tests/render/AveragedBeatLayoutTest.cpp.
+#include "render/AveragedBeatLayout.h"
 
 #include "core/SampleRange.h"
 #include "core/SignalFormat.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/StripPointList.h"
+#include "render/StripPointList.h"
 
 #include <array>
 #include <cstdint>

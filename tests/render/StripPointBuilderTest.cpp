@@ -1,5 +1,5 @@
-#include "analysis/StripPointBuilder.h"
-#include "analysis/StripGeometry.h"
+#include "render/StripPointBuilder.h"
+#include "render/StripGeometry.h"
 
 #include <gtest/gtest.h>
 
