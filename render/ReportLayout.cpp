@@ -204,7 +204,7 @@ void BuildRecordReport(ReportPage& page, const PatientRecord& patient, int recor
         {ids::kSex, patient.sex},
         {ids::kDateOfBirth, patient.date},
         {ids::kHeight, patient.height},
-        {ids::kWeight, patient.weight},
+        {ids::kWeight, weightForEdit(patient.weight)}, // stored "0" is no weight
         {ids::kTelephone, patient.telephone},
         {ids::kAddress, patient.address},
         {ids::kPatientId, patient.id},

@@ -434,10 +434,11 @@ TEST_F(ReportLayoutTest, RecordReportFieldsFromPatientBytes) {
         dash = dash || row.pieces == QStringList{Langpack::text(ids::kHeartRate) + ":  ", "-  "};
     EXPECT_TRUE(dash);
 
-    // Empty height and weight print empty: no unit standing alone.
+    // Empty height and weight print empty: no unit standing alone. The
+    // registry stores an empty weight as "0".
     PatientRecord unmeasured = patient();
     unmeasured.height.clear();
-    unmeasured.weight.clear();
+    unmeasured.weight = normaliseWeight(QString());
     ReportPage empty(kA4.width(), kA4.height(), samples);
     empty.kind = ReportPage::kSnapRecord;
     BuildRecordReport(empty, unmeasured, 1, header, "Ok");
