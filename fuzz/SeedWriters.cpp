@@ -127,8 +127,8 @@ StoreBytes interruptedSnapRemove() {
 std::pair<QByteArray, QByteArray> notesOfTwo() {
     FuzzRoot::instance().reset();
     const RecordingNotes notes(FuzzRoot::instance().path(), RecordingMode::Snap, kId);
-    notes.write(at(0), QStringLiteral("first note"));
-    notes.write(at(1), QStringLiteral("second note"));
+    (void)notes.write(at(0), QStringLiteral("first note"));
+    (void)notes.write(at(1), QStringLiteral("second note"));
     QByteArray time(SystemTime::kBytes, '\0');
     at(0).toBytes(reinterpret_cast<uint8_t*>(time.data()));
     return {fileBytes(notes.path()), time};

@@ -84,7 +84,7 @@ QByteArray exchangeCsv(const ExchangeSet& set) {
 }
 
 Message writeExchangeCsv(const ExchangeSet& set, const QString& path) {
-    return writeWholeFile(path, exchangeCsv(set));
+    return writeWholeFile(path, exchangeCsv(set)).message();
 }
 
 Message exportForOtherTools(const QString& dataRoot, RecordingMode mode,

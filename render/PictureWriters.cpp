@@ -146,7 +146,7 @@ Message savePicture(const QImage& image, const QString& path, const QString& ext
     const QByteArray encoded = encodePicture(image, kWriters[size_t(index)].qtFormat);
     if (encoded.isEmpty())
         return Message{ids::kPictureNotSaved, path};
-    return writeWholeFile(path, encoded);
+    return writeWholeFile(path, encoded).message();
 }
 
 } // namespace vantora

@@ -72,7 +72,7 @@ Message WriteReportPdf(const QString& path, QPageSize::PageSizeId paper, int cou
     if (!renderPdf(document, paper, count, build) || !document.data().trimmed().endsWith("%%EOF"))
         return Message{ids::kPdfNotWritten, QFileInfo(path).fileName()};
     document.close();
-    return writeWholeFile(path, document.data());
+    return writeWholeFile(path, document.data()).message();
 }
 
 } // namespace vantora

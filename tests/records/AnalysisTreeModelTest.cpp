@@ -53,7 +53,7 @@ protected:
         ASSERT_EQ(store(RecordingMode::Snap, "42").appendSnap(recordings).saved, 3);
         ASSERT_TRUE(RecordingNotes(root, RecordingMode::Snap, QStringLiteral("42"))
                         .write(at(3, 9, 2), QStringLiteral("tall T"))
-                        .isNone());
+                        .ok());
         ASSERT_TRUE(store(RecordingMode::Continuous, "99")
                         .appendContinuous(segment(5), at(4, 8, 0))
                         .isNone());

@@ -157,7 +157,8 @@ TEST_F(DataFolderLockTest, EveryWriteIsRefusedWithTheHolderAndWritesNothing) {
         {"note",
          [&] {
              return RecordingNotes(r, RecordingMode::Snap, kId)
-                 .write(at(2, 8, 1), QStringLiteral("x"));
+                 .write(at(2, 8, 1), QStringLiteral("x"))
+                 .message();
          }},
         {"import",
          [&] { return ChartFile(r, RecordingMode::Snap).importChart(chart, yes, false).message; }},

@@ -66,7 +66,7 @@ protected:
             ASSERT_TRUE(store.appendContinuous(segment(s), ends[s]).isNone());
         ASSERT_TRUE(RecordingNotes(root_.path(), RecordingMode::Continuous, patient_.id)
                         .write(ends[1], "ST up after stairs")
-                        .isNone());
+                        .ok());
     }
     test::TempDataRoot root_;
     PatientRecord patient_;

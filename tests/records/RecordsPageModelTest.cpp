@@ -115,7 +115,7 @@ TEST_F(RecordsPageModelTest, SelectionReloadsOnlyWhenItMoves) {
 TEST_F(RecordsPageModelTest, InformationLineAndNote) {
     ASSERT_TRUE(RecordingNotes(root.path(), RecordingMode::Snap, QStringLiteral("42"))
                     .write(at(3, 9, 2), "tall T")
-                    .isNone());
+                    .ok());
     RecordsPageModel model = shown();
     struct Case {
         int row;

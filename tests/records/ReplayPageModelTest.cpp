@@ -69,7 +69,7 @@ TEST_F(ReplayPageModelTest, SelectionFillsTheFieldsOnlyOnARealChange) {
     const SystemTime start = at(1, 2, 2);
     ASSERT_TRUE(RecordingNotes(root_.path(), RecordingMode::Snap, kId)
                     .write(start, QStringLiteral("first line\nsecond line"))
-                    .isNone());
+                    .ok());
     ReplayPageModel model(root_.path());
     model.showPatient(RecordingMode::Snap, kId);
     EXPECT_FALSE(model.select(0)); // already selected

@@ -88,7 +88,9 @@ void seed(const QString& root) {
     const RecordingStore con(root, RecordingMode::Continuous, kId);
     con.appendContinuous(segment(4), at(2, 8, 0));
     con.appendContinuous(segment(5), at(2, 8, 1));
-    RecordingNotes(root, RecordingMode::Snap, kId).write(at(1, 8, 0), QStringLiteral("first"));
+    ASSERT_TRUE(RecordingNotes(root, RecordingMode::Snap, kId)
+                    .write(at(1, 8, 0), QStringLiteral("first"))
+                    .ok());
 }
 
 struct Operation {
@@ -132,7 +134,7 @@ const Operation kOperations[] = {
      }},
     {"notes set",
      [](const QString& root, const QString&) {
-         RecordingNotes(root, RecordingMode::Snap, kId)
+         (void)RecordingNotes(root, RecordingMode::Snap, kId)
              .write(at(1, 9, 0), QStringLiteral("second"));
      }},
     {"patient add",

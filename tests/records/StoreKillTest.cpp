@@ -99,7 +99,7 @@ const std::pair<const char*, Step> kSteps[] = {
      }},
     {"notes set",
      [](const QString& root, std::mt19937& random) {
-         RecordingNotes(root, RecordingMode::Snap, kId)
+         (void)RecordingNotes(root, RecordingMode::Snap, kId)
              .write(at(1 + int(random() % 9), 8, 0), QStringLiteral("note %1").arg(random()));
      }},
     {"patients",

@@ -414,7 +414,7 @@ TEST_F(AnalysisPageTest, NoteOfSeveralLinesIsShownWhole) {
     ASSERT_LE(note.size(), RecordingNotes::kMaxChars);
     ASSERT_TRUE(RecordingNotes(root_.path(), RecordingMode::Snap, QStringLiteral("1001"))
                     .write(startAt(20), note)
-                    .isNone());
+                    .ok());
     AnalysisPage* view = openPage();
     frame_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_.get()));
