@@ -67,7 +67,7 @@ struct FullContinuousStore {
         const RecordingStore store(dir.path(), RecordingMode::Continuous, patient.id);
         QDateTime end(QDate(2026, 3, 14), QTime(0, 0, 30));
         for (int k = 0; k < kFullContinuousStore; ++k, end = end.addSecs(30))
-            store.appendContinuous(packets, SystemTime::fromDateTime(end));
+            (void)store.appendContinuous(packets, SystemTime::fromDateTime(end));
         BinaryFile::setSyncing(true);
     }
 };

@@ -81,7 +81,7 @@ void fillContinuousStore(int recordings) {
             for (int s = 0; s < kAcqSamplesPerPacket; ++s)
                 packets[k].samples[s] = samples[k * kAcqSamplesPerPacket + size_t(s)];
         }
-        RecordingStore(FuzzRoot::instance().path(), RecordingMode::Continuous, kId)
+        (void)RecordingStore(FuzzRoot::instance().path(), RecordingMode::Continuous, kId)
             .appendContinuous(packets, at(i));
     }
 }
@@ -114,7 +114,7 @@ StoreBytes interruptedSnapRemove() {
         FuzzRoot::instance().reset();
         fillSnapStore(2);
         BinaryFile::injectAt(k);
-        const bool failed = !RecordingStore(r, RecordingMode::Snap, kId).remove(0).isNone();
+        const bool failed = !RecordingStore(r, RecordingMode::Snap, kId).remove(0).ok();
         BinaryFile::injectAt(-1);
         require(failed, "no step of a removal stops between its renames");
         const StoreBytes files = storeFiles(RecordingMode::Snap);

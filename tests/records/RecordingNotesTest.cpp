@@ -126,7 +126,7 @@ TEST(RecordingNotes, RecordingsOfOneSecondGetNoSharedNote) {
     }
     EXPECT_EQ(n.file().left(file.size()), file); // the old note is kept
     // Once the twin is gone the note is its recording's again.
-    ASSERT_TRUE(store.remove(2).isNone());
+    ASSERT_TRUE(store.remove(2).ok());
     EXPECT_EQ(n.notes.read(time(0)).value(), QStringLiteral("old"));
 }
 
@@ -187,11 +187,11 @@ TEST(RecordingNotes, RemovingARecordingKeepsItsNote) {
     const RecordingStore store(root.path(), RecordingMode::Continuous, id);
     const RecordingNotes notes(root.path(), RecordingMode::Continuous, id);
     const SystemTime t = at(9, 9, 9, 9);
-    ASSERT_TRUE(store.appendContinuous(segment(1), t).isNone());
+    ASSERT_TRUE(store.appendContinuous(segment(1), t).ok());
     ASSERT_TRUE(notes.write(store.readEntry(0).value().time, QStringLiteral("kept")).ok());
     const QByteArray before = readAll(notes.path());
-    ASSERT_TRUE(store.remove(0).isNone());
+    ASSERT_TRUE(store.remove(0).ok());
     EXPECT_EQ(readAll(notes.path()), before);
-    ASSERT_TRUE(store.appendContinuous(segment(2), t).isNone());
+    ASSERT_TRUE(store.appendContinuous(segment(2), t).ok());
     EXPECT_EQ(notes.read(store.readEntry(0).value().time).value(), QStringLiteral("kept"));
 }

@@ -136,7 +136,7 @@ TEST_F(RecordsPageModelTest, InformationLineAndNote) {
     packets[0].rhythmCode = 1;
     packets[1].rhythmCode = 4;
     const RecordingStore con(root.path(), RecordingMode::Continuous, QStringLiteral("7"));
-    ASSERT_TRUE(con.appendContinuous(packets, at(4, 10, 0)).isNone());
+    ASSERT_TRUE(con.appendContinuous(packets, at(4, 10, 0)).ok());
     RecordsPageModel continuous(root.path(), RecordingMode::Continuous);
     continuous.firstDisplay(state, yes, dialogs);
     ASSERT_EQ(continuous.recordings().size(), 1u);

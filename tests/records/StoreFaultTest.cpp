@@ -86,8 +86,8 @@ void seed(const QString& root) {
                                    snapRecording(3, at(1, 10, 0))};
     RecordingStore(root, RecordingMode::Snap, kId).appendSnap(snaps);
     const RecordingStore con(root, RecordingMode::Continuous, kId);
-    con.appendContinuous(segment(4), at(2, 8, 0));
-    con.appendContinuous(segment(5), at(2, 8, 1));
+    ASSERT_TRUE(con.appendContinuous(segment(4), at(2, 8, 0)).ok());
+    ASSERT_TRUE(con.appendContinuous(segment(5), at(2, 8, 1)).ok());
     ASSERT_TRUE(RecordingNotes(root, RecordingMode::Snap, kId)
                     .write(at(1, 8, 0), QStringLiteral("first"))
                     .ok());
@@ -106,16 +106,16 @@ const Operation kOperations[] = {
      }},
     {"append Continuous",
      [](const QString& root, const QString&) {
-         RecordingStore(root, RecordingMode::Continuous, kId)
+         (void)RecordingStore(root, RecordingMode::Continuous, kId)
              .appendContinuous(segment(9), at(3, 9, 0));
      }},
     {"remove one",
      [](const QString& root, const QString&) {
-         RecordingStore(root, RecordingMode::Snap, kId).remove(1);
+         (void)RecordingStore(root, RecordingMode::Snap, kId).remove(1);
      }},
     {"remove all",
      [](const QString& root, const QString&) {
-         RecordingStore(root, RecordingMode::Continuous, kId).removeAll();
+         (void)RecordingStore(root, RecordingMode::Continuous, kId).removeAll();
      }},
     {"export",
      [](const QString& root, const QString& outside) {
