@@ -44,7 +44,7 @@ void BM_PictureComposeAndPng(benchmark::State& state) {
     const QString path = dir.filePath(QStringLiteral("picture.png"));
     for (auto _ : state)
         benchmark::DoNotOptimize(
-            savePicture(composeAnalysisPicture(content), path, QStringLiteral("png")).id);
+            savePicture(composeAnalysisPicture(content), path, QStringLiteral("png")).message().id);
 }
 BENCHMARK(BM_PictureComposeAndPng)
     ->Unit(benchmark::kMillisecond)

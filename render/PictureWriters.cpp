@@ -139,14 +139,14 @@ QByteArray encodeGif(const QImage& image) {
         image.convertToFormat(QImage::Format_Indexed8, gifPalette(image), Qt::ThresholdDither));
 }
 
-Message savePicture(const QImage& image, const QString& path, const QString& extension) {
+Result<> savePicture(const QImage& image, const QString& path, const QString& extension) {
     const int index = FindEncoder(pictureMimeType(extension));
     if (index < 0)
         return Message{ids::kNoPictureWriter, path};
     const QByteArray encoded = encodePicture(image, kWriters[size_t(index)].qtFormat);
     if (encoded.isEmpty())
         return Message{ids::kPictureNotSaved, path};
-    return writeWholeFile(path, encoded).message();
+    return writeWholeFile(path, encoded);
 }
 
 } // namespace vantora

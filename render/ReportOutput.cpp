@@ -65,14 +65,14 @@ bool renderPdf(QIODevice& out, QPageSize::PageSizeId paper, int count,
 
 } // namespace
 
-Message WriteReportPdf(const QString& path, QPageSize::PageSizeId paper, int count,
-                       const ReportPageBuilder& build) {
+Result<> WriteReportPdf(const QString& path, QPageSize::PageSizeId paper, int count,
+                        const ReportPageBuilder& build) {
     QBuffer document;
     document.open(QIODevice::WriteOnly);
     if (!renderPdf(document, paper, count, build) || !document.data().trimmed().endsWith("%%EOF"))
         return Message{ids::kPdfNotWritten, QFileInfo(path).fileName()};
     document.close();
-    return writeWholeFile(path, document.data()).message();
+    return writeWholeFile(path, document.data());
 }
 
 } // namespace vantora
