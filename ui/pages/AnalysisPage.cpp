@@ -285,7 +285,7 @@ void AnalysisPage::OnMailPicture() {
             .message();
     if (result.isNone()) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        result = SendFileByMail(path, mailPictureSubject(patient.text, recorded));
+        result = SendFileByMail(path, mailPictureSubject(patient.text, recorded)).message();
         QGuiApplication::restoreOverrideCursor();
     }
     if (!result.isNone())
