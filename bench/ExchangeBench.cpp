@@ -44,7 +44,7 @@ void BM_PictureComposeAndPng(benchmark::State& state) {
     const QString path = dir.filePath(QStringLiteral("picture.png"));
     for (auto _ : state)
         benchmark::DoNotOptimize(
-            savePicture(composeAnalysisPicture(content), path, QStringLiteral("png")).id);
+            savePicture(composeAnalysisPicture(content), path, QStringLiteral("png")).message().id);
 }
 BENCHMARK(BM_PictureComposeAndPng)
     ->Unit(benchmark::kMillisecond)
@@ -67,7 +67,7 @@ struct FullContinuousStore {
         const RecordingStore store(dir.path(), RecordingMode::Continuous, patient.id);
         QDateTime end(QDate(2026, 3, 14), QTime(0, 0, 30));
         for (int k = 0; k < kFullContinuousStore; ++k, end = end.addSecs(30))
-            store.appendContinuous(packets, SystemTime::fromDateTime(end));
+            (void)store.appendContinuous(packets, SystemTime::fromDateTime(end));
         BinaryFile::setSyncing(true);
     }
 };

@@ -77,7 +77,7 @@ void appendUntilFull(benchmark::State& state, const RecordingStore& store, Appen
     for (auto _ : state) {
         if (++count == kStoreCapacity) {
             state.PauseTiming();
-            store.removeAll();
+            (void)store.removeAll();
             count = 1;
             state.ResumeTiming();
         }
@@ -100,7 +100,8 @@ void BM_AppendContinuousSegment(benchmark::State& state) {
             packets[i].samples[s] = samples[i * kAcqSamplesPerPacket + size_t(s)];
     }
     const SystemTime stamp{2026, 12, 2, 8, 1, 2, 3, 0};
-    appendUntilFull(state, store, [&] { return store.appendContinuous(packets, stamp).id; });
+    appendUntilFull(state, store,
+                    [&] { return store.appendContinuous(packets, stamp).message().id; });
 }
 BENCHMARK(BM_AppendContinuousSegment)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 

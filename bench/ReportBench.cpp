@@ -31,11 +31,11 @@ void BM_AnalysisReportToPdf(benchmark::State& state) {
     const std::vector<int32_t> samples = EcgGenerator().nextRecording();
     const AnalysisReportInput in = analysisInput();
     for (auto _ : state) {
-        const Message m =
+        const Result<> m =
             WriteReportPdf(dir.filePath("a.pdf"), QPageSize::A4, 1, [&](int, const QSize& sheet) {
                 return MakeAnalysisReportPage(samples, in, sheet);
             });
-        benchmark::DoNotOptimize(m.id);
+        benchmark::DoNotOptimize(m.message().id);
     }
 }
 BENCHMARK(BM_AnalysisReportToPdf)
@@ -52,10 +52,10 @@ void BM_FifteenRecordReportsToPdf(benchmark::State& state) {
     for (int k = 0; k < 15; ++k)
         set.items.push_back({generator.nextRecording(), RecordIndexEntry{}, k + 1, QString()});
     for (auto _ : state) {
-        const Message m = WriteReportPdf(
+        const Result<> m = WriteReportPdf(
             dir.filePath("r.pdf"), QPageSize::A4, 15,
             [&](int k, const QSize& sheet) { return MakeRecordReportPage(set, k, sheet); });
-        benchmark::DoNotOptimize(m.id);
+        benchmark::DoNotOptimize(m.message().id);
     }
 }
 BENCHMARK(BM_FifteenRecordReportsToPdf)

@@ -79,7 +79,7 @@ Message ContinuousSegmenter::store(long long endFrame) {
     for (int i = 0; i < kSegmentPackets; ++i)
         segment.push_back(pending_[size_t(i)].packet);
     const SystemTime stamp = SystemTime::fromDateTime(startedWall_.addMSecs(endFrame * kFrameMs));
-    const Message result = append_(segment, stamp);
+    const Message result = append_(segment, stamp).message();
     if (!result.isNone() && result.id != ids::kWriteFailed) {
         ++failedAttempts_;
         retrying_ = true;

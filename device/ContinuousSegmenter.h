@@ -2,6 +2,7 @@
 
 #include "core/AcqPacket.h"
 #include "core/Message.h"
+#include "core/Result.h"
 #include "device/RecordingClock.h"
 #include "records/RecordIndexEntry.h"
 
@@ -42,7 +43,7 @@ public:
     // Stores one segment that ends at `stamp`. None: written. 61341: a write
     // failed, the segment is handled (not tried again). Anything else:
     // nothing written, try again.
-    using Append = std::function<Message(std::span<const AcqPacket>, const SystemTime& stamp)>;
+    using Append = std::function<Result<>(std::span<const AcqPacket>, const SystemTime& stamp)>;
 
     explicit ContinuousSegmenter(Append append, RecordingClock clock = {});
 

@@ -81,7 +81,7 @@ void fillContinuousStore(int recordings) {
             for (int s = 0; s < kAcqSamplesPerPacket; ++s)
                 packets[k].samples[s] = samples[k * kAcqSamplesPerPacket + size_t(s)];
         }
-        RecordingStore(FuzzRoot::instance().path(), RecordingMode::Continuous, kId)
+        (void)RecordingStore(FuzzRoot::instance().path(), RecordingMode::Continuous, kId)
             .appendContinuous(packets, at(i));
     }
 }
@@ -114,7 +114,7 @@ StoreBytes interruptedSnapRemove() {
         FuzzRoot::instance().reset();
         fillSnapStore(2);
         BinaryFile::injectAt(k);
-        const bool failed = !RecordingStore(r, RecordingMode::Snap, kId).remove(0).isNone();
+        const bool failed = !RecordingStore(r, RecordingMode::Snap, kId).remove(0).ok();
         BinaryFile::injectAt(-1);
         require(failed, "no step of a removal stops between its renames");
         const StoreBytes files = storeFiles(RecordingMode::Snap);
@@ -127,8 +127,8 @@ StoreBytes interruptedSnapRemove() {
 std::pair<QByteArray, QByteArray> notesOfTwo() {
     FuzzRoot::instance().reset();
     const RecordingNotes notes(FuzzRoot::instance().path(), RecordingMode::Snap, kId);
-    notes.write(at(0), QStringLiteral("first note"));
-    notes.write(at(1), QStringLiteral("second note"));
+    (void)notes.write(at(0), QStringLiteral("first note"));
+    (void)notes.write(at(1), QStringLiteral("second note"));
     QByteArray time(SystemTime::kBytes, '\0');
     at(0).toBytes(reinterpret_cast<uint8_t*>(time.data()));
     return {fileBytes(notes.path()), time};

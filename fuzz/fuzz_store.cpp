@@ -75,17 +75,19 @@ void change(const RecordingStore& store, uint8_t op, int countBefore) {
             const SnapRecording r = snapRecording();
             result = store.appendSnap(std::span(&r, 1)).message;
         } else {
-            result = store.appendContinuous(segment(),
-                                            SystemTime::fromFields({2026, 11, 1, 2, 10, 0, 0, 0}));
+            result = store
+                         .appendContinuous(segment(),
+                                           SystemTime::fromFields({2026, 11, 1, 2, 10, 0, 0, 0}))
+                         .message();
         }
         expected = countBefore + 1;
         break;
     case 1:
-        result = store.remove(0);
+        result = store.remove(0).message();
         expected = countBefore - 1;
         break;
     default:
-        result = store.removeAll();
+        result = store.removeAll().message();
         expected = 0;
         break;
     }

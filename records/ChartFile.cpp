@@ -166,7 +166,7 @@ ChartExportResult ChartFile::exportRecordings(int position, int k, const QString
         }
     }
     // Recordings leave the store only once the chart holds them.
-    if (!RecordingStore(root_, mode_, id).remove(k).isNone()) {
+    if (!RecordingStore(root_, mode_, id).remove(k).ok()) {
         QFile::remove(target);
         result.message = {ids::kExportFailed, {}};
         return result;

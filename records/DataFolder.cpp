@@ -94,7 +94,7 @@ void DataFolder::DeleteAllRecordingFiles(const QString& dataRoot) {
     deletePlainFiles(paths::snapFolder(dataRoot));
 }
 
-Message DataFolder::checkDataFolder(const QString& dataRoot) {
+Result<> DataFolder::checkDataFolder(const QString& dataRoot) {
     // Another process may be registering the first patient right now.
     const DataFolderLock lock = DataFolderLock::exclusive(dataRoot);
     if (!lock.held())

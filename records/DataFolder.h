@@ -39,7 +39,7 @@ public:
     // The home page's first-display check: opens or creates the registry
     // (61217 with "UserDA.txt" when it cannot) and deletes all recording files
     // when it counts no patient.
-    static Message checkDataFolder(const QString& dataRoot);
+    static Result<> checkDataFolder(const QString& dataRoot);
     // Creates SnapData and ContinueData under the data root when missing. An
     // empty data root (no "FullPath" at a start with a file) creates nothing.
     static bool ensureRecordingFolders(const QString& dataRoot);

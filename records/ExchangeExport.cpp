@@ -83,7 +83,7 @@ QByteArray exchangeCsv(const ExchangeSet& set) {
     return out;
 }
 
-Message writeExchangeCsv(const ExchangeSet& set, const QString& path) {
+Result<> writeExchangeCsv(const ExchangeSet& set, const QString& path) {
     return writeWholeFile(path, exchangeCsv(set));
 }
 
@@ -107,7 +107,7 @@ Message exportForOtherTools(const QString& dataRoot, RecordingMode mode,
     if (set.value().recordings.empty())
         return Message{ids::kSelectForExport, {}};
     if (path->endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
-        return writeExchangeCsv(set.value(), *path);
+        return writeExchangeCsv(set.value(), *path).message();
     const Result<QStringList> written = writeEdf(set.value(), *path);
     return written.ok() ? severalFilesNotice(written.value()) : written.message();
 }

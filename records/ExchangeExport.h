@@ -54,6 +54,6 @@ Message exportForOtherTools(const QString& dataRoot, RecordingMode mode,
                             const PatientRecord* patient, int k, RecordDialogs& dialogs);
 
 // Writes the CSV text as the whole of `path`, or nothing (62620, "FILE: reason").
-Message writeExchangeCsv(const ExchangeSet& set, const QString& path);
+Result<> writeExchangeCsv(const ExchangeSet& set, const QString& path);
 
 } // namespace vantora

@@ -108,23 +108,23 @@ Result<QString> RecordingNotes::read(const SystemTime& start) const {
     return R::success(readUtf16Field(text, kTextBytes));
 }
 
-Message RecordingNotes::write(const SystemTime& start, const QString& text) const {
+Result<> RecordingNotes::write(const SystemTime& start, const QString& text) const {
     if (!isValidPatientId(id_))
-        return {ids::kInvalidPatientId, id_};
+        return Message{ids::kInvalidPatientId, id_};
     // A recording whose start time is no date has no key to find its note
     // by: writing one would only grow the file.
     const auto key = oleDateKey(start);
     if (!key)
-        return {ids::kNotesFileFailed, {}};
+        return Message{ids::kNotesFileFailed, {}};
     if (keyShared(root_, mode_, id_, start))
-        return {ids::kNoteKeyShared,
-                start.listText() + QString::asprintf(":%02u", unsigned(start.second))};
+        return Message{ids::kNoteKeyShared,
+                       start.listText() + QString::asprintf(":%02u", unsigned(start.second))};
     const DataFolderLock lock = DataFolderLock::exclusive(root_);
     if (!lock.held())
         return lock.message();
     BinaryFile file;
     if (!file.open(path(), BinaryFile::Mode::OpenOrCreate))
-        return {ids::kNotesFileFailed, {}};
+        return Message{ids::kNotesFileFailed, {}};
     uint8_t record[kRecordBytes] = {};
     putKey(record, *key);
     writeUtf16Field(record + kTextOffset, kTextBytes, text);
@@ -132,7 +132,7 @@ Message RecordingNotes::write(const SystemTime& start, const QString& text) cons
     if (at < 0) // added after the last whole record
         at = file.size() / kRecordBytes * kRecordBytes;
     if (!file.writeAt(at, record, kRecordBytes) || !file.sync())
-        return {ids::kNotesFileFailed, {}};
+        return Message{ids::kNotesFileFailed, {}};
     return {};
 }
 

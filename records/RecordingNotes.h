@@ -35,7 +35,7 @@ public:
     // Overwrites the note with the same key, or adds one at the end; text
     // beyond 199 characters is cut. Failure: 61256, nothing written. Refused
     // (62680) when two recordings of the store start in that second.
-    Message write(const SystemTime& start, const QString& text) const;
+    Result<> write(const SystemTime& start, const QString& text) const;
 
     // Days since 1899-12-30 with the time of day as the fraction; the day of
     // week and milliseconds take no part. No key for an invalid date or time.

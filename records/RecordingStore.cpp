@@ -264,10 +264,10 @@ SnapAppendResult RecordingStore::appendSnap(std::span<const SnapRecording> recor
     return result;
 }
 
-Message RecordingStore::appendContinuous(std::span<const AcqPacket> packets,
-                                         std::optional<SystemTime> stamp) const {
+Result<> RecordingStore::appendContinuous(std::span<const AcqPacket> packets,
+                                          std::optional<SystemTime> stamp) const {
     if (mode_ != RecordingMode::Continuous)
-        return {ids::kWriteFailed, {}};
+        return Message{ids::kWriteFailed, {}};
     if (Message m = checkId(root_, id_); !m.isNone())
         return m;
     StoreFiles files(root_, mode_, id_);
@@ -277,7 +277,7 @@ Message RecordingStore::appendContinuous(std::span<const AcqPacket> packets,
     if (!n.ok())
         return n.message();
     if (n.value() >= kStoreCapacity)
-        return {ids::kStoreFull, id_};
+        return Message{ids::kStoreFull, id_};
     const SegmentSummary summary = summariseSegment(packets);
     RecordIndexEntry entry;
     entry.time = stamp.value_or(SystemTime::now());
@@ -285,15 +285,15 @@ Message RecordingStore::appendContinuous(std::span<const AcqPacket> packets,
     entry.heartRate = summary.averageHeartRate;
     const auto stored = packets.first(std::min<size_t>(packets.size(), kPacketsPerSegment));
     if (!writeAppended(files, n.value(), continuousRecordBytes(stored), entry))
-        return {ids::kWriteFailed, {}};
+        return Message{ids::kWriteFailed, {}};
     return {};
 }
 
-Message RecordingStore::remove(int k) const {
+Result<> RecordingStore::remove(int k) const {
     if (Message m = checkId(root_, id_); !m.isNone())
         return m;
     if (k < kAll)
-        return {ids::kNoRecordingNumber, QString::number(k + 1)};
+        return Message{ids::kNoRecordingNumber, QString::number(k + 1)};
     StoreRewrite rewrite(root_, mode_, id_);
     const auto start = k == kAll ? StoreRewrite::Start::Empty : StoreRewrite::Start::Keep;
     if (Message m = rewrite.begin(start, k, true); !m.isNone())

@@ -117,14 +117,14 @@ public:
     // every packet counts for the heart-rate average (rates strictly between 0
     // and 500) and the event mask (bit code-1 for rhythm code > 0). `stamp`
     // defaults to the local time now, the end of the segment.
-    Message appendContinuous(std::span<const AcqPacket> packets,
-                             std::optional<SystemTime> stamp = std::nullopt) const;
+    Result<> appendContinuous(std::span<const AcqPacket> packets,
+                              std::optional<SystemTime> stamp = std::nullopt) const;
 
     // Removes recording k (0-based), or all with kAll, through scratch files in
     // the data root that replace the two files only when complete.
     static constexpr int kAll = -1;
-    Message remove(int k) const;
-    Message removeAll() const { return remove(kAll); }
+    Result<> remove(int k) const;
+    Result<> removeAll() const { return remove(kAll); }
 
 private:
     QString root_;

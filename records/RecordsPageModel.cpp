@@ -176,8 +176,8 @@ Message RecordsPageModel::deleteSelected(Prompter& prompter) {
 
 // A failed removal leaves the lists as they were.
 Message RecordsPageModel::removeAndList(int k) {
-    const Message removed = RecordingStore(root_, mode_, selectedPatient()->id).remove(k);
-    return removed.isNone() ? listRecordings() : removed;
+    const Result<> removed = RecordingStore(root_, mode_, selectedPatient()->id).remove(k);
+    return removed.ok() ? listRecordings() : removed.message();
 }
 
 Message RecordsPageModel::editNote(RecordDialogs& dialogs) {

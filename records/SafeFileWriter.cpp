@@ -126,7 +126,7 @@ QString SafeFileWriter::failure() const {
     return target_ + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error_));
 }
 
-Message writeWholeFile(const QString& target, const QByteArray& bytes) {
+Result<> writeWholeFile(const QString& target, const QByteArray& bytes) {
     SafeFileWriter file(target);
     if (file.open() && file.write(bytes) && file.commit())
         return {};

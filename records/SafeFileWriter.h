@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Message.h"
+#include "core/Result.h"
 #include "core/StringIds.h"
 
 #include <QByteArray>
@@ -58,6 +59,6 @@ private:
 };
 
 // `bytes` as the whole of `target`; kNotWritten with "FILE: reason" when not.
-Message writeWholeFile(const QString& target, const QByteArray& bytes);
+Result<> writeWholeFile(const QString& target, const QByteArray& bytes);
 
 } // namespace vantora

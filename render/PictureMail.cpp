@@ -34,7 +34,7 @@ void cleanMailFolder() {
     QDir(mailFolder()).removeRecursively();
 }
 
-Message SendFileByMail(const QString& path, const QString& subject, const QString& program) {
+Result<> SendFileByMail(const QString& path, const QString& subject, const QString& program) {
     const QString found = QStandardPaths::findExecutable(program);
     if (found.isEmpty())
         return Message{ids::kNoMailProgram, {}};

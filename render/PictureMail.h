@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Message.h"
+#include "core/Result.h"
 
 #include <QString>
 
@@ -23,7 +24,7 @@ void cleanMailFolder();
 // Runs `program` (found on the PATH) with --subject and --attach: none when
 // it is not found (61840), 61842 when it failed or exited non-zero. The file
 // is left for the mail program. An empty subject is mailSubject(path).
-Message SendFileByMail(const QString& path, const QString& subject = {},
-                       const QString& program = QStringLiteral("xdg-email"));
+Result<> SendFileByMail(const QString& path, const QString& subject = {},
+                        const QString& program = QStringLiteral("xdg-email"));
 
 } // namespace vantora

@@ -139,7 +139,7 @@ QByteArray encodeGif(const QImage& image) {
         image.convertToFormat(QImage::Format_Indexed8, gifPalette(image), Qt::ThresholdDither));
 }
 
-Message savePicture(const QImage& image, const QString& path, const QString& extension) {
+Result<> savePicture(const QImage& image, const QString& path, const QString& extension) {
     const int index = FindEncoder(pictureMimeType(extension));
     if (index < 0)
         return Message{ids::kNoPictureWriter, path};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Message.h"
+#include "core/Result.h"
 
 #include <QImage>
 #include <QString>
@@ -27,6 +28,6 @@ QByteArray encodeGif(const QImage& image);
 // `path`, so a failure leaves an earlier file of that name as it was. An
 // extension without a writer gives 62301 and a picture that cannot be encoded
 // 62300, both with the path; a failed write 62620 with "FILE: reason".
-Message savePicture(const QImage& image, const QString& path, const QString& extension);
+Result<> savePicture(const QImage& image, const QString& path, const QString& extension);
 
 } // namespace vantora

@@ -22,7 +22,7 @@ RecordRowImages renderRecordRows(std::span<const int32_t> samples, RecordingMode
     return images;
 }
 
-Message saveStripPicture(const RecordRowImages& rows, const QString& path) {
+Result<> saveStripPicture(const RecordRowImages& rows, const QString& path) {
     if (rows.front().isNull())
         return {};
     int height = 0;

@@ -2,6 +2,7 @@
 
 #include "core/Message.h"
 #include "core/RecordingMode.h"
+#include "core/Result.h"
 
 #include <QImage>
 #include <QSize>
@@ -32,6 +33,6 @@ RecordRowImages renderRecordRows(std::span<const int32_t> samples, RecordingMode
 // SaveStripPicture: the rows one below the other, as wide as the last row,
 // saved as BMP to `path` (savePicture: whole or not at all). None when there
 // is nothing to save; the failed write's message otherwise.
-Message saveStripPicture(const RecordRowImages& rows, const QString& path);
+Result<> saveStripPicture(const RecordRowImages& rows, const QString& path);
 
 } // namespace vantora

@@ -65,8 +65,8 @@ bool renderPdf(QIODevice& out, QPageSize::PageSizeId paper, int count,
 
 } // namespace
 
-Message WriteReportPdf(const QString& path, QPageSize::PageSizeId paper, int count,
-                       const ReportPageBuilder& build) {
+Result<> WriteReportPdf(const QString& path, QPageSize::PageSizeId paper, int count,
+                        const ReportPageBuilder& build) {
     QBuffer document;
     document.open(QIODevice::WriteOnly);
     if (!renderPdf(document, paper, count, build) || !document.data().trimmed().endsWith("%%EOF"))

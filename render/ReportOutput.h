@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Message.h"
+#include "core/Result.h"
 #include "render/ReportPage.h"
 
 #include <QPageSize>
@@ -33,7 +34,7 @@ void PaintReportSheet(QPainter& painter, const QRect& deviceRect, const QSizeF& 
 // beside `path`, so a failure leaves an earlier file of that name as it was:
 // kPdfNotWritten when the document could not be made, 62620 ("FILE: reason")
 // when it could not be written.
-Message WriteReportPdf(const QString& path, QPageSize::PageSizeId paper, int count,
-                       const ReportPageBuilder& build);
+Result<> WriteReportPdf(const QString& path, QPageSize::PageSizeId paper, int count,
+                        const ReportPageBuilder& build);
 
 } // namespace vantora

@@ -203,20 +203,20 @@ TEST_F(StartUpTest, FirstStartWithoutRegistryFolderStaysPending) {
 TEST_F(StartUpTest, FirstDisplayDeletesRecordingsOfAnEmptyRegistry) {
     putRecordingFiles();
     ASSERT_TRUE(test::writeAll(paths::registry(root.path()), test::ByteWriter().i32(2).bytes()));
-    EXPECT_TRUE(DataFolder::checkDataFolder(root.path()).isNone());
+    EXPECT_TRUE(DataFolder::checkDataFolder(root.path()).ok());
     EXPECT_EQ(recordingFileCount(), 3);
     ASSERT_TRUE(test::writeAll(paths::registry(root.path()), test::ByteWriter().i32(0).bytes()));
-    EXPECT_TRUE(DataFolder::checkDataFolder(root.path()).isNone());
+    EXPECT_TRUE(DataFolder::checkDataFolder(root.path()).ok());
     EXPECT_EQ(recordingFileCount(), 0);
     EXPECT_TRUE(QFileInfo::exists(paths::snapFolder(root.path()) + QStringLiteral("/keep/f")));
 }
 
 TEST_F(StartUpTest, FirstDisplayCreatesAMissingRegistry) {
     putRecordingFiles();
-    EXPECT_TRUE(DataFolder::checkDataFolder(root.path()).isNone());
+    EXPECT_TRUE(DataFolder::checkDataFolder(root.path()).ok());
     EXPECT_TRUE(QFileInfo::exists(paths::registry(root.path())));
     EXPECT_EQ(recordingFileCount(), 0);
-    EXPECT_EQ(DataFolder::checkDataFolder(root.path() + QStringLiteral("/missing")),
+    EXPECT_EQ(DataFolder::checkDataFolder(root.path() + QStringLiteral("/missing")).message(),
               (Message{ids::kCannotOpen, QStringLiteral("UserDA.txt")}));
 }
 

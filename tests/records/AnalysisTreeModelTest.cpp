@@ -53,10 +53,9 @@ protected:
         ASSERT_EQ(store(RecordingMode::Snap, "42").appendSnap(recordings).saved, 3);
         ASSERT_TRUE(RecordingNotes(root, RecordingMode::Snap, QStringLiteral("42"))
                         .write(at(3, 9, 2), QStringLiteral("tall T"))
-                        .isNone());
-        ASSERT_TRUE(store(RecordingMode::Continuous, "99")
-                        .appendContinuous(segment(5), at(4, 8, 0))
-                        .isNone());
+                        .ok());
+        ASSERT_TRUE(
+            store(RecordingMode::Continuous, "99").appendContinuous(segment(5), at(4, 8, 0)).ok());
         ASSERT_EQ(store(RecordingMode::Snap, "99")
                       .appendSnap(std::vector{snapRecording(1, at(5, 1, 0))})
                       .saved,
@@ -140,10 +139,10 @@ TEST_F(AnalysisTreeModelTest, SelectingReadsTheRecordingItsFieldsAndNote) {
 // dropped; the selection otherwise stays.
 TEST_F(AnalysisTreeModelTest, StaleRecordingsAreRefusedAndReloadKeepsWhatIsStillListed) {
     const auto removeFirst = [this] {
-        ASSERT_TRUE(store(RecordingMode::Snap, "42").remove(0).isNone());
+        ASSERT_TRUE(store(RecordingMode::Snap, "42").remove(0).ok());
     };
     const auto replaceAll = [this] {
-        ASSERT_TRUE(store(RecordingMode::Snap, "42").removeAll().isNone());
+        ASSERT_TRUE(store(RecordingMode::Snap, "42").removeAll().ok());
         std::vector<SnapRecording> others;
         for (int i = 0; i < 3; ++i)
             others.push_back(snapRecording(uint64_t(30 + i), at(6, 9, i)));
@@ -207,7 +206,7 @@ TEST_F(AnalysisTreeModelTest, ExportWritesTheSelectionUnlessItIsStale) {
         AnalysisTreeModel tree = loaded(RecordingMode::Snap);
         tree.select(c.place);
         if (c.removeFirst) {
-            ASSERT_TRUE(store(RecordingMode::Snap, "42").remove(0).isNone());
+            ASSERT_TRUE(store(RecordingMode::Snap, "42").remove(0).ok());
         }
         SaveAs dialogs;
         dialogs.path = out;

@@ -45,7 +45,7 @@ void fillContinuous(const Station& s, const QString& id, int n, int seed = 0) {
     for (int i = 0; i < n; ++i)
         ASSERT_TRUE(s.store(RecordingMode::Continuous, id)
                         .appendContinuous(segment(uint64_t(seed + i)), at(3, 9, i))
-                        .isNone());
+                        .ok());
 }
 
 // A chart written field by field.

@@ -94,7 +94,7 @@ TEST_F(DataFolderLockTest, AKilledHolderBlocksNobody) {
     EXPECT_FALSE(DataFolderLock::exclusive(root.path()).held());
     holder.kill();
     EXPECT_TRUE(DataFolderLock::exclusive(root.path()).held());
-    EXPECT_TRUE(RecordingStore(root.path(), RecordingMode::Snap, kId).remove(0).isNone());
+    EXPECT_TRUE(RecordingStore(root.path(), RecordingMode::Snap, kId).remove(0).ok());
 }
 
 TEST_F(DataFolderLockTest, NestedHoldsAndAnUpgradeKeepOtherProcessesOut) {
@@ -151,13 +151,16 @@ TEST_F(DataFolderLockTest, EveryWriteIsRefusedWithTheHolderAndWritesNothing) {
          }},
         {"append continuous",
          [&] {
-             return RecordingStore(r, RecordingMode::Continuous, kId).appendContinuous(segment(1));
+             return RecordingStore(r, RecordingMode::Continuous, kId)
+                 .appendContinuous(segment(1))
+                 .message();
          }},
-        {"remove", [&] { return RecordingStore(r, RecordingMode::Snap, kId).remove(0); }},
+        {"remove", [&] { return RecordingStore(r, RecordingMode::Snap, kId).remove(0).message(); }},
         {"note",
          [&] {
              return RecordingNotes(r, RecordingMode::Snap, kId)
-                 .write(at(2, 8, 1), QStringLiteral("x"));
+                 .write(at(2, 8, 1), QStringLiteral("x"))
+                 .message();
          }},
         {"import",
          [&] { return ChartFile(r, RecordingMode::Snap).importChart(chart, yes, false).message; }},

@@ -63,10 +63,10 @@ protected:
         const SystemTime ends[] = {endAt(9, 0, 30), endAt(9, 1, 0), endAt(9, 1, 30),
                                    endAt(10, 0, 30)};
         for (int s = 0; s < 4; ++s)
-            ASSERT_TRUE(store.appendContinuous(segment(s), ends[s]).isNone());
+            ASSERT_TRUE(store.appendContinuous(segment(s), ends[s]).ok());
         ASSERT_TRUE(RecordingNotes(root_.path(), RecordingMode::Continuous, patient_.id)
                         .write(ends[1], "ST up after stairs")
-                        .isNone());
+                        .ok());
     }
     test::TempDataRoot root_;
     PatientRecord patient_;

@@ -60,7 +60,7 @@ TEST(RecordingNotesKey, InvalidTimesHaveNoKey) {
 TEST(RecordingNotes, RecordLayoutByteForByte) {
     Notes n;
     const SystemTime t = day(2026, 11, 2, 9, 30, 15);
-    ASSERT_TRUE(n.notes.write(t, QStringLiteral("ST dépression")).isNone());
+    ASSERT_TRUE(n.notes.write(t, QStringLiteral("ST dépression")).ok());
     const double key = *RecordingNotes::oleDateKey(t);
     const auto bits = std::bit_cast<uint64_t>(key);
     ByteWriter w;
@@ -76,9 +76,9 @@ TEST(RecordingNotes, WrittenTwiceKeepsOneRecord) {
     Notes n;
     const SystemTime t = day(2026, 11, 3, 8, 0, 1);
     const SystemTime other = day(2026, 11, 3, 8, 0, 2);
-    ASSERT_TRUE(n.notes.write(t, QStringLiteral("first")).isNone());
-    ASSERT_TRUE(n.notes.write(other, QStringLiteral("other")).isNone());
-    ASSERT_TRUE(n.notes.write(t, QStringLiteral("second")).isNone());
+    ASSERT_TRUE(n.notes.write(t, QStringLiteral("first")).ok());
+    ASSERT_TRUE(n.notes.write(other, QStringLiteral("other")).ok());
+    ASSERT_TRUE(n.notes.write(t, QStringLiteral("second")).ok());
     EXPECT_EQ(n.file().size(), 2 * 416);
     EXPECT_EQ(n.notes.read(t).value(), QStringLiteral("second"));
     EXPECT_EQ(n.notes.read(other).value(), QStringLiteral("other"));
@@ -91,8 +91,8 @@ TEST(RecordingNotes, SameSecondSharesOneKey) {
     SystemTime b = a;
     a.milliseconds = 10;
     b.milliseconds = 900;
-    n.notes.write(a, QStringLiteral("a"));
-    n.notes.write(b, QStringLiteral("b"));
+    ASSERT_TRUE(n.notes.write(a, QStringLiteral("a")).ok());
+    ASSERT_TRUE(n.notes.write(b, QStringLiteral("b")).ok());
     EXPECT_EQ(n.file().size(), 416);
     EXPECT_EQ(n.notes.read(a).value(), QStringLiteral("b"));
 }
@@ -106,7 +106,7 @@ TEST(RecordingNotes, RecordingsOfOneSecondGetNoSharedNote) {
                                    snapRecording(2, at(1, 8, 0, 6))};
     ASSERT_EQ(store.appendSnap(first).saved, 2);
     const auto time = [&](int k) { return store.readEntry(k).value().time; };
-    ASSERT_TRUE(n.notes.write(time(0), QStringLiteral("old")).isNone());
+    ASSERT_TRUE(n.notes.write(time(0), QStringLiteral("old")).ok());
     const SnapRecording twin[] = {snapRecording(3, at(1, 8, 0, 5))};
     ASSERT_EQ(store.appendSnap(twin).saved, 1); // recording 2 shares recording 0's second
     const QByteArray file = n.file();
@@ -119,14 +119,14 @@ TEST(RecordingNotes, RecordingsOfOneSecondGetNoSharedNote) {
     const Case cases[] = {{0, shared, {}}, {2, shared, {}}, {1, {}, QStringLiteral("note 1")}};
     for (const Case& c : cases) {
         const QString text = QStringLiteral("note %1").arg(c.k);
-        EXPECT_EQ(n.notes.write(time(c.k), text), c.written) << c.k;
+        EXPECT_EQ(n.notes.write(time(c.k), text).message(), c.written) << c.k;
         for (int k : {0, 2})
             EXPECT_EQ(n.notes.read(time(k)).value(), QString()) << c.k;
         EXPECT_EQ(n.notes.read(time(c.k)).value(), c.shown) << c.k;
     }
     EXPECT_EQ(n.file().left(file.size()), file); // the old note is kept
     // Once the twin is gone the note is its recording's again.
-    ASSERT_TRUE(store.remove(2).isNone());
+    ASSERT_TRUE(store.remove(2).ok());
     EXPECT_EQ(n.notes.read(time(0)).value(), QStringLiteral("old"));
 }
 
@@ -134,9 +134,9 @@ TEST(RecordingNotes, TextsUpTo199Characters) {
     Notes n;
     const QString full(199, QChar(u'x'));
     const SystemTime t = day(2026, 11, 5, 1, 1, 1);
-    n.notes.write(t, full);
+    ASSERT_TRUE(n.notes.write(t, full).ok());
     EXPECT_EQ(n.notes.read(t).value(), full);
-    n.notes.write(t, full + QStringLiteral("yz"));
+    ASSERT_TRUE(n.notes.write(t, full + QStringLiteral("yz")).ok());
     EXPECT_EQ(n.notes.read(t).value(), full);
     EXPECT_EQ(n.file().size(), 416);
     EXPECT_EQ(n.file().mid(16 + 398, 2), QByteArray(2, '\0')); // the terminator
@@ -148,7 +148,8 @@ TEST(RecordingNotes, MissingFileIsCreatedEmptyAndInvalidTimesAreRefused) {
     EXPECT_TRUE(QFile::exists(n.notes.path()));
     for (const SystemTime& invalid :
          {day(2026, 0, 1), day(2026, 13, 1), day(2026, 2, 30), day(2026, 1, 1, 99)}) {
-        EXPECT_EQ(n.notes.write(invalid, QStringLiteral("lost")).id, ids::kNotesFileFailed);
+        EXPECT_EQ(n.notes.write(invalid, QStringLiteral("lost")).message().id,
+                  ids::kNotesFileFailed);
         EXPECT_TRUE(n.notes.read(invalid).value().isEmpty());
     }
     EXPECT_EQ(n.file().size(), 0);
@@ -158,13 +159,13 @@ TEST(RecordingNotes, TrailingPieceIsReadAndNewNotesStayAligned) {
     Notes n;
     const SystemTime whole = day(2026, 11, 6, 2, 2, 2);
     const SystemTime cut = day(2026, 11, 6, 2, 2, 3);
-    n.notes.write(whole, QStringLiteral("whole"));
-    n.notes.write(cut, QStringLiteral("ab"));
+    ASSERT_TRUE(n.notes.write(whole, QStringLiteral("whole")).ok());
+    ASSERT_TRUE(n.notes.write(cut, QStringLiteral("ab")).ok());
     const QByteArray bytes = n.file();
     writeAll(n.notes.path(), bytes.left(416 + 20)); // key, zeros and two characters
     EXPECT_EQ(n.notes.read(cut).value(), QStringLiteral("ab"));
     const SystemTime next = day(2026, 11, 6, 2, 2, 4);
-    n.notes.write(next, QStringLiteral("next"));
+    ASSERT_TRUE(n.notes.write(next, QStringLiteral("next")).ok());
     EXPECT_EQ(n.file().size(), 2 * 416); // written over the piece, not behind it
     EXPECT_EQ(n.notes.read(next).value(), QStringLiteral("next"));
     EXPECT_EQ(n.notes.read(whole).value(), QStringLiteral("whole"));
@@ -175,7 +176,8 @@ TEST(RecordingNotes, FileThatCannotBeCreatedGives61256) {
     QDir(root.path()).rmdir(QStringLiteral("ContinueData"));
     const RecordingNotes notes(root.path(), RecordingMode::Continuous, QStringLiteral("N2"));
     EXPECT_EQ(notes.read(day(2026, 1, 1)).message().id, ids::kNotesFileFailed);
-    EXPECT_EQ(notes.write(day(2026, 1, 1), QStringLiteral("x")).id, ids::kNotesFileFailed);
+    EXPECT_EQ(notes.write(day(2026, 1, 1), QStringLiteral("x")).message().id,
+              ids::kNotesFileFailed);
     EXPECT_FALSE(QFile::exists(notes.path()));
 }
 
@@ -185,11 +187,11 @@ TEST(RecordingNotes, RemovingARecordingKeepsItsNote) {
     const RecordingStore store(root.path(), RecordingMode::Continuous, id);
     const RecordingNotes notes(root.path(), RecordingMode::Continuous, id);
     const SystemTime t = at(9, 9, 9, 9);
-    ASSERT_TRUE(store.appendContinuous(segment(1), t).isNone());
-    ASSERT_TRUE(notes.write(store.readEntry(0).value().time, QStringLiteral("kept")).isNone());
+    ASSERT_TRUE(store.appendContinuous(segment(1), t).ok());
+    ASSERT_TRUE(notes.write(store.readEntry(0).value().time, QStringLiteral("kept")).ok());
     const QByteArray before = readAll(notes.path());
-    ASSERT_TRUE(store.remove(0).isNone());
+    ASSERT_TRUE(store.remove(0).ok());
     EXPECT_EQ(readAll(notes.path()), before);
-    ASSERT_TRUE(store.appendContinuous(segment(2), t).isNone());
+    ASSERT_TRUE(store.appendContinuous(segment(2), t).ok());
     EXPECT_EQ(notes.read(store.readEntry(0).value().time).value(), QStringLiteral("kept"));
 }

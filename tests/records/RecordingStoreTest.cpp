@@ -129,7 +129,7 @@ TEST(RecordingStoreContinuous, AppendWritesSamplesAverageAndEventMask) {
     extra.rhythmCode = 16;
     extra.samples[0] = 1000;
     packets.push_back(extra);
-    ASSERT_TRUE(s.con.appendContinuous(packets, at(5, 12, 0, 30)).isNone());
+    ASSERT_TRUE(s.con.appendContinuous(packets, at(5, 12, 0, 30)).ok());
     const int64_t sum = 80 * (1875 - 3) + 499 + 200;
     ByteWriter index;
     index.i32(1).raw(entryBytes(at(5, 12, 0, 30), 0x8005, uint16_t(sum / 1874)));
@@ -174,14 +174,14 @@ TEST(RecordingStoreRead, MissingFilesReadAsEmptyAndStayMissing) {
         EXPECT_FALSE(QFile::exists(store->indexPath()));
     }
     // The first write creates the store.
-    ASSERT_TRUE(s.con.appendContinuous(segment(3), at(6, 1, 2)).isNone());
+    ASSERT_TRUE(s.con.appendContinuous(segment(3), at(6, 1, 2)).ok());
     EXPECT_EQ(s.con.count().value(), 1);
 }
 
 TEST(RecordingStoreRead, ContinuousSamplesRoundTrip) {
     Store s;
     const auto packets = segment(11);
-    ASSERT_TRUE(s.con.appendContinuous(packets, at(6, 1, 2)).isNone());
+    ASSERT_TRUE(s.con.appendContinuous(packets, at(6, 1, 2)).ok());
     const auto samples = s.con.readSamples(0);
     ASSERT_TRUE(samples.ok());
     ASSERT_EQ(samples.value().size(), size_t(kSamplesPerRecording));
@@ -232,23 +232,23 @@ TEST(RecordingStorePaging, OnePageDisablesAllControls) {
 TEST(RecordingStoreRemove, RemovingKeepsOrderAndLeavesNoScratchFiles) {
     Store s;
     for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(s.con.appendContinuous(segment(50 + i), at(9, 1, i)).isNone());
+        ASSERT_TRUE(s.con.appendContinuous(segment(50 + i), at(9, 1, i)).ok());
     const auto third = s.con.readSamples(2).value();
-    ASSERT_TRUE(s.con.remove(1).isNone());
+    ASSERT_TRUE(s.con.remove(1).ok());
     const auto listing = s.con.listIndex();
     ASSERT_EQ(listing.recordings.size(), 2u);
     EXPECT_EQ(listing.recordings[1].entry.time, at(9, 1, 2));
     EXPECT_EQ(listing.recordings[1].number, 2);
     EXPECT_EQ(s.con.readSamples(1).value(), third);
     EXPECT_EQ(QDir(s.root.path()).entryList(QDir::Files), QStringList());
-    EXPECT_EQ(s.con.remove(2), (Message{ids::kNoRecordingNumber, QStringLiteral("3")}));
+    EXPECT_EQ(s.con.remove(2).message(), (Message{ids::kNoRecordingNumber, QStringLiteral("3")}));
 }
 
 TEST(RecordingStoreRemove, RemovingTheOnlyRecordingLeavesTwoFourByteFiles) {
     Store s;
     const SnapRecording r = snapRecording(60, at(10, 2, 2));
     s.snap.appendSnap(std::span(&r, 1));
-    ASSERT_TRUE(s.snap.remove(0).isNone());
+    ASSERT_TRUE(s.snap.remove(0).ok());
     EXPECT_EQ(s.data(s.snap), ByteWriter().i32(0).bytes());
     EXPECT_EQ(s.index(s.snap), ByteWriter().i32(0).bytes());
 }
@@ -264,12 +264,12 @@ TEST(RecordingStoreRemove, RemoveAllAndUnequalCounts) {
     ASSERT_TRUE(file.writeInt32At(0, 1));
     file.close();
     const QByteArray data = s.data(s.snap);
-    EXPECT_EQ(s.snap.removeAll(), (Message{ids::kDamagedFile, s.snap.dataPath()}));
+    EXPECT_EQ(s.snap.removeAll().message(), (Message{ids::kDamagedFile, s.snap.dataPath()}));
     EXPECT_EQ(s.data(s.snap), data);
     ASSERT_TRUE(file.open(s.snap.dataPath(), BinaryFile::Mode::ReadWrite));
     ASSERT_TRUE(file.writeInt32At(0, 2));
     file.close();
-    ASSERT_TRUE(s.snap.removeAll().isNone());
+    ASSERT_TRUE(s.snap.removeAll().ok());
     EXPECT_EQ(s.snap.count().value(), 0);
     EXPECT_EQ(s.data(s.snap).size(), 4);
 }
@@ -289,15 +289,17 @@ TEST(RecordingStoreDamage, BadCountsAreRefusedWithoutWriting) {
     };
     for (const Case& c : cases) {
         writeAll(path, c.bytes);
-        EXPECT_EQ(s.con.appendContinuous(packets, at(12, 1, 1)), (Message{ids::kDamagedFile, path}))
+        EXPECT_EQ(s.con.appendContinuous(packets, at(12, 1, 1)).message(),
+                  (Message{ids::kDamagedFile, path}))
             << c.what;
         EXPECT_EQ(readAll(path), c.bytes) << c.what;
         EXPECT_FALSE(s.con.readSamples(0).ok()) << c.what;
-        EXPECT_FALSE(s.con.remove(0).isNone()) << c.what;
+        EXPECT_FALSE(s.con.remove(0).ok()) << c.what;
         EXPECT_EQ(readAll(path), c.bytes) << c.what;
     }
     writeCountedFile(path, 5761, kContinuousRecordBytes); // above capacity, whatever the size
-    EXPECT_EQ(s.con.appendContinuous(packets, at(12, 1, 1)), (Message{ids::kDamagedFile, path}));
+    EXPECT_EQ(s.con.appendContinuous(packets, at(12, 1, 1)).message(),
+              (Message{ids::kDamagedFile, path}));
     EXPECT_EQ(QFileInfo(path).size(), 4 + 5761LL * kContinuousRecordBytes);
 }
 
@@ -340,14 +342,14 @@ TEST(RecordingStoreInterrupted, FailedAppendLeavesNothingCounted) {
     const qint64 cuts[] = {0, 1, 2, 501, 15000, 30001, 30002, 30010, 30025};
     for (qint64 cut : cuts) {
         Store s;
-        ASSERT_TRUE(s.con.appendContinuous(segment(80), at(13, 1, 0)).isNone());
+        ASSERT_TRUE(s.con.appendContinuous(segment(80), at(13, 1, 0)).ok());
         BinaryFile::failWritesAfter(cut);
-        const Message m = s.con.appendContinuous(segment(81), at(13, 1, 1));
+        const Message m = s.con.appendContinuous(segment(81), at(13, 1, 1)).message();
         BinaryFile::failWritesAfter(-1);
         EXPECT_EQ(m, (Message{ids::kWriteFailed, {}})) << cut;
         EXPECT_EQ(s.con.count().value(), 1) << cut;
         EXPECT_EQ(s.con.listIndex().recordings.size(), 1u) << cut;
-        ASSERT_TRUE(s.con.appendContinuous(segment(82), at(13, 1, 2)).isNone()) << cut;
+        ASSERT_TRUE(s.con.appendContinuous(segment(82), at(13, 1, 2)).ok()) << cut;
         EXPECT_EQ(s.con.readEntry(1).value().time, at(13, 1, 2)) << cut;
         expectConsistent(s.con);
     }
@@ -383,7 +385,7 @@ TEST(RecordingStoreDamage, ExtremeContinuousSamplesAreClampedOnRead) {
     std::vector<int32_t> samples(kSamplesPerRecording, 512);
     for (size_t i = 0; i < std::size(cases); ++i)
         samples[i * 1000] = cases[i].stored;
-    ASSERT_TRUE(s.con.appendContinuous(packetsOf(samples, 70), at(3, 3, 3)).isNone());
+    ASSERT_TRUE(s.con.appendContinuous(packetsOf(samples, 70), at(3, 3, 3)).ok());
     const auto read = s.con.readSamples(0);
     ASSERT_TRUE(read.ok());
     for (size_t i = 0; i < std::size(cases); ++i)

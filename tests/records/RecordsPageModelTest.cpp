@@ -115,7 +115,7 @@ TEST_F(RecordsPageModelTest, SelectionReloadsOnlyWhenItMoves) {
 TEST_F(RecordsPageModelTest, InformationLineAndNote) {
     ASSERT_TRUE(RecordingNotes(root.path(), RecordingMode::Snap, QStringLiteral("42"))
                     .write(at(3, 9, 2), "tall T")
-                    .isNone());
+                    .ok());
     RecordsPageModel model = shown();
     struct Case {
         int row;
@@ -136,7 +136,7 @@ TEST_F(RecordsPageModelTest, InformationLineAndNote) {
     packets[0].rhythmCode = 1;
     packets[1].rhythmCode = 4;
     const RecordingStore con(root.path(), RecordingMode::Continuous, QStringLiteral("7"));
-    ASSERT_TRUE(con.appendContinuous(packets, at(4, 10, 0)).isNone());
+    ASSERT_TRUE(con.appendContinuous(packets, at(4, 10, 0)).ok());
     RecordsPageModel continuous(root.path(), RecordingMode::Continuous);
     continuous.firstDisplay(state, yes, dialogs);
     ASSERT_EQ(continuous.recordings().size(), 1u);

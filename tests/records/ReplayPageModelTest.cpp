@@ -69,7 +69,7 @@ TEST_F(ReplayPageModelTest, SelectionFillsTheFieldsOnlyOnARealChange) {
     const SystemTime start = at(1, 2, 2);
     ASSERT_TRUE(RecordingNotes(root_.path(), RecordingMode::Snap, kId)
                     .write(start, QStringLiteral("first line\nsecond line"))
-                    .isNone());
+                    .ok());
     ReplayPageModel model(root_.path());
     model.showPatient(RecordingMode::Snap, kId);
     EXPECT_FALSE(model.select(0)); // already selected
@@ -143,7 +143,7 @@ TEST_F(ReplayPageModelTest, ContinuousRecordingsReadAsTheirSamples) {
     std::vector<int32_t> samples = EcgGenerator(p).nextRecording();
     samples[10] = -3; // a value with every high byte set
     samples[11] = 70000;
-    ASSERT_TRUE(store.appendContinuous(packetsOf(samples, 80, 2), at(3, 4, 5)).isNone());
+    ASSERT_TRUE(store.appendContinuous(packetsOf(samples, 80, 2), at(3, 4, 5)).ok());
     ReplayPageModel model(root_.path());
     model.showPatient(RecordingMode::Continuous, kId);
     ASSERT_EQ(model.thumbnails().size(), 1u);

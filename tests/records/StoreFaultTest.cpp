@@ -86,9 +86,11 @@ void seed(const QString& root) {
                                    snapRecording(3, at(1, 10, 0))};
     RecordingStore(root, RecordingMode::Snap, kId).appendSnap(snaps);
     const RecordingStore con(root, RecordingMode::Continuous, kId);
-    con.appendContinuous(segment(4), at(2, 8, 0));
-    con.appendContinuous(segment(5), at(2, 8, 1));
-    RecordingNotes(root, RecordingMode::Snap, kId).write(at(1, 8, 0), QStringLiteral("first"));
+    ASSERT_TRUE(con.appendContinuous(segment(4), at(2, 8, 0)).ok());
+    ASSERT_TRUE(con.appendContinuous(segment(5), at(2, 8, 1)).ok());
+    ASSERT_TRUE(RecordingNotes(root, RecordingMode::Snap, kId)
+                    .write(at(1, 8, 0), QStringLiteral("first"))
+                    .ok());
 }
 
 struct Operation {
@@ -104,16 +106,16 @@ const Operation kOperations[] = {
      }},
     {"append Continuous",
      [](const QString& root, const QString&) {
-         RecordingStore(root, RecordingMode::Continuous, kId)
+         (void)RecordingStore(root, RecordingMode::Continuous, kId)
              .appendContinuous(segment(9), at(3, 9, 0));
      }},
     {"remove one",
      [](const QString& root, const QString&) {
-         RecordingStore(root, RecordingMode::Snap, kId).remove(1);
+         (void)RecordingStore(root, RecordingMode::Snap, kId).remove(1);
      }},
     {"remove all",
      [](const QString& root, const QString&) {
-         RecordingStore(root, RecordingMode::Continuous, kId).removeAll();
+         (void)RecordingStore(root, RecordingMode::Continuous, kId).removeAll();
      }},
     {"export",
      [](const QString& root, const QString& outside) {
@@ -132,7 +134,7 @@ const Operation kOperations[] = {
      }},
     {"notes set",
      [](const QString& root, const QString&) {
-         RecordingNotes(root, RecordingMode::Snap, kId)
+         (void)RecordingNotes(root, RecordingMode::Snap, kId)
              .write(at(1, 9, 0), QStringLiteral("second"));
      }},
     {"patient add",

@@ -70,8 +70,9 @@ TEST(StoreRepair, AddingAnUnlistedIdKeepsItsRecordingsUnlessDeleted) {
     for (const Case& c : cases) {
         TempDataRoot root;
         unlistedStore(root.path());
-        RecordingNotes(root.path(), RecordingMode::Snap, kId)
-            .write(at(1, 8, 0), QStringLiteral("old"));
+        ASSERT_TRUE(RecordingNotes(root.path(), RecordingMode::Snap, kId)
+                        .write(at(1, 8, 0), QStringLiteral("old"))
+                        .ok());
         if (c.deleted) {
             ASSERT_TRUE(StoreJournal::announceDelete(root.path(), kId));
         }
@@ -160,7 +161,7 @@ TEST(StoreRepair, DeletedPatientsNotesAreNotInherited) {
     for (const RecordingMode mode : {RecordingMode::Snap, RecordingMode::Continuous})
         ASSERT_TRUE(RecordingNotes(root.path(), mode, kId)
                         .write(at(1, 8, 0), QStringLiteral("old patient"))
-                        .isNone());
+                        .ok());
     ASSERT_TRUE(PatientRegistry(root.path()).remove(1, nullptr).ok());
     registerPatient(root.path(), kId);
     for (const RecordingMode mode : {RecordingMode::Snap, RecordingMode::Continuous}) {

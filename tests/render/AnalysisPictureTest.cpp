@@ -184,7 +184,7 @@ TEST(PictureWriters, EachFormatWrittenAndReadBack) {
                           {"", "", false}};
     for (const Case& c : cases) {
         const QString path = dir.filePath(QStringLiteral("picture.") + c.extension);
-        const Message m = savePicture(picture, path, QString::fromLatin1(c.extension));
+        const Message m = savePicture(picture, path, QString::fromLatin1(c.extension)).message();
         if (c.format.isEmpty()) {
             EXPECT_EQ(m, (Message{ids::kNoPictureWriter, path})) << c.extension;
             EXPECT_FALSE(QFile::exists(path)) << c.extension;
@@ -206,7 +206,7 @@ TEST(PictureWriters, EachFormatWrittenAndReadBack) {
     }
     for (const char* extension : {"bmp", "jpeg", "gif", "tiff", "png"}) {
         const QString path = dir.filePath(QStringLiteral("missing/picture.") + extension);
-        EXPECT_EQ(savePicture(picture, path, QString::fromLatin1(extension)),
+        EXPECT_EQ(savePicture(picture, path, QString::fromLatin1(extension)).message(),
                   (Message{ids::kFileNotWritten, path + ": No such file or directory"}))
             << extension;
         EXPECT_FALSE(QFile::exists(path)) << extension;

@@ -38,7 +38,7 @@ TEST(PictureMail, HandsTheFileToXdgEmailAndKeepsIt) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.close();
         const test::StandInMail mail(c.status);
-        EXPECT_EQ(SendFileByMail(picture).id, c.message) << c.status;
+        EXPECT_EQ(SendFileByMail(picture).message().id, c.message) << c.status;
         EXPECT_EQ(mail.arguments(),
                   (QStringList{"--subject", "1001 A  ECG Record", "--attach", picture}))
             << c.status;
@@ -53,6 +53,7 @@ TEST(PictureMail, NoMailProgramOnThePath) {
     QTemporaryDir empty;
     const QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(empty.path()));
-    EXPECT_EQ(SendFileByMail(mailFolder() + "/x.jpeg"), (Message{ids::kNoMailProgram, {}}));
+    EXPECT_EQ(SendFileByMail(mailFolder() + "/x.jpeg").message(),
+              (Message{ids::kNoMailProgram, {}}));
     qputenv("PATH", oldPath);
 }

@@ -90,15 +90,17 @@ protected:
     std::vector<Writer> writers() {
         const auto picture = [this](const char* extension) {
             return [this, extension](const QString& target) {
-                return savePicture(picture_, target, QString::fromLatin1(extension));
+                return savePicture(picture_, target, QString::fromLatin1(extension)).message();
             };
         };
         return {
             {"r.pdf", ids::kFileNotWritten,
              [this](const QString& target) {
-                 return WriteReportPdf(target, QPageSize::A4, 2, [this](int k, const QSize& sheet) {
-                     return MakeRecordReportPage(report_, k, sheet);
-                 });
+                 return WriteReportPdf(target, QPageSize::A4, 2,
+                                       [this](int k, const QSize& sheet) {
+                                           return MakeRecordReportPage(report_, k, sheet);
+                                       })
+                     .message();
              }},
             {"p.png", ids::kFileNotWritten, picture("png")},
             {"p.gif", ids::kFileNotWritten, picture("gif")},
@@ -107,7 +109,9 @@ protected:
             {"e.edf", ids::kFileNotWritten,
              [this](const QString& target) { return writeEdf(exchange_, target).message(); }},
             {"e.csv", ids::kFileNotWritten,
-             [this](const QString& target) { return writeExchangeCsv(exchange_, target); }},
+             [this](const QString& target) {
+                 return writeExchangeCsv(exchange_, target).message();
+             }},
             {"c.cEcg", ids::kChartNotWritten,
              [this](const QString& target) {
                  return ChartFile(root_.path(), RecordingMode::Snap)

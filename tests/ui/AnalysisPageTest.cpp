@@ -279,7 +279,7 @@ TEST_F(AnalysisPageTest, AbsentLibraryStillShowsTheRecording) {
 // the new mode: the page never shows the other mode's recordings or results.
 TEST_F(AnalysisPageTest, ModeCommandsReloadTheTreeForTheirMode) {
     const RecordingStore con(root_.path(), RecordingMode::Continuous, QStringLiteral("1002"));
-    ASSERT_TRUE(con.appendContinuous(continuousSegment(5), startAt(30)).isNone());
+    ASSERT_TRUE(con.appendContinuous(continuousSegment(5), startAt(30)).ok());
     AnalysisPage* view = openPage();
     select(view, 0, 1);
     ASSERT_TRUE(view->m_bHasRecord);
@@ -353,7 +353,7 @@ TEST_F(AnalysisPageTest, PatientManagerClosingReloadsTheTree) {
 TEST_F(AnalysisPageTest, StaleRecordingGivesAMessage) {
     AnalysisPage* view = openPage();
     const RecordingStore store(root_.path(), RecordingMode::Snap, QStringLiteral("1001"));
-    ASSERT_TRUE(store.remove(0).isNone()); // recording 2 becomes recording 1
+    ASSERT_TRUE(store.remove(0).ok()); // recording 2 becomes recording 1
     select(view, 0, 1);
     EXPECT_EQ(messages, QStringList{Langpack::text(ids::kRecordingGone)});
     EXPECT_TRUE(allDots(fieldsOf(*view)));
@@ -414,7 +414,7 @@ TEST_F(AnalysisPageTest, NoteOfSeveralLinesIsShownWhole) {
     ASSERT_LE(note.size(), RecordingNotes::kMaxChars);
     ASSERT_TRUE(RecordingNotes(root_.path(), RecordingMode::Snap, QStringLiteral("1001"))
                     .write(startAt(20), note)
-                    .isNone());
+                    .ok());
     AnalysisPage* view = openPage();
     frame_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_.get()));

@@ -127,7 +127,7 @@ int addContinuous(const QString& root, const QString& id, const std::vector<Demo
             for (int s = 0; s < kAcqSamplesPerPacket; ++s)
                 p.samples[s] = samples[size_t(i * kAcqSamplesPerPacket + s)];
         }
-        failOnMessage(store.appendContinuous(packets, demoTime(day, 14, minute += 1)));
+        check(store.appendContinuous(packets, demoTime(day, 14, minute += 1)));
     }
     return int(list.size());
 }

@@ -42,7 +42,7 @@ int runExportEdf(CliContext& ctx) {
 
 int runExportCsv(CliContext& ctx) {
     const ExportRequest request = readRequest(ctx);
-    failOnMessage(writeExchangeCsv(request.set, request.out));
+    check(writeExchangeCsv(request.set, request.out));
     return 0;
 }
 

@@ -48,7 +48,7 @@ int runNotes(CliContext& ctx) {
         const NoteTarget target = noteTarget(ctx);
         const QString text = ctx.requireOption("text");
         ctx.finish();
-        failOnMessage(target.notes.write(target.start, text));
+        check(target.notes.write(target.start, text));
         printNote(ctx, target, text.left(RecordingNotes::kMaxChars));
         return 0;
     }

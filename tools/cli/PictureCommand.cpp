@@ -42,7 +42,7 @@ int runPicture(CliContext& ctx) {
     content.diagnosis = note.value();
     content.font = QGuiApplication::font();
     addModelPictures(page, content);
-    failOnMessage(savePicture(composeAnalysisPicture(content), out, QFileInfo(out).suffix()));
+    check(savePicture(composeAnalysisPicture(content), out, QFileInfo(out).suffix()));
     return 0;
 }
 

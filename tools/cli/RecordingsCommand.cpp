@@ -60,7 +60,7 @@ int remove(CliContext& ctx) {
         k == RecordingStore::kAll ? ids::kCliRemoveAllQuestion : ids::kCliRemoveOneQuestion;
     const bool removed = prompter.get().confirm({question, patient.id});
     if (removed)
-        failOnMessage(store.remove(k));
+        check(store.remove(k));
     const auto left = store.count();
     failOnMessage(left.message());
     if (ctx.json)

@@ -77,7 +77,7 @@ int runReport(CliContext& ctx) {
     failOnMessage(set.message);
     if (set.items.empty())
         throw CommandFailure{Message{ids::kNoRecordingsToReport, patient.id}};
-    Message written;
+    Result<> written;
     if (analysis) {
         const RecordReportItem& item = set.items.at(0);
         AnalysisPageModel page(library);
@@ -96,7 +96,7 @@ int runReport(CliContext& ctx) {
                 return MakeRecordReportPage(set, index, sheet);
             });
     }
-    failOnMessage(written);
+    check(written);
     const int pages = analysis ? 1 : int(set.items.size());
     if (ctx.json)
         ctx.printJson(QJsonObject{{"pages", pages}, {"out", out}});

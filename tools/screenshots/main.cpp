@@ -109,7 +109,7 @@ bool recordsShot(vantora::MainFrame& frame, vantora::AppState& state, const QStr
     const vantora::RecordsPageModel& model = page->model();
     if (const vantora::PatientRecord* patient = model.patients().selectedRecord();
         patient && model.recordings().size() > 1) {
-        vantora::RecordingNotes(state.dataRoot, vantora::RecordingMode::Snap, patient->id)
+        (void)vantora::RecordingNotes(state.dataRoot, vantora::RecordingMode::Snap, patient->id)
             .write(model.recordings()[1].entry.time,
                    QStringLiteral("Sinus rhythm, rate normal.\nFollow-up in three months."));
         selectRow(page->recordingList(), 1);

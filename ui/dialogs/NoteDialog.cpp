@@ -54,10 +54,10 @@ void NoteDialog::limitText() {
 
 void NoteDialog::accept() {
     const RecordingNotes notes(target_.dataRoot, target_.mode, target_.patientId);
-    const Message failure = notes.write(target_.start, noteText());
-    if (!failure.isNone()) {
+    const Result<> written = notes.write(target_.start, noteText());
+    if (!written.ok()) {
         if (report_)
-            report_(failure);
+            report_(written.message());
         reject();
         return;
     }

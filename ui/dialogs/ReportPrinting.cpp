@@ -145,7 +145,7 @@ Message SaveReportPdf(QWidget* parent, const PdfPathChooser& choose, const QStri
     const FileRequest request = reportPdfRequest(proposedName, QDir::currentPath());
     const std::optional<QString> path =
         choose ? choose(request) : ExportFileDialog::choose(request, parent);
-    return path ? WriteReportPdf(*path, reportPaper(), count, build) : Message{};
+    return path ? WriteReportPdf(*path, reportPaper(), count, build).message() : Message{};
 }
 
 FileRequest reportPdfRequest(const QString& proposedName, const QString& directory) {

@@ -266,9 +266,9 @@ void AnalysisPage::OnSavePicture() {
         chooseFile_ ? chooseFile_(request) : ExportFileDialog::choose(request, this);
     if (path) {
         const QImage picture = composeAnalysisPicture(pictureContent());
-        const Message saved = savePicture(picture, *path, QFileInfo(*path).suffix());
-        if (!saved.isNone())
-            showMessage(saved);
+        const Result<> saved = savePicture(picture, *path, QFileInfo(*path).suffix());
+        if (!saved.ok())
+            showMessage(saved.message());
     }
     QDir::setCurrent(folder);
 }
@@ -281,10 +281,11 @@ void AnalysisPage::OnMailPicture() {
     const SystemTime recorded = recording->entry.time;
     const QString path = mailPicturePath(patient.id, recorded);
     Message result =
-        savePicture(composeAnalysisPicture(pictureContent()), path, QStringLiteral("jpeg"));
+        savePicture(composeAnalysisPicture(pictureContent()), path, QStringLiteral("jpeg"))
+            .message();
     if (result.isNone()) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        result = SendFileByMail(path, mailPictureSubject(patient.text, recorded));
+        result = SendFileByMail(path, mailPictureSubject(patient.text, recorded)).message();
         QGuiApplication::restoreOverrideCursor();
     }
     if (!result.isNone())

@@ -113,9 +113,9 @@ void HomePage::buildLayout() {
 void HomePage::OnInitialUpdate() {
     AppState& s = state();
     if (!s.dataFolderChecked) {
-        const Message problem = DataFolder::checkDataFolder(s.dataRoot);
-        if (!problem.isNone()) {
-            showMessage(problem);
+        const Result<> checked = DataFolder::checkDataFolder(s.dataRoot);
+        if (!checked.ok()) {
+            showMessage(checked.message());
             return;
         }
         s.dataFolderChecked = true;
@@ -179,9 +179,9 @@ void HomePage::onButton(int control) {
 }
 
 void HomePage::openPatientManager() {
-    const Message problem = DataFolder::checkDataFolder(state().dataRoot);
-    if (!problem.isNone()) {
-        showMessage(problem);
+    const Result<> checked = DataFolder::checkDataFolder(state().dataRoot);
+    if (!checked.ok()) {
+        showMessage(checked.message());
         return;
     }
     frame().OnPatientManager();

@@ -376,7 +376,7 @@ void RecordsPage::OnExport() {
     const RecordsPageModel::ExportOutcome out = model_.exportRecordings(prompter(), *dialogs_);
     Message message = out.message;
     if (!out.picturePath.isEmpty() && preview_->hasRecording())
-        message = saveStripPicture(preview_->rows(), out.picturePath);
+        message = saveStripPicture(preview_->rows(), out.picturePath).message();
     showRecordings();
     show(message);
 }
