@@ -31,8 +31,8 @@ inline void checkImport(const ChartImportResult& result, RecordingMode mode,
     require(registry.findById(result.patientId) > 0, "an imported patient is not listed");
     const RecordingStore store(root, mode, result.patientId);
     const auto count = store.count();
-    require(count.ok() && count.value >= result.imported, "imported recordings are not counted");
-    require(int(store.listIndex().recordings.size()) == count.value,
+    require(count.ok() && count.value() >= result.imported, "imported recordings are not counted");
+    require(int(store.listIndex().recordings.size()) == count.value(),
             "the index after an import does not list every recording");
 }
 

@@ -91,8 +91,8 @@ void fillContinuousStore(int recordings) {
 QByteArray registryOfTwo() {
     FuzzRoot::instance().reset();
     const PatientRegistry registry(FuzzRoot::instance().path());
-    registry.appendRecord(patient(QStringLiteral("P1")));
-    registry.appendRecord(patient(QStringLiteral("P2")));
+    (void)registry.appendRecord(patient(QStringLiteral("P1")));
+    (void)registry.appendRecord(patient(QStringLiteral("P2")));
     return fileBytes(registry.filePath());
 }
 
@@ -137,7 +137,7 @@ std::pair<QByteArray, QByteArray> notesOfTwo() {
 QByteArray chartOf(RecordingMode mode) {
     FuzzRoot::instance().reset();
     const QString r = FuzzRoot::instance().path();
-    PatientRegistry(r).appendRecord(patient(kId));
+    (void)PatientRegistry(r).appendRecord(patient(kId));
     if (mode == RecordingMode::Snap)
         fillSnapStore(1);
     else

@@ -28,17 +28,17 @@ void drawSamples(const std::vector<int32_t>& samples) {
 int readEverything(const RecordingStore& store, bool draw) {
     const auto count = store.count();
     const RecordingListing listing = store.listIndex();
-    const int n = count.ok() ? count.value : 0;
+    const int n = count.ok() ? count.value() : 0;
     for (int k : {0, 1, n - 1, n}) {
-        store.readRecordData(k);
-        store.readEntry(k);
+        (void)store.readRecordData(k);
+        (void)store.readEntry(k);
         const auto samples = store.readSamples(k);
         if (samples.ok() && draw && k == n - 1)
-            drawSamples(samples.value);
+            drawSamples(samples.value());
     }
     for (int p : {0, n / kRecordingsPerPage})
         store.readPage(p);
-    return count.ok() ? count.value : -1;
+    return count.ok() ? count.value() : -1;
 }
 
 SnapRecording snapRecording() {
@@ -97,7 +97,7 @@ void change(const RecordingStore& store, uint8_t op, int countBefore) {
     }
     fuzz::require(countBefore >= 0, "a damaged store was changed");
     const auto count = store.count();
-    fuzz::require(count.ok() && count.value == expected, "the count after a change is wrong");
+    fuzz::require(count.ok() && count.value() == expected, "the count after a change is wrong");
     fuzz::require(int(store.listIndex().recordings.size()) == expected,
                   "the index after a change does not list every recording");
 }
