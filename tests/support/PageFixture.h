@@ -4,6 +4,7 @@
 // library, and message boxes answered Yes and logged instead of shown.
 #include "core/AppState.h"
 #include "core/Langpack.h"
+#include "records/PatientRecord.h"
 #include "support/TestData.h"
 #include "ui/frame/MainFrame.h"
 #include "ui/frame/MessageBoxPrompter.h"
@@ -15,6 +16,15 @@
 #include <memory>
 
 namespace vantora::test {
+
+// A registry record with just an id and a name, as the pages list it.
+inline PatientRecord namedPatient(const QString& id, const QString& name) {
+    PatientRecord r;
+    r.id = id;
+    r.name = name;
+    r.revision = 8;
+    return r;
+}
 
 class PageFixture : public ::testing::Test {
 protected:

@@ -8,6 +8,7 @@
 #include "records/RecordingNotes.h"
 #include "records/RecordingStore.h"
 #include "render/StripGeometry.h"
+#include "support/PageFixture.h"
 #include "support/TestData.h"
 #include "ui/dialogs/NoteDialog.h"
 #include "ui/frame/MainFrame.h"
@@ -79,14 +80,6 @@ std::vector<AcqPacket> continuousSegment(uint64_t seed) {
     return packets;
 }
 
-PatientRecord patient(const QString& id, const QString& name) {
-    PatientRecord r;
-    r.id = id;
-    r.name = name;
-    r.revision = 8;
-    return r;
-}
-
 QStringList fieldsOf(const AnalysisPage& view) {
     QStringList out;
     for (int k = 0; k < 6; ++k)
@@ -118,8 +111,8 @@ protected:
         state_.dataRoot = root_.path();
         state_.recordingMode = RecordingMode::Snap;
         PatientRegistry registry(root_.path());
-        ASSERT_TRUE(registry.appendRecord(patient("1001", "Anna Berg")).ok());
-        ASSERT_TRUE(registry.appendRecord(patient("1002", "Jonas Weber")).ok());
+        ASSERT_TRUE(registry.appendRecord(test::namedPatient("1001", "Anna Berg")).ok());
+        ASSERT_TRUE(registry.appendRecord(test::namedPatient("1002", "Jonas Weber")).ok());
         const std::vector<SnapRecording> recordings{snap(1, 10, 71), snap(2, 20, 88)};
         const RecordingStore store(root_.path(), RecordingMode::Snap, QStringLiteral("1001"));
         ASSERT_EQ(store.appendSnap(recordings).saved, 2);
@@ -319,7 +312,9 @@ TEST_F(AnalysisPageTest, PatientManagerClosingReloadsTheTree) {
     ASSERT_FALSE(allDots(shown));
 
     frame_->setDialogRunner([this](QDialog&) {
-        EXPECT_TRUE(PatientRegistry(root_.path()).appendRecord(patient("1003", "Mia Roth")).ok());
+        EXPECT_TRUE(PatientRegistry(root_.path())
+                        .appendRecord(test::namedPatient("1003", "Mia Roth"))
+                        .ok());
         return 0;
     });
     frame_->runCommand(ids::kCmdPatients);

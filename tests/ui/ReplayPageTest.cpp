@@ -43,21 +43,13 @@ SnapRecording snap(int i) {
     return r;
 }
 
-PatientRecord patient(const QString& id, const QString& name) {
-    PatientRecord r;
-    r.id = id;
-    r.name = name;
-    r.revision = 8;
-    return r;
-}
-
 class ReplayPageTest : public test::PageFixture {
 protected:
     void SetUp() override {
         PageFixture::SetUp();
         PatientRegistry registry(root_.path());
-        ASSERT_TRUE(registry.appendRecord(patient("1001", "Anna Berg")).ok());
-        ASSERT_TRUE(registry.appendRecord(patient("1002", "Jonas Weber")).ok());
+        ASSERT_TRUE(registry.appendRecord(test::namedPatient("1001", "Anna Berg")).ok());
+        ASSERT_TRUE(registry.appendRecord(test::namedPatient("1002", "Jonas Weber")).ok());
         store("1001", 16);
         store("1002", 15);
     }
