@@ -1,6 +1,7 @@
 // Detail strip drawing and its zoom and pan rules. The transform keeps the
 // point (15, 95), the strip's left edge on its zero line, in place when only
-// the scales change. Tested by tests/render/DetailStripTest.cpp.
+// the scales change; the wheel follows the desktop's convention (up enlarges).
+// Tested by tests/render/DetailStripTest.cpp.
 #include "render/DetailStrip.h"
 
 #include "core/SampleRange.h"
@@ -11,6 +12,9 @@
 #include <QFont>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
 namespace vantora {
 
 namespace {
@@ -20,6 +24,23 @@ constexpr int kZeroLine = 95;
 constexpr double kPixelsPerUnit = 30.0 / kUnitsPerMillivolt; // 30 px per mV
 constexpr double kWheelStep = 0.02;                          // per notch
 constexpr double kStretchPerPixel = 0.005;
+constexpr double kSlack = 1e-9; // steps that add up to a limit reach it
+
+bool inRange(double scale, double low, double high) {
+    return scale >= low - kSlack && scale <= high + kSlack;
+}
+
+int traceY(int gain, int32_t sample) {
+    return int(gain * (kSampleBaseline - sample) * kPixelsPerUnit + kZeroLine);
+}
+
+// The pan along one axis that keeps [low, high] (the trace's extent without
+// pan) inside [0, size] when it fits, or covering it when it is larger.
+int heldPan(int pan, double low, double high, int size) {
+    const double a = -low;
+    const double b = size - high;
+    return int(std::clamp(double(pan), std::ceil(std::min(a, b)), std::floor(std::max(a, b))));
+}
 
 void drawDetailRows(QPainter& p, QSize size, int gain) {
     const QPen large(palette::kLargeSquare, 1);
@@ -80,10 +101,10 @@ void DetailStrip::buttonDown(QPoint position) {
 bool DetailStrip::wheel(int delta) {
     if (samples_.empty())
         return false;
-    const double step = int16_t(delta) / 120 * kWheelStep;
-    const double sx = sx_ - step;
-    const double sy = sy_ - step;
-    if (sx < kMinScale || sx > kMaxScale || sy < kMinScale || sy > kMaxScale)
+    const double step = int16_t(delta) / 120.0 * kWheelStep;
+    const double sx = sx_ + step;
+    const double sy = sy_ + step;
+    if (!inRange(sx, kMinScale, kMaxScale) || !inRange(sy, kMinScale, kMaxScale))
         return false;
     sx_ = sx;
     sy_ = sy;
@@ -105,7 +126,7 @@ bool DetailStrip::dragRight(QPoint position) {
     if (samples_.empty())
         return false;
     const double sy = sy_ - (position.y() - last_.y()) * kStretchPerPixel;
-    if (sy < sx_ || sy > kMaxScale)
+    if (!inRange(sy, sx_, kMaxScale))
         return false;
     sy_ = sy;
     last_ = position;
@@ -118,7 +139,27 @@ void DetailStrip::focusLost() {
     py_ = 0;
 }
 
+void DetailStrip::setViewSize(QSize size) {
+    if (size == view_)
+        return;
+    view_ = size;
+    if (!samples_.empty())
+        rebuildTransform();
+}
+
+void DetailStrip::keepTraceInView() {
+    if (view_.isEmpty() || samples_.empty())
+        return;
+    const auto [lowest, highest] = std::minmax_element(samples_.begin(), samples_.end());
+    const double top = (1 - sy_) * kZeroLine + sy_ * traceY(gain_, *highest);
+    const double bottom = (1 - sy_) * kZeroLine + sy_ * traceY(gain_, *lowest);
+    const double right = (1 - sx_) * kLeft + sx_ * view_.width();
+    py_ = heldPan(py_, top, bottom, view_.height() - 1);
+    px_ = heldPan(px_, 0, right - kLeft, view_.width() - kLeft); // the paper right of the margin
+}
+
 void DetailStrip::rebuildTransform() {
+    keepTraceInView();
     QTransform t;
     t.translate((1 - sx_) * kLeft + px_, (1 - sy_) * kZeroLine + py_);
     t.scale(sx_, sy_);
@@ -140,9 +181,8 @@ QImage DetailStrip::render(QSize client) const {
     std::vector<QPoint> points;
     points.reserve(size_t(n));
     for (int i = 0; i < n; ++i)
-        points.emplace_back(
-            (i * (client.width() - kLeft)) / n + kLeft,
-            int(gain_ * (kSampleBaseline - samples_[size_t(i)]) * kPixelsPerUnit + kZeroLine));
+        points.emplace_back((i * (client.width() - kLeft)) / n + kLeft,
+                            traceY(gain_, samples_[size_t(i)]));
     p.setTransform(transform_, true);
     p.setPen(QPen(palette::kTrace, 1));
     p.drawPolyline(points.data(), n);

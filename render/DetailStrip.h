@@ -14,7 +14,9 @@ namespace vantora {
 // scale (zero line 95 px below the top) over a #FBFFE5 grid, with zoom and pan
 // of the trace through a 2-D transform. Mouse handling is given as plain
 // events so that the widget stays a thin shell; each returns true when the
-// strip must be repainted.
+// strip must be repainted. Once the view's size is known the pan is held so
+// that a trace that fits stays inside the view and a larger one covers it:
+// zooming never cuts the peaks off for good, panning scrolls to them.
 class DetailStrip {
 public:
     static constexpr int kCapacity = 3000;
@@ -28,8 +30,13 @@ public:
     void SetGain(int gain) { gain_ = gain; }
     int count() const { return int(samples_.size()); }
 
+    // The window the strip is shown in; an empty size keeps the pan free.
+    void setViewSize(QSize size);
+
     void buttonDown(QPoint position);
-    bool wheel(int delta); // 120 per notch
+    // 120 per notch; turning the wheel away from the user (up) enlarges.
+    bool wheel(int delta);
+    // Dragging up stretches the trace vertically, down to the horizontal scale.
     bool dragLeft(QPoint position);
     bool dragRight(QPoint position);
     void focusLost();
@@ -43,6 +50,7 @@ public:
 
 private:
     void rebuildTransform();
+    void keepTraceInView();
 
     std::vector<int32_t> samples_;
     int gain_ = 1;
@@ -51,6 +59,7 @@ private:
     int px_ = 0;
     int py_ = 0;
     QPoint last_;
+    QSize view_;
     QTransform transform_;
 };
 

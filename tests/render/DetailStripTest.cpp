@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 using namespace vantora;
 
 namespace {
@@ -34,25 +36,100 @@ TEST(DetailStrip, EmptyStripIgnoresTheMouse) {
     EXPECT_TRUE(strip.transform().isIdentity());
 }
 
-TEST(DetailStrip, WheelZoomStopsAtTheLimits) {
-    DetailStrip strip = withSamples(200);
-    EXPECT_TRUE(strip.wheel(120)); // away from the user: smaller
-    EXPECT_NEAR(strip.scaleX(), 0.98, 1e-12);
-    for (int i = 0; i < 200; ++i)
-        strip.wheel(120);
-    EXPECT_GE(strip.scaleX(), 0.5);
-    EXPECT_LT(strip.scaleX(), 0.52);
-    EXPECT_FALSE(strip.wheel(120));
-    for (int i = 0; i < 300; ++i)
-        strip.wheel(-120);
-    EXPECT_LE(strip.scaleY(), 3.0);
-    EXPECT_GT(strip.scaleY(), 2.98);
-    EXPECT_FALSE(strip.wheel(-120));
+// The wheel (up enlarges, 0.02 per notch, 0.5 ... 3.0) and the right-button
+// stretch (0.005 per pixel dragged up, between the horizontal scale and 3.0).
+TEST(DetailStrip, WheelAndRightDragAtTheirLimits) {
+    struct Case {
+        const char* name;
+        int notchesBefore;    // wheel turned up (+) or down (-) first
+        int dragFrom, dragTo; // right-button drag, y; equal: none
+        int delta;            // then this wheel delta; 0: none
+        bool accepted;        // the last gesture
+        double sx, sy;
+    };
+    const Case cases[] = {
+        {"up enlarges", 0, 0, 0, 120, true, 1.02, 1.02},
+        {"down shrinks", 0, 0, 0, -120, true, 0.98, 0.98},
+        {"half notch", 0, 0, 0, 60, true, 1.01, 1.01},
+        {"at 3.0 up refused", 100, 0, 0, 120, false, 3.0, 3.0},
+        {"at 3.0 down taken", 100, 0, 0, -120, true, 2.98, 2.98},
+        {"at 0.5 down refused", -25, 0, 0, -120, false, 0.5, 0.5},
+        {"at 0.5 up taken", -25, 0, 0, 120, true, 0.52, 0.52},
+        {"drag up stretches", 0, 100, 60, 0, true, 1.0, 1.2},
+        {"drag down below sx refused", 0, 100, 101, 0, false, 1.0, 1.0},
+        {"zoomed: drag up stretches", 10, 100, 80, 0, true, 1.2, 1.3},
+        {"drag past 3.0 refused", 0, 410, 0, 0, false, 1.0, 1.0},
+        {"drag to 3.0 taken", 0, 400, 0, 0, true, 1.0, 3.0},
+        {"stretched: wheel up refused past 3.0", 0, 400, 2, 120, false, 1.0, 2.99},
+    };
+    for (const Case& c : cases) {
+        DetailStrip strip = withSamples(200);
+        for (int i = 0; i < std::abs(c.notchesBefore); ++i)
+            strip.wheel(c.notchesBefore > 0 ? 120 : -120);
+        bool accepted = false;
+        if (c.dragFrom != c.dragTo) {
+            strip.buttonDown(QPoint(0, c.dragFrom));
+            accepted = strip.dragRight(QPoint(0, c.dragTo));
+        }
+        if (c.delta != 0)
+            accepted = strip.wheel(c.delta);
+        EXPECT_EQ(accepted, c.accepted) << c.name;
+        EXPECT_NEAR(strip.scaleX(), c.sx, 1e-9) << c.name;
+        EXPECT_NEAR(strip.scaleY(), c.sy, 1e-9) << c.name;
+    }
+}
+
+// Once the strip knows its window, zoom and pan keep a trace that fits inside
+// it and let a larger one scroll only as far as its own edges.
+TEST(DetailStrip, ZoomAndPanKeepThePeaksInView) {
+    const QSize view(600, 190);
+    struct Case {
+        const char* name;
+        int32_t peak, trough; // the trace alternates between them
+        int notches;          // wheel turned up
+        int panY;             // then a left drag by this much
+        bool fits;
+    };
+    const Case cases[] = {
+        {"2 mV peaks at 1.5", 512 + 350, 512 - 50, 25, 0, true},
+        {"2 mV peaks at 1.5, dragged off the top", 512 + 350, 512 - 50, 25, -500, true},
+        {"2 mV peaks at 1.5, dragged off the bottom", 512 + 350, 512 - 50, 25, 500, true},
+        {"full range at 3.0", 1023, 0, 100, 0, false},
+        {"full range at 3.0, scrolled down to the peaks", 1023, 0, 100, 2000, false},
+        {"full range at 3.0, scrolled up to the troughs", 1023, 0, 100, -2000, false},
+    };
+    for (const Case& c : cases) {
+        DetailStrip strip;
+        strip.setViewSize(view);
+        for (int i = 0; i < 200; ++i)
+            strip.AppendSample(i % 2 ? c.peak : c.trough);
+        for (int i = 0; i < c.notches; ++i)
+            strip.wheel(120);
+        strip.buttonDown(QPoint(300, 300));
+        strip.dragLeft(QPoint(300, 300 + c.panY));
+        // The strip's y of a sample (truncated), through its transform.
+        const auto shownY = [&strip](int32_t sample) {
+            const int y = int((512 - sample) * (30.0 / 175) + 95);
+            return strip.transform().map(QPointF(15, y)).y();
+        };
+        const double top = shownY(c.peak);
+        const double bottom = shownY(c.trough);
+        const int last = view.height() - 1;
+        if (c.fits) { // inside, give or take the pan's whole pixel
+            EXPECT_GE(top, -1) << c.name;
+            EXPECT_LE(bottom, last + 1) << c.name;
+        } else { // covering the view, scrolled at most to an edge
+            EXPECT_LE(top, 1) << c.name;
+            EXPECT_GE(bottom, last - 1) << c.name;
+        }
+        // Wheel zoom alone keeps the left edge: no sideways pan at full width.
+        EXPECT_GE(strip.transform().map(QPointF(15, 0)).x(), 15 - 1) << c.name;
+    }
 }
 
 TEST(DetailStrip, ZoomKeepsTheLeftEdgeOfTheZeroLine) {
     DetailStrip strip = withSamples(200);
-    strip.wheel(-240);
+    strip.wheel(240);
     EXPECT_EQ(strip.transform().map(QPointF(15, 95)), QPointF(15, 95));
     EXPECT_NE(strip.transform().map(QPointF(115, 95)), QPointF(115, 95));
 }

@@ -24,15 +24,19 @@ TEST(DetailStripView, WheelAndDragsReachTheStrip) {
     EXPECT_DOUBLE_EQ(wnd.strip().scaleX(), 1.0);
     for (int i = 0; i < 200; ++i)
         wnd.strip().AppendSample(512 + (i % 20) * 5);
-    turnWheel(wnd, -240); // towards the user: larger
+    turnWheel(wnd, 240); // up, away from the user: larger
     EXPECT_NEAR(wnd.strip().scaleX(), 1.04, 1e-12);
+    turnWheel(wnd, -120);
+    EXPECT_NEAR(wnd.strip().scaleX(), 1.02, 1e-12);
+    turnWheel(wnd, 120);
 
+    // At 1.04 the trace runs 23 px past the right edge: the drag scrolls that far.
     QTest::mousePress(&wnd, Qt::LeftButton, {}, QPoint(100, 100));
-    QMouseEvent move(QEvent::MouseMove, QPointF(130, 90), wnd.mapToGlobal(QPointF(130, 90)),
+    QMouseEvent move(QEvent::MouseMove, QPointF(40, 90), wnd.mapToGlobal(QPointF(40, 90)),
                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&wnd, &move);
-    EXPECT_EQ(wnd.strip().pan(), QPoint(30, -10));
-    QTest::mouseRelease(&wnd, Qt::LeftButton, {}, QPoint(130, 90));
+    EXPECT_EQ(wnd.strip().pan(), QPoint(-23, -10));
+    QTest::mouseRelease(&wnd, Qt::LeftButton, {}, QPoint(40, 90));
 
     // The trace is drawn blue (anti-aliased) through the transform.
     auto bluish = [](const QImage& image) {

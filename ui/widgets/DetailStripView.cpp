@@ -16,6 +16,7 @@ void DetailStripView::paintEvent(QPaintEvent*) {
 }
 
 void DetailStripView::mousePressEvent(QMouseEvent* event) {
+    strip_.setViewSize(size()); // also before the first show
     if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)
         strip_.buttonDown(event->position().toPoint());
     QWidget::mousePressEvent(event);
@@ -35,9 +36,15 @@ void DetailStripView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void DetailStripView::wheelEvent(QWheelEvent* event) {
+    strip_.setViewSize(size());
     if (strip_.wheel(event->angleDelta().y()))
         repaint();
     event->accept();
+}
+
+void DetailStripView::resizeEvent(QResizeEvent* event) {
+    strip_.setViewSize(size());
+    QWidget::resizeEvent(event);
 }
 
 void DetailStripView::focusOutEvent(QFocusEvent* event) {

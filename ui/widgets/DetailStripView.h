@@ -7,7 +7,8 @@
 namespace vantora {
 
 // The replay page's detail strip window: paints the strip and hands mouse,
-// wheel and focus events to its zoom and pan rules.
+// wheel and focus events to its zoom and pan rules: the wheel zooms, the left
+// button pans, the right button dragged up stretches the trace vertically.
 class DetailStripView : public QWidget {
     Q_OBJECT
 public:
@@ -22,6 +23,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     DetailStrip strip_;
