@@ -280,5 +280,8 @@ constexpr int kSaveNewQuestion = 62651;          // Save $?
 constexpr int kNewRecordingsFor = 62652;         // $ new recording(s) for patient $
 constexpr int kAllAlreadyStored = 62653;         // The chosen recordings are already stored for...
 constexpr int kStoredMark = 62654;               // Already stored for this patient
+constexpr int kRecentFiles = 62790;              // Recent files
+constexpr int kDetailStripGestures = 62791;      // Wheel up: larger, wheel down: smaller
+constexpr int kNoRecentFiles = 62792;            // No recent files
 
 } // namespace vantora::ids

@@ -60,10 +60,11 @@ int Calipers::xOfColumn(const DetailStrip& strip, double column, int width, int 
     return int(std::lround(strip.transform().map(QPointF(x, 0)).x()));
 }
 
-int Calipers::sampleOf(double column, int samples, int columns) const {
-    if (columns <= 0)
+int Calipers::sampleOf(double column, int firstEntry, double entriesPerSample, int samples) {
+    if (entriesPerSample <= 0)
         return 0;
-    return std::clamp(int(std::lround(column * samples / columns)), 0, std::max(0, samples - 1));
+    return std::clamp(int(std::lround((firstEntry + column) / entriesPerSample)), 0,
+                      std::max(0, samples - 1));
 }
 
 } // namespace vantora

@@ -21,8 +21,8 @@ struct CaliperReading {
     QString text() const;
 };
 
-// Calipers on the replay page's large trace: the right button drags two
-// vertical markers, Escape clears them. Markers are kept as display columns of
+// Calipers on the replay page's large trace: Shift and the left button drag
+// two vertical markers, Escape clears them. Markers are kept as display columns of
 // the trace (before zoom and pan), so they stay on the same samples when the
 // strip is zoomed or panned.
 class Calipers {
@@ -45,9 +45,10 @@ public:
     bool active() const { return active_; }
     double first() const { return first_; }
     double second() const { return second_; }
-    // Sample indexes of the markers in a recording of `samples` shown over
-    // `columns` columns.
-    int sampleOf(double column, int samples, int columns) const;
+    // The sample index of a column of a strip whose column 0 shows reduced
+    // entry firstEntry, at entriesPerSample entries per sample, in a
+    // recording of `samples`.
+    static int sampleOf(double column, int firstEntry, double entriesPerSample, int samples);
 
 private:
     double first_ = 0;

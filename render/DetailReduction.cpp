@@ -43,15 +43,22 @@ DetailReduction DetailReduction::compute(std::span<const int32_t> samples, int d
     return result;
 }
 
+int DetailReduction::firstEntry(int detailWidth, int selectionX, int columnWidth) const {
+    if (entries.empty() || columnWidth <= 0)
+        return 0;
+    const int count = detailWidth - 15;
+    int first = int((double(selectionX) / columnWidth) * kSamplesPerRecording * ratio);
+    if (count + first > ratio * kSamplesPerRecording)
+        first = int(ratio * kSamplesPerRecording - detailWidth + 15);
+    return std::max(first, 0);
+}
+
 std::vector<int32_t> DetailReduction::stretch(int detailWidth, int selectionX,
                                               int columnWidth) const {
     if (entries.empty() || columnWidth <= 0)
         return {};
     const int count = detailWidth - 15;
-    int first = int((double(selectionX) / columnWidth) * kSamplesPerRecording * ratio);
-    if (count + first > ratio * kSamplesPerRecording)
-        first = int(ratio * kSamplesPerRecording - detailWidth + 15);
-    first = std::max(first, 0);
+    const int first = firstEntry(detailWidth, selectionX, columnWidth);
     std::vector<int32_t> out;
     out.reserve(size_t(count));
     for (int i = first; i < first + count && i < int(entries.size()); ++i)

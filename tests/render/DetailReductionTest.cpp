@@ -7,10 +7,14 @@
 
 using namespace vantora;
 
+// A window too narrow for a drawn trace (101 columns) gets nothing; one as
+// narrow as the page on a small screen still gets its stretch.
 TEST(DetailReduction, NarrowWindowComputesNothing) {
     const std::vector<int32_t> samples(7500, 512);
-    EXPECT_TRUE(DetailReduction::compute(samples, 811).empty());
-    EXPECT_FALSE(DetailReduction::compute(samples, 812).empty());
+    EXPECT_TRUE(DetailReduction::compute(samples, 115).empty());
+    EXPECT_FALSE(DetailReduction::compute(samples, 116).empty());
+    const DetailReduction small = DetailReduction::compute(samples, 600);
+    EXPECT_EQ(small.stretch(600, 0, 236).size(), 585u);
 }
 
 TEST(DetailReduction, SizesAndPeaksSurvive) {

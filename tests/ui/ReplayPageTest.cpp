@@ -7,6 +7,7 @@
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingStore.h"
+#include "render/ReplayRowImage.h"
 #include "support/PageFixture.h"
 #include "ui/frame/PageIds.h"
 #include "ui/widgets/CaliperStripView.h"
@@ -112,8 +113,10 @@ TEST_F(ReplayPageTest, SelectionFillsTheFieldsArrowsMoveAndGainRedraws) {
     ASSERT_EQ(view->model().selected(), 1);
     EXPECT_EQ(view->rateField()->text(), "61");
     EXPECT_EQ(view->timeField()->text(), "2026-12-01 00:01");
-    EXPECT_TRUE(view->infoBox()->toPlainText().startsWith(
-        Langpack::text(ids::kTypeUnclassified + recordingTypeCode(3))));
+    const QString description = Langpack::text(ids::kTypeUnclassified + recordingTypeCode(3));
+    EXPECT_TRUE(view->infoBox()->toPlainText().startsWith(description));
+    EXPECT_TRUE(view->infoBox()->toHtml().contains(QStringLiteral("color:#ff0000;\">") +
+                                                   description)); // red, as on the records page
     EXPECT_TRUE(view->m_bHasRecord);
 
     const QImage gain1 = view->trace()->grab().toImage();
@@ -125,13 +128,84 @@ TEST_F(ReplayPageTest, SelectionFillsTheFieldsArrowsMoveAndGainRedraws) {
     EXPECT_NE(view->trace()->grab().toImage(), gain1);
 }
 
-TEST_F(ReplayPageTest, SearchByNameMovesToThePatient) {
+// Enter in the search text searches; every match is selected, the first
+// focused; a single match elsewhere moves the page to that patient.
+TEST_F(ReplayPageTest, EnterSearchesAndSelectsEveryMatch) {
     ReplayPage* view = openPage();
-    view->searchField()->setCurrentIndex(1);
-    QTest::keyClicks(view->searchText(), "Jonas");
-    view->OnFind();
-    EXPECT_EQ(view->model().patientId(), "1002");
+    struct Case {
+        int field; // 0 by id, 1 by name
+        const char* text;
+        int selectedRows;
+        const char* shown; // the patient whose recordings are shown
+    };
+    for (const Case c : {Case{0, "100", 2, "1001"}, Case{1, "jonas", 1, "1002"},
+                         Case{1, "e", 2, "1001"}, Case{0, "9", 2, "1001"}}) {
+        view->searchField()->setCurrentIndex(c.field);
+        view->searchText()->clear();
+        QTest::keyClicks(view->searchText(), c.text);
+        QTest::keyClick(view->searchText(), Qt::Key_Return);
+        EXPECT_EQ(view->patientList()->selectionModel()->selectedRows().size(), c.selectedRows)
+            << c.text;
+        EXPECT_EQ(view->model().patientId(), c.shown) << c.text;
+    }
+    EXPECT_EQ(messages_.size(), 1); // "9" found nothing: the matches before stay
     view->OnShowAll();
     EXPECT_EQ(view->model().patientId(), "1001");
     EXPECT_TRUE(view->searchText()->text().isEmpty());
+}
+
+namespace {
+
+int greenPixels(const ReplayPage* view, int row) {
+    const QIcon icon =
+        view->thumbnails()->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
+    const QImage image =
+        icon.pixmap(QSize(ReplayPage::kThumbnailWidth, ReplayRowImage::kHeight)).toImage();
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += image.pixelColor(x, y) == QColor(Qt::green);
+    return n;
+}
+
+} // namespace
+
+// A click on a thumbnail's trace chooses the stretch of the large trace and
+// marks it green; a click below the trace only selects the thumbnail.
+TEST_F(ReplayPageTest, ClickOnAThumbnailTraceChoosesTheStretch) {
+    ReplayPage* view = openPage();
+    CaliperStripView* trace = view->trace();
+    ASSERT_FALSE(trace->reduction().empty());
+    EXPECT_EQ(trace->columns(), trace->width() - 15);
+    EXPECT_GT(greenPixels(view, 0), 0); // the first stretch, from the start
+    struct Case {
+        int row;
+        QPoint at; // in the thumbnail's image
+        bool taken;
+        int stretchX;
+    };
+    const Case cases[] = {
+        {0, {118, 10}, true, 118}, {0, {118, 35}, false, 118}, // below the grid band
+        {0, {235, 0}, true, 235},  {3, {50, 36}, false, 0},    // selects, from the start
+        {3, {50, 31}, true, 50},   {3, {-1, 10}, false, 50},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(view->OnStretchChosen(c.row, c.at), c.taken) << c.row << " " << c.at.x();
+        EXPECT_EQ(view->model().selected(), c.row);
+        EXPECT_EQ(view->stretchX(), c.stretchX);
+        const int first = trace->reduction().firstEntry(trace->width(), c.stretchX, 236);
+        EXPECT_EQ(trace->firstEntry(), first);
+        EXPECT_EQ(trace->strip().count(), trace->width() - 15);
+        for (int row : {0, 3})
+            EXPECT_EQ(greenPixels(view, row) > 0, row == c.row) << row;
+    }
+
+    // The same with the mouse, in the middle of thumbnail 5's trace.
+    QListView* list = view->thumbnails();
+    const QRect cell = list->visualRect(list->model()->index(5, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      QPoint(cell.center().x(), cell.top() + 12));
+    EXPECT_EQ(view->model().selected(), 5);
+    EXPECT_NEAR(view->stretchX(), 118, 6);
+    EXPECT_GT(greenPixels(view, 5), 0);
 }

@@ -190,6 +190,8 @@ NAMES = {
     62681: "kExportQuestion",
     62682: "kExported",
     62683: "kMovedRecordings",
+    62791: "kDetailStripGestures",
+    62792: "kNoRecentFiles",
 }
 
 MAX_WORDS = 4

@@ -10,6 +10,7 @@
 #include "ui/dialogs/PatientPickerDialog.h"
 #include "ui/frame/PageHost.h"
 #include "ui/models/RowTableModel.h"
+#include "ui/pages/RecordPageParts.h"
 #include "ui/widgets/RecordPreview.h"
 
 #include <QButtonGroup>
@@ -90,12 +91,6 @@ QTreeView* makeList(QWidget* parent, RowTableModel* rows) {
     list->setUniformRowHeights(true);
     list->setAllColumnsShowFocus(true);
     return list;
-}
-
-QString infoHtml(const QString& line, const QString& note) {
-    return QStringLiteral("<span style=\"color:#FF0000\">%1</span><br>"
-                          "<span style=\"color:#0000FF\">%2</span>")
-        .arg(line.toHtmlEscaped(), note.toHtmlEscaped().replace(u'\n', QStringLiteral("<br>")));
 }
 
 } // namespace
@@ -277,16 +272,7 @@ void RecordsPage::showPatients() {
 
 void RecordsPage::syncPatientSelection() {
     const QScopedValueRollback guard(syncing_, true);
-    const PatientListModel& list = model_.patients();
-    patients_->clearSelection();
-    const QModelIndex current = patientRows_->index(list.currentRow(), 0);
-    patients_->setCurrentIndex(current);
-    for (int row : list.matchedRows())
-        if (const QModelIndex item = patientRows_->index(row, 0); item.isValid())
-            patients_->selectionModel()->select(item, QItemSelectionModel::Select |
-                                                          QItemSelectionModel::Rows);
-    if (current.isValid())
-        patients_->scrollTo(current);
+    showMatchedPatients(patients_, patientRows_, model_.patients());
 }
 
 // The recording rows, rebuilt when the model read its list again.
@@ -307,7 +293,7 @@ void RecordsPage::showRecording() {
     if (model_.currentRecording() < 0)
         info_->clear();
     else
-        info_->setHtml(infoHtml(model_.infoLine(), model_.note()));
+        showRecordingInfo(info_, model_.infoLine(), model_.note());
     gainCaption_->setText(model_.gainCaption());
     preview_->showRecording(model_.previewSamples(), model_.mode(), model_.gain());
 }

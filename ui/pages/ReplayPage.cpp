@@ -11,6 +11,7 @@
 #include "ui/frame/PageHost.h"
 #include "ui/models/RowTableModel.h"
 #include "ui/pages/PrintPreviewView.h"
+#include "ui/pages/RecordPageParts.h"
 #include "ui/widgets/CaliperStripView.h"
 
 #include <QCheckBox>
@@ -22,7 +23,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTextEdit>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -35,8 +39,6 @@ namespace {
 constexpr std::array<int, ReplayPage::kPageButtons> kPageButtonCaptions{
     ids::kReplayFirst, ids::kReplayPrevious, ids::kReplayNext, ids::kReplayLast};
 constexpr int kTraceHeight = 190; // the strip's zero line sits 95 px down
-const QColor kNoteFirstLine(Qt::red);
-const QColor kNoteOtherLines(Qt::blue);
 
 QLineEdit* readOnlyField(QWidget* parent) {
     auto* field = new QLineEdit(parent);
@@ -68,6 +70,7 @@ QWidget* ReplayPage::buildPatientSide() {
     patientList_->setModel(patientRows_);
     patientList_->setHeaderHidden(true);
     patientList_->setRootIsDecorated(false);
+    patientList_->setSelectionMode(QAbstractItemView::ExtendedSelection); // search matches
     v->addWidget(patientList_);
     searchField_ = new QComboBox(side);
     searchField_->addItems({Langpack::text(ids::kReplayById), Langpack::text(ids::kReplayByName)});
@@ -93,6 +96,7 @@ QWidget* ReplayPage::buildPatientSide() {
     connect(search_, &QLineEdit::textEdited, this,
             [this](const QString& typed) { search_->setText(patients_.setSearchText(typed)); });
     connect(find, &QPushButton::clicked, this, &ReplayPage::OnFind);
+    connect(search_, &QLineEdit::returnPressed, this, &ReplayPage::OnFind);
     connect(all, &QPushButton::clicked, this, &ReplayPage::OnShowAll);
     return side;
 }
@@ -147,6 +151,7 @@ QWidget* ReplayPage::buildRecordSide() {
     thumbs_->setGridSize(QSize(kThumbnailWidth + 8, ReplayRowImage::kHeight + 24));
     thumbs_->setMinimumHeight(5 * (ReplayRowImage::kHeight + 24) + 8);
     thumbs_->installEventFilter(this);
+    thumbs_->viewport()->installEventFilter(this);
     v->addWidget(thumbs_, 1);
 
     auto* fields = new QHBoxLayout;
@@ -164,6 +169,7 @@ QWidget* ReplayPage::buildRecordSide() {
     trace_ = new CaliperStripView(side);
     trace_->setFixedHeight(kTraceHeight);
     v->addWidget(trace_);
+    connect(trace_, &CaliperStripView::stretchShown, this, &ReplayPage::showSelectionMark);
 
     connect(thumbs_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& item) {
@@ -214,14 +220,15 @@ void ReplayPage::OnPatientSelected(int row) {
 
 void ReplayPage::OnFind() {
     const PatientListModel::FindResult r = patients_.find();
-    if (!r.message.isNone())
+    if (!r.message.isNone()) {
         showMessage(r.message);
-    if (!r.moved)
         return;
+    }
     filling_ = true;
-    patientList_->setCurrentIndex(patientRows_->index(patients_.currentRow(), 0));
+    showMatchedPatients(patientList_, patientRows_, patients_);
     filling_ = false;
-    OnPatientSelected(patients_.currentRow());
+    if (r.moved)
+        OnPatientSelected(patients_.currentRow());
 }
 
 void ReplayPage::OnShowAll() {
@@ -257,10 +264,15 @@ void ReplayPage::OnPageButton(int button) {
 
 void ReplayPage::showPage(const Message& message) {
     filling_ = true;
+    thumbImages_.clear();
     thumbIcons_.clear();
-    for (const ReplayThumbnail& t : replay_.thumbnails())
-        thumbIcons_.append(QIcon(QPixmap::fromImage(ReplayRowImage::render(
-            kThumbnailWidth, buildReplayRowPoints(t.samples, 0, kThumbnailWidth)))));
+    markedRow_ = -1;
+    stretchX_ = 0;
+    for (const ReplayThumbnail& t : replay_.thumbnails()) {
+        thumbImages_.append(ReplayRowImage::render(
+            kThumbnailWidth, buildReplayRowPoints(t.samples, 0, kThumbnailWidth)));
+        thumbIcons_.append(QIcon(QPixmap::fromImage(thumbImages_.back())));
+    }
     thumbRows_->refresh();
     if (replay_.selected() >= 0)
         thumbs_->setCurrentIndex(thumbRows_->index(replay_.selected(), 0));
@@ -277,8 +289,58 @@ void ReplayPage::showPage(const Message& message) {
 }
 
 void ReplayPage::OnThumbnailSelected(int index) {
-    if (replay_.select(index))
-        showSelected();
+    if (!replay_.select(index))
+        return;
+    stretchX_ = 0;
+    showSelected();
+}
+
+bool ReplayPage::OnStretchChosen(int index, QPoint inImage) {
+    if (index != replay_.selected() && index >= 0 && index < thumbRows_->rowCount())
+        thumbs_->setCurrentIndex(thumbRows_->index(index, 0)); // selects it
+    const bool onGrid = inImage.y() >= 0 && inImage.y() < ReplayRowImage::kGridHeight &&
+                        inImage.x() >= 0 && inImage.x() < kThumbnailWidth;
+    if (index != replay_.selected() || !onGrid || replay_.selectedThumbnail() == nullptr)
+        return false;
+    stretchX_ = inImage.x();
+    trace_->showStretch(stretchX_, kThumbnailWidth);
+    return true;
+}
+
+// The green mark on the selected thumbnail: the stretch the large trace shows.
+void ReplayPage::showSelectionMark() {
+    if (markedRow_ >= 0 && markedRow_ < thumbImages_.size()) {
+        thumbIcons_[markedRow_] = QIcon(QPixmap::fromImage(thumbImages_[markedRow_]));
+        thumbRows_->rowChanged(markedRow_);
+    }
+    markedRow_ = -1;
+    const int row = replay_.selected();
+    const DetailReduction& shown = trace_->reduction();
+    if (row < 0 || row >= thumbImages_.size() || shown.empty())
+        return;
+    QImage marked = thumbImages_[row];
+    ReplayRowImage::drawSelectionMark(
+        marked, stretchX_,
+        ReplayRowImage::selectionMarkWidth(kThumbnailWidth, trace_->width(), shown.ratio));
+    thumbIcons_[row] = QIcon(QPixmap::fromImage(marked));
+    thumbRows_->rowChanged(row);
+    markedRow_ = row;
+}
+
+// Where a thumbnail's image lies in the list's viewport, as the style draws it.
+QRect ReplayPage::thumbnailImageRect(const QModelIndex& item) const {
+    QStyleOptionViewItem option;
+    option.initFrom(thumbs_);
+    option.rect = thumbs_->visualRect(item);
+    option.features = QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasDisplay |
+                      QStyleOptionViewItem::WrapText;
+    option.decorationSize = thumbs_->iconSize();
+    option.decorationPosition = QStyleOptionViewItem::Top;
+    option.decorationAlignment = Qt::AlignCenter;
+    option.displayAlignment = Qt::AlignHCenter | Qt::AlignTop;
+    option.text = item.data().toString();
+    option.icon = item.data(Qt::DecorationRole).value<QIcon>();
+    return thumbs_->style()->subElementRect(QStyle::SE_ItemViewItemDecoration, &option, thumbs_);
 }
 
 void ReplayPage::showSelected() {
@@ -292,14 +354,9 @@ void ReplayPage::showSelected() {
         setHasRecord(false);
         return;
     }
-    info_->setTextColor(palette().color(QPalette::Text));
-    info_->append(replay_.descriptionText());
     const Result<QStringList> note = replay_.noteLines();
-    for (int i = 0; i < note.value().size(); ++i) {
-        info_->setTextColor(i == 0 ? kNoteFirstLine : kNoteOtherLines);
-        info_->append(note.value()[i]);
-    }
-    trace_->showRecording(t->samples, replay_.gain());
+    showRecordingInfo(info_, replay_.descriptionText(), note.value().join(u'\n'));
+    trace_->showRecording(t->samples, replay_.gain(), stretchX_, kThumbnailWidth);
     setHasRecord(true);
     if (!note.message().isNone())
         showMessage(note.message());
@@ -309,10 +366,17 @@ void ReplayPage::OnGainChosen(int item) {
     replay_.setGain(item + 1);
     gainCaption_->setText(ReplayPageModel::gainCaption(replay_.gain()));
     if (const ReplayThumbnail* t = replay_.selectedThumbnail())
-        trace_->showRecording(t->samples, replay_.gain());
+        trace_->showRecording(t->samples, replay_.gain(), stretchX_, kThumbnailWidth);
 }
 
 bool ReplayPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == thumbs_->viewport() && event->type() == QEvent::MouseButtonPress) {
+        const auto* press = static_cast<QMouseEvent*>(event);
+        const QPoint at = press->position().toPoint();
+        if (const QModelIndex item = thumbs_->indexAt(at);
+            item.isValid() && press->button() == Qt::LeftButton)
+            OnStretchChosen(item.row(), at - thumbnailImageRect(item).topLeft());
+    }
     if (watched == thumbs_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_PageDown || key == Qt::Key_PageUp) {

@@ -31,8 +31,10 @@ struct RecordReportSet;
 // The replay page (pages 1002 and 32785): the patients with search and show
 // all, the selected patient's recordings of the current kind as pages of 15
 // thumbnails, and the selected one with its time, heart rate, description,
-// note and large trace. Page Up and Page Down change pages, the arrows move
-// between thumbnails. The logic lives in PatientListModel and ReplayPageModel.
+// note and large trace. A click on a thumbnail's trace chooses the stretch the
+// large trace shows, marked green on the thumbnail. Page Up and Page Down
+// change pages, the arrows move between thumbnails. The logic lives in
+// PatientListModel and ReplayPageModel.
 class ReplayPage : public Page {
     Q_OBJECT
 public:
@@ -51,6 +53,11 @@ public:
     void OnPatientSelected(int row);
     void OnPageButton(int button);
     void OnThumbnailSelected(int index);
+    // A click at `inImage` (thumbnail image pixels) on thumbnail `index`:
+    // selects it and, when the click lies on the trace's grid band, shows the
+    // stretch from there. True when the stretch moved.
+    bool OnStretchChosen(int index, QPoint inImage);
+    int stretchX() const { return stretchX_; }
     void OnGainChosen(int item);
     void OnFind();
     void OnShowAll();
@@ -91,6 +98,8 @@ private:
     void fillPatients();
     void showPage(const Message& message);
     void showSelected();
+    void showSelectionMark();
+    QRect thumbnailImageRect(const QModelIndex& item) const;
 
     PatientListModel patients_;
     ReplayPageModel replay_;
@@ -100,7 +109,10 @@ private:
     QComboBox* searchField_ = nullptr;
     QListView* thumbs_ = nullptr;
     RowTableModel* thumbRows_ = nullptr;
-    QList<QIcon> thumbIcons_; // one per thumbnail of the page shown
+    QList<QImage> thumbImages_; // one per thumbnail of the page shown, unmarked
+    QList<QIcon> thumbIcons_;   // the images shown, the selected one marked
+    int markedRow_ = -1;
+    int stretchX_ = 0; // where the large trace's stretch starts, thumbnail pixels
     std::array<QPushButton*, kPageButtons> pageButtons_{};
     QLabel* caption_ = nullptr;
     QLineEdit* time_ = nullptr;

@@ -1,6 +1,7 @@
 #include "ui/widgets/CaliperStripView.h"
 
-#include "records/ReplayPageModel.h"
+#include "core/Langpack.h"
+#include "core/StringIds.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -9,15 +10,27 @@
 namespace vantora {
 
 namespace {
-constexpr int kTraceLeft = 15; // the strip's margin, pixels
 const QColor kMarkerColour(200, 0, 160);
 } // namespace
 
-CaliperStripView::CaliperStripView(QWidget* parent) : DetailStripView(parent) {}
+CaliperStripView::CaliperStripView(QWidget* parent) : DetailStripView(parent) {
+    setToolTip(Langpack::text(ids::kDetailStripGestures));
+}
 
-void CaliperStripView::showRecording(const std::vector<int32_t>& samples, int gain) {
+void CaliperStripView::showRecording(const std::vector<int32_t>& samples, int gain, int selectionX,
+                                     int rowWidth) {
     samples_ = samples;
     gain_ = gain;
+    selectionX_ = selectionX;
+    rowWidth_ = rowWidth;
+    calipers_.clear();
+    reduction_ = DetailReduction::compute(samples_, width());
+    fillStrip();
+}
+
+void CaliperStripView::showStretch(int selectionX, int rowWidth) {
+    selectionX_ = selectionX;
+    rowWidth_ = rowWidth;
     calipers_.clear();
     fillStrip();
 }
@@ -25,24 +38,29 @@ void CaliperStripView::showRecording(const std::vector<int32_t>& samples, int ga
 void CaliperStripView::clearRecording() {
     samples_.clear();
     calipers_.clear();
+    reduction_ = {};
     fillStrip();
 }
 
 void CaliperStripView::fillStrip() {
     strip().Reset();
     strip().SetGain(gain_);
-    columns_ = std::min(width() - kTraceLeft, int(DetailStrip::kCapacity));
-    for (int32_t v : ReplayPageModel::reduceToColumns(samples_, columns_))
+    first_ = reduction_.firstEntry(width(), selectionX_, rowWidth_);
+    const std::vector<int32_t> shown = reduction_.stretch(width(), selectionX_, rowWidth_);
+    columns_ = std::min(int(shown.size()), int(DetailStrip::kCapacity));
+    for (int32_t v : shown)
         strip().AppendSample(v);
     update();
+    emit stretchShown();
 }
 
 std::optional<CaliperReading> CaliperStripView::reading() const {
     if (!calipers_.active() || samples_.empty())
         return std::nullopt;
     const int n = int(samples_.size());
-    return Calipers::measure(samples_, calipers_.sampleOf(calipers_.first(), n, columns_),
-                             calipers_.sampleOf(calipers_.second(), n, columns_));
+    const double ratio = reduction_.ratio;
+    return Calipers::measure(samples_, Calipers::sampleOf(calipers_.first(), first_, ratio, n),
+                             Calipers::sampleOf(calipers_.second(), first_, ratio, n));
 }
 
 void CaliperStripView::paintEvent(QPaintEvent* event) {
@@ -65,7 +83,9 @@ void CaliperStripView::paintEvent(QPaintEvent* event) {
 }
 
 void CaliperStripView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::RightButton || samples_.empty()) {
+    measuring_ = event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier) &&
+                 columns_ > 0;
+    if (!measuring_) {
         DetailStripView::mousePressEvent(event);
         return;
     }
@@ -75,12 +95,17 @@ void CaliperStripView::mousePressEvent(QMouseEvent* event) {
 }
 
 void CaliperStripView::mouseMoveEvent(QMouseEvent* event) {
-    if (!(event->buttons() & Qt::RightButton) || !calipers_.active()) {
+    if (!measuring_ || !(event->buttons() & Qt::LeftButton)) {
         DetailStripView::mouseMoveEvent(event);
         return;
     }
     calipers_.moveTo(Calipers::columnAt(strip(), event->position().toPoint(), width(), columns_));
     update();
+}
+
+void CaliperStripView::mouseReleaseEvent(QMouseEvent* event) {
+    measuring_ = false;
+    DetailStripView::mouseReleaseEvent(event);
 }
 
 void CaliperStripView::keyPressEvent(QKeyEvent* event) {
@@ -95,6 +120,7 @@ void CaliperStripView::keyPressEvent(QKeyEvent* event) {
 void CaliperStripView::resizeEvent(QResizeEvent* event) {
     DetailStripView::resizeEvent(event);
     calipers_.clear();
+    reduction_ = DetailReduction::compute(samples_, width());
     fillStrip();
 }
 
