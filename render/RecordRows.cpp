@@ -18,7 +18,8 @@ RecordRowImages renderRecordRows(std::span<const int32_t> samples, RecordingMode
                                     : buildStripPoints(samples, rows, gain);
     RecordRowImages images;
     for (int r = 0; r < strip::kRowCount; ++r)
-        images[size_t(r)] = renderAnalysisRow(r, rowSize, gain, list, RowCursor{}, RowCursor{});
+        images[size_t(r)] =
+            renderAnalysisRow(r, rowSize, gain, list, RowCursor{}, RowCursor{}, palette::kTrace);
     return images;
 }
 

@@ -15,8 +15,8 @@
 namespace vantora {
 
 // The record management page's preview: a recording in three 10 s rows,
-// drawn like the analysis rows (grid, calibration bracket, trace) without
-// cursors. Snap recordings are placed 0.3068 px per sample, Continuous ones
+// drawn like the analysis rows (grid, calibration bracket) with a blue trace
+// and without cursors. Snap recordings are placed 0.3068 px per sample, Continuous ones
 // spread over the row's width; at the page's row width of 782 px both agree.
 namespace record_rows {
 constexpr int kRowWidth = 782;  // the margin, 767 px of trace and the edge line

@@ -130,12 +130,12 @@ void drawCursor(QPainter& painter, const RowCursor& c, int row, const QRect& rec
 } // namespace
 
 QImage renderAnalysisRow(int row, QSize itemSize, int gain, const StripPointList& list,
-                         const RowCursor& first, const RowCursor& second) {
+                         const RowCursor& first, const RowCursor& second, const QColor& trace) {
     thread_local RowBackgrounds backgrounds;
     QImage image = backgrounds.background(itemSize, gain); // copied when painted on
     const QRect rect = analysisRowRect(itemSize);
     const int rowWidth = rect.width();
-    StripTraceStyle style{palette::kAnalysisTrace, std::nullopt, palette::kSelectedTrace};
+    StripTraceStyle style{trace, std::nullopt, palette::kSelectedTrace};
     if (first.set() && second.set()) {
         const int a = cursorIndex(first, rowWidth);
         const int b = cursorIndex(second, rowWidth);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "render/ScreenPalette.h"
 #include "render/StripGeometry.h"
 #include "render/StripPointList.h"
 
@@ -40,8 +41,10 @@ bool DrawStripRow(QPainter& painter, const QRect& rect, int gain, const StripPoi
 // `itemSize`, the grid spanning x = 15 ... 782,
 // with its two analysis cursors; the stretch between them is red when both
 // are set. The margin, grid and bracket are drawn once per size and gain (and
-// thread) and copied under each row's trace.
+// thread) and copied under each row's trace. The record page's preview draws
+// the same rows with the blue trace of the other screen strips.
 QImage renderAnalysisRow(int row, QSize itemSize, int gain, const StripPointList& list,
-                         const RowCursor& first, const RowCursor& second);
+                         const RowCursor& first, const RowCursor& second,
+                         const QColor& trace = palette::kAnalysisTrace);
 
 } // namespace vantora

@@ -216,7 +216,7 @@ TEST_F(RecordsPageTest, ExportPictureAndRefusedName) {
     EXPECT_EQ(QFileInfo(root_.file(QStringLiteral("one.cEcg"))).size(), 4 + 1388 + 7541);
 }
 
-TEST_F(RecordsPageTest, NoteShownInBlueUnderTheRedLine) {
+TEST_F(RecordsPageTest, NoteShownInBlueUnderTheRedLineAndTheTraceInBlue) {
     RecordsPage* page = showPage();
     page->setDialogs(&dialogs_);
     page->button(RecordsPage::kNote)->click();
@@ -229,6 +229,18 @@ TEST_F(RecordsPageTest, NoteShownInBlueUnderTheRedLine) {
     const QString html = page->infoBox()->toHtml();
     EXPECT_TRUE(html.contains(QStringLiteral("color:#ff0000;\">") + text(ids::kTypeNormalRhythm)));
     EXPECT_TRUE(html.contains(QStringLiteral("color:#0000ff;\">ST &lt;depressed&gt;")));
+
+    // The preview's trace is blue like the other screen strips, not black.
+    const QImage preview = page->preview()->grab().toImage();
+    int blue = 0, black = 0;
+    for (int y = 0; y < preview.height(); ++y)
+        for (int x = 0; x < preview.width(); ++x) {
+            const QColor c = preview.pixelColor(x, y);
+            blue += c.blue() > 200 && c.red() < 100 && c.green() < 100;
+            black += c.red() < 60 && c.green() < 60 && c.blue() < 60;
+        }
+    EXPECT_GT(blue, 2000);
+    EXPECT_LT(black, blue / 10); // the gain labels only
 }
 
 TEST_F(RecordsPageTest, ADroppedChartWhileThePageIsShown) {
