@@ -28,7 +28,7 @@ TEST(FrameCommandsTest, ModeCommandsFollowTheMode) {
         EXPECT_EQ(enabled(ids::kCmdSnap, s), mode != RecordingMode::Snap);
         EXPECT_EQ(enabled(ids::kCmdReplay, s), mode != RecordingMode::None);
         EXPECT_EQ(enabled(ids::kCmdRecords, s), mode != RecordingMode::None);
-        EXPECT_TRUE(enabled(ids::kCmdAnalysis, s)); // as the home page's analysis button
+        EXPECT_EQ(enabled(ids::kCmdAnalysis, s), mode != RecordingMode::None);
         EXPECT_EQ(enabled(ids::kCmdDownload, s), mode == RecordingMode::Snap);
     }
 }
@@ -89,7 +89,9 @@ TEST(FrameCommandsTest, DisabledCommandsSayWhatTheyNeed) {
         {ids::kCmdHome, at(page::kHome, RecordingMode::None), ids::kPageAlreadyShown},
         {ids::kCmdAnalysis, at(page::kAnalysis, RecordingMode::None), ids::kPageAlreadyShown},
         {ids::kCmdAnalysis, bare, ids::kNotInThisVersion},
-        {ids::kCmdAnalysis, at(page::kHome, RecordingMode::None), std::nullopt},
+        {ids::kCmdAnalysis, at(page::kHome, RecordingMode::None), ids::kNeedsMode},
+        {ids::kCmdAnalysis, at(page::kRealTime, RecordingMode::None), ids::kNeedsMode},
+        {ids::kCmdAnalysis, at(page::kReplay, RecordingMode::Continuous), std::nullopt},
         {ids::kCmdDownload, at(page::kAnalysis, RecordingMode::Continuous), ids::kNeedsSnapMode},
         {ids::kCmdDownload, bare, ids::kNotInThisVersion},
         {ids::kCmdReplay, at(page::kAnalysis, RecordingMode::None), ids::kNeedsMode},

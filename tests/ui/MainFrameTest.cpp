@@ -125,7 +125,7 @@ TEST_F(MainFrameTest, ContinuousFromHomeShowsReplayAndEnablesRecordCommands) {
     frame->runCommand(ids::kCmdRealTime);
     EXPECT_EQ(state_.recordingMode, RecordingMode::None);
     EXPECT_EQ(frame->activePageClass(), page::kRealTime);
-    EXPECT_TRUE(frame->isCommandEnabled(ids::kCmdAnalysis)); // as the home page's button
+    EXPECT_FALSE(frame->isCommandEnabled(ids::kCmdAnalysis)); // needs a recording mode
     EXPECT_FALSE(frame->isCommandEnabled(ids::kCmdReplay));
 
     frame->runCommand(ids::kCmdHome);
@@ -167,19 +167,17 @@ TEST_F(MainFrameTest, ModeCommandsShowTheModeAndRefreshThePage) {
     const struct {
         int command;
         int need;
-    } disabled[] = {{ids::kCmdPrint, ids::kNeedsRecording},
-                    {ids::kCmdPicture, ids::kNeedsAnalysedRecording},
-                    {ids::kCmdReplay, ids::kNotInThisVersion},
-                    {ids::kCmdRecords, ids::kNotInThisVersion},
-                    {ids::kCmdHome, ids::kPageAlreadyShown}};
+    } disabled[] = {
+        {ids::kCmdPrint, ids::kNeedsRecording},    {ids::kCmdPicture, ids::kNeedsAnalysedRecording},
+        {ids::kCmdReplay, ids::kNotInThisVersion}, {ids::kCmdRecords, ids::kNotInThisVersion},
+        {ids::kCmdAnalysis, ids::kNeedsMode},      {ids::kCmdHome, ids::kPageAlreadyShown}};
     for (const auto& d : disabled) {
         ASSERT_FALSE(frame->isCommandEnabled(d.command)) << d.command;
         EXPECT_EQ(frame->action(d.command)->toolTip(),
                   frame->action(d.command)->text() + u'\n' + text(d.need))
             << d.command;
     }
-    EXPECT_EQ(frame->action(ids::kCmdAnalysis)->toolTip(),
-              frame->action(ids::kCmdAnalysis)->text());
+    EXPECT_EQ(frame->action(ids::kCmdSnap)->toolTip(), frame->action(ids::kCmdSnap)->text());
 }
 
 // Dialogs and page switches never leave another title; the patient manager

@@ -49,7 +49,7 @@ std::optional<bool> baseRule(int command, const FrameSituation& s) {
     case ids::kCmdRecords:
         return modeSet && active != page::kRecordManagement;
     case ids::kCmdAnalysis:
-        return active != page::kAnalysis;
+        return modeSet && active != page::kAnalysis;
     case ids::kCmdPatients:
     case ids::kCmdHelp:
     case ids::kCmdAbout:
@@ -95,6 +95,7 @@ int ruleNeed(int command) {
         return ids::kNeedsSnapMode;
     case ids::kCmdReplay:
     case ids::kCmdRecords:
+    case ids::kCmdAnalysis:
         return ids::kNeedsMode;
     case ids::kCmdContinuous:
     case ids::kCmdSnap:

@@ -22,8 +22,9 @@ std::optional<int> commandTargetPage(int command);
 
 // Enabling rule of each frame command. Commands that only switch to a page are
 // disabled while that page is not available; the two mode commands stay
-// enabled and then only change the mode. Analysis needs no mode, as the home
-// page's analysis button. Unknown commands: std::nullopt.
+// enabled and then only change the mode. Analysis, like replay and records,
+// needs a recording mode (the home page's own analysis button does not).
+// Unknown commands: std::nullopt.
 std::optional<bool> commandEnabled(int command, const FrameSituation& s);
 
 // What a disabled command needs, as a resource string for its tooltip;
