@@ -62,8 +62,9 @@ bool downloadShot(vantora::MainFrame& frame, const QString& file) {
     return save(frame, file);
 }
 
-// The replay page with the third thumbnail selected, its large trace zoomed
-// in and calipers from one R peak to the next.
+// The replay page with the third thumbnail selected, the stretch from a sixth
+// of its length shown (the green mark), the large trace zoomed in and
+// calipers from one R peak to the next.
 bool replayShot(vantora::MainFrame& frame, const QString& file) {
     auto* page = static_cast<vantora::ReplayPage*>(frame.ShowPage(vantora::page::kReplay));
     selectRow(page->thumbnails(), 2);
@@ -71,28 +72,31 @@ bool replayShot(vantora::MainFrame& frame, const QString& file) {
     QApplication::processEvents();
     vantora::CaliperStripView* trace = page->trace();
     const vantora::ReplayThumbnail* shown = page->model().selectedThumbnail();
-    if (shown == nullptr)
+    if (shown == nullptr || trace->reduction().empty())
         return save(frame, file);
+    page->OnStretchChosen(2, QPoint(vantora::ReplayPage::kThumbnailWidth / 6, 10));
     QWheelEvent wheel(QPointF(100, 90), trace->mapToGlobal(QPointF(100, 90)), QPoint(),
-                      QPoint(0, -120 * 50), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
-                      false); // 50 notches: twice as large
+                      QPoint(0, 120 * 25), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                      false); // 25 notches up: one and a half times as large
     QApplication::sendEvent(trace, &wheel);
+    const double ratio = trace->reduction().ratio;
+    const int start = int(trace->firstEntry() / ratio); // the first sample shown
     const auto& s = shown->samples;
     const auto peak = [&s](int from, int to) {
         return int(std::max_element(s.begin() + from, s.begin() + to) - s.begin());
     };
-    const int first = peak(500, 1000);
+    const int first = peak(start + 100, start + 400);
     const int second = peak(first + 60, first + 300); // the next beat, 40 to 200 bpm
-    const auto xOf = [trace](int sample) {
-        const double column = double(sample) * trace->columns() / vantora::kSamplesPerRecording;
+    const auto xOf = [trace, ratio](int sample) {
+        const double column = sample * ratio - trace->firstEntry();
         return QPointF(
             vantora::Calipers::xOfColumn(trace->strip(), column, trace->width(), trace->columns()),
             90);
     };
     QMouseEvent press(QEvent::MouseButtonPress, xOf(first), trace->mapToGlobal(xOf(first)),
-                      Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+                      Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
     QMouseEvent move(QEvent::MouseMove, xOf(second), trace->mapToGlobal(xOf(second)), Qt::NoButton,
-                     Qt::RightButton, Qt::NoModifier);
+                     Qt::LeftButton, Qt::ShiftModifier);
     QApplication::sendEvent(trace, &press);
     QApplication::sendEvent(trace, &move);
     return save(frame, file);
