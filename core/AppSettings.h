@@ -18,6 +18,7 @@ namespace vantora {
 //   Port            string   serial port override (our addition)
 //   PreviewPages    int32    sheets side by side in the print preview, 1 or 2 (ours)
 //   ReportPaper     string   paper of saved report PDFs, "A4" or "Letter" (ours)
+//   RecentFile1..4  string   the recent-file list, newest first (RecentFiles)
 class AppSettings {
 public:
     static constexpr const char* kFullPath = "FullPath";

@@ -2,6 +2,7 @@
 
 // A frame with one page under test: a fresh data folder, the resource
 // library, and message boxes answered Yes and logged instead of shown.
+#include "core/AppSettings.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
 #include "records/PatientRecord.h"
@@ -10,6 +11,7 @@
 #include "ui/frame/MessageBoxPrompter.h"
 
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +32,7 @@ class PageFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(Langpack::load(binDir() + QStringLiteral("/langpack.rcc")));
+        AppSettings::setStoreFile(settings_.filePath(QStringLiteral("settings.ini")));
         MessageBoxPrompter::setHook([this](const QString& text, bool question) {
             (question ? questions_ : messages_) << text;
             return true;
@@ -37,7 +40,10 @@ protected:
         state_.dataRoot = root_.path();
         state_.recordingMode = RecordingMode::Snap;
     }
-    void TearDown() override { MessageBoxPrompter::setHook({}); }
+    void TearDown() override {
+        MessageBoxPrompter::setHook({});
+        AppSettings::setStoreFile(QString()); // files opened go to the recent-file list
+    }
 
     // Builds the frame with only this page class and shows it under `pageId`.
     template <class Page> Page* openPage(int pageClass, int pageId, PageRegistry::Factory factory) {
@@ -50,6 +56,7 @@ protected:
     }
 
     TempDataRoot root_;
+    QTemporaryDir settings_;
     AppState state_;
     std::unique_ptr<MainFrame> frame_;
     QStringList messages_;  // texts shown

@@ -1,7 +1,9 @@
 #include "app/ShellTestSupport.h"
 
+#include "core/AppSettings.h"
 #include "core/AppState.h"
 #include "core/DataPaths.h"
+#include "core/RecentFiles.h"
 #include "core/StringIds.h"
 #include "support/FolderHolder.h"
 #include "ui/frame/MainFrame.h"
@@ -12,6 +14,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
 #include <QPointer>
 #include <QToolBar>
 
@@ -55,7 +58,7 @@ TEST_F(MainFrameTest, WindowIsFixedAndHasThreeToolbars) {
     EXPECT_FALSE(frame->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(frame->toolbarMain()->actions().size(), 8);
     EXPECT_EQ(frame->toolbarRecords()->actions().size(), 4);
-    EXPECT_EQ(frame->toolbarTools()->actions().size(), 4);
+    EXPECT_EQ(frame->toolbarTools()->actions().size(), 5); // and "Recent files"
     for (QToolBar* bar : {frame->toolbarMain(), frame->toolbarRecords(), frame->toolbarTools()})
         for (QAction* a : bar->actions())
             EXPECT_FALSE(a->icon().isNull()) << a->text().toStdString();
@@ -296,6 +299,38 @@ TEST_F(MainFrameTest, TwoDroppedFilesOpenOnlyTheFirst) {
     // While the first waits for import, another drop is ignored.
     frame->dropFiles({QUrl::fromLocalFile(second)});
     EXPECT_EQ(state_.recordingMode, RecordingMode::Continuous);
+}
+
+// Files the frame opens join the recent-file list; its menu offers those
+// still on the disk, and choosing one opens it again.
+TEST_F(MainFrameTest, OpenedFilesJoinTheRecentFilesMenu) {
+    auto frame = makeFrame(allPages);
+    state_.recordingMode = RecordingMode::Snap;
+    auto* records = static_cast<FakePage*>(frame->ShowPage(page::kRecordManagement));
+    const QString a = chartFile(QStringLiteral("a.cEcg"), 0x55, 0xAA);
+    const QString b = chartFile(QStringLiteral("b.cEcg"), 0x55, 0xAA);
+    for (const QString& chart : {a, b, a}) {
+        frame->dropFiles({QUrl::fromLocalFile(chart)});
+        state_.pendingFile = false; // as after the page's import
+    }
+    EXPECT_EQ(RecentFiles::load(AppSettings()), (QStringList{a, b}));
+    QMenu* menu = nullptr;
+    for (QAction* action : frame->toolbarTools()->actions())
+        if (action->menu() && action->text() == text(ids::kRecentFiles))
+            menu = action->menu();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(QFile::remove(a));
+    emit menu->aboutToShow();
+    ASSERT_EQ(menu->actions().size(), 1);
+    EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("&1 b.cEcg"));
+    EXPECT_EQ(menu->actions()[0]->toolTip(), b);
+    menu->actions()[0]->trigger();
+    state_.pendingFile = false;
+    EXPECT_EQ(records->imported, (QStringList{a, b, a, b}));
+    ASSERT_TRUE(QFile::remove(b));
+    emit menu->aboutToShow();
+    ASSERT_EQ(menu->actions().size(), 1);
+    EXPECT_FALSE(menu->actions()[0]->isEnabled()); // "No recent files"
 }
 
 TEST_F(MainFrameTest, FileForAnActiveRecordManagementPageGoesToItsImport) {

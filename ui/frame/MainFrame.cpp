@@ -11,6 +11,7 @@
 #include "ui/frame/PageIds.h"
 #include "ui/frame/ShellDocument.h"
 #include "ui/pages/Page.h"
+#include "ui/widgets/RecentFilesMenu.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -22,12 +23,14 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace vantora {
@@ -146,6 +149,12 @@ bool MainFrame::createToolbars() {
     toolbarMain_ = addBar(QStringLiteral("toolbarMain"), kMainButtons);
     toolbarRecords_ = addBar(QStringLiteral("toolbarRecords"), kRecordButtons);
     toolbarTools_ = addBar(QStringLiteral("toolbarTools"), kToolButtons);
+    QMenu* recent = makeRecentFilesMenu(
+        this, [this](const QString& path) { doc_->OnOpenDocument(path, this); });
+    toolbarTools_->addAction(recent->menuAction());
+    if (auto* button =
+            qobject_cast<QToolButton*>(toolbarTools_->widgetForAction(recent->menuAction())))
+        button->setPopupMode(QToolButton::InstantPopup);
     setStyleSheet(QStringLiteral("QMainWindow { background: #B4C8FF; }"
                                  "QMainWindow::separator { background: #B4C8FF; }"
                                  "QStatusBar { background: #DCE4FF; color: #14285A; }"));

@@ -1,6 +1,8 @@
 #include "ui/frame/ShellDocument.h"
 
+#include "core/AppSettings.h"
 #include "core/Langpack.h"
+#include "core/RecentFiles.h"
 #include "core/StringIds.h"
 #include "records/DataFolder.h"
 #include "ui/frame/MainFrame.h"
@@ -24,6 +26,8 @@ bool ShellDocument::OnOpenDocument(const QString& path, MainFrame* frame) {
     }
     if (frame) {
         pathName_ = path;
+        AppSettings settings;
+        RecentFiles::record(settings, path);
         frame->HandFileToPages(path);
     }
     return true;
