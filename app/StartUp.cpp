@@ -4,6 +4,7 @@
 #include "core/AppSettings.h"
 #include "core/DataPaths.h"
 #include "core/Langpack.h"
+#include "core/RecentFiles.h"
 #include "core/StringIds.h"
 #include "records/DataFolder.h"
 
@@ -73,6 +74,8 @@ StartUp::Outcome StartUp::prepare(AppState& state, const QString& currentFolder,
         if (const Result<> classified = DataFolder::ClassifyRecordFile(file, state);
             !classified.ok())
             return {Outcome::Kind::RefusedFile, classified.message()};
+        AppSettings settings; // the file the station was started with is an opened file
+        RecentFiles::record(settings, state.pendingPath);
     }
     DataFolder::ensureRecordingFolders(state.dataRoot);
 

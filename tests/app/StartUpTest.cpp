@@ -3,6 +3,7 @@
 #include "core/AppSettings.h"
 #include "core/DataPaths.h"
 #include "core/Langpack.h"
+#include "core/RecentFiles.h"
 #include "core/StringIds.h"
 #include "records/DataFolder.h"
 #include "support/TestData.h"
@@ -254,6 +255,7 @@ TEST_F(StartUpTest, StartWithFileUsesTheSavedDataRoot) {
     EXPECT_TRUE(state.pendingFile);
     EXPECT_EQ(state.pendingPath, file(QStringLiteral("p.cEcg")));
     EXPECT_EQ(AppSettings().string(AppSettings::kFullPath), root.path());
+    EXPECT_EQ(RecentFiles::load(AppSettings()), QStringList{state.pendingPath});
 }
 
 TEST_F(StartUpTest, StartWithFileWithoutSavedRootUsesTheWorkingFolderUnsaved) {
@@ -276,6 +278,7 @@ TEST_F(StartUpTest, StartWithUnknownFileEnds) {
     EXPECT_EQ(outcome.kind, StartUp::Outcome::Kind::RefusedFile);
     EXPECT_EQ(outcome.message, (Message{ids::kDamagedFile, QStringLiteral("notes.txt")}));
     EXPECT_FALSE(state.pendingFile);
+    EXPECT_TRUE(RecentFiles::load(AppSettings()).isEmpty());
 }
 
 TEST_F(StartUpTest, SecondCopyEndsWithoutTouchingSettings) {
