@@ -6,6 +6,7 @@
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"
 #include "records/ReplayPageModel.h"
+#include "render/DetailReduction.h"
 #include "render/DownloadPointList.h"
 #include "render/ReplayRowImage.h"
 #include "render/StripPointBuilder.h"
@@ -64,7 +65,8 @@ void BM_ReplayPageOf15ToThumbnails(benchmark::State& state) {
             benchmark::DoNotOptimize(image.constBits());
         }
         const auto trace =
-            ReplayPageModel::reduceToColumns(model.selectedThumbnail()->samples, kTraceColumns);
+            DetailReduction::compute(model.selectedThumbnail()->samples, kTraceColumns + 15)
+                .stretch(kTraceColumns + 15, 0, kThumbnailWidth);
         benchmark::DoNotOptimize(trace.data());
     }
 }

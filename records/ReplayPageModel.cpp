@@ -1,18 +1,17 @@
-// Replay page logic: paging through a patient's store, the selected
-// thumbnail's fields and the peak-keeping reduction of its large trace.
+// Replay page logic: paging through a patient's store and the selected
+// thumbnail's fields (the large trace's reduction is render/DetailReduction).
 // Tested by tests/records/ReplayPageModelTest.cpp and, through the page, by
 // tests/records/ReplayPageTest.cpp.
 #include "records/ReplayPageModel.h"
 
 #include "core/Langpack.h"
-#include "core/SampleRange.h"
 #include "core/StringIds.h"
 #include "records/RecordingDescription.h"
 #include "records/RecordingNotes.h"
 
 #include <QFileInfo>
 
-#include <cstdlib>
+#include <span>
 
 namespace vantora {
 
@@ -124,27 +123,6 @@ QStringList ReplayPageModel::gainItems() {
 QString ReplayPageModel::gainCaption(int gain) {
     return Langpack::text(ids::kGain) +
            (gain == 2 ? QStringLiteral(" 20mm/1mv") : QStringLiteral("  10mm/1mv"));
-}
-
-std::vector<int32_t> ReplayPageModel::reduceToColumns(std::span<const int32_t> samples,
-                                                      int columns) {
-    std::vector<int32_t> out;
-    if (columns <= 0 || samples.empty())
-        return out;
-    const size_t n = samples.size();
-    out.reserve(size_t(columns));
-    for (int c = 0; c < columns; ++c) {
-        const size_t first = n * size_t(c) / size_t(columns);
-        const size_t end = std::max(first + 1, n * size_t(c + 1) / size_t(columns));
-        int32_t kept = clampSample(samples[first]);
-        for (size_t i = first; i < end && i < n; ++i) {
-            const int32_t sample = clampSample(samples[i]);
-            if (std::abs(sample - kSampleBaseline) > std::abs(kept - kSampleBaseline))
-                kept = sample;
-        }
-        out.push_back(kept);
-    }
-    return out;
 }
 
 } // namespace vantora

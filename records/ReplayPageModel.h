@@ -8,7 +8,6 @@
 #include <QStringList>
 
 #include <cstdint>
-#include <span>
 #include <vector>
 
 namespace vantora {
@@ -75,10 +74,6 @@ public:
     // The gain choice's items and caption.
     static QStringList gainItems();
     static QString gainCaption(int gain);
-
-    // The large trace: for each of `columns` display columns the sample of
-    // its group farthest from the zero line (512).
-    static std::vector<int32_t> reduceToColumns(std::span<const int32_t> samples, int columns);
 
 private:
     QString root_;

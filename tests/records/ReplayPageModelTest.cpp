@@ -118,24 +118,6 @@ TEST_F(ReplayPageModelTest, StoreThatCannotBeReadGives61340) {
     EXPECT_EQ(model.descriptionText(), "...");
 }
 
-TEST(ReplayReduction, KeepsTheSampleFarthestFromTheZeroLinePerColumn) {
-    std::vector<int32_t> samples(7500, 512);
-    samples[7] = 600;   // column 0: up 88
-    samples[8] = 400;   // column 0: down 112 wins
-    samples[15] = 530;  // column 1
-    samples[7499] = 10; // last column
-    const std::vector<int32_t> r = ReplayPageModel::reduceToColumns(samples, 750);
-    ASSERT_EQ(r.size(), 750u);
-    EXPECT_EQ(r[0], 400);
-    EXPECT_EQ(r[1], 530);
-    EXPECT_EQ(r[2], 512);
-    EXPECT_EQ(r.back(), 10);
-    EXPECT_TRUE(ReplayPageModel::reduceToColumns(samples, 0).empty());
-    // More columns than samples: every column still holds a sample.
-    EXPECT_EQ(ReplayPageModel::reduceToColumns(std::span(samples).first(3), 5),
-              (std::vector<int32_t>{512, 512, 512, 512, 512}));
-}
-
 TEST_F(ReplayPageModelTest, ContinuousRecordingsReadAsTheirSamples) {
     const RecordingStore store(root_.path(), RecordingMode::Continuous, kId);
     EcgParameters p;

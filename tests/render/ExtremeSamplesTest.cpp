@@ -3,7 +3,6 @@
 // no overflow on the way (the sanitizer pass runs this test).
 #include "core/SampleRange.h"
 #include "device/LiveTrace.h"
-#include "records/ReplayPageModel.h"
 #include "render/AveragedBeatLayout.h"
 #include "render/Calipers.h"
 #include "render/DetailReduction.h"
@@ -69,13 +68,6 @@ TEST(ExtremeSamplesTest, EveryBuilderDrawsPastTheLimitAsAtTheLimit) {
          [](const auto& s) {
              Points out;
              for (int32_t v : DetailReduction::compute(s, 900).entries)
-                 out.emplace_back(0, v);
-             return out;
-         }},
-        {"replay columns",
-         [](const auto& s) {
-             Points out;
-             for (int32_t v : ReplayPageModel::reduceToColumns(s, 300))
                  out.emplace_back(0, v);
              return out;
          }},
