@@ -7,9 +7,7 @@
 #include "render/PictureMail.h"
 #include "render/StripRowRenderer.h"
 
-#include <QDateTime>
 #include <QFontMetrics>
-#include <QLocale>
 #include <QPainter>
 
 #include <algorithm>
@@ -22,7 +20,6 @@ using namespace analysis_picture;
 
 constexpr std::array<int, 6> kResultLabels{ids::kHeartRate, ids::kStLevel, ids::kPr,
                                            ids::kQrs,       ids::kQt,      ids::kQtc};
-constexpr std::array<const char*, 6> kUnits{"bpm", "mm", "ms", "ms", "ms", "ms"};
 constexpr int kBeatPanelWidth = 265; // the page's panel window
 constexpr int kBeatPanelHeight = 210;
 
@@ -90,7 +87,7 @@ int drawResultsBox(QPainter& p, const AnalysisPictureContent& c, int q, int t) {
         textAt(p, labelX, y, Langpack::text(kResultLabels[k]));
         textAt(p, labelX + widest + 13, y, QStringLiteral(":"));
         p.drawText(QRect(columnX, y, columnWidth, t), Qt::AlignRight | Qt::AlignTop, c.results[k]);
-        const QString unit = QLatin1String(kUnits[k]);
+        const QString unit = QLatin1String(kResultUnits[k]);
         textAt(p, columnX + columnWidth + 10, y, unit);
         unitsRight = std::max(unitsRight, columnX + columnWidth + 10 + fm.horizontalAdvance(unit));
     }
@@ -176,11 +173,6 @@ void addModelPictures(const AnalysisPageModel& model, AnalysisPictureContent& co
 
 namespace vantora {
 
-QString recordingTimeText(const SystemTime& t) {
-    const QDateTime when(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
-    return when.isValid() ? QLocale::system().toString(when, QLocale::ShortFormat) : QString();
-}
-
 FileRequest analysisPictureRequest(const QString& patientText, const QString& recordingText,
                                    const QString& dataRoot) {
     FileRequest request;
@@ -204,11 +196,8 @@ QString mailPicturePath(const QString& patientId, const SystemTime& recorded) {
     return mailFolder() + u'/' + name;
 }
 
-QString mailPictureSubject(const QString& patientText, const SystemTime& recorded) {
-    return patientText +
-           QString::asprintf(", %04d-%02d-%02d %02d:%02d:%02d", recorded.year, recorded.month,
-                             recorded.day, recorded.hour, recorded.minute, recorded.second) +
-           QStringLiteral("  ECG Record");
+QString mailPictureSubject(const QString& patientText, const QString& recordingTime) {
+    return patientText + QStringLiteral(", ") + recordingTime + QStringLiteral("  ECG Record");
 }
 
 } // namespace vantora

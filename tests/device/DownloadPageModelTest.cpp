@@ -6,6 +6,7 @@
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingStore.h"
+#include "records/RecordingTime.h"
 #include "support/TestData.h"
 
 #include <gtest/gtest.h>
@@ -86,7 +87,8 @@ TEST_F(DownloadPageModelTest, RepeatsAndUnfinishedEntriesPerTableEntry) {
     ASSERT_EQ(m.rows().size(), 2u); // the unfinished entry is gone
     EXPECT_EQ(m.received(), 2);
     EXPECT_EQ(m.rows()[1].heartRateText(), "71");
-    EXPECT_EQ(m.rows()[1].startTimeText(), "2026-12-08 09:10");
+    EXPECT_EQ(m.rows()[1].startTimeText(),
+              stationDateTimeText(QDateTime(QDate(2026, 12, 8), QTime(9, 10))));
     EXPECT_TRUE(m.saveEnabled());
     EXPECT_TRUE(m.save(root_.path(), kId).isNone());
     ASSERT_EQ(store().count().value(), 2);

@@ -240,5 +240,6 @@ TEST(AnalysisPicture, SaveRequestAndMailPath) {
     SystemTime t;
     t.year = 2026, t.month = 3, t.day = 14, t.hour = 9, t.minute = 5, t.second = 7;
     EXPECT_TRUE(mailPicturePath("10/01", t).endsWith("/10_01 2026-03-14 09-05-07.jpeg"));
-    EXPECT_EQ(mailPictureSubject("1001 A.Berg", t), "1001 A.Berg, 2026-03-14 09:05:07  ECG Record");
+    EXPECT_EQ(mailPictureSubject("1001 A.Berg", "14 Mar 2026 09:05:07"),
+              "1001 A.Berg, 14 Mar 2026 09:05:07  ECG Record");
 }

@@ -4,6 +4,7 @@
 #include "render/ReportLayout.h"
 #include "core/Langpack.h"
 #include "core/StringIds.h"
+#include "records/RecordingTime.h"
 #include "render/PaperElements.h"
 #include "render/ReportOutput.h"
 #include "support/LayoutCapture.h"
@@ -253,7 +254,8 @@ TEST_F(ReportLayoutTest, AnalysisValuesAndFooter) {
     EXPECT_EQ(values, (QStringList{"71bpm", "2.00mm", "160ms", "96ms", "380ms", "412ms"}));
     const auto* times = dynamic_cast<const ValueTable*>(boxes.at(0)->children.at(0).get());
     ASSERT_NE(times, nullptr);
-    EXPECT_EQ(times->rows.at(0).value.toStdString(), "2026-03-04 09:05:07");
+    EXPECT_EQ(times->rows.at(0).value,
+              stationDateTimeText(QDateTime(QDate(2026, 3, 4), QTime(9, 5, 7))));
     EXPECT_EQ(times->rows.at(1).value, "71");
 
     // Lead and speed texts 60 units under the strip; the speed ends at the right.

@@ -58,7 +58,7 @@ QVariant AnalysisTreeItemModel::data(const QModelIndex& index, int role) const {
     const AnalysisTreePatient& patient = tree_.patients()[size_t(place.patient)];
     if (place.recording < 0)
         return patient.text;
-    return QString::number(patient.recordings[size_t(place.recording)].number);
+    return tree_.recordingLabel(patient.recordings[size_t(place.recording)]);
 }
 
 QVariant AnalysisTreeItemModel::headerData(int section, Qt::Orientation orientation,
