@@ -52,16 +52,23 @@ QDateTime recordingStart(RecordingMode mode, const RecordIndexEntry& entry) {
     return recordingSpan(mode, entry).start;
 }
 
-QString recordingTimeText(RecordingMode mode, const RecordIndexEntry& entry,
-                          const QLocale& locale) {
+QStringList recordingTimeLines(RecordingMode mode, const RecordIndexEntry& entry,
+                               const QLocale& locale) {
     const RecordingSpan span = recordingSpan(mode, entry);
     const QString start = stationDateTimeText(span.start, locale);
-    if (mode != RecordingMode::Continuous || start.isEmpty())
-        return start;
+    if (start.isEmpty())
+        return {};
+    if (mode != RecordingMode::Continuous)
+        return {start};
     const QString end = span.end.date() == span.start.date()
                             ? stationTimeText(span.end.time(), locale)
                             : stationDateTimeText(span.end, locale);
-    return start + QStringLiteral(" \u2013 ") + end;
+    return {start + QStringLiteral(" \u2013"), end};
+}
+
+QString recordingTimeText(RecordingMode mode, const RecordIndexEntry& entry,
+                          const QLocale& locale) {
+    return recordingTimeLines(mode, entry, locale).join(u' ');
 }
 
 } // namespace vantora

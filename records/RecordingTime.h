@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 
 namespace vantora {
 
@@ -39,5 +40,10 @@ QDateTime recordingStart(RecordingMode mode, const RecordIndexEntry& entry);
 // when the segment crosses midnight). Empty for a time that is no date.
 QString recordingTimeText(RecordingMode mode, const RecordIndexEntry& entry,
                           const QLocale& locale = QLocale::system());
+// The same text in lines for a narrow place: the start (with " –" after it
+// for a Continuous recording), then the end; joined by a space they give
+// recordingTimeText(). No lines for a time that is no date.
+QStringList recordingTimeLines(RecordingMode mode, const RecordIndexEntry& entry,
+                               const QLocale& locale = QLocale::system());
 
 } // namespace vantora

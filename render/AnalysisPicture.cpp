@@ -58,17 +58,35 @@ void drawBoxTitle(QPainter& p, int left, int t, int title) {
     p.drawLine(left + 3, 2 * t + 5, left + p.fontMetrics().horizontalAdvance(text) + 30, 2 * t + 5);
 }
 
+// A Continuous recording's "start – end" that does not fit on one line: the
+// start with its dash, and the end under it.
+QStringList timeLines(const QFontMetrics& fm, const QString& time, int room) {
+    const QString dash = QStringLiteral(" \u2013 ");
+    const int at = time.indexOf(dash);
+    if (at < 0 || fm.horizontalAdvance(time) <= room)
+        return {time};
+    return {time.left(at + dash.size() - 1), time.mid(at + dash.size())};
+}
+
 void drawRecordingBox(QPainter& p, const AnalysisPictureContent& c, int q, int t) {
     drawBoxTitle(p, kBoxLeft, t, ids::kRecording);
     const QString time = Langpack::text(ids::kRecordingTime);
     const QString rate = Langpack::text(ids::kHeartRate);
-    textAt(p, 18, 2 * t + 10, time);
-    textAt(p, 18, 3 * t + 15, rate);
     const QFontMetrics fm = p.fontMetrics();
+    const QString colon = QStringLiteral(":  ");
     const int x = 18 + std::max(fm.horizontalAdvance(time), fm.horizontalAdvance(rate)) + 28;
     const int right = q + 10 - kTextInset;
-    fittedTextAt(p, x, 2 * t + 10, right, QStringLiteral(":  ") + c.recordingTime);
-    fittedTextAt(p, x, 3 * t + 15, right, QStringLiteral(":  ") + c.secondField);
+    const QStringList lines = timeLines(fm, colon + c.recordingTime, right - x);
+    int y = 2 * t + 10;
+    textAt(p, 18, y, time);
+    fittedTextAt(p, x, y, right, lines.front());
+    if (lines.size() > 1) {
+        y += t + 5;
+        fittedTextAt(p, x + fm.horizontalAdvance(colon), y, right, lines.back());
+    }
+    y += t + 5;
+    textAt(p, 18, y, rate);
+    fittedTextAt(p, x, y, right, colon + c.secondField);
 }
 
 // The six results; returns the right end of the widest unit.

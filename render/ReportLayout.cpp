@@ -11,7 +11,7 @@
 #include "records/RecordingTime.h"
 #include "render/PaperElements.h"
 
-#include <QLocale>
+#include <utility>
 
 namespace vantora {
 
@@ -97,13 +97,19 @@ void addRecordingBox(ReportPage& page, const BoxBand& band, RecordingMode mode,
                      const RecordIndexEntry& header) {
     const int w = (page.right - page.left) / 4;
     auto box1 = box(page, page.left, page.left + w - 20, band.top, band.bottom, ids::kRecording);
+    // A Continuous recording's start and end, one under the other: the box
+    // is a quarter of the page wide.
+    std::vector<ValueTable::Row> rows;
+    QString label = Langpack::text(ids::kRecordingTime);
+    for (const QString& line : recordingTimeLines(mode, header))
+        rows.push_back({std::exchange(label, QString()), line, {}});
+    if (rows.empty())
+        rows.push_back({label, {}, {}});
+    rows.push_back({Langpack::text(ids::kHeartRate), storedHeartRateText(header.heartRate), {}});
     auto times = std::make_unique<ValueTable>(
         &page.bodyFont,
         LayoutRect{box1->rect.left + 30, band.inner, box1->rect.right - kBoxPadding, band.bottom},
-        std::vector<ValueTable::Row>{
-            {Langpack::text(ids::kRecordingTime), recordingTimeText(mode, header), {}},
-            {Langpack::text(ids::kHeartRate), storedHeartRateText(header.heartRate), {}}},
-        &page.boldFont);
+        std::move(rows), &page.boldFont);
     times->fitWidth(kLeastTableScale);
     box1->children.push_back(std::move(times));
     page.elements.push_back(std::move(box1));
