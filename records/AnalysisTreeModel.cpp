@@ -116,7 +116,12 @@ bool AnalysisTreeModel::select(TreePlace place) {
 }
 
 QString AnalysisTreeModel::recordingLabel(const ListedRecording& r) const {
-    return QString::number(r.number) + QStringLiteral("  ") + recordingTimeText(mode_, r.entry);
+    const RecordingSpan span = recordingSpan(mode_, r.entry);
+    const QString time = mode_ == RecordingMode::Continuous && span.start.isValid()
+                             ? stationTimeText(span.start.time()) + QStringLiteral(" \u2013 ") +
+                                   stationTimeText(span.end.time())
+                             : recordingTimeText(mode_, r.entry);
+    return QString::number(r.number) + QStringLiteral("  ") + time;
 }
 
 QString AnalysisTreeModel::rateText() const {

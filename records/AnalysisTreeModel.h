@@ -56,7 +56,9 @@ public:
 
     RecordingMode mode() const { return mode_; }
     // A recording row's text: its number, then its time as the pages show it
-    // ("1  2 Nov 2026 09:07:00"; Continuous "start – end").
+    // ("1  2 Nov 2026 09:07:00"); a Continuous segment's "start – end" without
+    // the date, which its tooltip (recordingTimeText) and the page's date
+    // field give, so that both ends fit the tree.
     QString recordingLabel(const ListedRecording& r) const;
     const std::vector<AnalysisTreePatient>& patients() const { return patients_; }
 

@@ -29,21 +29,24 @@ struct SaveAs : RecordDialogs {
     std::optional<QString> editNote(const NoteRequest&) override { return std::nullopt; }
 };
 
-// A recording row's label read back: its number, then the start and, for a
-// Continuous segment, " – " and the end's time (same day in these stores).
+// A recording row's label read back: its number, then a Snap recording's
+// date and time, or a Continuous segment's start and end times.
 struct LabelParts {
     int number = 0;
-    QDateTime start, end;
+    QDateTime start;
+    QTime startTime, endTime;
 };
 LabelParts readLabel(const QString& label) {
     LabelParts parts;
     parts.number = label.section(QStringLiteral("  "), 0, 0).toInt();
     const QStringList times = label.section(QStringLiteral("  "), 1).split(QChar(0x2013));
     const QLocale locale = QLocale::system();
-    parts.start = locale.toDateTime(times[0].trimmed(), stationDateTimeFormat());
-    if (times.size() == 2)
-        parts.end =
-            QDateTime(parts.start.date(), locale.toTime(times[1].trimmed(), stationTimeFormat()));
+    if (times.size() == 1) {
+        parts.start = locale.toDateTime(times[0].trimmed(), stationDateTimeFormat());
+    } else {
+        parts.startTime = locale.toTime(times[0].trimmed(), stationTimeFormat());
+        parts.endTime = locale.toTime(times[1].trimmed(), stationTimeFormat());
+    }
     return parts;
 }
 
@@ -123,11 +126,11 @@ TEST_F(AnalysisTreeModelTest, ListsEveryPatientAndTheRecordingsBothFilesHold) {
                 EXPECT_EQ(read.number, r.number);
                 const QDateTime stored = localDateTime(r.entry.time);
                 if (c.listed == RecordingMode::Continuous) {
-                    EXPECT_EQ(read.end, stored);
-                    EXPECT_EQ(read.start.secsTo(read.end), 30);
+                    EXPECT_EQ(read.endTime, stored.time());
+                    EXPECT_EQ(read.startTime, stored.addSecs(-30).time());
                 } else {
                     EXPECT_EQ(read.start, stored);
-                    EXPECT_FALSE(read.end.isValid());
+                    EXPECT_FALSE(read.endTime.isValid());
                 }
             }
     }
