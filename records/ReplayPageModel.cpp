@@ -8,6 +8,7 @@
 #include "core/StringIds.h"
 #include "records/RecordingDescription.h"
 #include "records/RecordingNotes.h"
+#include "records/RecordingTime.h"
 
 #include <QFileInfo>
 
@@ -91,7 +92,7 @@ const ReplayThumbnail* ReplayPageModel::selectedThumbnail() const {
 
 QString ReplayPageModel::timeText() const {
     const ReplayThumbnail* t = selectedThumbnail();
-    return t ? t->entry.time.listText() : QString();
+    return t ? recordingTimeText(mode_, t->entry) : QString();
 }
 
 QString ReplayPageModel::heartRateText() const {
