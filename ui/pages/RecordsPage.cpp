@@ -8,6 +8,7 @@
 #include "ui/dialogs/ExportFileDialog.h"
 #include "ui/dialogs/NoteDialog.h"
 #include "ui/dialogs/PatientPickerDialog.h"
+#include "ui/frame/ModalDialogs.h"
 #include "ui/frame/PageHost.h"
 #include "ui/models/RowTableModel.h"
 #include "ui/widgets/RecordPreview.h"
@@ -64,7 +65,7 @@ public:
                                         request.patientId, request.patientText, request.start};
         NoteDialog dialog(
             target, [this](const Message& m) { prompter_.show(m); }, &page_);
-        if (dialog.exec() != QDialog::Accepted)
+        if (runModal(dialog) != QDialog::Accepted)
             return std::nullopt;
         return dialog.noteText();
     }

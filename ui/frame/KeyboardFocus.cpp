@@ -1,0 +1,130 @@
+#include "ui/frame/KeyboardFocus.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QStyleFactory>
+#include <QStyleOption>
+#include <QTextEdit>
+
+namespace vantora {
+
+namespace {
+
+bool readOnly(const QWidget* w) {
+    if (const auto* line = qobject_cast<const QLineEdit*>(w))
+        return line->isReadOnly();
+    if (const auto* text = qobject_cast<const QTextEdit*>(w))
+        return text->isReadOnly();
+    if (const auto* plain = qobject_cast<const QPlainTextEdit*>(w))
+        return plain->isReadOnly();
+    if (const auto* spin = qobject_cast<const QAbstractSpinBox*>(w))
+        return spin->isReadOnly();
+    return false;
+}
+
+bool takesTab(const QWidget* w, bool editable) {
+    return (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(w->window()) &&
+           !(editable && readOnly(w));
+}
+
+class FocusRingStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        if (element != PE_FrameFocusRect) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        painter->setPen(QPen(focusRingColor(), 2));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(QRectF(option->rect).adjusted(1, 1, -1, -1));
+        painter->restore();
+    }
+};
+
+} // namespace
+
+namespace {
+
+// The order of setTabChain, held by an event filter on each of its controls.
+class TabChain : public QObject {
+public:
+    TabChain(std::initializer_list<QWidget*> widgets, QObject* parent) : QObject(parent) {
+        for (QWidget* w : widgets) {
+            widgets_ << w;
+            w->installEventFilter(this);
+        }
+    }
+    QWidget* first() const {
+        for (const QPointer<QWidget>& w : widgets_)
+            if (w && takesTab(w, false))
+                return w;
+        return nullptr;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool plain = (key->modifiers() & ~Qt::ShiftModifier) == Qt::NoModifier;
+        if (!plain || (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab))
+            return false;
+        const bool back = key->key() == Qt::Key_Backtab || key->modifiers() & Qt::ShiftModifier;
+        const qsizetype at = widgets_.indexOf(qobject_cast<QWidget*>(watched));
+        for (qsizetype i = at + (back ? -1 : 1); at >= 0 && i >= 0 && i < widgets_.size();
+             i += back ? -1 : 1) {
+            if (QWidget* w = widgets_[i]; w && takesTab(w, false)) {
+                w->setFocus(back ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    QList<QPointer<QWidget>> widgets_;
+};
+
+} // namespace
+
+QWidget* firstTabStop(QWidget* root, bool editable) {
+    if (!editable)
+        for (const QObject* child : root->findChildren<QObject*>()) // no meta-object: no findChild
+            if (const auto* chain = dynamic_cast<const TabChain*>(child); chain && chain->first())
+                return chain->first();
+    for (QWidget* w = root->nextInFocusChain(); w && w != root; w = w->nextInFocusChain())
+        if (root->isAncestorOf(w) && takesTab(w, editable))
+            return w;
+    return nullptr;
+}
+
+bool focusFirstTabStop(QWidget* root, bool editable) {
+    QWidget* first = firstTabStop(root, editable);
+    if (first)
+        first->setFocus(Qt::TabFocusReason);
+    return first != nullptr;
+}
+
+void setTabChain(std::initializer_list<QWidget*> widgets) {
+    if (widgets.size() > 0)
+        new TabChain(widgets, (*widgets.begin())->parentWidget());
+}
+
+void installFocusRing() {
+    if (dynamic_cast<FocusRingStyle*>(QApplication::style()))
+        return;
+    QApplication::setStyle(
+        new FocusRingStyle(QStyleFactory::create(QApplication::style()->name())));
+}
+
+} // namespace vantora
