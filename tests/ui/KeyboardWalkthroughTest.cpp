@@ -1,4 +1,4 @@
-// The station worked from the keyboard alone, as the user guide's keyboard
+// The station worked from the keyboard alone (and its Tab order), as the user guide's keyboard
 // walk describes it: the whole window with every page, a fresh data folder,
 // two simulated recorders on pseudo-terminals (one streaming live, one with
 // stored recordings). Every step is a key pressed on the widget that has the
@@ -21,17 +21,23 @@
 #include "ui/pages/AnalysisPage.h"
 #include "ui/pages/DownloadPage.h"
 #include "ui/pages/LivePage.h"
+#include "ui/pages/RecordsPage.h"
+#include "ui/pages/ReplayPage.h"
 #include "ui/widgets/AnalysisRowList.h"
 #include "ui/widgets/NoteField.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
+#include <QTextEdit>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -352,4 +358,51 @@ TEST(AnalysisRowCaret, MovesAlongTheRowsAndStopsAtTheRecordingsEnds) {
     for (const auto& c : cases)
         EXPECT_EQ(AnalysisRowList::caretMovedBy(c.from, c.dx), c.to)
             << c.from.x() << "," << c.from.y() << " by " << c.dx;
+}
+
+// Tab from a page's first control visits its controls as they stand on the
+// screen, row by row and pane by pane; of a pair of exclusive choices only
+// the chosen one is a stop. Shift+Tab walks the same way back.
+TEST_F(KeyboardWalkthroughTest, TabFollowsTheScreenOnTheRecordPages) {
+    SimHarness live(liveConfig(), false);
+    SimHarness stored(storedConfig(), false);
+    openStation(stored, live);
+    press(Qt::Key_3, Qt::ControlModifier); // Snap: the record pages need a mode
+    const auto tabs = [](int count) {
+        QList<QWidget*> visited{QApplication::focusWidget()};
+        for (int i = 1; i < count; ++i) {
+            press(Qt::Key_Tab);
+            visited << QApplication::focusWidget();
+        }
+        return visited;
+    };
+    press(Qt::Key_7, Qt::ControlModifier); // Records
+    auto* records = active<RecordsPage>();
+    ASSERT_NE(records, nullptr);
+    const QList<QWidget*> recordsOrder = QList<QWidget*>()
+                                         << records->searchById() << records->searchText()
+                                         << records->button(RecordsPage::kFind)
+                                         << records->button(RecordsPage::kShowAll)
+                                         << records->patientList() << records->recordingList()
+                                         << records->infoBox() << records->gainChoice();
+    EXPECT_EQ(tabs(int(recordsOrder.size())), recordsOrder);
+    for (qsizetype i = recordsOrder.size() - 2; i >= 0; --i) {
+        press(Qt::Key_Tab, Qt::ShiftModifier);
+        EXPECT_EQ(QApplication::focusWidget(), recordsOrder[i]) << i;
+    }
+
+    press(Qt::Key_6, Qt::ControlModifier); // Replay
+    auto* replay = active<ReplayPage>();
+    ASSERT_NE(replay, nullptr);
+    const QList<QWidget*> bar = QList<QWidget*>()
+                                << replay->pageButton(0) << replay->pageButton(1)
+                                << replay->pageButton(2) << replay->pageButton(3)
+                                << replay->allRecordings() << replay->gainChoice();
+    QList<QWidget*> enabledBar;
+    for (QWidget* w : bar)
+        if (w->isEnabled())
+            enabledBar << w;
+    ASSERT_FALSE(enabledBar.isEmpty());
+    ASSERT_TRUE(tabTo([&](QWidget* w) { return w == enabledBar.first(); }));
+    EXPECT_EQ(tabs(int(enabledBar.size())), enabledBar);
 }

@@ -2,12 +2,14 @@
 
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QRadioButton>
 #include <QStyleFactory>
 #include <QStyleOption>
 #include <QTextEdit>
@@ -28,14 +30,31 @@ bool readOnly(const QWidget* w) {
     return false;
 }
 
+// Of a group of exclusive choices Tab stops only at the chosen one.
+bool unchosenChoice(const QWidget* w) {
+    const auto* radio = qobject_cast<const QRadioButton*>(w);
+    if (!radio || radio->isChecked())
+        return false;
+    if (const QButtonGroup* group = radio->group())
+        return group->exclusive() && group->checkedButton();
+    return false;
+}
+
 bool takesTab(const QWidget* w, bool editable) {
     return (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(w->window()) &&
-           !(editable && readOnly(w));
+           !(editable && readOnly(w)) && !unchosenChoice(w);
 }
 
 class FocusRingStyle : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;
+    // Alt pressed and released alone steps into the menu bar, as on most desktops.
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == SH_MenuBar_AltKeyNavigation)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget) const override {
         if (element != PE_FrameFocusRect) {

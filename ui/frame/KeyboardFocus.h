@@ -24,8 +24,8 @@ void setTabChain(std::initializer_list<QWidget*> widgets);
 
 // The station's focus ring: a 2 px dark-blue outline wherever the style
 // draws keyboard focus (buttons, check boxes, the current item of lists and
-// trees), instead of the desktop style's faint dotted line. Installed once
-// for the whole application.
+// trees), instead of the desktop style's faint dotted line; Alt alone steps
+// into the menu bar. Installed once for the whole application.
 void installFocusRing();
 // Its colour, for controls that draw their own ring.
 inline QColor focusRingColor() {
