@@ -33,6 +33,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -332,7 +333,14 @@ TEST_F(KeyboardWalkthroughTest, PatientLiveDownloadAnalysisPdfAndExportByKeysAlo
     EXPECT_EQ(exported.read(8), QByteArray("0       ")); // the EDF+ header's version
     EXPECT_EQ(dialogsRun_.count(QStringLiteral("vantora::ExportFileDialog")), 2);
 
-    // Home again (Ctrl+1) and out (Ctrl+Q).
+    // Alt alone steps into the menu bar, Esc out of it; home again (Ctrl+1)
+    // and out (Ctrl+Q).
+    QWidget* before = QApplication::focusWidget();
+    press(Qt::Key_Alt, Qt::AltModifier);
+    EXPECT_TRUE(frame_->menuBar()->hasFocus());
+    EXPECT_NE(frame_->menuBar()->activeAction(), nullptr);
+    press(Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), before);
     press(Qt::Key_1, Qt::ControlModifier);
     EXPECT_EQ(frame_->activePageClass(), page::kHome);
     press(Qt::Key_Q, Qt::ControlModifier);
