@@ -24,6 +24,7 @@
 #include "ui/pages/RecordsPage.h"
 #include "ui/pages/ReplayPage.h"
 #include "ui/widgets/AnalysisRowList.h"
+#include "ui/widgets/CaliperStripView.h"
 #include "ui/widgets/NoteField.h"
 
 #include <QAbstractButton>
@@ -32,6 +33,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFocusFrame>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -413,4 +415,11 @@ TEST_F(KeyboardWalkthroughTest, TabFollowsTheScreenOnTheRecordPages) {
     ASSERT_FALSE(enabledBar.isEmpty());
     ASSERT_TRUE(tabTo([&](QWidget* w) { return w == enabledBar.first(); }));
     EXPECT_EQ(tabs(int(enabledBar.size())), enabledBar);
+    // The trace view draws no focus itself: the focus frame rings it.
+    ASSERT_TRUE(tabTo([&](QWidget* w) { return w == replay->trace(); }));
+    const auto* ring = replay->findChild<QFocusFrame*>();
+    ASSERT_NE(ring, nullptr);
+    EXPECT_EQ(ring->widget(), replay->trace());
+    EXPECT_TRUE(ring->isVisible());
+    EXPECT_TRUE(ring->geometry().contains(replay->trace()->geometry()));
 }

@@ -1,8 +1,12 @@
 #include "ui/frame/KeyboardFocus.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QComboBox>
+#include <QFocusFrame>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -54,6 +58,25 @@ public:
         if (hint == SH_MenuBar_AltKeyNavigation)
             return 1;
         return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+    // The ring around views that draw no focus of their own (QFocusFrame).
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        if (element != CE_FocusFrame) {
+            QProxyStyle::drawControl(element, option, painter, widget);
+            return;
+        }
+        painter->save();
+        painter->setPen(QPen(focusRingColor(), 2));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(QRectF(option->rect).adjusted(1, 1, -1, -1));
+        painter->restore();
+    }
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        if (metric == PM_FocusFrameHMargin || metric == PM_FocusFrameVMargin)
+            return 2;
+        return QProxyStyle::pixelMetric(metric, option, widget);
     }
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget) const override {
@@ -139,11 +162,38 @@ void setTabChain(std::initializer_list<QWidget*> widgets) {
         new TabChain(widgets, (*widgets.begin())->parentWidget());
 }
 
+namespace {
+
+// Buttons, item views and text fields show the focus through the style; any
+// other control that takes the focus (the trace views, the note) gets a
+// focus frame around it, unless it draws its own ring.
+bool showsFocusItself(const QWidget* w) {
+    return qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QAbstractItemView*>(w) ||
+           qobject_cast<const QLineEdit*>(w) || qobject_cast<const QAbstractSpinBox*>(w) ||
+           qobject_cast<const QComboBox*>(w) || w->property(kDrawsOwnFocusRing).toBool();
+}
+
+void followFocus(QWidget* now) {
+    static QPointer<QFocusFrame> ring;
+    if (!now || now->isWindow() || showsFocusItself(now)) {
+        if (ring)
+            ring->setWidget(nullptr);
+        return;
+    }
+    if (!ring)
+        ring = new QFocusFrame(now); // goes with the window it was last placed in
+    ring->setWidget(now);
+}
+
+} // namespace
+
 void installFocusRing() {
     if (dynamic_cast<FocusRingStyle*>(QApplication::style()))
         return;
     QApplication::setStyle(
         new FocusRingStyle(QStyleFactory::create(QApplication::style()->name())));
+    QObject::connect(qApp, &QApplication::focusChanged, qApp,
+                     [](QWidget*, QWidget* now) { followFocus(now); });
 }
 
 } // namespace vantora

@@ -24,10 +24,14 @@ void setTabChain(std::initializer_list<QWidget*> widgets);
 
 // The station's focus ring: a 2 px dark-blue outline wherever the style
 // draws keyboard focus (buttons, check boxes, the current item of lists and
-// trees), instead of the desktop style's faint dotted line; Alt alone steps
+// trees) and a frame in it around other controls that take the focus (the
+// trace views, the note), instead of the desktop style's faint dotted line;
+// Alt alone steps
 // into the menu bar. Installed once for the whole application.
 void installFocusRing();
-// Its colour, for controls that draw their own ring.
+// Its colour, for controls that draw their own ring; such a control sets the
+// property kDrawsOwnFocusRing (true) so that no focus frame is put around it.
+inline constexpr char kDrawsOwnFocusRing[] = "drawsOwnFocusRing";
 inline QColor focusRingColor() {
     return QColor(0x0A, 0x28, 0x8C);
 }

@@ -29,6 +29,7 @@ AnalysisRowList::AnalysisRowList(const AnalysisPageModel& model, QWidget* parent
     : QWidget(parent), model_(model), caret_(kFirstX, kCaretStartY) {
     setFixedSize(sizeHint());
     setFocusPolicy(Qt::StrongFocus);
+    setProperty(kDrawsOwnFocusRing, true); // the ring and the caret, in paintEvent
     setToolTip(Langpack::text(ids::kLeftAndRightMove));
 }
 
