@@ -41,7 +41,8 @@ bool DrawStripRow(QPainter& painter, const QRect& rect, int gain, const StripPoi
 // with its two analysis cursors; the stretch between them is red when both
 // are set. The margin, grid and bracket are drawn once per size and gain (and
 // thread) and copied under each row's trace.
+// `ratio` is the screen's scale factor (device pixels per pixel).
 QImage renderAnalysisRow(int row, QSize itemSize, int gain, const StripPointList& list,
-                         const RowCursor& first, const RowCursor& second);
+                         const RowCursor& first, const RowCursor& second, qreal ratio = 1);
 
 } // namespace vantora

@@ -2,6 +2,7 @@
 
 #include "device/LiveTrace.h"
 #include "render/LiveTracePainter.h"
+#include "render/ScreenImage.h"
 
 #include <QPainter>
 
@@ -15,9 +16,10 @@ LiveTraceView::LiveTraceView(const LiveTrace& trace, QWidget* parent)
 }
 
 void LiveTraceView::refresh() {
-    if (image_.size() != size()) {
-        image_ = QImage(size(), QImage::Format_RGB32);
-        grid_ = live_paint::gridImage(width(), height());
+    const qreal ratio = devicePixelRatioF();
+    if (logicalSize(image_) != size() || image_.devicePixelRatio() != ratio) {
+        image_ = screenImage(size(), ratio, QImage::Format_RGB32);
+        grid_ = live_paint::gridImage(width(), height(), ratio);
     }
     live_paint::paintTrace(image_, trace_, &grid_);
     update();
