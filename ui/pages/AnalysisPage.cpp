@@ -18,6 +18,7 @@
 #include "ui/widgets/AnalysisRowList.h"
 #include "ui/widgets/AveragedBeatView.h"
 #include "ui/widgets/NoteField.h"
+#include "ui/widgets/ScreenFit.h"
 
 #include <QAction>
 #include <QDir>
@@ -28,6 +29,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -108,12 +110,12 @@ void AnalysisPage::buildLayout() {
     beat_->setToolTip(Langpack::text(ids::kAveragedBeat));
 
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(beat_);
+    bottom->addWidget(scrollingView(beat_));
     bottom->addWidget(buildResults(), 1);
 
     auto* right = new QVBoxLayout;
     right->addLayout(record);
-    right->addWidget(rows_);
+    right->addWidget(scrollingView(rows_), 1);
     right->addLayout(bottom);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);

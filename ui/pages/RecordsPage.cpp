@@ -11,6 +11,7 @@
 #include "ui/frame/PageHost.h"
 #include "ui/models/RowTableModel.h"
 #include "ui/widgets/RecordPreview.h"
+#include "ui/widgets/ScreenFit.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -24,6 +25,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QScopedValueRollback>
+#include <QScrollArea>
 #include <QTextEdit>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -141,7 +143,7 @@ void RecordsPage::buildLayout() {
     info_->setFixedWidth(200);
 
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(preview_, 0, Qt::AlignTop);
+    bottom->addWidget(scrollingView(preview_), 0, Qt::AlignTop);
     bottom->addWidget(buildCommandPane(), 1, Qt::AlignTop);
 
     auto* layout = new QVBoxLayout(this);

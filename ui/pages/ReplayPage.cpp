@@ -145,7 +145,7 @@ QWidget* ReplayPage::buildRecordSide() {
     thumbs_->setResizeMode(QListView::Adjust);
     thumbs_->setIconSize(QSize(kThumbnailWidth, ReplayRowImage::kHeight));
     thumbs_->setGridSize(QSize(kThumbnailWidth + 8, ReplayRowImage::kHeight + 24));
-    thumbs_->setMinimumHeight(5 * (ReplayRowImage::kHeight + 24) + 8);
+    thumbs_->setMinimumHeight(2 * (ReplayRowImage::kHeight + 24) + 8); // scrolls below that
     thumbs_->installEventFilter(this);
     v->addWidget(thumbs_, 1);
 
@@ -260,7 +260,8 @@ void ReplayPage::showPage(const Message& message) {
     thumbIcons_.clear();
     for (const ReplayThumbnail& t : replay_.thumbnails())
         thumbIcons_.append(QIcon(QPixmap::fromImage(ReplayRowImage::render(
-            kThumbnailWidth, buildReplayRowPoints(t.samples, 0, kThumbnailWidth)))));
+            kThumbnailWidth, buildReplayRowPoints(t.samples, 0, kThumbnailWidth),
+            devicePixelRatioF()))));
     thumbRows_->refresh();
     if (replay_.selected() >= 0)
         thumbs_->setCurrentIndex(thumbRows_->index(replay_.selected(), 0));
