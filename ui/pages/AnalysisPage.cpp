@@ -91,7 +91,8 @@ void AnalysisPage::buildLayout() {
     treeItems_ =
         new AnalysisTreeItemModel(treeModel_, Langpack::text(ids::kPatientsAndRecordings), tree_);
     tree_->setModel(treeItems_);
-    tree_->setFixedWidth(205);
+    tree_->setMinimumWidth(150); // gives way to the rows on a narrow window
+    tree_->setMaximumWidth(205);
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &AnalysisPage::OnRecordingSelected);
 
@@ -110,10 +111,17 @@ void AnalysisPage::buildLayout() {
     beat_->setToolTip(Langpack::text(ids::kAveragedBeat));
 
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(scrollingView(beat_));
-    bottom->addWidget(buildResults(), 1);
+    // The beat is always whole; the results beside it take its height, so
+    // that on a low window only the rows above scroll.
+    QScrollArea* beatArea = scrollingView(beat_);
+    beatArea->setMinimumHeight(beatArea->sizeHint().height());
+    QWidget* results = buildResults();
+    results->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
+    bottom->addWidget(beatArea);
+    bottom->addWidget(results, 1);
 
     auto* right = new QVBoxLayout;
+    right->setSpacing(4); // the three rows stay whole in a 1024 x 768 window
     right->addLayout(record);
     right->addWidget(scrollingView(rows_), 1);
     right->addLayout(bottom);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QWidget>
 
@@ -22,13 +23,16 @@ QScrollArea* configure(QScrollArea* area, QWidget* content, bool resizable) {
     return area;
 }
 
-// Holds its view whole when there is room: its hint is the view's size.
+// Holds its view whole when there is room: its hint is the view's size, and
+// room for a vertical scroll bar, the way such views run short on a low
+// screen, so that they need not scroll sideways as well.
 class ViewScrollArea : public QScrollArea {
 public:
     QSize sizeHint() const override {
         const QWidget* view = widget();
-        return view ? view->size() + QSize(2 * frameWidth(), 2 * frameWidth())
-                    : QScrollArea::sizeHint();
+        if (!view)
+            return QScrollArea::sizeHint();
+        return view->size() + QSize(verticalScrollBar()->sizeHint().width(), 0);
     }
 };
 
