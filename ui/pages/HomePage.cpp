@@ -102,12 +102,15 @@ void HomePage::buildLayout() {
         for (int c = 0; c < 4; ++c)
             grid->addWidget(makeButton(rows[r][c]), r, c, Qt::AlignCenter);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(48, 40, 48, 40);
+    // 40 px above and below, given up first on a low window.
+    layout->setContentsMargins(48, 16, 48, 16);
+    layout->addSpacerItem(new QSpacerItem(0, 24, QSizePolicy::Minimum, QSizePolicy::Preferred));
     layout->addWidget(title);
     layout->addWidget(subtitle);
     layout->addStretch(1);
     layout->addLayout(grid);
     layout->addStretch(2);
+    layout->addSpacerItem(new QSpacerItem(0, 24, QSizePolicy::Minimum, QSizePolicy::Preferred));
 }
 
 void HomePage::OnInitialUpdate() {

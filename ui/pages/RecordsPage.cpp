@@ -196,12 +196,16 @@ QWidget* RecordsPage::buildPatientPane() {
 QWidget* RecordsPage::buildCommandPane() {
     auto* pane = new QWidget(this);
     auto* layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(6, 0, 0, 0); // close enough to fit a 1024 x 600 screen
+    layout->setSpacing(4);
     gain_ = new QComboBox(pane);
     gain_->addItems({QStringLiteral("X  1 "), QStringLiteral("X  2 ")});
     connect(gain_, &QComboBox::currentIndexChanged, this, &RecordsPage::onGain);
     gainCaption_ = new QLabel(pane);
-    layout->addWidget(gain_);
-    layout->addWidget(gainCaption_);
+    auto* gain = new QHBoxLayout;
+    gain->addWidget(gain_);
+    gain->addWidget(gainCaption_, 1);
+    layout->addLayout(gain);
 
     // One-or-all choices: the selected recording is the initial choice.
     auto choiceBox = [&](int caption, QRadioButton*& all, int command) {
@@ -211,6 +215,8 @@ QWidget* RecordsPage::buildCommandPane() {
         one->setChecked(true);
         buttons_[command] = new QPushButton(Langpack::text(kButtonTexts[command]), box);
         auto* v = new QVBoxLayout(box);
+        v->setSpacing(2);
+        v->setContentsMargins(6, 4, 6, 6);
         v->addWidget(one);
         v->addWidget(all);
         v->addWidget(buttons_[command]);

@@ -145,7 +145,7 @@ QWidget* ReplayPage::buildRecordSide() {
     thumbs_->setResizeMode(QListView::Adjust);
     thumbs_->setIconSize(QSize(kThumbnailWidth, ReplayRowImage::kHeight));
     thumbs_->setGridSize(QSize(kThumbnailWidth + 8, ReplayRowImage::kHeight + 24));
-    thumbs_->setMinimumHeight(2 * (ReplayRowImage::kHeight + 24) + 8); // scrolls below that
+    thumbs_->setMinimumHeight(ReplayRowImage::kHeight + 24 + 8); // one row; scrolls below that
     thumbs_->installEventFilter(this);
     v->addWidget(thumbs_, 1);
 
