@@ -3,12 +3,16 @@
 // window lies wholly on the screen, and on every page the toolbar buttons
 // and the page's controls are in sight without scrolling the page; on a
 // scale-2 screen the trace views draw at the screen's resolution instead of
-// magnifying a picture of half that.
+// magnifying a picture of half that. The frame's dialogs fit the same screen.
 #include "app/ShellTestSupport.h"
 #include "app/StationPages.h"
 #include "core/AppSettings.h"
 #include "core/AppState.h"
 #include "core/WindowPlacement.h"
+#include "ui/dialogs/InfoDialog.h"
+#include "ui/dialogs/PatientEditDialog.h"
+#include "ui/dialogs/PatientManagerDialog.h"
+#include "ui/dialogs/PatientPickerDialog.h"
 #include "ui/frame/MainFrame.h"
 #include "ui/frame/PageIds.h"
 #include "ui/pages/Page.h"
@@ -114,6 +118,32 @@ TEST_F(ScreenFitTest, EveryPageFitsTheScreenItIsOn) {
                     << view->metaObject()->className() << " is magnified, not drawn sharp";
             }
         }
+    }
+}
+
+// The frame's dialogs open whole on the frame's screen, their controls inside.
+TEST_F(ScreenFitTest, DialogsFitTheScreenTheFrameIsOn) {
+    MainFrame frame(state_, stationPages());
+    ASSERT_TRUE(frame.OnCreate());
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    const QRect screen = frame.screen()->availableGeometry();
+    PatientManagerDialog manager(state_, frame.prompter(), &frame);
+    PatientPickerDialog picker(state_.dataRoot, frame.prompter(), &frame);
+    PatientEditDialog edit(PatientEditDialog::Mode::Add, frame.prompter(), &frame);
+    InfoDialog info(&frame);
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&manager, &picker, &edit, &info}) {
+        SCOPED_TRACE(dialog->metaObject()->className());
+        dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+        EXPECT_TRUE(screen.contains(dialog->frameGeometry()));
+        for (const QWidget* w : dialog->findChildren<QWidget*>()) {
+            if (isControl(w) && w->isVisible()) {
+                EXPECT_TRUE(dialog->rect().contains(QRect(w->mapTo(dialog, QPoint()), w->size())))
+                    << w->metaObject()->className();
+            }
+        }
+        dialog->hide();
     }
 }
 

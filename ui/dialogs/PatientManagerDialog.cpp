@@ -7,6 +7,7 @@
 #include "ui/frame/MessageBoxPrompter.h"
 #include "ui/models/RowTableModel.h"
 #include "ui/widgets/PatientDetailPanel.h"
+#include "ui/widgets/ScreenFit.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -82,7 +83,7 @@ PatientManagerDialog::PatientManagerDialog(AppState& state, MessageBoxPrompter& 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body);
     layout->addLayout(buttons);
-    resize(860, 520);
+    resizeWithinScreen(*this, QSize(860, 520));
     reload();
 }
 

@@ -1,6 +1,7 @@
 #include "ui/widgets/ScreenFit.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
@@ -47,6 +48,16 @@ QScrollArea* scrollingView(QWidget* view) {
     QScrollArea* area = configure(new ViewScrollArea, view, false);
     area->setMaximumSize(area->sizeHint()); // never wider than the view: no empty band
     return area;
+}
+
+void resizeWithinScreen(QWidget& window, QSize wanted) {
+    const QWidget* anchor = window.parentWidget() ? window.parentWidget()->window() : &window;
+    if (const QScreen* screen = anchor->screen()) {
+        const QSize room =
+            screen->availableGeometry().marginsRemoved(windowFrameMargins(window)).size();
+        wanted = wanted.boundedTo(room).expandedTo(window.minimumSizeHint());
+    }
+    window.resize(wanted);
 }
 
 QMargins windowFrameMargins(const QWidget& window) {

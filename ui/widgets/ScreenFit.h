@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMargins>
+#include <QSize>
 
 class QScrollArea;
 class QWidget;
@@ -15,6 +16,10 @@ QScrollArea* scrollingHost(QWidget* content);
 // geometry) in a page: shown whole where the page has room, scrolled where
 // it has not, so the page's controls stay in sight on a small screen.
 QScrollArea* scrollingView(QWidget* view);
+
+// Gives a window `wanted`, or as much of it as the screen it opens on
+// holds with its title bar, never below what its layout needs.
+void resizeWithinScreen(QWidget& window, QSize wanted);
 
 // What the window system adds around the client area: the real margins once
 // the window is shown, before that a title bar's height above.
