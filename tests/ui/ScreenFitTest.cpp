@@ -59,8 +59,26 @@ protected:
         state_.dataRoot = root_.path();
         state_.dataFolderChecked = true;
     }
+    // The station's frame with every page, shown on the configured screen.
+    std::unique_ptr<MainFrame> shownFrame() {
+        auto frame = std::make_unique<MainFrame>(state_, stationPages());
+        EXPECT_TRUE(frame->OnCreate());
+        frame->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+        return frame;
+    }
     AppState state_;
 };
+
+// Every visible control under `holder` lies inside `window`.
+void expectControlsInside(const QWidget& window, const QWidget& holder) {
+    for (const QWidget* w : holder.findChildren<QWidget*>()) {
+        if (isControl(w) && w->isVisible()) {
+            EXPECT_TRUE(window.rect().contains(QRect(w->mapTo(&window, QPoint()), w->size())))
+                << w->metaObject()->className() << " " << w->accessibleName().toStdString();
+        }
+    }
+}
 
 struct PageCase {
     int pageId;
@@ -73,10 +91,8 @@ template <class... Views> QList<QWidget*> viewsOf(Page& page) {
 }
 
 TEST_F(ScreenFitTest, EveryPageFitsTheScreenItIsOn) {
-    MainFrame frame(state_, stationPages());
-    ASSERT_TRUE(frame.OnCreate());
-    frame.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    const auto shown = shownFrame();
+    MainFrame& frame = *shown;
     const QRect screen = frame.screen()->availableGeometry();
     EXPECT_TRUE(screen.contains(frame.frameGeometry()))
         << "window " << frame.frameGeometry().x() << "," << frame.frameGeometry().y() << " "
@@ -103,12 +119,7 @@ TEST_F(ScreenFitTest, EveryPageFitsTheScreenItIsOn) {
         for (QToolBar* bar : {frame.toolbarMain(), frame.toolbarRecords(), frame.toolbarTools()})
             for (QAction* a : bar->actions())
                 EXPECT_TRUE(bar->widgetForAction(a)->isVisible()) << a->text().toStdString();
-        for (const QWidget* w : page->findChildren<QWidget*>()) {
-            if (isControl(w) && w->isVisible()) {
-                EXPECT_TRUE(frame.rect().contains(QRect(w->mapTo(&frame, QPoint()), w->size())))
-                    << w->metaObject()->className() << " " << w->accessibleName().toStdString();
-            }
-        }
+        expectControlsInside(frame, *page);
         for (QWidget* view : c.traceViews(*page)) {
             ASSERT_NE(view, nullptr);
             const QImage shot = view->grab().toImage();
@@ -123,10 +134,8 @@ TEST_F(ScreenFitTest, EveryPageFitsTheScreenItIsOn) {
 
 // The frame's dialogs open whole on the frame's screen, their controls inside.
 TEST_F(ScreenFitTest, DialogsFitTheScreenTheFrameIsOn) {
-    MainFrame frame(state_, stationPages());
-    ASSERT_TRUE(frame.OnCreate());
-    frame.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    const auto shown = shownFrame();
+    MainFrame& frame = *shown;
     const QRect screen = frame.screen()->availableGeometry();
     PatientManagerDialog manager(state_, frame.prompter(), &frame);
     PatientPickerDialog picker(state_.dataRoot, frame.prompter(), &frame);
@@ -137,12 +146,7 @@ TEST_F(ScreenFitTest, DialogsFitTheScreenTheFrameIsOn) {
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
         EXPECT_TRUE(screen.contains(dialog->frameGeometry()));
-        for (const QWidget* w : dialog->findChildren<QWidget*>()) {
-            if (isControl(w) && w->isVisible()) {
-                EXPECT_TRUE(dialog->rect().contains(QRect(w->mapTo(dialog, QPoint()), w->size())))
-                    << w->metaObject()->className();
-            }
-        }
+        expectControlsInside(*dialog, *dialog);
         dialog->hide();
     }
 }
@@ -151,10 +155,8 @@ TEST_F(ScreenFitTest, ReopensWhereItWasClosedUnlessThatScreenIsGone) {
     QRect closedAt;
     QRect screen;
     {
-        MainFrame frame(state_, stationPages());
-        ASSERT_TRUE(frame.OnCreate());
-        frame.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+        const auto shown = shownFrame();
+        MainFrame& frame = *shown;
         screen = frame.screen()->availableGeometry();
         frame.setGeometry(QRect(screen.topLeft() + QPoint(20, 40), QSize(700, 450)));
         QApplication::processEvents();
