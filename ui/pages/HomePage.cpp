@@ -79,7 +79,7 @@ QAbstractButton* HomePage::makeButton(int control) {
         b = plain;
     } else {
         b = new QPushButton(caption, this); // template look until set up
-        b->setMinimumSize(200, 150);
+        b->setMinimumSize(200, 136);        // the icon and a line of text
     }
     b->setObjectName(QString::number(control));
     b->installEventFilter(this);
@@ -95,7 +95,7 @@ void HomePage::buildLayout() {
     subtitle->setStyleSheet(QStringLiteral("color: #1E3278; font-size: 15px;"));
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(24);
-    grid->setVerticalSpacing(18);
+    grid->setVerticalSpacing(12);
     const int rows[2][4] = {{kContinuous, kSnap, kRealTime, kPatients},
                             {kAbout, kHelp, kExit, kAnalysis}};
     for (int r = 0; r < 2; ++r)
@@ -103,14 +103,14 @@ void HomePage::buildLayout() {
             grid->addWidget(makeButton(rows[r][c]), r, c, Qt::AlignCenter);
     auto* layout = new QVBoxLayout(this);
     // 40 px above and below, given up first on a low window.
-    layout->setContentsMargins(48, 16, 48, 16);
-    layout->addSpacerItem(new QSpacerItem(0, 24, QSizePolicy::Minimum, QSizePolicy::Preferred));
+    layout->setContentsMargins(48, 8, 48, 8);
+    layout->addSpacerItem(new QSpacerItem(0, 32, QSizePolicy::Minimum, QSizePolicy::Preferred));
     layout->addWidget(title);
     layout->addWidget(subtitle);
     layout->addStretch(1);
     layout->addLayout(grid);
     layout->addStretch(2);
-    layout->addSpacerItem(new QSpacerItem(0, 24, QSizePolicy::Minimum, QSizePolicy::Preferred));
+    layout->addSpacerItem(new QSpacerItem(0, 32, QSizePolicy::Minimum, QSizePolicy::Preferred));
 }
 
 void HomePage::OnInitialUpdate() {

@@ -228,10 +228,12 @@ QWidget* RecordsPage::buildCommandPane() {
     auto* otherTools = new QPushButton(Langpack::text(ids::kExportForOtherTools), pane);
     layout->addWidget(otherTools);
     connect(otherTools, &QPushButton::clicked, this, &RecordsPage::OnExportForOtherTools);
+    auto* lastRow = new QHBoxLayout;
     for (int b : {kImport, kNote}) {
         buttons_[b] = new QPushButton(Langpack::text(kButtonTexts[b]), pane);
-        layout->addWidget(buttons_[b]);
+        lastRow->addWidget(buttons_[b]);
     }
+    layout->addLayout(lastRow);
     layout->addStretch(1);
     connect(buttons_[kDelete], &QPushButton::clicked, this, &RecordsPage::OnDelete);
     connect(buttons_[kExport], &QPushButton::clicked, this, &RecordsPage::OnExport);

@@ -159,7 +159,8 @@ QWidget* ReplayPage::buildRecordSide() {
     v->addLayout(fields);
     info_ = new QTextEdit(side);
     info_->setReadOnly(true);
-    info_->setFixedHeight(64);
+    info_->setMinimumHeight(40); // two lines; four where the window is high enough
+    info_->setMaximumHeight(64);
     v->addWidget(info_);
     trace_ = new CaliperStripView(side);
     trace_->setFixedHeight(kTraceHeight);
