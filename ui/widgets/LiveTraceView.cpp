@@ -26,6 +26,8 @@ void LiveTraceView::refresh() {
 }
 
 void LiveTraceView::paintEvent(QPaintEvent*) {
+    if (image_.devicePixelRatio() != devicePixelRatioF()) // moved to a screen of another scale
+        refresh();
     QPainter p(this);
     p.drawImage(0, 0, image_);
 }
