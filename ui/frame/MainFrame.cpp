@@ -441,9 +441,11 @@ void MainFrame::placeOnScreen() {
     for (const QScreen* s : screens)
         areas << s->availableGeometry();
     const std::optional<WindowGeometry> saved = loadWindowGeometry(AppSettings());
+    std::optional<QRect> savedRect;
+    if (saved) // a hand-edited size below the smallest would grow past the screen
+        savedRect = QRect(saved->normal.topLeft(), saved->normal.size().expandedTo(minimumSize()));
     const QRect client = placeWindow(areas, int(screens.indexOf(QGuiApplication::primaryScreen())),
-                                     saved ? std::optional<QRect>(saved->normal) : std::nullopt,
-                                     QSize(kWidth, kHeight), windowFrameMargins(*this));
+                                     savedRect, QSize(kWidth, kHeight), windowFrameMargins(*this));
     setGeometry(client);
     if (saved && saved->maximized)
         setWindowState(windowState() | Qt::WindowMaximized);
