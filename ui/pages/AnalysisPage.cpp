@@ -4,6 +4,7 @@
 #include "core/Langpack.h"
 #include "core/StringIds.h"
 #include "records/RecordDialogs.h"
+#include "records/RecordingTime.h"
 #include "records/RecordsPageModel.h"
 #include "render/AnalysisPicture.h"
 #include "render/PictureMail.h"
@@ -96,7 +97,12 @@ void AnalysisPage::buildLayout() {
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &AnalysisPage::OnRecordingSelected);
 
-    date_ = readOnlyField(this, 150);
+    // Wide enough for a Continuous segment's "start – end" within one day.
+    RecordIndexEntry widest;
+    widest.time = SystemTime::fromDateTime(QDateTime(QDate(2026, 12, 28), QTime(23, 58, 58)));
+    date_ = readOnlyField(
+        this,
+        fontMetrics().horizontalAdvance(recordingTimeText(RecordingMode::Continuous, widest)) + 16);
     rate_ = readOnlyField(this, 50);
     auto* record = new QHBoxLayout;
     record->addWidget(new QLabel(Langpack::text(ids::kDateAndTime), this));
@@ -162,6 +168,12 @@ QWidget* AnalysisPage::buildResults() {
 
 void AnalysisPage::OnInitialUpdate() {
     fillTree();
+    // Back on the page: the recording left shown, when the store still holds it.
+    const TreePlace kept = treeModel_.find(state().analysisSelection);
+    if (kept.patient < 0)
+        return;
+    tree_->expand(treeItems_->indexOf({kept.patient, -1}));
+    tree_->setCurrentIndex(treeItems_->indexOf(kept));
 }
 
 // Reads the tree again (nothing selected) and opens the current patient.
@@ -187,6 +199,8 @@ void AnalysisPage::OnRecordsChanged() {
 void AnalysisPage::OnRecordingSelected() {
     const TreePlace place = AnalysisTreeItemModel::placeOf(tree_->currentIndex());
     const bool shown = treeModel_.select(place);
+    if (shown && place.patient >= 0)
+        state().analysisSelection = treeModel_.remembered();
     if (shown && treeModel_.selectedRecording()) {
         showRecordFields(true);
         model_.showRecording(treeModel_.samples());
@@ -211,8 +225,9 @@ void AnalysisPage::showLibraryStatus() {
 
 // The date, rate and note of the recording shown; "", "..." and no note for none.
 void AnalysisPage::showRecordFields(bool shown) {
-    date_->setText(shown ? recordingTimeText(treeModel_.selectedRecording()->entry.time)
-                         : QString());
+    date_->setText(shown
+                       ? recordingTimeText(treeModel_.mode(), treeModel_.selectedRecording()->entry)
+                       : QString());
     rate_->setText(shown ? treeModel_.rateText() : QStringLiteral("..."));
     note_->showNote(shown ? treeModel_.note() : QString());
     if (shown && !treeModel_.message().isNone())
@@ -221,7 +236,7 @@ void AnalysisPage::showRecordFields(bool shown) {
 
 void AnalysisPage::showFields() {
     for (size_t k = 0; k < results_.size(); ++k)
-        results_[k]->setText(model_.fields()[k]);
+        results_[k]->setText(withUnit(model_.fields()[k], k));
     beat_->update();
     setHasRecord(model_.analysisValid());
 }
@@ -295,7 +310,7 @@ void AnalysisPage::OnMailPicture() {
             .message();
     if (result.isNone()) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        result = SendFileByMail(path, mailPictureSubject(patient.text, recorded)).message();
+        result = SendFileByMail(path, mailPictureSubject(patient.text, date_->text())).message();
         QGuiApplication::restoreOverrideCursor();
     }
     if (!result.isNone())
@@ -312,6 +327,7 @@ std::unique_ptr<ReportPage> AnalysisPage::reportPage(const QSize& sheetUnits) co
     in.patientText = treeModel_.selectedPatient()->text;
     in.diagnosis = note_->toPlainText();
     in.header = recording->entry;
+    in.mode = treeModel_.mode();
     in.beat = model_.run().beat();
     in.parameters = model_.run().parameters();
     in.start = model_.run().windowStart();

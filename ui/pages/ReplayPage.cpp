@@ -4,6 +4,7 @@
 #include "core/Langpack.h"
 #include "core/StringIds.h"
 #include "records/PatientRegistry.h"
+#include "records/RecordingTime.h"
 #include "render/ReplayRowImage.h"
 #include "render/ReportSources.h"
 #include "render/StripPointBuilder.h"
@@ -130,8 +131,9 @@ QWidget* ReplayPage::buildRecordSide() {
         [this] { return int(std::min<size_t>(thumbIcons_.size(), replay_.thumbnails().size())); },
         [this](int row, int, int role) -> QVariant {
             const ReplayThumbnail& t = replay_.thumbnails()[size_t(row)];
-            if (role == Qt::DisplayRole)
-                return QStringLiteral("%1  %2").arg(t.number).arg(t.entry.time.listText());
+            if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+                return QStringLiteral("%1  %2").arg(t.number).arg(
+                    recordingTimeText(replay_.mode(), t.entry));
             if (role == Qt::DecorationRole)
                 return thumbIcons_[row];
             if (role == Qt::SizeHintRole)
