@@ -280,5 +280,11 @@ constexpr int kSaveNewQuestion = 62651;          // Save $?
 constexpr int kNewRecordingsFor = 62652;         // $ new recording(s) for patient $
 constexpr int kAllAlreadyStored = 62653;         // The chosen recordings are already stored for...
 constexpr int kStoredMark = 62654;               // Already stored for this patient
+constexpr int kFile = 62700;                     // &File
+constexpr int kView = 62701;                     // &View
+constexpr int kTools = 62702;                    // &Tools
+constexpr int kHelp = 62703;                     // &Help
+constexpr int kLeftAndRightMove = 62704;         // Left and Right move the cursor, Up and Down c...
+constexpr int kEnterOrSpaceEdits = 62705;        // Enter or Space edits the note
 
 } // namespace vantora::ids

@@ -1,5 +1,7 @@
 #include "ui/dialogs/ExportFileDialog.h"
 
+#include "ui/frame/ModalDialogs.h"
+
 #include <QLineEdit>
 
 namespace vantora {
@@ -34,7 +36,7 @@ void ExportFileDialog::onFilterSelected(const QString& filter) {
 
 std::optional<QString> ExportFileDialog::choose(const FileRequest& request, QWidget* parent) {
     ExportFileDialog dialog(request, parent);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (runModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();
 }

@@ -4,6 +4,7 @@
 #include "core/StringIds.h"
 #include "ui/dialogs/QuickAddDialog.h"
 #include "ui/frame/MessageBoxPrompter.h"
+#include "ui/frame/ModalDialogs.h"
 #include "ui/models/RowTableModel.h"
 #include "ui/widgets/ScreenFit.h"
 
@@ -80,7 +81,8 @@ void PatientPickerDialog::onNewPatient() {
     for (const PatientRecord& r : records_)
         ids << r.id;
     QuickAddDialog dialog(registry_, ids, prompter_, this);
-    const bool added = quickAddHook_ ? quickAddHook_(dialog) : dialog.exec() == QDialog::Accepted;
+    const bool added =
+        quickAddHook_ ? quickAddHook_(dialog) : runModal(dialog) == QDialog::Accepted;
     if (!added || dialog.addedPosition() <= 0)
         return;
     reload();
@@ -105,7 +107,7 @@ void PatientPickerDialog::accept() {
 std::optional<PickedPatient>
 PatientPickerDialog::pick(const QString& dataRoot, MessageBoxPrompter& prompter, QWidget* parent) {
     PatientPickerDialog dialog(dataRoot, prompter, parent);
-    if (dialog.exec() != QDialog::Accepted)
+    if (runModal(dialog) != QDialog::Accepted)
         return std::nullopt;
     return dialog.picked();
 }

@@ -13,6 +13,8 @@
 #include "ui/dialogs/ExportFileDialog.h"
 #include "ui/dialogs/NoteDialog.h"
 #include "ui/dialogs/ReportPrinting.h"
+#include "ui/frame/KeyboardFocus.h"
+#include "ui/frame/ModalDialogs.h"
 #include "ui/frame/PageHost.h"
 #include "ui/models/AnalysisTreeItemModel.h"
 #include "ui/pages/PrintPreviewView.h"
@@ -138,6 +140,9 @@ void AnalysisPage::buildLayout() {
     layout->addLayout(right, 1);
     showRecordFields(false);
     showFields();
+    // Tab goes as the eye reads: the results row by row, not column by column.
+    setTabChain({tree_, date_, rate_, rows_, results_[0], results_[3], results_[1], results_[4],
+                 results_[2], results_[5], note_});
 }
 
 QWidget* AnalysisPage::buildResults() {
@@ -262,7 +267,7 @@ void AnalysisPage::OnNoteClicked() {
                                     recording->entry.time};
     NoteDialog dialog(
         target, [this](const Message& m) { showMessage(m); }, this);
-    if (dialog.exec() == QDialog::Accepted) {
+    if (runModal(dialog) == QDialog::Accepted) {
         treeModel_.setNote(dialog.noteText());
         note_->showNote(treeModel_.note());
     }
