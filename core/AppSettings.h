@@ -19,6 +19,8 @@ namespace vantora {
 //   PreviewPages    int32    sheets side by side in the print preview, 1 or 2 (ours)
 //   ReportPaper     string   paper of saved report PDFs, "A4" or "Letter" (ours)
 //   RecentFile1..4  string   the recent-file list, newest first (RecentFiles)
+//   WindowGeometry  string   main window's normal client rectangle "x,y,w,h" (ours)
+//   WindowMaximized int32    1 when the main window was closed maximised (ours)
 class AppSettings {
 public:
     static constexpr const char* kFullPath = "FullPath";
@@ -28,6 +30,8 @@ public:
     static constexpr const char* kPort = "Port";
     static constexpr const char* kPreviewSheets = "PreviewPages";
     static constexpr const char* kReportPaper = "ReportPaper";
+    static constexpr const char* kWindowGeometry = "WindowGeometry";
+    static constexpr const char* kWindowMaximized = "WindowMaximized";
 
     // Uses the per-user store, or the ini file given by setStoreFile() or by the
     // VANTORA_SETTINGS environment variable (tests, scripts).

@@ -4,6 +4,7 @@
 // the grey markers. Tested by tests/render/AveragedBeatPanelTest.cpp.
 #include "render/AveragedBeatPanel.h"
 
+#include "render/ScreenImage.h"
 #include "render/ScreenPalette.h"
 #include "render/StripGrid.h"
 
@@ -105,8 +106,8 @@ void AveragedBeatPanel::clear() {
     beatPicture_ = QImage();
 }
 
-QImage AveragedBeatPanel::renderGrid(QSize size) {
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+QImage AveragedBeatPanel::renderGrid(QSize size, qreal ratio) {
+    QImage image = screenImage(size, ratio, QImage::Format_ARGB32_Premultiplied);
     image.fill(palette::kMargin); // the page's background beside the grid
     QPainter p(&image);
     const int usable = size.width() - kRightMargin;
@@ -120,15 +121,15 @@ QImage AveragedBeatPanel::renderGrid(QSize size) {
     return image;
 }
 
-const QImage& AveragedBeatPanel::picture(QSize size) {
-    if (grid_.size() != size) {
-        grid_ = renderGrid(size);
+const QImage& AveragedBeatPanel::picture(QSize size, qreal ratio) {
+    if (logicalSize(grid_) != size || grid_.devicePixelRatio() != ratio) {
+        grid_ = renderGrid(size, ratio);
         beatPicture_ = QImage();
     }
     if (!data_)
         return grid_;
     if (!layout_ || beatPicture_.isNull()) {
-        layout_ = AveragedBeatLayout::compute(data_->beat, data_->parameters, grid_.width());
+        layout_ = AveragedBeatLayout::compute(data_->beat, data_->parameters, size.width());
         beatPicture_ = grid_.copy();
         QPainter p(&beatPicture_);
         p.setRenderHint(QPainter::Antialiasing);

@@ -22,11 +22,11 @@ public:
 
     // The picture for a client of `size`: the beat picture when a beat is
     // shown, otherwise the cached grid. The grid is built once per size.
-    const QImage& picture(QSize size);
+    const QImage& picture(QSize size, qreal ratio = 1);
     // The layout of the current beat, computed by the last picture() call.
     const std::optional<AveragedBeatLayout>& layout() const { return layout_; }
 
-    static QImage renderGrid(QSize size);
+    static QImage renderGrid(QSize size, qreal ratio = 1);
 
 private:
     struct Data {

@@ -6,6 +6,7 @@
 
 #include "core/SampleRange.h"
 #include "core/SignalFormat.h"
+#include "render/ScreenImage.h"
 #include "render/ScreenPalette.h"
 #include "render/StripGrid.h"
 
@@ -166,8 +167,8 @@ void DetailStrip::rebuildTransform() {
     transform_ = t;
 }
 
-QImage DetailStrip::render(QSize client) const {
-    QImage image(client, QImage::Format_ARGB32_Premultiplied);
+QImage DetailStrip::render(QSize client, qreal ratio) const {
+    QImage image = screenImage(client, ratio, QImage::Format_ARGB32_Premultiplied);
     image.fill(palette::kMargin);
     QPainter p(&image);
     p.fillRect(QRect(kLeft, 0, client.width() - kLeft, client.height()), palette::kPaper);

@@ -46,7 +46,7 @@ public:
     QPoint pan() const { return QPoint(px_, py_); }
     const QTransform& transform() const { return transform_; }
 
-    QImage render(QSize client) const;
+    QImage render(QSize client, qreal ratio = 1) const;
 
 private:
     void rebuildTransform();

@@ -1,6 +1,7 @@
 #include "render/LiveTracePainter.h"
 
 #include "device/LiveTrace.h"
+#include "render/ScreenImage.h"
 
 #include <QImage>
 #include <QPainter>
@@ -34,8 +35,8 @@ void paintGrid(QPainter& p, int width, int height) {
 
 } // namespace
 
-QImage gridImage(int width, int height) {
-    QImage image(width, height, QImage::Format_RGB32);
+QImage gridImage(int width, int height, qreal ratio) {
+    QImage image = screenImage(QSize(width, height), ratio, QImage::Format_RGB32);
     image.fill(kPaper);
     QPainter p(&image);
     paintGrid(p, width, height);
@@ -48,7 +49,7 @@ void paintTrace(QImage& image, const LiveTrace& trace, const QImage* grid) {
     } else {
         image.fill(kPaper);
         QPainter p(&image);
-        paintGrid(p, image.width(), image.height());
+        paintGrid(p, logicalSize(image).width(), logicalSize(image).height());
     }
     QPainter p(&image);
     const std::vector<QPoint>& points = trace.points();

@@ -25,7 +25,7 @@ constexpr int kMinorStepPx = 3; // 1 mm
 constexpr int kGridTop = 10;    // horizontal lines start here
 
 // The paper and grid alone, drawn once per control size.
-QImage gridImage(int width, int height);
+QImage gridImage(int width, int height, qreal ratio = 1);
 
 // Fills the whole image (the off-screen buffer of the control). With a grid
 // image of the same size and format the grid is copied from it, not drawn.

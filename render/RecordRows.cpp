@@ -10,7 +10,7 @@
 namespace vantora {
 
 RecordRowImages renderRecordRows(std::span<const int32_t> samples, RecordingMode mode, int gain,
-                                 QSize rowSize) {
+                                 QSize rowSize, qreal ratio) {
     const StripRow row{0, rowSize.height()};
     const StripRows rows{row, row, row};
     const StripPointList list = mode == RecordingMode::Continuous
@@ -18,8 +18,8 @@ RecordRowImages renderRecordRows(std::span<const int32_t> samples, RecordingMode
                                     : buildStripPoints(samples, rows, gain);
     RecordRowImages images;
     for (int r = 0; r < strip::kRowCount; ++r)
-        images[size_t(r)] =
-            renderAnalysisRow(r, rowSize, gain, list, RowCursor{}, RowCursor{}, palette::kTrace);
+        images[size_t(r)] = renderAnalysisRow(r, rowSize, gain, list, RowCursor{}, RowCursor{},
+                                              ratio, palette::kTrace);
     return images;
 }
 

@@ -28,7 +28,8 @@ using RecordRowImages = std::array<QImage, 3>;
 // The three rows of `samples` (7500, or none for empty grids) at `gain` (1 or
 // 2) for the store kind `mode`.
 RecordRowImages renderRecordRows(std::span<const int32_t> samples, RecordingMode mode, int gain,
-                                 QSize rowSize = {record_rows::kRowWidth, record_rows::kRowHeight});
+                                 QSize rowSize = {record_rows::kRowWidth, record_rows::kRowHeight},
+                                 qreal ratio = 1);
 
 // SaveStripPicture: the rows one below the other, as wide as the last row,
 // saved as BMP to `path` (savePicture: whole or not at all). None when there

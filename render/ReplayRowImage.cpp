@@ -3,6 +3,7 @@
 #include "render/ReplayRowImage.h"
 
 #include "core/SignalFormat.h"
+#include "render/ScreenImage.h"
 #include "render/ScreenPalette.h"
 #include "render/StripGrid.h"
 #include "render/StripRowRenderer.h"
@@ -38,8 +39,8 @@ void drawRowGrid(QPainter& p, int width) {
 
 } // namespace
 
-QImage ReplayRowImage::render(int width, const StripPointList& points) {
-    QImage image(width, kHeight, QImage::Format_ARGB32_Premultiplied);
+QImage ReplayRowImage::render(int width, const StripPointList& points, qreal ratio) {
+    QImage image = screenImage(QSize(width, kHeight), ratio, QImage::Format_ARGB32_Premultiplied);
     QPainter p(&image);
     p.fillRect(QRect(0, 0, width, kGridHeight), Qt::white);
     p.fillRect(QRect(0, kGridHeight, width, 8), palette::kMargin);
@@ -51,7 +52,7 @@ QImage ReplayRowImage::render(int width, const StripPointList& points) {
 }
 
 void ReplayRowImage::drawSelectionMark(QImage& image, int x, int markWidth) {
-    const int left = std::max(0, std::min(x, image.width() - 1 - markWidth));
+    const int left = std::max(0, std::min(x, logicalSize(image).width() - 1 - markWidth));
     QPainter p(&image);
     p.setPen(QPen(palette::kSelectionMark, 3));
     p.drawRect(QRect(left, 0, markWidth, kGridHeight));

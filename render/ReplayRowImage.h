@@ -16,7 +16,7 @@ struct ReplayRowImage {
     static constexpr int kGridHeight = 32;
 
     // points: the row's list from buildReplayRowPoints, x measured in the image.
-    static QImage render(int width, const StripPointList& points);
+    static QImage render(int width, const StripPointList& points, qreal ratio = 1);
     // Draws the green selection mark (pen width 3, 32 px high) from x, moved
     // left when it would run past the right end.
     static void drawSelectionMark(QImage& image, int x, int markWidth);

@@ -9,6 +9,8 @@
 #include "render/StripGeometry.h"
 #include "render/StripGrid.h"
 
+#include "render/ScreenImage.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -85,13 +87,13 @@ namespace {
 // per thread, so rows may be rendered off the GUI thread without a lock.
 class RowBackgrounds {
 public:
-    const QImage& background(QSize itemSize, int gain) {
+    const QImage& background(QSize itemSize, int gain, qreal ratio) {
         for (const Entry& e : entries_)
-            if (e.size == itemSize && e.gain == gain)
+            if (e.size == itemSize && e.gain == gain && e.ratio == ratio)
                 return e.image;
         if (entries_.size() == kMaxEntries)
             entries_.erase(entries_.begin());
-        entries_.push_back(Entry{itemSize, gain, render(itemSize, gain)});
+        entries_.push_back(Entry{itemSize, gain, ratio, render(itemSize, gain, ratio)});
         return entries_.back().image;
     }
 
@@ -100,11 +102,12 @@ private:
     struct Entry {
         QSize size;
         int gain;
+        qreal ratio;
         QImage image;
     };
 
-    static QImage render(QSize itemSize, int gain) {
-        QImage image(itemSize, QImage::Format_ARGB32_Premultiplied);
+    static QImage render(QSize itemSize, int gain, qreal ratio) {
+        QImage image = screenImage(itemSize, ratio, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::white);
         QPainter painter(&image);
         drawStripRowBackground(painter, analysisRowRect(itemSize), gain);
@@ -130,9 +133,10 @@ void drawCursor(QPainter& painter, const RowCursor& c, int row, const QRect& rec
 } // namespace
 
 QImage renderAnalysisRow(int row, QSize itemSize, int gain, const StripPointList& list,
-                         const RowCursor& first, const RowCursor& second, const QColor& trace) {
+                         const RowCursor& first, const RowCursor& second, qreal ratio,
+                         const QColor& trace) {
     thread_local RowBackgrounds backgrounds;
-    QImage image = backgrounds.background(itemSize, gain); // copied when painted on
+    QImage image = backgrounds.background(itemSize, gain, ratio); // copied when painted on
     const QRect rect = analysisRowRect(itemSize);
     const int rowWidth = rect.width();
     StripTraceStyle style{trace, std::nullopt, palette::kSelectedTrace};

@@ -41,10 +41,12 @@ bool DrawStripRow(QPainter& painter, const QRect& rect, int gain, const StripPoi
 // `itemSize`, the grid spanning x = 15 ... 782,
 // with its two analysis cursors; the stretch between them is red when both
 // are set. The margin, grid and bracket are drawn once per size and gain (and
-// thread) and copied under each row's trace. The record page's preview draws
-// the same rows with the blue trace of the other screen strips.
+// thread) and copied under each row's trace.
+// `ratio` is the screen's scale factor (device pixels per pixel). The record
+// page's preview draws the same rows with the blue trace of the other screen
+// strips.
 QImage renderAnalysisRow(int row, QSize itemSize, int gain, const StripPointList& list,
-                         const RowCursor& first, const RowCursor& second,
+                         const RowCursor& first, const RowCursor& second, qreal ratio = 1,
                          const QColor& trace = palette::kAnalysisTrace);
 
 } // namespace vantora

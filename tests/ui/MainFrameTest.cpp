@@ -59,11 +59,10 @@ protected:
     AppState state_;
 };
 
-TEST_F(MainFrameTest, WindowIsFixedAndHasThreeToolbars) {
+TEST_F(MainFrameTest, WindowIsResizableAndHasThreeToolbars) {
     auto frame = makeFrame({});
-    EXPECT_EQ(frame->minimumSize(), QSize(1024, 768));
-    EXPECT_EQ(frame->maximumSize(), QSize(1024, 768));
-    EXPECT_FALSE(frame->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(frame->minimumSize(), QSize(MainFrame::kMinimumWidth, MainFrame::kMinimumHeight));
+    EXPECT_EQ(frame->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
     EXPECT_EQ(frame->toolbarMain()->actions().size(), 8);
     EXPECT_EQ(frame->toolbarRecords()->actions().size(), 4);
     EXPECT_EQ(frame->toolbarTools()->actions().size(), 5); // and "Recent files"

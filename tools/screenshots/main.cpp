@@ -3,6 +3,8 @@
 // analysis page and its report in the print preview, the record management and replay pages, with
 // a recorder's port the download page and with a streaming recorder's port
 // the real-time page, off-screen on the data folder DATA into PNG files in OUT.
+// With --fit NAME only the analysis page, in the window as it opens on the
+// platform's screen (a small or scaled one), into OUT/NAME.
 #include "app/StationPages.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
@@ -180,11 +182,29 @@ bool realTimeShot(vantora::MainFrame& frame, const QString& port, const QString&
     return ok;
 }
 
+// The analysis page on the first Snap recording, with a stretch selected by
+// two clicks on the rows.
+bool analysisShot(vantora::MainFrame& frame, const QString& file) {
+    frame.state().recordingMode = vantora::RecordingMode::Snap;
+    auto* analysis = static_cast<vantora::AnalysisPage*>(frame.ShowPage(vantora::page::kAnalysis));
+    if (const QModelIndex patient = analysis->tree()->model()->index(0, 0); patient.isValid()) {
+        analysis->tree()->expand(patient);
+        analysis->tree()->setCurrentIndex(analysis->tree()->model()->index(0, 0, patient));
+        analysis->OnRowClicked(240, 40);
+        analysis->OnRowClicked(520, 190);
+    }
+    return save(frame, file);
+}
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
+    // --fit NAME: only the analysis page, in the window as the screen of the
+    // platform's configuration places it, as OUT/NAME.
+    const bool fit = args.size() == 5 && args[3] == QStringLiteral("--fit");
     if (args.size() < 3 || args.size() > 5) {
-        std::fprintf(stderr, "usage: shell-screenshots DATA OUT [RECORDER-PORT [LIVE-PORT]]\n");
+        std::fprintf(stderr, "usage: shell-screenshots DATA OUT [RECORDER-PORT [LIVE-PORT]]\n"
+                             "       shell-screenshots DATA OUT --fit NAME\n");
         return 2;
     }
     vantora::Langpack::loadBesideExecutable();
@@ -199,16 +219,18 @@ int main(int argc, char** argv) {
     bool ok = true;
 
     vantora::PageRegistry pages = vantora::stationPages();
-    const QString port = args.size() >= 4 ? args[3] : QString();
-    const QString livePort = args.size() == 5 ? args[4] : QString();
+    const QString port = args.size() >= 4 && !fit ? args[3] : QString();
+    const QString livePort = args.size() == 5 && !fit ? args[4] : QString();
     if (!port.isEmpty())
         pages.add(vantora::page::kSnapData, [port](vantora::PageHost& f) {
             return new vantora::DownloadPage(f, [port] { return std::optional<QString>(port); });
         });
     vantora::MainFrame frame(state, std::move(pages));
     frame.OnCreate();
-    frame.ShowPage(vantora::page::kHome);
     frame.setWindowTitle(vantora::Langpack::text(vantora::ids::kAppTitle));
+    if (fit)
+        return analysisShot(frame, out.filePath(args[4])) ? 0 : 1;
+    frame.ShowPage(vantora::page::kHome);
     ok &= save(frame, out.filePath("home.png"));
     ok &= keyboardShot(frame, out.filePath("keyboard.png"));
 
@@ -220,17 +242,7 @@ int main(int argc, char** argv) {
     selectRow(picker.list(), 0);
     ok &= save(picker, out.filePath("patient-picker.png"));
 
-    // The analysis page on the first Snap recording, with a stretch selected
-    // by two clicks on the rows.
-    state.recordingMode = vantora::RecordingMode::Snap;
-    auto* analysis = static_cast<vantora::AnalysisPage*>(frame.ShowPage(vantora::page::kAnalysis));
-    if (const QModelIndex patient = analysis->tree()->model()->index(0, 0); patient.isValid()) {
-        analysis->tree()->expand(patient);
-        analysis->tree()->setCurrentIndex(analysis->tree()->model()->index(0, 0, patient));
-        analysis->OnRowClicked(240, 40);
-        analysis->OnRowClicked(520, 190);
-    }
-    ok &= save(frame, out.filePath("analysis.png"));
+    ok &= analysisShot(frame, out.filePath("analysis.png"));
     // Its report in the print preview, which then closes back to the page.
     frame.runCommand(vantora::ids::kCmdPreview);
     ok &= save(frame, out.filePath("preview.png"));

@@ -8,6 +8,7 @@
 #include "ui/frame/ModalDialogs.h"
 #include "ui/models/RowTableModel.h"
 #include "ui/widgets/PatientDetailPanel.h"
+#include "ui/widgets/ScreenFit.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -83,7 +84,7 @@ PatientManagerDialog::PatientManagerDialog(AppState& state, MessageBoxPrompter& 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body);
     layout->addLayout(buttons);
-    resize(860, 520);
+    resizeWithinScreen(*this, QSize(860, 520));
     reload();
 }
 

@@ -6,6 +6,7 @@
 #include "ui/frame/MessageBoxPrompter.h"
 #include "ui/frame/ModalDialogs.h"
 #include "ui/models/RowTableModel.h"
+#include "ui/widgets/ScreenFit.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -59,7 +60,7 @@ PatientPickerDialog::PatientPickerDialog(const QString& dataRoot, MessageBoxProm
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(list_);
     layout->addWidget(buttons);
-    resize(900, 460);
+    resizeWithinScreen(*this, QSize(900, 460));
     reload();
 }
 

@@ -1,9 +1,11 @@
 #include "ui/frame/MainFrame.h"
 
+#include "core/AppSettings.h"
 #include "core/AppState.h"
 #include "core/DataPaths.h"
 #include "core/Langpack.h"
 #include "core/StringIds.h"
+#include "core/WindowPlacement.h"
 #include "records/DataFolderLock.h"
 #include "ui/dialogs/InfoDialog.h"
 #include "ui/dialogs/PatientManagerDialog.h"
@@ -15,10 +17,12 @@
 #include "ui/frame/ShellDocument.h"
 #include "ui/pages/Page.h"
 #include "ui/widgets/RecentFilesMenu.h"
+#include "ui/widgets/ScreenFit.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
@@ -32,6 +36,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
@@ -81,16 +86,14 @@ MainFrame::MainFrame(AppState& state, PageRegistry pages, QWidget* parent)
       doc_(std::make_unique<ShellDocument>(state, prompter_)),
       openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       runDialog_([](QDialog& dialog) { return runModal(dialog); }) {
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(kWidth, kHeight);
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    resize(kWidth, kHeight);
     setAcceptDrops(true);
     installFocusRing();
     host_ = new QWidget(this);
     auto* layout = new QVBoxLayout(host_);
     layout->setContentsMargins(0, 0, 0, 0);
-    setCentralWidget(host_);
+    setCentralWidget(scrollingHost(host_));
     doc_->OnNewDocument();
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
             &MainFrame::giveIdleStep);
@@ -115,7 +118,7 @@ bool MainFrame::OnCreate() {
     auto* folderPoll = new QTimer(this);
     connect(folderPoll, &QTimer::timeout, this, &MainFrame::refreshFolderStatus);
     folderPoll->start(kFolderPollMs);
-    centreOnScreen();
+    placeOnScreen();
     UpdateCommandUI();
     return true;
 }
@@ -448,19 +451,51 @@ void MainFrame::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
 }
 
-void MainFrame::changeEvent(QEvent* event) {
-    QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        centreOnScreen();
+void MainFrame::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted()) {
+        AppSettings settings;
+        saveWindowGeometry(settings, {normalGeometry(), isMaximized()});
+    }
 }
 
-void MainFrame::centreOnScreen() {
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
+void MainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // Only now does the window system tell the real size of its frame; some
+    // tell it once the window is up.
+    keepOnScreen();
+    QTimer::singleShot(0, this, &MainFrame::keepOnScreen);
+}
+
+// Pulls the frame back wholly onto the screen the window is on, when it is
+// not (the frame's size was only estimated before the window was shown).
+void MainFrame::keepOnScreen() {
+    const QScreen* screen = this->screen();
+    if (!screen || isMaximized() || isFullScreen() ||
+        screen->availableGeometry().contains(frameGeometry()))
         return;
-    QRect frameRect = frameGeometry();
-    frameRect.moveCenter(screen->availableGeometry().center());
-    move(frameRect.topLeft());
+    setGeometry(placeWindow({screen->availableGeometry()}, 0, geometry(), size(),
+                            windowFrameMargins(*this)));
+}
+
+// The remembered place when it still lies on a screen, else 1024 x 768 (or
+// what the screen holds) centred on the primary screen; frame always inside.
+void MainFrame::placeOnScreen() {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.isEmpty())
+        return;
+    QList<QRect> areas;
+    for (const QScreen* s : screens)
+        areas << s->availableGeometry();
+    const std::optional<WindowGeometry> saved = loadWindowGeometry(AppSettings());
+    std::optional<QRect> savedRect;
+    if (saved) // a hand-edited size below the smallest would grow past the screen
+        savedRect = QRect(saved->normal.topLeft(), saved->normal.size().expandedTo(minimumSize()));
+    const QRect client = placeWindow(areas, int(screens.indexOf(QGuiApplication::primaryScreen())),
+                                     savedRect, QSize(kWidth, kHeight), windowFrameMargins(*this));
+    setGeometry(client);
+    if (saved && saved->maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void MainFrame::giveIdleStep() {

@@ -23,13 +23,18 @@ class Page;
 struct AppState;
 struct FrameSituation;
 
-// The station's one top-level window: fixed 1024 x 768, centred, three toolbars
-// and exactly one page at a time, built afresh on every switch.
+// The station's one top-level window: three toolbars and exactly one page at a
+// time, built afresh on every switch. It opens at 1024 x 768 or where it was
+// closed, always wholly on a screen that exists, and may be resized: pages
+// lay out in what it offers and scroll below their smallest size.
 class MainFrame : public QMainWindow, public PageHost {
     Q_OBJECT
 public:
     static constexpr int kWidth = 1024;
     static constexpr int kHeight = 768;
+    // Small enough for a 1024 x 600 screen with panels and a title bar.
+    static constexpr int kMinimumWidth = 640;
+    static constexpr int kMinimumHeight = 400;
 
     MainFrame(AppState& state, PageRegistry pages, QWidget* parent = nullptr);
     ~MainFrame() override;
@@ -107,7 +112,8 @@ public:
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     bool createToolbars();
@@ -116,7 +122,8 @@ private:
     QAction* makeAction(int command, int icon);
     void switchByCommand(int command);
     void switchMode(int command);
-    void centreOnScreen();
+    void placeOnScreen();
+    void keepOnScreen();
     void giveIdleStep();
     FrameSituation situation() const;
     void keepProgramTitle();

@@ -21,6 +21,7 @@
 #include "ui/widgets/AnalysisRowList.h"
 #include "ui/widgets/AveragedBeatView.h"
 #include "ui/widgets/NoteField.h"
+#include "ui/widgets/ScreenFit.h"
 
 #include <QAction>
 #include <QDir>
@@ -31,6 +32,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -92,7 +94,8 @@ void AnalysisPage::buildLayout() {
     treeItems_ =
         new AnalysisTreeItemModel(treeModel_, Langpack::text(ids::kPatientsAndRecordings), tree_);
     tree_->setModel(treeItems_);
-    tree_->setFixedWidth(205);
+    tree_->setMinimumWidth(150); // gives way to the rows on a narrow window
+    tree_->setMaximumWidth(205);
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &AnalysisPage::OnRecordingSelected);
 
@@ -116,12 +119,19 @@ void AnalysisPage::buildLayout() {
     beat_->setToolTip(Langpack::text(ids::kAveragedBeat));
 
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(beat_);
-    bottom->addWidget(buildResults(), 1);
+    // The beat is always whole; the results beside it take its height, so
+    // that on a low window only the rows above scroll.
+    QScrollArea* beatArea = scrollingView(beat_);
+    beatArea->setMinimumHeight(beatArea->sizeHint().height());
+    QWidget* results = buildResults();
+    results->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
+    bottom->addWidget(beatArea);
+    bottom->addWidget(results, 1);
 
     auto* right = new QVBoxLayout;
+    right->setSpacing(4); // the three rows stay whole in a 1024 x 768 window
     right->addLayout(record);
-    right->addWidget(rows_);
+    right->addWidget(scrollingView(rows_), 1);
     right->addLayout(bottom);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);

@@ -84,7 +84,7 @@ QAbstractButton* HomePage::makeButton(int control) {
         b = plain;
     } else {
         b = new QPushButton(caption, this); // template look until set up
-        b->setMinimumSize(200, 150);
+        b->setMinimumSize(200, 136);        // the icon and a line of text
     }
     b->setObjectName(QString::number(control));
     b->installEventFilter(this);
@@ -100,17 +100,20 @@ void HomePage::buildLayout() {
     subtitle->setStyleSheet(QStringLiteral("color: #1E3278; font-size: 15px;"));
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(24);
-    grid->setVerticalSpacing(18);
+    grid->setVerticalSpacing(12);
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < 4; ++c)
             grid->addWidget(makeButton(kRows[r][c]), r, c, Qt::AlignCenter);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(48, 40, 48, 40);
+    // 40 px above and below, given up first on a low window.
+    layout->setContentsMargins(48, 8, 48, 8);
+    layout->addSpacerItem(new QSpacerItem(0, 32, QSizePolicy::Minimum, QSizePolicy::Preferred));
     layout->addWidget(title);
     layout->addWidget(subtitle);
     layout->addStretch(1);
     layout->addLayout(grid);
     layout->addStretch(2);
+    layout->addSpacerItem(new QSpacerItem(0, 32, QSizePolicy::Minimum, QSizePolicy::Preferred));
 }
 
 void HomePage::OnInitialUpdate() {

@@ -11,6 +11,7 @@
 #include "ui/frame/PageHost.h"
 #include "ui/frame/PageIds.h"
 #include "ui/widgets/LiveTraceView.h"
+#include "ui/widgets/ScreenFit.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -18,6 +19,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace vantora {
@@ -143,8 +146,12 @@ void LivePage::buildLayout() {
     layout->addLayout(bar);
     layout->addLayout(grid);
     layout->addSpacing(8);
-    layout->addWidget(trace_, 0, Qt::AlignLeft);
-    layout->addStretch(1);
+    traceArea_ = scrollingView(trace_);
+    // The calibration mark beside the trace is the page's: it follows a scroll.
+    connect(traceArea_->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            qOverload<>(&QWidget::update));
+    layout->addWidget(traceArea_, 1, Qt::AlignLeft);
+    layout->addStretch(0);
 }
 
 void LivePage::OnInitialUpdate() {
@@ -298,7 +305,8 @@ void LivePage::paintEvent(QPaintEvent* event) {
     if (window()->isMinimized())
         return;
     QPainter p(this);
-    live_paint::paintCalibrationMark(p, trace_->geometry());
+    p.setClipRect(QRect(0, traceArea_->y(), width(), traceArea_->height()));
+    live_paint::paintCalibrationMark(p, QRect(trace_->mapTo(this, QPoint()), trace_->size()));
 }
 
 } // namespace vantora

@@ -17,6 +17,8 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 
+class QScrollArea;
+
 namespace vantora {
 
 class LiveTraceView;
@@ -95,6 +97,7 @@ private:
     QLabel* texts_[7] = {}; // 1229 ... 1235
     QLabel* heart_ = nullptr;
     LiveTraceView* trace_ = nullptr;
+    QScrollArea* traceArea_ = nullptr; // holds the trace on a low screen
     PortMonitor* monitor_ = nullptr;
     // Before the link: its readers end (in the link's destructor) while the
     // sinks they report to still exist.

@@ -15,6 +15,7 @@
 #include "ui/models/RowTableModel.h"
 #include "ui/pages/RecordPageParts.h"
 #include "ui/widgets/RecordPreview.h"
+#include "ui/widgets/ScreenFit.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -28,6 +29,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QScopedValueRollback>
+#include <QScrollArea>
 #include <QTextEdit>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -139,7 +141,7 @@ void RecordsPage::buildLayout() {
     info_->setFixedWidth(200);
 
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(preview_, 0, Qt::AlignTop);
+    bottom->addWidget(scrollingView(preview_), 0, Qt::AlignTop);
     bottom->addWidget(buildCommandPane(), 1, Qt::AlignTop);
 
     auto* layout = new QVBoxLayout(this);
@@ -196,12 +198,16 @@ QWidget* RecordsPage::buildPatientPane() {
 QWidget* RecordsPage::buildCommandPane() {
     auto* pane = new QWidget(this);
     auto* layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(6, 0, 0, 0); // close enough to fit a 1024 x 600 screen
+    layout->setSpacing(4);
     gain_ = new QComboBox(pane);
     gain_->addItems({QStringLiteral("X  1 "), QStringLiteral("X  2 ")});
     connect(gain_, &QComboBox::currentIndexChanged, this, &RecordsPage::onGain);
     gainCaption_ = new QLabel(pane);
-    layout->addWidget(gain_);
-    layout->addWidget(gainCaption_);
+    auto* gain = new QHBoxLayout;
+    gain->addWidget(gain_);
+    gain->addWidget(gainCaption_, 1);
+    layout->addLayout(gain);
 
     // One-or-all choices: the selected recording is the initial choice.
     auto choiceBox = [&](int caption, QRadioButton*& all, int command) {
@@ -211,6 +217,8 @@ QWidget* RecordsPage::buildCommandPane() {
         one->setChecked(true);
         buttons_[command] = new QPushButton(Langpack::text(kButtonTexts[command]), box);
         auto* v = new QVBoxLayout(box);
+        v->setSpacing(2);
+        v->setContentsMargins(6, 4, 6, 6);
         v->addWidget(one);
         v->addWidget(all);
         v->addWidget(buttons_[command]);
@@ -222,10 +230,12 @@ QWidget* RecordsPage::buildCommandPane() {
     auto* otherTools = new QPushButton(Langpack::text(ids::kExportForOtherTools), pane);
     layout->addWidget(otherTools);
     connect(otherTools, &QPushButton::clicked, this, &RecordsPage::OnExportForOtherTools);
+    auto* lastRow = new QHBoxLayout;
     for (int b : {kImport, kNote}) {
         buttons_[b] = new QPushButton(Langpack::text(kButtonTexts[b]), pane);
-        layout->addWidget(buttons_[b]);
+        lastRow->addWidget(buttons_[b]);
     }
+    layout->addLayout(lastRow);
     layout->addStretch(1);
     connect(buttons_[kDelete], &QPushButton::clicked, this, &RecordsPage::OnDelete);
     connect(buttons_[kExport], &QPushButton::clicked, this, &RecordsPage::OnExport);

@@ -153,7 +153,7 @@ QWidget* ReplayPage::buildRecordSide() {
     thumbs_->setResizeMode(QListView::Adjust);
     thumbs_->setIconSize(QSize(kThumbnailWidth, ReplayRowImage::kHeight));
     thumbs_->setGridSize(QSize(kThumbnailWidth + 8, ReplayRowImage::kHeight + 24));
-    thumbs_->setMinimumHeight(5 * (ReplayRowImage::kHeight + 24) + 8);
+    thumbs_->setMinimumHeight(ReplayRowImage::kHeight + 24 + 8); // one row; scrolls below that
     thumbs_->installEventFilter(this);
     thumbs_->viewport()->installEventFilter(this);
     v->addWidget(thumbs_, 1);
@@ -168,7 +168,8 @@ QWidget* ReplayPage::buildRecordSide() {
     v->addLayout(fields);
     info_ = new QTextEdit(side);
     info_->setReadOnly(true);
-    info_->setFixedHeight(64);
+    info_->setMinimumHeight(40); // two lines; four where the window is high enough
+    info_->setMaximumHeight(64);
     v->addWidget(info_);
     trace_ = new CaliperStripView(side);
     trace_->setFixedHeight(kTraceHeight);
@@ -274,7 +275,8 @@ void ReplayPage::showPage(const Message& message) {
     stretchX_ = 0;
     for (const ReplayThumbnail& t : replay_.thumbnails()) {
         thumbImages_.append(ReplayRowImage::render(
-            kThumbnailWidth, buildReplayRowPoints(t.samples, 0, kThumbnailWidth)));
+            kThumbnailWidth, buildReplayRowPoints(t.samples, 0, kThumbnailWidth),
+            devicePixelRatioF()));
         thumbIcons_.append(QIcon(QPixmap::fromImage(thumbImages_.back())));
     }
     thumbRows_->refresh();

@@ -62,10 +62,13 @@ void AnalysisRowList::moveCaret(QPoint to) {
 void AnalysisRowList::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     for (int r = 0; r < strip::kRowCount; ++r) {
+        // Drawn again when the window moves to a screen of another scale.
+        if (rows_[size_t(r)].devicePixelRatio() != devicePixelRatioF())
+            rows_[size_t(r)] = QImage();
         if (rows_[size_t(r)].isNull())
             rows_[size_t(r)] =
                 renderAnalysisRow(r, AnalysisPageModel::rowSize(), model_.gain(), model_.points(),
-                                  model_.firstCursor(), model_.secondCursor());
+                                  model_.firstCursor(), model_.secondCursor(), devicePixelRatioF());
         painter.drawImage(0, r * strip::kAnalysisRowHeight, rows_[size_t(r)]);
     }
     if (!hasFocus())

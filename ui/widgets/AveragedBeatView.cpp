@@ -24,7 +24,7 @@ AveragedBeatPanel& AveragedBeatView::panel() {
 
 void AveragedBeatView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.drawImage(rect(), panel().picture(QSize(kWidth, kHeight)));
+    painter.drawImage(rect(), panel().picture(QSize(kWidth, kHeight), devicePixelRatioF()));
 }
 
 } // namespace vantora

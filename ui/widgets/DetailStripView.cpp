@@ -12,7 +12,7 @@ DetailStripView::DetailStripView(QWidget* parent) : QWidget(parent) {
 
 void DetailStripView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.drawImage(0, 0, strip_.render(size()));
+    painter.drawImage(0, 0, strip_.render(size(), devicePixelRatioF()));
 }
 
 void DetailStripView::mousePressEvent(QMouseEvent* event) {

@@ -2,6 +2,7 @@
 
 #include "device/LiveTrace.h"
 #include "render/LiveTracePainter.h"
+#include "render/ScreenImage.h"
 
 #include <QPainter>
 
@@ -15,15 +16,18 @@ LiveTraceView::LiveTraceView(const LiveTrace& trace, QWidget* parent)
 }
 
 void LiveTraceView::refresh() {
-    if (image_.size() != size()) {
-        image_ = QImage(size(), QImage::Format_RGB32);
-        grid_ = live_paint::gridImage(width(), height());
+    const qreal ratio = devicePixelRatioF();
+    if (logicalSize(image_) != size() || image_.devicePixelRatio() != ratio) {
+        image_ = screenImage(size(), ratio, QImage::Format_RGB32);
+        grid_ = live_paint::gridImage(width(), height(), ratio);
     }
     live_paint::paintTrace(image_, trace_, &grid_);
     update();
 }
 
 void LiveTraceView::paintEvent(QPaintEvent*) {
+    if (image_.devicePixelRatio() != devicePixelRatioF()) // moved to a screen of another scale
+        refresh();
     QPainter p(this);
     p.drawImage(0, 0, image_);
 }

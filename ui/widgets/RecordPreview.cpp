@@ -13,13 +13,22 @@ void RecordPreview::showRecording(const std::vector<int32_t>& samples, Recording
                                   int gain) {
     hasRecording_ = !samples.empty();
     rows_ = renderRecordRows(samples, mode, gain);
+    samples_ = samples;
+    mode_ = mode;
+    gain_ = gain;
+    shown_ = {};
     update();
 }
 
 void RecordPreview::paintEvent(QPaintEvent*) {
+    const qreal ratio = devicePixelRatioF();
+    const bool scaled = ratio != 1;
+    if (scaled && shown_.front().devicePixelRatio() != ratio)
+        shown_ = renderRecordRows(samples_, mode_, gain_,
+                                  {record_rows::kRowWidth, record_rows::kRowHeight}, ratio);
     QPainter painter(this);
     int y = 0;
-    for (const QImage& row : rows_) {
+    for (const QImage& row : scaled ? shown_ : rows_) {
         painter.drawImage(0, y, row);
         y += row.height();
     }

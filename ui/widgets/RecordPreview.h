@@ -25,7 +25,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    RecordRowImages rows_;
+    RecordRowImages rows_;  // one pixel a pixel: what "Save picture" writes
+    RecordRowImages shown_; // at the screen's scale, made on the first paint
+    std::vector<int32_t> samples_;
+    RecordingMode mode_ = RecordingMode::None;
+    int gain_ = 1;
     bool hasRecording_ = false;
 };
 
