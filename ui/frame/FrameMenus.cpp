@@ -138,10 +138,11 @@ QList<QAction*> commandActions(const std::function<QAction*(int)>& action,
 
 } // namespace
 
-void buildMenuBar(QMenuBar* bar, const std::function<QAction*(int)>& action, QToolBar* reportBar) {
+void buildMenuBar(QMenuBar* bar, const std::function<QAction*(int)>& action, QToolBar* reportBar,
+                  QMenu* recentFiles) {
     QMenu* file = bar->addMenu(Langpack::text(ids::kFile));
     // The page's own report commands (PDF) join while the page shows.
-    QObject::connect(file, &QMenu::aboutToShow, file, [file, action, reportBar] {
+    QObject::connect(file, &QMenu::aboutToShow, file, [file, action, reportBar, recentFiles] {
         file->clear();
         QList<QAction*> items = commandActions(
             action, {ids::kCmdPrint, ids::kCmdPreview, ids::kCmdPicture, ids::kCmdMail});
@@ -150,6 +151,8 @@ void buildMenuBar(QMenuBar* bar, const std::function<QAction*(int)>& action, QTo
             for (QAction* act : reportBar->actions())
                 if (!fixed.contains(act))
                     items << act;
+        if (recentFiles)
+            items << nullptr << recentFiles->menuAction();
         items << nullptr << action(ids::kCmdExit);
         addMarked(file, items);
     });

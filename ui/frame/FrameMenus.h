@@ -6,6 +6,7 @@
 #include <functional>
 
 class QAction;
+class QMenu;
 class QMenuBar;
 class QToolBar;
 
@@ -28,7 +29,8 @@ QStringList withMnemonics(const QStringList& labels);
 // whatever the page adds to the report toolbar, then Exit), View (the pages
 // and modes in toolbar order), Tools (patients) and Help. One line, the same actions as the
 // toolbar buttons, so enabling and checking stay in step.
+// `recentFiles`, when given, is a submenu of File just above Exit.
 void buildMenuBar(QMenuBar* bar, const std::function<QAction*(int command)>& action,
-                  QToolBar* reportBar);
+                  QToolBar* reportBar, QMenu* recentFiles = nullptr);
 
 } // namespace vantora

@@ -42,7 +42,6 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace vantora {
@@ -161,12 +160,6 @@ bool MainFrame::createToolbars() {
     toolbarMain_ = addBar(QStringLiteral("toolbarMain"), kMainButtons);
     toolbarRecords_ = addBar(QStringLiteral("toolbarRecords"), kRecordButtons);
     toolbarTools_ = addBar(QStringLiteral("toolbarTools"), kToolButtons);
-    QMenu* recent = makeRecentFilesMenu(
-        this, [this](const QString& path) { doc_->OnOpenDocument(path, this); });
-    toolbarTools_->addAction(recent->menuAction());
-    if (auto* button =
-            qobject_cast<QToolButton*>(toolbarTools_->widgetForAction(recent->menuAction())))
-        button->setPopupMode(QToolButton::InstantPopup);
     buildMenus();
     setStyleSheet(QStringLiteral("QMainWindow { background: #B4C8FF; }"
                                  "QMainWindow::separator { background: #B4C8FF; }"
@@ -177,8 +170,10 @@ bool MainFrame::createToolbars() {
 // The menu bar over the toolbar actions; F10 opens its first menu, as on
 // most desktops.
 void MainFrame::buildMenus() {
+    QMenu* recent = makeRecentFilesMenu(
+        this, [this](const QString& path) { doc_->OnOpenDocument(path, this); });
     buildMenuBar(
-        menuBar(), [this](int command) { return actions_.value(command); }, toolbarTools_);
+        menuBar(), [this](int command) { return actions_.value(command); }, toolbarTools_, recent);
     auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
     connect(f10, &QShortcut::activated, this, [this] {
         if (menuBar()->isVisible() && !menuBar()->actions().isEmpty())
