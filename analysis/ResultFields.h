@@ -16,5 +16,7 @@ using ResultFieldTexts = std::array<QString, 6>;
 ResultFieldTexts resultFieldTexts(const ParameterBlock& parameters);
 // Six "..." for a page without results.
 ResultFieldTexts clearedResultFields();
+// The unit of each field: bpm, mm (ST at 10 mm/mV) and ms.
+inline constexpr std::array<const char*, 6> kResultFieldUnits{"bpm", "mm", "ms", "ms", "ms", "ms"};
 
 } // namespace vantora

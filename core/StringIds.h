@@ -280,5 +280,21 @@ constexpr int kSaveNewQuestion = 62651;          // Save $?
 constexpr int kNewRecordingsFor = 62652;         // $ new recording(s) for patient $
 constexpr int kAllAlreadyStored = 62653;         // The chosen recordings are already stored for...
 constexpr int kStoredMark = 62654;               // Already stored for this patient
+constexpr int kA11yProgram = 62720;              // Program
+constexpr int kA11yOutput = 62721;               // Output
+constexpr int kA11yPatients = 62722;             // Patients
+constexpr int kA11yTraceEmpty = 62723;           // ECG, no recording, gain $ mm/mV
+constexpr int kA11yTrace = 62724;                // ECG, $ s, gain $ mm/mV
+constexpr int kA11yTraceWithRate = 62725;        // ECG, $ s, heart rate $, gain $ mm/mV
+constexpr int kA11yEcgRows = 62726;              // ECG rows
+constexpr int kA11yEcgStrip = 62727;             // ECG strip
+constexpr int kA11yEcgPreview = 62728;           // ECG preview
+constexpr int kA11yLiveEcg = 62729;              // Live ECG
+constexpr int kA11yHeartbeat = 62730;            // Heartbeat
+constexpr int kA11yHeartbeatMeaning = 62731;     // Flashes with every beat the recorder detects
+constexpr int kA11yReportSheets = 62732;         // Report sheets
+constexpr int kA11ySearchBy = 62733;             // Search by
+constexpr int kA11yRecordingInformation = 62734; // Recording information
+constexpr int kA11yNoAnalysis = 62735;           // No analysis
 
 } // namespace vantora::ids

@@ -1,5 +1,6 @@
 #include "render/AnalysisPicture.h"
 
+#include "analysis/ResultFields.h"
 #include "core/Langpack.h"
 #include "core/StringIds.h"
 #include "render/AnalysisPageModel.h"
@@ -22,7 +23,6 @@ using namespace analysis_picture;
 
 constexpr std::array<int, 6> kResultLabels{ids::kHeartRate, ids::kStLevel, ids::kPr,
                                            ids::kQrs,       ids::kQt,      ids::kQtc};
-constexpr std::array<const char*, 6> kUnits{"bpm", "mm", "ms", "ms", "ms", "ms"};
 constexpr int kBeatPanelWidth = 265; // the page's panel window
 constexpr int kBeatPanelHeight = 210;
 
@@ -90,7 +90,7 @@ int drawResultsBox(QPainter& p, const AnalysisPictureContent& c, int q, int t) {
         textAt(p, labelX, y, Langpack::text(kResultLabels[k]));
         textAt(p, labelX + widest + 13, y, QStringLiteral(":"));
         p.drawText(QRect(columnX, y, columnWidth, t), Qt::AlignRight | Qt::AlignTop, c.results[k]);
-        const QString unit = QLatin1String(kUnits[k]);
+        const QString unit = QLatin1String(kResultFieldUnits[k]);
         textAt(p, columnX + columnWidth + 10, y, unit);
         unitsRight = std::max(unitsRight, columnX + columnWidth + 10 + fm.horizontalAdvance(unit));
     }

@@ -146,6 +146,10 @@ bool MainFrame::createToolbars() {
     toolbarMain_ = addBar(QStringLiteral("toolbarMain"), kMainButtons);
     toolbarRecords_ = addBar(QStringLiteral("toolbarRecords"), kRecordButtons);
     toolbarTools_ = addBar(QStringLiteral("toolbarTools"), kToolButtons);
+    // Read out by screen readers and shown in the toolbar menu.
+    toolbarMain_->setWindowTitle(Langpack::text(ids::kA11yProgram));
+    toolbarRecords_->setWindowTitle(Langpack::text(ids::kRecordsList));
+    toolbarTools_->setWindowTitle(Langpack::text(ids::kA11yOutput));
     setStyleSheet(QStringLiteral("QMainWindow { background: #B4C8FF; }"
                                  "QMainWindow::separator { background: #B4C8FF; }"
                                  "QStatusBar { background: #DCE4FF; color: #14285A; }"));

@@ -10,6 +10,7 @@
 #include "ui/dialogs/PatientPickerDialog.h"
 #include "ui/frame/PageHost.h"
 #include "ui/models/RowTableModel.h"
+#include "ui/widgets/Accessible.h"
 #include "ui/widgets/RecordPreview.h"
 
 #include <QButtonGroup>
@@ -132,8 +133,11 @@ void RecordsPage::buildLayout() {
     preview_ = new RecordPreview(this);
 
     auto* recordingPane = new QVBoxLayout;
-    recordingPane->addWidget(new QLabel(Langpack::text(ids::kRecordsList), this));
+    auto* recordingsLabel = new QLabel(Langpack::text(ids::kRecordsList), this);
+    recordingPane->addWidget(recordingsLabel);
     recordingPane->addWidget(recordings_);
+    accessible::labelField(recordingsLabel, recordings_);
+    accessible::name(info_, ids::kA11yRecordingInformation);
     auto* top = new QHBoxLayout;
     top->addWidget(buildPatientPane(), 1);
     top->addLayout(recordingPane);
@@ -187,6 +191,8 @@ QWidget* RecordsPage::buildPatientPane() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(search);
     layout->addWidget(patients_, 1);
+    accessible::name(patients_, ids::kA11yPatients);
+    accessible::name(searchText_, ids::kRecordsSearch);
     onSearchChoice();
     return pane;
 }
@@ -200,6 +206,8 @@ QWidget* RecordsPage::buildCommandPane() {
     gainCaption_ = new QLabel(pane);
     layout->addWidget(gain_);
     layout->addWidget(gainCaption_);
+    accessible::name(gain_, ids::kGain);
+    gainCaption_->setBuddy(gain_);
 
     // One-or-all choices: the selected recording is the initial choice.
     auto choiceBox = [&](int caption, QRadioButton*& all, int command) {

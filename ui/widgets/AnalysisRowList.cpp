@@ -1,8 +1,10 @@
 #include "ui/widgets/AnalysisRowList.h"
 
+#include "core/StringIds.h"
 #include "render/AnalysisPageModel.h"
 #include "render/StripGeometry.h"
 #include "render/StripRowRenderer.h"
+#include "ui/widgets/Accessible.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -12,6 +14,7 @@ namespace vantora {
 AnalysisRowList::AnalysisRowList(const AnalysisPageModel& model, QWidget* parent)
     : QWidget(parent), model_(model) {
     setFixedSize(sizeHint());
+    accessible::name(this, ids::kA11yEcgRows);
 }
 
 QSize AnalysisRowList::sizeHint() const {

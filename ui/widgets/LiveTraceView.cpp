@@ -1,7 +1,9 @@
 #include "ui/widgets/LiveTraceView.h"
 
+#include "core/StringIds.h"
 #include "device/LiveTrace.h"
 #include "render/LiveTracePainter.h"
+#include "ui/widgets/Accessible.h"
 
 #include <QPainter>
 
@@ -11,6 +13,7 @@ LiveTraceView::LiveTraceView(const LiveTrace& trace, QWidget* parent)
     : QWidget(parent), trace_(trace) {
     setFixedSize(kWidth, kHeight); // the ring's 675 columns and rows 141 ... 331
     setAttribute(Qt::WA_OpaquePaintEvent);
+    accessible::name(this, ids::kA11yLiveEcg);
     refresh();
 }
 

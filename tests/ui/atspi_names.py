@@ -1,0 +1,221 @@
+#!/usr/bin/env python3
+"""atspi_names.py BIN_DIR: starts the real program on the demo data under a
+private X server, a private session bus and the AT-SPI registry, and reads
+every page's controls back through the accessibility bus as a screen reader
+does. Fails when a control has no name; skips (exit 77) only when the X
+server, the bus or the registry cannot start."""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIP = 77
+LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
+REGISTRY = "/usr/libexec/at-spi2-registryd"
+# Pages reached from the frame's toolbars, by the buttons' names; Snap first
+# so that the record pages have a kind of recordings to show.
+ROUTE = ["Snap", "Download", "Replay", "Records", "Analysis", "Continuous", "Replay",
+         "Real-time", "Home"]
+
+
+def skip(reason):
+    print("SKIP: " + reason)
+    sys.exit(SKIP)
+
+
+def wait_for(what, deadline_s, step_s=0.1):
+    end = time.monotonic() + deadline_s
+    while time.monotonic() < end:
+        value = what()
+        if value:
+            return value
+        time.sleep(step_s)
+    return what()
+
+
+class Session:
+    """The X server, the bus, the bus launcher and the program; ended in
+    reverse order."""
+
+    def __init__(self):
+        self.tmp = tempfile.mkdtemp(prefix="atspi-names-")
+        self.procs = []
+        self.env = {k: v for k, v in os.environ.items()
+                    if not k.startswith(("DBUS_", "AT_SPI", "XDG_", "DISPLAY", "WAYLAND"))}
+        for sub in ("home", "run", "config", "data"):
+            os.makedirs(os.path.join(self.tmp, sub), mode=0o700)
+        self.env.update({
+            "HOME": os.path.join(self.tmp, "home"),
+            "XDG_RUNTIME_DIR": os.path.join(self.tmp, "run"),
+            "XDG_CONFIG_HOME": os.path.join(self.tmp, "config"),
+            "VANTORA_SETTINGS": os.path.join(self.tmp, "settings.ini"),
+            "VANTORA_MESSAGES": "stderr",
+            "QT_QPA_PLATFORM": "xcb",
+            "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
+            "NO_AT_BRIDGE": "0",
+        })
+
+    def start(self, args, **kw):
+        p = subprocess.Popen(args, env=self.env, **kw)
+        self.procs.append(p)
+        return p
+
+    def start_x(self):
+        if not shutil.which("Xvfb"):
+            skip("Xvfb is not installed")
+        read, write = os.pipe()
+        self.start(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24",
+                    "-nolisten", "tcp"], pass_fds=(write,), stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as f:
+            display = f.readline().strip()
+        if not display:
+            skip("the X server did not start")
+        self.env["DISPLAY"] = ":" + display
+
+    def start_bus(self):
+        if not shutil.which("dbus-daemon"):
+            skip("dbus-daemon is not installed")
+        for tool in (LAUNCHER, REGISTRY):
+            if not os.access(tool, os.X_OK):
+                skip(tool + " is missing (package at-spi2-core)")
+        bus = self.start(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                         stdout=subprocess.PIPE, text=True)
+        address = bus.stdout.readline().strip()
+        if not address:
+            skip("the private session bus did not start")
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = address
+        self.start([LAUNCHER, "--launch-immediately"], stderr=subprocess.DEVNULL)
+        asked = ["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus",
+                 "/org/a11y/bus", "org.a11y.Bus.GetAddress"]
+
+        def a11y_bus():
+            r = subprocess.run(asked, env=self.env, capture_output=True, text=True)
+            return r.returncode == 0 and "unix:" in r.stdout
+
+        if not wait_for(a11y_bus, 20):
+            skip("the accessibility bus launcher did not come up")
+        os.environ.clear()
+        os.environ.update(self.env)  # pyatspi connects with these
+
+    def end(self):
+        for p in reversed(self.procs):
+            if p.poll() is None:
+                p.terminate()
+                try:
+                    p.wait(5)
+                except subprocess.TimeoutExpired:
+                    p.kill()
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+
+def checked_roles(pyatspi):
+    names = ["PUSH_BUTTON", "TOGGLE_BUTTON", "CHECK_BOX", "RADIO_BUTTON", "COMBO_BOX", "LIST",
+             "LIST_BOX", "TABLE", "TREE", "TREE_TABLE", "TEXT", "ENTRY", "PASSWORD_TEXT",
+             "SPIN_BUTTON", "SLIDER", "TOOL_BAR", "PROGRESS_BAR", "IMAGE", "CANVAS"]
+    return {getattr(pyatspi, "ROLE_" + n) for n in names if hasattr(pyatspi, "ROLE_" + n)}
+
+
+def walk(pyatspi, node, roles, found):
+    """Every showing control under node: (role name, name, path) in found."""
+    try:
+        if not node.getState().contains(pyatspi.STATE_SHOWING):
+            return
+        role = node.getRole()
+        if role in roles:
+            found.append((node.getRoleName(), (node.name or "").strip(),
+                          (node.description or "").strip()))
+        if role in (pyatspi.ROLE_LIST, pyatspi.ROLE_LIST_BOX, pyatspi.ROLE_TABLE,
+                    pyatspi.ROLE_TREE, pyatspi.ROLE_TREE_TABLE, pyatspi.ROLE_COMBO_BOX):
+            return  # rows and popups are the content, not controls
+        for i in range(node.childCount):
+            child = node.getChildAtIndex(i)
+            if child is not None:
+                walk(pyatspi, child, roles, found)
+    except Exception as e:  # an object gone while walking is read again next time
+        found.append(("gone", "", str(e)))
+
+
+def find_app(pyatspi, program):
+    desktop = pyatspi.Registry.getDesktop(0)
+    for i in range(desktop.childCount):
+        app = desktop.getChildAtIndex(i)
+        if app is not None and app.get_process_id() == program.pid:
+            return app
+    return None
+
+
+def press(pyatspi, app, name):
+    """Presses the first showing push or toggle button called name."""
+    found = pyatspi.findDescendant(
+        app, lambda n: n.getRole() in (pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_TOGGLE_BUTTON)
+        and n.name == name and n.getState().contains(pyatspi.STATE_SENSITIVE))
+    if found is None:
+        return False
+    found.queryAction().doAction(0)
+    return True
+
+
+def screen(pyatspi, app, roles):
+    found = []
+    for i in range(app.childCount):
+        walk(pyatspi, app.getChildAtIndex(i), roles, found)
+    return found
+
+
+def main():
+    if len(sys.argv) != 2:
+        print("usage: atspi_names.py BIN_DIR")
+        return 2
+    bin_dir = sys.argv[1]
+    session = Session()
+    try:
+        session.start_x()
+        session.start_bus()
+        try:
+            import pyatspi
+        except ImportError:
+            skip("python3-pyatspi is not installed")
+        demo = subprocess.run([os.path.join(bin_dir, "vantora-cli"), "demo", "--data",
+                               os.path.join(session.tmp, "data")], env=session.env,
+                              capture_output=True, text=True)
+        if demo.returncode != 0:
+            print("demo data failed: " + demo.stderr)
+            return 1
+        program = session.start([os.path.join(bin_dir, "VantoraECG")],
+                                cwd=os.path.join(session.tmp, "data"))
+        app = wait_for(lambda: find_app(pyatspi, program), 30, 0.3)
+        if app is None:
+            print("FAIL: the program did not appear on the accessibility bus")
+            return 1
+        roles = checked_roles(pyatspi)
+        total, unnamed = 0, []
+        for step in ["Home"] + ROUTE:
+            if step != "Home" or total:
+                if not press(pyatspi, app, step):
+                    unnamed.append((step, "toolbar button not found or disabled", ""))
+                    continue
+            # The page is built on the command; read it once it settled.
+            found = wait_for(lambda: (lambda f: f if all(r != "gone" for r, _, _ in f)
+                                      else None)(screen(pyatspi, app, roles)), 10, 0.3)
+            found = found or screen(pyatspi, app, roles)
+            missing = [(step, r, d) for r, n, d in found if not n]
+            print("%-12s %3d controls read, %d unnamed" % (step, len(found), len(missing)))
+            total += len(found)
+            unnamed += missing
+        print("all pages    %3d controls read, %d unnamed" % (total, len(unnamed)))
+        for step, role, detail in unnamed:
+            print("  unnamed on %s: %s %s" % (step, role, detail))
+        if program.poll() is not None:
+            print("FAIL: the program ended with %d" % program.returncode)
+            return 1
+        return 0 if total > 0 and not unnamed else 1
+    finally:
+        session.end()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
