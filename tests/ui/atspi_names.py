@@ -15,10 +15,10 @@ import time
 SKIP = 77
 LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 REGISTRY = "/usr/libexec/at-spi2-registryd"
-# Pages reached from the frame's toolbars, by the buttons' names; Snap first
-# so that the record pages have a kind of recordings to show.
-ROUTE = ["Snap", "Download", "Replay", "Records", "Analysis", "Continuous", "Replay",
-         "Real-time", "Home"]
+# Pages reached by pressing buttons by their names: the home page's buttons
+# choose the kind of recordings and open its first page, the toolbar's lead on.
+ROUTE = ["Snap recordings", "Replay", "Records", "Analysis", "Home", "Continuous recordings",
+         "Records", "Real-time", "Home"]
 
 
 def skip(reason):
@@ -68,7 +68,7 @@ class Session:
             skip("Xvfb is not installed")
         read, write = os.pipe()
         self.start(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24",
-                    "-nolisten", "tcp"], pass_fds=(write,), stderr=subprocess.DEVNULL)
+                    "-nolisten", "tcp"], pass_fds=(write,))
         os.close(write)
         with os.fdopen(read) as f:
             display = f.readline().strip()
@@ -83,7 +83,7 @@ class Session:
             if not os.access(tool, os.X_OK):
                 skip(tool + " is missing (package at-spi2-core)")
         bus = self.start(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
-                         stdout=subprocess.PIPE, text=True)
+                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         address = bus.stdout.readline().strip()
         if not address:
             skip("the private session bus did not start")
@@ -149,10 +149,17 @@ def find_app(pyatspi, program):
 
 
 def press(pyatspi, app, name):
-    """Presses the first showing push or toggle button called name."""
-    found = pyatspi.findDescendant(
-        app, lambda n: n.getRole() in (pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_TOGGLE_BUTTON)
-        and n.name == name and n.getState().contains(pyatspi.STATE_SENSITIVE))
+    """Presses the first enabled button called name (a mode button is a check box)."""
+    buttons = (pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_TOGGLE_BUTTON, pyatspi.ROLE_CHECK_BOX)
+
+    def enabled():
+        return pyatspi.findDescendant(
+            app, lambda n: n.getRole() in buttons and n.name == name
+            and n.getState().contains(pyatspi.STATE_SENSITIVE)
+            and n.getState().contains(pyatspi.STATE_SHOWING))
+
+    # The frame enables its commands when it is idle after a change.
+    found = wait_for(enabled, 10, 0.2)
     if found is None:
         return False
     found.queryAction().doAction(0)
@@ -166,19 +173,58 @@ def screen(pyatspi, app, roles):
     return found
 
 
+def settled(pyatspi, app, roles, before):
+    """The controls shown, read once the page is whole and differs from before."""
+    def read():
+        found = screen(pyatspi, app, roles)
+        if found == before or any(role == "gone" for role, _, _ in found):
+            return None
+        time.sleep(0.3)  # and the same when read again: no child still on its way
+        return found if screen(pyatspi, app, roles) == found else None
+    # The page is built on the command; the bus tells its new children soon after.
+    return wait_for(read, 10, 0.1)
+
+
+def read_route(pyatspi, app):
+    """Reads the first page, then every page of ROUTE: (controls read, faults)."""
+    roles = checked_roles(pyatspi)
+    total, faults, shown = 0, [], None
+    for step in ["(start)"] + ROUTE:
+        before = shown
+        if before is not None and not press(pyatspi, app, step):
+            faults.append("%s: no enabled button of that name" % step)
+            continue
+        shown = settled(pyatspi, app, roles, before)
+        if shown is None:
+            faults.append("%s: the page did not change" % step)
+            shown = before
+            continue
+        missing = ["unnamed on %s: %s %s" % (step, role, detail)
+                   for role, name, detail in shown if not name]
+        print("%-22s %3d controls read, %d unnamed" % (step, len(shown), len(missing)))
+        total += len(shown)
+        faults += missing
+    return total, faults
+
+
 def main():
     if len(sys.argv) != 2:
         print("usage: atspi_names.py BIN_DIR")
         return 2
     bin_dir = sys.argv[1]
+    try:
+        import pyatspi  # noqa: F401 (only whether it is there)
+    except ImportError:
+        # The module comes with the system's Python, which may not be first on PATH.
+        system = "/usr/bin/python3"
+        if os.path.realpath(sys.executable) != os.path.realpath(system) and os.access(system, os.X_OK):
+            os.execv(system, [system] + sys.argv)
+        skip("python3-pyatspi is not installed")
     session = Session()
     try:
         session.start_x()
         session.start_bus()
-        try:
-            import pyatspi
-        except ImportError:
-            skip("python3-pyatspi is not installed")
+        import pyatspi
         demo = subprocess.run([os.path.join(bin_dir, "vantora-cli"), "demo", "--data",
                                os.path.join(session.tmp, "data")], env=session.env,
                               capture_output=True, text=True)
@@ -191,28 +237,14 @@ def main():
         if app is None:
             print("FAIL: the program did not appear on the accessibility bus")
             return 1
-        roles = checked_roles(pyatspi)
-        total, unnamed = 0, []
-        for step in ["Home"] + ROUTE:
-            if step != "Home" or total:
-                if not press(pyatspi, app, step):
-                    unnamed.append((step, "toolbar button not found or disabled", ""))
-                    continue
-            # The page is built on the command; read it once it settled.
-            found = wait_for(lambda: (lambda f: f if all(r != "gone" for r, _, _ in f)
-                                      else None)(screen(pyatspi, app, roles)), 10, 0.3)
-            found = found or screen(pyatspi, app, roles)
-            missing = [(step, r, d) for r, n, d in found if not n]
-            print("%-12s %3d controls read, %d unnamed" % (step, len(found), len(missing)))
-            total += len(found)
-            unnamed += missing
-        print("all pages    %3d controls read, %d unnamed" % (total, len(unnamed)))
-        for step, role, detail in unnamed:
-            print("  unnamed on %s: %s %s" % (step, role, detail))
+        total, faults = read_route(pyatspi, app)
+        print("all pages    %3d controls read, %d unnamed" % (total, len(faults)))
+        for fault in faults:
+            print("  " + fault)
         if program.poll() is not None:
             print("FAIL: the program ended with %d" % program.returncode)
             return 1
-        return 0 if total > 0 and not unnamed else 1
+        return 0 if total > 0 and not faults else 1
     finally:
         session.end()
 
