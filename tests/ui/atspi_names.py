@@ -16,9 +16,13 @@ SKIP = 77
 LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 REGISTRY = "/usr/libexec/at-spi2-registryd"
 # Pages reached by pressing buttons by their names: the home page's buttons
-# choose the kind of recordings and open its first page, the toolbar's lead on.
+# choose the kind of recordings and open its first page, the toolbar's lead on;
+# then the dialogs of the patient manager and the about box, and back.
 ROUTE = ["Snap recordings", "Replay", "Records", "Analysis", "Home", "Continuous recordings",
-         "Records", "Real-time", "Home"]
+         "Records", "Real-time", "Home", "Patients", "Add...", "Cancel", "Close", "About", "OK"]
+# A press that opens a modal dialog is answered only when the dialog closes;
+# the press is made, the reply not awaited that long.
+PRESS_TIMEOUT_MS = 2000
 
 
 def skip(reason):
@@ -162,14 +166,22 @@ def press(pyatspi, app, name):
     found = wait_for(enabled, 10, 0.2)
     if found is None:
         return False
-    found.queryAction().doAction(0)
+    pyatspi.setTimeout(PRESS_TIMEOUT_MS, -1)
+    try:
+        found.queryAction().doAction(0)
+    except Exception as e:  # noqa: BLE001 (the error type is generated)
+        if "reply" not in str(e):
+            raise
     return True
 
 
 def screen(pyatspi, app, roles):
+    """The controls of the open dialogs, or else of the main window."""
+    windows = [app.getChildAtIndex(i) for i in range(app.childCount)]
+    dialogs = [w for w in windows if w is not None and w.getRole() == pyatspi.ROLE_DIALOG]
     found = []
-    for i in range(app.childCount):
-        walk(pyatspi, app.getChildAtIndex(i), roles, found)
+    for window in dialogs or windows:
+        walk(pyatspi, window, roles, found)
     return found
 
 
