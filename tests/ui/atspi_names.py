@@ -70,9 +70,11 @@ class Session:
     def start_x(self):
         if not shutil.which("Xvfb"):
             skip("Xvfb is not installed")
+        # -noreset: the bus launcher's short visit must not reset the server
+        # just as the program connects.
         read, write = os.pipe()
         self.start(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24",
-                    "-nolisten", "tcp"], pass_fds=(write,))
+                    "-nolisten", "tcp", "-noreset"], pass_fds=(write,))
         os.close(write)
         with os.fdopen(read) as f:
             display = f.readline().strip()
@@ -247,7 +249,9 @@ def main():
                                 cwd=os.path.join(session.tmp, "data"))
         app = wait_for(lambda: find_app(pyatspi, program), 30, 0.3)
         if app is None:
-            print("FAIL: the program did not appear on the accessibility bus")
+            print("FAIL: the program did not appear on the accessibility bus (X server %s: %s)"
+                  % (session.env["DISPLAY"], "running" if session.procs[0].poll() is None
+                     else "ended with %s" % session.procs[0].returncode))
             return 1
         total, faults = read_route(pyatspi, app)
         print("all pages    %3d controls read, %d unnamed" % (total, len(faults)))
