@@ -23,6 +23,9 @@ ROUTE = ["Snap recordings", "Replay", "Records", "Analysis", "Home", "Continuous
 # A press that opens a modal dialog is answered only when the dialog closes;
 # the press is made, the reply not awaited that long.
 PRESS_TIMEOUT_MS = 2000
+# What a trace view on the page must say about itself.
+TRACE_SAYS = {"Replay": "ECG, 30 s, heart rate", "Analysis": "ECG, no recording",
+              "Real-time": "ECG, 9 s"}
 
 
 def skip(reason):
@@ -126,12 +129,13 @@ def checked_roles(pyatspi):
 
 
 def walk(pyatspi, node, roles, found):
-    """Every showing control under node: (role name, name, path) in found."""
+    """Every showing control or view under node: (role name, name, description)."""
     try:
         if not node.getState().contains(pyatspi.STATE_SHOWING):
             return
         role = node.getRole()
-        if role in roles:
+        # Controls, and views: whatever describes itself must say what it is.
+        if role in roles or (node.description or "").strip():
             found.append((node.getRoleName(), (node.name or "").strip(),
                           (node.description or "").strip()))
         if role in (pyatspi.ROLE_LIST, pyatspi.ROLE_LIST_BOX, pyatspi.ROLE_TABLE,
@@ -215,6 +219,9 @@ def read_route(pyatspi, app):
             continue
         missing = ["unnamed on %s: %s %s" % (step, role, detail)
                    for role, name, detail in shown if not name]
+        said = TRACE_SAYS.get(step)
+        if said and not any(said in detail for _, _, detail in shown):
+            missing.append("on %s no view says '%s'" % (step, said))
         print("%-22s %3d controls read, %d unnamed" % (step, len(shown), len(missing)))
         total += len(shown)
         faults += missing
@@ -254,7 +261,9 @@ def main():
                      else "ended with %s" % session.procs[0].returncode))
             return 1
         total, faults = read_route(pyatspi, app)
-        print("all pages    %3d controls read, %d unnamed" % (total, len(faults)))
+        unnamed = sum(1 for f in faults if f.startswith("unnamed"))
+        print("all pages    %3d controls read, %d unnamed, %d other faults"
+              % (total, unnamed, len(faults) - unnamed))
         for fault in faults:
             print("  " + fault)
         if program.poll() is not None:
