@@ -31,6 +31,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
+#include <QToolBar>
 #include <QTreeView>
 
 #include <cstdio>
@@ -345,6 +346,33 @@ TEST_F(AccessibleNamesTest, ViewsAndResultFieldsDescribeWhatTheyShowAsItChanges)
     }
     // The results are numbers with their unit, not the empty marks.
     EXPECT_NE(analysis->resultField(4)->text(), QStringLiteral("..."));
+}
+
+// A screen reader operates a checkable toolbar button by its Toggle action,
+// not by a click: the mode buttons must still lead to their pages.
+TEST_F(AccessibleNamesTest, ModeButtonsWorkThroughTheirAccessibleAction) {
+    const struct {
+        int command;
+        RecordingMode mode;
+        int pageClass;
+    } cases[] = {{ids::kCmdSnap, RecordingMode::Snap, page::kSnapData},
+                 {ids::kCmdContinuous, RecordingMode::Continuous, page::kReplay}};
+    for (const auto& c : cases) {
+        show(page::kHome, RecordingMode::None);
+        frame_->UpdateCommandUI();
+        QWidget* button = frame_->toolbarMain()->widgetForAction(frame_->action(c.command));
+        ASSERT_TRUE(button) << c.command;
+        QAccessibleActionInterface* actions =
+            QAccessible::queryAccessibleInterface(button)->actionInterface();
+        ASSERT_TRUE(actions) << c.command;
+        const QStringList names = actions->actionNames();
+        ASSERT_FALSE(names.isEmpty()) << c.command;
+        actions->doAction(names.first());
+        QApplication::processEvents();
+        EXPECT_EQ(state_.recordingMode, c.mode) << c.command;
+        EXPECT_EQ(frame_->activePageClass(), c.pageClass) << c.command;
+        EXPECT_TRUE(frame_->action(c.command)->isChecked()) << c.command;
+    }
 }
 
 } // namespace

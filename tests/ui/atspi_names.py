@@ -15,10 +15,11 @@ import time
 SKIP = 77
 LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 REGISTRY = "/usr/libexec/at-spi2-registryd"
-# Pages reached by pressing buttons by their names: the home page's buttons
-# choose the kind of recordings and open its first page, the toolbar's lead on;
-# then the dialogs of the patient manager and the about box, and back.
-ROUTE = ["Snap recordings", "Replay", "Records", "Analysis", "Home", "Continuous recordings",
+# Pages reached by pressing buttons by their names: a home page button and a
+# toolbar mode button (toggled, as screen readers do) choose the kind of
+# recordings and open its first page, the toolbar's lead on; then the dialogs
+# of the patient manager and the about box, and back.
+ROUTE = ["Snap recordings", "Replay", "Records", "Analysis", "Home", "Continuous",
          "Records", "Real-time", "Home", "Patients", "Add...", "Cancel", "Close", "About", "OK"]
 # A press that opens a modal dialog is answered only when the dialog closes;
 # the press is made, the reply not awaited that long.

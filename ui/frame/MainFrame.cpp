@@ -120,6 +120,20 @@ QAction* MainFrame::makeAction(int command, int icon) {
     // The mode commands show which kind of recordings the user works with.
     act->setCheckable(command == ids::kCmdContinuous || command == ids::kCmdSnap);
     connect(act, &QAction::triggered, this, [this, command] { OnCommand(command); });
+    // A screen reader toggles a checkable button instead of clicking it: a
+    // mode shown checked that is not the mode, once the event settled, is
+    // such a toggle and runs the command (a click has run it by then).
+    connect(act, &QAction::toggled, this, [this, command](bool on) {
+        if (on)
+            QMetaObject::invokeMethod(
+                this,
+                [this, command] {
+                    if (actions_.value(command)->isChecked() &&
+                        !commandChecked(command, situation()))
+                        OnCommand(command);
+                },
+                Qt::QueuedConnection);
+    });
     actions_.insert(command, act);
     return act;
 }
