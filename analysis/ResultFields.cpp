@@ -8,6 +8,12 @@ ResultFieldTexts resultFieldTexts(const ParameterBlock& p) {
             QString::asprintf("%d", p[kSlotQT]),        QString::asprintf("%d", p[kSlotQTc])};
 }
 
+QString withUnit(const QString& text, size_t field) {
+    if (text == u"..." || text.isEmpty() || field >= kResultUnits.size())
+        return text;
+    return text + u' ' + QLatin1String(kResultUnits[field]);
+}
+
 ResultFieldTexts clearedResultFields() {
     const QString none = QStringLiteral("...");
     return {none, none, none, none, none, none};

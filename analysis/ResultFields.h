@@ -14,9 +14,15 @@ using ResultFieldTexts = std::array<QString, 6>;
 // The texts the page shows for a parameter block: the heart rate as "%d", ST
 // in millimetres as "%.2f", PR, QRS, QT and QTc as "%d".
 ResultFieldTexts resultFieldTexts(const ParameterBlock& parameters);
+// The unit of each field, in that order: rates in beats per minute, ST in
+// millimetres at 10 mm/mV, intervals in milliseconds.
+constexpr std::array<const char*, 6> kResultUnits{"bpm", "mm", "ms", "ms", "ms", "ms"};
+
+// A field's text with its unit after it, as the page shows it; "..." (no
+// result) stays bare.
+QString withUnit(const QString& text, size_t field);
+
 // Six "..." for a page without results.
 ResultFieldTexts clearedResultFields();
-// The unit of each field: bpm, mm (ST at 10 mm/mV) and ms.
-inline constexpr std::array<const char*, 6> kResultFieldUnits{"bpm", "mm", "ms", "ms", "ms", "ms"};
 
 } // namespace vantora

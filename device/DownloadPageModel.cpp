@@ -8,7 +8,9 @@
 #include "core/StringIds.h"
 #include "device/StoredRecordings.h"
 #include "records/RecordIndexEntry.h"
+#include "records/RecordingDescription.h"
 #include "records/RecordingStore.h"
+#include "records/RecordingTime.h"
 
 #include <algorithm>
 
@@ -33,10 +35,12 @@ QString DownloadRow::listByteText() const {
     return QString::number(header.listByte);
 }
 QString DownloadRow::heartRateText() const {
-    return QString::number(header.heartRate);
+    return storedHeartRateText(header.heartRate);
 }
 QString DownloadRow::startTimeText() const {
-    return SystemTime::fromFields(header.startTime).listText();
+    RecordIndexEntry entry;
+    entry.time = SystemTime::fromFields(header.startTime);
+    return recordingTimeText(RecordingMode::Snap, entry);
 }
 
 DownloadPageModel::DownloadPageModel() : collector_(std::make_unique<DownloadCollector>()) {}

@@ -24,8 +24,8 @@ struct DownloadRow {
 
     QString numberText() const;    // table position + 1
     QString listByteText() const;  // the header's list byte
-    QString heartRateText() const; // "%d"
-    QString startTimeText() const; // "%Y-%m-%d %H:%M"
+    QString heartRateText() const; // "-" when the recorder had none
+    QString startTimeText() const; // in the station's date and time format
 };
 
 // What the progress window shows.

@@ -8,6 +8,7 @@
 #include "records/PatientRegistry.h"
 #include "records/RecordingDescription.h"
 #include "records/RecordingNotes.h"
+#include "records/RecordingTime.h"
 #include "records/RecordsPageModel.h"
 
 namespace vantora {
@@ -32,24 +33,38 @@ void AnalysisTreeModel::load(RecordingMode recordingMode) {
     }
 }
 
+namespace {
+QByteArray entryBytes(const RecordIndexEntry& entry) {
+    const auto bytes = entry.toBytes();
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+}
+} // namespace
+
 TreePlace AnalysisTreeModel::reload(RecordingMode recordingMode) {
-    const AnalysisTreePatient* patient = selectedPatient();
-    const QString id = patient ? patient->id : QString();
-    const ListedRecording* recording = selectedRecording();
-    const std::optional<ListedRecording> was =
-        recording ? std::optional<ListedRecording>(*recording) : std::nullopt;
-    const bool sameStore = mode_ == RecordsPageModel::storeModeOf(recordingMode);
+    const AnalysisSelection was = remembered();
     load(recordingMode);
-    if (!sameStore || id.isEmpty())
+    return find(was);
+}
+
+AnalysisSelection AnalysisTreeModel::remembered() const {
+    const AnalysisTreePatient* patient = selectedPatient();
+    if (!patient)
+        return {};
+    const ListedRecording* r = selectedRecording();
+    return {mode_, patient->id, r ? r->number : 0, r ? entryBytes(r->entry) : QByteArray()};
+}
+
+TreePlace AnalysisTreeModel::find(const AnalysisSelection& selection) const {
+    if (selection.patientId.isEmpty() || selection.mode != mode_)
         return {};
     for (int p = 0; p < int(patients_.size()); ++p) {
-        if (patients_[size_t(p)].id != id)
+        if (patients_[size_t(p)].id != selection.patientId)
             continue;
-        if (!was)
+        if (selection.recordingNumber <= 0)
             return {p, -1};
         const auto& listed = patients_[size_t(p)].recordings;
-        const int row = was->number - 1;
-        if (row < int(listed.size()) && listed[size_t(row)].entry.toBytes() == was->entry.toBytes())
+        const int row = selection.recordingNumber - 1;
+        if (row < int(listed.size()) && entryBytes(listed[size_t(row)].entry) == selection.entry)
             return {p, row};
         return {};
     }
@@ -98,6 +113,15 @@ bool AnalysisTreeModel::select(TreePlace place) {
     note_ = note.value();
     message_ = note.message();
     return true;
+}
+
+QString AnalysisTreeModel::recordingLabel(const ListedRecording& r) const {
+    const RecordingSpan span = recordingSpan(mode_, r.entry);
+    const QString time = mode_ == RecordingMode::Continuous && span.start.isValid()
+                             ? stationTimeText(span.start.time()) + QStringLiteral(" \u2013 ") +
+                                   stationTimeText(span.end.time())
+                             : recordingTimeText(mode_, r.entry);
+    return QString::number(r.number) + QStringLiteral("  ") + time;
 }
 
 QString AnalysisTreeModel::rateText() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/AppState.h"
 #include "core/Message.h"
 #include "core/RecordingMode.h"
 #include "records/RecordingStore.h"
@@ -47,7 +48,18 @@ public:
     // still listed alike in the same store kind. The place re-found, or none.
     TreePlace reload(RecordingMode recordingMode);
 
+    // The selection as a page keeps it between visits, and the place it has
+    // in the tree read now: none when its store kind, patient or recording
+    // (same number, same entry) is no longer listed.
+    AnalysisSelection remembered() const;
+    TreePlace find(const AnalysisSelection& selection) const;
+
     RecordingMode mode() const { return mode_; }
+    // A recording row's text: its number, then its time as the pages show it
+    // ("1  2 Nov 2026 09:07:00"); a Continuous segment's "start – end" without
+    // the date, which its tooltip (recordingTimeText) and the page's date
+    // field give, so that both ends fit the tree.
+    QString recordingLabel(const ListedRecording& r) const;
     const std::vector<AnalysisTreePatient>& patients() const { return patients_; }
 
     // Selects a place. A recording is read with its note; false when it is

@@ -23,12 +23,6 @@ QString oneLine(QString text) {
 }
 } // namespace
 
-QDateTime recordingStart(RecordingMode mode, const RecordIndexEntry& entry) {
-    const SystemTime& t = entry.time;
-    QDateTime at(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second, t.milliseconds));
-    return mode == RecordingMode::Continuous ? at.addSecs(-kSecondsPerRecording) : at;
-}
-
 double countToMillivolts(int32_t count) {
     return (count - kSampleBaseline) / double(kUnitsPerMillivolt);
 }

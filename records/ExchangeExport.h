@@ -4,6 +4,7 @@
 #include "core/Result.h"
 #include "records/PatientRecord.h"
 #include "records/RecordIndexEntry.h"
+#include "records/RecordingTime.h"
 
 #include <QDateTime>
 #include <QString>
@@ -31,10 +32,6 @@ struct ExchangeSet {
 // Recording `k` (0-based) or, with k < 0, every recording the store holds.
 Result<ExchangeSet> readExchangeSet(const QString& dataRoot, RecordingMode mode,
                                     const PatientRecord& patient, int k);
-
-// The start of a recording: Snap entries hold the start, Continuous entries
-// the end of their 30 s.
-QDateTime recordingStart(RecordingMode mode, const RecordIndexEntry& entry);
 
 // Millivolts of a converter count: (count - 512) / 175.
 double countToMillivolts(int32_t count);

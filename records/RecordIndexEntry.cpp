@@ -40,11 +40,6 @@ SystemTime SystemTime::now() {
     return fromDateTime(QDateTime::currentDateTime());
 }
 
-QString SystemTime::listText() const {
-    return QString::asprintf("%04u-%02u-%02u %02u:%02u", unsigned(year), unsigned(month),
-                             unsigned(day), unsigned(hour), unsigned(minute));
-}
-
 std::array<uint8_t, RecordIndexEntry::kBytes> RecordIndexEntry::toBytes() const {
     std::array<uint8_t, kBytes> b{};
     b[0] = marker[0];

@@ -29,8 +29,6 @@ struct SystemTime {
 
     static SystemTime fromDateTime(const QDateTime& local);
     static SystemTime now(); // local time
-    // "%Y-%m-%d %H:%M" as the lists show it.
-    QString listText() const;
 
     friend bool operator==(const SystemTime&, const SystemTime&) = default;
 };

@@ -6,6 +6,7 @@
 #include "records/DataFolderLock.h"
 #include "records/PatientRecord.h"
 #include "records/RecordingStore.h"
+#include "records/RecordingTime.h"
 
 #include <QDate>
 
@@ -116,9 +117,11 @@ Result<> RecordingNotes::write(const SystemTime& start, const QString& text) con
     const auto key = oleDateKey(start);
     if (!key)
         return Message{ids::kNotesFileFailed, {}};
-    if (keyShared(root_, mode_, id_, start))
-        return Message{ids::kNoteKeyShared,
-                       start.listText() + QString::asprintf(":%02u", unsigned(start.second))};
+    if (keyShared(root_, mode_, id_, start)) {
+        RecordIndexEntry shared;
+        shared.time = start;
+        return Message{ids::kNoteKeyShared, recordingTimeText(mode_, shared)};
+    }
     const DataFolderLock lock = DataFolderLock::exclusive(root_);
     if (!lock.held())
         return lock.message();

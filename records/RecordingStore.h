@@ -47,7 +47,6 @@ struct SnapRecording {
 struct ListedRecording {
     int number = 0;
     RecordIndexEntry entry;
-    QString timeText() const { return entry.time.listText(); }
 };
 
 // The index of a store. A count beyond what the file holds lists what is

@@ -9,6 +9,7 @@
 #include "core/StringIds.h"
 #include "records/RecordingDescription.h"
 #include "records/RecordingNotes.h"
+#include "records/RecordingTime.h"
 
 #include <QFileInfo>
 
@@ -92,7 +93,7 @@ const ReplayThumbnail* ReplayPageModel::selectedThumbnail() const {
 
 QString ReplayPageModel::timeText() const {
     const ReplayThumbnail* t = selectedThumbnail();
-    return t ? t->entry.time.listText() : QString();
+    return t ? recordingTimeText(mode_, t->entry) : QString();
 }
 
 QString ReplayPageModel::heartRateText() const {

@@ -1,6 +1,5 @@
 #include "render/AnalysisPicture.h"
 
-#include "analysis/ResultFields.h"
 #include "core/Langpack.h"
 #include "core/StringIds.h"
 #include "render/AnalysisPageModel.h"
@@ -8,9 +7,7 @@
 #include "render/PictureMail.h"
 #include "render/StripRowRenderer.h"
 
-#include <QDateTime>
 #include <QFontMetrics>
-#include <QLocale>
 #include <QPainter>
 
 #include <algorithm>
@@ -61,17 +58,35 @@ void drawBoxTitle(QPainter& p, int left, int t, int title) {
     p.drawLine(left + 3, 2 * t + 5, left + p.fontMetrics().horizontalAdvance(text) + 30, 2 * t + 5);
 }
 
+// A Continuous recording's "start – end" that does not fit on one line: the
+// start with its dash, and the end under it.
+QStringList timeLines(const QFontMetrics& fm, const QString& time, int room) {
+    const QString dash = QStringLiteral(" \u2013 ");
+    const int at = time.indexOf(dash);
+    if (at < 0 || fm.horizontalAdvance(time) <= room)
+        return {time};
+    return {time.left(at + dash.size() - 1), time.mid(at + dash.size())};
+}
+
 void drawRecordingBox(QPainter& p, const AnalysisPictureContent& c, int q, int t) {
     drawBoxTitle(p, kBoxLeft, t, ids::kRecording);
     const QString time = Langpack::text(ids::kRecordingTime);
     const QString rate = Langpack::text(ids::kHeartRate);
-    textAt(p, 18, 2 * t + 10, time);
-    textAt(p, 18, 3 * t + 15, rate);
     const QFontMetrics fm = p.fontMetrics();
+    const QString colon = QStringLiteral(":  ");
     const int x = 18 + std::max(fm.horizontalAdvance(time), fm.horizontalAdvance(rate)) + 28;
     const int right = q + 10 - kTextInset;
-    fittedTextAt(p, x, 2 * t + 10, right, QStringLiteral(":  ") + c.recordingTime);
-    fittedTextAt(p, x, 3 * t + 15, right, QStringLiteral(":  ") + c.secondField);
+    const QStringList lines = timeLines(fm, colon + c.recordingTime, right - x);
+    int y = 2 * t + 10;
+    textAt(p, 18, y, time);
+    fittedTextAt(p, x, y, right, lines.front());
+    if (lines.size() > 1) {
+        y += t + 5;
+        fittedTextAt(p, x + fm.horizontalAdvance(colon), y, right, lines.back());
+    }
+    y += t + 5;
+    textAt(p, 18, y, rate);
+    fittedTextAt(p, x, y, right, colon + c.secondField);
 }
 
 // The six results; returns the right end of the widest unit.
@@ -90,7 +105,7 @@ int drawResultsBox(QPainter& p, const AnalysisPictureContent& c, int q, int t) {
         textAt(p, labelX, y, Langpack::text(kResultLabels[k]));
         textAt(p, labelX + widest + 13, y, QStringLiteral(":"));
         p.drawText(QRect(columnX, y, columnWidth, t), Qt::AlignRight | Qt::AlignTop, c.results[k]);
-        const QString unit = QLatin1String(kResultFieldUnits[k]);
+        const QString unit = QLatin1String(kResultUnits[k]);
         textAt(p, columnX + columnWidth + 10, y, unit);
         unitsRight = std::max(unitsRight, columnX + columnWidth + 10 + fm.horizontalAdvance(unit));
     }
@@ -176,11 +191,6 @@ void addModelPictures(const AnalysisPageModel& model, AnalysisPictureContent& co
 
 namespace vantora {
 
-QString recordingTimeText(const SystemTime& t) {
-    const QDateTime when(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
-    return when.isValid() ? QLocale::system().toString(when, QLocale::ShortFormat) : QString();
-}
-
 FileRequest analysisPictureRequest(const QString& patientText, const QString& recordingText,
                                    const QString& dataRoot) {
     FileRequest request;
@@ -204,11 +214,8 @@ QString mailPicturePath(const QString& patientId, const SystemTime& recorded) {
     return mailFolder() + u'/' + name;
 }
 
-QString mailPictureSubject(const QString& patientText, const SystemTime& recorded) {
-    return patientText +
-           QString::asprintf(", %04d-%02d-%02d %02d:%02d:%02d", recorded.year, recorded.month,
-                             recorded.day, recorded.hour, recorded.minute, recorded.second) +
-           QStringLiteral("  ECG Record");
+QString mailPictureSubject(const QString& patientText, const QString& recordingTime) {
+    return patientText + QStringLiteral(", ") + recordingTime + QStringLiteral("  ECG Record");
 }
 
 } // namespace vantora

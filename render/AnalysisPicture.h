@@ -64,9 +64,6 @@ void addModelPictures(const AnalysisPageModel& model, AnalysisPictureContent& co
 
 namespace vantora {
 
-// The recording-time field's text: the start in the system's short format.
-QString recordingTimeText(const SystemTime& start);
-
 // The save dialog of the analysis picture: the five types, BMP first, the
 // proposed name "ECG Analyse " + patient text + recording text + ".bmp".
 FileRequest analysisPictureRequest(const QString& patientText, const QString& recordingText,
@@ -77,8 +74,8 @@ FileRequest analysisPictureRequest(const QString& patientText, const QString& re
 // id becomes "_"). One file per recording: the mail program reads it after
 // xdg-email has returned, so a second mail must not replace it.
 QString mailPicturePath(const QString& patientId, const SystemTime& recorded);
-// The subject of that mail names the patient and the recording:
-// "1001 A.Berg, 2026-03-14 09:00:30  ECG Record".
-QString mailPictureSubject(const QString& patientText, const SystemTime& recorded);
+// The subject of that mail names the patient and the recording as the page
+// shows its time: "1001 A.Berg, 14 Mar 2026 09:00:30  ECG Record".
+QString mailPictureSubject(const QString& patientText, const QString& recordingTime);
 
 } // namespace vantora

@@ -4,12 +4,14 @@
 // Tested by ReportLayoutTest on element rectangles.
 #include "render/ReportLayout.h"
 
+#include "analysis/ResultFields.h"
 #include "core/Langpack.h"
 #include "core/StringIds.h"
 #include "records/RecordingDescription.h"
+#include "records/RecordingTime.h"
 #include "render/PaperElements.h"
 
-#include <QLocale>
+#include <utility>
 
 namespace vantora {
 
@@ -76,6 +78,10 @@ QString number(int value) {
     return QString::asprintf("%d", value);
 }
 
+QString unit(size_t field) {
+    return QLatin1String(kResultUnits[field]);
+}
+
 std::unique_ptr<TitledBox> box(const ReportPage& page, int left, int right, int top, int bottom,
                                int title) {
     return std::make_unique<TitledBox>(&page.bodyFont, LayoutRect{left, top, right, bottom},
@@ -87,20 +93,23 @@ struct BoxBand {
     int top, bottom, inner;
 };
 
-void addRecordingBox(ReportPage& page, const BoxBand& band, const RecordIndexEntry& header) {
+void addRecordingBox(ReportPage& page, const BoxBand& band, RecordingMode mode,
+                     const RecordIndexEntry& header) {
     const int w = (page.right - page.left) / 4;
     auto box1 = box(page, page.left, page.left + w - 20, band.top, band.bottom, ids::kRecording);
-    const QDateTime time(QDate(header.time.year, header.time.month, header.time.day),
-                         QTime(header.time.hour, header.time.minute, header.time.second));
+    // A Continuous recording's start and end, one under the other: the box
+    // is a quarter of the page wide.
+    std::vector<ValueTable::Row> rows;
+    QString label = Langpack::text(ids::kRecordingTime);
+    for (const QString& line : recordingTimeLines(mode, header))
+        rows.push_back({std::exchange(label, QString()), line, {}});
+    if (rows.empty())
+        rows.push_back({label, {}, {}});
+    rows.push_back({Langpack::text(ids::kHeartRate), storedHeartRateText(header.heartRate), {}});
     auto times = std::make_unique<ValueTable>(
         &page.bodyFont,
         LayoutRect{box1->rect.left + 30, band.inner, box1->rect.right - kBoxPadding, band.bottom},
-        std::vector<ValueTable::Row>{
-            {Langpack::text(ids::kRecordingTime),
-             time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-             {}},
-            {Langpack::text(ids::kHeartRate), storedHeartRateText(header.heartRate), {}}},
-        &page.boldFont);
+        std::move(rows), &page.boldFont);
     times->fitWidth(kLeastTableScale);
     box1->children.push_back(std::move(times));
     page.elements.push_back(std::move(box1));
@@ -121,13 +130,12 @@ void addResultsBox(ReportPage& page, const BoxBand& band, const AnalysisReportIn
         LayoutRect{box2->rect.left + 30, band.inner, beat->annotationLeft() - kBoxPadding,
                    band.bottom},
         std::vector<ValueTable::Row>{
-            {Langpack::text(ids::kHeartRate), number(pb[kSlotHeartRate]), QStringLiteral("bpm")},
-            {Langpack::text(ids::kStLevel), QString::asprintf("%.2f", stMillimetres(pb)),
-             QStringLiteral("mm")},
-            {Langpack::text(ids::kPr), number(pb[kSlotPR]), QStringLiteral("ms")},
-            {Langpack::text(ids::kQrs), number(pb[kSlotQRS]), QStringLiteral("ms")},
-            {Langpack::text(ids::kQt), number(pb[kSlotQT]), QStringLiteral("ms")},
-            {Langpack::text(ids::kQtc), number(pb[kSlotQTc]), QStringLiteral("ms")}},
+            {Langpack::text(ids::kHeartRate), number(pb[kSlotHeartRate]), unit(0)},
+            {Langpack::text(ids::kStLevel), QString::asprintf("%.2f", stMillimetres(pb)), unit(1)},
+            {Langpack::text(ids::kPr), number(pb[kSlotPR]), unit(2)},
+            {Langpack::text(ids::kQrs), number(pb[kSlotQRS]), unit(3)},
+            {Langpack::text(ids::kQt), number(pb[kSlotQT]), unit(4)},
+            {Langpack::text(ids::kQtc), number(pb[kSlotQTc]), unit(5)}},
         &page.boldFont);
     results->fitWidth(kLeastTableScale);
     box2->children.push_back(std::move(results));
@@ -179,7 +187,7 @@ void BuildAnalysisReport(ReportPage& page, const AnalysisReportInput& in) {
 
     const int h = textHeight(page.bodyFont);
     const BoxBand band{y0, std::max(strip.rect.top - 50, y0 + 5 * h + 200), y0 + h + 50};
-    addRecordingBox(page, band, in.header);
+    addRecordingBox(page, band, in.mode, in.header);
     addResultsBox(page, band, in);
     addDiagnosisBox(page, band, in.diagnosis);
 
@@ -197,8 +205,9 @@ void BuildRecordReport(ReportPage& page, const PatientRecord& patient, int recor
     auto block = std::make_unique<FieldBlock>(
         &page.bodyFont, LayoutRect{page.left, page.top, page.right, strip.rect.top});
     const QString gap = QStringLiteral("  ");
-    const QDateTime time(QDate(header.time.year, header.time.month, header.time.day),
-                         QTime(header.time.hour, header.time.minute, header.time.second));
+    const RecordingMode mode = page.kind == ReportPage::kContinuousRecord
+                                   ? RecordingMode::Continuous
+                                   : RecordingMode::Snap;
     const std::pair<int, QString> fields[] = {
         {ids::kName, patient.name},
         {ids::kSex, patient.sex},
@@ -209,7 +218,7 @@ void BuildRecordReport(ReportPage& page, const PatientRecord& patient, int recor
         {ids::kAddress, patient.address},
         {ids::kPatientId, patient.id},
         {ids::kRecordingNumber, number(recordNumber)},
-        {ids::kRecordingTime, QLocale::system().toString(time, QLocale::ShortFormat)},
+        {ids::kRecordingTime, recordingTimeText(mode, header)},
         {ids::kHeartRate, storedHeartRateText(header.heartRate)},
         {ids::kFindings, kindFieldText(page.kind, header.kind)},
         {ids::kMedicalHistory, patient.history},

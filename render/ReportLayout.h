@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/RecordingMode.h"
 #include "core/SignalFormat.h"
 #include "records/PatientRecord.h"
 #include "records/RecordIndexEntry.h"
@@ -19,6 +20,7 @@ struct AnalysisReportInput {
     QString patientText; // the patient as the tree lists it
     QString diagnosis;
     RecordIndexEntry header;
+    RecordingMode mode = RecordingMode::Snap; // the store `header` comes from
     AveragedBeat beat{};
     ParameterBlock parameters{};
     int start = 0;

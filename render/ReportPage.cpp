@@ -181,7 +181,9 @@ ValueTable::Cells ValueTable::layout() const {
             x += rect.width() / 2;
             y = rect.top;
         }
-        cells.colons.push_back({x + widest + 50, y, false, QStringLiteral(":")});
+        // A row without a label goes on with the value of the row above.
+        cells.colons.push_back(
+            {x + widest + 50, y, false, row.label.isEmpty() ? QString() : QStringLiteral(":")});
         if (hasUnits) {
             cells.values.push_back({x + widest + 100 + valueWidth, y, true, row.value});
             cells.units.push_back({x + widest + 150 + valueWidth, y, false, row.unit});

@@ -115,6 +115,7 @@ public:
 
 // Labels, ":" and values (bold) with optional units, in columns that
 // restart at the top, half the width further right, when they reach the bottom.
+// A row without a label has no ":" either: its value goes on from the row above.
 class ValueTable : public ReportElement {
 public:
     struct Row {

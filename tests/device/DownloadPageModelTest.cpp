@@ -6,6 +6,7 @@
 #include "records/EcgGenerator.h"
 #include "records/PatientRegistry.h"
 #include "records/RecordingStore.h"
+#include "records/RecordingTime.h"
 #include "support/TestData.h"
 
 #include <gtest/gtest.h>
@@ -69,8 +70,8 @@ TEST_F(DownloadPageModelTest, RepeatsAndUnfinishedEntriesPerTableEntry) {
         EXPECT_EQ(m.progress().percent, 10 * s);
     }
     for (int i = 0; i < 3; ++i)
-        m.recordHeader(i, headerOf(i, 3, 70 + i));
-    m.recordHeader(1, headerOf(1, 3, 99)); // again: ignored
+        m.recordHeader(i, headerOf(i, 3, i == 0 ? 0 : 70 + i)); // entry 0: the recorder had none
+    m.recordHeader(1, headerOf(1, 3, 99));                      // again: ignored
     EXPECT_EQ(m.progress().percent, (2 * 2 + 2) / 3 + 1);
     sendEntry(m, 0, blocks_[3], false); // a first copy, then the entry resent
     sendEntry(m, 0, blocks_[0]);
@@ -85,8 +86,10 @@ TEST_F(DownloadPageModelTest, RepeatsAndUnfinishedEntriesPerTableEntry) {
 
     ASSERT_EQ(m.rows().size(), 2u); // the unfinished entry is gone
     EXPECT_EQ(m.received(), 2);
+    EXPECT_EQ(m.rows()[0].heartRateText(), "-"); // not "0"
     EXPECT_EQ(m.rows()[1].heartRateText(), "71");
-    EXPECT_EQ(m.rows()[1].startTimeText(), "2026-12-08 09:10");
+    EXPECT_EQ(m.rows()[1].startTimeText(),
+              stationDateTimeText(QDateTime(QDate(2026, 12, 8), QTime(9, 10))));
     EXPECT_TRUE(m.saveEnabled());
     EXPECT_TRUE(m.save(root_.path(), kId).isNone());
     ASSERT_EQ(store().count().value(), 2);

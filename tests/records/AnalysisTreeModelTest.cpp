@@ -3,6 +3,7 @@
 #include "core/StringIds.h"
 #include "records/RecordDialogs.h"
 #include "records/RecordingNotes.h"
+#include "records/RecordingTime.h"
 
 #include <QFileInfo>
 
@@ -27,6 +28,27 @@ struct SaveAs : RecordDialogs {
     std::optional<int> pickPatient() override { return std::nullopt; }
     std::optional<QString> editNote(const NoteRequest&) override { return std::nullopt; }
 };
+
+// A recording row's label read back: its number, then a Snap recording's
+// date and time, or a Continuous segment's start and end times.
+struct LabelParts {
+    int number = 0;
+    QDateTime start;
+    QTime startTime, endTime;
+};
+LabelParts readLabel(const QString& label) {
+    LabelParts parts;
+    parts.number = label.section(QStringLiteral("  "), 0, 0).toInt();
+    const QStringList times = label.section(QStringLiteral("  "), 1).split(QChar(0x2013));
+    const QLocale locale = QLocale::system();
+    if (times.size() == 1) {
+        parts.start = locale.toDateTime(times[0].trimmed(), stationDateTimeFormat());
+    } else {
+        parts.startTime = locale.toTime(times[0].trimmed(), stationTimeFormat());
+        parts.endTime = locale.toTime(times[1].trimmed(), stationTimeFormat());
+    }
+    return parts;
+}
 
 std::vector<int> numbersOf(const AnalysisTreePatient& p) {
     std::vector<int> numbers;
@@ -94,6 +116,23 @@ TEST_F(AnalysisTreeModelTest, ListsEveryPatientAndTheRecordingsBothFilesHold) {
         for (size_t p = 0; p < 3; ++p)
             EXPECT_EQ(numbersOf(tree.patients()[p]), c.numbers[p]) << p;
         EXPECT_EQ(tree.selected(), TreePlace{});
+        // Each row names its recording's time: a Snap entry holds the start, a
+        // Continuous one the end of its 30 s, and the label shows both ends.
+        for (const AnalysisTreePatient& p : tree.patients())
+            for (const ListedRecording& r : p.recordings) {
+                const QString label = tree.recordingLabel(r);
+                const LabelParts read = readLabel(label);
+                SCOPED_TRACE(label.toStdString());
+                EXPECT_EQ(read.number, r.number);
+                const QDateTime stored = localDateTime(r.entry.time);
+                if (c.listed == RecordingMode::Continuous) {
+                    EXPECT_EQ(read.endTime, stored.time());
+                    EXPECT_EQ(read.startTime, stored.addSecs(-30).time());
+                } else {
+                    EXPECT_EQ(read.start, stored);
+                    EXPECT_FALSE(read.endTime.isValid());
+                }
+            }
     }
 }
 
@@ -136,7 +175,8 @@ TEST_F(AnalysisTreeModelTest, SelectingReadsTheRecordingItsFieldsAndNote) {
 
 // Another process changes the store between reading the tree and selecting
 // or reading it again: a recording no longer held as listed is stale and
-// dropped; the selection otherwise stays.
+// dropped; the selection otherwise stays, both on a reload and on a tree read
+// afresh (the page left and shown again) from what was remembered.
 TEST_F(AnalysisTreeModelTest, StaleRecordingsAreRefusedAndReloadKeepsWhatIsStillListed) {
     const auto removeFirst = [this] {
         ASSERT_TRUE(store(RecordingMode::Snap, "42").remove(0).ok());
@@ -179,6 +219,7 @@ TEST_F(AnalysisTreeModelTest, StaleRecordingsAreRefusedAndReloadKeepsWhatIsStill
         fresh();
         AnalysisTreeModel tree = loaded(RecordingMode::Snap);
         ASSERT_TRUE(tree.select(c.selected));
+        const AnalysisSelection kept = tree.remembered();
         c.change();
         if (c.stale) {
             EXPECT_FALSE(tree.select(c.selected));
@@ -187,6 +228,7 @@ TEST_F(AnalysisTreeModelTest, StaleRecordingsAreRefusedAndReloadKeepsWhatIsStill
         }
         EXPECT_EQ(tree.reload(c.reloadMode), c.after);
         EXPECT_EQ(tree.selected(), TreePlace{}); // the page selects the place again
+        EXPECT_EQ(loaded(c.reloadMode).find(kept), c.after);
     }
 }
 

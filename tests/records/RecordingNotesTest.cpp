@@ -2,6 +2,7 @@
 #include "StoreFixtures.h"
 #include "core/DataPaths.h"
 #include "core/StringIds.h"
+#include "records/RecordingTime.h"
 
 #include <QDir>
 
@@ -110,7 +111,9 @@ TEST(RecordingNotes, RecordingsOfOneSecondGetNoSharedNote) {
     const SnapRecording twin[] = {snapRecording(3, at(1, 8, 0, 5))};
     ASSERT_EQ(store.appendSnap(twin).saved, 1); // recording 2 shares recording 0's second
     const QByteArray file = n.file();
-    const Message shared{ids::kNoteKeyShared, QStringLiteral("2026-11-01 08:00:05")};
+    RecordIndexEntry sharedEntry;
+    sharedEntry.time = at(1, 8, 0, 5);
+    const Message shared{ids::kNoteKeyShared, recordingTimeText(RecordingMode::Snap, sharedEntry)};
     struct Case {
         int k;
         Message written; // what setting a note gives

@@ -2,6 +2,7 @@
 #include "core/DataPaths.h"
 #include "core/StringIds.h"
 #include "records/BinaryFile.h"
+#include "records/RecordingTime.h"
 #include "records/ReplayPageModel.h"
 
 #include <QDir>
@@ -49,7 +50,7 @@ TEST(RecordIndexEntryLayout, BytesFieldByField) {
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(bytes.data()), 24), expected);
     EXPECT_EQ(RecordIndexEntry::fromBytes(reinterpret_cast<const uint8_t*>(expected.constData())),
               e);
-    EXPECT_EQ(t.listText(), QStringLiteral("2026-12-08 23:59"));
+    EXPECT_EQ(localDateTime(t), QDateTime(QDate(2026, 12, 8), QTime(23, 59, 58, 999)));
 }
 
 TEST(RecordIndexEntryLayout, RecordingTypeTable) {

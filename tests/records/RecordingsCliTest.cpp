@@ -4,6 +4,7 @@
 #include "core/Langpack.h"
 #include "core/StringIds.h"
 #include "records/RecordingNotes.h"
+#include "records/RecordingTime.h"
 #include "support/CliRunner.h"
 
 #include <QDir>
@@ -184,7 +185,10 @@ TEST(RecordingsCli, ListAndSamplesMatchTheStore) {
             const QJsonObject row = rows[i].toObject();
             const ListedRecording& r = listing.recordings[size_t(i)];
             EXPECT_EQ(row["number"].toInt(), i + 1);
-            EXPECT_EQ(row["time"].toString(), r.timeText());
+            // ISO 8601 with an offset names the same instants as the entry.
+            const RecordingSpan span = recordingSpan(mode, r.entry);
+            EXPECT_EQ(QDateTime::fromString(row["start"].toString(), Qt::ISODate), span.start);
+            EXPECT_EQ(QDateTime::fromString(row["end"].toString(), Qt::ISODate), span.end);
             EXPECT_EQ(row["kind"].toInt(), r.entry.kind);
             EXPECT_EQ(row["heartRate"].toInt(), r.entry.heartRate);
             const QJsonArray fields = row["systemTime"].toArray();
@@ -283,7 +287,12 @@ TEST(RecordingsCli, CardImportNeedsAPatient) {
     const QJsonArray rows =
         cli(d.data, args("recordings list --patient 1003 --mode continuous")).json().toArray();
     ASSERT_EQ(rows.size(), 1);
-    EXPECT_EQ(rows[0].toObject()["time"].toString(), QStringLiteral("2026-11-09 08:07"));
+    // A Continuous entry stores its end; the start is 30 s before it.
+    const QString end = rows[0].toObject()["end"].toString();
+    EXPECT_TRUE(end.startsWith(QStringLiteral("2026-11-09T08:07:"))) << end.toStdString();
+    EXPECT_EQ(QDateTime::fromString(rows[0].toObject()["start"].toString(), Qt::ISODate)
+                  .secsTo(QDateTime::fromString(end, Qt::ISODate)),
+              30);
     EXPECT_EQ(rows[0].toObject()["kind"].toInt(), 13);
 }
 

@@ -6,6 +6,7 @@
 #include "core/StringIds.h"
 #include "records/ChartFile.h"
 #include "records/RecordingNotes.h"
+#include "records/RecordingTime.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -92,7 +93,8 @@ TEST_F(RecordsPageModelTest, SelectionReloadsOnlyWhenItMoves) {
     model.selectPatient(1);
     ASSERT_EQ(model.recordings().size(), 3u);
     EXPECT_EQ(model.recordings()[2].number, 3);
-    EXPECT_EQ(model.recordings()[2].timeText(), QStringLiteral("2026-11-03 09:02"));
+    EXPECT_EQ(localDateTime(model.recordings()[2].entry.time).toString("yyyy-MM-dd HH:mm"),
+              QStringLiteral("2026-11-03 09:02"));
     EXPECT_EQ(model.currentRecording(), 0);
     const int revision = model.listRevision();
     model.selectPatient(1);
@@ -364,7 +366,8 @@ TEST_F(RecordsPageModelTest, CardImportThroughThePicker) {
     const RecordIndexEntry& entry = model.recordings()[3].entry;
     EXPECT_EQ(entry.kind, 13);
     EXPECT_EQ(entry.heartRate, 0);
-    EXPECT_EQ(entry.time.listText(), QStringLiteral("2026-12-01 08:30"));
+    EXPECT_EQ(localDateTime(entry.time).toString("yyyy-MM-dd HH:mm"),
+              QStringLiteral("2026-12-01 08:30"));
     EXPECT_EQ(snap42().readRecordData(3).value(), blocks);
 
     // A file whose recognition bytes all differ never reaches the picker.

@@ -6,6 +6,7 @@
 #include "core/Langpack.h"
 #include "core/StringIds.h"
 #include "records/RecordingNotes.h"
+#include "records/RecordingTime.h"
 #include "records/ReplayPageModel.h"
 
 #include <gtest/gtest.h>
@@ -75,7 +76,9 @@ TEST_F(ReplayPageModelTest, SelectionFillsTheFieldsOnlyOnARealChange) {
     EXPECT_FALSE(model.select(0)); // already selected
     EXPECT_FALSE(model.select(3)); // no such thumbnail
     EXPECT_TRUE(model.select(2));
-    EXPECT_EQ(model.timeText(), start.listText());
+    RecordIndexEntry shown;
+    shown.time = start;
+    EXPECT_EQ(model.timeText(), recordingTimeText(RecordingMode::Snap, shown));
     EXPECT_EQ(model.heartRateText(), "62");
     EXPECT_EQ(model.descriptionText(),
               Langpack::text(ids::kTypeUnclassified + recordingTypeCode(3)));

@@ -1,6 +1,7 @@
 #include "render/AnalysisPicture.h"
 #include "core/Langpack.h"
 #include "core/StringIds.h"
+#include "records/RecordingTime.h"
 #include "render/PictureWriters.h"
 #include "support/LayoutCapture.h"
 #include "support/TestData.h"
@@ -148,10 +149,13 @@ TEST(AnalysisPicture, TextsKeepClearOfEachOtherAndOfDrawing) {
     Texts shortDiagnosis = kDemoTexts;
     shortDiagnosis.diagnosis = QStringLiteral("Sinus rhythm");
     const AnalysisPictureContent demo = content(3, shortDiagnosis);
+    // The longest time: a Continuous segment across midnight, both dates shown.
+    RecordIndexEntry acrossMidnight;
+    acrossMidnight.time = SystemTime::fromFields({2026, 12, 2, 29, 0, 0, 10, 0});
     const AnalysisPictureContent longest =
         content(3, {"WMW-2026-000123 Maximiliane Wolkenstein-Hohenberg MW",
                     "WMW-2026-000123",
-                    "28/12/2026, 23:58:59",
+                    recordingTimeText(RecordingMode::Continuous, acrossMidnight),
                     "188",
                     {"188", "-12.34", "888", "188", "888", "1024"},
                     QString("premature beats, ").repeated(6)});
@@ -240,5 +244,6 @@ TEST(AnalysisPicture, SaveRequestAndMailPath) {
     SystemTime t;
     t.year = 2026, t.month = 3, t.day = 14, t.hour = 9, t.minute = 5, t.second = 7;
     EXPECT_TRUE(mailPicturePath("10/01", t).endsWith("/10_01 2026-03-14 09-05-07.jpeg"));
-    EXPECT_EQ(mailPictureSubject("1001 A.Berg", t), "1001 A.Berg, 2026-03-14 09:05:07  ECG Record");
+    EXPECT_EQ(mailPictureSubject("1001 A.Berg", "14 Mar 2026 09:05:07"),
+              "1001 A.Berg, 14 Mar 2026 09:05:07  ECG Record");
 }

@@ -4,6 +4,7 @@
 #include "render/ReportLayout.h"
 #include "core/Langpack.h"
 #include "core/StringIds.h"
+#include "records/RecordingTime.h"
 #include "render/PaperElements.h"
 #include "render/ReportOutput.h"
 #include "support/LayoutCapture.h"
@@ -68,14 +69,16 @@ PatientRecord patient(QString history = {}) {
 }
 
 // The longest values a report meets: a 40-character name, a 15-character id,
-// three-digit rates and intervals, a diagnosis of several lines.
+// three-digit rates and intervals, a diagnosis of several lines, and a
+// Continuous segment across midnight (both ends with their dates).
 AnalysisReportInput longAnalysisInput() {
     AnalysisReportInput in = analysisInput(
         QString("Atrial fibrillation with rapid ventricular response, left axis deviation. ")
             .repeated(3));
     in.patientId = QStringLiteral("WMW-2026-000123");
     in.patientText = in.patientId + QStringLiteral(" Maximiliane Wolkenstein-Hohenberg MW");
-    in.header.time = SystemTime::fromFields({2026, 12, 3, 28, 23, 58, 59, 0});
+    in.header.time = SystemTime::fromFields({2026, 12, 2, 29, 0, 0, 10, 0});
+    in.mode = RecordingMode::Continuous;
     in.header.heartRate = 188;
     in.parameters = {80, 110, 140, 200, 188, -1234, 888, 188, 888, 1024};
     return in;
@@ -117,7 +120,8 @@ TEST_F(ReportLayoutTest, TextsKeepClearOfEachOtherAndOfDrawing) {
             ReportPage page(sheet.width(), sheet.height(), samples);
             page.kind = c.kind;
             RecordIndexEntry header;
-            header.time = SystemTime::fromFields({2026, 12, 3, 28, 23, 58, 59, 0});
+            header.time = c.longValues ? SystemTime::fromFields({2026, 12, 2, 29, 0, 0, 10, 0})
+                                       : SystemTime::fromFields({2026, 12, 3, 28, 23, 58, 59, 0});
             header.heartRate = c.longValues ? 188 : 72;
             header.kind = c.longValues ? 0x8009 : 1;
             if (c.kind == ReportPage::kAnalysis)
@@ -253,7 +257,8 @@ TEST_F(ReportLayoutTest, AnalysisValuesAndFooter) {
     EXPECT_EQ(values, (QStringList{"71bpm", "2.00mm", "160ms", "96ms", "380ms", "412ms"}));
     const auto* times = dynamic_cast<const ValueTable*>(boxes.at(0)->children.at(0).get());
     ASSERT_NE(times, nullptr);
-    EXPECT_EQ(times->rows.at(0).value.toStdString(), "2026-03-04 09:05:07");
+    EXPECT_EQ(times->rows.at(0).value,
+              stationDateTimeText(QDateTime(QDate(2026, 3, 4), QTime(9, 5, 7))));
     EXPECT_EQ(times->rows.at(1).value, "71");
 
     // Lead and speed texts 60 units under the strip; the speed ends at the right.

@@ -14,6 +14,7 @@
 #include "ui/frame/MainFrame.h"
 #include "ui/frame/MessageBoxPrompter.h"
 #include "ui/frame/PageIds.h"
+#include "ui/models/AnalysisTreeItemModel.h"
 #include "ui/pages/HomePage.h"
 #include "ui/widgets/AnalysisRowList.h"
 #include "ui/widgets/NoteField.h"
@@ -149,7 +150,7 @@ TEST_F(AnalysisPageTest, TreeListsPatientsAndTheirRecordings) {
     ASSERT_EQ(test::rowCount(view->tree()), 2);
     EXPECT_EQ(test::rowText(view->tree(), 0), "1001 Anna Berg");
     ASSERT_EQ(test::rowCount(view->tree(), 0), 2);
-    EXPECT_EQ(test::rowText(view->tree(), 0, 1), "2");
+    EXPECT_TRUE(test::rowText(view->tree(), 0, 1).startsWith("2  ")); // the number, then the time
     EXPECT_EQ(test::rowCount(view->tree(), 1), 0);
     EXPECT_TRUE(allDots(fieldsOf(*view)));
     EXPECT_FALSE(view->m_bHasRecord);
@@ -160,8 +161,11 @@ TEST_F(AnalysisPageTest, FromPatientToRecordingToResults) {
     select(view, 0, 1);
     const QStringList fields = fieldsOf(*view);
     EXPECT_FALSE(allDots(fields)) << fields.join(' ').toStdString();
+    // Every result carries its unit after one space.
+    for (size_t k = 0; k < kResultUnits.size(); ++k)
+        EXPECT_EQ(fields[qsizetype(k)].section(' ', 1), QLatin1String(kResultUnits[k]));
     bool ok = false;
-    const int rate = fields[0].toInt(&ok);
+    const int rate = fields[0].section(' ', 0, 0).toInt(&ok);
     EXPECT_TRUE(ok);
     EXPECT_GT(rate, 60);
     EXPECT_LT(rate, 110);
@@ -174,6 +178,13 @@ TEST_F(AnalysisPageTest, FromPatientToRecordingToResults) {
     const QImage rows = view->rowList()->grab().toImage();
     EXPECT_GT(countPixels(rows.copy(0, 0, 783, kRow), Qt::black), 300);
     EXPECT_EQ(countPixels(rows, Qt::red) > 200, false); // no selected stretch yet
+
+    // The page built again (left and shown) opens on the same recording.
+    const QString date = view->dateField()->text();
+    view = static_cast<AnalysisPage*>(frame_->ShowPage(page::kAnalysis));
+    EXPECT_EQ(AnalysisTreeItemModel::placeOf(view->tree()->currentIndex()), (TreePlace{0, 1}));
+    EXPECT_EQ(view->dateField()->text(), date);
+    EXPECT_EQ(fieldsOf(*view), fields);
 
     // Back to the patient: everything is cleared.
     select(view, 0, -1);
@@ -230,8 +241,8 @@ TEST_F(AnalysisPageTest, CommandLineAgreesWithThePage) {
     EXPECT_EQ(view->model().run().windowStart(), 2499);
     EXPECT_EQ(view->model().run().windowEnd(), 5000);
     QStringList cliFields;
-    for (const QJsonValue& v : out["fields"].toArray())
-        cliFields << v.toString();
+    for (const QJsonValue& v : out["fields"].toArray()) // numbers only; the page adds units
+        cliFields << withUnit(v.toString(), size_t(cliFields.size()));
     EXPECT_EQ(cliFields, pageFields);
     ASSERT_EQ(out["averagedBeat"].toArray().size(), 250);
     EXPECT_EQ(out["averagedBeat"].toArray()[125].toInt(), view->model().run().beat()[125]);

@@ -2,6 +2,7 @@
 #include "AnalysisPageFixture.h"
 #include "core/DataPaths.h"
 #include "core/StringIds.h"
+#include "records/RecordingTime.h"
 #include "render/PictureMail.h"
 #include "support/StandInMail.h"
 
@@ -85,10 +86,11 @@ TEST_F(AnalysisPictureCommandsTest, MailHandsOneJpegPerRecordingToXdgEmail) {
             messages_.clear();
             const test::StandInMail mail(status);
             view->OnMailPicture();
-            EXPECT_EQ(
-                mail.arguments(),
-                (QStringList{"--subject", "1001 A.Berg, " + date + hms.join(':') + "  ECG Record",
-                             "--attach", picture}))
+            EXPECT_EQ(mail.arguments(),
+                      (QStringList{"--subject",
+                                   "1001 A.Berg, " + stationDateTimeText(localDateTime(t)) +
+                                       "  ECG Record",
+                                   "--attach", picture}))
                 << k;
             EXPECT_EQ(QImageReader::imageFormat(picture), "jpeg") << k;
             const QStringList expected =

@@ -8,6 +8,7 @@
 #include "core/AppState.h"
 #include "core/StringIds.h"
 #include "records/ChartFile.h"
+#include "records/RecordingTime.h"
 #include "ui/dialogs/ExportFileDialog.h"
 #include "ui/frame/MainFrame.h"
 #include "ui/frame/PageIds.h"
@@ -110,7 +111,8 @@ TEST_F(RecordsPageTest, StartedWithAChartTheFirstDisplayImportsIt) {
     EXPECT_FALSE(state_.pendingFile);
     EXPECT_EQ(rowOf(page->patientList()), 1);
     ASSERT_EQ(test::rowCount(page->recordingList()), 4);
-    EXPECT_EQ(test::rowText(page->recordingList(), 3, -1, 1), QStringLiteral("2026-11-05 08:01"));
+    EXPECT_EQ(test::rowText(page->recordingList(), 3, -1, 1),
+              stationDateTimeText(QDateTime(QDate(2026, 11, 5), QTime(8, 1))));
     EXPECT_EQ(test::rowText(page->recordingList(), 3, -1, 2), QStringLiteral("71"));
     EXPECT_EQ(rowOf(page->recordingList()), 0);
     EXPECT_TRUE(page->preview()->hasRecording());
@@ -135,7 +137,7 @@ TEST_F(RecordsPageTest, StationStartedWithAChartShowsItsRecordings) {
     const int rows = test::rowCount(page->recordingList());
     ASSERT_GT(rows, 0);
     EXPECT_EQ(test::rowText(page->recordingList(), rows - 1, -1, 1),
-              QStringLiteral("2026-11-05 08:01"));
+              stationDateTimeText(QDateTime(QDate(2026, 11, 5), QTime(8, 1))));
     app.ExitInstance();
 }
 

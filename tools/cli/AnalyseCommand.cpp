@@ -3,6 +3,7 @@
 #include "core/SignalFormat.h"
 #include "records/ExchangeExport.h"
 #include "records/RecordingStore.h"
+#include "records/RecordingTime.h"
 #include "render/AnalysisPageModel.h"
 #include "tools/cli/AnalysedStretch.h"
 #include "tools/cli/CliContext.h"
@@ -59,8 +60,7 @@ int printTrendCsv(CliContext& ctx, RecordingMode mode, const QString& id, int k,
         const auto read = store.readSamples(r.number - 1);
         failOnMessage(read.message());
         analyseOnPage(page, read.value(), stretch);
-        QStringList row{QString::number(r.number),
-                        recordingStart(mode, r.entry).toString(Qt::ISODate)};
+        QStringList row{QString::number(r.number), isoDateTimeText(recordingStart(mode, r.entry))};
         for (const QString& field : page.fields())
             row << (field == u"..." ? QString() : field);
         ctx.printLine(row.join(u','));

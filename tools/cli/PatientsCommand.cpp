@@ -18,14 +18,20 @@ namespace vantora::cli {
 
 namespace {
 
+// The date as ISO 8601 (YYYY-MM-DD); a stored text that is no date as it is.
+QString dateJson(const QString& stored) {
+    const QDate date = parsePatientDate(stored);
+    return date.isValid() ? date.toString(Qt::ISODate) : stored;
+}
+
 QJsonObject patientJson(int position, const PatientRecord& r) {
     return QJsonObject{
-        {"position", position}, {"id", r.id},
-        {"name", r.name},       {"sex", r.sex},
-        {"date", r.date},       {"height", r.height},
-        {"weight", r.weight},   {"telephone", r.telephone},
-        {"address", r.address}, {"history", r.history},
-        {"remarks", r.remarks}, {"revision", r.revision},
+        {"position", position},     {"id", r.id},
+        {"name", r.name},           {"sex", r.sex},
+        {"date", dateJson(r.date)}, {"height", r.height},
+        {"weight", r.weight},       {"telephone", r.telephone},
+        {"address", r.address},     {"history", r.history},
+        {"remarks", r.remarks},     {"revision", r.revision},
     };
 }
 

@@ -4,6 +4,7 @@
 #include "records/RecordingDescription.h"
 #include "records/RecordingNotes.h"
 #include "records/RecordingStore.h"
+#include "records/RecordingTime.h"
 #include "render/AnalysisPicture.h"
 #include "render/PictureWriters.h"
 #include "tools/cli/AnalysedStretch.h"
@@ -37,7 +38,7 @@ int runPicture(CliContext& ctx) {
     AnalysisPictureContent content;
     content.patientText = patient.id + u' ' + record.name; // as the page's tree
     content.patientId = patient.id;
-    content.recordingTime = recordingTimeText(entry.value().time);
+    content.recordingTime = recordingTimeText(mode, entry.value());
     content.secondField = storedHeartRateText(entry.value().heartRate);
     content.diagnosis = note.value();
     content.font = QGuiApplication::font();

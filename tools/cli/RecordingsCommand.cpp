@@ -1,6 +1,7 @@
 // vantora-cli recordings list|samples|remove: the recording stores of a patient.
 #include "core/StringIds.h"
 #include "records/RecordingStore.h"
+#include "records/RecordingTime.h"
 #include "tools/cli/CliContext.h"
 #include "tools/cli/StoreOptions.h"
 
@@ -11,12 +12,16 @@ namespace vantora::cli {
 
 namespace {
 
-QJsonObject listedJson(const ListedRecording& r) {
+// Times in ISO 8601 with the local offset: a Continuous entry's stored time
+// is its end, so both ends are given.
+QJsonObject listedJson(RecordingMode mode, const ListedRecording& r) {
     QJsonArray fields;
     for (uint16_t f : r.entry.time.fields())
         fields.append(int(f));
+    const RecordingSpan span = recordingSpan(mode, r.entry);
     return QJsonObject{{"number", r.number},
-                       {"time", r.timeText()},
+                       {"start", isoDateTimeText(span.start)},
+                       {"end", isoDateTimeText(span.end)},
                        {"systemTime", fields},
                        {"kind", int(r.entry.kind)},
                        {"heartRate", int(r.entry.heartRate)}};
@@ -30,7 +35,7 @@ int list(CliContext& ctx) {
     failOnMessage(listing.message);
     QJsonArray out;
     for (const ListedRecording& r : listing.recordings)
-        out.append(listedJson(r));
+        out.append(listedJson(mode, r));
     ctx.printJson(out);
     return 0;
 }

@@ -39,12 +39,14 @@ std::vector<int> recordingIndices(const CliContext& ctx, RecordingMode mode, con
 }
 
 AnalysisReportInput analysisInput(const AnalysisPageModel& page, const PatientRecord& patient,
-                                  const RecordIndexEntry& entry, const QString& diagnosis) {
+                                  RecordingMode mode, const RecordIndexEntry& entry,
+                                  const QString& diagnosis) {
     AnalysisReportInput in;
     in.patientId = patient.id;
     in.patientText = patient.id + u' ' + patient.name; // as the analysis tree lists it
     in.diagnosis = diagnosis;
     in.header = entry;
+    in.mode = mode;
     in.beat = page.run().beat();
     in.parameters = page.run().parameters();
     in.start = page.run().windowStart();
@@ -86,7 +88,8 @@ int runReport(CliContext& ctx) {
             page.clearResults();
         if (!page.analysisValid())
             throw CommandFailure{Message{ids::kNotAnalysed, {}}};
-        const AnalysisReportInput input = analysisInput(page, set.patient, item.entry, diagnosis);
+        const AnalysisReportInput input =
+            analysisInput(page, set.patient, mode, item.entry, diagnosis);
         written = WriteReportPdf(out, paper, 1, [&](int, const QSize& sheet) {
             return MakeAnalysisReportPage(item.samples, input, sheet);
         });

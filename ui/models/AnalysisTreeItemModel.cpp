@@ -1,5 +1,7 @@
 #include "ui/models/AnalysisTreeItemModel.h"
 
+#include "records/RecordingTime.h"
+
 namespace vantora {
 
 // A patient row's internal id is 0; a recording row's is its patient row + 1.
@@ -52,13 +54,16 @@ int AnalysisTreeItemModel::columnCount(const QModelIndex&) const {
 }
 
 QVariant AnalysisTreeItemModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    const bool tip = role == Qt::ToolTipRole;
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole && !tip))
         return {};
     const TreePlace place = placeOf(index);
     const AnalysisTreePatient& patient = tree_.patients()[size_t(place.patient)];
     if (place.recording < 0)
         return patient.text;
-    return QString::number(patient.recordings[size_t(place.recording)].number);
+    const ListedRecording& r = patient.recordings[size_t(place.recording)];
+    // The tooltip gives the whole time, with the date a Continuous row leaves out.
+    return tip ? recordingTimeText(tree_.mode(), r.entry) : tree_.recordingLabel(r);
 }
 
 QVariant AnalysisTreeItemModel::headerData(int section, Qt::Orientation orientation,

@@ -9,8 +9,9 @@
 namespace vantora {
 
 // The analysis tree for a stock tree view: a patient row per patient ("id
-// name") and under it a row per recording (its number), one column headed by
-// `caption`. Changes to the tree model go through change().
+// name") and under it a row per recording (its number and time, the whole
+// time as its tooltip), one column headed by `caption`. Changes to the tree model go through
+// change().
 class AnalysisTreeItemModel : public QAbstractItemModel {
     Q_OBJECT
 public:

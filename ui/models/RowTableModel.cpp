@@ -54,7 +54,8 @@ QVariant RowTableModel::headerData(int section, Qt::Orientation orientation, int
 
 RowTableModel::Cell RowTableModel::texts(std::function<QStringList(int row)> texts) {
     return [texts = std::move(texts)](int row, int column, int role) -> QVariant {
-        if (role != Qt::DisplayRole)
+        // The tooltip repeats a cell that its column may cut short.
+        if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
             return {};
         const QStringList cells = texts(row);
         return column < cells.size() ? QVariant(cells[column]) : QVariant();

@@ -33,7 +33,8 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // A cell function over rows of texts: column c of texts(row) for display.
+    // A cell function over rows of texts: column c of texts(row) for display
+    // and as the cell's tooltip.
     static Cell texts(std::function<QStringList(int row)> texts);
 
 private:

@@ -5,6 +5,7 @@
 #include "core/Langpack.h"
 #include "core/StringIds.h"
 #include "records/RecordDialogs.h"
+#include "records/RecordingTime.h"
 #include "records/RecordsPageModel.h"
 #include "render/AnalysisPicture.h"
 #include "render/PictureMail.h"
@@ -95,7 +96,12 @@ void AnalysisPage::buildLayout() {
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &AnalysisPage::OnRecordingSelected);
 
-    date_ = readOnlyField(this, 150);
+    // Wide enough for a Continuous segment's "start – end" within one day.
+    RecordIndexEntry widest;
+    widest.time = SystemTime::fromDateTime(QDateTime(QDate(2026, 12, 28), QTime(23, 58, 58)));
+    date_ = readOnlyField(
+        this,
+        fontMetrics().horizontalAdvance(recordingTimeText(RecordingMode::Continuous, widest)) + 16);
     rate_ = readOnlyField(this, 50);
     auto* record = new QHBoxLayout;
     auto* dateLabel = new QLabel(Langpack::text(ids::kDateAndTime), this);
@@ -105,7 +111,7 @@ void AnalysisPage::buildLayout() {
     record->addWidget(rateLabel);
     record->addWidget(rate_);
     accessible::labelField(dateLabel, date_);
-    accessible::labelField(rateLabel, rate_, QLatin1String(kResultFieldUnits[0]));
+    accessible::labelField(rateLabel, rate_, QLatin1String(kResultUnits[0]));
     record->addStretch(1);
 
     rows_ = new AnalysisRowList(model_, this);
@@ -143,8 +149,7 @@ QWidget* AnalysisPage::buildResults() {
     for (int k = 0; k < 6; ++k) {
         results_[size_t(k)] = readOnlyField(box, 80);
         auto* label = new QLabel(Langpack::text(kResultLabels[size_t(k)]), box);
-        accessible::labelField(label, results_[size_t(k)],
-                               QLatin1String(kResultFieldUnits[size_t(k)]));
+        accessible::labelField(label, results_[size_t(k)]); // the text holds the unit
         grid->addWidget(label, 1 + k % 3, 2 * (k / 3));
         grid->addWidget(results_[size_t(k)], 1 + k % 3, 2 * (k / 3) + 1);
     }
@@ -164,6 +169,12 @@ QWidget* AnalysisPage::buildResults() {
 
 void AnalysisPage::OnInitialUpdate() {
     fillTree();
+    // Back on the page: the recording left shown, when the store still holds it.
+    const TreePlace kept = treeModel_.find(state().analysisSelection);
+    if (kept.patient < 0)
+        return;
+    tree_->expand(treeItems_->indexOf({kept.patient, -1}));
+    tree_->setCurrentIndex(treeItems_->indexOf(kept));
 }
 
 // Reads the tree again (nothing selected) and opens the current patient.
@@ -189,6 +200,8 @@ void AnalysisPage::OnRecordsChanged() {
 void AnalysisPage::OnRecordingSelected() {
     const TreePlace place = AnalysisTreeItemModel::placeOf(tree_->currentIndex());
     const bool shown = treeModel_.select(place);
+    if (shown && place.patient >= 0)
+        state().analysisSelection = treeModel_.remembered();
     if (shown && treeModel_.selectedRecording()) {
         showRecordFields(true);
         model_.showRecording(treeModel_.samples());
@@ -213,8 +226,9 @@ void AnalysisPage::showLibraryStatus() {
 
 // The date, rate and note of the recording shown; "", "..." and no note for none.
 void AnalysisPage::showRecordFields(bool shown) {
-    date_->setText(shown ? recordingTimeText(treeModel_.selectedRecording()->entry.time)
-                         : QString());
+    date_->setText(shown
+                       ? recordingTimeText(treeModel_.mode(), treeModel_.selectedRecording()->entry)
+                       : QString());
     rate_->setText(shown ? treeModel_.rateText() : QStringLiteral("..."));
     note_->showNote(shown ? treeModel_.note() : QString());
     if (shown && !treeModel_.message().isNone())
@@ -223,7 +237,7 @@ void AnalysisPage::showRecordFields(bool shown) {
 
 void AnalysisPage::showFields() {
     for (size_t k = 0; k < results_.size(); ++k)
-        results_[k]->setText(model_.fields()[k]);
+        results_[k]->setText(withUnit(model_.fields()[k], k));
     beat_->update();
     setHasRecord(model_.analysisValid());
     describeViews();
@@ -240,9 +254,7 @@ void AnalysisPage::describeViews() {
         const QString value = model_.fields()[k];
         const QString spoken = value == QStringLiteral("...")
                                    ? QString()
-                                   : QStringLiteral("%1 %2 %3")
-                                         .arg(Langpack::text(kResultLabels[k]), value,
-                                              QLatin1String(kResultFieldUnits[k]));
+                                   : Langpack::text(kResultLabels[k]) + u' ' + withUnit(value, k);
         accessible::describe(results_[k], spoken);
         if (!spoken.isEmpty())
             results << spoken;
@@ -320,7 +332,7 @@ void AnalysisPage::OnMailPicture() {
             .message();
     if (result.isNone()) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        result = SendFileByMail(path, mailPictureSubject(patient.text, recorded)).message();
+        result = SendFileByMail(path, mailPictureSubject(patient.text, date_->text())).message();
         QGuiApplication::restoreOverrideCursor();
     }
     if (!result.isNone())
@@ -337,6 +349,7 @@ std::unique_ptr<ReportPage> AnalysisPage::reportPage(const QSize& sheetUnits) co
     in.patientText = treeModel_.selectedPatient()->text;
     in.diagnosis = note_->toPlainText();
     in.header = recording->entry;
+    in.mode = treeModel_.mode();
     in.beat = model_.run().beat();
     in.parameters = model_.run().parameters();
     in.start = model_.run().windowStart();

@@ -5,6 +5,7 @@
 #include "core/StringIds.h"
 #include "records/ExchangeExport.h"
 #include "records/RecordingDescription.h"
+#include "records/RecordingTime.h"
 #include "ui/dialogs/ExportFileDialog.h"
 #include "ui/dialogs/NoteDialog.h"
 #include "ui/dialogs/PatientPickerDialog.h"
@@ -119,7 +120,7 @@ void RecordsPage::buildLayout() {
         headers(kRecordingColumns), [this] { return int(model_.recordings().size()); },
         RowTableModel::texts([this](int row) {
             const ListedRecording& r = model_.recordings()[size_t(row)];
-            return QStringList{QString::number(r.number), r.timeText(),
+            return QStringList{QString::number(r.number), recordingTimeText(model_.mode(), r.entry),
                                storedHeartRateText(r.entry.heartRate)};
         }),
         this);

@@ -5,6 +5,7 @@
 #include "core/Langpack.h"
 #include "core/StringIds.h"
 #include "records/PatientRegistry.h"
+#include "records/RecordingTime.h"
 #include "render/ReplayRowImage.h"
 #include "render/ReportSources.h"
 #include "render/StripPointBuilder.h"
@@ -135,8 +136,9 @@ QWidget* ReplayPage::buildRecordSide() {
         [this] { return int(std::min<size_t>(thumbIcons_.size(), replay_.thumbnails().size())); },
         [this](int row, int, int role) -> QVariant {
             const ReplayThumbnail& t = replay_.thumbnails()[size_t(row)];
-            if (role == Qt::DisplayRole)
-                return QStringLiteral("%1  %2").arg(t.number).arg(t.entry.time.listText());
+            if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+                return QStringLiteral("%1  %2").arg(t.number).arg(
+                    recordingTimeText(replay_.mode(), t.entry));
             if (role == Qt::DecorationRole)
                 return thumbIcons_[row];
             if (role == Qt::SizeHintRole)
@@ -164,7 +166,7 @@ QWidget* ReplayPage::buildRecordSide() {
     fields->addWidget(rateLabel);
     fields->addWidget(rate_);
     accessible::labelField(timeLabel, time_);
-    accessible::labelField(rateLabel, rate_, QLatin1String(kResultFieldUnits[0]));
+    accessible::labelField(rateLabel, rate_, QLatin1String(kResultUnits[0]));
     v->addLayout(fields);
     info_ = new QTextEdit(side);
     info_->setReadOnly(true);

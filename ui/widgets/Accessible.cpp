@@ -50,7 +50,8 @@ QString traceDescription(int seconds, const QString& heartRate, int gain) {
     const QString mm = QString::number(kMmPerMvAtGain1 * gain);
     if (seconds <= 0)
         return fill(ids::kA11yTraceEmpty, {mm});
-    if (heartRate.isEmpty() || heartRate == QStringLiteral("..."))
+    if (heartRate.isEmpty() || heartRate == QStringLiteral("...") ||
+        heartRate == QStringLiteral("-"))
         return fill(ids::kA11yTrace, {QString::number(seconds), mm});
     return fill(ids::kA11yTraceWithRate, {QString::number(seconds), heartRate, mm});
 }

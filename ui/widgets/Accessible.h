@@ -20,7 +20,7 @@ void name(QWidget* widget, int nameText, int descriptionText = 0);
 QString fill(int id, const QStringList& args);
 
 // How a trace view describes what it shows, e.g. "ECG, 30 s, heart rate 72,
-// gain 10 mm/mV"; an empty `heartRate` (or "...") leaves the rate out, `seconds` 0 says
+// gain 10 mm/mV"; an empty `heartRate` (or "...", "-") leaves the rate out, `seconds` 0 says
 // that no recording is shown.
 QString traceDescription(int seconds, const QString& heartRate, int gain);
 
