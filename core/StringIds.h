@@ -296,5 +296,11 @@ constexpr int kA11yReportSheets = 62732;         // Report sheets
 constexpr int kA11ySearchBy = 62733;             // Search by
 constexpr int kA11yRecordingInformation = 62734; // Recording information
 constexpr int kA11yNoAnalysis = 62735;           // No analysis
+constexpr int kFile = 62700;                     // &File
+constexpr int kView = 62701;                     // &View
+constexpr int kTools = 62702;                    // &Tools
+constexpr int kHelp = 62703;                     // &Help
+constexpr int kLeftAndRightMove = 62704;         // Left and Right move the cursor, Up and Down c...
+constexpr int kEnterOrSpaceEdits = 62705;        // Enter or Space edits the note
 
 } // namespace vantora::ids

@@ -12,7 +12,10 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
+#include <QSet>
 #include <QToolBar>
 
 namespace vantora::test {
@@ -45,6 +48,12 @@ protected:
         return path;
     }
 
+    // "Label (key)" as the toolbar's tooltip names a command.
+    static QString keyTip(const QAction* a) {
+        return a->iconText() + QStringLiteral(" (") +
+               a->shortcut().toString(QKeySequence::NativeText) + u')';
+    }
+
     AppState state_;
 };
 
@@ -59,6 +68,53 @@ TEST_F(MainFrameTest, WindowIsFixedAndHasThreeToolbars) {
     for (QToolBar* bar : {frame->toolbarMain(), frame->toolbarRecords(), frame->toolbarTools()})
         for (QAction* a : bar->actions())
             EXPECT_FALSE(a->icon().isNull()) << a->text().toStdString();
+}
+
+// Every toolbar command sits in one menu of the one-line menu bar, with a
+// mnemonic of its own in that menu; the commands' keys are all different and
+// each tooltip names its key.
+TEST_F(MainFrameTest, MenusHoldEveryCommandWithMnemonicsAndKeys) {
+    auto frame = makeFrame(allPages);
+    frame->ShowPage(page::kHome);
+    QList<QAction*> inMenus;
+    QSet<QChar> titles;
+    for (QAction* menuAction : frame->menuBar()->actions()) {
+        const qsizetype mark = menuAction->text().indexOf(u'&');
+        ASSERT_GE(mark, 0) << menuAction->text().toStdString();
+        EXPECT_FALSE(titles.contains(menuAction->text()[mark + 1].toLower()));
+        titles.insert(menuAction->text()[mark + 1].toLower());
+        QSet<QChar> letters;
+        for (QAction* a : menuAction->menu()->actions()) {
+            if (a->isSeparator())
+                continue;
+            inMenus << a;
+            const qsizetype at = a->text().indexOf(u'&');
+            ASSERT_GE(at, 0) << a->text().toStdString();
+            const QChar letter = a->text()[at + 1].toLower();
+            EXPECT_FALSE(letters.contains(letter)) << a->text().toStdString();
+            letters.insert(letter);
+        }
+    }
+    QSet<QKeySequence> keys;
+    for (QToolBar* bar : {frame->toolbarMain(), frame->toolbarRecords(), frame->toolbarTools()})
+        for (QAction* a : bar->actions()) {
+            EXPECT_EQ(inMenus.count(a), 1) << a->iconText().toStdString();
+            EXPECT_FALSE(a->iconText().contains(u'&'));
+            if (a->shortcut().isEmpty())
+                continue;
+            EXPECT_FALSE(keys.contains(a->shortcut())) << a->iconText().toStdString();
+            keys.insert(a->shortcut());
+            EXPECT_TRUE(a->toolTip().startsWith(keyTip(a))) << a->toolTip().toStdString();
+        }
+    EXPECT_EQ(keys.size(), 15); // all but About
+    EXPECT_EQ(frame->action(ids::kCmdAnalysis)->shortcut(), QKeySequence(QStringLiteral("Ctrl+8")));
+    // One line above the toolbars, and gone with them while the preview shows.
+    EXPECT_LE(frame->menuBar()->sizeHint().height(), 2 * frame->fontMetrics().height());
+    auto* preview = new QWidget;
+    frame->OpenPreview(preview);
+    EXPECT_FALSE(frame->menuBar()->isVisibleTo(frame.get()));
+    frame->ClosePreview();
+    EXPECT_TRUE(frame->menuBar()->isVisibleTo(frame.get()));
 }
 
 TEST_F(MainFrameTest, WithoutTheResourceLibraryTheFrameIsNotCreated) {
@@ -152,7 +208,7 @@ TEST_F(MainFrameTest, ModeCommandsShowTheModeAndRefreshThePage) {
     // The checked command is the disabled one and says why.
     EXPECT_FALSE(frame->isCommandEnabled(ids::kCmdContinuous));
     EXPECT_EQ(frame->action(ids::kCmdContinuous)->toolTip(),
-              frame->action(ids::kCmdContinuous)->text() + u'\n' + text(ids::kIsCurrentMode));
+              keyTip(frame->action(ids::kCmdContinuous)) + u'\n' + text(ids::kIsCurrentMode));
 
     frame->runCommand(ids::kCmdSnap);
     EXPECT_EQ(analysis->recordsChanged, 2);
@@ -175,11 +231,11 @@ TEST_F(MainFrameTest, ModeCommandsShowTheModeAndRefreshThePage) {
     for (const auto& d : disabled) {
         ASSERT_FALSE(frame->isCommandEnabled(d.command)) << d.command;
         EXPECT_EQ(frame->action(d.command)->toolTip(),
-                  frame->action(d.command)->text() + u'\n' + text(d.need))
+                  keyTip(frame->action(d.command)) + u'\n' + text(d.need))
             << d.command;
     }
     EXPECT_EQ(frame->action(ids::kCmdAnalysis)->toolTip(),
-              frame->action(ids::kCmdAnalysis)->text());
+              keyTip(frame->action(ids::kCmdAnalysis)));
 }
 
 // Dialogs and page switches never leave another title; the patient manager

@@ -1,6 +1,6 @@
 // shell-screenshots DATA OUT [RECORDER-PORT [LIVE-PORT]]: renders the home
-// page, the patient manager, the patient picker, the analysis page and its
-// report in the print preview, the record management and replay pages, with
+// page (also with its menu open from the keyboard), the patient manager, the patient picker, the
+// analysis page and its report in the print preview, the record management and replay pages, with
 // a recorder's port the download page and with a streaming recorder's port
 // the real-time page, off-screen on the data folder DATA into PNG files in OUT.
 #include "app/StationPages.h"
@@ -22,8 +22,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QListView>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTreeView>
 #include <QWheelEvent>
 
@@ -96,6 +100,37 @@ bool replayShot(vantora::MainFrame& frame, const QString& file) {
     QApplication::sendEvent(trace, &press);
     QApplication::sendEvent(trace, &move);
     return save(frame, file);
+}
+
+// The home page worked from the keyboard: the second button ringed by the
+// focus, and the View menu open (F10, Right) with the pages' keys. The menu
+// is a window of its own, drawn onto the frame's picture where it opened.
+bool keyboardShot(vantora::MainFrame& frame, const QString& file) {
+    frame.ShowPage(vantora::page::kHome);
+    frame.show();
+    QApplication::processEvents();
+    if (QWidget* focused = QApplication::focusWidget()) {
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QApplication::sendEvent(focused, &tab);
+    }
+    QMenuBar* bar = frame.menuBar();
+    if (bar->actions().size() < 2)
+        return save(frame, file);
+    bar->setActiveAction(bar->actions().at(1));
+    for (QElapsedTimer t; !t.isValid() || t.elapsed() < 50;) {
+        if (!t.isValid())
+            t.start();
+        QApplication::processEvents();
+    }
+    QImage shot = frame.grab().toImage();
+    if (QMenu* menu = bar->actions().at(1)->menu(); menu && menu->isVisible()) {
+        QPainter painter(&shot);
+        painter.drawPixmap(menu->mapToGlobal(QPoint()) - frame.mapToGlobal(QPoint()), menu->grab());
+    }
+    bar->setActiveAction(nullptr);
+    const bool ok = shot.save(file);
+    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(file));
+    return ok;
 }
 
 } // namespace
@@ -171,6 +206,7 @@ int main(int argc, char** argv) {
     frame.ShowPage(vantora::page::kHome);
     frame.setWindowTitle(vantora::Langpack::text(vantora::ids::kAppTitle));
     ok &= save(frame, out.filePath("home.png"));
+    ok &= keyboardShot(frame, out.filePath("keyboard.png"));
 
     vantora::PatientManagerDialog manager(state, frame.prompter());
     selectRow(manager.list(), 1);

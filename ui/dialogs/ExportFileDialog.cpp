@@ -2,7 +2,9 @@
 
 #include "ui/widgets/Accessible.h"
 
+#include "ui/frame/ModalDialogs.h"
 #include <QLabel>
+
 #include <QLineEdit>
 
 namespace vantora {
@@ -47,7 +49,7 @@ void ExportFileDialog::onFilterSelected(const QString& filter) {
 
 std::optional<QString> ExportFileDialog::choose(const FileRequest& request, QWidget* parent) {
     ExportFileDialog dialog(request, parent);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (runModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();
 }

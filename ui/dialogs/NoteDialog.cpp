@@ -22,6 +22,8 @@ NoteDialog::NoteDialog(const Target& target, Reporter report, QWidget* parent)
     patient->setReadOnly(true);
     form->addRow(Langpack::text(ids::kPatient), patient);
     text_ = new QPlainTextEdit(this);
+    // Tab leaves the note for the buttons; Enter starts a new line.
+    text_->setTabChangesFocus(true);
     form->addRow(Langpack::text(ids::kNote), text_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &NoteDialog::accept);
@@ -36,6 +38,9 @@ NoteDialog::NoteDialog(const Target& target, Reporter report, QWidget* parent)
         report_(current.message());
     text_->setPlainText(current.value());
     connect(text_, &QPlainTextEdit::textChanged, this, &NoteDialog::limitText);
+    // The dialog opens on the note, the caret after its text.
+    text_->moveCursor(QTextCursor::End);
+    text_->setFocus();
 }
 
 QString NoteDialog::noteText() const {

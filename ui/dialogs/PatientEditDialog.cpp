@@ -90,6 +90,7 @@ PatientEditDialog::PatientEditDialog(Mode mode, MessageBoxPrompter& prompter, QW
     history_ = lineEdit(kHistoryLength);
     remarks_ = new QPlainTextEdit;
     remarks_->setFixedHeight(72);
+    remarks_->setTabChangesFocus(true);
     connect(remarks_, &QPlainTextEdit::textChanged, this, &PatientEditDialog::limitRemarks);
 
     auto* form = new QFormLayout;
@@ -115,6 +116,8 @@ PatientEditDialog::PatientEditDialog(Mode mode, MessageBoxPrompter& prompter, QW
     layout->addLayout(form);
     layout->addWidget(buttons);
     setMinimumWidth(460);
+    // The first field the user can change: the id is fixed once given.
+    (mode == Mode::Add ? id_ : name_)->setFocus();
 }
 
 QLineEdit* PatientEditDialog::lineEdit(int maxLength) {

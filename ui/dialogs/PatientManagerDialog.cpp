@@ -5,6 +5,7 @@
 #include "core/StringIds.h"
 #include "ui/dialogs/PatientEditDialog.h"
 #include "ui/frame/MessageBoxPrompter.h"
+#include "ui/frame/ModalDialogs.h"
 #include "ui/models/RowTableModel.h"
 #include "ui/widgets/Accessible.h"
 #include "ui/widgets/PatientDetailPanel.h"
@@ -127,7 +128,7 @@ void PatientManagerDialog::onSelectionChanged() {
 }
 
 bool PatientManagerDialog::runDialog(PatientEditDialog& dialog) {
-    return dialogHook_ ? dialogHook_(dialog) : dialog.exec() == QDialog::Accepted;
+    return dialogHook_ ? dialogHook_(dialog) : runModal(dialog) == QDialog::Accepted;
 }
 
 void PatientManagerDialog::onAdd() {

@@ -4,6 +4,7 @@
 #include "core/StringIds.h"
 #include "ui/dialogs/QuickAddDialog.h"
 #include "ui/frame/MessageBoxPrompter.h"
+#include "ui/frame/ModalDialogs.h"
 #include "ui/models/RowTableModel.h"
 #include "ui/widgets/Accessible.h"
 
@@ -81,7 +82,8 @@ void PatientPickerDialog::onNewPatient() {
     for (const PatientRecord& r : records_)
         ids << r.id;
     QuickAddDialog dialog(registry_, ids, prompter_, this);
-    const bool added = quickAddHook_ ? quickAddHook_(dialog) : dialog.exec() == QDialog::Accepted;
+    const bool added =
+        quickAddHook_ ? quickAddHook_(dialog) : runModal(dialog) == QDialog::Accepted;
     if (!added || dialog.addedPosition() <= 0)
         return;
     reload();
@@ -106,7 +108,7 @@ void PatientPickerDialog::accept() {
 std::optional<PickedPatient>
 PatientPickerDialog::pick(const QString& dataRoot, MessageBoxPrompter& prompter, QWidget* parent) {
     PatientPickerDialog dialog(dataRoot, prompter, parent);
-    if (dialog.exec() != QDialog::Accepted)
+    if (runModal(dialog) != QDialog::Accepted)
         return std::nullopt;
     return dialog.picked();
 }

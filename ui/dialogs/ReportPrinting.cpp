@@ -6,6 +6,7 @@
 #include "core/Langpack.h"
 #include "core/StringIds.h"
 #include "ui/dialogs/ExportFileDialog.h"
+#include "ui/frame/ModalDialogs.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -82,7 +83,7 @@ bool ChoosePrinter(QPrinter& printer, QWidget* parent,
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
-    if (dialog.exec() != QDialog::Accepted)
+    if (runModal(dialog) != QDialog::Accepted)
         return false;
     printer.setOutputFileName(QString()); // PDF has its own command
     return acceptPrinter(printer, show);

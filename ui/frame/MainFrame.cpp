@@ -8,12 +8,16 @@
 #include "ui/dialogs/InfoDialog.h"
 #include "ui/dialogs/PatientManagerDialog.h"
 #include "ui/frame/FrameCommands.h"
+#include "ui/frame/FrameMenus.h"
+#include "ui/frame/KeyboardFocus.h"
+#include "ui/frame/ModalDialogs.h"
 #include "ui/frame/PageIds.h"
 #include "ui/frame/ShellDocument.h"
 #include "ui/pages/Page.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
@@ -22,8 +26,11 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -70,12 +77,13 @@ MainFrame::MainFrame(AppState& state, PageRegistry pages, QWidget* parent)
     : QMainWindow(parent), state_(state), pages_(std::move(pages)), prompter_(this),
       doc_(std::make_unique<ShellDocument>(state, prompter_)),
       openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
-      runDialog_([](QDialog& dialog) { return dialog.exec(); }) {
+      runDialog_([](QDialog& dialog) { return runModal(dialog); }) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(kWidth, kHeight);
     setAcceptDrops(true);
+    installFocusRing();
     host_ = new QWidget(this);
     auto* layout = new QVBoxLayout(host_);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -116,7 +124,8 @@ QAction* MainFrame::makeAction(int command, int icon) {
     auto* act = new QAction(QIcon(Langpack::resourcePath(QStringLiteral("icons/%1.svg").arg(icon))),
                             label.isEmpty() ? text : label, this);
     act->setStatusTip(text.section(u'\n', 0, 0));
-    act->setToolTip(act->text());
+    act->setShortcut(commandShortcut(command));
+    act->setToolTip(withShortcut(act->text(), act->shortcut()));
     // The mode commands show which kind of recordings the user works with.
     act->setCheckable(command == ids::kCmdContinuous || command == ids::kCmdSnap);
     connect(act, &QAction::triggered, this, [this, command] { OnCommand(command); });
@@ -164,10 +173,23 @@ bool MainFrame::createToolbars() {
     toolbarMain_->setWindowTitle(Langpack::text(ids::kA11yProgram));
     toolbarRecords_->setWindowTitle(Langpack::text(ids::kRecordsList));
     toolbarTools_->setWindowTitle(Langpack::text(ids::kA11yOutput));
+    buildMenus();
     setStyleSheet(QStringLiteral("QMainWindow { background: #B4C8FF; }"
                                  "QMainWindow::separator { background: #B4C8FF; }"
                                  "QStatusBar { background: #DCE4FF; color: #14285A; }"));
     return true;
+}
+
+// The menu bar over the toolbar actions; F10 opens its first menu, as on
+// most desktops.
+void MainFrame::buildMenus() {
+    buildMenuBar(
+        menuBar(), [this](int command) { return actions_.value(command); }, toolbarTools_);
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, this, [this] {
+        if (menuBar()->isVisible() && !menuBar()->actions().isEmpty())
+            menuBar()->setActiveAction(menuBar()->actions().constFirst());
+    });
 }
 
 int MainFrame::activePageClass() const {
@@ -187,6 +209,16 @@ Page* MainFrame::ShowPage(int pageId) {
     active_ = next;
     next->OnInitialUpdate();
     next->show();
+    // A page chosen from the keyboard is worked from the keyboard at once;
+    // chosen from a menu, once the menu has closed and given back the focus.
+    focusFirstTabStop(next);
+    QMetaObject::invokeMethod(
+        this,
+        [this, page = QPointer<Page>(next)] {
+            if (page && page == active_ && !page->isAncestorOf(QApplication::focusWidget()))
+                focusFirstTabStop(page);
+        },
+        Qt::QueuedConnection);
     if (previous) {
         // The page left may be the sender of the command that got us here.
         host_->layout()->removeWidget(previous);
@@ -202,6 +234,9 @@ void MainFrame::OpenPreview(QWidget* view) {
     preview_ = view;
     view->setParent(host_);
     host_->layout()->addWidget(view);
+    // The preview's own keys (Ctrl+P, Esc) serve while it shows: the menu
+    // bar's go with it.
+    menuBar()->hide();
     for (QToolBar* bar : {toolbarMain_, toolbarRecords_, toolbarTools_})
         if (bar)
             bar->hide();
@@ -218,12 +253,14 @@ void MainFrame::ClosePreview() {
     preview_->hide();
     preview_->deleteLater();
     preview_ = nullptr;
+    menuBar()->setVisible(menuBar()->actions().size() > 0);
     for (QToolBar* bar : {toolbarMain_, toolbarRecords_, toolbarTools_})
         if (bar)
             bar->show();
     if (active_) {
         active_->show();
-        active_->setFocus();
+        if (!focusFirstTabStop(active_))
+            active_->setFocus();
     }
     UpdateCommandUI();
 }
@@ -307,9 +344,10 @@ void MainFrame::UpdateCommandUI() {
         if (enabled)
             act->setEnabled(*enabled);
         act->setChecked(commandChecked(it.key(), s));
-        // A disabled command says what it needs.
+        // The tooltip names the key; a disabled command says what it needs.
+        const QString label = withShortcut(act->iconText(), act->shortcut());
         const std::optional<int> need = commandNeed(it.key(), s);
-        act->setToolTip(need ? act->text() + u'\n' + Langpack::text(*need) : act->text());
+        act->setToolTip(need ? label + u'\n' + Langpack::text(*need) : label);
     }
     if (modeLabel_) {
         const int mode = modeStatusText(s);

@@ -111,6 +111,7 @@ protected:
 
 private:
     bool createToolbars();
+    void buildMenus();
     QToolBar* addBar(const QString& name, const QList<std::pair<int, int>>& commandIcons);
     QAction* makeAction(int command, int icon);
     void switchByCommand(int command);

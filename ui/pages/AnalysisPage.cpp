@@ -14,6 +14,8 @@
 #include "ui/dialogs/ExportFileDialog.h"
 #include "ui/dialogs/NoteDialog.h"
 #include "ui/dialogs/ReportPrinting.h"
+#include "ui/frame/KeyboardFocus.h"
+#include "ui/frame/ModalDialogs.h"
 #include "ui/frame/PageHost.h"
 #include "ui/models/AnalysisTreeItemModel.h"
 #include "ui/pages/PrintPreviewView.h"
@@ -136,6 +138,9 @@ void AnalysisPage::buildLayout() {
     layout->addLayout(right, 1);
     showRecordFields(false);
     showFields();
+    // Tab goes as the eye reads: the results row by row, not column by column.
+    setTabChain({tree_, date_, rate_, rows_, results_[0], results_[3], results_[1], results_[4],
+                 results_[2], results_[5], note_});
 }
 
 QWidget* AnalysisPage::buildResults() {
@@ -284,7 +289,7 @@ void AnalysisPage::OnNoteClicked() {
                                     recording->entry.time};
     NoteDialog dialog(
         target, [this](const Message& m) { showMessage(m); }, this);
-    if (dialog.exec() == QDialog::Accepted) {
+    if (runModal(dialog) == QDialog::Accepted) {
         treeModel_.setNote(dialog.noteText());
         note_->showNote(treeModel_.note());
     }

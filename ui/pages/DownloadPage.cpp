@@ -6,11 +6,13 @@
 #include "device/PortDiscovery.h"
 #include "device/StoredRecordings.h"
 #include "device/UdevPortEnumerator.h"
+#include "ui/frame/KeyboardFocus.h"
 #include "ui/frame/MessageBoxPrompter.h"
 #include "ui/frame/PageHost.h"
 #include "ui/widgets/DownloadList.h"
 #include "ui/widgets/DownloadProgressView.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -85,6 +87,7 @@ DownloadPage::DownloadPage(PageHost& frame, DeviceLink::PortFinder finder)
     connect(list_, &DownloadList::markToggleRequested, this, &DownloadPage::toggleMark);
     connect(progress_, &DownloadProgressView::cancelRequested, this,
             &DownloadPage::OnCancelDownload);
+    setTabChain({download_, save_, selectAll_, list_}); // the buttons above the list
     showControls();
 }
 
@@ -188,6 +191,10 @@ void DownloadPage::showControls() {
     save_->setEnabled(!running && model_.saveEnabled());
     selectAll_->setEnabled(model_.selectAllEnabled());
     selectAll_->setChecked(model_.allChosen()); // follows the rows' marks
+    // The download button lost the focus while it was disabled: the keyboard
+    // goes on from the next step, saving.
+    if (!running && isVisible() && !isAncestorOf(QApplication::focusWidget()))
+        (save_->isEnabled() ? save_ : download_)->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace vantora

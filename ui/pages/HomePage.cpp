@@ -56,6 +56,11 @@ int targetOf(int control) {
     }
 }
 
+// The buttons as they stand on the page, row by row: also their Tab order.
+constexpr int kRows[2][4] = {
+    {HomePage::kContinuous, HomePage::kSnap, HomePage::kRealTime, HomePage::kPatients},
+    {HomePage::kAbout, HomePage::kHelp, HomePage::kExit, HomePage::kAnalysis}};
+
 bool isEnter(QEvent* event) {
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
         return false;
@@ -96,11 +101,9 @@ void HomePage::buildLayout() {
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(24);
     grid->setVerticalSpacing(18);
-    const int rows[2][4] = {{kContinuous, kSnap, kRealTime, kPatients},
-                            {kAbout, kHelp, kExit, kAnalysis}};
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < 4; ++c)
-            grid->addWidget(makeButton(rows[r][c]), r, c, Qt::AlignCenter);
+            grid->addWidget(makeButton(kRows[r][c]), r, c, Qt::AlignCenter);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(48, 40, 48, 40);
     layout->addWidget(title);
@@ -128,23 +131,28 @@ void HomePage::OnInitialUpdate() {
 // Replaces the template buttons by the icon buttons, and disables those whose
 // page has not been built into the station.
 void HomePage::setUpButtons() {
-    for (auto it = buttons_.begin(); it != buttons_.end(); ++it) {
-        const int control = it.key();
-        QAbstractButton* old = it.value();
-        if (const int icon = iconOf(control)) {
-            auto* b = new IconButton(
-                QIcon(Langpack::resourcePath(QStringLiteral("icons/%1.svg").arg(icon))),
-                old->text(), this);
-            b->setObjectName(old->objectName());
-            b->installEventFilter(this);
-            connect(b, &QAbstractButton::clicked, this, [this, control] { onButton(control); });
+    for (const auto& row : kRows)
+        for (int control : row) {
+            QAbstractButton* old = buttons_.value(control);
+            QAbstractButton* b = nullptr;
+            if (const int icon = iconOf(control)) {
+                b = new IconButton(
+                    QIcon(Langpack::resourcePath(QStringLiteral("icons/%1.svg").arg(icon))),
+                    old->text(), this);
+                b->setObjectName(old->objectName());
+                b->installEventFilter(this);
+                connect(b, &QAbstractButton::clicked, this, [this, control] { onButton(control); });
+                buttons_.insert(control, b);
+            } else {
+                // Built anew as well: new buttons join the Tab chain at its end,
+                // so building them in reading order gives the reading order.
+                b = makeButton(control);
+            }
             delete layout()->replaceWidget(old, b, Qt::FindChildrenRecursively);
             delete old;
-            it.value() = b;
+            const int target = targetOf(control);
+            b->setEnabled(!target || frame().pageAvailable(page::classOf(target)));
         }
-        const int target = targetOf(control);
-        it.value()->setEnabled(!target || frame().pageAvailable(page::classOf(target)));
-    }
 }
 
 void HomePage::onButton(int control) {

@@ -9,6 +9,8 @@
 #include "ui/dialogs/ExportFileDialog.h"
 #include "ui/dialogs/NoteDialog.h"
 #include "ui/dialogs/PatientPickerDialog.h"
+#include "ui/frame/KeyboardFocus.h"
+#include "ui/frame/ModalDialogs.h"
 #include "ui/frame/PageHost.h"
 #include "ui/models/RowTableModel.h"
 #include "ui/widgets/Accessible.h"
@@ -66,7 +68,7 @@ public:
                                         request.patientId, request.patientText, request.start};
         NoteDialog dialog(
             target, [this](const Message& m) { prompter_.show(m); }, &page_);
-        if (dialog.exec() != QDialog::Accepted)
+        if (runModal(dialog) != QDialog::Accepted)
             return std::nullopt;
         return dialog.noteText();
     }
@@ -153,6 +155,10 @@ void RecordsPage::buildLayout() {
     layout->addLayout(top, 1);
     layout->addLayout(bottom, 0);
     layout->setContentsMargins(6, 6, 6, 6);
+    // Tab reads the page: the search, the patients, their recordings, the
+    // information, then the commands below (built in reading order).
+    setTabChain({byId_, byName_, searchText_, buttons_[kFind], buttons_[kShowAll], patients_,
+                 recordings_, info_, gain_});
 
     connect(patients_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &RecordsPage::onPatientRow);

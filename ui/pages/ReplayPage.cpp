@@ -109,7 +109,9 @@ QWidget* ReplayPage::buildRecordSide() {
     v->setContentsMargins(0, 0, 0, 0);
     auto* bar = new QHBoxLayout;
     for (int b = 0; b < kPageButtons; ++b) {
-        pageButtons_[size_t(b)] = new QPushButton(Langpack::text(kPageButtonCaptions[size_t(b)]));
+        // On the page from the start: Tab meets them before the controls beside them.
+        pageButtons_[size_t(b)] =
+            new QPushButton(Langpack::text(kPageButtonCaptions[size_t(b)]), side);
         connect(pageButtons_[size_t(b)], &QPushButton::clicked, this,
                 [this, b] { OnPageButton(b); });
     }

@@ -1,5 +1,6 @@
 #include "ui/widgets/IconButton.h"
 
+#include "ui/frame/KeyboardFocus.h"
 #include "ui/pages/Page.h"
 
 #include <QPainter>
@@ -28,10 +29,11 @@ void IconButton::paintEvent(QPaintEvent*) {
         p.setPen(QPen(QColor(255, 255, 255, isDown() ? 230 : 170), 1.5));
         p.setBrush(QColor(255, 255, 255, isDown() ? 70 : 40));
         p.drawRoundedRect(box, 10, 10);
-    } else if (hasFocus()) {
-        p.setPen(QPen(QColor(255, 255, 255, 200), 1, Qt::DotLine));
+    }
+    if (hasFocus()) { // the station's focus ring, plain to see on the blue
+        p.setPen(QPen(focusRingColor(), 2));
         p.setBrush(Qt::NoBrush);
-        p.drawRoundedRect(box.adjusted(4, 4, -4, -4), 8, 8);
+        p.drawRoundedRect(box.adjusted(2, 2, -2, -2), 9, 9);
     }
     const QIcon::Mode mode = isEnabled() ? QIcon::Normal : QIcon::Disabled;
     const QRect iconRect((width() - kIconSide) / 2, 18 + (isDown() ? 1 : 0), kIconSide, kIconSide);

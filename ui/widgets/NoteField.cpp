@@ -1,5 +1,9 @@
 #include "ui/widgets/NoteField.h"
 
+#include "core/Langpack.h"
+#include "core/StringIds.h"
+
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace vantora {
@@ -12,6 +16,10 @@ NoteField::NoteField(QWidget* parent) : QTextEdit(parent) {
     setLineWrapMode(QTextEdit::WidgetWidth);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Reached with Tab; Enter or Space then stands for the click.
+    setFocusPolicy(Qt::StrongFocus);
+    setTabChangesFocus(true);
+    setToolTip(Langpack::text(ids::kEnterOrSpaceEdits));
 }
 
 void NoteField::showNote(const QString& text) {
@@ -30,6 +38,16 @@ void NoteField::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
         emit childClicked();
     event->accept();
+}
+
+void NoteField::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+        emit childClicked();
+        event->accept();
+        return;
+    }
+    QTextEdit::keyPressEvent(event);
 }
 
 } // namespace vantora

@@ -5,8 +5,8 @@
 namespace vantora {
 
 // The page's read-only note field, the whole note wrapped over several lines;
-// a click is reported to the page (WM_CHILD_CLICK, 0x508) instead of placing a
-// caret.
+// a click, or Enter or Space while it has the focus, is reported to the page
+// (WM_CHILD_CLICK, 0x508) instead of placing a caret.
 class NoteField : public QTextEdit {
     Q_OBJECT
 public:
@@ -21,6 +21,7 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 } // namespace vantora
