@@ -91,6 +91,7 @@ private:
     void fillPatients();
     void showPage(const Message& message);
     void showSelected();
+    void describeTrace();
 
     PatientListModel patients_;
     ReplayPageModel replay_;

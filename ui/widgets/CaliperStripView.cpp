@@ -1,6 +1,8 @@
 #include "ui/widgets/CaliperStripView.h"
 
+#include "core/SignalFormat.h"
 #include "records/ReplayPageModel.h"
+#include "ui/widgets/Accessible.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -20,12 +22,15 @@ void CaliperStripView::showRecording(const std::vector<int32_t>& samples, int ga
     gain_ = gain;
     calipers_.clear();
     fillStrip();
+    accessible::describe(
+        this, accessible::traceDescription(int(samples.size()) / kSamplesPerSecond, {}, gain));
 }
 
 void CaliperStripView::clearRecording() {
     samples_.clear();
     calipers_.clear();
     fillStrip();
+    accessible::describe(this, accessible::traceDescription(0, {}, gain_));
 }
 
 void CaliperStripView::fillStrip() {
