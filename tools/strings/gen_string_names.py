@@ -35,6 +35,7 @@ PREFIXES = [
     (62203, 62206, "Replay"),
     (62207, 62209, "Caliper"),
     (62210, 62213, "Replay"),
+    (62720, 62769, "A11y"),
 ]
 
 # Names chosen by hand: sentences, clashes, and names that read badly.
@@ -190,6 +191,10 @@ NAMES = {
     62681: "kExportQuestion",
     62682: "kExported",
     62683: "kMovedRecordings",
+    62723: "kA11yTraceEmpty",
+    62724: "kA11yTrace",
+    62725: "kA11yTraceWithRate",
+    62731: "kA11yHeartbeatMeaning",
     62791: "kDetailStripGestures",
     62792: "kNoRecentFiles",
 }

@@ -1,6 +1,9 @@
 #include "ui/dialogs/ExportFileDialog.h"
 
+#include "ui/widgets/Accessible.h"
+
 #include "ui/frame/ModalDialogs.h"
+#include <QLabel>
 
 #include <QLineEdit>
 
@@ -18,6 +21,16 @@ ExportFileDialog::ExportFileDialog(const FileRequest& request, QWidget* parent)
     if (!request.proposedName.isEmpty())
         selectFile(request.proposedName);
     connect(this, &QFileDialog::filterSelected, this, &ExportFileDialog::onFilterSelected);
+    // The dialog's own labels sit beside these fields without naming them.
+    const std::pair<const char*, const char*> labelled[] = {{"lookInLabel", "lookInCombo"},
+                                                            {"fileNameLabel", "fileNameEdit"},
+                                                            {"fileTypeLabel", "fileTypeCombo"}};
+    for (const auto& [label, field] : labelled) {
+        auto* l = findChild<QLabel*>(QLatin1String(label));
+        auto* f = findChild<QWidget*>(QLatin1String(field));
+        if (l && f)
+            accessible::labelField(l, f);
+    }
 }
 
 QString ExportFileDialog::typedName() const {

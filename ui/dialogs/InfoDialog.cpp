@@ -2,6 +2,7 @@
 
 #include "core/Langpack.h"
 #include "core/StringIds.h"
+#include "ui/widgets/Accessible.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -19,6 +20,7 @@ InfoDialog::InfoDialog(QWidget* parent) : QDialog(parent) {
     auto* icon = new QLabel;
     icon->setPixmap(QIcon(Langpack::resourcePath(QStringLiteral("icons/138.svg"))).pixmap(64, 64));
     icon->setAlignment(Qt::AlignTop);
+    accessible::name(icon, ids::kAppTitle);
     outer->addWidget(icon);
     auto* texts = new QVBoxLayout;
     for (int i = 0; i < 3; ++i) {

@@ -3,6 +3,7 @@
 #include "core/Langpack.h"
 #include "core/StringIds.h"
 #include "ui/frame/MessageBoxPrompter.h"
+#include "ui/widgets/Accessible.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -103,6 +104,11 @@ PatientEditDialog::PatientEditDialog(Mode mode, MessageBoxPrompter& prompter, QW
     form->addRow(Langpack::text(ids::kAddress), address_);
     form->addRow(Langpack::text(ids::kPatientHistory), history_);
     form->addRow(Langpack::text(ids::kRemarks), remarks_);
+    // The form's labels name the other fields; these two sit in a box with their unit.
+    accessible::labelField(qobject_cast<QLabel*>(form->labelForField(height_->parentWidget())),
+                           height_, Langpack::text(ids::kUnitCm));
+    accessible::labelField(qobject_cast<QLabel*>(form->labelForField(weight_->parentWidget())),
+                           weight_, Langpack::text(ids::kUnitKg));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &PatientEditDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -7,6 +7,7 @@
 #include "ui/frame/MessageBoxPrompter.h"
 #include "ui/frame/ModalDialogs.h"
 #include "ui/models/RowTableModel.h"
+#include "ui/widgets/Accessible.h"
 #include "ui/widgets/PatientDetailPanel.h"
 #include "ui/widgets/ScreenFit.h"
 
@@ -60,6 +61,8 @@ PatientManagerDialog::PatientManagerDialog(AppState& state, MessageBoxPrompter& 
     detail_ = new PatientDetailPanel;
     auto* detailBox = new QGroupBox(Langpack::text(ids::kPatientDetailsTitle));
     (new QVBoxLayout(detailBox))->addWidget(detail_);
+    accessible::name(list_, ids::kA11yPatients);
+    accessible::name(detail_, ids::kPatientDetailsTitle);
 
     add_ = new QPushButton(Langpack::text(ids::kAdd));
     edit_ = new QPushButton(Langpack::text(ids::kEdit));

@@ -6,6 +6,7 @@
 #include "ui/frame/MessageBoxPrompter.h"
 #include "ui/frame/ModalDialogs.h"
 #include "ui/models/RowTableModel.h"
+#include "ui/widgets/Accessible.h"
 #include "ui/widgets/ScreenFit.h"
 
 #include <QDialogButtonBox>
@@ -49,6 +50,7 @@ PatientPickerDialog::PatientPickerDialog(const QString& dataRoot, MessageBoxProm
     list_->setAlternatingRowColors(true);
     list_->header()->resizeSection(0, 60);
     connect(list_, &QTreeView::doubleClicked, this, &PatientPickerDialog::accept);
+    accessible::name(list_, ids::kA11yPatients);
 
     newPatient_ = new QPushButton(Langpack::text(ids::kNewPatientButton));
     newPatient_->setAutoDefault(false);

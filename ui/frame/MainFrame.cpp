@@ -16,6 +16,7 @@
 #include "ui/frame/PageIds.h"
 #include "ui/frame/ShellDocument.h"
 #include "ui/pages/Page.h"
+#include "ui/widgets/Accessible.h"
 #include "ui/widgets/RecentFilesMenu.h"
 #include "ui/widgets/ScreenFit.h"
 
@@ -134,6 +135,20 @@ QAction* MainFrame::makeAction(int command, int icon) {
     // The mode commands show which kind of recordings the user works with.
     act->setCheckable(command == ids::kCmdContinuous || command == ids::kCmdSnap);
     connect(act, &QAction::triggered, this, [this, command] { OnCommand(command); });
+    // A screen reader toggles a checkable button instead of clicking it: a
+    // mode shown checked that is not the mode, once the event settled, is
+    // such a toggle and runs the command (a click has run it by then).
+    connect(act, &QAction::toggled, this, [this, command](bool on) {
+        if (on)
+            QMetaObject::invokeMethod(
+                this,
+                [this, command] {
+                    if (actions_.value(command)->isChecked() &&
+                        !commandChecked(command, situation()))
+                        OnCommand(command);
+                },
+                Qt::QueuedConnection);
+    });
     actions_.insert(command, act);
     return act;
 }
@@ -148,6 +163,9 @@ QToolBar* MainFrame::addBar(const QString& name, const QList<std::pair<int, int>
     for (const auto& [command, icon] : buttons)
         bar->addAction(makeAction(command, icon));
     addToolBar(Qt::TopToolBarArea, bar);
+    // Shown when the window is too narrow for every button.
+    if (auto* more = bar->findChild<QWidget*>(QStringLiteral("qt_toolbar_ext_button")))
+        accessible::name(more, ids::kA11yMoreCommands);
     return bar;
 }
 
@@ -160,6 +178,10 @@ bool MainFrame::createToolbars() {
     toolbarMain_ = addBar(QStringLiteral("toolbarMain"), kMainButtons);
     toolbarRecords_ = addBar(QStringLiteral("toolbarRecords"), kRecordButtons);
     toolbarTools_ = addBar(QStringLiteral("toolbarTools"), kToolButtons);
+    // Read out by screen readers and shown in the toolbar menu.
+    toolbarMain_->setWindowTitle(Langpack::text(ids::kA11yProgram));
+    toolbarRecords_->setWindowTitle(Langpack::text(ids::kRecordsList));
+    toolbarTools_->setWindowTitle(Langpack::text(ids::kA11yOutput));
     buildMenus();
     setStyleSheet(QStringLiteral("QMainWindow { background: #B4C8FF; }"
                                  "QMainWindow::separator { background: #B4C8FF; }"

@@ -1,5 +1,6 @@
 #include "ui/pages/AnalysisPage.h"
 
+#include "analysis/ResultFields.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
 #include "core/StringIds.h"
@@ -18,6 +19,7 @@
 #include "ui/frame/PageHost.h"
 #include "ui/models/AnalysisTreeItemModel.h"
 #include "ui/pages/PrintPreviewView.h"
+#include "ui/widgets/Accessible.h"
 #include "ui/widgets/AnalysisRowList.h"
 #include "ui/widgets/AveragedBeatView.h"
 #include "ui/widgets/NoteField.h"
@@ -107,16 +109,22 @@ void AnalysisPage::buildLayout() {
         fontMetrics().horizontalAdvance(recordingTimeText(RecordingMode::Continuous, widest)) + 16);
     rate_ = readOnlyField(this, 50);
     auto* record = new QHBoxLayout;
-    record->addWidget(new QLabel(Langpack::text(ids::kDateAndTime), this));
+    auto* dateLabel = new QLabel(Langpack::text(ids::kDateAndTime), this);
+    auto* rateLabel = new QLabel(Langpack::text(ids::kRate), this);
+    record->addWidget(dateLabel);
     record->addWidget(date_);
-    record->addWidget(new QLabel(Langpack::text(ids::kRate), this));
+    record->addWidget(rateLabel);
     record->addWidget(rate_);
+    accessible::labelField(dateLabel, date_);
+    accessible::labelField(rateLabel, rate_, QLatin1String(kResultUnits[0]));
     record->addStretch(1);
 
     rows_ = new AnalysisRowList(model_, this);
     connect(rows_, &AnalysisRowList::rowClicked, this, &AnalysisPage::OnRowClicked);
     beat_ = new AveragedBeatView(model_, this);
     beat_->setToolTip(Langpack::text(ids::kAveragedBeat));
+    accessible::name(beat_, ids::kAveragedBeat);
+    accessible::name(tree_, ids::kPatientsAndRecordings);
 
     auto* bottom = new QHBoxLayout;
     // The beat is always whole; the results beside it take its height, so
@@ -155,8 +163,9 @@ QWidget* AnalysisPage::buildResults() {
     grid->addWidget(title, 0, 0, 1, 4);
     for (int k = 0; k < 6; ++k) {
         results_[size_t(k)] = readOnlyField(box, 80);
-        grid->addWidget(new QLabel(Langpack::text(kResultLabels[size_t(k)]), box), 1 + k % 3,
-                        2 * (k / 3));
+        auto* label = new QLabel(Langpack::text(kResultLabels[size_t(k)]), box);
+        accessible::labelField(label, results_[size_t(k)]); // the text holds the unit
+        grid->addWidget(label, 1 + k % 3, 2 * (k / 3));
         grid->addWidget(results_[size_t(k)], 1 + k % 3, 2 * (k / 3) + 1);
     }
     // The note, wrapped over several lines, under the results.
@@ -164,7 +173,9 @@ QWidget* AnalysisPage::buildResults() {
     note_->setMinimumHeight(kNoteLines * note_->fontMetrics().lineSpacing() +
                             2 * note_->frameWidth() + 8);
     connect(note_, &NoteField::childClicked, this, &AnalysisPage::OnNoteClicked);
-    grid->addWidget(new QLabel(Langpack::text(ids::kNote), box), 4, 0, Qt::AlignTop);
+    auto* noteLabel = new QLabel(Langpack::text(ids::kNote), box);
+    accessible::labelField(noteLabel, note_);
+    grid->addWidget(noteLabel, 4, 0, Qt::AlignTop);
     grid->addWidget(note_, 4, 1, 1, 3);
     grid->setRowStretch(4, 1);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -244,6 +255,27 @@ void AnalysisPage::showFields() {
         results_[k]->setText(withUnit(model_.fields()[k], k));
     beat_->update();
     setHasRecord(model_.analysisValid());
+    describeViews();
+}
+
+// What the rows, the beat and each result field say, with units, as a screen
+// reader reads them ("QT 380 ms").
+void AnalysisPage::describeViews() {
+    const bool shown = treeModel_.selectedRecording() != nullptr;
+    accessible::describe(
+        rows_, accessible::traceDescription(shown ? kSecondsPerRecording : 0, rate_->text(), 1));
+    QStringList results;
+    for (size_t k = 0; k < results_.size(); ++k) {
+        const QString value = model_.fields()[k];
+        const QString spoken = value == QStringLiteral("...")
+                                   ? QString()
+                                   : Langpack::text(kResultLabels[k]) + u' ' + withUnit(value, k);
+        accessible::describe(results_[k], spoken);
+        if (!spoken.isEmpty())
+            results << spoken;
+    }
+    accessible::describe(beat_, model_.beatShown() ? results.join(QStringLiteral(", "))
+                                                   : Langpack::text(ids::kA11yNoAnalysis));
 }
 
 void AnalysisPage::OnRowClicked(int x, int y) {

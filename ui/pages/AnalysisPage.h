@@ -81,6 +81,7 @@ private:
     void fillTree();
     void showLibraryStatus();
     void showFields();
+    void describeViews();
     void showRecordFields(bool shown);
     AnalysisPictureContent pictureContent() const;
     std::unique_ptr<ReportPage> reportPage(const QSize& sheetUnits) const;

@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/Langpack.h"
 #include "core/StringIds.h"
+#include "device/LiveTrace.h"
 #include "device/PortDiscovery.h"
 #include "device/PortMonitor.h"
 #include "device/UdevPortEnumerator.h"
@@ -10,6 +11,7 @@
 #include "render/LiveTracePainter.h"
 #include "ui/frame/PageHost.h"
 #include "ui/frame/PageIds.h"
+#include "ui/widgets/Accessible.h"
 #include "ui/widgets/LiveTraceView.h"
 #include "ui/widgets/ScreenFit.h"
 
@@ -53,6 +55,7 @@ QPushButton* imageButton(int icon, int tip, QWidget* parent) {
     b->setIcon(QIcon(Langpack::resourcePath(QStringLiteral("icons/%1.svg").arg(icon))));
     b->setIconSize(QSize(36, 36));
     b->setToolTip(Langpack::text(tip));
+    accessible::name(b, tip); // the button shows only its picture
     return b;
 }
 
@@ -152,6 +155,19 @@ void LivePage::buildLayout() {
             qOverload<>(&QWidget::update));
     layout->addWidget(traceArea_, 1, Qt::AlignLeft);
     layout->addStretch(0);
+    nameControls();
+}
+
+void LivePage::nameControls() {
+    accessible::name(heart_, ids::kA11yHeartbeat, ids::kA11yHeartbeatMeaning);
+    describeTrace();
+}
+
+// The sweep, with the recorder's heart rate while it sends one.
+void LivePage::describeTrace() {
+    accessible::describe(trace_,
+                         accessible::traceDescription(LiveTrace::kSamples / kSamplesPerSecond,
+                                                      model_.texts().heartRate, 1));
 }
 
 void LivePage::OnInitialUpdate() {
@@ -276,6 +292,7 @@ void LivePage::showTexts() {
         if (text(id)->text().compare(*value, Qt::CaseInsensitive) != 0)
             text(id)->setText(*value);
     }
+    describeTrace();
 }
 
 void LivePage::showHeartIcon(int icon) {

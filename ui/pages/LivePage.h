@@ -70,6 +70,8 @@ protected:
 private:
     class Forwarder;
     void buildLayout();
+    void nameControls(); // names and descriptions for screen readers
+    void describeTrace();
     bool choosePatient();
     void onPacket(int link, const AcqPacket& packet);
     void onLinkStatus(int link, int status);

@@ -7,6 +7,7 @@
 #include "core/StringIds.h"
 #include "ui/frame/PageHost.h"
 #include "ui/frame/PageIds.h"
+#include "ui/widgets/Accessible.h"
 
 #include <QAbstractScrollArea>
 #include <QAction>
@@ -96,6 +97,10 @@ PrintPreviewView::PrintPreviewView(PageHost& frame, PreviewSource source)
     layout->addWidget(toolbar_);
     sheets_ = new CPreviewSheets(*this);
     layout->addWidget(sheets_, 1);
+    const QString title = Langpack::text(ids::kCmdPreview).section(u'\n', 1, 1);
+    setAccessibleName(title);
+    toolbar_->setWindowTitle(title);
+    accessible::name(sheets_, ids::kA11yReportSheets);
     refresh();
 }
 
@@ -200,8 +205,10 @@ void PrintPreviewView::refresh() {
     actions_.value(ids::kCmdPreviewSheets)->setText(Langpack::text(model_.sheetsCaption()));
     const auto [text, arg] = model_.pageText();
     pageLabel_->setText(Langpack::format(text, arg));
-    if (sheets_)
+    if (sheets_) {
+        accessible::describe(sheets_, pageLabel_->text());
         layoutSheets();
+    }
 }
 
 // Scroll bars move through the pages at zoom state 0 and over the magnified

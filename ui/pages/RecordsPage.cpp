@@ -14,6 +14,7 @@
 #include "ui/frame/PageHost.h"
 #include "ui/models/RowTableModel.h"
 #include "ui/pages/RecordPageParts.h"
+#include "ui/widgets/Accessible.h"
 #include "ui/widgets/RecordPreview.h"
 #include "ui/widgets/ScreenFit.h"
 
@@ -132,8 +133,11 @@ void RecordsPage::buildLayout() {
     preview_ = new RecordPreview(this);
 
     auto* recordingPane = new QVBoxLayout;
-    recordingPane->addWidget(new QLabel(Langpack::text(ids::kRecordsList), this));
+    auto* recordingsLabel = new QLabel(Langpack::text(ids::kRecordsList), this);
+    recordingPane->addWidget(recordingsLabel);
     recordingPane->addWidget(recordings_);
+    accessible::labelField(recordingsLabel, recordings_);
+    accessible::name(info_, ids::kA11yRecordingInformation);
     auto* top = new QHBoxLayout;
     top->addWidget(buildPatientPane(), 1);
     top->addLayout(recordingPane);
@@ -191,6 +195,8 @@ QWidget* RecordsPage::buildPatientPane() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(search);
     layout->addWidget(patients_, 1);
+    accessible::name(patients_, ids::kA11yPatients);
+    accessible::name(searchText_, ids::kRecordsSearch);
     onSearchChoice();
     return pane;
 }
@@ -208,6 +214,8 @@ QWidget* RecordsPage::buildCommandPane() {
     gain->addWidget(gain_);
     gain->addWidget(gainCaption_, 1);
     layout->addLayout(gain);
+    accessible::name(gain_, ids::kGain);
+    gainCaption_->setBuddy(gain_);
 
     // One-or-all choices: the selected recording is the initial choice.
     auto choiceBox = [&](int caption, QRadioButton*& all, int command) {

@@ -1,5 +1,6 @@
 #include "ui/pages/ReplayPage.h"
 
+#include "analysis/ResultFields.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
 #include "core/StringIds.h"
@@ -13,6 +14,7 @@
 #include "ui/models/RowTableModel.h"
 #include "ui/pages/PrintPreviewView.h"
 #include "ui/pages/RecordPageParts.h"
+#include "ui/widgets/Accessible.h"
 #include "ui/widgets/CaliperStripView.h"
 
 #include <QCheckBox>
@@ -84,6 +86,9 @@ QWidget* ReplayPage::buildPatientSide() {
     grid->addWidget(find, 1, 0);
     grid->addWidget(all, 1, 1);
     v->addLayout(grid);
+    accessible::name(patientList_, ids::kA11yPatients);
+    accessible::name(searchField_, ids::kA11ySearchBy);
+    search_->setAccessibleName(find->text());
 
     connect(patientList_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& item) {
@@ -161,10 +166,14 @@ QWidget* ReplayPage::buildRecordSide() {
     auto* fields = new QHBoxLayout;
     time_ = readOnlyField(side);
     rate_ = readOnlyField(side);
-    fields->addWidget(new QLabel(Langpack::text(ids::kRecordingTime), side));
+    auto* timeLabel = new QLabel(Langpack::text(ids::kRecordingTime), side);
+    auto* rateLabel = new QLabel(Langpack::text(ids::kHeartRateResult), side);
+    fields->addWidget(timeLabel);
     fields->addWidget(time_);
-    fields->addWidget(new QLabel(Langpack::text(ids::kHeartRateResult), side));
+    fields->addWidget(rateLabel);
     fields->addWidget(rate_);
+    accessible::labelField(timeLabel, time_);
+    accessible::labelField(rateLabel, rate_, QLatin1String(kResultUnits[0]));
     v->addLayout(fields);
     info_ = new QTextEdit(side);
     info_->setReadOnly(true);
@@ -175,6 +184,10 @@ QWidget* ReplayPage::buildRecordSide() {
     trace_->setFixedHeight(kTraceHeight);
     v->addWidget(trace_);
     connect(trace_, &CaliperStripView::stretchShown, this, &ReplayPage::showSelectionMark);
+    accessible::name(thumbs_, ids::kRecordsList);
+    accessible::name(info_, ids::kA11yRecordingInformation);
+    accessible::name(gain_, ids::kGain);
+    gainCaption_->setBuddy(gain_);
 
     connect(thumbs_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& item) {
@@ -363,6 +376,7 @@ void ReplayPage::showSelected() {
     const Result<QStringList> note = replay_.noteLines();
     showRecordingInfo(info_, replay_.descriptionText(), note.value().join(u'\n'));
     trace_->showRecording(t->samples, replay_.gain(), stretchX_, kThumbnailWidth);
+    describeTrace();
     setHasRecord(true);
     if (!note.message().isNone())
         showMessage(note.message());
@@ -373,6 +387,14 @@ void ReplayPage::OnGainChosen(int item) {
     gainCaption_->setText(ReplayPageModel::gainCaption(replay_.gain()));
     if (const ReplayThumbnail* t = replay_.selectedThumbnail())
         trace_->showRecording(t->samples, replay_.gain(), stretchX_, kThumbnailWidth);
+    describeTrace();
+}
+
+// The trace with the recorder's heart rate, for screen readers.
+void ReplayPage::describeTrace() {
+    if (replay_.selectedThumbnail())
+        accessible::describe(trace_, accessible::traceDescription(kSecondsPerRecording,
+                                                                  rate_->text(), replay_.gain()));
 }
 
 bool ReplayPage::eventFilter(QObject* watched, QEvent* event) {

@@ -100,6 +100,7 @@ private:
     void showSelected();
     void showSelectionMark();
     QRect thumbnailImageRect(const QModelIndex& item) const;
+    void describeTrace();
 
     PatientListModel patients_;
     ReplayPageModel replay_;

@@ -6,6 +6,7 @@
 #include "render/StripGeometry.h"
 #include "render/StripRowRenderer.h"
 #include "ui/frame/KeyboardFocus.h"
+#include "ui/widgets/Accessible.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -28,6 +29,7 @@ constexpr int kCtrlStep = 10; // px per key with Ctrl
 AnalysisRowList::AnalysisRowList(const AnalysisPageModel& model, QWidget* parent)
     : QWidget(parent), model_(model), caret_(kFirstX, kCaretStartY) {
     setFixedSize(sizeHint());
+    accessible::name(this, ids::kA11yEcgRows);
     setFocusPolicy(Qt::StrongFocus);
     setProperty(kDrawsOwnFocusRing, true); // the ring and the caret, in paintEvent
     setToolTip(Langpack::text(ids::kLeftAndRightMove));

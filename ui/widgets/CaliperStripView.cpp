@@ -1,7 +1,9 @@
 #include "ui/widgets/CaliperStripView.h"
 
 #include "core/Langpack.h"
+#include "core/SignalFormat.h"
 #include "core/StringIds.h"
+#include "ui/widgets/Accessible.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -26,6 +28,8 @@ void CaliperStripView::showRecording(const std::vector<int32_t>& samples, int ga
     calipers_.clear();
     reduction_ = DetailReduction::compute(samples_, width());
     fillStrip();
+    accessible::describe(
+        this, accessible::traceDescription(int(samples.size()) / kSamplesPerSecond, {}, gain));
 }
 
 void CaliperStripView::showStretch(int selectionX, int rowWidth) {
@@ -40,6 +44,7 @@ void CaliperStripView::clearRecording() {
     calipers_.clear();
     reduction_ = {};
     fillStrip();
+    accessible::describe(this, accessible::traceDescription(0, {}, gain_));
 }
 
 void CaliperStripView::fillStrip() {

@@ -1,5 +1,8 @@
 #include "ui/widgets/DetailStripView.h"
 
+#include "core/StringIds.h"
+#include "ui/widgets/Accessible.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -8,6 +11,8 @@ namespace vantora {
 
 DetailStripView::DetailStripView(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
+    accessible::name(this, ids::kA11yEcgStrip);
+    accessible::describe(this, accessible::traceDescription(0, {}, 1));
 }
 
 void DetailStripView::paintEvent(QPaintEvent*) {

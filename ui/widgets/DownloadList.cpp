@@ -6,6 +6,7 @@
 #include "device/StoredRecordings.h"
 #include "render/StripRowRenderer.h"
 #include "ui/models/RowTableModel.h"
+#include "ui/widgets/Accessible.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -133,6 +134,7 @@ DownloadList::DownloadList(const DownloadPageModel& model, QWidget* parent)
     header()->resizeSection(kHeartRate, 90);
     header()->resizeSection(kStartTime, 150);
     header()->resizeSection(kSaveMark, 60);
+    accessible::name(this, ids::kRecordsList);
 }
 
 void DownloadList::refreshRows() {

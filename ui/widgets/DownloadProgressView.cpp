@@ -1,6 +1,8 @@
 #include "ui/widgets/DownloadProgressView.h"
 
+#include "core/StringIds.h"
 #include "device/DownloadPageModel.h"
+#include "ui/widgets/Accessible.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -23,12 +25,15 @@ DownloadProgressView::DownloadProgressView(QWidget* parent)
     layout->addWidget(text_);
     layout->addWidget(bar_);
     layout->addWidget(buttons);
+    text_->setBuddy(bar_);
+    accessible::name(bar_, ids::kDownloading);
 }
 
 void DownloadProgressView::show(const DownloadProgress& progress) {
     if (!progress.title.isEmpty())
         setWindowTitle(progress.title);
     text_->setText(progress.text);
+    accessible::describe(bar_, progress.text);
     bar_->setValue(progress.percent);
     if (!isVisible()) {
         cancel_->setEnabled(true);

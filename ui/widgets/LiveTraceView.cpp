@@ -1,8 +1,10 @@
 #include "ui/widgets/LiveTraceView.h"
 
+#include "core/StringIds.h"
 #include "device/LiveTrace.h"
 #include "render/LiveTracePainter.h"
 #include "render/ScreenImage.h"
+#include "ui/widgets/Accessible.h"
 
 #include <QPainter>
 
@@ -12,6 +14,7 @@ LiveTraceView::LiveTraceView(const LiveTrace& trace, QWidget* parent)
     : QWidget(parent), trace_(trace) {
     setFixedSize(kWidth, kHeight); // the ring's 675 columns and rows 141 ... 331
     setAttribute(Qt::WA_OpaquePaintEvent);
+    accessible::name(this, ids::kA11yLiveEcg);
     refresh();
 }
 

@@ -1,5 +1,9 @@
 #include "ui/widgets/RecordPreview.h"
 
+#include "core/SignalFormat.h"
+#include "core/StringIds.h"
+#include "ui/widgets/Accessible.h"
+
 #include <QPainter>
 
 namespace vantora {
@@ -7,6 +11,8 @@ namespace vantora {
 RecordPreview::RecordPreview(QWidget* parent) : QWidget(parent) {
     setFixedSize(record_rows::kRowWidth, 3 * record_rows::kRowHeight);
     rows_ = renderRecordRows({}, RecordingMode::None, 1);
+    accessible::name(this, ids::kA11yEcgPreview);
+    accessible::describe(this, accessible::traceDescription(0, {}, 1));
 }
 
 void RecordPreview::showRecording(const std::vector<int32_t>& samples, RecordingMode mode,
@@ -17,6 +23,8 @@ void RecordPreview::showRecording(const std::vector<int32_t>& samples, Recording
     mode_ = mode;
     gain_ = gain;
     shown_ = {};
+    accessible::describe(
+        this, accessible::traceDescription(int(samples.size()) / kSamplesPerSecond, {}, gain));
     update();
 }
 
