@@ -13,21 +13,23 @@
 #   device     core records device
 #   analysis   core records analysis
 #   render     core records device analysis render
-#   ui         core records device analysis render ui
-#   app        core records device analysis render ui app
+#   dicom      core records device analysis render dicom
+#   ui         core records device analysis render dicom ui
+#   app        core records device analysis render dicom ui app
 #
 # Below ui/ no file includes a Qt Widgets or Print Support header.
 cmake_minimum_required(VERSION 3.25)
 
-set(folders core records device analysis render ui app)
+set(folders core records device analysis render dicom ui app)
 set(allowed_core core)
 set(allowed_records core records)
 set(allowed_device core records device)
 set(allowed_analysis core records analysis)
 set(allowed_render core records device analysis render)
-set(allowed_ui core records device analysis render ui)
-set(allowed_app core records device analysis render ui app)
-set(widget_free core records device analysis render)
+set(allowed_dicom core records device analysis render dicom)
+set(allowed_ui core records device analysis render dicom ui)
+set(allowed_app core records device analysis render dicom ui app)
+set(widget_free core records device analysis render dicom)
 
 if(NOT SOURCE_DIR)
     message(FATAL_ERROR "usage: cmake -DSOURCE_DIR=DIR [-DWIDGET_HEADERS=DIRS] -P IncludeLayers.cmake")

@@ -306,5 +306,7 @@ constexpr int kA11yMoreCommands = 62736;         // More commands
 constexpr int kRecentFiles = 62790;              // Recent files
 constexpr int kDetailStripGestures = 62791;      // Wheel up: larger, wheel down: smaller
 constexpr int kNoRecentFiles = 62792;            // No recent files
+constexpr int kNotADicomNode = 62800;            // Not a DICOM node, AE title@host:port expected: $
+constexpr int kNotADicomAe = 62801;              // Not a DICOM AE title (1 to 16 characters, no...
 
 } // namespace vantora::ids
