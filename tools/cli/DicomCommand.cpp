@@ -13,7 +13,7 @@ namespace {
 
 const std::map<QString, DicomSubcommand>& subcommands() {
     static const std::map<QString, DicomSubcommand> table = {
-        // export: DicomExportCommand.cpp; echo, worklist, send, find, get: the network's file.
+        {QStringLiteral("export"), runDicomExport},
     };
     return table;
 }

@@ -197,6 +197,13 @@ NAMES = {
     62731: "kA11yHeartbeatMeaning",
     62791: "kDetailStripGestures",
     62792: "kNoRecentFiles",
+    62810: "kDicomUnreadable",
+    62811: "kDicomNotEcgWaveform",
+    62812: "kDicomOtherRate",
+    62813: "kDicomSeveralChannels",
+    62814: "kDicomOtherLength",
+    62815: "kDicomNotOurs",
+    62816: "kDicomNotMade",
 }
 
 MAX_WORDS = 4
