@@ -1,6 +1,5 @@
 #include "dicom/DicomUids.h"
 
-#include <QCryptographicHash>
 #include <QUuid>
 
 namespace vantora {
@@ -36,15 +35,40 @@ QByteArray entryBytes(const RecordIndexEntry& entry) {
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
 }
 
+// A stable digest of the record, mixed word by word: the name must not grow
+// with the record, and a cryptographic hash of 30 kB per recording would be
+// most of the cost of exporting a store. It only tells recordings apart.
+QByteArray recordDigest(const QByteArray& record) {
+    uint64_t lanes[2] = {0x9E3779B97F4A7C15ull, 0xC2B2AE3D27D4EB4Full};
+    const auto mix = [](uint64_t x) {
+        x ^= x >> 31;
+        x *= 0xBF58476D1CE4E5B9ull;
+        x ^= x >> 27;
+        return x * 0x94D049BB133111EBull;
+    };
+    const auto* p = reinterpret_cast<const uint8_t*>(record.constData());
+    const qsizetype n = record.size();
+    for (qsizetype i = 0; i < n; i += 8) {
+        uint64_t word = 0;
+        for (qsizetype k = 0; k < 8 && i + k < n; ++k)
+            word |= uint64_t(p[i + k]) << (8 * k);
+        const int lane = int((i / 8) & 1);
+        lanes[lane] = mix(lanes[lane] ^ word) + uint64_t(i);
+    }
+    QByteArray digest;
+    for (uint64_t lane : lanes)
+        digest += QByteArray::number(mix(lane ^ uint64_t(n)), 16);
+    return digest;
+}
+
 QByteArray recordingIdentity(const QString& patientId, RecordingMode mode,
                              const RecordIndexEntry& entry, const QByteArray& record) {
-    // The record enters by its digest: the name stays short whatever the size.
     QByteArray name = patientId.toUtf8();
     name += '\0';
     name += QByteArray::number(toInt(mode));
     name += '\0';
     name += entryBytes(entry);
-    name += QCryptographicHash::hash(record, QCryptographicHash::Sha256);
+    name += recordDigest(record);
     return name;
 }
 

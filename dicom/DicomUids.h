@@ -24,6 +24,9 @@ QString decimalOf128(const QByteArray& bigEndian16);
 QByteArray recordingIdentity(const QString& patientId, RecordingMode mode,
                              const RecordIndexEntry& entry, const QByteArray& record);
 
+// A 128-bit digest of a record in hex, the same on every build.
+QByteArray recordDigest(const QByteArray& record);
+
 // An index entry's 24 bytes as the store holds them.
 QByteArray entryBytes(const RecordIndexEntry& entry);
 

@@ -39,6 +39,10 @@
 #include "render/ReportOutput.h"
 #include "render/ReportSources.h"
 
+#include <QFile>
+
+#include <dlfcn.h>
+
 #include <dcmtk/dcmdata/dcdeftag.h>
 #include <dcmtk/dcmdata/dcuid.h>
 
@@ -65,34 +69,6 @@ constexpr Measurement kPr{{"2:15872", "MDC", "PR interval global"}, kMillisecond
 constexpr Measurement kQrs{{"2:16156", "MDC", "QRS duration global"}, kMillisecond};
 constexpr Measurement kQt{{"2:16160", "MDC", "QT interval global"}, kMillisecond};
 constexpr Measurement kQtc{{"2:15876", "MDC", "QTc interval global"}, kMillisecond};
-
-Result<dicom::ObjectSource> readSource(const QString& dataRoot, const RecordingKey& key,
-                                       const QString& stationAet) {
-    ObjectSource source;
-    source.key = key;
-    source.stationAet = stationAet;
-    auto patient = registeredPatient(dataRoot, key.patientId);
-    if (!patient)
-        return patient.message();
-    source.patient = patient.value();
-    source.key.patientId = source.patient.id;
-    auto stored = readStored(dataRoot, source.key);
-    if (!stored)
-        return stored.message();
-    source.entry = stored.value().entry;
-    source.record = stored.value().record;
-    source.identity = stored.value().identity;
-    const RecordingStore store(dataRoot, key.mode, source.patient.id);
-    source.samples = store.readSamples(key.number - 1).value();
-    source.start = recordingStart(key.mode, source.entry);
-    source.note =
-        RecordingNotes(dataRoot, key.mode, source.patient.id).read(source.entry.time).value();
-    auto study = StudyLinks::studyFor(dataRoot, source.key, source.entry, source.identity);
-    if (!study)
-        return study.message();
-    source.study = study.value();
-    return source;
-}
 
 void putChannel(DcmItem& group) {
     DcmItem* channel = appendItem(group, DCM_ChannelDefinitionSequence);
@@ -207,31 +183,103 @@ Result<QByteArray> reportPdf(const ObjectSource& source, const AnalysisRun& run)
     });
 }
 
-} // namespace
+// Every analysis run still loads and unloads the library; held open by the
+// system loader meanwhile, that is a count in the loader instead of mapping
+// the library thousands of times (its state is rebuilt by every run). The
+// loader's own handle: QLibrary unloads on the last unload of any instance.
+class LibraryHold {
+public:
+    explicit LibraryHold(const QString& path)
+        : handle_(::dlopen(QFile::encodeName(path).constData(), RTLD_NOW)) {}
+    ~LibraryHold() {
+        if (handle_)
+            ::dlclose(handle_);
+    }
+    LibraryHold(const LibraryHold&) = delete;
+    LibraryHold& operator=(const LibraryHold&) = delete;
 
-Result<RecordingObjects> buildRecordingObjects(const QString& dataRoot, const RecordingKey& key,
-                                               const QString& stationAet, bool withReport) {
-    auto source = readSource(dataRoot, key, stationAet);
-    if (!source)
-        return source.message();
+private:
+    void* handle_;
+};
+
+// Both objects of a recording read from the store.
+Result<RecordingObjects> buildObjects(const ObjectSource& source, bool withReport) {
     // The analysis page's run over the whole recording.
     AnalysisRun run;
-    run.run(source.value().samples, 0, kSamplesPerRecording - 1);
+    run.run(source.samples, 0, kSamplesPerRecording - 1);
     RecordingObjects objects;
-    auto waveform = buildWaveform(source.value(), run);
+    auto waveform = buildWaveform(source, run);
     if (!waveform)
         return waveform.message();
     objects.waveform = waveform.value();
     if (withReport) {
-        auto pdf = reportPdf(source.value(), run);
+        auto pdf = reportPdf(source, run);
         if (!pdf)
             return pdf.message();
-        auto report = buildReportObject(source.value(), pdf.value(), objects.waveform);
+        auto report = buildReportObject(source, pdf.value(), objects.waveform);
         if (!report)
             return report.message();
         objects.report = report.value();
     }
     return objects;
+}
+
+} // namespace
+
+Result<> buildStoreObjects(const QString& dataRoot, const QString& patientId, RecordingMode mode,
+                           const std::vector<int>& numbers, const QString& stationAet,
+                           bool withReport, const ObjectsSink& take) {
+    auto patient = registeredPatient(dataRoot, patientId);
+    if (!patient)
+        return patient.message();
+    const QString id = patient.value().id;
+    const RecordingStore store(dataRoot, mode, id);
+    const RecordingListing listing = store.listIndex();
+    if (!listing.message.isNone())
+        return listing.message;
+    auto notes = RecordingNotes(dataRoot, mode, id).readAll(listing.recordings);
+    if (!notes)
+        return notes.message();
+    StudyLinks::Resolver studies(dataRoot, id);
+    const LibraryHold hold(AnalysisRun::libraryBesideExecutable());
+    ObjectSource source;
+    source.patient = patient.value();
+    source.stationAet = stationAet;
+    for (int n : numbers) {
+        if (n < 1 || n > int(listing.recordings.size()))
+            return Message{ids::kNoRecordingNumber, QString::number(n)};
+        auto record = store.readRecord(n - 1);
+        if (!record)
+            return record.message();
+        source.key = {id, mode, n};
+        source.entry = listing.recordings[size_t(n - 1)].entry;
+        source.record = record.value();
+        source.samples = samplesOfRecord(mode, source.record);
+        source.start = recordingStart(mode, source.entry);
+        source.note = notes.value()[size_t(n - 1)];
+        source.identity = recordingIdentity(id, mode, source.entry, source.record);
+        source.study = studies.studyFor(source.key, source.entry, source.identity);
+        auto objects = buildObjects(source, withReport);
+        if (!objects)
+            return objects.message();
+        if (!take(n, std::move(objects).value()))
+            break;
+    }
+    return {};
+}
+
+Result<RecordingObjects> buildRecordingObjects(const QString& dataRoot, const RecordingKey& key,
+                                               const QString& stationAet, bool withReport) {
+    RecordingObjects built;
+    const Result<> done =
+        buildStoreObjects(dataRoot, key.patientId, key.mode, {key.number}, stationAet, withReport,
+                          [&](int, RecordingObjects&& objects) {
+                              built = std::move(objects);
+                              return true;
+                          });
+    if (!done)
+        return done.message();
+    return built;
 }
 
 } // namespace vantora

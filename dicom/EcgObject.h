@@ -7,7 +7,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
+#include <vector>
 
 namespace vantora {
 
@@ -50,6 +52,15 @@ struct RecordingObjects {
 // identities. Reading and rendering only: the store is not changed.
 Result<RecordingObjects> buildRecordingObjects(const QString& dataRoot, const RecordingKey& key,
                                                const QString& stationAet, bool withReport);
+
+// The same for several recordings of one store (1-based numbers), with the
+// store's index, its notes and the study links read once: a whole store is
+// exported at the cost of its recordings. `take` gets each recording's
+// objects in the order given and stops the run by returning false.
+using ObjectsSink = std::function<bool(int number, RecordingObjects&& objects)>;
+Result<> buildStoreObjects(const QString& dataRoot, const QString& patientId, RecordingMode mode,
+                           const std::vector<int>& numbers, const QString& stationAet,
+                           bool withReport, const ObjectsSink& take);
 
 // A received waveform object, checked: what the store needs to append it
 // byte for byte. Objects the station did not make (another sampling rate,

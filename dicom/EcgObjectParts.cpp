@@ -77,6 +77,13 @@ Result<StoredRecording> readStored(const QString& dataRoot, const RecordingKey& 
         recordingIdentity(key.patientId, key.mode, entry.value(), record.value())};
 }
 
+std::vector<int32_t> samplesOfRecord(RecordingMode mode, const QByteArray& record) {
+    const auto* p = reinterpret_cast<const uint8_t*>(record.constData()) + 2;
+    return mode == RecordingMode::Snap
+               ? decodeSnapData(std::span<const uint8_t, kSnapBlockBytes>(p, kSnapBlockBytes))
+               : continuousSamples(p);
+}
+
 void putCommonModules(DcmDataset& data, const ObjectSource& source, const ObjectPlace& place) {
     putAscii(data, DCM_SpecificCharacterSet, "ISO_IR 192");
     putAscii(data, DCM_SOPClassUID, place.sopClassUid);

@@ -42,6 +42,9 @@ struct StoredRecording {
 };
 Result<StoredRecording> readStored(const QString& dataRoot, const RecordingKey& key);
 
+// The 7500 samples of a whole record (with its marker) of the mode's store.
+std::vector<int32_t> samplesOfRecord(RecordingMode mode, const QByteArray& record);
+
 // The series and instance one object sits in.
 struct ObjectPlace {
     const char* sopClassUid;

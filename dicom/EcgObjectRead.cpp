@@ -85,11 +85,7 @@ Result<RecordingMode> modeOf(DcmDataset& data) {
 // The record decodes to the samples the waveform shows.
 bool recordMatches(RecordingMode mode, const QByteArray& record,
                    const std::vector<int16_t>& shown) {
-    const auto* p = reinterpret_cast<const uint8_t*>(record.constData()) + 2;
-    const std::vector<int32_t> counts =
-        mode == RecordingMode::Snap
-            ? decodeSnapData(std::span<const uint8_t, kSnapBlockBytes>(p, kSnapBlockBytes))
-            : continuousSamples(p);
+    const std::vector<int32_t> counts = samplesOfRecord(mode, record);
     for (size_t i = 0; i < counts.size(); ++i)
         if (storedSample(counts[i]) != shown[i])
             return false;

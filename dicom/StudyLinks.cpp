@@ -19,12 +19,6 @@ namespace vantora::StudyLinks {
 
 namespace {
 
-struct Link {
-    QString patientId;
-    QDateTime chosenAt;
-    StudyIdentity study;
-};
-
 QJsonArray readLinks(const QString& dataRoot) {
     QFile file(path(dataRoot));
     if (!file.open(QIODevice::ReadOnly))
@@ -35,41 +29,28 @@ QJsonArray readLinks(const QString& dataRoot) {
 
 // The patient's links, oldest choice first; entries that do not read whole
 // are left out.
-std::vector<Link> linksOf(const QString& dataRoot, const QString& patientId) {
-    std::vector<Link> links;
+std::vector<StudyLink> linksOf(const QString& dataRoot, const QString& patientId) {
+    std::vector<StudyLink> links;
     for (const QJsonValue& value : readLinks(dataRoot)) {
         const QJsonObject o = value.toObject();
-        Link link{o.value(QStringLiteral("patient")).toString(),
-                  QDateTime::fromString(o.value(QStringLiteral("chosenAt")).toString(),
-                                        Qt::ISODateWithMs),
-                  {o.value(QStringLiteral("study")).toString(),
-                   o.value(QStringLiteral("accession")).toString(),
-                   o.value(QStringLiteral("procedure")).toString()}};
+        StudyLink link{o.value(QStringLiteral("patient")).toString(),
+                       QDateTime::fromString(o.value(QStringLiteral("chosenAt")).toString(),
+                                             Qt::ISODateWithMs),
+                       {o.value(QStringLiteral("study")).toString(),
+                        o.value(QStringLiteral("accession")).toString(),
+                        o.value(QStringLiteral("procedure")).toString()}};
         if (link.patientId.compare(patientId, Qt::CaseInsensitive) == 0 &&
             link.chosenAt.isValid() && !link.study.studyInstanceUid.isEmpty())
             links.push_back(link);
     }
-    std::stable_sort(links.begin(), links.end(),
-                     [](const Link& a, const Link& b) { return a.chosenAt < b.chosenAt; });
+    std::stable_sort(links.begin(), links.end(), [](const StudyLink& a, const StudyLink& b) {
+        return a.chosenAt < b.chosenAt;
+    });
     return links;
 }
 
 // Recordings in the order they were made: start time, then store, then number.
 using Order = std::tuple<QDateTime, int, int>;
-
-// True when no recording of the patient started at or after `since` before `key`.
-bool firstSince(const QString& dataRoot, const RecordingKey& key, const QDateTime& since,
-                const Order& own) {
-    for (RecordingMode mode : {RecordingMode::Snap, RecordingMode::Continuous}) {
-        const RecordingListing listing = RecordingStore(dataRoot, mode, key.patientId).listIndex();
-        for (const ListedRecording& r : listing.recordings) {
-            const QDateTime start = recordingStart(mode, r.entry);
-            if (start.isValid() && start >= since && Order{start, toInt(mode), r.number} < own)
-                return false;
-        }
-    }
-    return true;
-}
 
 } // namespace
 
@@ -92,18 +73,43 @@ Result<> remember(const QString& dataRoot, const QString& patientId, const Study
     return writeWholeFile(path(dataRoot), bytes);
 }
 
-Result<StudyIdentity> studyFor(const QString& dataRoot, const RecordingKey& key,
-                               const RecordIndexEntry& entry, const QByteArray& identity) {
-    StudyIdentity derived{nameBasedUid(identity + "/study"), {}, {}};
+Resolver::Resolver(QString dataRoot, const QString& patientId)
+    : root_(std::move(dataRoot)), links_(linksOf(root_, patientId)) {}
+
+// True when no recording of the patient started at or after `since` before `key`.
+bool Resolver::firstSince(const RecordingKey& key, const QDateTime& since, const QDateTime& start) {
+    if (!made_) {
+        made_.emplace();
+        for (RecordingMode mode : {RecordingMode::Snap, RecordingMode::Continuous})
+            for (const ListedRecording& r :
+                 RecordingStore(root_, mode, key.patientId).listIndex().recordings)
+                made_->emplace_back(mode, r.entry);
+    }
+    const Order own{start, toInt(key.mode), key.number};
+    int numbers[3] = {0, 0, 0}; // per mode, as listed
+    for (const auto& [mode, entry] : *made_) {
+        const int number = ++numbers[toInt(mode)];
+        const QDateTime other = recordingStart(mode, entry);
+        if (other.isValid() && other >= since && Order{other, toInt(mode), number} < own)
+            return false;
+    }
+    return true;
+}
+
+StudyIdentity Resolver::studyFor(const RecordingKey& key, const RecordIndexEntry& entry,
+                                 const QByteArray& identity) {
+    const StudyIdentity derived{nameBasedUid(identity + "/study"), {}, {}};
     const QDateTime start = recordingStart(key.mode, entry);
-    const std::vector<Link> links = linksOf(dataRoot, key.patientId);
-    const auto after = std::find_if(links.rbegin(), links.rend(),
-                                    [&](const Link& l) { return l.chosenAt <= start; });
-    if (!start.isValid() || after == links.rend())
-        return derived;
-    if (!firstSince(dataRoot, key, after->chosenAt, Order{start, toInt(key.mode), key.number}))
+    const auto after = std::find_if(links_.rbegin(), links_.rend(),
+                                    [&](const StudyLink& l) { return l.chosenAt <= start; });
+    if (!start.isValid() || after == links_.rend() || !firstSince(key, after->chosenAt, start))
         return derived;
     return after->study;
+}
+
+Result<StudyIdentity> studyFor(const QString& dataRoot, const RecordingKey& key,
+                               const RecordIndexEntry& entry, const QByteArray& identity) {
+    return Resolver(dataRoot, key.patientId).studyFor(key, entry, identity);
 }
 
 Result<StudyIdentity> studyFor(const QString& dataRoot, const RecordingKey& key) {

@@ -6,6 +6,9 @@
 #include <QDateTime>
 #include <QString>
 
+#include <optional>
+#include <vector>
+
 namespace vantora::StudyLinks {
 
 // The worklist step chosen for a patient is kept until the patient's next
@@ -24,6 +27,29 @@ Result<StudyIdentity> studyFor(const QString& dataRoot, const RecordingKey& key)
 // are made from (recordingIdentity).
 Result<StudyIdentity> studyFor(const QString& dataRoot, const RecordingKey& key,
                                const RecordIndexEntry& entry, const QByteArray& identity);
+
+// One remembered worklist choice.
+struct StudyLink {
+    QString patientId;
+    QDateTime chosenAt;
+    StudyIdentity study;
+};
+
+// studyFor over many recordings of one patient: the links file and the
+// patient's two store listings are read once.
+class Resolver {
+public:
+    Resolver(QString dataRoot, const QString& patientId);
+    StudyIdentity studyFor(const RecordingKey& key, const RecordIndexEntry& entry,
+                           const QByteArray& identity);
+
+private:
+    bool firstSince(const RecordingKey& key, const QDateTime& since, const QDateTime& start);
+
+    QString root_;
+    std::vector<StudyLink> links_; // oldest choice first
+    std::optional<std::vector<std::pair<RecordingMode, RecordIndexEntry>>> made_;
+};
 
 // Where the links are kept: "<dataRoot>/StudyLinks.json".
 QString path(const QString& dataRoot);

@@ -12,6 +12,7 @@
 
 #include <bit>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 namespace vantora {
@@ -107,6 +108,50 @@ Result<QString> RecordingNotes::read(const SystemTime& start) const {
     if (available > 0 && !file.readAt(at + kTextOffset, text, available))
         return R::success({});
     return R::success(readUtf16Field(text, kTextBytes));
+}
+
+namespace {
+
+// The bits of a key, with the two zeros as one (they compare equal).
+uint64_t keyBits(double key) {
+    return std::bit_cast<uint64_t>(key == 0.0 ? 0.0 : key);
+}
+
+} // namespace
+
+Result<std::vector<QString>>
+RecordingNotes::readAll(const std::vector<ListedRecording>& listing) const {
+    using R = Result<std::vector<QString>>;
+    if (!isValidPatientId(id_))
+        return R::failure({ids::kInvalidPatientId, id_});
+    std::unordered_map<uint64_t, int> holders;
+    for (const ListedRecording& r : listing)
+        if (const auto key = oleDateKey(r.entry.time))
+            ++holders[keyBits(*key)];
+    const DataFolderLock lock = DataFolderLock::shared(root_);
+    if (!lock.held())
+        return R::failure(lock.message());
+    BinaryFile file;
+    if (!file.open(path(), BinaryFile::Mode::OpenOrCreate))
+        return R::failure({ids::kNotesFileFailed, {}});
+    // A trailing piece reads as cleared past the end of the file, as in read().
+    const qint64 size = file.size();
+    std::vector<uint8_t> bytes(size_t((size + kRecordBytes - 1) / kRecordBytes * kRecordBytes));
+    if (size > 0 && !file.readAt(0, bytes.data(), size))
+        return R::success(std::vector<QString>(listing.size()));
+    std::unordered_map<uint64_t, size_t> first; // the first record of each key
+    for (size_t at = 0; at < bytes.size(); at += kRecordBytes)
+        first.emplace(keyBits(keyAt(bytes.data() + at)), at);
+    std::vector<QString> notes(listing.size());
+    for (size_t i = 0; i < listing.size(); ++i) {
+        const auto key = oleDateKey(listing[i].entry.time);
+        if (!key || holders[keyBits(*key)] > 1)
+            continue;
+        const auto found = first.find(keyBits(*key));
+        if (found != first.end())
+            notes[i] = readUtf16Field(bytes.data() + found->second + kTextOffset, kTextBytes);
+    }
+    return R::success(std::move(notes));
 }
 
 Result<> RecordingNotes::write(const SystemTime& start, const QString& text) const {

@@ -8,8 +8,11 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace vantora {
+
+struct ListedRecording;
 
 // Free-text notes on recordings, one file per patient and kind
 // ("SnapData/ID_Diag.dat" or "ContinueData/ID_Diag.dat"), found by the
@@ -32,6 +35,10 @@ public:
     // second (the note could be either's). A file that cannot be opened or
     // created: 61256.
     Result<QString> read(const SystemTime& start) const;
+    // The notes of a whole store at once, one per listed recording in the
+    // listing's order: what read() gives for each, with the index and the
+    // notes file read once (a page or an export of thousands of recordings).
+    Result<std::vector<QString>> readAll(const std::vector<ListedRecording>& listing) const;
     // Overwrites the note with the same key, or adds one at the end; text
     // beyond 199 characters is cut. Failure: 61256, nothing written. Refused
     // (62680) when two recordings of the store start in that second.
