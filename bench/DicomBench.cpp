@@ -1,15 +1,10 @@
 // The hospital link's costs. Export: a patient's full 48-hour Continuous
 // store (5760 recordings) made into ECG waveform objects, each with the
 // analysis page's run for its six results (goal < 5 s).
+#include "bench/FullContinuousStore.h"
 #include "dicom/EcgObject.h"
-#include "records/BinaryFile.h"
-#include "records/EcgGenerator.h"
-#include "records/PatientRegistry.h"
-#include "records/RecordingStore.h"
 
-#include <QDir>
 #include <QGuiApplication>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -19,32 +14,8 @@ using namespace vantora;
 
 namespace {
 
-struct FullContinuousStore {
-    QTemporaryDir dir;
-    PatientRecord patient;
-    FullContinuousStore() {
-        BinaryFile::setSyncing(false); // the filling is not what is measured
-        QDir(dir.path()).mkpath(QStringLiteral("ContinueData"));
-        QDir(dir.path()).mkpath(QStringLiteral("SnapData"));
-        patient.id = QStringLiteral("B1");
-        patient.name = QStringLiteral("Bench");
-        (void)PatientRegistry(dir.path()).appendRecord(patient);
-        EcgGenerator generator;
-        const RecordingStore store(dir.path(), RecordingMode::Continuous, patient.id);
-        QDateTime end(QDate(2026, 3, 14), QTime(0, 0, 30));
-        for (int k = 0; k < kStoreCapacity; ++k, end = end.addSecs(30)) {
-            std::vector<AcqPacket> packets(kPacketsPerSegment);
-            const std::vector<int32_t> samples = generator.nextRecording();
-            for (size_t i = 0; i < samples.size(); ++i)
-                packets[i / kAcqSamplesPerPacket].samples[i % kAcqSamplesPerPacket] = samples[i];
-            (void)store.appendContinuous(packets, SystemTime::fromDateTime(end));
-        }
-        BinaryFile::setSyncing(true);
-    }
-};
-
 void BM_ExportFullContinuousStore(benchmark::State& state) {
-    const FullContinuousStore full;
+    const bench::FullContinuousStore full(false);
     std::vector<int> all(kStoreCapacity);
     std::iota(all.begin(), all.end(), 1);
     qint64 bytes = 0;

@@ -2,6 +2,7 @@
 // encoded as PNG (goal: median < 50 ms), and a full Continuous store (5760
 // segments, 48 hours that follow each other) read and written as one EDF+
 // file (goal < 3 s).
+#include "bench/FullContinuousStore.h"
 #include "records/BinaryFile.h"
 #include "records/EcgGenerator.h"
 #include "records/EdfExport.h"
@@ -51,26 +52,7 @@ BENCHMARK(BM_PictureComposeAndPng)
     ->Repetitions(15)
     ->ReportAggregatesOnly(true);
 
-struct FullContinuousStore {
-    QTemporaryDir dir;
-    PatientRecord patient;
-    FullContinuousStore() {
-        BinaryFile::setSyncing(false); // the filling is not what is measured
-        QDir(dir.path()).mkpath(QStringLiteral("ContinueData"));
-        patient.id = QStringLiteral("B1");
-        patient.name = QStringLiteral("Bench");
-        (void)PatientRegistry(dir.path()).appendRecord(patient);
-        const std::vector<int32_t> samples = EcgGenerator().nextRecording();
-        std::vector<AcqPacket> packets(samples.size() / kAcqSamplesPerPacket);
-        for (size_t i = 0; i < samples.size(); ++i)
-            packets[i / kAcqSamplesPerPacket].samples[i % kAcqSamplesPerPacket] = samples[i];
-        const RecordingStore store(dir.path(), RecordingMode::Continuous, patient.id);
-        QDateTime end(QDate(2026, 3, 14), QTime(0, 0, 30));
-        for (int k = 0; k < kFullContinuousStore; ++k, end = end.addSecs(30))
-            (void)store.appendContinuous(packets, SystemTime::fromDateTime(end));
-        BinaryFile::setSyncing(true);
-    }
-};
+using bench::FullContinuousStore;
 
 void BM_EdfExportFullContinuousStore(benchmark::State& state) {
     const FullContinuousStore full;

@@ -84,18 +84,25 @@ std::optional<double> RecordingNotes::oleDateKey(const SystemTime& t) {
     return days >= 0 ? double(days) + fraction : double(days) - fraction;
 }
 
+Message RecordingNotes::openForReading(DataFolderLock& lock, BinaryFile& file) const {
+    lock = DataFolderLock::shared(root_);
+    if (!lock.held())
+        return lock.message();
+    if (!file.open(path(), BinaryFile::Mode::OpenOrCreate))
+        return {ids::kNotesFileFailed, {}};
+    return {};
+}
+
 Result<QString> RecordingNotes::read(const SystemTime& start) const {
     using R = Result<QString>;
     if (!isValidPatientId(id_))
         return R::failure({ids::kInvalidPatientId, id_});
     if (keyShared(root_, mode_, id_, start))
         return R::success({});
-    const DataFolderLock lock = DataFolderLock::shared(root_);
-    if (!lock.held())
-        return R::failure(lock.message());
+    DataFolderLock lock;
     BinaryFile file;
-    if (!file.open(path(), BinaryFile::Mode::OpenOrCreate))
-        return R::failure({ids::kNotesFileFailed, {}});
+    if (Message m = openForReading(lock, file); !m.isNone())
+        return R::failure(m);
     const auto key = oleDateKey(start);
     if (!key)
         return R::success({});
@@ -128,12 +135,10 @@ RecordingNotes::readAll(const std::vector<ListedRecording>& listing) const {
     for (const ListedRecording& r : listing)
         if (const auto key = oleDateKey(r.entry.time))
             ++holders[keyBits(*key)];
-    const DataFolderLock lock = DataFolderLock::shared(root_);
-    if (!lock.held())
-        return R::failure(lock.message());
+    DataFolderLock lock;
     BinaryFile file;
-    if (!file.open(path(), BinaryFile::Mode::OpenOrCreate))
-        return R::failure({ids::kNotesFileFailed, {}});
+    if (Message m = openForReading(lock, file); !m.isNone())
+        return R::failure(m);
     // A trailing piece reads as cleared past the end of the file, as in read().
     const qint64 size = file.size();
     std::vector<uint8_t> bytes(size_t((size + kRecordBytes - 1) / kRecordBytes * kRecordBytes));

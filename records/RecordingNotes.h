@@ -13,6 +13,8 @@
 namespace vantora {
 
 struct ListedRecording;
+class BinaryFile;
+class DataFolderLock;
 
 // Free-text notes on recordings, one file per patient and kind
 // ("SnapData/ID_Diag.dat" or "ContinueData/ID_Diag.dat"), found by the
@@ -49,6 +51,9 @@ public:
     static std::optional<double> oleDateKey(const SystemTime& time);
 
 private:
+    // The folder held shared and the notes file open (created when missing).
+    Message openForReading(DataFolderLock& lock, BinaryFile& file) const;
+
     QString root_;
     RecordingMode mode_;
     QString id_;
