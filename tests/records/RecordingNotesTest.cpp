@@ -107,6 +107,14 @@ TEST(RecordingNotes, RecordingsOfOneSecondGetNoSharedNote) {
                                    snapRecording(2, at(1, 8, 0, 6))};
     ASSERT_EQ(store.appendSnap(first).saved, 2);
     const auto time = [&](int k) { return store.readEntry(k).value().time; };
+    // The whole store's notes at once read as each one alone.
+    const auto readsAsOne = [&] {
+        const auto listing = store.listIndex().recordings;
+        const std::vector<QString> all = n.notes.readAll(listing).value();
+        ASSERT_EQ(all.size(), listing.size());
+        for (size_t k = 0; k < all.size(); ++k)
+            EXPECT_EQ(all[k], n.notes.read(listing[k].entry.time).value()) << k;
+    };
     ASSERT_TRUE(n.notes.write(time(0), QStringLiteral("old")).ok());
     const SnapRecording twin[] = {snapRecording(3, at(1, 8, 0, 5))};
     ASSERT_EQ(store.appendSnap(twin).saved, 1); // recording 2 shares recording 0's second
@@ -126,11 +134,13 @@ TEST(RecordingNotes, RecordingsOfOneSecondGetNoSharedNote) {
         for (int k : {0, 2})
             EXPECT_EQ(n.notes.read(time(k)).value(), QString()) << c.k;
         EXPECT_EQ(n.notes.read(time(c.k)).value(), c.shown) << c.k;
+        readsAsOne();
     }
     EXPECT_EQ(n.file().left(file.size()), file); // the old note is kept
     // Once the twin is gone the note is its recording's again.
     ASSERT_TRUE(store.remove(2).ok());
     EXPECT_EQ(n.notes.read(time(0)).value(), QStringLiteral("old"));
+    readsAsOne();
 }
 
 TEST(RecordingNotes, TextsUpTo199Characters) {
