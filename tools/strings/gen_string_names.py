@@ -36,6 +36,7 @@ PREFIXES = [
     (62207, 62209, "Caliper"),
     (62210, 62213, "Replay"),
     (62720, 62769, "A11y"),
+    (62930, 62969, "Trend"),
 ]
 
 # Names chosen by hand: sentences, clashes, and names that read badly.
