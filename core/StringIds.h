@@ -308,5 +308,6 @@ constexpr int kDetailStripGestures = 62791;      // Wheel up: larger, wheel down
 constexpr int kNoRecentFiles = 62792;            // No recent files
 constexpr int kNotADicomNode = 62800;            // Not a DICOM node, AE title@host:port expected: $
 constexpr int kNotADicomAe = 62801;              // Not a DICOM AE title (1 to 16 characters, no...
+constexpr int kTrendAnalysisCancelled = 62910;   // Trend analysis cancelled
 
 } // namespace vantora::ids
