@@ -1,7 +1,9 @@
 // Bit-identity of the analysis with the library as it stood before its speed
 // work: every output of every golden case (tests/data/ecg/beatscan_golden.txt)
-// through the nine exports. Run with --write-golden to record the file from
+// through the nine exports, and through the reentrant engine on two threads
+// at once. Run with --write-golden to record the file from
 // the library built here (only ever from a library known to be right).
+#include "Engine.h"
 #include "beatscan.h"
 #include "support/GoldenSignals.h"
 #include "support/ReferenceEcg.h"
@@ -11,6 +13,7 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <thread>
 
 namespace {
 
@@ -21,6 +24,16 @@ golden::Outcome viaExports(const int32_t* samples, int32_t start, int32_t end) {
     std::memcpy(o.parameters.data(), Get_Parameter(), sizeof o.parameters);
     o.indices = {Get_index_P(),  Get_index_PB(), Get_index_QB(),
                  Get_index_SE(), Get_index_T(),  Get_index_TE()};
+    return o;
+}
+
+golden::Outcome viaEngine(const int32_t* samples, int32_t start, int32_t end) {
+    BeatscanResult r;
+    golden::Outcome o;
+    o.result = beatscanAnalyse(samples, start, end, r) ? 1 : 0;
+    std::copy(std::begin(r.beat), std::end(r.beat), o.beat.begin());
+    std::copy(std::begin(r.parameters), std::end(r.parameters), o.parameters.begin());
+    std::copy(std::begin(r.indices), std::end(r.indices), o.indices.begin());
     return o;
 }
 
@@ -40,19 +53,39 @@ std::vector<golden::Record> readGolden() {
     return records;
 }
 
-void expectMatches(const std::vector<golden::Signal>& all,
-                   const std::vector<golden::Record>& expected, const golden::Analyser& analyse) {
-    ASSERT_EQ(all.size(), expected.size());
-    for (size_t k = 0; k < all.size(); ++k) {
-        const golden::Record got = golden::analyseSignal(all[k], analyse);
-        EXPECT_EQ(golden::formatRecord(got), golden::formatRecord(expected[k]));
+void expectSame(const std::vector<golden::Record>& got,
+                const std::vector<golden::Record>& expected) {
+    ASSERT_EQ(got.size(), expected.size());
+    for (size_t k = 0; k < got.size(); ++k) {
+        EXPECT_EQ(golden::formatRecord(got[k]), golden::formatRecord(expected[k]));
     }
 }
 
 TEST(BeatscanGolden, ExportsGiveTheRecordedOutputsBitForBit) {
     const std::vector<golden::Record> expected = readGolden();
     ASSERT_EQ(expected.size(), 60u * 6 + 7);
-    expectMatches(signals(), expected, viaExports);
+    std::vector<golden::Record> got;
+    for (const golden::Signal& s : signals()) {
+        got.push_back(golden::analyseSignal(s, viaExports));
+    }
+    expectSame(got, expected);
+}
+
+// Each thread takes every other signal; results are compared once both are done.
+TEST(BeatscanGolden, EngineOnTwoThreadsGivesTheRecordedOutputs) {
+    const std::vector<golden::Record> expected = readGolden();
+    const std::vector<golden::Signal> all = signals();
+    ASSERT_EQ(all.size(), expected.size());
+    std::vector<golden::Record> got(all.size());
+    auto run = [&](size_t first) {
+        for (size_t k = first; k < all.size(); k += 2) {
+            got[k] = golden::analyseSignal(all[k], viaEngine);
+        }
+    };
+    std::thread other(run, 1);
+    run(0);
+    other.join();
+    expectSame(got, expected);
 }
 
 int writeGolden(const char* path) {
