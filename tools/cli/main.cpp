@@ -78,6 +78,8 @@ const char* kUsage =
     "         [--diagnosis TEXT] [--paper a4|letter] --out FILE.pdf\n"
     "                                  --analysis: the analysis report of recording K;\n"
     "                                  else record reports with each recording's note\n"
+    "  report --patient ID --trend [--paper a4|letter] --out FILE.pdf\n"
+    "                                  the trend of the Continuous store: summary and plots\n"
     "\n"
     "Recorder (--port DEV: the serial port; default the Port setting, else the bridge found):\n"
     "  download --patient ID [--port DEV] [--select all|1,3,...] [--yes]\n"
