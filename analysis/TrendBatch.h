@@ -27,4 +27,16 @@ Result<TrendSeries> loadTrend(const QString& dataRoot, const QString& patientId,
                               const std::function<void(TrendProgress)>& progress = {},
                               const std::atomic<bool>* cancel = nullptr);
 
+// How the batch analyses: benchmarks and tests compare one thread with
+// several. threads 0: one per core, at most kMaxTrendThreads.
+struct TrendOptions {
+    int threads = 0;
+};
+constexpr int kMaxTrendThreads = 4;
+
+Result<TrendSeries> loadTrendWith(const TrendOptions& options, const QString& dataRoot,
+                                  const QString& patientId,
+                                  const std::function<void(TrendProgress)>& progress = {},
+                                  const std::atomic<bool>* cancel = nullptr);
+
 } // namespace vantora
