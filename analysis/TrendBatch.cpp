@@ -33,8 +33,7 @@ namespace {
 // Stamps closer than this to a file's last change may miss a change made in
 // the same clock tick; such a cache is verified record by record.
 constexpr int64_t kSettledNs = 1'000'000'000; // 1 s
-constexpr int kBatchRecordings = 16;
-constexpr int kProgressEvery = 64;
+constexpr int kBatchRecordings = 16;          // also how often progress is told
 
 struct KeyHash {
     size_t operator()(const TrendKey& k) const {
@@ -101,7 +100,7 @@ public:
             t.join();
         if (fd_ >= 0)
             ::close(fd_);
-        if (cancelled())
+        if (cancelled() && done_.load() < int(records_.size()))
             return {ids::kTrendAnalysisCancelled, {}};
         return failed_.load() ? Message{ids::kDamagedFile, dataPath} : Message{};
     }
@@ -146,11 +145,14 @@ private:
 
     void report(int finished) {
         const int done = done_.fetch_add(finished) + finished;
-        const int total = int(records_.size());
-        if (!progress_ || (done % kProgressEvery >= kBatchRecordings && done != total))
+        if (!progress_)
             return;
         const std::lock_guard hold(progressMutex_);
-        progress_({done, total});
+        // Told in order: a worker that finished later may get here first.
+        if (done > told_) {
+            told_ = done;
+            progress_({done, int(records_.size())});
+        }
     }
 
     const StoreSnapshot& snapshot_;
@@ -165,6 +167,7 @@ private:
     std::atomic<int> analysed_{0};
     std::atomic<bool> failed_{false};
     std::mutex progressMutex_;
+    int told_ = 0; // under progressMutex_
 };
 
 TrendSeries seriesOf(const QString& id, const StoreSnapshot& s,
@@ -237,7 +240,11 @@ Result<TrendSeries> loadTrendWith(const TrendOptions& options, const QString& da
         return TrendSeries{patientId, {}};
     }
     std::optional<TrendCacheFile> cache = readTrendCache(cachePath);
+    TrendLoadStats ignored;
+    TrendLoadStats& stats = options.stats ? *options.stats : ignored;
+    stats = {};
     if (cacheCoversSnapshot(cache, s)) {
+        stats.fromCache = true;
         lock.release();
         if (progress)
             progress({total, total});
@@ -252,10 +259,11 @@ Result<TrendSeries> loadTrendWith(const TrendOptions& options, const QString& da
         return m;
     lock.release();
 
+    stats.analysed = batch.analysed();
     TrendCacheFile fresh{s.data, s.index, s.stampedAtNs, batch.take()};
     TrendSeries series = seriesOf(patientId, s, fresh.records);
     // A cache that cannot be written costs the next load its time, nothing else.
-    (void)writeTrendCache(cachePath, fresh);
+    stats.cacheWritten = writeTrendCache(cachePath, fresh).ok();
     return series;
 }
 
