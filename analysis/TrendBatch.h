@@ -27,4 +27,24 @@ Result<TrendSeries> loadTrend(const QString& dataRoot, const QString& patientId,
                               const std::function<void(TrendProgress)>& progress = {},
                               const std::atomic<bool>* cancel = nullptr);
 
+// What a load did, for tests and benchmarks.
+struct TrendLoadStats {
+    bool fromCache = false; // the store was unchanged: no record was read
+    int analysed = 0;       // recordings the cache did not know
+    bool cacheWritten = false;
+};
+
+// How the batch analyses: benchmarks and tests compare one thread with
+// several. threads 0: one per core, at most kMaxTrendThreads.
+struct TrendOptions {
+    int threads = 0;
+    TrendLoadStats* stats = nullptr; // filled when set
+};
+constexpr int kMaxTrendThreads = 4;
+
+Result<TrendSeries> loadTrendWith(const TrendOptions& options, const QString& dataRoot,
+                                  const QString& patientId,
+                                  const std::function<void(TrendProgress)>& progress = {},
+                                  const std::atomic<bool>* cancel = nullptr);
+
 } // namespace vantora
