@@ -228,7 +228,7 @@ TrendPlotLayout layoutTrendPlots(const QRectF& area, double lineHeight) {
     const double timesHeight = lineHeight * 1.4;
     const double gap = lineHeight * 0.4;
     const double left = area.left() + labelWidth;
-    const double width = std::max(1.0, area.width() - labelWidth - lineHeight);
+    const double width = std::max(1.0, area.width() - labelWidth - lineHeight * 2.5);
     l.labels = QRectF(area.left(), area.top(), labelWidth, area.height());
     l.events = QRectF(left, area.top(), width, eventsHeight);
     const double plotsTop = l.events.bottom() + gap;

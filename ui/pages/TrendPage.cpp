@@ -63,7 +63,8 @@ QWidget* TrendPage::buildLimits() {
     auto* row = new QHBoxLayout(box);
     row->setContentsMargins(0, 0, 0, 0);
     patients_ = new QComboBox(box);
-    patients_->setMinimumContentsLength(16);
+    patients_->setMinimumContentsLength(14);
+    patients_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     addLabelled(row, box, ids::kPatient, patients_);
     rateBelow_ = limitField(box, 1, 300, QStringLiteral("bpm"));
     rateAbove_ = limitField(box, 1, 300, QStringLiteral("bpm"));
@@ -80,9 +81,7 @@ QWidget* TrendPage::buildLimits() {
     addLabelled(row, box, ids::kTrendQtcFrom, qtc_);
     row->addStretch(1);
     showAll_ = new QPushButton(Langpack::text(ids::kTrendShowAll), box);
-    open_ = new QPushButton(Langpack::text(ids::kTrendOpenInAnalysis), box);
     row->addWidget(showAll_);
-    row->addWidget(open_);
     return box;
 }
 
@@ -96,6 +95,8 @@ void TrendPage::buildLayout() {
     cursor_->setReadOnly(true);
     auto* cursorRow = new QHBoxLayout;
     addLabelled(cursorRow, this, ids::kTrendCursor, cursor_);
+    open_ = new QPushButton(Langpack::text(ids::kTrendOpenInAnalysis), this);
+    cursorRow->addWidget(open_);
     summary_ = new QLabel(this);
     summary_->setWordWrap(true);
     summary_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -132,7 +133,7 @@ void TrendPage::buildLayout() {
     connect(cancel_, &QPushButton::clicked, this, [this] { cancelled_ = true; });
     connect(patients_, &QComboBox::activated, this, &TrendPage::loadChosenPatient);
     setTabChain(
-        {patients_, rateBelow_, rateAbove_, st_, qtc_, showAll_, open_, view_, cancel_, cursor_});
+        {patients_, rateBelow_, rateAbove_, st_, qtc_, showAll_, view_, cancel_, cursor_, open_});
 }
 
 void TrendPage::fillPatients() {

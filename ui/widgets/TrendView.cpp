@@ -17,7 +17,7 @@ constexpr double kWheelStep = 1.41421; // one notch: half a key step
 TrendView::TrendView(TrendPageModel& model, QWidget* parent) : QWidget(parent), model_(model) {
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
-    setMinimumSize(400, 300);
+    setMinimumSize(400, 200); // six plots still readable on a 1024 x 600 screen
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
