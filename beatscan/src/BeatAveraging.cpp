@@ -5,22 +5,28 @@
 // beats at both ends, a single beat and the truncating division.
 #include "BeatAveraging.h"
 
+#include "VectorClones.h"
+
 #include <array>
 
 namespace beatscan {
 
 namespace {
 
+using Sums = std::array<int64_t, TemplateLength>;
+using Counts = std::array<int32_t, TemplateLength>;
+
 // Adds the samples of the beat at r to the sums, over the elements whose
-// sample lies inside the recording.
-void addBeat(const int32_t* samples, int32_t r, AnalysisState& state,
-             std::array<int64_t, TemplateLength>& sums) {
+// sample lies inside the recording. Sums and counts are the caller's locals,
+// so nothing they hold can change through `samples` and the loop vectorises.
+BEATSCAN_VECTOR_CLONES void addBeat(const int32_t* samples, int32_t r, Sums& sums,
+                                    Counts& contributions) {
     const int offset = r - TemplateCentre; // sample of element 0
     const int first = offset < 0 ? -offset : 0;
     const int end = RecordLength - offset < TemplateLength ? RecordLength - offset : TemplateLength;
     for (int k = first; k < end; ++k) {
         sums[k] += samples[offset + k];
-        ++state.contributions[k];
+        ++contributions[k];
     }
 }
 
@@ -28,22 +34,24 @@ void addBeat(const int32_t* samples, int32_t r, AnalysisState& state,
 
 void averageBeats(const int32_t* samples, AnalysisState& state) {
     // 64-bit sums: 146 beats of extreme samples would overflow 32 bits.
-    std::array<int64_t, TemplateLength> sums{};
-    state.contributions.fill(0);
-    state.beatsAveraged = 0;
+    Sums sums{};
+    Counts contributions{};
+    int32_t averaged = 0;
     for (int b = 0; b < state.beats.count; ++b) {
         const int32_t r = state.beats.positions[b];
         if (r > state.windowStart && r < state.windowEnd) {
-            addBeat(samples, r, state, sums);
-            ++state.beatsAveraged;
+            addBeat(samples, r, sums, contributions);
+            ++averaged;
         }
     }
     for (int k = 0; k < TemplateLength; ++k) {
-        const int32_t count = state.contributions[k];
+        const int32_t count = contributions[k];
         // With one beat the sums are its samples; a count of 0 leaves 0.
-        state.averagedBeat[k] = static_cast<int32_t>(
-            (state.beatsAveraged > 1 && count > 0) ? sums[k] / count : sums[k]);
+        state.averagedBeat[k] =
+            static_cast<int32_t>((averaged > 1 && count > 0) ? sums[k] / count : sums[k]);
     }
+    state.contributions = contributions;
+    state.beatsAveraged = averaged;
 }
 
 } // namespace beatscan

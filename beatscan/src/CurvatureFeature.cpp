@@ -62,7 +62,28 @@ BEATSCAN_VECTOR_CLONES void narrowSums(const std::vector<int32_t>& y, std::vecto
     }
 }
 
+// Sums, artefact drop and M in one pass.
+BEATSCAN_VECTOR_CLONES int32_t rawSumsNarrow(const int16_t* y, int n, int16_t* f) {
+    int32_t maximum = 0;
+    for (int i = CurvatureHalfWidth; i < n - CurvatureHalfWidth; ++i) {
+        const uint16_t s = narrowSumAt(&y[i], Distances{});
+        const int16_t v = s < CurvatureArtefact ? static_cast<int16_t>(s) : int16_t{0};
+        f[i] = v;
+        maximum = v > maximum ? v : maximum;
+    }
+    return maximum;
+}
+
 } // namespace
+
+int32_t rawCurvatureNarrow(const int16_t* y, int n, int16_t* f) {
+    const int edge = CurvatureHalfWidth < n ? CurvatureHalfWidth : n;
+    for (int i = 0; i < edge; ++i) {
+        f[i] = 0;
+        f[n - 1 - i] = 0;
+    }
+    return rawSumsNarrow(y, n, f);
+}
 
 int64_t curvatureSum(const std::vector<int32_t>& y, int i) {
     return wideSumAt(&y[i], Distances{});
