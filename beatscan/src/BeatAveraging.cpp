@@ -19,8 +19,8 @@ using Counts = std::array<int32_t, TemplateLength>;
 // Adds the samples of the beat at r to the sums, over the elements whose
 // sample lies inside the recording. Sums and counts are the caller's locals,
 // so nothing they hold can change through `samples` and the loop vectorises.
-BEATSCAN_VECTOR_CLONES void addBeat(const int32_t* samples, int32_t r, Sums& sums,
-                                    Counts& contributions) {
+BEATSCAN_VECTOR_CLONES void addPartialBeat(const int32_t* samples, int32_t r, Sums& sums,
+                                           Counts& contributions) {
     const int offset = r - TemplateCentre; // sample of element 0
     const int first = offset < 0 ? -offset : 0;
     const int end = RecordLength - offset < TemplateLength ? RecordLength - offset : TemplateLength;
@@ -30,27 +30,47 @@ BEATSCAN_VECTOR_CLONES void addBeat(const int32_t* samples, int32_t r, Sums& sum
     }
 }
 
+// Adds the beats that lie wholly inside the recording (element 0 of each at
+// samples + offsets[b]): all 250 elements, each counted once per beat after.
+BEATSCAN_VECTOR_CLONES void addWholeBeats(const int32_t* samples, const int32_t* offsets, int count,
+                                          Sums& sums) {
+    for (int b = 0; b < count; ++b) {
+        const int32_t* beat = samples + offsets[b];
+        for (int k = 0; k < TemplateLength; ++k) {
+            sums[k] += beat[k];
+        }
+    }
+}
+
 } // namespace
 
 void averageBeats(const int32_t* samples, AnalysisState& state) {
     // 64-bit sums: 146 beats of extreme samples would overflow 32 bits.
     Sums sums{};
     Counts contributions{};
+    std::array<int32_t, MaxBeats> whole;
+    int32_t wholeCount = 0;
     int32_t averaged = 0;
     for (int b = 0; b < state.beats.count; ++b) {
         const int32_t r = state.beats.positions[b];
         if (r > state.windowStart && r < state.windowEnd) {
-            addBeat(samples, r, sums, contributions);
+            const int offset = r - TemplateCentre;
+            if (offset >= 0 && offset + TemplateLength <= RecordLength) {
+                whole[wholeCount++] = offset;
+            } else {
+                addPartialBeat(samples, r, sums, contributions);
+            }
             ++averaged;
         }
     }
+    addWholeBeats(samples, whole.data(), wholeCount, sums);
     for (int k = 0; k < TemplateLength; ++k) {
-        const int32_t count = contributions[k];
+        const int32_t count = contributions[k] + wholeCount;
         // With one beat the sums are its samples; a count of 0 leaves 0.
         state.averagedBeat[k] =
             static_cast<int32_t>((averaged > 1 && count > 0) ? sums[k] / count : sums[k]);
+        state.contributions[k] = count;
     }
-    state.contributions = contributions;
     state.beatsAveraged = averaged;
 }
 

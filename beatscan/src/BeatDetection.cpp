@@ -26,18 +26,19 @@ template <typename V> BEATSCAN_VECTOR_CLONES int32_t blockMaximum(const V* value
     return maximum;
 }
 
-// The first i in [from, to) with values[i] > threshold, else to. Looks at 16
-// values at a time, since most of the feature lies below the threshold.
+// The first i in [from, to) with values[i] > threshold, else to. Looks at the
+// largest of 32 values at a time, since most of the feature lies below the
+// threshold.
 template <typename V>
 BEATSCAN_VECTOR_CLONES int firstAbove(const V* values, int from, int to, V threshold) {
-    constexpr int Stride = 16;
+    constexpr int Stride = 32;
     int i = from;
     for (; i + Stride <= to; i += Stride) {
-        bool any = false;
-        for (int k = 0; k < Stride; ++k) {
-            any |= values[i + k] > threshold;
+        V top = values[i];
+        for (int k = 1; k < Stride; ++k) {
+            top = values[i + k] > top ? values[i + k] : top;
         }
-        if (any) {
+        if (top > threshold) {
             break;
         }
     }
@@ -62,26 +63,29 @@ BEATSCAN_VECTOR_CLONES bool samplesWithinNarrow(const int32_t* samples) {
     return allWithin(samples, RecordLength, NarrowSmoothingMagnitude);
 }
 
-// The peak search over n values of a feature stored as V: crossings are
-// values above `crossing`, and within a span the values compare as
-// scaled(value), so the feature can be searched before it is scaled.
-template <typename V, typename Scaled>
-BeatList peaksOf(const V* feature, int n, V crossing, Scaled scaled) {
+// The peak search over n values of a feature stored as V. Crossings are
+// values above `crossing`; a span's peak is its first value of the largest
+// level, a value's level being what it scales to, and lowestOfLevel(v) the
+// least value of v's level (v itself where values are their own levels). So
+// the feature can be searched before it is scaled.
+template <typename V, typename LowestOfLevel>
+BeatList peaksOf(const V* feature, int n, V crossing, LowestOfLevel lowestOfLevel) {
     BeatList beats;
     const int last = n - 1;
     // A crossing can open a search up to 50 samples before the last sample.
     const int lastCrossing = last + 1 - RefractorySamples;
     int i = firstAbove(feature, CurvatureHalfWidth + 1, lastCrossing + 1, crossing);
     while (i <= lastCrossing) {
-        int peak = i;
-        int32_t peakValue = scaled(feature[i]);
         const int spanEnd = i + RefractorySamples < last ? i + RefractorySamples : last;
-        for (int j = i; j <= spanEnd; ++j) {
-            const int32_t value = scaled(feature[j]);
-            if (value > peakValue) { // strictly: of equal maxima the first wins
-                peakValue = value;
-                peak = j;
-            }
+        V top = feature[i];
+        for (int j = i + 1; j <= spanEnd; ++j) {
+            top = feature[j] > top ? feature[j] : top;
+        }
+        // Of equal levels the first wins.
+        const V lowest = lowestOfLevel(top);
+        int peak = i;
+        while (feature[peak] < lowest) {
+            ++peak;
         }
         if (beats.count == MaxBeats) {
             break; // unreachable with the 51-sample spacing; guards the list
@@ -98,7 +102,8 @@ BeatList peaksOf(const V* feature, int n, V crossing, Scaled scaled) {
 // the feature never scaled as a whole. Scaling by 256.0 / M is monotone, so
 // the scaled maximum of a block is the scaled block maximum, and a raw value
 // lies above the largest raw value whose scaled value is at most the
-// threshold exactly when its scaled value exceeds the threshold.
+// threshold exactly when its scaled value exceeds the threshold; the scaled
+// values that tie are consecutive raw values.
 BeatList detectNarrow(const int32_t* samples) {
     std::array<int16_t, RecordLength> smoothed;
     gaussSmoothNarrow(samples, RecordLength, DetectionSmoothingHalfWidth, smoothed.data());
@@ -120,7 +125,15 @@ BeatList detectNarrow(const int32_t* samples) {
     const int32_t* const scaled = scaledOf.data();
     const auto crossing = static_cast<int16_t>(
         std::upper_bound(scaled, scaled + maximum + 1, threshold) - scaled - 1);
-    return peaksOf(raw.data(), RecordLength, crossing, [&](int16_t v) { return scaledOf[v]; });
+    // A level spans at most M / 256 + 1 raw values: a short walk down.
+    auto lowestOfLevel = [scaled](int16_t v) {
+        int16_t lowest = v;
+        while (lowest > 0 && scaled[lowest - 1] == scaled[v]) {
+            --lowest;
+        }
+        return lowest;
+    };
+    return peaksOf(raw.data(), RecordLength, crossing, lowestOfLevel);
 }
 
 } // namespace
