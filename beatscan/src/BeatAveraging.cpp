@@ -42,6 +42,23 @@ BEATSCAN_VECTOR_CLONES void addWholeBeats(const int32_t* samples, const int32_t*
     }
 }
 
+// The mean of each element over its beats, truncated toward zero, as the
+// integer division sums[k] / count gives it. In double, vectorised: a sum of
+// at most 150 int32 samples is below 2^39, so it and the count convert
+// exactly; a quotient that is no integer lies at least 1/150 from one, while
+// the rounding moves it by at most 2^-22 (it is below 2^31): truncating the
+// rounded quotient gives the same integer.
+BEATSCAN_VECTOR_CLONES void divide(const Sums& sums, const Counts& counts, int32_t beats,
+                                   AveragedBeat& beat) {
+    for (int k = 0; k < TemplateLength; ++k) {
+        const int32_t count = counts[k];
+        // With one beat the sums are its samples; a count of 0 leaves 0.
+        const bool mean = beats > 1 && count > 0;
+        const double quotient = static_cast<double>(sums[k]) / (mean ? count : 1);
+        beat[k] = static_cast<int32_t>(quotient);
+    }
+}
+
 } // namespace
 
 void averageBeats(const int32_t* samples, AnalysisState& state) {
@@ -65,12 +82,10 @@ void averageBeats(const int32_t* samples, AnalysisState& state) {
     }
     addWholeBeats(samples, whole.data(), wholeCount, sums);
     for (int k = 0; k < TemplateLength; ++k) {
-        const int32_t count = contributions[k] + wholeCount;
-        // With one beat the sums are its samples; a count of 0 leaves 0.
-        state.averagedBeat[k] =
-            static_cast<int32_t>((averaged > 1 && count > 0) ? sums[k] / count : sums[k]);
-        state.contributions[k] = count;
+        contributions[k] += wholeCount;
     }
+    divide(sums, contributions, averaged, state.averagedBeat);
+    state.contributions = contributions;
     state.beatsAveraged = averaged;
 }
 

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace beatscan {
 namespace {
@@ -59,22 +60,30 @@ BEATSCAN_VECTOR_CLONES void scaleTable(int32_t maximum, int32_t* scaledOf) {
     }
 }
 
+// above[i]: 1 where the raw feature crosses, else 0, for a byte search.
+BEATSCAN_VECTOR_CLONES void markAbove(const int16_t* raw, int16_t crossing, uint8_t* above) {
+    for (int i = 0; i < RecordLength; ++i) {
+        above[i] = raw[i] > crossing ? 1 : 0;
+    }
+}
+
 BEATSCAN_VECTOR_CLONES bool samplesWithinNarrow(const int32_t* samples) {
     return allWithin(samples, RecordLength, NarrowSmoothingMagnitude);
 }
 
-// The peak search over n values of a feature stored as V. Crossings are
-// values above `crossing`; a span's peak is its first value of the largest
+// The peak search over n values of a feature stored as V. nextCrossing(from,
+// to) finds the first value in [from, to) above the threshold, else to; a
+// span's peak is its first value of the largest
 // level, a value's level being what it scales to, and lowestOfLevel(v) the
 // least value of v's level (v itself where values are their own levels). So
 // the feature can be searched before it is scaled.
-template <typename V, typename LowestOfLevel>
-BeatList peaksOf(const V* feature, int n, V crossing, LowestOfLevel lowestOfLevel) {
+template <typename V, typename NextCrossing, typename LowestOfLevel>
+BeatList peaksOf(const V* feature, int n, NextCrossing nextCrossing, LowestOfLevel lowestOfLevel) {
     BeatList beats;
     const int last = n - 1;
     // A crossing can open a search up to 50 samples before the last sample.
     const int lastCrossing = last + 1 - RefractorySamples;
-    int i = firstAbove(feature, CurvatureHalfWidth + 1, lastCrossing + 1, crossing);
+    int i = nextCrossing(CurvatureHalfWidth + 1, lastCrossing + 1);
     while (i <= lastCrossing) {
         const int spanEnd = i + RefractorySamples < last ? i + RefractorySamples : last;
         V top = feature[i];
@@ -92,7 +101,7 @@ BeatList peaksOf(const V* feature, int n, V crossing, LowestOfLevel lowestOfLeve
         }
         beats.positions[beats.count++] = peak;
         // The next crossing can be no nearer than 51 samples after the peak.
-        i = firstAbove(feature, peak + RefractorySamples + 1, lastCrossing + 1, crossing);
+        i = nextCrossing(peak + RefractorySamples + 1, lastCrossing + 1);
     }
     return beats;
 }
@@ -133,7 +142,15 @@ BeatList detectNarrow(const int32_t* samples) {
         }
         return lowest;
     };
-    return peaksOf(raw.data(), RecordLength, crossing, lowestOfLevel);
+    std::array<uint8_t, RecordLength> above;
+    markAbove(raw.data(), crossing, above.data());
+    auto nextCrossing = [&above](int from, int to) {
+        const void* found = from < to ? std::memchr(&above[from], 1, to - from) : nullptr;
+        return found != nullptr
+                   ? static_cast<int>(static_cast<const uint8_t*>(found) - above.data())
+                   : to;
+    };
+    return peaksOf(raw.data(), RecordLength, nextCrossing, lowestOfLevel);
 }
 
 } // namespace
@@ -153,7 +170,10 @@ int32_t detectionThreshold(const std::vector<int32_t>& feature) {
 }
 
 BeatList findPeaks(const std::vector<int32_t>& feature, int32_t threshold) {
-    return peaksOf(feature.data(), static_cast<int>(feature.size()), threshold,
+    auto nextCrossing = [&feature, threshold](int from, int to) {
+        return firstAbove(feature.data(), from, to, threshold);
+    };
+    return peaksOf(feature.data(), static_cast<int>(feature.size()), nextCrossing,
                    [](int32_t v) { return v; });
 }
 

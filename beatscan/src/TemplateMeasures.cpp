@@ -102,20 +102,6 @@ int32_t TemplateMeasures::computeRightEdge(int x, int h) const {
     return truncateToInt(acc);
 }
 
-double TemplateMeasures::SmoothedEdge(int x, int g, int h) const {
-    return OffsetEdge(x, x, g, h);
-}
-
-double TemplateMeasures::OffsetEdge(int x, int q, int g, int h) const {
-    double acc = 0.0;
-    for (int k = 1; k <= g; ++k) {
-        acc += RightEdge(x + k, h) * gaussWeight(g, g - k);
-        acc += RightEdge(x - k, h) * gaussWeight(g, g - k);
-    }
-    acc += RightEdge(q, h) * gaussWeight(g, g);
-    return acc;
-}
-
 int64_t TemplateMeasures::Level(int x, int h) const {
     int64_t level = 2 * static_cast<int64_t>(value(x));
     for (int k = 1; k <= h; ++k) {

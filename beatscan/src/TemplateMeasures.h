@@ -43,9 +43,17 @@ public:
         return rightEdgeOther(x, h);
     }
     // RightEdge values around x smoothed with GaussTable kernel g.
-    double SmoothedEdge(int x, int g, int h) const;
+    double SmoothedEdge(int x, int g, int h) const { return OffsetEdge(x, x, g, h); }
     // As SmoothedEdge(x, g, h), but the centre weight falls on position q.
-    double OffsetEdge(int x, int q, int g, int h) const;
+    double OffsetEdge(int x, int q, int g, int h) const {
+        double acc = 0.0;
+        for (int k = 1; k <= g; ++k) {
+            acc += RightEdge(x + k, h) * gaussWeight(g, g - k);
+            acc += RightEdge(x - k, h) * gaussWeight(g, g - k);
+        }
+        acc += RightEdge(q, h) * gaussWeight(g, g);
+        return acc;
+    }
     // 2 A[x] + sum over k = 1..h of (A[x + k] + A[x - k]) / k.
     int64_t Level(int x, int h) const;
     // |Level(i + h, h) - Level(i + 3h, h)|: level change to the right of i.
