@@ -74,7 +74,9 @@ double pairedSumNarrow(const int32_t* x, const double* w, std::integer_sequence<
     return acc + x[0] * w[H];
 }
 
-template <int H> BEATSCAN_VECTOR_CLONES void narrowInterior(const int32_t* x, int n, int16_t* y) {
+template <int H>
+BEATSCAN_VECTOR_CLONES BEATSCAN_EXACT_FUSION void narrowInterior(const int32_t* x, int n,
+                                                                 int16_t* y) {
     double w[H + 1];
     widenedWeights<H>(w);
     for (int i = H; i < n - H; ++i) {
