@@ -68,7 +68,7 @@ BEATSCAN_VECTOR_CLONES void markAbove(const int16_t* raw, int16_t crossing, uint
 }
 
 BEATSCAN_VECTOR_CLONES bool samplesWithinNarrow(const int32_t* samples) {
-    return allWithin(samples, RecordLength, NarrowSmoothingMagnitude);
+    return allWithin<int32_t>(samples, RecordLength, NarrowSmoothingMagnitude);
 }
 
 // The peak search over n values of a feature stored as V. nextCrossing(from,

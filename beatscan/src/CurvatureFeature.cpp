@@ -69,13 +69,7 @@ BEATSCAN_VECTOR_CLONES void narrowSums(const std::vector<int32_t>& y, std::vecto
 }
 
 BEATSCAN_VECTOR_CLONES bool smoothedWithin(const int16_t* y, int n, int16_t limit) {
-    int16_t low = 0;
-    int16_t high = 0;
-    for (int i = 0; i < n; ++i) {
-        low = y[i] < low ? y[i] : low;
-        high = y[i] > high ? y[i] : high;
-    }
-    return low >= -limit && high <= limit;
+    return allWithin(y, n, limit);
 }
 
 // Sums, artefact drop and M in one pass.

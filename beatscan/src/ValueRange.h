@@ -8,9 +8,9 @@
 namespace beatscan {
 
 // True when every one of the n values v satisfies -limit <= v <= limit.
-inline bool allWithin(const int32_t* values, int n, int32_t limit) {
-    int32_t low = 0;
-    int32_t high = 0;
+template <typename V> bool allWithin(const V* values, int n, V limit) {
+    V low = 0;
+    V high = 0;
     for (int i = 0; i < n; ++i) {
         low = values[i] < low ? values[i] : low;
         high = values[i] > high ? values[i] : high;
@@ -19,7 +19,7 @@ inline bool allWithin(const int32_t* values, int n, int32_t limit) {
 }
 
 inline bool allWithin(const std::vector<int32_t>& values, int32_t limit) {
-    return allWithin(values.data(), static_cast<int>(values.size()), limit);
+    return allWithin<int32_t>(values.data(), static_cast<int>(values.size()), limit);
 }
 
 } // namespace beatscan
