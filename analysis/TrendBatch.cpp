@@ -22,6 +22,7 @@
 
 #include <fcntl.h>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <unistd.h>
 #include <unordered_map>
@@ -170,17 +171,58 @@ private:
     int told_ = 0; // under progressMutex_
 };
 
+// The spans of many entries. A local time's offset from UTC is the same over
+// a whole hour except where the clocks change, and asking the system for it
+// costs microseconds (file lookups of the zone), so each hour's offset is
+// asked once; an hour with a change, or a segment that starts in one, goes
+// the full way. The instants, and the wall times shown, are the same.
+class SpanMaker {
+public:
+    RecordingSpan span(const RecordIndexEntry& e) {
+        const SystemTime& t = e.time;
+        const QDate date(t.year, t.month, t.day);
+        const QTime time(t.hour, t.minute, t.second, t.milliseconds);
+        if (!date.isValid() || !time.isValid())
+            return recordingSpan(RecordingMode::Continuous, e);
+        const int64_t hour = date.toJulianDay() * 24 + t.hour;
+        const auto offset = offsetOf(hour, date, t.hour);
+        const bool startsBefore = QTime(t.hour, 0).secsTo(time) < kSecondsPerRecording;
+        if (!offset || (startsBefore && offsetOf(hour - 1, date.addDays(t.hour ? 0 : -1),
+                                                 (t.hour + 23) % 24) != offset))
+            return recordingSpan(RecordingMode::Continuous, e);
+        const QDateTime end(date, time, Qt::OffsetFromUTC, *offset);
+        return {end.addSecs(-kSecondsPerRecording), end};
+    }
+
+private:
+    std::optional<int> offsetOf(int64_t key, const QDate& date, int hour) {
+        const auto [it, fresh] = hours_.try_emplace(key);
+        if (fresh) {
+            const QTime first(hour, 0);
+            const QTime last(hour, 59, 59, 999);
+            const QDateTime a(date, first);
+            const QDateTime b(date, last);
+            if (a.isValid() && b.isValid() && a.time() == first && b.time() == last &&
+                a.offsetFromUtc() == b.offsetFromUtc())
+                it->second = a.offsetFromUtc();
+        }
+        return it->second;
+    }
+    std::unordered_map<int64_t, std::optional<int>> hours_;
+};
+
 TrendSeries seriesOf(const QString& id, const StoreSnapshot& s,
                      const std::vector<CachedTrendRecord>& records) {
     TrendSeries series;
     series.patientId = id;
     series.points.reserve(records.size());
+    SpanMaker spans;
     for (size_t k = 0; k < records.size(); ++k) {
         const RecordIndexEntry& entry = s.entries[k];
         const TrendResult& r = records[k].result;
         TrendPoint p;
         p.number = int(k) + 1;
-        const RecordingSpan span = recordingSpan(RecordingMode::Continuous, entry);
+        const RecordingSpan span = spans.span(entry);
         p.start = span.start;
         p.end = span.end;
         p.analysed = r.analysed;

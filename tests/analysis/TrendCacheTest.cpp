@@ -19,9 +19,14 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <time.h>
 
 using namespace vantora;
 using namespace vantora::test;
+
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace {
 
@@ -103,6 +108,9 @@ void expectThePagesResults(const Station& s, const TrendSeries& series, const ch
         const RecordingSpan span = recordingSpan(RecordingMode::Continuous, r.entry);
         EXPECT_EQ(p.start, span.start) << what;
         EXPECT_EQ(p.end, span.end) << what;
+        // The same wall times and offsets as every page shows.
+        EXPECT_EQ(isoDateTimeText(p.start), isoDateTimeText(span.start)) << what << r.number;
+        EXPECT_EQ(isoDateTimeText(p.end), isoDateTimeText(span.end)) << what << r.number;
         EXPECT_EQ(p.eventMask, r.entry.kind) << what;
         EXPECT_EQ(p.storedHeartRate, r.entry.heartRate) << what;
     }
@@ -341,4 +349,44 @@ TEST(TrendCache, ProgressCancelAndStoresItCannotRead) {
     EXPECT_EQ(loadTrend(s.root.path(), kId).message(),
               (Message{ids::kDamagedFile, s.store().dataPath()}));
     EXPECT_FALSE(loadTrend(s.root.path(), QStringLiteral("../T1")).ok());
+}
+
+// Segments ending around the clock changes of a zone with summer time,
+// including local times that do not exist or exist twice: the spans are the
+// page's, in instants and in the wall times shown.
+TEST(TrendCache, TimesAcrossClockChanges) {
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    ::tzset();
+    struct Stamp {
+        int month, day, hour, minute, second, ms;
+    };
+    const Stamp stamps[] = {
+        {3, 29, 1, 59, 50, 0},    {3, 29, 2, 0, 10, 0},    {3, 29, 2, 30, 0, 0},
+        {3, 29, 3, 0, 10, 0},     {3, 29, 3, 0, 40, 0},    {3, 29, 3, 59, 59, 999},
+        {10, 25, 1, 59, 50, 0},   {10, 25, 2, 0, 20, 0},   {10, 25, 2, 30, 0, 0},
+        {10, 25, 2, 59, 59, 999}, {10, 25, 3, 0, 10, 0},   {10, 25, 3, 0, 40, 0},
+        {10, 25, 12, 0, 15, 500}, {12, 31, 23, 59, 59, 0}, {1, 1, 0, 0, 5, 0},
+    };
+    Station s;
+    int k = 0;
+    for (const Stamp& t : stamps) {
+        SystemTime at;
+        at.year = t.month == 1 ? 2027 : 2026;
+        at.month = uint16_t(t.month);
+        at.day = uint16_t(t.day);
+        at.hour = uint16_t(t.hour);
+        at.minute = uint16_t(t.minute);
+        at.second = uint16_t(t.second);
+        at.milliseconds = uint16_t(t.ms);
+        ASSERT_TRUE(s.store().appendContinuous(shapedSegment(k++), at).ok());
+    }
+    const auto loaded = s.load();
+    ASSERT_TRUE(loaded.ok());
+    expectThePagesResults(s, loaded.value(), "Europe/Berlin");
+    if (zone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", zone);
+    ::tzset();
 }

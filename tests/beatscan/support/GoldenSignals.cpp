@@ -96,6 +96,8 @@ std::vector<Signal> goldenSignals(const std::vector<std::vector<int32_t>>& recor
         const std::string id = std::to_string(k);
         all.push_back({"recording-" + id, x});
         all.push_back(derived("inverted-" + id, x, [](int32_t v) { return 1023 - v; }));
+        // Within +-8191 but beyond +-2047: the 16-bit curvature sums that need their cap.
+        all.push_back(derived("times8-" + id, x, [](int32_t v) { return (v - ZeroLine) * 8; }));
         // Beyond +-8191 after smoothing: the detector's 64-bit curvature sums.
         all.push_back(derived("amplified-" + id, x,
                               [](int32_t v) { return (v - ZeroLine) * 20 + ZeroLine; }));

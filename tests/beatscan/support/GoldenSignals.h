@@ -41,7 +41,7 @@ struct Record {
     bool operator==(const Record&) const = default;
 };
 
-// The reference recordings as recorded, inverted, amplified (into the wide
+// The reference recordings as recorded, inverted, amplified (into each of the
 // arithmetic paths), attenuated and with noise, then the synthetic signals.
 std::vector<Signal> goldenSignals(const std::vector<std::vector<int32_t>>& recordings);
 
