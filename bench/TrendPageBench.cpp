@@ -23,7 +23,8 @@ constexpr int kRecordings = 5760; // 48 h of 30 s
 // unanalysed recordings and an hour without any.
 TrendSeries fullSeries() {
     TrendSeries s;
-    QDateTime at(QDate(2026, 11, 2), QTime(8, 0));
+    // Times as loadTrend gives them: local, with their offset from UTC fixed.
+    QDateTime at(QDate(2026, 11, 2), QTime(8, 0), Qt::OffsetFromUTC, 3600);
     for (int k = 0; k < kRecordings; ++k) {
         if (k == 2000)
             at = at.addSecs(3600);

@@ -11,7 +11,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QPainter>
-#include <QPainterPath>
+#include <QPolygonF>
 
 #include <algorithm>
 #include <cmath>
@@ -67,28 +67,55 @@ void shade(QPainter& painter, const TrendPageModel& m, const QRectF& plot,
     }
 }
 
+// Consecutive values in one pixel column become a vertical stroke from their
+// lowest to their highest, so a 48-hour trace costs the plot's width, not
+// its recordings; the trace breaks at gaps and at recordings without value.
 void drawTrace(QPainter& painter, const TrendPageModel& m, const QRectF& plot, TrendValue v,
                const TrendRange& range) {
-    QPainterPath path;
-    bool open = false;
+    std::vector<QPolygonF> runs;
     const auto& points = m.series().points;
+    bool open = false;
+    double column = -1.0, low = 0.0, high = 0.0;
+    const auto flush = [&] {
+        if (column < 0)
+            return;
+        runs.back() << QPointF(column, low);
+        if (high != low)
+            runs.back() << QPointF(column, high);
+        column = -1.0;
+    };
     for (size_t i = 0; i < points.size(); ++i) {
         const TrendPeriod span = m.spanOf(i);
         const bool follows =
             i > 0 && span.start - m.spanOf(i - 1).end <= TrendPageModel::kGapToleranceMs;
         const std::optional<double> value = TrendPageModel::value(points[i], v);
         if (!value || span.end < m.view().start || span.start > m.view().end) {
+            flush();
             open = false;
             continue;
         }
-        const QPointF at(xOf(m, span.start + span.length() / 2, plot), yOf(*value, range, plot));
-        if (open && follows)
-            path.lineTo(at);
-        else // the square cap makes a lone value a dot
-            path.moveTo(at), path.lineTo(at + QPointF(0.01, 0));
+        const double x = std::floor(xOf(m, span.start + span.length() / 2, plot)) + 0.5;
+        const double y = yOf(*value, range, plot);
+        if (!open || !follows) {
+            flush();
+            runs.emplace_back();
+        } else if (x != column) {
+            flush();
+        }
+        if (column < 0) {
+            column = x;
+            low = high = y;
+        }
+        low = std::min(low, y);
+        high = std::max(high, y);
         open = true;
     }
-    painter.drawPath(path);
+    flush();
+    for (QPolygonF& run : runs) {
+        if (run.size() == 1) // the square cap makes a lone value a dot
+            run << run.front() + QPointF(0.01, 0);
+        painter.drawPolyline(run);
+    }
 }
 
 QString tickText(qint64 at, bool withDate) {

@@ -11,6 +11,7 @@
 #include "ui/pages/AnalysisPage.h"
 #include "ui/widgets/TrendView.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QWheelEvent>
 
 using namespace vantora;
 
@@ -194,4 +196,27 @@ TEST_F(TrendPageTest, LimitsShadeAndAreKept) {
     ASSERT_TRUE(next);
     EXPECT_EQ(next->model().thresholds().rateBelow, 150);
     EXPECT_EQ(next->rateBelowField()->value(), 150);
+}
+
+TEST_F(TrendPageTest, WheelZoomsAtThePointerAndAClickOpensTheRecording) {
+    TrendPage* page = openTrend();
+    ASSERT_TRUE(page);
+    TrendView* view = page->view();
+    const TrendPageModel& m = page->model();
+    const TrendPoint& tenth = m.series().points.at(9);
+    const qint64 middle = TrendPageModel::msOf(tenth.start) + 15'000;
+    const QPointF at(view->xAt(middle), view->height() / 2.0);
+    const TrendPeriod before = m.view();
+    // Two notches in: the span halves and the instant under the pointer stays there.
+    QWheelEvent wheel(at, view->mapToGlobal(at), QPoint(), QPoint(0, 240), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &wheel);
+    EXPECT_NEAR(double(m.view().length()), before.length() / 2.0, before.length() * 1e-4);
+    EXPECT_NEAR(view->xAt(middle), at.x(), 1.0);
+
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(int(view->xAt(middle)), int(at.y())));
+    ASSERT_EQ(frame_->activePageClass(), page::kAnalysis);
+    const auto* analysis = static_cast<AnalysisPage*>(frame_->activeView());
+    ASSERT_TRUE(analysis->treeModel().selectedRecording());
+    EXPECT_EQ(analysis->treeModel().selectedRecording()->number, tenth.number);
 }
