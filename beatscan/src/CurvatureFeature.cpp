@@ -9,6 +9,7 @@
 #include "ValueRange.h"
 #include "VectorClones.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
@@ -61,7 +62,9 @@ void wideSums(const std::vector<int32_t>& y, std::vector<int32_t>& f) {
 
 BEATSCAN_VECTOR_CLONES void narrowSums(const std::vector<int32_t>& y, std::vector<int32_t>& f) {
     const int n = static_cast<int>(y.size());
-    std::vector<int16_t> narrow(y.begin(), y.end());
+    std::vector<int16_t> narrow(y.size());
+    std::transform(y.begin(), y.end(), narrow.begin(),
+                   [](int32_t v) { return static_cast<int16_t>(v); });
     for (int i = CurvatureHalfWidth; i < n - CurvatureHalfWidth; ++i) {
         const uint16_t s = narrowSumAt(&narrow[i], Distances{});
         f[i] = s < CurvatureArtefact ? s : CurvatureArtefact;

@@ -30,5 +30,6 @@ struct BeatscanResult {
 // Analyses the 7500 samples at `samples` over the window (start, end) into
 // `out`, overwriting all of it; returns out.valid, true when at least one
 // detected beat lies strictly inside the window. Null samples find no beat.
-// Never throws.
+// Never throws. Works on the stack (under 64 KB) and allocates nothing for
+// samples within the recorder's range and well beyond (+-8191).
 bool beatscanAnalyse(const int32_t* samples, int32_t start, int32_t end, BeatscanResult& out);

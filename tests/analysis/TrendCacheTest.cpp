@@ -222,6 +222,15 @@ TEST(TrendCache, ChangesOfTheStoreAnalyseOnlyWhatChanged) {
              ASSERT_TRUE(writeAll(path, bytes));
          },
          1, false, kHeld},
+        {"the patient deleted, then registered again with two recordings",
+         [](Station& s) {
+             const int position = registerPatient(s.root.path(), kId);
+             ASSERT_TRUE(PatientRegistry(s.root.path()).remove(position, nullptr).ok());
+             EXPECT_FALSE(QFileInfo::exists(s.cachePath()));
+             registerPatient(s.root.path(), kId);
+             s.append(30, 2);
+         },
+         2, false, 2},
         {"both files copied over themselves",
          [](Station& s) {
              for (const QString& path : {s.store().dataPath(), s.store().indexPath()}) {

@@ -54,22 +54,42 @@ std::vector<golden::Record> readGolden() {
     return records;
 }
 
-void expectSame(const std::vector<golden::Record>& got,
-                const std::vector<golden::Record>& expected) {
-    ASSERT_EQ(got.size(), expected.size());
-    for (size_t k = 0; k < got.size(); ++k) {
+// The signals checked: all of them, but under the sanitizers' unoptimised
+// build (a hundred times slower) every 20th, which steps through each kind,
+// and the synthetic ones.
+std::vector<size_t> checkedSignals(size_t count) {
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr size_t Stride = 20;
+#else
+    constexpr size_t Stride = 1;
+#endif
+    std::vector<size_t> checked;
+    for (size_t k = 0; k < count; ++k) {
+        if (k % Stride == 0 || k + 7 >= count) {
+            checked.push_back(k);
+        }
+    }
+    return checked;
+}
+
+void expectSame(const std::vector<golden::Record>& got, const std::vector<golden::Record>& expected,
+                const std::vector<size_t>& checked) {
+    for (size_t k : checked) {
         EXPECT_EQ(golden::formatRecord(got[k]), golden::formatRecord(expected[k]));
     }
 }
 
 TEST(BeatscanGolden, ExportsGiveTheRecordedOutputsBitForBit) {
     const std::vector<golden::Record> expected = readGolden();
+    const std::vector<golden::Signal> all = signals();
     ASSERT_EQ(expected.size(), 60u * 7 + 7);
-    std::vector<golden::Record> got;
-    for (const golden::Signal& s : signals()) {
-        got.push_back(golden::analyseSignal(s, viaExports));
+    ASSERT_EQ(all.size(), expected.size());
+    const std::vector<size_t> checked = checkedSignals(all.size());
+    std::vector<golden::Record> got(all.size());
+    for (size_t k : checked) {
+        got[k] = golden::analyseSignal(all[k], viaExports);
     }
-    expectSame(got, expected);
+    expectSame(got, expected, checked);
 }
 
 // Each thread takes every other signal; results are compared once both are done.
@@ -77,16 +97,17 @@ TEST(BeatscanGolden, EngineOnTwoThreadsGivesTheRecordedOutputs) {
     const std::vector<golden::Record> expected = readGolden();
     const std::vector<golden::Signal> all = signals();
     ASSERT_EQ(all.size(), expected.size());
+    const std::vector<size_t> checked = checkedSignals(all.size());
     std::vector<golden::Record> got(all.size());
     auto run = [&](size_t first) {
-        for (size_t k = first; k < all.size(); k += 2) {
-            got[k] = golden::analyseSignal(all[k], viaEngine);
+        for (size_t i = first; i < checked.size(); i += 2) {
+            got[checked[i]] = golden::analyseSignal(all[checked[i]], viaEngine);
         }
     };
     std::thread other(run, 1);
     run(0);
     other.join();
-    expectSame(got, expected);
+    expectSame(got, expected, checked);
 }
 
 int writeGolden(const char* path) {
