@@ -27,7 +27,7 @@ bool hostKnown(const QString& host) {
 
 } // namespace
 
-void quietLibraryLog() {
+void setUpLibrary() {
     static std::once_flag once;
     std::call_once(once, [] { OFLog::configure(OFLogger::OFF_LOG_LEVEL); });
 }
@@ -46,7 +46,7 @@ bool statusKept(Uint16 status) {
 Association::Association(const QString& callingAet, const DicomNode& peer, int timeoutSeconds)
     : scu_(std::make_unique<DcmSCU>()), calling_(callingAet), peer_(peer),
       timeout_(qMax(1, timeoutSeconds)) {
-    quietLibraryLog();
+    setUpLibrary();
     scu_->setAETitle(calling_.toStdString().c_str());
     scu_->setPeerAETitle(peer_.aeTitle.toStdString().c_str());
     scu_->setPeerHostName(peer_.host.toStdString().c_str());

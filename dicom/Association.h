@@ -58,8 +58,8 @@ QString statusText(Uint16 status);
 // Success or warning: the peer kept what it was given.
 bool statusKept(Uint16 status);
 
-// Installs DCMTK's logging as silent (failures reach the user as messages);
-// called once before the first association.
-void quietLibraryLog();
+// Silences DCMTK's log (failures reach the user as messages); called before
+// every association.
+void setUpLibrary();
 
 } // namespace vantora::dicomnet

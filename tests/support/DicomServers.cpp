@@ -1,5 +1,12 @@
 #include "support/DicomServers.h"
 
+#include <dcmtk/config/osconfig.h>
+#include <dcmtk/dcmdata/dcdeftag.h>
+#include <dcmtk/dcmdata/dcfilefo.h>
+#include <dcmtk/dcmdata/dcistrmb.h>
+#include <dcmtk/dcmdata/dcostrmb.h>
+#include <dcmtk/dcmdata/dcuid.h>
+
 #include <QDir>
 #include <QFile>
 #include <QHostAddress>
@@ -8,6 +15,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+
+#include <memory>
 
 namespace vantora::test {
 
@@ -283,6 +292,111 @@ bool WorklistProvider::start(const std::vector<WorklistEntry>& entries) {
 
 void WorklistProvider::stop() {
     endProcess(process_);
+}
+
+// --- objects ---------------------------------------------------------------
+
+QByteArray sampleObject(const SampleObject& o) {
+    DcmFileFormat format;
+    DcmDataset* ds = format.getDataset();
+    auto put = [&](const DcmTagKey& tag, const QString& value) {
+        ds->putAndInsertString(tag, value.toUtf8().constData());
+    };
+    const bool document = QByteArray(o.sopClassUid) == UID_EncapsulatedPDFStorage;
+    ds->putAndInsertString(DCM_SpecificCharacterSet, "ISO_IR 192");
+    ds->putAndInsertString(DCM_SOPClassUID, o.sopClassUid);
+    put(DCM_SOPInstanceUID, o.sopInstanceUid);
+    put(DCM_StudyInstanceUID, o.studyInstanceUid);
+    if (!o.seriesInstanceUid.isEmpty())
+        put(DCM_SeriesInstanceUID, o.seriesInstanceUid);
+    put(DCM_PatientID, o.patientId);
+    put(DCM_PatientName, QStringLiteral("Test^Patient"));
+    put(DCM_StudyDate, QStringLiteral("20261208"));
+    put(DCM_StudyTime, QStringLiteral("101500"));
+    put(DCM_StudyDescription, QStringLiteral("Resting ECG"));
+    put(DCM_Modality, document ? QStringLiteral("DOC") : QStringLiteral("ECG"));
+    put(DCM_StationName, o.stationName);
+    if (document) {
+        put(DCM_MIMETypeOfEncapsulatedDocument, QStringLiteral("application/pdf"));
+        QByteArray even = o.payload;
+        if (even.size() % 2 != 0)
+            even.append('\0');
+        ds->putAndInsertUint8Array(DCM_EncapsulatedDocument,
+                                   reinterpret_cast<const Uint8*>(even.constData()),
+                                   unsigned(even.size()));
+    } else {
+        DcmItem* waveform = nullptr;
+        ds->findOrCreateSequenceItem(DCM_WaveformSequence, waveform, -2);
+        waveform->putAndInsertUint16(DCM_NumberOfWaveformChannels, 1);
+        waveform->putAndInsertUint16(DCM_WaveformBitsAllocated, 16);
+        waveform->putAndInsertString(DCM_WaveformSampleInterpretation, "SS");
+        QByteArray even = o.payload;
+        if (even.size() % 2 != 0)
+            even.append('\0');
+        waveform->putAndInsertUint16Array(DCM_WaveformData,
+                                          reinterpret_cast<const Uint16*>(even.constData()),
+                                          unsigned(even.size() / 2));
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("object.dcm"));
+    if (format.saveFile(path.toLocal8Bit().constData(), EXS_LittleEndianExplicit).bad())
+        return {};
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+namespace {
+
+std::unique_ptr<DcmFileFormat> parsed(const QByteArray& file) {
+    auto format = std::make_unique<DcmFileFormat>();
+    DcmInputBufferStream in;
+    in.setBuffer(file.constData(), offile_off_t(file.size()));
+    in.setEos();
+    format->transferInit();
+    const OFCondition cond = format->read(in);
+    format->transferEnd();
+    return cond.good() ? std::move(format) : nullptr;
+}
+
+} // namespace
+
+QByteArray sameEncoding(const QByteArray& file) {
+    const auto format = parsed(file);
+    if (!format)
+        return {};
+    DcmDataset* ds = format->getDataset();
+    ds->chooseRepresentation(EXS_LittleEndianExplicit, nullptr);
+    QByteArray out(qsizetype(ds->calcElementLength(EXS_LittleEndianExplicit, EET_ExplicitLength)) +
+                       1024,
+                   '\0');
+    DcmOutputBufferStream stream(out.data(), offile_off_t(out.size()));
+    ds->transferInit();
+    const OFCondition cond =
+        ds->write(stream, EXS_LittleEndianExplicit, EET_ExplicitLength, nullptr, EGL_withoutGL);
+    ds->transferEnd();
+    if (cond.bad())
+        return {};
+    void* buffer = nullptr;
+    offile_off_t length = 0;
+    stream.flushBuffer(buffer, length);
+    return QByteArray(static_cast<const char*>(buffer), qsizetype(length));
+}
+
+QByteArray payloadOf(const QByteArray& file) {
+    const auto format = parsed(file);
+    if (!format)
+        return {};
+    DcmDataset* ds = format->getDataset();
+    const Uint8* bytes = nullptr;
+    unsigned long count = 0;
+    if (ds->findAndGetUint8Array(DCM_EncapsulatedDocument, bytes, &count).good())
+        return QByteArray(reinterpret_cast<const char*>(bytes), qsizetype(count));
+    DcmItem* waveform = nullptr;
+    const Uint16* words = nullptr;
+    if (ds->findAndGetSequenceItem(DCM_WaveformSequence, waveform, 0).good() &&
+        waveform->findAndGetUint16Array(DCM_WaveformData, words, &count).good())
+        return QByteArray(reinterpret_cast<const char*>(words), qsizetype(count * 2));
+    return {};
 }
 
 } // namespace vantora::test

@@ -126,6 +126,30 @@ private:
     int port_ = 0;
 };
 
+// A small object of a storage class, made with DCMTK, for talking to a
+// peer without a recording: an ECG waveform sequence or an encapsulated
+// document carrying `payload`. An empty seriesInstanceUid leaves the series
+// out, which the archive refuses with a failure status.
+struct SampleObject {
+    const char* sopClassUid = "1.2.840.10008.5.1.4.1.1.9.1.2"; // General ECG Waveform
+    QString sopInstanceUid;
+    QString studyInstanceUid;
+    QString seriesInstanceUid;
+    QString patientId = QStringLiteral("P-1");
+    QString stationName = QStringLiteral("VANTORAECG");
+    QByteArray payload = QByteArrayLiteral("ECG0");
+};
+QByteArray sampleObject(const SampleObject& object);
+
+// The data set of a Part-10 file written out again in one fixed encoding
+// (explicit VR little endian, explicit lengths, no group lengths): equal for
+// two files that hold the same elements with the same values, whatever meta
+// header and length encoding the archive chose. Empty if it does not parse.
+QByteArray sameEncoding(const QByteArray& file);
+// The value bytes of the encapsulated document, or of the first waveform's
+// samples: what must come back byte for byte.
+QByteArray payloadOf(const QByteArray& file);
+
 } // namespace vantora::test
 
 // Starts `server` (with the arguments given), skipping the test with the
