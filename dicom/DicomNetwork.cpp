@@ -295,6 +295,11 @@ Result<std::vector<ArchivedStudy>> findStudies(const QString& callingAet, const 
     return studies;
 }
 
+QString sopClassOf(const QByteArray& file) {
+    const auto parsed = parseFile(file);
+    return parsed ? QString::fromLatin1(parsed.value().sopClass.c_str()) : QString();
+}
+
 Result<std::vector<QByteArray>> getStudy(const QString& callingAet, const DicomNode& archive,
                                          const QString& studyInstanceUid, int timeoutSeconds) {
     QTemporaryDir received;

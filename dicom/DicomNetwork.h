@@ -86,4 +86,8 @@ Result<std::vector<ArchivedStudy>> findStudies(const QString& callingAet, const 
 Result<std::vector<QByteArray>> getStudy(const QString& callingAet, const DicomNode& archive,
                                          const QString& studyInstanceUid, int timeoutSeconds = 30);
 
+// The SOP class UID a Part-10 file declares in its meta header; empty when
+// it is not one.
+QString sopClassOf(const QByteArray& file);
+
 } // namespace vantora

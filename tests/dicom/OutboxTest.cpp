@@ -3,10 +3,12 @@
 #include "dicom/Outbox.h"
 
 #include "core/StringIds.h"
+#include "support/CliRunner.h"
 #include "support/DicomServers.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <fcntl.h>
@@ -180,4 +182,42 @@ TEST(Outbox, ArchiveStoppedMidSendGetsTheRestLater) {
     EXPECT_EQ(rest.sent, 3);
     EXPECT_EQ(rest.waiting, 0);
     EXPECT_EQ(arrived(archive, objects), 4);
+}
+
+// `vantora-cli dicom send --waiting` killed (SIGKILL) after a number of
+// objects went, then sent again: every object arrives, the outbox ends empty,
+// and the second run sends exactly what the first left (an object leaves
+// only once it was confirmed, so none is sent twice to the station's
+// knowledge).
+TEST(Outbox, KillAtAnyMomentLosesNothing) {
+    OrthancArchive archive;
+    VANTORA_START_SERVER(archive);
+    const int total = 120;
+    for (const int killAfter : {1, 37, 90}) {
+        SCOPED_TRACE(killAfter);
+        QTemporaryDir root;
+        const auto objects = studyObjects(QStringLiteral("P-K%1").arg(killAfter), total);
+        enqueueAll(root.path(), objects);
+        QProcess child;
+        child.setProgram(binDir() + QStringLiteral("/vantora-cli"));
+        child.setArguments({QStringLiteral("dicom"), QStringLiteral("send"),
+                            QStringLiteral("--waiting"), QStringLiteral("--data"), root.path(),
+                            QStringLiteral("--aet"), kStation, QStringLiteral("--archive"),
+                            archive.node().text()});
+        child.start();
+        ASSERT_TRUE(child.waitForStarted());
+        while (outbox::waitingCount(root.path()) > total - killAfter && !child.waitForFinished(2))
+            ;
+        child.kill();
+        child.waitForFinished();
+        const int left = outbox::waitingCount(root.path());
+        ASSERT_LE(left, total - killAfter);
+        // What left the outbox had arrived.
+        EXPECT_GE(arrived(archive, objects), total - left);
+        const auto rest = outbox::sendWaiting(root.path(), kStation, archive.node());
+        EXPECT_EQ(rest.problem.id, 0) << rest.problem.text().toStdString();
+        EXPECT_EQ(rest.sent, left);
+        EXPECT_EQ(rest.waiting, 0);
+        EXPECT_EQ(arrived(archive, objects), total);
+    }
 }
