@@ -13,10 +13,10 @@ namespace {
 
 const std::map<QString, DicomSubcommand>& subcommands() {
     static const std::map<QString, DicomSubcommand> table = {
-        // export: DicomExportCommand.cpp.
+        // DicomExportCommand.cpp and DicomNetworkCommands.cpp
         {QStringLiteral("echo"), runDicomEcho}, {QStringLiteral("worklist"), runDicomWorklist},
         {QStringLiteral("send"), runDicomSend}, {QStringLiteral("find"), runDicomFind},
-        {QStringLiteral("get"), runDicomGet},
+        {QStringLiteral("get"), runDicomGet},   {QStringLiteral("export"), runDicomExport},
     };
     return table;
 }
