@@ -190,6 +190,18 @@ QJsonObject OrthancArchive::instanceTags(const QString& id) const {
     return getJson(QStringLiteral("/instances/%1/simplified-tags").arg(id)).object();
 }
 
+QStringList OrthancArchive::instanceUidsOf(const QString& patientId) const {
+    const QJsonObject query{
+        {"Level", "Instance"}, {"Expand", true}, {"Query", QJsonObject{{"PatientID", patientId}}}};
+    QStringList uids;
+    for (const QJsonValue& found :
+         QJsonDocument::fromJson(
+             post(QStringLiteral("/tools/find"), QJsonDocument(query).toJson()).body)
+             .array())
+        uids << found["MainDicomTags"]["SOPInstanceUID"].toString();
+    return uids;
+}
+
 QString OrthancArchive::findInstance(const QString& sopInstanceUid) const {
     const QJsonObject query{{"Level", "Instance"},
                             {"Query", QJsonObject{{"SOPInstanceUID", sopInstanceUid}}}};

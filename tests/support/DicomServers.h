@@ -65,6 +65,8 @@ public:
     QByteArray instanceFile(const QString& id) const;
     // Its main tags by keyword ("PatientID": "...").
     QJsonObject instanceTags(const QString& id) const;
+    // The SOP instance UIDs of every instance it holds of the patient.
+    QStringList instanceUidsOf(const QString& patientId) const;
     // The REST id of the instance with this SOP instance UID, empty if none.
     QString findInstance(const QString& sopInstanceUid) const;
 
