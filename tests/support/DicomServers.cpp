@@ -39,6 +39,13 @@ bool listening(int port) {
     return up;
 }
 
+// The servers answer at once too (their DCMTK reads the same switch as ours).
+void quickReplies(QProcess& process) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TCP_NODELAY"), QStringLiteral("1"));
+    process.setProcessEnvironment(env);
+}
+
 void endProcess(QProcess& process) {
     if (process.state() == QProcess::NotRunning)
         return;
@@ -84,6 +91,7 @@ int freeLoopbackPort() {
 OrthancArchive::OrthancArchive(Options options) : options_(std::move(options)) {
     process_.setProcessChannelMode(QProcess::MergedChannels);
     process_.setStandardOutputFile(dir_.filePath(QStringLiteral("orthanc.log")));
+    quickReplies(process_);
 }
 
 OrthancArchive::~OrthancArchive() {
@@ -217,6 +225,7 @@ QString OrthancArchive::findInstance(const QString& sopInstanceUid) const {
 WorklistProvider::WorklistProvider(QString aet) : aet_(std::move(aet)) {
     process_.setProcessChannelMode(QProcess::MergedChannels);
     process_.setStandardOutputFile(dir_.filePath(QStringLiteral("wlmscpfs.log")));
+    quickReplies(process_);
 }
 
 WorklistProvider::~WorklistProvider() {

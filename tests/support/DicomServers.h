@@ -46,8 +46,11 @@ public:
     // Starts it and waits until its REST API answers; false with error().
     // Starting again after stop() keeps the ports and what it stored.
     bool start();
-    // Ends it (SIGTERM, then SIGKILL) and waits for the end.
+    // Ends it (SIGTERM, then SIGKILL) and waits for the end. Orthanc waits
+    // for open associations to end first.
     void stop();
+    // Ends it at once (SIGKILL), as a crash or a pulled cable would.
+    void kill();
     bool running() const { return process_.state() != QProcess::NotRunning; }
     QString error() const { return error_; }
 
