@@ -167,6 +167,13 @@ void OrthancArchive::stop() {
     endProcess(process_);
 }
 
+void OrthancArchive::kill() {
+    if (process_.state() == QProcess::NotRunning)
+        return;
+    process_.kill();
+    process_.waitForFinished(5000);
+}
+
 HttpReply OrthancArchive::get(const QString& path) const {
     return exchange(httpPort_, "GET " + path.toUtf8() +
                                    " HTTP/1.0\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
