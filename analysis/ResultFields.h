@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/TrendSeries.h"
 #include "core/SignalFormat.h"
 
 #include <QString>
@@ -14,6 +15,9 @@ using ResultFieldTexts = std::array<QString, 6>;
 // The texts the page shows for a parameter block: the heart rate as "%d", ST
 // in millimetres as "%.2f", PR, QRS, QT and QTc as "%d".
 ResultFieldTexts resultFieldTexts(const ParameterBlock& parameters);
+// The same texts for a recording of the trend; six "..." when the library
+// found no beat in it, as the page shows it.
+ResultFieldTexts resultFieldTexts(const TrendPoint& point);
 // The unit of each field, in that order: rates in beats per minute, ST in
 // millimetres at 10 mm/mV, intervals in milliseconds.
 constexpr std::array<const char*, 6> kResultUnits{"bpm", "mm", "ms", "ms", "ms", "ms"};

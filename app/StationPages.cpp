@@ -7,6 +7,7 @@
 #include "ui/pages/LivePage.h"
 #include "ui/pages/RecordsPage.h"
 #include "ui/pages/ReplayPage.h"
+#include "ui/pages/TrendPage.h"
 
 namespace vantora {
 
@@ -19,6 +20,7 @@ PageRegistry stationPages() {
     pages.add(page::kReplay, [](PageHost& f) { return new ReplayPage(f); });
     pages.add(page::kRecordManagement, [](PageHost& f) { return new RecordsPage(f); });
     pages.add(page::kAnalysis, [](PageHost& f) { return new AnalysisPage(f); });
+    pages.add(page::kTrend, [](PageHost& f) { return new TrendPage(f); });
     return pages;
 }
 

@@ -35,6 +35,10 @@ QString continueIndex(const QString& root, const QString& id) {
     return continueFolder(root) + u'/' + id + QStringLiteral("-idx.dat");
 }
 
+QString continueTrendCache(const QString& root, const QString& id) {
+    return continueFolder(root) + u'/' + id + QStringLiteral("-trend.dat");
+}
+
 QString dataFile(const QString& root, RecordingMode mode, const QString& id) {
     return mode == RecordingMode::Snap ? snapData(root, id) : continueData(root, id);
 }

@@ -20,6 +20,8 @@ QString snapData(const QString& root, const QString& id);      // SnapData/id-Sn
 QString snapIndex(const QString& root, const QString& id);     // SnapData/id-idx.dat
 QString continueData(const QString& root, const QString& id);  // ContinueData/id-Con.dat
 QString continueIndex(const QString& root, const QString& id); // ContinueData/id-idx.dat
+// The analysed trend of a Continuous store, rebuilt from it whenever in doubt.
+QString continueTrendCache(const QString& root, const QString& id); // ContinueData/id-trend.dat
 // Data file and index file of the given mode.
 QString dataFile(const QString& root, RecordingMode mode, const QString& id);
 QString indexFile(const QString& root, RecordingMode mode, const QString& id);

@@ -139,6 +139,19 @@ QString fillDollar(const QString& text, const QString& arg) {
     return out;
 }
 
+QString fillText(int id, const QStringList& args) {
+    QString out = Langpack::text(id);
+    qsizetype from = 0;
+    for (const QString& arg : args) {
+        const qsizetype at = out.indexOf(u'$', from);
+        if (at < 0)
+            break;
+        out.replace(at, 1, arg);
+        from = at + arg.size();
+    }
+    return out;
+}
+
 QString Message::text() const {
     return Langpack::format(id, arg);
 }

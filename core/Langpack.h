@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 namespace vantora {
 
@@ -42,5 +43,7 @@ private:
 
 // Replaces the first "$" of text by arg; text without "$" is returned unchanged.
 QString fillDollar(const QString& text, const QString& arg);
+// Text `id` with its "$" filled in order by `args`; a "$" inside an argument stays.
+QString fillText(int id, const QStringList& args);
 
 } // namespace vantora

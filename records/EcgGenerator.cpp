@@ -3,7 +3,8 @@
 // samples at 250 samples/s in recorder units (512 + 175 counts/mV, 0..1023).
 // Each beat sums Gaussian bumps: P centred in its width after the onset; QRS
 // from the PR interval on as Q (-10 % of R), R and S (-25 % of R); T ending at
-// the QT interval, QT = 400 ms x sqrt(RR in s). Noise is white and Gaussian,
+// the QT interval, QT = 400 ms x sqrt(RR in s). An ST shift is a plateau from
+// the J point to the T wave's peak with 40 ms smooth edges. Noise is white and Gaussian,
 // wander a sine. EcgGeneratorTest measures rate, timing and determinism.
 #include "records/EcgGenerator.h"
 
@@ -21,6 +22,7 @@ constexpr double kMinRateBpm = 20.0;
 constexpr double kMaxRateBpm = 300.0;
 constexpr double kMaxIrregularity = 0.5;
 constexpr double kTailSigmas = 5.0; // bumps are cut beyond this distance
+constexpr double kStEdgeS = 0.04;   // 40 ms rise and fall of an ST shift
 
 uint64_t splitmix64(uint64_t& state) {
     uint64_t z = (state += 0x9E3779B97F4A7C15ull);
@@ -34,6 +36,18 @@ double bump(double t, double centre, double sigma, double amplitude) {
     if (std::abs(x) > kTailSigmas)
         return 0.0;
     return amplitude * std::exp(-0.5 * x * x);
+}
+
+// 0 before `from`, 1 from `from + edge` on, smooth in between.
+double smoothStep(double t, double from, double edge) {
+    const double x = std::clamp((t - from) / edge, 0.0, 1.0);
+    return x * x * (3.0 - 2.0 * x);
+}
+
+double plateau(double t, double from, double to, double amplitude) {
+    if (amplitude == 0.0)
+        return 0.0;
+    return amplitude * smoothStep(t, from, kStEdgeS) * (1.0 - smoothStep(t, to, kStEdgeS));
 }
 
 } // namespace
@@ -79,7 +93,8 @@ double EcgGenerator::beatMillivolts(const Beat& beat, double t) const {
            bump(t, qrsOnset + 0.15 * qrsWidth, qrsWidth / 12, -0.1 * r) +
            bump(t, qrsOnset + 0.45 * qrsWidth, qrsWidth / 10, r) +
            bump(t, qrsOnset + 0.75 * qrsWidth, qrsWidth / 12, -0.25 * r) +
-           bump(t, qrsOnset + qt - tWidth / 2, tWidth / 6, tSign * p_.tAmplitudeMv);
+           bump(t, qrsOnset + qt - tWidth / 2, tWidth / 6, tSign * p_.tAmplitudeMv) +
+           plateau(t, qrsOnset + qrsWidth, qrsOnset + qt - tWidth / 2, p_.stShiftMv);
 }
 
 double EcgGenerator::millivoltsAt(double t) const {

@@ -20,6 +20,7 @@ struct EcgParameters {
     double tAmplitudeMv = 0.3;
     double tWidthMs = 160.0;
     bool invertedT = false;
+    double stShiftMv = 0.0; // ST segment raised (> 0) or depressed (< 0) from the J point on
     double noiseMv = 0.0;   // white noise, standard deviation
     double wanderMv = 0.0;  // baseline wander amplitude
     double wanderHz = 0.25; // baseline wander frequency

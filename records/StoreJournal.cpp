@@ -160,12 +160,14 @@ bool StoreJournal::announceDelete(const QString& dataRoot, const QString& patien
 
 void StoreJournal::finishDelete(const QString& dataRoot, const QString& patientId) {
     // A missing file or one that cannot be deleted is skipped. Notes go too:
-    // a later patient of the same id must not inherit them.
+    // a later patient of the same id must not inherit them; the trend cache
+    // would only be rebuilt for one.
     for (const RecordingMode mode : {RecordingMode::Continuous, RecordingMode::Snap}) {
         QFile::remove(paths::indexFile(dataRoot, mode, patientId));
         QFile::remove(paths::dataFile(dataRoot, mode, patientId));
         QFile::remove(paths::notesFile(dataRoot, mode, patientId));
     }
+    QFile::remove(paths::continueTrendCache(dataRoot, patientId));
     syncFolder(paths::continueFolder(dataRoot));
     syncFolder(paths::snapFolder(dataRoot));
     if (QFile::remove(paths::deleteJournal(dataRoot, patientId)))

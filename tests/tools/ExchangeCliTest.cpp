@@ -135,3 +135,75 @@ TEST_F(ExchangeCliTest, UnwritableOutputFailsWithTheFileAndTheReason) {
     }
     EXPECT_EQ(cli(list).out, stored);
 }
+
+// vantora-cli trend on the demo's hours of Continuous recording: the rows of
+// analyse --all with their end times, the same values as JSON, and periods.
+TEST_F(ExchangeCliTest, TrendAgreesWithAnalyseAllAndCutsPeriods) {
+    const QStringList patient{"--patient", "1002"};
+    const test::CliRun all =
+        cli(QStringList{"analyse", "--mode", "continuous", "--all", "--format", "csv"} + patient);
+    ASSERT_EQ(all.exitCode, 0) << all.err.toStdString();
+    const QList<QByteArray> expected = all.out.trimmed().split('\n');
+    ASSERT_GE(expected.size(), 1 + 2 * 120) << "at least two hours";
+    const test::CliRun csv = cli(QStringList{"trend"} + patient);
+    ASSERT_EQ(csv.exitCode, 0) << csv.err.toStdString();
+    const QList<QByteArray> lines = csv.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), expected.size());
+    EXPECT_EQ(lines[0], "number,start,end,heart_rate_bpm,st_mm,pr_ms,qrs_ms,qt_ms,qtc_ms");
+    const test::CliRun json = cli(QStringList{"trend", "--format", "json"} + patient);
+    const QJsonArray rows = json.json().toArray();
+    ASSERT_EQ(rows.size(), lines.size() - 1);
+    for (qsizetype n = 1; n < lines.size(); ++n) {
+        QList<QByteArray> cells = lines[n].split(',');
+        ASSERT_EQ(cells.size(), 9) << n;
+        const QDateTime start = QDateTime::fromString(QString(cells[1]), Qt::ISODate);
+        EXPECT_EQ(QDateTime::fromString(QString(cells[2]), Qt::ISODate), start.addSecs(30)) << n;
+        const QJsonObject row = rows[n - 1].toObject();
+        EXPECT_EQ(row["number"].toInt(), n);
+        EXPECT_EQ(row["start"].toString(), QString(cells[1]));
+        EXPECT_EQ(row["end"].toString(), QString(cells[2]));
+        const QStringList values{QString::number(row["heartRate"].toInt()),
+                                 QString::asprintf("%.2f", row["stMm"].toDouble()),
+                                 QString::number(row["pr"].toInt()),
+                                 QString::number(row["qrs"].toInt()),
+                                 QString::number(row["qt"].toInt()),
+                                 QString::number(row["qtc"].toInt())};
+        EXPECT_EQ(values.join(u','), QString(cells.mid(3).join(','))) << n;
+        cells.removeAt(2);
+        EXPECT_EQ(cells.join(','), expected[n]) << n;
+    }
+
+    // Recording 1 spans 14:30:30-14:31:00, then 2, 3, ... every 30 s from 15:00 to 18:00.
+    const struct {
+        QStringList period;
+        int first;
+        int last;
+    } periods[] = {
+        {{"--from", "2026-11-05T15:00:00", "--to", "2026-11-05T15:10:00"}, 2, 21},
+        {{"--from", "2026-11-05T15:00:15", "--to", "2026-11-05T15:00:45"}, 2, 3},
+        {{"--from", "2026-11-05T17:59:45"}, 361, 361},
+        {{"--to", "2026-11-05T14:31:00"}, 1, 1},
+        {{"--from", "2026-11-05T14:40", "--to", "2026-11-05T14:50"}, 0, -1},
+    };
+    for (const auto& p : periods) {
+        const test::CliRun r = cli(QStringList{"trend"} + patient + p.period);
+        ASSERT_EQ(r.exitCode, 0) << p.period.join(' ').toStdString();
+        const QList<QByteArray> got = r.out.trimmed().split('\n').mid(1);
+        ASSERT_EQ(got.size(), p.last - p.first + 1) << p.period.join(' ').toStdString();
+        for (qsizetype k = 0; k < got.size(); ++k)
+            EXPECT_EQ(got[k], lines[p.first + k]);
+    }
+    const struct {
+        QStringList args;
+        int exitCode;
+    } refusals[] = {
+        {{"--from", "yesterday"}, 2},
+        {{"--from", "2026-11-05T16:00", "--to", "2026-11-05T15:00"}, 2},
+        {{"--format", "xml"}, 2},
+        {{"--mode", "snap"}, 2},
+    };
+    for (const auto& r : refusals)
+        EXPECT_EQ(cli(QStringList{"trend"} + patient + r.args).exitCode, r.exitCode)
+            << r.args.join(' ').toStdString();
+    EXPECT_EQ(cli({"trend", "--patient", "4711"}).exitCode, 1);
+}

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace vantora;
 
 namespace {
@@ -138,4 +140,71 @@ TEST_F(ReportCliTest, RecordReportsOnePagePerRecording) {
                    "--end", "50", "--out", pdf("x.pdf")})
                   .exitCode,
               2);
+}
+
+// The trend report and `trend` read the same cache: the summary the report
+// prints is the one the trend's rows give, worked out here from those rows.
+TEST_F(ReportCliTest, TrendReportAgreesWithTheTrendRows) {
+    const test::CliRun made =
+        cli({"report", "--patient", "1002", "--trend", "--out", pdf("trend.pdf")});
+    ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
+    const test::CliRun rows = cli({"trend", "--patient", "1002"});
+    ASSERT_EQ(rows.exitCode, 0) << rows.err.toStdString();
+    const QJsonArray points = rows.json().toArray();
+    ASSERT_GT(points.size(), 240) << "the demo's Continuous patient has hours of recordings";
+    EXPECT_EQ(made.json().toObject().value("recordings").toInt(), points.size());
+
+    int minRate = 1000, maxRate = -1, rated = 0, stPast = 0, qtcPast = 0;
+    double rateSum = 0;
+    for (const QJsonValue& v : points) {
+        const QJsonObject p = v.toObject();
+        if (!p.value("analysed").toBool())
+            continue;
+        const int rate = p.value("heartRate").toInt();
+        if (rate >= 0) {
+            minRate = std::min(minRate, rate);
+            maxRate = std::max(maxRate, rate);
+            rateSum += rate;
+            ++rated;
+        }
+        stPast += std::lround(std::fabs(p.value("stMm").toDouble()) * 100) >= 100;
+        qtcPast += p.value("qtc").toInt() >= 470;
+    }
+    ASSERT_GT(rated, 0);
+    ASSERT_GT(stPast, 0) << "the demo has an ST episode";
+    const auto duration = [](int recordings) {
+        const int s = recordings * 30;
+        return s >= 3600 ? QString::asprintf("%d h %02d min", s / 3600, s % 3600 / 60)
+               : s >= 60 ? QString::asprintf("%d min %02d s", s / 60, s % 60)
+                         : QString::asprintf("%d s", s);
+    };
+    const QStringList expected{
+        QString::asprintf("min %d bpm", minRate),
+        QString::asprintf("mean %.0f bpm", rateSum / rated),
+        QString::asprintf("max %d bpm", maxRate),
+        "|ST| from 1.00 mm: " + duration(stPast),
+        "QTc from 470 ms: " + duration(qtcPast),
+    };
+    const QString summary = made.json().toObject().value("summary").toString();
+    // pdftotext breaks the wrapped summary into lines: compare word runs.
+    const QString text = run("pdftotext", {pdf("trend.pdf"), "-"}).simplified();
+    for (const QString& e : expected) {
+        EXPECT_TRUE(summary.contains(e)) << e.toStdString() << " in " << summary.toStdString();
+        EXPECT_TRUE(text.contains(e)) << e.toStdString() << " in the PDF";
+    }
+    for (const QString& e : {QString("Jonas Weber"), Langpack::text(ids::kTrendEcgTrend)})
+        EXPECT_TRUE(text.contains(e)) << e.toStdString();
+    EXPECT_TRUE(run("pdfinfo", {pdf("trend.pdf")}).contains(QRegularExpression("Pages:\\s+1\\n")));
+
+    // Refusals: another store, and a patient without Continuous recordings.
+    EXPECT_EQ(
+        cli({"report", "--patient", "1002", "--trend", "--mode", "snap", "--out", pdf("x.pdf")})
+            .exitCode,
+        2);
+    const test::CliRun none =
+        cli({"report", "--patient", "1003", "--trend", "--out", pdf("none.pdf")});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_TRUE(none.err.contains(Langpack::format(ids::kTrendNoContinuousRecordingsOf, "1003")))
+        << none.err.toStdString();
+    EXPECT_FALSE(QFile::exists(pdf("none.pdf")));
 }

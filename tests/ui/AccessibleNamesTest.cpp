@@ -19,12 +19,15 @@
 #include "ui/pages/LivePage.h"
 #include "ui/pages/RecordsPage.h"
 #include "ui/pages/ReplayPage.h"
+#include "ui/pages/TrendPage.h"
+
 #include "ui/widgets/AnalysisRowList.h"
 #include "ui/widgets/AveragedBeatView.h"
 #include "ui/widgets/CaliperStripView.h"
 #include "ui/widgets/DownloadProgressView.h"
 #include "ui/widgets/LiveTraceView.h"
 #include "ui/widgets/RecordPreview.h"
+#include <QTest>
 
 #include <QAccessible>
 #include <QApplication>
@@ -221,6 +224,12 @@ TEST_F(AccessibleNamesTest, EveryControlAndViewOfEveryScreenHasAName) {
              return nullptr;
          }},
         {"live", onPage(page::kRealTime, RecordingMode::None)},
+        {"trend",
+         [this](Owned&) -> QWidget* {
+             auto* page = static_cast<TrendPage*>(show(page::kTrend, RecordingMode::Continuous));
+             EXPECT_TRUE(QTest::qWaitFor([page] { return !page->loading(); }, 60000));
+             return nullptr;
+         }},
         {"about", [](Owned& o) { return keep<InfoDialog>(o); }},
         {"note",
          [this](Owned& o) { return keep<NoteDialog>(o, noteTarget(), [](const Message&) {}); }},

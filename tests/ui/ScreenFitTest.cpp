@@ -21,6 +21,7 @@
 #include "ui/widgets/CaliperStripView.h"
 #include "ui/widgets/LiveTraceView.h"
 #include "ui/widgets/RecordPreview.h"
+#include "ui/widgets/TrendView.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -105,6 +106,7 @@ TEST_F(ScreenFitTest, EveryPageFitsTheScreenItIsOn) {
         {page::kRecordManagement, RecordingMode::Snap, viewsOf<RecordPreview>},
         {page::kReplay, RecordingMode::Continuous, viewsOf<CaliperStripView>},
         {page::kAnalysis, RecordingMode::Snap, viewsOf<AnalysisRowList, AveragedBeatView>},
+        {page::kTrend, RecordingMode::Continuous, viewsOf<TrendView>},
     };
     for (const PageCase& c : pages) {
         SCOPED_TRACE(c.pageId);

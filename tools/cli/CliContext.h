@@ -65,6 +65,7 @@ private:
 // The command groups; each lives in its own file.
 int runPatients(CliContext& ctx);
 int runRecordings(CliContext& ctx);
+int runTrend(CliContext& ctx);
 int runNotes(CliContext& ctx);
 int runImport(CliContext& ctx);
 int runExport(CliContext& ctx);

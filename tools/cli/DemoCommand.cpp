@@ -1,6 +1,9 @@
 // vantora-cli demo --data DIR: a data folder with a few patients and recordings
 // of both kinds from the ECG generator. The same folder results on every run.
+// Patient 1002's Continuous store goes on for --trend-hours (default 3) with
+// a rhythm change and an ST episode, for the trend page.
 #include "core/StringIds.h"
+#include "records/BinaryFile.h"
 #include "records/EcgGenerator.h"
 #include "records/PatientIdMap.h"
 #include "records/PatientRegistry.h"
@@ -11,6 +14,8 @@
 #include <QDate>
 #include <QJsonObject>
 
+#include <cmath>
+#include <numbers>
 #include <vector>
 
 namespace vantora::cli {
@@ -86,6 +91,10 @@ std::vector<DemoPatient> demoPatients() {
     };
 }
 
+// The patient whose Continuous store spans hours, for the trend page.
+const QString kTrendPatient = QStringLiteral("1002");
+constexpr int kDemoTrendHours = 3;
+
 SystemTime demoTime(int day, int hour, int minute) {
     const QDateTime t(QDate(2026, 11, day), QTime(hour, minute));
     SystemTime s = SystemTime::fromDateTime(t);
@@ -112,30 +121,84 @@ int addSnap(const QString& root, const QString& id, const std::vector<DemoRecord
     return result.saved;
 }
 
+// The recorder's packets of one segment: the rate as it reports it, and the
+// rhythm code in the middle packets.
+std::vector<AcqPacket> segmentPackets(const DemoRecording& r) {
+    const auto samples = EcgGenerator(r.shape).nextRecording();
+    std::vector<AcqPacket> packets(kPacketsPerSegment);
+    for (int i = 0; i < kPacketsPerSegment; ++i) {
+        AcqPacket& p = packets[size_t(i)];
+        p.valid = 1;
+        p.heartRate = int32_t(r.shape.heartRateBpm) + (i % 3) - 1;
+        p.rhythmCode = (i > 900 && i < 1000) ? r.rhythmCode : 0;
+        for (int s = 0; s < kAcqSamplesPerPacket; ++s)
+            p.samples[s] = samples[size_t(i * kAcqSamplesPerPacket + s)];
+    }
+    return packets;
+}
+
 int addContinuous(const QString& root, const QString& id, const std::vector<DemoRecording>& list,
                   int day) {
     const RecordingStore store(root, RecordingMode::Continuous, id);
     int minute = 30;
-    for (const DemoRecording& r : list) {
-        const auto samples = EcgGenerator(r.shape).nextRecording();
-        std::vector<AcqPacket> packets(kPacketsPerSegment);
-        for (int i = 0; i < kPacketsPerSegment; ++i) {
-            AcqPacket& p = packets[size_t(i)];
-            p.valid = 1;
-            p.heartRate = int32_t(r.shape.heartRateBpm) + (i % 3) - 1;
-            p.rhythmCode = (i > 900 && i < 1000) ? r.rhythmCode : 0;
-            for (int s = 0; s < kAcqSamplesPerPacket; ++s)
-                p.samples[s] = samples[size_t(i * kAcqSamplesPerPacket + s)];
-        }
-        check(store.appendContinuous(packets, demoTime(day, 14, minute += 1)));
-    }
+    for (const DemoRecording& r : list)
+        check(store.appendContinuous(segmentPackets(r), demoTime(day, 14, minute += 1)));
     return int(list.size());
+}
+
+// Segment k of the long Continuous recording: a sinus rhythm whose rate
+// drifts, with a spell of irregular fast rhythm and an ST depression during
+// a faster rate, repeated every three hours.
+DemoRecording longSegment(int k) {
+    constexpr int kCycle = 360; // three hours of 30 s segments
+    const int at = k % kCycle;
+    const double drift = 4.0 * std::sin(2.0 * std::numbers::pi * k / 50.0);
+    EcgParameters p = shape(std::round(10.0 * (74.0 + drift)) / 10.0, 1000 + uint64_t(k));
+    int32_t rhythm = 0;
+    if (at >= 100 && at < 140) { // 20 min of irregular fast rhythm without P waves
+        p.heartRateBpm = 112.0 + drift;
+        p.irregularity = 0.3;
+        p.pAmplitudeMv = 0.0;
+        rhythm = 4;                     // irregular rhythm
+    } else if (at >= 200 && at < 240) { // 20 min of ST depression, rate up
+        p.heartRateBpm = 96.0 + drift;
+        p.stShiftMv = -0.3;
+    }
+    return {p, 0, rhythm};
+}
+
+// The long recording of the trend page, following the short ones of `day`.
+int addLongContinuous(const QString& root, const QString& id, int day, int hours) {
+    const RecordingStore store(root, RecordingMode::Continuous, id);
+    const int segments = std::min(hours * 3600 / kSecondsPerRecording, kStoreCapacity);
+    QDateTime end(QDate(2026, 11, day), QTime(15, 0));
+    // A sync per segment would make hours of them take seconds; the store is
+    // synced once when complete (a demo cut short is made again).
+    BinaryFile::setSyncing(false);
+    for (int k = 0; k < segments; ++k) {
+        end = end.addSecs(kSecondsPerRecording);
+        const auto appended =
+            store.appendContinuous(segmentPackets(longSegment(k)), SystemTime::fromDateTime(end));
+        if (!appended.ok())
+            BinaryFile::setSyncing(true);
+        check(appended);
+    }
+    BinaryFile::setSyncing(true);
+    for (const QString& path : {store.dataPath(), store.indexPath()}) {
+        BinaryFile file;
+        if (!file.open(path, BinaryFile::Mode::ReadWrite) || !file.sync())
+            throw CommandFailure{{ids::kFileNotWritten, path}};
+    }
+    return segments;
 }
 
 } // namespace
 
 int runDemo(CliContext& ctx) {
+    const int trendHours = ctx.takeIntOption("trend-hours").value_or(kDemoTrendHours);
     ctx.finish();
+    if (trendHours < 0 || trendHours > kStoreCapacity * kSecondsPerRecording / 3600)
+        throw UsageError("demo: --trend-hours is from 0 to 48");
     const QString root = ctx.dataRoot;
     if (!ctx.dataReady)
         throw CommandFailure{{ids::kCannotOpen, root}};
@@ -154,6 +217,8 @@ int runDemo(CliContext& ctx) {
         valueOf(registry.add(p.fields, ids, true));
         snap += addSnap(root, p.fields.id, p.snap, day);
         continuous += addContinuous(root, p.fields.id, p.continuous, day);
+        if (p.fields.id == kTrendPatient)
+            continuous += addLongContinuous(root, p.fields.id, day, trendHours);
         day += 3;
         ++patients;
     }

@@ -13,7 +13,10 @@ namespace {
 
 const std::map<QString, DicomSubcommand>& subcommands() {
     static const std::map<QString, DicomSubcommand> table = {
-        {QStringLiteral("export"), runDicomExport},
+        // DicomExportCommand.cpp and DicomNetworkCommands.cpp
+        {QStringLiteral("echo"), runDicomEcho}, {QStringLiteral("worklist"), runDicomWorklist},
+        {QStringLiteral("send"), runDicomSend}, {QStringLiteral("find"), runDicomFind},
+        {QStringLiteral("get"), runDicomGet},   {QStringLiteral("export"), runDicomExport},
     };
     return table;
 }

@@ -1,12 +1,17 @@
 // vantora-cli report: the report pages the analysis and replay pages print,
 // written as one PDF: an analysis report after the same run as `analyse`, or
-// record reports with each recording's note as the diagnosis.
+// record reports with each recording's note as the diagnosis; or, with
+// --trend, the trend report of the patient's Continuous store.
+#include "analysis/TrendBatch.h"
+#include "core/AppSettings.h"
 #include "core/SignalFormat.h"
 #include "core/StringIds.h"
+#include "records/PatientRegistry.h"
 #include "records/RecordingStore.h"
 #include "render/AnalysisPageModel.h"
 #include "render/ReportOutput.h"
 #include "render/ReportSources.h"
+#include "render/TrendReport.h"
 #include "tools/cli/CliContext.h"
 #include "tools/cli/StoreOptions.h"
 
@@ -54,9 +59,43 @@ AnalysisReportInput analysisInput(const AnalysisPageModel& page, const PatientRe
     return in;
 }
 
+// The trend report of the whole store (at most its first 48 h, as the page
+// opens), read through the same cache as `trend` and the page.
+int runTrendReport(CliContext& ctx) {
+    const std::optional<QString> mode = ctx.takeOption("mode");
+    if (mode && *mode != QStringLiteral("continuous"))
+        throw UsageError("report: --trend reports the Continuous store (--mode continuous)");
+    const PatientRef patient = requirePatient(ctx);
+    const QPageSize::PageSizeId paper = paperOption(ctx);
+    const QString out = QDir(QDir::currentPath()).absoluteFilePath(ctx.requireOption("out"));
+    ctx.finish();
+    Result<TrendSeries> series = loadTrend(ctx.dataRoot, patient.id);
+    failOnMessage(series.message());
+    if (series.value().points.empty())
+        throw CommandFailure{Message{ids::kTrendNoContinuousRecordingsOf, patient.id}};
+    TrendPageModel model;
+    model.setThresholds(TrendThresholds::load(AppSettings()));
+    model.setSeries(std::move(series).value());
+    const Result<PatientRecord> record = PatientRegistry(ctx.dataRoot).read(patient.position);
+    failOnMessage(record.message());
+    check(WriteReportPdf(out, paper, 1, [&](int, const QSize& sheet) {
+        return MakeTrendReportPage(model, patient.id, record.value().name, sheet);
+    }));
+    if (ctx.json)
+        ctx.printJson(QJsonObject{{"pages", 1},
+                                  {"out", out},
+                                  {"recordings", int(model.series().points.size())},
+                                  {"summary", trendSummaryText(model)}});
+    else
+        ctx.printLine(QStringLiteral("%1: 1 page(s)\n%2").arg(out, trendSummaryText(model)));
+    return 0;
+}
+
 } // namespace
 
 int runReport(CliContext& ctx) {
+    if (ctx.takeFlag("trend"))
+        return runTrendReport(ctx);
     const RecordingMode mode = requireMode(ctx);
     const PatientRef patient = requirePatient(ctx);
     const bool analysis = ctx.takeFlag("analysis");

@@ -29,7 +29,8 @@ const std::map<QString, CommandFn>& commands() {
         {QStringLiteral("download"), runDownload},    {QStringLiteral("record"), runRecord},
         {QStringLiteral("analyse"), runAnalyse},      {QStringLiteral("picture"), runPicture},
         {QStringLiteral("export-edf"), runExportEdf}, {QStringLiteral("export-csv"), runExportCsv},
-        {QStringLiteral("report"), runReport},        {QStringLiteral("dicom"), runDicom},
+        {QStringLiteral("report"), runReport},        {QStringLiteral("trend"), runTrend},
+        {QStringLiteral("dicom"), runDicom},
     };
     return table;
 }
@@ -62,13 +63,20 @@ const char* kUsage =
     "                                  other go to FILE-2.edf, ...; the store keeps them all\n"
     "  export-csv --patient ID --mode M (--number K | --all) --out FILE.csv\n"
     "                                  one row per sample: recording, seconds, millivolts\n"
-    "  demo --data DIR                               a data folder with demo patients\n"
+    "  demo --data DIR [--trend-hours H]             a data folder with demo patients; patient\n"
+    "                                  1002 has H hours (0-48, default 3) of Continuous\n"
+    "                                  recording with a rhythm change and an ST episode\n"
     "\n"
     "Analysis (the analysis page's run; --start/--end: a stretch instead of all 7500 samples):\n"
     "  analyse --patient ID --mode M --number K [--start S --end E] [--library PATH]\n"
     "  analyse --patient ID --mode M (--number K | --all) --format csv [...]\n"
     "                      one row per recording: number, start, heart rate, ST, PR, QRS,\n"
     "                      QT, QTc (the trend over a day of continuous recording)\n"
+    "  trend --patient ID [--from T --to T] [--format csv|json]\n"
+    "                      the trend page's values of the Continuous store: one row per\n"
+    "                      recording in store order (start, end, heart rate, ST, PR, QRS,\n"
+    "                      QT, QTc), those that overlap --from..--to (ISO times, local\n"
+    "                      unless an offset is given); kept in the cache beside the store\n"
     "  picture --patient ID --mode M --number K [--start S --end E] --out FILE\n"
     "                      the analysis page's picture; FILE ends in .bmp, .jpeg, .jpg, .gif,\n"
     "                      .tiff, .tif or .png\n"
@@ -78,6 +86,8 @@ const char* kUsage =
     "         [--diagnosis TEXT] [--paper a4|letter] --out FILE.pdf\n"
     "                                  --analysis: the analysis report of recording K;\n"
     "                                  else record reports with each recording's note\n"
+    "  report --patient ID --trend [--paper a4|letter] --out FILE.pdf\n"
+    "                                  the trend of the Continuous store: summary and plots\n"
     "\n"
     "Recorder (--port DEV: the serial port; default the Port setting, else the bridge found):\n"
     "  download --patient ID [--port DEV] [--select all|1,3,...] [--yes]\n"

@@ -2,7 +2,7 @@
 // page (also with its menu open from the keyboard), the patient manager, the patient picker, the
 // analysis page and its report in the print preview, the record management and replay pages, with
 // a recorder's port the download page and with a streaming recorder's port
-// the real-time page, off-screen on the data folder DATA into PNG files in OUT.
+// the real-time page, and the trend page, off-screen on the data folder DATA into PNG files in OUT.
 // With --fit NAME only the analysis page, in the window as it opens on the
 // platform's screen (a small or scaled one), into OUT/NAME.
 #include "app/StationPages.h"
@@ -19,7 +19,9 @@
 #include "ui/pages/LivePage.h"
 #include "ui/pages/RecordsPage.h"
 #include "ui/pages/ReplayPage.h"
+#include "ui/pages/TrendPage.h"
 #include "ui/widgets/CaliperStripView.h"
+#include "ui/widgets/TrendView.h"
 
 #include <QApplication>
 #include <QDir>
@@ -196,6 +198,31 @@ bool analysisShot(vantora::MainFrame& frame, const QString& file) {
     return save(frame, file);
 }
 
+// The trend page of the demo's Continuous patient (1002), the cursor in its
+// longest ST episode.
+bool trendShot(vantora::MainFrame& frame, const QString& file) {
+    frame.state().recordingMode = vantora::RecordingMode::Continuous;
+    frame.state().currentPatient = 2;
+    auto* page = static_cast<vantora::TrendPage*>(frame.ShowPage(vantora::page::kTrend));
+    for (QElapsedTimer t; !t.isValid() || (page->loading() && t.elapsed() < 60000);) {
+        if (!t.isValid())
+            t.start();
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    const auto& st = page->model().periods(vantora::TrendLimit::St);
+    if (!st.empty()) {
+        const auto longest =
+            std::max_element(st.begin(), st.end(),
+                             [](const auto& a, const auto& b) { return a.length() < b.length(); });
+        const QPointF at(page->view()->xAt(longest->start + longest->length() / 2),
+                         page->view()->height() / 2.0);
+        QMouseEvent move(QEvent::MouseMove, at, page->view()->mapToGlobal(at), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(page->view(), &move);
+    }
+    return !page->model().empty() && save(frame, file);
+}
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
@@ -250,6 +277,7 @@ int main(int argc, char** argv) {
     ok &= recordsShot(frame, state, out.filePath("records.png"));
 
     ok &= replayShot(frame, out.filePath("replay.png"));
+    ok &= trendShot(frame, out.filePath("trend.png"));
     if (!port.isEmpty())
         ok &= downloadShot(frame, out.filePath("download.png"));
     if (!livePort.isEmpty())

@@ -36,6 +36,7 @@ PREFIXES = [
     (62207, 62209, "Caliper"),
     (62210, 62213, "Replay"),
     (62720, 62769, "A11y"),
+    (62930, 62969, "Trend"),
 ]
 
 # Names chosen by hand: sentences, clashes, and names that read badly.
@@ -204,6 +205,27 @@ NAMES = {
     62814: "kDicomOtherLength",
     62815: "kDicomNotOurs",
     62816: "kDicomNotMade",
+    62840: "kDicomUnknownHost",
+    62841: "kDicomConnectionRefused",
+    62842: "kDicomTimedOut",
+    62843: "kDicomCalledAetRefused",
+    62844: "kDicomCallingAetRefused",
+    62845: "kDicomPeerBusy",
+    62846: "kDicomAssociationRefused",
+    62847: "kDicomKindRefused",
+    62848: "kDicomConnectionFailed",
+    62849: "kDicomStoreRefused",
+    62850: "kDicomQueryFailed",
+    62851: "kDicomRetrieveFailed",
+    62852: "kNotADicomFile",
+    62853: "kDicomEchoAnswered",
+    62854: "kOutboxSentElsewhere",
+    62855: "kOutboxStopped",
+    62856: "kOutboxWaiting",
+    62857: "kOutboxSent",
+    62858: "kNoArchiveSet",
+    62859: "kNoWorklistSet",
+    62860: "kNoSuchStudy",
 }
 
 MAX_WORDS = 4

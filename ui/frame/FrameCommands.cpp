@@ -18,6 +18,8 @@ std::optional<int> commandTargetPage(int command) {
         return page::kRecordManagement;
     case ids::kCmdAnalysis:
         return page::kAnalysis;
+    case ids::kCmdTrend:
+        return page::kTrend;
     case ids::kCmdContinuous:
         return page::kReplayByCommand;
     case ids::kCmdSnap:
@@ -50,6 +52,8 @@ std::optional<bool> baseRule(int command, const FrameSituation& s) {
         return modeSet && active != page::kRecordManagement;
     case ids::kCmdAnalysis:
         return modeSet && active != page::kAnalysis;
+    case ids::kCmdTrend:
+        return s.recordingMode == RecordingMode::Continuous && active != page::kTrend;
     case ids::kCmdPatients:
     case ids::kCmdHelp:
     case ids::kCmdAbout:
@@ -93,6 +97,8 @@ int ruleNeed(int command) {
     switch (command) {
     case ids::kCmdDownload:
         return ids::kNeedsSnapMode;
+    case ids::kCmdTrend:
+        return ids::kTrendNeedsContinuousModeChoose;
     case ids::kCmdReplay:
     case ids::kCmdRecords:
     case ids::kCmdAnalysis:

@@ -29,6 +29,8 @@ QKeySequence commandShortcut(int command) {
         return QKeySequence(Qt::CTRL | Qt::Key_7);
     case ids::kCmdAnalysis:
         return QKeySequence(Qt::CTRL | Qt::Key_8);
+    case ids::kCmdTrend:
+        return QKeySequence(Qt::CTRL | Qt::Key_9);
     case ids::kCmdPatients:
         return QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N);
     case ids::kCmdPrint:
@@ -161,7 +163,7 @@ void buildMenuBar(QMenuBar* bar, const std::function<QAction*(int)>& action, QTo
     addMarked(bar->addMenu(Langpack::text(ids::kView)),
               commandActions(action, {ids::kCmdHome, ids::kCmdContinuous, ids::kCmdSnap,
                                       ids::kCmdRealTime, 0, ids::kCmdDownload, ids::kCmdReplay,
-                                      ids::kCmdRecords, ids::kCmdAnalysis}));
+                                      ids::kCmdRecords, ids::kCmdAnalysis, ids::kCmdTrend}));
     addMarked(bar->addMenu(Langpack::text(ids::kTools)),
               commandActions(action, {ids::kCmdPatients}));
     addMarked(bar->addMenu(Langpack::text(ids::kHelp)),

@@ -178,6 +178,9 @@ bool MainFrame::createToolbars() {
     toolbarMain_ = addBar(QStringLiteral("toolbarMain"), kMainButtons);
     toolbarRecords_ = addBar(QStringLiteral("toolbarRecords"), kRecordButtons);
     toolbarTools_ = addBar(QStringLiteral("toolbarTools"), kToolButtons);
+    // The trend has no button, only its menu entry and key (and the analysis
+    // page's button): the record bar stays as wide as it was.
+    addAction(makeAction(ids::kCmdTrend, 0));
     // Read out by screen readers and shown in the toolbar menu.
     toolbarMain_->setWindowTitle(Langpack::text(ids::kA11yProgram));
     toolbarRecords_->setWindowTitle(Langpack::text(ids::kRecordsList));

@@ -13,6 +13,7 @@ constexpr int kSnapData = 1000;
 constexpr int kRecordManagement = 1001;
 constexpr int kReplay = 1002;
 constexpr int kAnalysis = 1007;
+constexpr int kTrend = 1010; // ours: the trend of a Continuous store
 constexpr int kReplayByCommand = ids::kCmdContinuous;
 constexpr int kSnapDataByCommand = ids::kCmdSnap;
 constexpr int kNone = 0;

@@ -34,6 +34,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -117,6 +118,13 @@ void AnalysisPage::buildLayout() {
     record->addWidget(rate_);
     accessible::labelField(dateLabel, date_);
     accessible::labelField(rateLabel, rate_, QLatin1String(kResultUnits[0]));
+    // The trend of the patient's whole Continuous store, one click away.
+    const QString trendText = Langpack::text(ids::kCmdTrend);
+    trend_ = new QPushButton(trendText.section(u'\n', 1, 1), this);
+    trend_->setToolTip(trendText.section(u'\n', 0, 0));
+    trend_->setVisible(storeMode() == RecordingMode::Continuous);
+    connect(trend_, &QPushButton::clicked, this, [this] { frame().OnCommand(ids::kCmdTrend); });
+    record->addWidget(trend_);
     record->addStretch(1);
 
     rows_ = new AnalysisRowList(model_, this);
@@ -149,8 +157,8 @@ void AnalysisPage::buildLayout() {
     showRecordFields(false);
     showFields();
     // Tab goes as the eye reads: the results row by row, not column by column.
-    setTabChain({tree_, date_, rate_, rows_, results_[0], results_[3], results_[1], results_[4],
-                 results_[2], results_[5], note_});
+    setTabChain({tree_, date_, rate_, trend_, rows_, results_[0], results_[3], results_[1],
+                 results_[4], results_[2], results_[5], note_});
 }
 
 QWidget* AnalysisPage::buildResults() {

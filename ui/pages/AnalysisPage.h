@@ -11,6 +11,7 @@
 #include <optional>
 
 class QLineEdit;
+class QPushButton;
 class QPrinter;
 class QTreeView;
 
@@ -53,6 +54,7 @@ public:
     QLineEdit* resultField(int k) const { return results_[size_t(k)]; }
     QLineEdit* dateField() const { return date_; }
     QLineEdit* rateField() const { return rate_; }
+    QPushButton* trendButton() const { return trend_; }
 
     // Handlers (also driven by tests).
     void OnRecordingSelected();
@@ -95,6 +97,7 @@ private:
     NoteField* note_ = nullptr;
     QLineEdit* date_ = nullptr;
     QLineEdit* rate_ = nullptr;
+    QPushButton* trend_ = nullptr;
     std::array<QLineEdit*, 6> results_{};
     FileChooser chooseFile_;
     QPrinter* printer_ = nullptr;

@@ -34,16 +34,7 @@ void name(QWidget* widget, int nameText, int descriptionText) {
 }
 
 QString fill(int id, const QStringList& args) {
-    QString out = Langpack::text(id);
-    qsizetype from = 0;
-    for (const QString& arg : args) {
-        const qsizetype at = out.indexOf(u'$', from);
-        if (at < 0)
-            break;
-        out.replace(at, 1, arg);
-        from = at + arg.size(); // a "$" inside an argument stays
-    }
-    return out;
+    return fillText(id, args);
 }
 
 QString traceDescription(int seconds, const QString& heartRate, int gain) {
