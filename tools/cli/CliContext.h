@@ -76,5 +76,6 @@ int runReport(CliContext& ctx);
 int runPicture(CliContext& ctx);
 int runExportEdf(CliContext& ctx);
 int runExportCsv(CliContext& ctx);
+int runDicom(CliContext& ctx);
 
 } // namespace vantora::cli

@@ -29,7 +29,7 @@ const std::map<QString, CommandFn>& commands() {
         {QStringLiteral("download"), runDownload},    {QStringLiteral("record"), runRecord},
         {QStringLiteral("analyse"), runAnalyse},      {QStringLiteral("picture"), runPicture},
         {QStringLiteral("export-edf"), runExportEdf}, {QStringLiteral("export-csv"), runExportCsv},
-        {QStringLiteral("report"), runReport},
+        {QStringLiteral("report"), runReport},        {QStringLiteral("dicom"), runDicom},
     };
     return table;
 }
@@ -86,6 +86,18 @@ const char* kUsage =
     "  record --patient ID [--port DEV] --segments N   record N live 30-second segments, in\n"
     "                                              real time: at least N x 30 s\n"
     "\n"
+    "Hospital connection (DICOM; --aet AET, --archive AET@HOST:PORT and --worklist\n"
+    "AET@HOST:PORT override the settings for one call):\n"
+    "  dicom echo (--archive ... | --worklist ...)   is the peer there, and how quickly\n"
+    "  dicom worklist                                today's steps for this station\n"
+    "  dicom export --patient ID --mode M --number K --out FILE.dcm [--report FILE.dcm]\n"
+    "                                  the recording as an ECG waveform object, and its\n"
+    "                                  analysis report as an encapsulated PDF object\n"
+    "  dicom send --patient ID --mode M (--number K | --all)\n"
+    "  dicom send --waiting                          what the outbox still holds\n"
+    "  dicom find --patient ID                       the patient's ECG studies at the archive\n"
+    "  dicom get --patient ID --mode M (--study UID | --all)\n"
+    "\n"
     "--data DIR  the data folder (default: the current folder); SnapData and ContinueData\n"
     "            are created in it when missing, as the program does at start-up\n"
     "--json      machine-readable output\n"
@@ -109,7 +121,9 @@ void printError(const QString& text) {
 // Pictures and reports draw text, which needs a GUI application; it runs off-screen.
 std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
     if (!std::any_of(argv + 1, argv + argc, [](const char* a) {
-            return qstrcmp(a, "picture") == 0 || qstrcmp(a, "report") == 0;
+            // dicom: export and send render the analysis report
+            return qstrcmp(a, "picture") == 0 || qstrcmp(a, "report") == 0 ||
+                   qstrcmp(a, "dicom") == 0;
         }))
         return std::make_unique<QCoreApplication>(argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
