@@ -10,12 +10,24 @@ namespace vantora {
 
 namespace {
 
+// DICOM pads with spaces; anything else (tabs, control characters) stays
+// for the check to refuse.
+QString withoutPadding(const QString& text) {
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && text[from] == u' ')
+        ++from;
+    while (to > from && text[to - 1] == u' ')
+        --to;
+    return text.mid(from, to - from);
+}
+
 QString registryName(const QString& personName) {
     QStringList groups;
     for (const QString& group : personName.split(u'=')) {
         QStringList parts;
         for (const QString& part : group.split(u'^'))
-            if (const QString p = part.simplified(); !p.isEmpty())
+            if (const QString p = withoutPadding(part); !p.isEmpty())
                 parts << p;
         groups << parts.join(u' ');
     }
@@ -130,9 +142,8 @@ Result<Admission> updatePatient(const PatientRegistry& registry, int position,
     if (!stored.ok())
         return stored.message();
     const QStringList differences = worklistDifferences(stored.value(), p);
-    const bool replace =
-        !differences.isEmpty() &&
-        prompter.confirm({ids::kWorklistDiffersQuestion, differences.join(u'\n')});
+    const bool replace = !differences.isEmpty() &&
+                         prompter.confirm({ids::kWorklistDiffersQuestion, differences.join(u'\n')});
     const PatientFields fields = mergedFields(stored.value(), p, replace);
     Admission admission{position, stored.value().id, false, false};
     if (sameFields(stored.value(), fields))
@@ -152,13 +163,13 @@ Result<Admission> admitFromWorklist(const QString& dataRoot, const WorklistItem&
         return refused;
     const PatientRegistry registry(dataRoot);
     const int position = registry.findById(patient.id);
-    Result<Admission> admitted = position > 0
-                                     ? updatePatient(registry, position, patient, prompter)
-                                     : registerPatient(registry, patient);
+    Result<Admission> admitted = position > 0 ? updatePatient(registry, position, patient, prompter)
+                                              : registerPatient(registry, patient);
     if (!admitted.ok())
         return admitted;
     const StudyIdentity study{item.studyInstanceUid, item.accessionNumber, item.requestedProcedure};
-    if (const Result<> kept = rememberStudy(dataRoot, admitted.value().patientId, study, chosenAt);
+    if (const Result<> kept =
+            StudyLinks::remember(dataRoot, admitted.value().patientId, study, chosenAt);
         !kept.ok())
         return kept.message();
     return admitted;

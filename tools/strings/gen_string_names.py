@@ -217,6 +217,7 @@ NAMES = {
     62905: "kNothingSent",
     62906: "kPatientFromWorklist",
     62907: "kNotThisStationsStudy",
+    62909: "kSendFailed",
 }
 
 MAX_WORDS = 4

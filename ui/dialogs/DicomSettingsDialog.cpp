@@ -139,9 +139,9 @@ void DicomSettingsDialog::test(Peer p) {
             --running_;
             peers_[p].test->setEnabled(true);
             showOutcome(p, answer.ok()
-                               ? accessible::fill(ids::kEchoAnswered,
-                                                  {node.aeTitle,
-                                                   QString::number(answer.value().roundTripMs)})
+                               ? accessible::fill(
+                                     ids::kEchoAnswered,
+                                     {node.aeTitle, QString::number(answer.value().roundTripMs)})
                                : answer.message().text());
         });
 }

@@ -65,7 +65,7 @@ void WorklistDialog::query() {
             std::vector<QStringList> rows;
             for (const WorklistItem& item : items_)
                 rows.push_back(rowTexts(item));
-            const QString status = !answer.ok()      ? answer.message().text()
+            const QString status = !answer.ok()     ? answer.message().text()
                                    : items_.empty() ? Langpack::text(ids::kNoWorklistSteps)
                                                     : QString();
             showRows(std::move(rows), status);

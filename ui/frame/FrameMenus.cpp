@@ -163,7 +163,8 @@ void buildMenuBar(QMenuBar* bar, const std::function<QAction*(int)>& action, QTo
                                       ids::kCmdRealTime, 0, ids::kCmdDownload, ids::kCmdReplay,
                                       ids::kCmdRecords, ids::kCmdAnalysis}));
     addMarked(bar->addMenu(Langpack::text(ids::kTools)),
-              commandActions(action, {ids::kCmdPatients}));
+              commandActions(action, {ids::kCmdPatients, 0, ids::kWorklist, ids::kCmdDicomSettings,
+                                      ids::kCmdSendWaiting}));
     addMarked(bar->addMenu(Langpack::text(ids::kHelp)),
               commandActions(action, {ids::kCmdHelp, ids::kCmdAbout}));
 }

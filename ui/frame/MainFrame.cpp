@@ -11,6 +11,7 @@
 #include "ui/dialogs/PatientManagerDialog.h"
 #include "ui/frame/FrameCommands.h"
 #include "ui/frame/FrameMenus.h"
+#include "ui/frame/HospitalLink.h"
 #include "ui/frame/KeyboardFocus.h"
 #include "ui/frame/ModalDialogs.h"
 #include "ui/frame/PageIds.h"
@@ -113,6 +114,8 @@ bool MainFrame::OnCreate() {
     folderLabel_ = new QLabel(this);
     folderLabel_->setVisible(false);
     statusBar()->addPermanentWidget(folderLabel_);
+    link_ = new HospitalLink(state_, prompter_, this);
+    statusBar()->addPermanentWidget(link_->statusLabel());
     rootLabel_ = new QLabel(state_.dataRoot, this);
     statusBar()->addPermanentWidget(rootLabel_);
     auto* folderPoll = new QTimer(this);
@@ -178,6 +181,9 @@ bool MainFrame::createToolbars() {
     toolbarMain_ = addBar(QStringLiteral("toolbarMain"), kMainButtons);
     toolbarRecords_ = addBar(QStringLiteral("toolbarRecords"), kRecordButtons);
     toolbarTools_ = addBar(QStringLiteral("toolbarTools"), kToolButtons);
+    // Menu entries without a button.
+    for (int command : {ids::kWorklist, ids::kCmdDicomSettings, ids::kCmdSendWaiting})
+        makeAction(command, 0);
     // Read out by screen readers and shown in the toolbar menu.
     toolbarMain_->setWindowTitle(Langpack::text(ids::kA11yProgram));
     toolbarRecords_->setWindowTitle(Langpack::text(ids::kRecordsList));
@@ -445,7 +451,10 @@ void MainFrame::OnCommand(int command) {
             active_->OnMailPicture();
         break;
     default:
-        switchByCommand(command);
+        if (!HospitalLink::handles(command))
+            switchByCommand(command);
+        else if (link_ && link_->run(command) && active_)
+            active_->OnRecordsChanged();
         break;
     }
     UpdateCommandUI();

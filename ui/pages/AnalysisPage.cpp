@@ -14,6 +14,7 @@
 #include "ui/dialogs/ExportFileDialog.h"
 #include "ui/dialogs/NoteDialog.h"
 #include "ui/dialogs/ReportPrinting.h"
+#include "ui/frame/HospitalLink.h"
 #include "ui/frame/KeyboardFocus.h"
 #include "ui/frame/ModalDialogs.h"
 #include "ui/frame/PageHost.h"
@@ -76,6 +77,7 @@ AnalysisPage::AnalysisPage(PageHost& frame, QString libraryPath)
     : Page(frame), model_(std::move(libraryPath)), treeModel_(frame.state().dataRoot) {
     buildLayout();
     addRecordCommand(addSavePdfAction(this, [this] { OnSavePdf(); }));
+    addRecordCommand(addSendToArchiveAction(this, [this] { OnSendToArchive(); }));
     auto* exportAction = new QAction(Langpack::text(ids::kExportForOtherTools), this);
     exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
     exportAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -396,6 +398,13 @@ void AnalysisPage::OnSavePdf() {
         this, chooseFile_, name, 1, [this](int, const QSize& units) { return reportPage(units); });
     if (!written.isNone())
         showMessage(written);
+}
+
+void AnalysisPage::OnSendToArchive() {
+    const ListedRecording* recording = treeModel_.selectedRecording();
+    if (recording && frame().hospitalLink())
+        frame().hospitalLink()->sendRecordings(
+            {{treeModel_.selectedPatient()->id, storeMode(), recording->number}});
 }
 
 // A recording item exports that recording, a patient item all of its

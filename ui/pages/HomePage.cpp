@@ -112,6 +112,14 @@ void HomePage::buildLayout() {
     layout->addWidget(subtitle);
     layout->addStretch(1);
     layout->addLayout(grid);
+    // The hospital connection's settings, beside the work areas' buttons.
+    const QString settings = Langpack::text(ids::kCmdDicomSettings).section(u'\n', 1, 1);
+    dicomSettings_ = new QPushButton(settings, this);
+    dicomSettings_->setToolTip(Langpack::text(ids::kCmdDicomSettings).section(u'\n', 0, 0));
+    connect(dicomSettings_, &QPushButton::clicked, this,
+            [this] { frame().OnCommand(ids::kCmdDicomSettings); });
+    layout->addSpacing(12);
+    layout->addWidget(dicomSettings_, 0, Qt::AlignCenter);
     layout->addStretch(2);
     layout->addSpacerItem(new QSpacerItem(0, 32, QSizePolicy::Minimum, QSizePolicy::Preferred));
 }

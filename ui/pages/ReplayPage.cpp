@@ -10,6 +10,7 @@
 #include "render/ReportSources.h"
 #include "render/StripPointBuilder.h"
 #include "ui/dialogs/ReportPrinting.h"
+#include "ui/frame/HospitalLink.h"
 #include "ui/frame/PageHost.h"
 #include "ui/models/RowTableModel.h"
 #include "ui/pages/PrintPreviewView.h"
@@ -56,6 +57,7 @@ ReplayPage::ReplayPage(PageHost& frame)
     layout->addWidget(buildPatientSide());
     layout->addWidget(buildRecordSide(), 1);
     addRecordCommand(addSavePdfAction(this, [this] { OnSavePdf(); }));
+    addRecordCommand(addSendToArchiveAction(this, [this] { OnSendToArchive(); }));
 }
 
 QWidget* ReplayPage::buildPatientSide() {
@@ -466,6 +468,13 @@ void ReplayPage::OnSavePdf() {
         [&set](int k, const QSize& units) { return MakeRecordReportPage(set, k, units); });
     if (!written.isNone())
         showMessage(written);
+}
+
+void ReplayPage::OnSendToArchive() {
+    const ReplayThumbnail* shown = replay_.selectedThumbnail();
+    if (shown && !replay_.patientId().isEmpty() && frame().hospitalLink())
+        frame().hospitalLink()->sendRecordings(
+            {{replay_.patientId(), replay_.mode(), shown->number}});
 }
 
 } // namespace vantora
