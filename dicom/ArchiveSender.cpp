@@ -107,7 +107,7 @@ void ArchiveSender::sendJob(const std::vector<RecordingKey>& recordings) {
         status.sending = false;
         status.waiting = outbox::waitingCount(dataRoot_);
         if (status.waiting > 0 && status.problem.isNone())
-            status.problem = {ids::kNoArchiveSet, {}};
+            status.problem = {ids::kArchiveNotChosen, {}};
         report(status, true);
         return;
     }

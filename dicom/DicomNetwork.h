@@ -51,17 +51,20 @@ Result<std::vector<WorklistItem>> queryWorklist(const QString& callingAet,
 Result<> storeObject(const QString& callingAet, const DicomNode& archive, const QByteArray& file,
                      int timeoutSeconds = 10);
 
-// Several files over one association. `stored(i)` is called as soon as the
-// archive confirmed file i. A failure status for one file is counted in
-// `failedIndexes` and the rest are still sent; a lost or refused association
-// ends the call with its message (files not confirmed stay unconfirmed).
+// Several files over one association, `count` of them, each read by
+// `file(i)` only when its turn comes (an outbox may hold more than fits in
+// memory). `stored(i)` is called as soon as the archive confirmed file i. A
+// file that is not DICOM or that the archive answered with a failure status
+// is counted in `failedIndexes` and the rest are still sent; a lost or
+// refused association ends the call with its message (the files not
+// confirmed by then stay unconfirmed). Cancel stops before the next file.
 struct StoreBatchOutcome {
     int stored = 0;
     std::vector<int> failedIndexes;
-    Message firstFailure; // the first refusal status, if any
+    Message firstFailure; // why the first failed file failed
 };
 Result<StoreBatchOutcome> storeObjects(const QString& callingAet, const DicomNode& archive,
-                                       const std::vector<QByteArray>& files,
+                                       int count, const std::function<QByteArray(int)>& file,
                                        const std::function<void(int index)>& stored = {},
                                        const std::atomic<bool>* cancel = nullptr,
                                        int timeoutSeconds = 10);
@@ -82,5 +85,9 @@ Result<std::vector<ArchivedStudy>> findStudies(const QString& callingAet, const 
 // C-GET of a whole study: every instance as a whole Part-10 file, as stored.
 Result<std::vector<QByteArray>> getStudy(const QString& callingAet, const DicomNode& archive,
                                          const QString& studyInstanceUid, int timeoutSeconds = 30);
+
+// The SOP class UID a Part-10 file declares in its meta header; empty when
+// it is not one.
+QString sopClassOf(const QByteArray& file);
 
 } // namespace vantora

@@ -180,6 +180,14 @@ RecordingListing RecordingStore::listIndex() const {
 }
 
 Result<QByteArray> RecordingStore::readRecordData(int k) const {
+    return readRecordBytes(k, 2);
+}
+
+Result<QByteArray> RecordingStore::readRecord(int k) const {
+    return readRecordBytes(k, 0);
+}
+
+Result<QByteArray> RecordingStore::readRecordBytes(int k, int skip) const {
     using R = Result<QByteArray>;
     DataFolderLock lock;
     if (Message m = startReading(root_, id_, lock); !m.isNone())
@@ -192,8 +200,9 @@ Result<QByteArray> RecordingStore::readRecordData(int k) const {
         return R::failure(n.message());
     if (k < 0 || k >= n.value())
         return R::failure({ids::kNoRecordingNumber, QString::number(k + 1)});
-    QByteArray bytes(recordBytes() - 2, Qt::Uninitialized);
-    if (!data.readAt(kStoreHeaderBytes + qint64(k) * recordBytes() + 2, bytes.data(), bytes.size()))
+    QByteArray bytes(recordBytes() - skip, Qt::Uninitialized);
+    if (!data.readAt(kStoreHeaderBytes + qint64(k) * recordBytes() + skip, bytes.data(),
+                     bytes.size()))
         return R::failure({ids::kDamagedFile, data.path()});
     return R::success(bytes);
 }
@@ -287,6 +296,26 @@ Result<> RecordingStore::appendContinuous(std::span<const AcqPacket> packets,
     if (!writeAppended(files, n.value(), continuousRecordBytes(stored), entry))
         return Message{ids::kWriteFailed, {}};
     return {};
+}
+
+Result<int> RecordingStore::appendRecord(const RecordIndexEntry& entry,
+                                         const QByteArray& record) const {
+    using R = Result<int>;
+    if (record.size() != recordBytes())
+        return R::failure({ids::kWriteFailed, {}});
+    if (Message m = checkId(root_, id_); !m.isNone())
+        return R::failure(m);
+    StoreFiles files(root_, mode_, id_);
+    if (Message m = files.open(); !m.isNone())
+        return R::failure(m);
+    const auto n = files.checkedCount();
+    if (!n.ok())
+        return R::failure(n.message());
+    if (n.value() >= kStoreCapacity)
+        return R::failure({ids::kStoreFull, id_});
+    if (!writeAppended(files, n.value(), record, entry))
+        return R::failure({ids::kWriteFailed, {}});
+    return R::success(n.value() + 1);
 }
 
 Result<> RecordingStore::remove(int k) const {

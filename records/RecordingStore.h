@@ -104,6 +104,8 @@ public:
     RecordingListing listIndex() const;
     // Record k (0-based) without its marker: 7515 or 30000 bytes.
     Result<QByteArray> readRecordData(int k) const;
+    // Record k whole, with its marker, as the file holds it.
+    Result<QByteArray> readRecord(int k) const;
     // Record k as 7500 samples (Snap decoded).
     Result<std::vector<int32_t>> readSamples(int k) const;
     Result<RecordIndexEntry> readEntry(int k) const;
@@ -119,6 +121,11 @@ public:
     Result<> appendContinuous(std::span<const AcqPacket> packets,
                               std::optional<SystemTime> stamp = std::nullopt) const;
 
+    // Either store. Appends one record (whole, with its marker) and its entry
+    // exactly as given; gives the new recording's 1-based number. Refused at
+    // capacity (61286) or for a record of the wrong size (61341).
+    Result<int> appendRecord(const RecordIndexEntry& entry, const QByteArray& record) const;
+
     // Removes recording k (0-based), or all with kAll, through scratch files in
     // the data root that replace the two files only when complete.
     static constexpr int kAll = -1;
@@ -126,6 +133,8 @@ public:
     Result<> removeAll() const { return remove(kAll); }
 
 private:
+    Result<QByteArray> readRecordBytes(int k, int skip) const;
+
     QString root_;
     RecordingMode mode_;
     QString id_;

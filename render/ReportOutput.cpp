@@ -65,14 +65,22 @@ bool renderPdf(QIODevice& out, QPageSize::PageSizeId paper, int count,
 
 } // namespace
 
-Result<> WriteReportPdf(const QString& path, QPageSize::PageSizeId paper, int count,
-                        const ReportPageBuilder& build) {
+Result<QByteArray> ReportPdfBytes(QPageSize::PageSizeId paper, int count,
+                                  const ReportPageBuilder& build, const QString& name) {
     QBuffer document;
     document.open(QIODevice::WriteOnly);
     if (!renderPdf(document, paper, count, build) || !document.data().trimmed().endsWith("%%EOF"))
-        return Message{ids::kPdfNotWritten, QFileInfo(path).fileName()};
+        return Message{ids::kPdfNotWritten, name};
     document.close();
-    return writeWholeFile(path, document.data());
+    return document.data();
+}
+
+Result<> WriteReportPdf(const QString& path, QPageSize::PageSizeId paper, int count,
+                        const ReportPageBuilder& build) {
+    const auto document = ReportPdfBytes(paper, count, build, QFileInfo(path).fileName());
+    if (!document)
+        return document.message();
+    return writeWholeFile(path, document.value());
 }
 
 } // namespace vantora

@@ -4,6 +4,7 @@
 #include "core/Result.h"
 #include "render/ReportPage.h"
 
+#include <QByteArray>
 #include <QPageSize>
 #include <QRect>
 #include <QSizeF>
@@ -34,6 +35,9 @@ void PaintReportSheet(QPainter& painter, const QRect& deviceRect, const QSizeF& 
 // beside `path`, so a failure leaves an earlier file of that name as it was:
 // kPdfNotWritten when the document could not be made, 62620 ("FILE: reason")
 // when it could not be written.
+// The same PDF in memory; kPdfNotWritten naming `name` when it cannot be made.
+Result<QByteArray> ReportPdfBytes(QPageSize::PageSizeId paper, int count,
+                                  const ReportPageBuilder& build, const QString& name = {});
 Result<> WriteReportPdf(const QString& path, QPageSize::PageSizeId paper, int count,
                         const ReportPageBuilder& build);
 

@@ -13,7 +13,10 @@ namespace {
 
 const std::map<QString, DicomSubcommand>& subcommands() {
     static const std::map<QString, DicomSubcommand> table = {
-        // export: DicomExportCommand.cpp; echo, worklist, send, find, get: the network's file.
+        // DicomExportCommand.cpp and DicomNetworkCommands.cpp
+        {QStringLiteral("echo"), runDicomEcho}, {QStringLiteral("worklist"), runDicomWorklist},
+        {QStringLiteral("send"), runDicomSend}, {QStringLiteral("find"), runDicomFind},
+        {QStringLiteral("get"), runDicomGet},   {QStringLiteral("export"), runDicomExport},
     };
     return table;
 }

@@ -14,5 +14,11 @@ DicomSettings takeDicomSettings(CliContext& ctx);
 // the table of DicomCommand.cpp.
 using DicomSubcommand = int (*)(CliContext&);
 int runDicomExport(CliContext& ctx);
+// DicomNetworkCommands.cpp
+int runDicomEcho(CliContext& ctx);
+int runDicomWorklist(CliContext& ctx);
+int runDicomSend(CliContext& ctx);
+int runDicomFind(CliContext& ctx);
+int runDicomGet(CliContext& ctx);
 
 } // namespace vantora::cli

@@ -62,7 +62,7 @@ ArchiveStudiesDialog::ArchiveStudiesDialog(QString dataRoot, QString patientId, 
 void ArchiveStudiesDialog::query() {
     const DicomSettings settings = DicomSettings::load(AppSettings());
     if (!settings.archive.isSet()) {
-        showStatus(Langpack::text(ids::kNoArchiveSet));
+        showStatus(Langpack::text(ids::kArchiveNotChosen));
         return;
     }
     showStatus(Langpack::format(ids::kAskingPeer, settings.archive.text()));

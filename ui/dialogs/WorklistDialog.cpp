@@ -46,7 +46,7 @@ WorklistDialog::WorklistDialog(AppState& state, MessageBoxPrompter& prompter, QW
 void WorklistDialog::query() {
     const DicomSettings settings = DicomSettings::load(AppSettings());
     if (!settings.worklist.isSet()) {
-        showStatus(Langpack::text(ids::kNoWorklistSet));
+        showStatus(Langpack::text(ids::kWorklistNotChosen));
         return;
     }
     showStatus(Langpack::format(ids::kAskingPeer, settings.worklist.text()));
