@@ -6,6 +6,7 @@
 #include <dcmtk/dcmdata/dcistrmb.h>
 #include <dcmtk/dcmdata/dcostrmb.h>
 #include <dcmtk/dcmdata/dcsequen.h>
+#include <dcmtk/oflog/oflog.h>
 
 #include <vector>
 
@@ -33,6 +34,13 @@ QByteArray part10Bytes(DcmFileFormat& file) {
 }
 
 Result<std::shared_ptr<DcmFileFormat>> readPart10(const QByteArray& bytes) {
+    // Why a file does not parse comes back as the message; DCMTK need not
+    // also print it.
+    static const bool quiet = [] {
+        OFLog::getLogger("dcmtk.dcmdata").setLogLevel(OFLogger::FATAL_LOG_LEVEL);
+        return true;
+    }();
+    (void)quiet;
     auto file = std::make_shared<DcmFileFormat>();
     DcmInputBufferStream in;
     in.setBuffer(bytes.constData(), offile_off_t(bytes.size()));
