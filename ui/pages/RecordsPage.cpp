@@ -428,9 +428,13 @@ void RecordsPage::OnSendToArchive() {
         return;
     }
     std::vector<RecordingKey> keys;
-    for (const ListedRecording& r : model_.recordings())
-        if (all || r.number == model_.recordings()[size_t(model_.currentRecording())].number)
+    const auto& listed = model_.recordings();
+    if (all)
+        for (const ListedRecording& r : listed)
             keys.push_back({patient->id, model_.mode(), r.number});
+    else
+        keys.push_back(
+            {patient->id, model_.mode(), listed[size_t(model_.currentRecording())].number});
     frame().hospitalLink()->sendRecordings(std::move(keys));
 }
 
