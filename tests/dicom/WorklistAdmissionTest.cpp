@@ -118,15 +118,17 @@ TEST(WorklistAdmission, RegistersFillsOrAsksBeforeReplacing) {
         TempDataRoot root;
         const PatientRegistry registry(root.path());
         ASSERT_TRUE(registry.appendRecord(stored("OTHER", "Someone Else", 0, QString())).ok());
-        if (c.before)
+        if (c.before) {
             ASSERT_TRUE(registry.appendRecord(*c.before).ok());
+        }
         FixedPrompter prompter(c.answer);
         const Result<Admission> admitted =
             admitFromWorklist(root.path(), c.item, prompter, QDateTime::currentDateTime());
         ASSERT_TRUE(admitted.ok()) << admitted.message().text().toStdString();
         EXPECT_EQ(prompter.asked(), c.questions);
-        for (const QString& line : c.lines)
+        for (const QString& line : c.lines) {
             EXPECT_TRUE(prompter.last().text().contains(line)) << line.toStdString();
+        }
         EXPECT_EQ(admitted.value().position, 2);
         EXPECT_EQ(admitted.value().patientId, QStringLiteral("W100"));
         EXPECT_EQ(admitted.value().created, c.created);

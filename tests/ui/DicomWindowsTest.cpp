@@ -193,10 +193,11 @@ TEST_F(DicomWindowsTest, SentInTheBackgroundKeptWhileTheArchiveIsDownAndSentAtTh
     for (const Step& s : steps) {
         SCOPED_TRACE(s.what);
         if (s.archiveUp != archive.running()) {
-            if (s.archiveUp)
+            if (s.archiveUp) {
                 ASSERT_TRUE(archive.start()) << archive.error().toStdString();
-            else
+            } else {
                 archive.stop();
+            }
         }
         if (s.number > 0) {
             selectRecording(page, s.number);
@@ -206,13 +207,15 @@ TEST_F(DicomWindowsTest, SentInTheBackgroundKeptWhileTheArchiveIsDownAndSentAtTh
         }
         ASSERT_TRUE(senderIdle());
         EXPECT_EQ(outbox::waitingCount(state_.dataRoot), s.waiting);
-        if (s.waiting > 0)
+        if (s.waiting > 0) {
             EXPECT_TRUE(statusLine().startsWith(Langpack::format(ids::kObjectsWaiting, "2")))
                 << statusLine().toStdString();
-        else
+        } else {
             EXPECT_EQ(statusLine(), Langpack::format(ids::kSentToArchive, "2"));
-        if (archive.running())
+        }
+        if (archive.running()) {
             EXPECT_EQ(archive.instanceIds().size(), s.archived);
+        }
     }
     // Queued while down, then the window closes; the next window sends it.
     archive.stop();

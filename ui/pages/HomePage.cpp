@@ -164,6 +164,8 @@ void HomePage::setUpButtons() {
             const int target = targetOf(control);
             b->setEnabled(!target || frame().pageAvailable(page::classOf(target)));
         }
+    // Below the grid, so read after it.
+    QWidget::setTabOrder(buttons_.value(kRows[1][3]), dicomSettings_);
 }
 
 void HomePage::onButton(int control) {
