@@ -18,6 +18,7 @@
 #include "ui/dialogs/WorklistDialog.h"
 #include "ui/frame/HospitalLink.h"
 #include "ui/frame/ModalDialogs.h"
+#include "ui/frame/PageIds.h"
 #include "ui/pages/RecordsPage.h"
 
 #include <QLabel>
@@ -26,6 +27,13 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTreeView>
+
+// Failures show texts as text.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
 
 using namespace vantora;
 using namespace vantora::test;
