@@ -9,7 +9,6 @@
 #include "ui/frame/MessageBoxPrompter.h"
 #include "ui/frame/ModalDialogs.h"
 
-#include <QAction>
 #include <QLabel>
 
 namespace vantora {
@@ -75,13 +74,6 @@ void HospitalLink::showStatus() {
     label_->setText(text);
     label_->setToolTip(text);
     label_->setVisible(!text.isEmpty());
-}
-
-QAction* addSendToArchiveAction(QWidget* page, const std::function<void()>& send) {
-    auto* action = new QAction(Langpack::text(ids::kSendToArchive), page);
-    QObject::connect(action, &QAction::triggered, page, send);
-    page->addAction(action);
-    return action;
 }
 
 } // namespace vantora

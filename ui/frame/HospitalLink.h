@@ -8,7 +8,6 @@
 #include <functional>
 #include <optional>
 
-class QAction;
 class QLabel;
 class QWidget;
 
@@ -53,9 +52,5 @@ private:
     ArchiveSender sender_;
     QLabel* label_;
 };
-
-// A page's "Send to archive" command (a record command: the frame's report
-// toolbar and File menu show it while the page shows a recording).
-QAction* addSendToArchiveAction(QWidget* page, const std::function<void()>& send);
 
 } // namespace vantora

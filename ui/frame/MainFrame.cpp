@@ -182,7 +182,8 @@ bool MainFrame::createToolbars() {
     toolbarRecords_ = addBar(QStringLiteral("toolbarRecords"), kRecordButtons);
     toolbarTools_ = addBar(QStringLiteral("toolbarTools"), kToolButtons);
     // Menu entries without a button.
-    for (int command : {ids::kWorklist, ids::kCmdDicomSettings, ids::kCmdSendWaiting})
+    for (int command :
+         {ids::kWorklist, ids::kSendToArchive, ids::kCmdSendWaiting, ids::kCmdDicomSettings})
         makeAction(command, 0);
     // Read out by screen readers and shown in the toolbar menu.
     toolbarMain_->setWindowTitle(Langpack::text(ids::kA11yProgram));
@@ -449,6 +450,10 @@ void MainFrame::OnCommand(int command) {
     case ids::kCmdMail:
         if (active_)
             active_->OnMailPicture();
+        break;
+    case ids::kSendToArchive:
+        if (active_)
+            active_->OnSendToArchive();
         break;
     default:
         if (!HospitalLink::handles(command))

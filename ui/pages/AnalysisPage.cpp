@@ -77,7 +77,6 @@ AnalysisPage::AnalysisPage(PageHost& frame, QString libraryPath)
     : Page(frame), model_(std::move(libraryPath)), treeModel_(frame.state().dataRoot) {
     buildLayout();
     addRecordCommand(addSavePdfAction(this, [this] { OnSavePdf(); }));
-    addRecordCommand(addSendToArchiveAction(this, [this] { OnSendToArchive(); }));
     auto* exportAction = new QAction(Langpack::text(ids::kExportForOtherTools), this);
     exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
     exportAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -400,11 +399,20 @@ void AnalysisPage::OnSavePdf() {
         showMessage(written);
 }
 
+// A recording item sends that recording, a patient item all of its recordings.
 void AnalysisPage::OnSendToArchive() {
+    const AnalysisTreePatient* patient = treeModel_.selectedPatient();
+    if (!patient) {
+        showMessage({ids::kSelectPatient, {}});
+        return;
+    }
     const ListedRecording* recording = treeModel_.selectedRecording();
-    if (recording && frame().hospitalLink())
-        frame().hospitalLink()->sendRecordings(
-            {{treeModel_.selectedPatient()->id, storeMode(), recording->number}});
+    std::vector<RecordingKey> keys;
+    for (const ListedRecording& r : patient->recordings)
+        if (!recording || r.number == recording->number)
+            keys.push_back({patient->id, storeMode(), r.number});
+    if (frame().hospitalLink())
+        frame().hospitalLink()->sendRecordings(std::move(keys));
 }
 
 // A recording item exports that recording, a patient item all of its

@@ -74,7 +74,7 @@ public:
     // the selected patient, as EDF+ or CSV (Ctrl+Shift+E, the tree's menu).
     void OnExportForOtherTools();
     // "Send to archive": the selected recording and its report, in the background.
-    void OnSendToArchive();
+    void OnSendToArchive() override;
     void setPrinter(QPrinter* printer) { printer_ = printer; }
 
 private:

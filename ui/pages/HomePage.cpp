@@ -104,22 +104,25 @@ void HomePage::buildLayout() {
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < 4; ++c)
             grid->addWidget(makeButton(kRows[r][c]), r, c, Qt::AlignCenter);
-    auto* layout = new QVBoxLayout(this);
-    // 40 px above and below, given up first on a low window.
-    layout->setContentsMargins(48, 8, 48, 8);
-    layout->addSpacerItem(new QSpacerItem(0, 32, QSizePolicy::Minimum, QSizePolicy::Preferred));
-    layout->addWidget(title);
-    layout->addWidget(subtitle);
-    layout->addStretch(1);
-    layout->addLayout(grid);
-    // The hospital connection's settings, beside the work areas' buttons.
+    // The hospital connection's settings, on the banner's line: the page
+    // keeps its height for small screens.
     const QString settings = Langpack::text(ids::kCmdDicomSettings).section(u'\n', 1, 1);
     dicomSettings_ = new QPushButton(settings, this);
     dicomSettings_->setToolTip(Langpack::text(ids::kCmdDicomSettings).section(u'\n', 0, 0));
     connect(dicomSettings_, &QPushButton::clicked, this,
             [this] { frame().OnCommand(ids::kCmdDicomSettings); });
-    layout->addSpacing(12);
-    layout->addWidget(dicomSettings_, 0, Qt::AlignCenter);
+    auto* banner = new QHBoxLayout;
+    banner->addWidget(title);
+    banner->addStretch(1);
+    banner->addWidget(dicomSettings_, 0, Qt::AlignBottom);
+    auto* layout = new QVBoxLayout(this);
+    // 40 px above and below, given up first on a low window.
+    layout->setContentsMargins(48, 8, 48, 8);
+    layout->addSpacerItem(new QSpacerItem(0, 32, QSizePolicy::Minimum, QSizePolicy::Preferred));
+    layout->addLayout(banner);
+    layout->addWidget(subtitle);
+    layout->addStretch(1);
+    layout->addLayout(grid);
     layout->addStretch(2);
     layout->addSpacerItem(new QSpacerItem(0, 32, QSizePolicy::Minimum, QSizePolicy::Preferred));
 }

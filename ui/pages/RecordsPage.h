@@ -75,7 +75,7 @@ public:
     // The hospital connection: what the export choice names goes to the
     // archive; the selected patient's studies come back from it; a patient
     // is taken from the worklist.
-    void OnSendToArchive();
+    void OnSendToArchive() override;
     void OnFromArchive();
     void OnWorklist();
 

@@ -57,7 +57,6 @@ ReplayPage::ReplayPage(PageHost& frame)
     layout->addWidget(buildPatientSide());
     layout->addWidget(buildRecordSide(), 1);
     addRecordCommand(addSavePdfAction(this, [this] { OnSavePdf(); }));
-    addRecordCommand(addSendToArchiveAction(this, [this] { OnSendToArchive(); }));
 }
 
 QWidget* ReplayPage::buildPatientSide() {
@@ -472,7 +471,11 @@ void ReplayPage::OnSavePdf() {
 
 void ReplayPage::OnSendToArchive() {
     const ReplayThumbnail* shown = replay_.selectedThumbnail();
-    if (shown && !replay_.patientId().isEmpty() && frame().hospitalLink())
+    if (!shown || replay_.patientId().isEmpty()) {
+        showMessage({ids::kSelectItem, {}});
+        return;
+    }
+    if (frame().hospitalLink())
         frame().hospitalLink()->sendRecordings(
             {{replay_.patientId(), replay_.mode(), shown->number}});
 }
