@@ -2,6 +2,7 @@
 // and report objects built from the store, put into the outbox and sent by
 // C-STORE to a local Orthanc until the outbox is empty again. Target: median
 // under 150 ms. Needs the built vantora-cli (for the demo data) and Orthanc.
+#include "dicom/DicomNetwork.h"
 #include "dicom/EcgObject.h"
 #include "dicom/Outbox.h"
 #include "support/DicomServers.h"
@@ -47,6 +48,37 @@ BENCHMARK(BuildAndSendOneRecordingWithReport)
     ->ComputeStatistics("max", [](const std::vector<double>& v) {
         return *std::max_element(v.begin(), v.end());
     });
+
+// The parts: building the two objects, and the two C-STOREs over one
+// association without the outbox's durable writes.
+void BuildObjectsOnly(benchmark::State& state) {
+    const RecordingKey key{QStringLiteral("1001"), RecordingMode::Snap, 1};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            buildRecordingObjects(dataRoot->path(), key, QStringLiteral("VANTORAECG"), true));
+}
+BENCHMARK(BuildObjectsOnly)->Unit(benchmark::kMillisecond)->Iterations(10)->Repetitions(3);
+
+void StoreTwoObjectsOnly(benchmark::State& state) {
+    const RecordingKey key{QStringLiteral("1001"), RecordingMode::Snap, 1};
+    const auto objects =
+        buildRecordingObjects(dataRoot->path(), key, QStringLiteral("VANTORAECG"), true);
+    if (!objects.ok() || !objects.value().report) {
+        state.SkipWithError("the recording's objects were not built");
+        return;
+    }
+    const std::vector<QByteArray> files{objects.value().waveform.file,
+                                        objects.value().report->file};
+    for (auto _ : state) {
+        const auto sent = storeObjects(QStringLiteral("VANTORAECG"), archive->node(), 2,
+                                       [&](int i) { return files[size_t(i)]; });
+        if (!sent.ok() || sent.value().stored != 2) {
+            state.SkipWithError("not stored");
+            return;
+        }
+    }
+}
+BENCHMARK(StoreTwoObjectsOnly)->Unit(benchmark::kMillisecond)->Iterations(10)->Repetitions(3);
 
 } // namespace
 

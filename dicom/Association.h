@@ -58,8 +58,8 @@ QString statusText(Uint16 status);
 // Success or warning: the peer kept what it was given.
 bool statusKept(Uint16 status);
 
-// Silences DCMTK's log (failures reach the user as messages); called before
-// every association.
+// Silences DCMTK's log (failures reach the user as messages) and turns off
+// Nagle's algorithm for its connections; called before every association.
 void setUpLibrary();
 
 } // namespace vantora::dicomnet

@@ -5,10 +5,14 @@
 #include "dicom/DicomNetwork.h"
 
 #include "core/StringIds.h"
+#include "records/RecordingStore.h"
+#include "support/CliRunner.h"
 #include "support/DicomServers.h"
 
 #include <QHostAddress>
+#include <QJsonArray>
 #include <QTcpServer>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -199,4 +203,84 @@ TEST(Archive, RefusedObjectsAndPeersAreNamed) {
             << stored.message().arg.toStdString();
     }
     EXPECT_TRUE(archive.instanceIds().isEmpty());
+}
+
+// Two data folders standing for two stations: the first sends its
+// recordings with their reports, the second finds them at the archive and
+// gets them into its own store, where they are the first's byte for byte.
+TEST(Archive, SecondStationGetsTheFirstStationsRecordingsAsRecorded) {
+    OrthancArchive archive;
+    VANTORA_START_SERVER(archive);
+    QTemporaryDir first;
+    QTemporaryDir second;
+    ASSERT_EQ(runCli({"demo", "--data", first.path()}).exitCode, 0);
+    auto station = [&](const QTemporaryDir& root, const char* aet, QStringList args) {
+        args << "--data" << root.path() << "--aet" << aet << "--archive" << archive.node().text()
+             << "--json";
+        return runCli(args);
+    };
+    struct Case {
+        RecordingMode mode;
+        const char* modeName;
+        QStringList which; // what the first station sends
+        int sent;          // recordings sent (an object and its report each)
+    };
+    const Case cases[] = {
+        {RecordingMode::Snap, "snap", {"--all"}, -1},
+        {RecordingMode::Continuous, "continuous", {"--number", "2"}, 1},
+    };
+    QStringList added;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.modeName);
+        // The first demo patient with recordings of this kind.
+        QString id;
+        int count = 0;
+        for (const char* candidate : {"1001", "1002", "1003"}) {
+            count = RecordingStore(first.path(), c.mode, candidate).count().value();
+            if (count > 0) {
+                id = QString::fromLatin1(candidate);
+                break;
+            }
+        }
+        ASSERT_FALSE(id.isEmpty());
+        const int sent = c.sent < 0 ? count : c.sent;
+        const CliRun send =
+            station(first, "STATION_A",
+                    QStringList{"dicom", "send", "--patient", id, "--mode", c.modeName} + c.which);
+        ASSERT_EQ(send.exitCode, 0) << send.err.toStdString();
+        EXPECT_EQ(send.json()["sent"].toInt(), 2 * sent);
+        EXPECT_EQ(send.json()["waiting"].toInt(), 0);
+
+        if (!added.contains(id)) {
+            ASSERT_EQ(runCli({"patients", "add", "--id", id, "--name", "Second^Station", "--data",
+                              second.path()})
+                          .exitCode,
+                      0);
+            added << id;
+        }
+        const CliRun find = station(second, "STATION_B", {"dicom", "find", "--patient", id});
+        ASSERT_EQ(find.exitCode, 0) << find.err.toStdString();
+        ASSERT_FALSE(find.json().toArray().isEmpty());
+        EXPECT_EQ(find.json()[0]["station"].toString(), "STATION_A");
+        const CliRun get = station(
+            second, "STATION_B", {"dicom", "get", "--patient", id, "--mode", c.modeName, "--all"});
+        ASSERT_EQ(get.exitCode, 0) << get.err.toStdString();
+        ASSERT_EQ(get.json().toArray().size(), sent) << get.out.toStdString();
+
+        const RecordingStore from(first.path(), c.mode, id);
+        const RecordingStore to(second.path(), c.mode, id);
+        if (sent == count) {
+            EXPECT_EQ(readAll(to.dataPath()), readAll(from.dataPath()));
+            EXPECT_EQ(readAll(to.indexPath()), readAll(from.indexPath()));
+        }
+        const int number = c.sent < 0 ? 1 : c.which[1].toInt();
+        EXPECT_EQ(to.readRecordData(0).value(), from.readRecordData(number - 1).value());
+        EXPECT_EQ(to.readEntry(0).value(), from.readEntry(number - 1).value());
+        // Getting again adds nothing: the recordings are already there.
+        ASSERT_EQ(station(second, "STATION_B",
+                          {"dicom", "get", "--patient", id, "--mode", c.modeName, "--all"})
+                      .exitCode,
+                  0);
+        EXPECT_EQ(to.count().value(), sent);
+    }
 }

@@ -55,6 +55,14 @@ int arrived(const OrthancArchive& archive, const std::vector<SampleObject>& obje
     return count;
 }
 
+// How many of the objects the archive holds, by their UIDs alone.
+int arrivedUids(const OrthancArchive& archive, const std::vector<SampleObject>& objects) {
+    const QStringList held = archive.instanceUidsOf(objects.front().patientId);
+    return int(std::count_if(objects.begin(), objects.end(), [&](const SampleObject& o) {
+        return held.contains(o.sopInstanceUid);
+    }));
+}
+
 } // namespace
 
 TEST(Outbox, KeepsEachObjectOnceDurably) {
@@ -171,7 +179,7 @@ TEST(Outbox, ArchiveStoppedMidSendGetsTheRestLater) {
     const auto cut =
         outbox::sendWaiting(root.path(), kStation, archive.node(), [&](outbox::SendProgress p) {
             if (p.done == 1)
-                archive.stop();
+                archive.kill(); // gone at once, as in a crash
         });
     EXPECT_NE(cut.problem.id, 0);
     EXPECT_EQ(cut.sent, 1);
@@ -192,8 +200,8 @@ TEST(Outbox, ArchiveStoppedMidSendGetsTheRestLater) {
 TEST(Outbox, KillAtAnyMomentLosesNothing) {
     OrthancArchive archive;
     VANTORA_START_SERVER(archive);
-    const int total = 120;
-    for (const int killAfter : {1, 37, 90}) {
+    const int total = 40;
+    for (const int killAfter : {1, 17, 33}) {
         SCOPED_TRACE(killAfter);
         QTemporaryDir root;
         const auto objects = studyObjects(QStringLiteral("P-K%1").arg(killAfter), total);
@@ -213,11 +221,11 @@ TEST(Outbox, KillAtAnyMomentLosesNothing) {
         const int left = outbox::waitingCount(root.path());
         ASSERT_LE(left, total - killAfter);
         // What left the outbox had arrived.
-        EXPECT_GE(arrived(archive, objects), total - left);
+        EXPECT_GE(arrivedUids(archive, objects), total - left);
         const auto rest = outbox::sendWaiting(root.path(), kStation, archive.node());
         EXPECT_EQ(rest.problem.id, 0) << rest.problem.text().toStdString();
         EXPECT_EQ(rest.sent, left);
         EXPECT_EQ(rest.waiting, 0);
-        EXPECT_EQ(arrived(archive, objects), total);
+        EXPECT_EQ(arrivedUids(archive, objects), total);
     }
 }

@@ -39,6 +39,13 @@ bool listening(int port) {
     return up;
 }
 
+// The servers answer at once too (their DCMTK reads the same switch as ours).
+void quickReplies(QProcess& process) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TCP_NODELAY"), QStringLiteral("1"));
+    process.setProcessEnvironment(env);
+}
+
 void endProcess(QProcess& process) {
     if (process.state() == QProcess::NotRunning)
         return;
@@ -84,6 +91,7 @@ int freeLoopbackPort() {
 OrthancArchive::OrthancArchive(Options options) : options_(std::move(options)) {
     process_.setProcessChannelMode(QProcess::MergedChannels);
     process_.setStandardOutputFile(dir_.filePath(QStringLiteral("orthanc.log")));
+    quickReplies(process_);
 }
 
 OrthancArchive::~OrthancArchive() {
@@ -159,6 +167,13 @@ void OrthancArchive::stop() {
     endProcess(process_);
 }
 
+void OrthancArchive::kill() {
+    if (process_.state() == QProcess::NotRunning)
+        return;
+    process_.kill();
+    process_.waitForFinished(5000);
+}
+
 HttpReply OrthancArchive::get(const QString& path) const {
     return exchange(httpPort_, "GET " + path.toUtf8() +
                                    " HTTP/1.0\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
@@ -190,6 +205,18 @@ QJsonObject OrthancArchive::instanceTags(const QString& id) const {
     return getJson(QStringLiteral("/instances/%1/simplified-tags").arg(id)).object();
 }
 
+QStringList OrthancArchive::instanceUidsOf(const QString& patientId) const {
+    const QJsonObject query{
+        {"Level", "Instance"}, {"Expand", true}, {"Query", QJsonObject{{"PatientID", patientId}}}};
+    QStringList uids;
+    for (const QJsonValue& found :
+         QJsonDocument::fromJson(
+             post(QStringLiteral("/tools/find"), QJsonDocument(query).toJson()).body)
+             .array())
+        uids << found["MainDicomTags"]["SOPInstanceUID"].toString();
+    return uids;
+}
+
 QString OrthancArchive::findInstance(const QString& sopInstanceUid) const {
     const QJsonObject query{{"Level", "Instance"},
                             {"Query", QJsonObject{{"SOPInstanceUID", sopInstanceUid}}}};
@@ -205,6 +232,7 @@ QString OrthancArchive::findInstance(const QString& sopInstanceUid) const {
 WorklistProvider::WorklistProvider(QString aet) : aet_(std::move(aet)) {
     process_.setProcessChannelMode(QProcess::MergedChannels);
     process_.setStandardOutputFile(dir_.filePath(QStringLiteral("wlmscpfs.log")));
+    quickReplies(process_);
 }
 
 WorklistProvider::~WorklistProvider() {

@@ -46,8 +46,11 @@ public:
     // Starts it and waits until its REST API answers; false with error().
     // Starting again after stop() keeps the ports and what it stored.
     bool start();
-    // Ends it (SIGTERM, then SIGKILL) and waits for the end.
+    // Ends it (SIGTERM, then SIGKILL) and waits for the end. Orthanc waits
+    // for open associations to end first.
     void stop();
+    // Ends it at once (SIGKILL), as a crash or a pulled cable would.
+    void kill();
     bool running() const { return process_.state() != QProcess::NotRunning; }
     QString error() const { return error_; }
 
@@ -65,6 +68,8 @@ public:
     QByteArray instanceFile(const QString& id) const;
     // Its main tags by keyword ("PatientID": "...").
     QJsonObject instanceTags(const QString& id) const;
+    // The SOP instance UIDs of every instance it holds of the patient.
+    QStringList instanceUidsOf(const QString& patientId) const;
     // The REST id of the instance with this SOP instance UID, empty if none.
     QString findInstance(const QString& sopInstanceUid) const;
 
