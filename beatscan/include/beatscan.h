@@ -15,6 +15,8 @@
  *
  * Threads: not reentrant. All results live in one module-wide state that
  * every QRS() call rebuilds; serialise QRS() and the reading of its results.
+ * (The station's own batch analyses on several threads through the library's
+ * internal engine, which these exports sit on, not through them.)
  *
  * Before the first QRS() call the parameter block is all zeros and the wave
  * indices hold their defaults P 84, PB 72, QB 113, SE 137, T 187, TE 212.

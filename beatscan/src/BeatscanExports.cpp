@@ -1,13 +1,13 @@
-// The library's nine C exports over its one module-wide state. Nothing here
-// computes; see Analysis.cpp for the order of the steps.
+// The library's nine C exports over its one module-wide result. Nothing here
+// computes: QRS runs the reentrant engine (Engine.h) into that result.
 #include "beatscan.h"
 
-#include "Analysis.h"
+#include "Engine.h"
 
 namespace {
 
-// The module state the interface hands out pointers into; rebuilt by QRS.
-beatscan::AnalysisState moduleState;
+// The result the interface hands out pointers into; rebuilt by QRS.
+BeatscanResult moduleResult;
 
 } // namespace
 
@@ -15,43 +15,34 @@ extern "C" {
 
 BEATSCAN_API unsigned char BEATSCAN_CALL QRS(const int32_t* samples, int32_t /*count*/,
                                              int32_t start, int32_t end) {
-    // No exception may cross the C boundary: without memory for the working
-    // buffers, or without samples, the call finds no beat.
-    try {
-        if (samples != nullptr) {
-            return beatscan::analyse(moduleState, samples, start, end);
-        }
-    } catch (...) {
-    }
-    moduleState = beatscan::AnalysisState{};
-    return 0;
+    return beatscanAnalyse(samples, start, end, moduleResult) ? 1 : 0;
 }
 
 BEATSCAN_API const int32_t* BEATSCAN_CALL Get_ptr_plus(void) {
-    return moduleState.averagedBeat.data();
+    return moduleResult.beat;
 }
 
 BEATSCAN_API const int32_t* BEATSCAN_CALL Get_Parameter(void) {
-    return moduleState.parameters.data();
+    return moduleResult.parameters;
 }
 
 BEATSCAN_API int32_t BEATSCAN_CALL Get_index_P(void) {
-    return moduleState.fiducials.P;
+    return moduleResult.indices[BeatscanIndexP];
 }
 BEATSCAN_API int32_t BEATSCAN_CALL Get_index_PB(void) {
-    return moduleState.fiducials.PB;
+    return moduleResult.indices[BeatscanIndexPB];
 }
 BEATSCAN_API int32_t BEATSCAN_CALL Get_index_QB(void) {
-    return moduleState.fiducials.QB;
+    return moduleResult.indices[BeatscanIndexQB];
 }
 BEATSCAN_API int32_t BEATSCAN_CALL Get_index_SE(void) {
-    return moduleState.fiducials.SE;
+    return moduleResult.indices[BeatscanIndexSE];
 }
 BEATSCAN_API int32_t BEATSCAN_CALL Get_index_T(void) {
-    return moduleState.fiducials.T;
+    return moduleResult.indices[BeatscanIndexT];
 }
 BEATSCAN_API int32_t BEATSCAN_CALL Get_index_TE(void) {
-    return moduleState.fiducials.TE;
+    return moduleResult.indices[BeatscanIndexTE];
 }
 
 } // extern "C"

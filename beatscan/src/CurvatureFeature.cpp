@@ -9,6 +9,7 @@
 #include "ValueRange.h"
 #include "VectorClones.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
@@ -31,12 +32,18 @@ template <int... J> int64_t wideSumAt(const int32_t* y, std::integer_sequence<in
 constexpr int NarrowMagnitude = 8191;
 constexpr int NarrowCap = 16383;
 
-template <int... J> uint16_t narrowSumAt(const int16_t* y, std::integer_sequence<int, J...>) {
+// Within +-2047 (the recorder's range and more), |2y - a - b| <= 8188 never
+// reaches the cap, and the 15 quotients stay below 8188 * 3.32 < 65536
+// without it: the cap can be left out.
+constexpr int UncappedMagnitude = 2047;
+
+template <bool Capped = true, int... J>
+uint16_t narrowSumAt(const int16_t* y, std::integer_sequence<int, J...>) {
     auto term = [y](int j) {
         // Formed modulo 2^16, which is exact here, so the arithmetic stays 16 bits wide.
         const auto d = static_cast<int16_t>(static_cast<uint16_t>(2 * y[0] - y[j] - y[-j]));
         const auto magnitude = static_cast<int16_t>(d < 0 ? -d : d);
-        const int16_t capped = magnitude < NarrowCap ? magnitude : int16_t{NarrowCap};
+        const int16_t capped = !Capped || magnitude < NarrowCap ? magnitude : int16_t{NarrowCap};
         return static_cast<uint16_t>(static_cast<uint16_t>(capped) / j);
     };
     return static_cast<uint16_t>((term(J + 1) + ...));
@@ -55,14 +62,43 @@ void wideSums(const std::vector<int32_t>& y, std::vector<int32_t>& f) {
 
 BEATSCAN_VECTOR_CLONES void narrowSums(const std::vector<int32_t>& y, std::vector<int32_t>& f) {
     const int n = static_cast<int>(y.size());
-    std::vector<int16_t> narrow(y.begin(), y.end());
+    std::vector<int16_t> narrow(y.size());
+    std::transform(y.begin(), y.end(), narrow.begin(),
+                   [](int32_t v) { return static_cast<int16_t>(v); });
     for (int i = CurvatureHalfWidth; i < n - CurvatureHalfWidth; ++i) {
         const uint16_t s = narrowSumAt(&narrow[i], Distances{});
         f[i] = s < CurvatureArtefact ? s : CurvatureArtefact;
     }
 }
 
+BEATSCAN_VECTOR_CLONES bool smoothedWithin(const int16_t* y, int n, int16_t limit) {
+    return allWithin(y, n, limit);
+}
+
+// Sums, artefact drop and M in one pass.
+template <bool Capped>
+BEATSCAN_VECTOR_CLONES int32_t rawSumsNarrow(const int16_t* y, int n, int16_t* f) {
+    int32_t maximum = 0;
+    for (int i = CurvatureHalfWidth; i < n - CurvatureHalfWidth; ++i) {
+        const uint16_t s = narrowSumAt<Capped>(&y[i], Distances{});
+        const int16_t v = s < CurvatureArtefact ? static_cast<int16_t>(s) : int16_t{0};
+        f[i] = v;
+        maximum = v > maximum ? v : maximum;
+    }
+    return maximum;
+}
+
 } // namespace
+
+int32_t rawCurvatureNarrow(const int16_t* y, int n, int16_t* f) {
+    const int edge = CurvatureHalfWidth < n ? CurvatureHalfWidth : n;
+    for (int i = 0; i < edge; ++i) {
+        f[i] = 0;
+        f[n - 1 - i] = 0;
+    }
+    return smoothedWithin(y, n, UncappedMagnitude) ? rawSumsNarrow<false>(y, n, f)
+                                                   : rawSumsNarrow<true>(y, n, f);
+}
 
 int64_t curvatureSum(const std::vector<int32_t>& y, int i) {
     return wideSumAt(&y[i], Distances{});

@@ -20,4 +20,9 @@ int64_t curvatureSum(const std::vector<int32_t>& y, int i);
 // largest raw sum below 1024. All zeros when M is 0.
 std::vector<int32_t> curvatureFeature(const std::vector<int32_t>& y);
 
+// The feature before scaling, for n smoothed values within +-8191 at y: the
+// raw sums, 0 in the first and last 15 positions and where the sum is 1024 or
+// more. Returns M; curvatureFeature scales these values by 256.0 / M.
+int32_t rawCurvatureNarrow(const int16_t* y, int n, int16_t* f);
+
 } // namespace beatscan

@@ -64,6 +64,33 @@ template <int H> void orderedInterior(const std::vector<int32_t>& x, std::vector
     }
 }
 
+// As pairedSum, with each pair added in 32 bits first: for samples within
+// +-8191 the pair sum converts to the same double as the sum of the two
+// converted samples, so the result is the same double.
+template <int H, int... K>
+double pairedSumNarrow(const int32_t* x, const double* w, std::integer_sequence<int, K...>) {
+    double acc = 0.0;
+    ((acc += static_cast<double>(x[K + 1] + x[-(K + 1)]) * w[H - (K + 1)]), ...);
+    return acc + x[0] * w[H];
+}
+
+template <int H>
+BEATSCAN_VECTOR_CLONES BEATSCAN_EXACT_FUSION void narrowInterior(const int32_t* x, int n,
+                                                                 int16_t* y) {
+    double w[H + 1];
+    widenedWeights<H>(w);
+    for (int i = H; i < n - H; ++i) {
+        // Within +-8192 by the weights' sum: no saturation to apply.
+        y[i] = static_cast<int16_t>(static_cast<int32_t>(
+            pairedSumNarrow<H>(&x[i], w, std::make_integer_sequence<int, H>{})));
+    }
+}
+
+template <int... H>
+void smoothNarrow(const int32_t* x, int n, int h, int16_t* y, std::integer_sequence<int, H...>) {
+    ((h == H + 1 ? narrowInterior<H + 1>(x, n, y) : void()), ...);
+}
+
 template <int... H>
 void smoothExact(const std::vector<int32_t>& x, int h, std::vector<int32_t>& y,
                  std::integer_sequence<int, H...>) {
@@ -77,6 +104,16 @@ void smoothOrdered(const std::vector<int32_t>& x, int h, std::vector<int32_t>& y
 }
 
 } // namespace
+
+void gaussSmoothNarrow(const int32_t* x, int n, int halfWidth, int16_t* y) {
+    // Half-width 0 passes everything through.
+    const int edge = halfWidth > 0 && halfWidth < n ? halfWidth : n;
+    for (int i = 0; i < edge; ++i) {
+        y[i] = static_cast<int16_t>(x[i]);
+        y[n - 1 - i] = static_cast<int16_t>(x[n - 1 - i]);
+    }
+    smoothNarrow(x, n, halfWidth, y, std::make_integer_sequence<int, GaussMaxHalfWidth>{});
+}
 
 std::vector<int32_t> gaussSmooth(const std::vector<int32_t>& x, int halfWidth) {
     // Half-width 0 is the identity; 1..8 are the kernels of GaussTable.

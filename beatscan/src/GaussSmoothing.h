@@ -12,4 +12,12 @@ namespace beatscan {
 // sample before left) and the centre last, truncated toward zero.
 std::vector<int32_t> gaussSmooth(const std::vector<int32_t>& x, int halfWidth);
 
+constexpr int32_t NarrowSmoothingMagnitude = 8191;
+
+// gaussSmooth of the n samples at x into y, for samples within
+// +-NarrowSmoothingMagnitude: no kernel's weights sum to more than 1.0002, so
+// every smoothed value fits 16 bits; those of half-width 5 sum to less than 1,
+// so with it the smoothed values stay within the same bound.
+void gaussSmoothNarrow(const int32_t* x, int n, int halfWidth, int16_t* y);
+
 } // namespace beatscan

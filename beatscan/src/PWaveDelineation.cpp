@@ -29,12 +29,12 @@ constexpr int OnsetNearest = 6; // samples before the peak, 24 ms
 constexpr int OnsetStep = 5;    // samples between the three bend points
 constexpr int OnsetFilter = 5;  // GaussTable half-width and EdgeTable kernel
 
-int64_t windowMean(const TemplateMeasures& m, int centre) {
+int64_t windowSum(const TemplateMeasures& m, int centre) {
     int64_t sum = 0;
     for (int x = centre - MeanWindowBefore; x <= centre + MeanWindowAfter; ++x) {
         sum += m.Sharpen(x, 4);
     }
-    return sum / MeanWindowLength;
+    return sum;
 }
 
 // Moves the peak to a strictly higher (sign +1) or lower (sign -1) sample
@@ -63,8 +63,13 @@ WavePeak findPPeak(const TemplateMeasures& m, int32_t QB, int32_t TE, int32_t RR
     int64_t vmax = m.Smooth3(imax) - base;
     int64_t vmin = vmax;
     bool found = false;
+    int64_t sum = 0; // of the window around TemplateCentre - k, slid one sample per step
     for (int k = far; k >= near + 1; --k) {
-        const int64_t mean = windowMean(m, TemplateCentre - k) - base;
+        const int centre = TemplateCentre - k;
+        sum = k == far ? windowSum(m, centre)
+                       : sum + m.Sharpen(centre + MeanWindowAfter, 4) -
+                             m.Sharpen(centre - MeanWindowBefore - 1, 4);
+        const int64_t mean = sum / MeanWindowLength - base;
         if (mean > vmax) {
             vmax = mean;
             imax = TemplateCentre - k;

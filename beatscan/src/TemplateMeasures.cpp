@@ -9,6 +9,7 @@
 
 #include "FilterTables.h"
 #include "Truncation.h"
+#include "VectorClones.h"
 
 #include <cassert>
 #include <cmath>
@@ -20,11 +21,41 @@ int64_t magnitude(int64_t v) {
     return v < 0 ? -v : v;
 }
 
+// The sums of computeSharpen and computeRightEdge with the kernel fixed, over
+// every position whose samples lie inside the beat; the same operations in the
+// same order for each position.
+template <int H> BEATSCAN_VECTOR_CLONES void sharpenAll(const int32_t* A, int32_t* out) {
+    const double* s = SharpTable[H];
+    for (int x = H; x < TemplateLength - H; ++x) {
+        double acc = 0.0;
+        for (int k = 1; k <= H; ++k) {
+            acc += A[x + k] * s[H - k];
+            acc += A[x - k] * s[H - k];
+        }
+        acc += A[x] * s[H];
+        out[x] = truncateToInt(acc);
+    }
+}
+
+template <int H> BEATSCAN_VECTOR_CLONES void rightEdgeAll(const int32_t* A, int32_t* out) {
+    const double* e = EdgeTable[H];
+    for (int x = 0; x < TemplateLength - H; ++x) {
+        double acc = 0.0;
+        for (int k = 1; k <= H; ++k) {
+            acc += A[x + k] * e[H - k];
+        }
+        acc += A[x] * e[H];
+        out[x] = truncateToInt(acc);
+    }
+}
+
 } // namespace
 
-int32_t TemplateMeasures::value(int x) const {
-    assert(x >= 0 && x < TemplateLength);
-    return A[x];
+TemplateMeasures::TemplateMeasures(const AveragedBeat& beat) : A(beat) {
+    static_assert(DelineationSharpen == 4 && DelineationEdges[0] == 4 && DelineationEdges[1] == 5);
+    sharpenAll<4>(A.data(), sharpened.data());
+    rightEdgeAll<4>(A.data(), edges[0].data());
+    rightEdgeAll<5>(A.data(), edges[1].data());
 }
 
 template <typename Compute> int32_t TemplateMeasures::Memo::get(int x, Compute compute) {
@@ -36,11 +67,11 @@ template <typename Compute> int32_t TemplateMeasures::Memo::get(int x, Compute c
     return values[x];
 }
 
-int32_t TemplateMeasures::Sharpen(int x, int h) const {
+int32_t TemplateMeasures::sharpenOther(int x, int h) const {
     return sharpenMemo[h].get(x, [&] { return computeSharpen(x, h); });
 }
 
-int32_t TemplateMeasures::RightEdge(int x, int h) const {
+int32_t TemplateMeasures::rightEdgeOther(int x, int h) const {
     return rightEdgeMemo[h].get(x, [&] { return computeRightEdge(x, h); });
 }
 
@@ -69,20 +100,6 @@ int32_t TemplateMeasures::computeRightEdge(int x, int h) const {
     }
     acc += value(x) * e[h];
     return truncateToInt(acc);
-}
-
-double TemplateMeasures::SmoothedEdge(int x, int g, int h) const {
-    return OffsetEdge(x, x, g, h);
-}
-
-double TemplateMeasures::OffsetEdge(int x, int q, int g, int h) const {
-    double acc = 0.0;
-    for (int k = 1; k <= g; ++k) {
-        acc += RightEdge(x + k, h) * gaussWeight(g, g - k);
-        acc += RightEdge(x - k, h) * gaussWeight(g, g - k);
-    }
-    acc += RightEdge(q, h) * gaussWeight(g, g);
-    return acc;
 }
 
 int64_t TemplateMeasures::Level(int x, int h) const {
