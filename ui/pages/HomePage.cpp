@@ -106,11 +106,7 @@ void HomePage::buildLayout() {
             grid->addWidget(makeButton(kRows[r][c]), r, c, Qt::AlignCenter);
     // The hospital connection's settings, on the banner's line: the page
     // keeps its height for small screens.
-    const QString settings = Langpack::text(ids::kCmdDicomSettings).section(u'\n', 1, 1);
-    dicomSettings_ = new QPushButton(settings, this);
-    dicomSettings_->setToolTip(Langpack::text(ids::kCmdDicomSettings).section(u'\n', 0, 0));
-    connect(dicomSettings_, &QPushButton::clicked, this,
-            [this] { frame().OnCommand(ids::kCmdDicomSettings); });
+    dicomSettings_ = makeSettingsButton();
     auto* banner = new QHBoxLayout;
     banner->addWidget(title);
     banner->addStretch(1);
@@ -167,8 +163,19 @@ void HomePage::setUpButtons() {
             const int target = targetOf(control);
             b->setEnabled(!target || frame().pageAvailable(page::classOf(target)));
         }
-    // Below the grid, so read after it.
-    QWidget::setTabOrder(buttons_.value(kRows[1][3]), dicomSettings_);
+    // Made last as well, so that it is read after the work areas.
+    QPushButton* settings = makeSettingsButton();
+    delete layout()->replaceWidget(dicomSettings_, settings, Qt::FindChildrenRecursively);
+    delete dicomSettings_;
+    dicomSettings_ = settings;
+}
+
+QPushButton* HomePage::makeSettingsButton() {
+    const QString text = Langpack::text(ids::kCmdDicomSettings);
+    auto* b = new QPushButton(text.section(u'\n', 1, 1), this);
+    b->setToolTip(text.section(u'\n', 0, 0));
+    connect(b, &QPushButton::clicked, this, [this] { frame().OnCommand(ids::kCmdDicomSettings); });
+    return b;
 }
 
 void HomePage::onButton(int control) {

@@ -41,6 +41,7 @@ private:
     void buildLayout();
     QAbstractButton* makeButton(int control);
     void setUpButtons();
+    QPushButton* makeSettingsButton();
     void onButton(int control);
     void openPatientManager();
 
