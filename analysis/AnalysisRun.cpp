@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -62,6 +63,10 @@ QString AnalysisRun::libraryBesideExecutable() {
 }
 
 bool AnalysisRun::run(std::span<const int32_t> samples, int32_t start, int32_t end) {
+    // The library keeps its results in its own globals: the window and the
+    // archive sender's thread may both analyse, one at a time.
+    static std::mutex oneAtATime;
+    const std::lock_guard lock(oneAtATime);
     valid_ = false;
     if (end < start)
         std::swap(start, end);

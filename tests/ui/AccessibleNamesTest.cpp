@@ -7,6 +7,8 @@
 #include "records/PatientRegistry.h"
 #include "support/CliRunner.h"
 #include "support/PageFixture.h"
+#include "ui/dialogs/ArchiveStudiesDialog.h"
+#include "ui/dialogs/DicomSettingsDialog.h"
 #include "ui/dialogs/ExportFileDialog.h"
 #include "ui/dialogs/InfoDialog.h"
 #include "ui/dialogs/NoteDialog.h"
@@ -14,6 +16,7 @@
 #include "ui/dialogs/PatientManagerDialog.h"
 #include "ui/dialogs/PatientPickerDialog.h"
 #include "ui/dialogs/QuickAddDialog.h"
+#include "ui/dialogs/WorklistDialog.h"
 #include "ui/frame/PageIds.h"
 #include "ui/pages/AnalysisPage.h"
 #include "ui/pages/LivePage.h"
@@ -244,6 +247,11 @@ TEST_F(AccessibleNamesTest, EveryControlAndViewOfEveryScreenHasAName) {
         {"quick add",
          [&](Owned& o) { return keep<QuickAddDialog>(o, registry, QStringList(), prompter); }},
         {"export file", [&](Owned& o) { return keep<ExportFileDialog>(o, request); }},
+        // Without peers set they only say so: no network is asked.
+        {"dicom settings", [&](Owned& o) { return keep<DicomSettingsDialog>(o, prompter); }},
+        {"worklist", [&](Owned& o) { return keep<WorklistDialog>(o, state_, prompter); }},
+        {"from archive",
+         [&](Owned& o) { return keep<ArchiveStudiesDialog>(o, root_.path(), QString("1001")); }},
         {"download progress",
          [](Owned& o) {
              auto* view = static_cast<DownloadProgressView*>(keep<DownloadProgressView>(o));

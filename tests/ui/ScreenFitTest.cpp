@@ -9,10 +9,13 @@
 #include "core/AppSettings.h"
 #include "core/AppState.h"
 #include "core/WindowPlacement.h"
+#include "ui/dialogs/ArchiveStudiesDialog.h"
+#include "ui/dialogs/DicomSettingsDialog.h"
 #include "ui/dialogs/InfoDialog.h"
 #include "ui/dialogs/PatientEditDialog.h"
 #include "ui/dialogs/PatientManagerDialog.h"
 #include "ui/dialogs/PatientPickerDialog.h"
+#include "ui/dialogs/WorklistDialog.h"
 #include "ui/frame/MainFrame.h"
 #include "ui/frame/PageIds.h"
 #include "ui/pages/Page.h"
@@ -143,7 +146,11 @@ TEST_F(ScreenFitTest, DialogsFitTheScreenTheFrameIsOn) {
     PatientPickerDialog picker(state_.dataRoot, frame.prompter(), &frame);
     PatientEditDialog edit(PatientEditDialog::Mode::Add, frame.prompter(), &frame);
     InfoDialog info(&frame);
-    for (QDialog* dialog : std::initializer_list<QDialog*>{&manager, &picker, &edit, &info}) {
+    DicomSettingsDialog dicom(frame.prompter(), &frame);
+    WorklistDialog worklist(state_, frame.prompter(), &frame);
+    ArchiveStudiesDialog studies(state_.dataRoot, QStringLiteral("1001"), &frame);
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&manager, &picker, &edit, &info, &dicom,
+                                                           &worklist, &studies}) {
         SCOPED_TRACE(dialog->metaObject()->className());
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));

@@ -4,14 +4,20 @@
 // a recorder's port the download page and with a streaming recorder's port
 // the real-time page, and the trend page, off-screen on the data folder DATA into PNG files in OUT.
 // With --fit NAME only the analysis page, in the window as it opens on the
-// platform's screen (a small or scaled one), into OUT/NAME.
+// platform's screen (a small or scaled one), into OUT/NAME. With --dicom
+// WORKLIST ARCHIVE (AET@HOST:PORT each) the worklist dialog as the provider
+// answers it and the status line after a send to that archive.
 #include "app/StationPages.h"
+#include "core/AppSettings.h"
 #include "core/AppState.h"
 #include "core/Langpack.h"
 #include "core/StringIds.h"
+#include "dicom/DicomNode.h"
 #include "records/RecordingNotes.h"
 #include "ui/dialogs/PatientManagerDialog.h"
 #include "ui/dialogs/PatientPickerDialog.h"
+#include "ui/dialogs/WorklistDialog.h"
+#include "ui/frame/HospitalLink.h"
 #include "ui/frame/MainFrame.h"
 #include "ui/frame/PageIds.h"
 #include "ui/pages/AnalysisPage.h"
@@ -37,6 +43,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -223,15 +230,49 @@ bool trendShot(vantora::MainFrame& frame, const QString& file) {
     return !page->model().empty() && save(frame, file);
 }
 
+// The worklist as the provider lists it, and the records page after "Send to
+// archive" with the sender's word on the status line.
+bool dicomShots(vantora::MainFrame& frame, vantora::AppState& state, const QString& worklist,
+                const QString& archive, const QDir& out) {
+    vantora::DicomSettings settings;
+    settings.worklist = vantora::DicomNode::parse(worklist).value();
+    settings.archive = vantora::DicomNode::parse(archive).value();
+    vantora::AppSettings store;
+    if (!settings.save(store))
+        return false;
+    const auto settle = [](const std::function<bool()>& done) {
+        for (QElapsedTimer t; !t.isValid() || (!done() && t.elapsed() < 30000);) {
+            if (!t.isValid())
+                t.start();
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        }
+        return done();
+    };
+    vantora::WorklistDialog dialog(state, frame.prompter());
+    bool ok =
+        settle([&] { return dialog.busy() == 0; }) && save(dialog, out.filePath("worklist.png"));
+    dialog.hide();
+    state.recordingMode = vantora::RecordingMode::Snap;
+    auto* page =
+        static_cast<vantora::RecordsPage*>(frame.ShowPage(vantora::page::kRecordManagement));
+    selectRow(page->recordingList(), 0);
+    page->OnSendToArchive();
+    vantora::ArchiveSender& sender = frame.hospitalLink()->sender();
+    ok &= settle([&] { return sender.pendingJobs() == 0; });
+    return ok && save(frame, out.filePath("send-status.png"));
+}
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     // --fit NAME: only the analysis page, in the window as the screen of the
     // platform's configuration places it, as OUT/NAME.
     const bool fit = args.size() == 5 && args[3] == QStringLiteral("--fit");
-    if (args.size() < 3 || args.size() > 5) {
+    const bool dicom = args.size() == 6 && args[3] == QStringLiteral("--dicom");
+    if (args.size() < 3 || args.size() > 6) {
         std::fprintf(stderr, "usage: shell-screenshots DATA OUT [RECORDER-PORT [LIVE-PORT]]\n"
-                             "       shell-screenshots DATA OUT --fit NAME\n");
+                             "       shell-screenshots DATA OUT --fit NAME\n"
+                             "       shell-screenshots DATA OUT --dicom WORKLIST ARCHIVE\n");
         return 2;
     }
     vantora::Langpack::loadBesideExecutable();
@@ -246,7 +287,7 @@ int main(int argc, char** argv) {
     bool ok = true;
 
     vantora::PageRegistry pages = vantora::stationPages();
-    const QString port = args.size() >= 4 && !fit ? args[3] : QString();
+    const QString port = args.size() >= 4 && !fit && !dicom ? args[3] : QString();
     const QString livePort = args.size() == 5 && !fit ? args[4] : QString();
     if (!port.isEmpty())
         pages.add(vantora::page::kSnapData, [port](vantora::PageHost& f) {
@@ -257,6 +298,8 @@ int main(int argc, char** argv) {
     frame.setWindowTitle(vantora::Langpack::text(vantora::ids::kAppTitle));
     if (fit)
         return analysisShot(frame, out.filePath(args[4])) ? 0 : 1;
+    if (dicom)
+        return dicomShots(frame, state, args[4], args[5], out) ? 0 : 1;
     frame.ShowPage(vantora::page::kHome);
     ok &= save(frame, out.filePath("home.png"));
     ok &= keyboardShot(frame, out.filePath("keyboard.png"));

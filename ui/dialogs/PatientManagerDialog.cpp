@@ -4,6 +4,7 @@
 #include "core/Langpack.h"
 #include "core/StringIds.h"
 #include "ui/dialogs/PatientEditDialog.h"
+#include "ui/dialogs/WorklistDialog.h"
 #include "ui/frame/MessageBoxPrompter.h"
 #include "ui/frame/ModalDialogs.h"
 #include "ui/models/RowTableModel.h"
@@ -67,19 +68,21 @@ PatientManagerDialog::PatientManagerDialog(AppState& state, MessageBoxPrompter& 
     add_ = new QPushButton(Langpack::text(ids::kAdd));
     edit_ = new QPushButton(Langpack::text(ids::kEdit));
     delete_ = new QPushButton(Langpack::text(ids::kDelete));
+    worklist_ = new QPushButton(Langpack::text(ids::kWorklist));
     auto* close = new QPushButton(Langpack::text(ids::kClose));
-    for (QPushButton* b : {add_, edit_, delete_, close})
+    for (QPushButton* b : {add_, edit_, delete_, worklist_, close})
         b->setAutoDefault(false);
     connect(add_, &QPushButton::clicked, this, &PatientManagerDialog::onAdd);
     connect(edit_, &QPushButton::clicked, this, &PatientManagerDialog::onEdit);
     connect(delete_, &QPushButton::clicked, this, &PatientManagerDialog::onDelete);
+    connect(worklist_, &QPushButton::clicked, this, &PatientManagerDialog::onWorklist);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     count_ = new QLabel;
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(count_);
     buttons->addStretch(1);
-    for (QPushButton* b : {add_, edit_, delete_, close})
+    for (QPushButton* b : {add_, edit_, delete_, worklist_, close})
         buttons->addWidget(b);
     auto* body = new QHBoxLayout;
     body->addWidget(list_, 1);
@@ -195,6 +198,16 @@ void PatientManagerDialog::onDelete() {
     state_.currentPatient = 0;
     reload();
     list_->clearSelection();
+}
+
+// A patient taken from the worklist shows selected, as one just added.
+void PatientManagerDialog::onWorklist() {
+    WorklistDialog dialog(state_, prompter_, this);
+    runModal(dialog);
+    if (!dialog.admitted())
+        return;
+    reload();
+    select(dialog.admitted()->position);
 }
 
 } // namespace vantora

@@ -29,6 +29,7 @@ public:
     QPushButton* addButton() const { return add_; }
     QPushButton* editButton() const { return edit_; }
     QPushButton* deleteButton() const { return delete_; }
+    QPushButton* worklistButton() const { return worklist_; }
 
     // Tests fill the add and edit dialogs before they are shown; the hook gets
     // the dialog and returns whether it was accepted (instead of exec()).
@@ -38,6 +39,8 @@ public:
     void onAdd();
     void onEdit();
     void onDelete();
+    // "Worklist": a patient taken from the scheduler's list.
+    void onWorklist();
 
 private:
     void reload();
@@ -58,6 +61,7 @@ private:
     QPushButton* add_;
     QPushButton* edit_;
     QPushButton* delete_;
+    QPushButton* worklist_;
     DialogHook dialogHook_;
 };
 

@@ -42,6 +42,8 @@ QKeySequence commandShortcut(int command) {
         return QKeySequence(Qt::CTRL | Qt::Key_S);
     case ids::kCmdMail:
         return QKeySequence(Qt::CTRL | Qt::Key_M);
+    case ids::kSendToArchive:
+        return QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A);
     case ids::kCmdHelp:
         return QKeySequence(Qt::Key_F1);
     case ids::kCmdExit:
@@ -165,7 +167,8 @@ void buildMenuBar(QMenuBar* bar, const std::function<QAction*(int)>& action, QTo
                                       ids::kCmdRealTime, 0, ids::kCmdDownload, ids::kCmdReplay,
                                       ids::kCmdRecords, ids::kCmdAnalysis, ids::kCmdTrend}));
     addMarked(bar->addMenu(Langpack::text(ids::kTools)),
-              commandActions(action, {ids::kCmdPatients}));
+              commandActions(action, {ids::kCmdPatients, 0, ids::kWorklist, ids::kSendToArchive,
+                                      ids::kCmdSendWaiting, ids::kCmdDicomSettings}));
     addMarked(bar->addMenu(Langpack::text(ids::kHelp)),
               commandActions(action, {ids::kCmdHelp, ids::kCmdAbout}));
 }

@@ -27,9 +27,9 @@ QStringList withMnemonics(const QStringList& labels);
 
 // The menu bar over the frame's actions: File (the report commands, then
 // whatever the page adds to the report toolbar, then Exit), View (the pages
-// and modes in toolbar order), Tools (patients) and Help. One line, the same actions as the
-// toolbar buttons, so enabling and checking stay in step.
-// `recentFiles`, when given, is a submenu of File just above Exit.
+// and modes in toolbar order), Tools (patients and the hospital connection) and Help. One line, the
+// same actions as the toolbar buttons, so enabling and checking stay in step. `recentFiles`, when
+// given, is a submenu of File just above Exit.
 void buildMenuBar(QMenuBar* bar, const std::function<QAction*(int command)>& action,
                   QToolBar* reportBar, QMenu* recentFiles = nullptr);
 

@@ -11,6 +11,7 @@
 #include "ui/dialogs/PatientManagerDialog.h"
 #include "ui/frame/FrameCommands.h"
 #include "ui/frame/FrameMenus.h"
+#include "ui/frame/HospitalLink.h"
 #include "ui/frame/KeyboardFocus.h"
 #include "ui/frame/ModalDialogs.h"
 #include "ui/frame/PageIds.h"
@@ -113,6 +114,8 @@ bool MainFrame::OnCreate() {
     folderLabel_ = new QLabel(this);
     folderLabel_->setVisible(false);
     statusBar()->addPermanentWidget(folderLabel_);
+    link_ = new HospitalLink(state_, prompter_, this);
+    statusBar()->addPermanentWidget(link_->statusLabel());
     rootLabel_ = new QLabel(state_.dataRoot, this);
     statusBar()->addPermanentWidget(rootLabel_);
     auto* folderPoll = new QTimer(this);
@@ -181,6 +184,10 @@ bool MainFrame::createToolbars() {
     // The trend has no button, only its menu entry and key (and the analysis
     // page's button): the record bar stays as wide as it was.
     addAction(makeAction(ids::kCmdTrend, 0));
+    // Menu entries without a button.
+    for (int command :
+         {ids::kWorklist, ids::kSendToArchive, ids::kCmdSendWaiting, ids::kCmdDicomSettings})
+        makeAction(command, 0);
     // Read out by screen readers and shown in the toolbar menu.
     toolbarMain_->setWindowTitle(Langpack::text(ids::kA11yProgram));
     toolbarRecords_->setWindowTitle(Langpack::text(ids::kRecordsList));
@@ -447,8 +454,15 @@ void MainFrame::OnCommand(int command) {
         if (active_)
             active_->OnMailPicture();
         break;
+    case ids::kSendToArchive:
+        if (active_)
+            active_->OnSendToArchive();
+        break;
     default:
-        switchByCommand(command);
+        if (!HospitalLink::handles(command))
+            switchByCommand(command);
+        else if (link_ && link_->run(command) && active_)
+            active_->OnRecordsChanged();
         break;
     }
     UpdateCommandUI();

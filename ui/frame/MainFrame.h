@@ -107,6 +107,7 @@ public:
     void OpenPreview(QWidget* view) override;
     void ClosePreview() override;
     void quit() override { close(); }
+    HospitalLink* hospitalLink() override { return link_; }
     QWidget* previewView() const { return preview_; }
 
 protected:
@@ -143,6 +144,7 @@ private:
     QLabel* modeLabel_ = nullptr;
     QLabel* pageStatus_ = nullptr;
     QLabel* folderLabel_ = nullptr;
+    HospitalLink* link_ = nullptr;
     QString pageStatusText_;
     UrlOpener openUrl_;
     QString installedGuide_;

@@ -9,6 +9,7 @@ class QWidget;
 
 namespace vantora {
 
+class HospitalLink;
 class Page;
 struct AppState;
 
@@ -44,6 +45,10 @@ public:
     virtual void OnPatientManager() = 0;
     virtual void OnAbout() = 0;
     virtual void quit() = 0;
+
+    // The hospital connection (DICOM settings, worklist, archive); null in a
+    // host without one.
+    virtual HospitalLink* hospitalLink() { return nullptr; }
 };
 
 } // namespace vantora

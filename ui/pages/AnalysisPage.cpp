@@ -14,6 +14,7 @@
 #include "ui/dialogs/ExportFileDialog.h"
 #include "ui/dialogs/NoteDialog.h"
 #include "ui/dialogs/ReportPrinting.h"
+#include "ui/frame/HospitalLink.h"
 #include "ui/frame/KeyboardFocus.h"
 #include "ui/frame/ModalDialogs.h"
 #include "ui/frame/PageHost.h"
@@ -404,6 +405,22 @@ void AnalysisPage::OnSavePdf() {
         this, chooseFile_, name, 1, [this](int, const QSize& units) { return reportPage(units); });
     if (!written.isNone())
         showMessage(written);
+}
+
+// A recording item sends that recording, a patient item all of its recordings.
+void AnalysisPage::OnSendToArchive() {
+    const AnalysisTreePatient* patient = treeModel_.selectedPatient();
+    if (!patient) {
+        showMessage({ids::kSelectPatient, {}});
+        return;
+    }
+    const ListedRecording* recording = treeModel_.selectedRecording();
+    std::vector<RecordingKey> keys;
+    for (const ListedRecording& r : patient->recordings)
+        if (!recording || r.number == recording->number)
+            keys.push_back({patient->id, storeMode(), r.number});
+    if (frame().hospitalLink())
+        frame().hospitalLink()->sendRecordings(std::move(keys));
 }
 
 // A recording item exports that recording, a patient item all of its

@@ -75,6 +75,8 @@ public:
     // "Export for other tools": the selected recording, or all recordings of
     // the selected patient, as EDF+ or CSV (Ctrl+Shift+E, the tree's menu).
     void OnExportForOtherTools();
+    // "Send to archive": the selected recording and its report, in the background.
+    void OnSendToArchive() override;
     void setPrinter(QPrinter* printer) { printer_ = printer; }
 
 private:

@@ -104,11 +104,18 @@ void HomePage::buildLayout() {
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < 4; ++c)
             grid->addWidget(makeButton(kRows[r][c]), r, c, Qt::AlignCenter);
+    // The hospital connection's settings, on the banner's line: the page
+    // keeps its height for small screens.
+    dicomSettings_ = makeSettingsButton();
+    auto* banner = new QHBoxLayout;
+    banner->addWidget(title);
+    banner->addStretch(1);
+    banner->addWidget(dicomSettings_, 0, Qt::AlignBottom);
     auto* layout = new QVBoxLayout(this);
     // 40 px above and below, given up first on a low window.
     layout->setContentsMargins(48, 8, 48, 8);
     layout->addSpacerItem(new QSpacerItem(0, 32, QSizePolicy::Minimum, QSizePolicy::Preferred));
-    layout->addWidget(title);
+    layout->addLayout(banner);
     layout->addWidget(subtitle);
     layout->addStretch(1);
     layout->addLayout(grid);
@@ -156,6 +163,19 @@ void HomePage::setUpButtons() {
             const int target = targetOf(control);
             b->setEnabled(!target || frame().pageAvailable(page::classOf(target)));
         }
+    // Made last as well, so that it is read after the work areas.
+    QPushButton* settings = makeSettingsButton();
+    delete layout()->replaceWidget(dicomSettings_, settings, Qt::FindChildrenRecursively);
+    delete dicomSettings_;
+    dicomSettings_ = settings;
+}
+
+QPushButton* HomePage::makeSettingsButton() {
+    const QString text = Langpack::text(ids::kCmdDicomSettings);
+    auto* b = new QPushButton(text.section(u'\n', 1, 1), this);
+    b->setToolTip(text.section(u'\n', 0, 0));
+    connect(b, &QPushButton::clicked, this, [this] { frame().OnCommand(ids::kCmdDicomSettings); });
+    return b;
 }
 
 void HomePage::onButton(int control) {

@@ -5,6 +5,7 @@
 #include <QHash>
 
 class QAbstractButton;
+class QPushButton;
 
 namespace vantora {
 
@@ -33,14 +34,19 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
+    // The hospital connection's settings (DICOM settings…).
+    QPushButton* dicomSettingsButton() const { return dicomSettings_; }
+
 private:
     void buildLayout();
     QAbstractButton* makeButton(int control);
     void setUpButtons();
+    QPushButton* makeSettingsButton();
     void onButton(int control);
     void openPatientManager();
 
     QHash<int, QAbstractButton*> buttons_;
+    QPushButton* dicomSettings_ = nullptr;
 };
 
 } // namespace vantora

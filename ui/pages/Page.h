@@ -45,6 +45,9 @@ public:
     virtual void OnFilePrintPreview() {}
     virtual void OnSavePicture() {}
     virtual void OnMailPicture() {}
+    // "Send to archive" (Tools menu): what the page has selected goes to the
+    // archive in the background; pages without recordings do nothing.
+    virtual void OnSendToArchive() {}
     // Patients or recordings may have changed under the page (the patient
     // manager closed, or the mode changed while the page stays): re-read what
     // it lists.

@@ -9,6 +9,7 @@
 #include "ui/dialogs/ExportFileDialog.h"
 #include "ui/dialogs/NoteDialog.h"
 #include "ui/dialogs/PatientPickerDialog.h"
+#include "ui/frame/HospitalLink.h"
 #include "ui/frame/KeyboardFocus.h"
 #include "ui/frame/ModalDialogs.h"
 #include "ui/frame/PageHost.h"
@@ -39,8 +40,9 @@ namespace vantora {
 
 namespace {
 
-constexpr int kButtonTexts[] = {ids::kRecordsFind, ids::kRecordsShowAll, ids::kRecordsDelete,
-                                ids::kRecordsNote, ids::kRecordsExport,  ids::kRecordsImport};
+constexpr int kButtonTexts[] = {ids::kRecordsFind,   ids::kRecordsShowAll, ids::kRecordsDelete,
+                                ids::kRecordsNote,   ids::kRecordsExport,  ids::kRecordsImport,
+                                ids::kSendToArchive, ids::kFromArchive,    ids::kWorklist};
 constexpr int kRecordingListWidth = 290; // pixels: number, time and rate shown whole
 constexpr int kNumberColumnWidth = 50;
 constexpr int kTimeColumnWidth = 135;
@@ -244,7 +246,17 @@ QWidget* RecordsPage::buildCommandPane() {
         lastRow->addWidget(buttons_[b]);
     }
     layout->addLayout(lastRow);
+    auto* hospitalRow = new QHBoxLayout;
+    for (int b : {kSendToArchive, kFromArchive, kWorklist}) {
+        buttons_[b] = new QPushButton(Langpack::text(kButtonTexts[b]), pane);
+        buttons_[b]->setEnabled(frame().hospitalLink() != nullptr);
+        hospitalRow->addWidget(buttons_[b]);
+    }
+    layout->addLayout(hospitalRow);
     layout->addStretch(1);
+    connect(buttons_[kSendToArchive], &QPushButton::clicked, this, &RecordsPage::OnSendToArchive);
+    connect(buttons_[kFromArchive], &QPushButton::clicked, this, &RecordsPage::OnFromArchive);
+    connect(buttons_[kWorklist], &QPushButton::clicked, this, &RecordsPage::OnWorklist);
     connect(buttons_[kDelete], &QPushButton::clicked, this, &RecordsPage::OnDelete);
     connect(buttons_[kExport], &QPushButton::clicked, this, &RecordsPage::OnExport);
     connect(buttons_[kImport], &QPushButton::clicked, this, &RecordsPage::OnImport);
@@ -406,6 +418,39 @@ void RecordsPage::OnImport() {
     const Message m = model_.importCommand(prompter(), *dialogs_);
     showPatients();
     show(m);
+}
+
+void RecordsPage::OnSendToArchive() {
+    const PatientRecord* patient = model_.selectedPatient();
+    const bool all = model_.exportAll();
+    if (!patient || (!all && model_.currentRecording() < 0)) {
+        show(Message{patient ? ids::kSelectForExport : ids::kSelectPatient, {}});
+        return;
+    }
+    std::vector<RecordingKey> keys;
+    const auto& listed = model_.recordings();
+    if (all)
+        for (const ListedRecording& r : listed)
+            keys.push_back({patient->id, model_.mode(), r.number});
+    else
+        keys.push_back(
+            {patient->id, model_.mode(), listed[size_t(model_.currentRecording())].number});
+    frame().hospitalLink()->sendRecordings(std::move(keys));
+}
+
+void RecordsPage::OnFromArchive() {
+    const PatientRecord* patient = model_.selectedPatient();
+    if (!patient) {
+        show(Message{ids::kSelectPatient, {}});
+        return;
+    }
+    if (frame().hospitalLink()->openArchiveStudies(patient->id, this))
+        OnRecordsChanged();
+}
+
+void RecordsPage::OnWorklist() {
+    if (frame().hospitalLink()->openWorklist(this))
+        OnRecordsChanged();
 }
 
 // Delete on a selected recording asks to delete that one recording.

@@ -51,7 +51,18 @@ public:
     QRadioButton* exportAllChoice() const { return exportAll_; }
     QPushButton* button(int which) const;
     RecordPreview* preview() const { return preview_; }
-    enum Button { kFind, kShowAll, kDelete, kNote, kExport, kImport, kButtonCount };
+    enum Button {
+        kFind,
+        kShowAll,
+        kDelete,
+        kNote,
+        kExport,
+        kImport,
+        kSendToArchive,
+        kFromArchive,
+        kWorklist,
+        kButtonCount
+    };
 
     // Handlers (also driven by tests).
     void OnFind();
@@ -61,6 +72,12 @@ public:
     void OnExport();
     void OnExportForOtherTools();
     void OnImport();
+    // The hospital connection: what the export choice names goes to the
+    // archive; the selected patient's studies come back from it; a patient
+    // is taken from the worklist.
+    void OnSendToArchive() override;
+    void OnFromArchive();
+    void OnWorklist();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

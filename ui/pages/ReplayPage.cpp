@@ -10,6 +10,7 @@
 #include "render/ReportSources.h"
 #include "render/StripPointBuilder.h"
 #include "ui/dialogs/ReportPrinting.h"
+#include "ui/frame/HospitalLink.h"
 #include "ui/frame/PageHost.h"
 #include "ui/models/RowTableModel.h"
 #include "ui/pages/PrintPreviewView.h"
@@ -466,6 +467,17 @@ void ReplayPage::OnSavePdf() {
         [&set](int k, const QSize& units) { return MakeRecordReportPage(set, k, units); });
     if (!written.isNone())
         showMessage(written);
+}
+
+void ReplayPage::OnSendToArchive() {
+    const ReplayThumbnail* shown = replay_.selectedThumbnail();
+    if (!shown || replay_.patientId().isEmpty()) {
+        showMessage({ids::kSelectItem, {}});
+        return;
+    }
+    if (frame().hospitalLink())
+        frame().hospitalLink()->sendRecordings(
+            {{replay_.patientId(), replay_.mode(), shown->number}});
 }
 
 } // namespace vantora

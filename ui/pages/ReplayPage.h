@@ -70,6 +70,8 @@ public:
     void OnFilePrint() override;
     void OnFilePrintPreview() override;
     void OnSavePdf();
+    // "Send to archive": the selected recording and its report, in the background.
+    void OnSendToArchive() override;
     void setPrinter(QPrinter* printer) { printer_ = printer; }
     using FileChooser = std::function<std::optional<QString>(const FileRequest&)>;
     void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
