@@ -43,20 +43,6 @@ bool hasControlCharacter(const QString& text) {
     return false;
 }
 
-// The resource text with each "$" filled in order.
-QString filled(int id, const QStringList& args) {
-    QString text = Langpack::text(id);
-    qsizetype from = 0;
-    for (const QString& arg : args) {
-        const qsizetype at = text.indexOf(u'$', from);
-        if (at < 0)
-            break;
-        text.replace(at, 1, arg);
-        from = at + arg.size();
-    }
-    return text;
-}
-
 QString label(int id) {
     return Langpack::text(id).remove(u'&').remove(u':').trimmed();
 }
@@ -89,7 +75,7 @@ QStringList worklistDifferences(const PatientRecord& stored, const WorklistPatie
     QStringList lines;
     const auto differ = [&](int field, const QString& was, const QString& now) {
         if (!was.isEmpty() && !now.isEmpty() && was != now)
-            lines << filled(ids::kWorklistDifference, {label(field), was, now});
+            lines << fillText(ids::kWorklistDifference, {label(field), was, now});
     };
     differ(ids::kName, stored.name, scheduled.name);
     differ(ids::kSex, stored.sex, sexText(scheduled.sexChoice));
@@ -97,8 +83,8 @@ QStringList worklistDifferences(const PatientRecord& stored, const WorklistPatie
     const QDate storedDate = parsePatientDate(stored.date);
     if (scheduled.birthDate.isValid() && !stored.date.isEmpty() &&
         storedDate != scheduled.birthDate)
-        lines << filled(ids::kWorklistDifference, {label(ids::kDateOfBirth), stored.date,
-                                                   formatPatientDate(scheduled.birthDate)});
+        lines << fillText(ids::kWorklistDifference, {label(ids::kDateOfBirth), stored.date,
+                                                     formatPatientDate(scheduled.birthDate)});
     return lines;
 }
 
